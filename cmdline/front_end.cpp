@@ -1,0 +1,275 @@
+#include "front_end.h"
+
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+front_end_state front_end;
+
+namespace {
+
+
+// Rows 1-38 store into an option field; rows 39-47 return a character.
+const option long_options[] = {
+    {"debug", no_argument, &front_end.options.debug, 1},
+    {"nodebug", no_argument, &front_end.options.debug, 0},
+    {"verbose", no_argument, &front_end.options.verbose, 1},
+    {"nosummary", no_argument, &front_end.options.summary, 0},
+    {"noverbose", no_argument, &front_end.options.verbose, 0},
+    {"summary", no_argument, &front_end.options.summary, 1},
+    {"noconstants", no_argument, &front_end.options.constants, 0},
+    {"constants", no_argument, &front_end.options.constants, 1},
+    {"ahrs", no_argument, &front_end.options.ahrs, 1},
+    {"ahrs_hr", no_argument, &front_end.options.ahrs_hr, 1},
+    {"ahrs_lr", no_argument, &front_end.options.ahrs_lr, 1},
+    {"eis", no_argument, &front_end.options.eis, 1},
+    {"analog", no_argument, &front_end.options.analog, 1},
+    {"gps_1", no_argument, &front_end.options.gps_1, 1},
+    {"gps_2", no_argument, &front_end.options.gps_2, 1},
+    {"gps_1_aviation", no_argument, &front_end.options.gps_1_type, 1},
+    {"gps_1_nmea", no_argument, &front_end.options.gps_1_type, 2},
+    {"gps_2_aviation", no_argument, &front_end.options.gps_2_type, 1},
+    {"gps_2_nmea", no_argument, &front_end.options.gps_2_type, 2},
+    {"arinc", no_argument, &front_end.options.arinc, 1},
+    {"set_menu", no_argument, &front_end.options.set_menu, 1},
+    {"sl30_1", no_argument, &front_end.options.sl30_1, 1},
+    {"sl30_2", no_argument, &front_end.options.sl30_2, 1},
+    {"sl40", no_argument, &front_end.options.sl40, 1},
+    {"weather", no_argument, &front_end.options.weather, 1},
+    {"noahrs", no_argument, &front_end.options.ahrs, 0},
+    {"noahrs_hr", no_argument, &front_end.options.ahrs_hr, 0},
+    {"noahrs_lr", no_argument, &front_end.options.ahrs_lr, 0},
+    {"noeis", no_argument, &front_end.options.eis, 0},
+    {"noanalog", no_argument, &front_end.options.analog, 0},
+    {"nogps_1", no_argument, &front_end.options.gps_1, 0},
+    {"nogps_2", no_argument, &front_end.options.gps_2, 0},
+    {"noarinc", no_argument, &front_end.options.arinc, 0},
+    {"noset_menu", no_argument, &front_end.options.set_menu, 0},
+    {"nosl30_1", no_argument, &front_end.options.sl30_1, 0},
+    {"nosl30_2", no_argument, &front_end.options.sl30_2, 0},
+    {"nosl40", no_argument, &front_end.options.sl40, 0},
+    {"noweather", no_argument, &front_end.options.weather, 0},
+    {"infile", required_argument, nullptr, 'i'},
+    {"outfile", required_argument, nullptr, 'o'},
+    {"kmlfile", required_argument, nullptr, 'k'},
+    {"xslt", required_argument, nullptr, 'x'},
+    {"xsl_style_sheet", required_argument, nullptr, 'x'},
+    {"xsl_stylesheet", required_argument, nullptr, 'x'},
+    {"summary_period", required_argument, nullptr, 's'},
+    {"version", no_argument, nullptr, '?'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+constexpr const char* short_options = "dvi:o:k:x:h?";
+
+constexpr const char* options_block =
+    "Options:\n"
+    " -i --infile <filename>        : Input LOG file (or last parm) - \"-\" is stdin\n"
+    " -o --outfile <filename>       : Output XML file - default stdout\n"
+    " -k --kmlfile <filename>       : Output KML (Goggle Earth) file - default not generated\n"
+    "    --[no]summary              : Toggle summary output - default ON\n"
+    "    --summary_period <decisec> : Set summary period - default every .5 secs\n"
+    "    --[no]constants            : Toggle PFD constants output - default ON\n"
+    " -v --[no]verbose              : Provide some extra XML entries - default OFF\n"
+    " -x --xsl_style_sheet <url>    : Specify a custom XSLT style sheet\n"
+    " -h --help                     : This help message\n";
+
+constexpr const char* record_block =
+    "    --[no]ahrs     : All AHRS records - default OFF\n"
+    "    --[no]ahrs_hr  : All AHRS High Rate records - default OFF\n"
+    "    --[no]ahrs_lr  : All AHRS Low Rate records - default OFF\n"
+    "    --[no]eis      : All EIS records - default OFF\n"
+    "    --[no]analog   : All analog records - default OFF\n"
+    "    --[no]gps_1    : (N/A) All GPS 1 records - default OFF\n"
+    "    --[no]gps_2    : (N/A) All GPS 2 records - default OFF\n"
+    "      --gps_1_aviation : GPS 1 format (used for Garmin sources) - default\n"
+    "      --gps_1_nmea : GPS 1 format (used for internal / other sources)\n"
+    "      --gps_2_aviation : GPS 2 format (used for Garmin sources)\n"
+    "      --gps_2_nmea : GPS 2 format (used for internal / other sources)\n"
+    "    --[no]arinc    : (N/A) All records - default OFF\n"
+    "    --[no]set_menu : All Set Menu records - default OFF\n"
+    "    --[no]sl30_1   : (N/A) All SL30 1 records - default OFF\n"
+    "    --[no]sl30_2   : (N/A) All SL30 2 records - default OFF\n"
+    "    --[no]sl40_1   : (N/A) All SL40 1 records - default OFF\n"
+    "    --[no]weather  : (N/A) All weather records - default OFF\n";
+
+constexpr const char* debug_block = "\n  -d --[no]debug : \tDebug output to stderr (non XML based)\n";
+
+void print_version_block() {
+  std::fprintf(stderr,
+               "Extended version information:\nprog_version=\"%s\"\nprogram_cvs_revision=\"%s\"\n"
+               "prog_date=\"%s\"\n\n",
+               front_end_version, "$Revision: 2.23.1.2 $", "$Date: 2007/05/09 22:42:59 $");
+}
+
+// Copies an argument into a fixed buffer; a text that does not fit is refused.
+void copy_argument(char* dest, std::size_t size, const char* arg, const char* what) {
+  const std::size_t n = std::strlen(arg);
+  if (n >= size) {
+    char message[128];
+    std::snprintf(message, sizeof message, "ERROR: %s is longer than %zu characters", what, size - 1);
+    exit_error(message);
+  }
+  std::memcpy(dest, arg, n + 1);
+}
+
+bool names_stdin(const char* name) {
+  return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0;
+}
+
+// True when path names the very file the input stream reads.
+bool is_same_file_as_input(const char* path) {
+  struct stat in_stat{};
+  struct stat out_stat{};
+  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0) return false;
+  if (!S_ISREG(in_stat.st_mode)) return false;
+  if (stat(path, &out_stat) != 0) return false;
+  return in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
+}
+
+FILE* open_output(const char* path) {
+  FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) exit_error("ERROR: Output file can't be openned for writing");
+  return f;
+}
+
+// A KML pass reads the input a second time; a pipe cannot be rewound, so its bytes are first
+// copied to an anonymous temporary file and both passes read that.
+void make_input_rewindable() {
+  struct stat in_stat{};
+  if (fstat(fileno(front_end.input_file_handle), &in_stat) == 0 && S_ISREG(in_stat.st_mode)) return;
+  FILE* copy = std::tmpfile();
+  if (copy == nullptr) exit_error("ERROR: Temporary copy of the input can't be created");
+  static char block[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(block, 1, sizeof block, front_end.input_file_handle)) > 0) {
+    if (std::fwrite(block, 1, n, copy) != n) exit_error("ERROR: Temporary copy of the input can't be written");
+  }
+  std::rewind(copy);
+  if (front_end.input_file_handle != stdin) std::fclose(front_end.input_file_handle);
+  front_end.input_file_handle = copy;
+}
+
+void check_written(FILE* stream) {
+  if (std::fflush(stream) != 0 || std::ferror(stream)) exit_error("ERROR: Output file can't be written");
+}
+
+}  // namespace
+
+void exit_error(const char* message) {
+  std::fprintf(stderr, "%s\n\nTry `%s --help` for more information\n", message, front_end.program_name);
+  std::exit(2);
+}
+
+void exit_help() {
+  std::fprintf(stderr, "Usage: %s [options] <input file> (v%s)\n%s\n%s%s", front_end.program_name,
+               front_end_version, options_block, record_block, debug_block);
+  std::exit(1);
+}
+
+void init_global_defaults() {
+  library_options& o = front_end.options;
+  o = library_options{};
+  o.summary = 1;
+  o.summary_deciseconds = 10;
+  o.constants = 1;
+  o.gps_1_type = 1;
+  o.gps_2_type = 0;
+  std::strcpy(o.xsl_stylesheet, "http://localhost/xsl/OrvexDecode.summary_xml2html.xsl");
+  std::strcpy(o.prog, "OrvexDecode_CmdLine 2.24");
+
+  analog_input_const& c = front_end.constants;
+  c.PWR_MON_SF = 0.034896f;
+  c.REF_5V = 5.05f;
+  c.LOC_ZERO = 606.0f;
+  c.LOC_SF = 0.000987f;
+  c.GS_ZERO = 610.0f;
+  c.GS_SF = 0.00098f;
+  c.ANALOG_8_SF = 0.018475f;
+}
+
+void parse_commandline_args(int argc, char** argv) {
+  library_options& o = front_end.options;
+  for (;;) {
+    int option_index = 0;
+    const int c = getopt_long(argc, argv, short_options, long_options, &option_index);
+    if (c == -1) break;
+    switch (c) {
+      case 0: break;
+      case 'd': o.debug = 1; break;
+      case 'v': o.verbose = 1; break;
+      case 'i': copy_argument(front_end.input_filename, file_name_size, optarg, "Input file name"); break;
+      case 'o': copy_argument(front_end.output_filename, file_name_size, optarg, "Output file name"); break;
+      case 'k':
+        copy_argument(front_end.kml_output_filename, file_name_size, optarg, "KML file name");
+        break;
+      case 'x':
+        copy_argument(o.xsl_stylesheet, sizeof o.xsl_stylesheet, optarg, "XSLT style sheet reference");
+        break;
+      case 's': o.summary_deciseconds = std::atoi(optarg); break;
+      case 'h': exit_help();
+      case '?':
+        print_version_block();
+        exit_help();
+      default: exit_help();
+    }
+  }
+  if (optind < argc) {
+    copy_argument(front_end.input_filename, file_name_size, argv[optind], "Input file name");
+  }
+}
+
+void init_internals() {
+  front_end.output_file_handle = stdout;
+  front_end.debug_file_handle = stderr;
+  front_end.kml_output_file_handle = nullptr;
+
+  if (names_stdin(front_end.input_filename)) {
+    front_end.input_file_handle = stdin;
+  } else if (front_end.input_filename[0] == '\0') {
+    exit_error("ERROR: No input file specified");
+  } else {
+    front_end.input_file_handle = std::fopen(front_end.input_filename, "rb");
+    if (front_end.input_file_handle == nullptr) exit_error("ERROR: Input file can't be openned for reading");
+  }
+
+  // Refuse to truncate the LOG before anything is opened for writing.
+  for (const char* name : {front_end.output_filename, front_end.kml_output_filename}) {
+    if (name[0] != '\0' && is_same_file_as_input(name)) {
+      exit_error("ERROR: Output file is the same file as the input file");
+    }
+  }
+
+  if (front_end.output_filename[0] != '\0') front_end.output_file_handle = open_output(front_end.output_filename);
+  if (front_end.kml_output_filename[0] != '\0') {
+    front_end.kml_output_file_handle = open_output(front_end.kml_output_filename);
+  }
+}
+
+void run_conversions() {
+  const bool kml = front_end.kml_output_filename[0] != '\0' && front_end.kml_output_file_handle != nullptr;
+  if (kml) make_input_rewindable();
+  OrvexDecode_LOG_to_XML(&front_end.constants, &front_end.options, front_end.input_file_handle,
+                         front_end.output_file_handle, front_end.debug_file_handle, front_end.input_filename);
+  check_written(front_end.output_file_handle);
+  if (kml) {
+    std::fseek(front_end.input_file_handle, 0, SEEK_SET);
+    std::clearerr(front_end.input_file_handle);
+    OrvexDecode_LOG_to_KML(&front_end.constants, &front_end.options, front_end.input_file_handle,
+                           front_end.kml_output_file_handle, front_end.debug_file_handle,
+                           front_end.input_filename);
+    check_written(front_end.kml_output_file_handle);
+  }
+}
+
+void close_internals() {
+  std::fclose(front_end.input_file_handle);
+  if (std::fclose(front_end.output_file_handle) != 0) exit_error("ERROR: Output file can't be written");
+  if (front_end.kml_output_file_handle != nullptr && std::fclose(front_end.kml_output_file_handle) != 0) {
+    exit_error("ERROR: Output file can't be written");
+  }
+}

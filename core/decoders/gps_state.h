@@ -1,0 +1,55 @@
+// Per-port GPS state: the sentence being assembled and the fields of the last accepted fix.
+// Every text field is NUL-terminated and sized for its longest text plus the terminator.
+#pragma once
+
+#include <cstdint>
+
+constexpr int gps_sentence_size = 2048;
+
+// One aviation-format sentence (formats 1 and 3); the item letter introduces each field.
+struct gps_aviation_fields {
+  char altitude[7];         // z
+  char latitude[11];        // A
+  char longitude[12];       // B
+  char track[5];            // C
+  char ground_speed[5];     // D
+  char dist_to_wpt[7];      // E
+  char item_g[7];           // G
+  char desired_track[6];    // I
+  char wpt_ident[7];        // K
+  char bearing_to_wpt[6];   // L
+  char mag_variation[6];    // Q
+  char nav_flag[7];         // S
+  char warning_status[11];  // T
+  char wpt_dist[8];         // l
+};
+
+// One RMC sentence (format 2). The buffers are wide enough for what real receivers send:
+// latitude and longitude up to 12 characters, speed, track and variation up to 10.
+struct gps_nmea_fields {
+  char utc_time[10];
+  char status[2];
+  char latitude[13];
+  char latitude_hemisphere[2];
+  char longitude[13];
+  char longitude_hemisphere[2];
+  char ground_speed[11];
+  char track[11];
+  char utc_date[7];
+  char mag_variation[11];
+  char mag_variation_direction[2];
+  char checksum[6];
+};
+
+union gps_fields {
+  gps_aviation_fields aviation;
+  gps_nmea_fields nmea;
+};
+
+struct gps_composite_state {
+  char sentence[gps_sentence_size];
+  std::int32_t write_position;
+  gps_fields fields;
+  std::int32_t format;  // 1 aviation, 2 NMEA, 3 aviation framed by STX; other: ignored
+  std::int32_t valid;
+};

@@ -1,0 +1,4 @@
+#include "decoders/set_menu.h"
+
+void process_set_menu_entry(std::uint8_t*) {}
+int print_xml_set_menu_entry(const std::uint8_t*) { return 0; }
