@@ -62,7 +62,7 @@ void process_efis_record(efis_record* record) {
     case source_analog: cache(cache_slots.analog, *record); break;
     case source_gps_1: process_gps_entry(record, &cache_slots.gps_1); break;
     case source_gps_2: process_gps_entry(record, &cache_slots.gps_2); break;
-    case source_set_menu: process_set_menu_entry(record->payload); break;
+    case source_set_menu: process_set_menu_entry(record->payload, record->length); break;
     default: break;
   }
 }
