@@ -154,8 +154,14 @@ void make_input_rewindable() {
   front_end.input_file_handle = copy;
 }
 
+// A report that could not be written whole is a failure, not a success.
+[[noreturn]] void exit_write_error() {
+  std::fprintf(stderr, "ERROR: Output file can't be written\n");
+  std::exit(2);
+}
+
 void check_written(FILE* stream) {
-  if (std::fflush(stream) != 0 || std::ferror(stream)) exit_error("ERROR: Output file can't be written");
+  if (std::fflush(stream) != 0 || std::ferror(stream)) exit_write_error();
 }
 
 }  // namespace
@@ -268,8 +274,8 @@ void run_conversions() {
 
 void close_internals() {
   std::fclose(front_end.input_file_handle);
-  if (std::fclose(front_end.output_file_handle) != 0) exit_error("ERROR: Output file can't be written");
+  if (std::fclose(front_end.output_file_handle) != 0) exit_write_error();
   if (front_end.kml_output_file_handle != nullptr && std::fclose(front_end.kml_output_file_handle) != 0) {
-    exit_error("ERROR: Output file can't be written");
+    exit_write_error();
   }
 }

@@ -34,9 +34,10 @@ program_result run_program(const std::string& program, const std::string& args,
     std::ofstream in(in_path, std::ios::binary);
     in << stdin_data;
   }
-  const std::string command = shell_quote(program) + " " + args + " <" + shell_quote(in_path) +
-                              " >" + shell_quote(dir + "/stdout") + " 2>" +
-                              shell_quote(dir + "/stderr");
+  // The default redirections come first so that redirections in args override them.
+  const std::string command = shell_quote(program) + " <" + shell_quote(in_path) + " >" +
+                              shell_quote(dir + "/stdout") + " 2>" + shell_quote(dir + "/stderr") +
+                              " " + args;
   const int raw = std::system(command.c_str());
   program_result result;
   if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);

@@ -10,7 +10,7 @@ struct program_result {
 };
 
 // Runs `program args` with stdin_data on standard input (empty: /dev/null). args is a shell
-// fragment and may hold its own redirections.
+// fragment and may hold its own redirections, which win over the defaults.
 program_result run_program(const std::string& program, const std::string& args,
                            const std::string& stdin_data = "");
 
