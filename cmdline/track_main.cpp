@@ -1,0 +1,168 @@
+// orvexdecode-track: writes the tab-separated track of a LOG (the library's FRC exports).
+//
+//   orvexdecode-track [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
+//
+// INPUT "-" is standard input; OUTPUT defaults to standard output ("-" names it too).
+// Exit status: 0 success (and --help, whose usage goes to standard output); 1 usage error
+// (usage on standard error); 2 error: a message starting "ERROR:" on standard error.
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "orvexdecode.h"
+
+namespace {
+
+const char* program_name = "orvexdecode-track";
+
+// GPS 1 sentence formats the options choose between.
+constexpr std::int32_t gps_format_aviation = 1;
+constexpr std::int32_t gps_format_nmea = 2;
+
+constexpr const char* usage_text =
+    "Usage: %s [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]\n"
+    "Writes the flight path of an EFIS LOG file as a tab-separated track.\n"
+    "\n"
+    "  INPUT             LOG file; \"-\" reads standard input\n"
+    "  OUTPUT            track file; default (or \"-\") standard output\n"
+    "  --binary          add airspeed, engine speed, timestamp and GPS altitude columns\n"
+    "  --gps_1_aviation  GPS 1 sends the aviation format - default\n"
+    "  --gps_1_nmea      GPS 1 sends NMEA RMC sentences\n"
+    "  -h --help         this help message\n";
+
+// The command line's defaults, as the main front end sets them.
+library_options default_options() {
+  library_options o{};
+  o.summary = 1;
+  o.summary_deciseconds = 10;
+  o.constants = 1;
+  o.gps_1_type = gps_format_aviation;
+  o.gps_2_type = 0;
+  std::strcpy(o.xsl_stylesheet, "http://localhost/xsl/OrvexDecode.summary_xml2html.xsl");
+  std::strcpy(o.prog, "OrvexDecode_CmdLine 2.24");
+  return o;
+}
+
+analog_input_const default_constants() {
+  return {0.034896f, 5.05f, 606.0f, 0.000987f, 610.0f, 0.00098f, 0.018475f};
+}
+
+[[noreturn]] void exit_usage(const char* message) {
+  if (message != nullptr) std::fprintf(stderr, "%s: %s\n", program_name, message);
+  std::fprintf(stderr, usage_text, program_name);
+  std::exit(1);
+}
+
+// Prints "ERROR: message[: name[: reason]]" and ends with status 2.
+[[noreturn]] void exit_error(const char* message, const char* name = nullptr,
+                             const char* reason = nullptr) {
+  std::fprintf(stderr, "ERROR: %s", message);
+  if (name != nullptr) std::fprintf(stderr, ": %s", name);
+  if (reason != nullptr) std::fprintf(stderr, ": %s", reason);
+  std::fputc('\n', stderr);
+  std::exit(2);
+}
+
+const char* display_name(const char* name) { return name != nullptr ? name : "standard output"; }
+
+bool is_dash(const char* name) { return std::strcmp(name, "-") == 0; }
+
+// True when path names the file that input reads (writing it would truncate the LOG).
+bool is_same_file(FILE* input, const char* path) {
+  struct stat in_stat{};
+  struct stat out_stat{};
+  if (fstat(fileno(input), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
+  if (stat(path, &out_stat) != 0) return false;
+  return in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
+}
+
+struct track_request {
+  bool binary = false;
+  library_options options = default_options();
+  const char* input_name = nullptr;
+  const char* output_name = nullptr;  // nullptr: standard output
+};
+
+track_request parse_arguments(int argc, char** argv) {
+  enum : int { opt_binary = 256, opt_aviation, opt_nmea };
+  static const option long_options[] = {
+      {"binary", no_argument, nullptr, opt_binary},
+      {"gps_1_aviation", no_argument, nullptr, opt_aviation},
+      {"gps_1_nmea", no_argument, nullptr, opt_nmea},
+      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0},
+  };
+  track_request request;
+  bool format_given = false;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "h", long_options, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case opt_binary: request.binary = true; break;
+      case opt_aviation:
+      case opt_nmea: {
+        const std::int32_t format = c == opt_nmea ? gps_format_nmea : gps_format_aviation;
+        if (format_given && request.options.gps_1_type != format) {
+          exit_usage("--gps_1_aviation and --gps_1_nmea exclude each other");
+        }
+        request.options.gps_1_type = format;
+        format_given = true;
+        break;
+      }
+      case 'h':
+        std::printf(usage_text, program_name);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      default: exit_usage(nullptr);  // getopt_long has said what was wrong
+    }
+  }
+  const int operands = argc - optind;
+  if (operands < 1) exit_usage("no INPUT given");
+  if (operands > 2) exit_usage("too many arguments");
+  request.input_name = argv[optind];
+  if (operands == 2 && !is_dash(argv[optind + 1])) request.output_name = argv[optind + 1];
+  return request;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
+  const track_request request = parse_arguments(argc, argv);
+
+  FILE* input = stdin;
+  if (!is_dash(request.input_name)) {
+    input = std::fopen(request.input_name, "rb");
+    if (input == nullptr) {
+      exit_error("Input file can't be opened for reading", request.input_name, std::strerror(errno));
+    }
+  }
+  FILE* output = stdout;
+  if (request.output_name != nullptr) {
+    if (is_same_file(input, request.output_name)) {
+      exit_error("Output file is the same file as the input file", request.output_name);
+    }
+    output = std::fopen(request.output_name, "wb");
+    if (output == nullptr) {
+      exit_error("Output file can't be opened for writing", request.output_name, std::strerror(errno));
+    }
+  }
+
+  const analog_input_const constants = default_constants();
+  const int result =
+      request.binary
+          ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output, stderr)
+          : OrvexDecode_LOG_to_FRC(&constants, &request.options, input, output, stderr);
+
+  if (std::ferror(input)) {
+    exit_error("Input file can't be read", is_dash(request.input_name) ? "standard input" : request.input_name);
+  }
+  std::fclose(input);
+  if (result < 0 || std::fflush(output) != 0 || std::ferror(output) || std::fclose(output) != 0) {
+    exit_error("Output can't be written", display_name(request.output_name));
+  }
+  return 0;
+}
