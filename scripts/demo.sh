@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds OrvexDecode and decodes the bundled sample flight into an XML report and a KML path.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install_deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" >/dev/null
+
+sample=samples/demo_flight.LOG
+mkdir -p out
+./build/cmdline/orvexdecode --eis --ahrs_lr --analog --set_menu -o out/demo_flight.xml -k out/demo_flight.kml "$sample"
+echo "Decoded $sample:"
+echo "  XML report: $PWD/out/demo_flight.xml"
+echo "  KML path:   $PWD/out/demo_flight.kml"
+if [ -x build/cmdline/orvexdecode-track ]; then
+  ./build/cmdline/orvexdecode-track "$sample" out/demo_flight.track.tsv
+  echo "  Track:      $PWD/out/demo_flight.track.tsv"
+fi

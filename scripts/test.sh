@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds OrvexDecode and runs the whole test suite. With --sanitize the build uses
+# AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=build
+flags=(-DCMAKE_BUILD_TYPE=Release)
+if [ "${1:-}" = "--sanitize" ]; then
+  build_dir=build-asan
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON)
+fi
+
+bash scripts/install_deps.sh
+cmake -S . -B "$build_dir" "${flags[@]}" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
