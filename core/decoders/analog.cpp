@@ -1,5 +1,112 @@
+// Analog inputs (source type 4).
+//
+// The payload carries sixteen unsigned 16-bit readings, big-endian in the LOG, at offsets
+// 3, 5, ..., 33 (the first three bytes are not decoded):
+//   value1..value3   power-monitor voltages, in reverse order (value3 is voltage_1)
+//   value4, value5   localiser deviation and its valid flag
+//   value6, value7   glideslope deviation and its valid flag
+//   value8           internal temperature
+//   value9..value16  eight general inputs
+// Engineering values are computed in double precision from the reading and the analog input
+// constants, each a stored 32-bit float widened to double.
 #include "decoders/analog.h"
 
-void swapendian_analog_entry(std::uint8_t*) {}
-int print_xml_analog_entry(const std::uint8_t*) { return 0; }
-int print_xml_analog_constants() { return 0; }
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "records/byte_order.h"
+#include "records/library_state.h"
+
+namespace {
+
+constexpr std::size_t analog_reading_count = 16;
+
+// Offset of value1 .. value16.
+constexpr std::array<std::uint8_t, analog_reading_count> analog_u16_offsets = {
+    3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33};
+
+constexpr std::size_t first_general_input = 9;  // value9 is scaledvalue1
+constexpr std::size_t general_input_count = 8;
+
+// A valid-flag reading of at least 20 means valid; 10 or less invalid; in between, bad data.
+constexpr std::uint16_t flag_valid_from = 20;
+constexpr std::uint16_t flag_invalid_up_to = 10;
+
+// Reading n (1-based, as the LOG documentation numbers them), in host byte order.
+std::uint16_t reading(const std::uint8_t* payload, std::size_t n) {
+  return u16_at(payload, analog_u16_offsets[n - 1]);
+}
+
+double widened(float constant) { return static_cast<double>(constant); }
+
+void print_localiser_valid(output_writer& out, std::uint16_t flag) {
+  if (flag >= flag_valid_from) {
+    out.line(FMT_COMPILE("\t\t<localiser_valid state=\"valid\" value=\"{}\">Valid Flag</localiser_valid>\n"),
+             flag);
+  } else if (flag > flag_invalid_up_to) {
+    out.line(FMT_COMPILE("\t\t<localiser_valid value=\"{}\">BAD DATA</localiser_valid>\n"), flag);
+  } else {
+    out.line(
+        FMT_COMPILE("\t\t<localiser_valid state=\"invalid\" value=\"{}\">Invalid Flag</localiser_valid>\n"),
+        flag);
+  }
+}
+
+void print_glide_valid(output_writer& out, std::uint16_t flag) {
+  if (flag >= flag_valid_from) {
+    out.line(FMT_COMPILE("\t\t<glide_valid state=\"valid\" value=\"{}\">Valid Flag</glide_valid>\n"), flag);
+  } else if (flag > flag_invalid_up_to) {
+    out.line(FMT_COMPILE("\t\t<glide_valid value=\"{}\">BAD DATA</glide_valid>\n"), flag);
+  } else {
+    out.line(FMT_COMPILE("\t\t<glide_valid state=\"invalid\" value=\"{}\">Invalid Flag</glide_valid>\n"),
+             flag);
+  }
+}
+
+}  // namespace
+
+void swapendian_analog_entry(std::uint8_t* payload) { swap16_fields(payload, analog_u16_offsets); }
+
+int print_xml_analog_entry(const std::uint8_t* payload) {
+  output_writer& out = lib.out;
+  const analog_input_const& k = lib.constants;
+  const double pwr_mon_sf = widened(k.PWR_MON_SF);
+
+  out.text("\t<analog_input>\n");
+  out.line(FMT_COMPILE("\t\t<voltage_1>{:.2f}</voltage_1>\n"), reading(payload, 3) * pwr_mon_sf);
+  out.line(FMT_COMPILE("\t\t<voltage_2>{:.2f}</voltage_2>\n"), reading(payload, 2) * pwr_mon_sf);
+  out.line(FMT_COMPILE("\t\t<voltage_3>{:.2f}</voltage_3>\n"), reading(payload, 1) * pwr_mon_sf);
+  out.line(FMT_COMPILE("\t\t<localiser_deviation>{:+.2f}</localiser_deviation>\n"),
+           (reading(payload, 4) - widened(k.LOC_ZERO)) * widened(k.LOC_SF) * 1000.0);
+  print_localiser_valid(out, reading(payload, 5));
+  out.line(FMT_COMPILE("\t\t<glide_deviation>{:+.2f}</glide_deviation>\n"),
+           (reading(payload, 6) - widened(k.GS_ZERO)) * widened(k.GS_SF) * 1000.0);
+  print_glide_valid(out, reading(payload, 7));
+  out.line(FMT_COMPILE("\t\t<internaltemp>{:.2f}</internaltemp>\n"),
+           reading(payload, 8) * (widened(k.REF_5V) / 1024.0) * 10.0);
+  for (std::size_t i = 1; i <= general_input_count; ++i) {
+    out.line(FMT_COMPILE("\t\t<scaledvalue{}>{:.2f}</scaledvalue{}>\n"), i,
+             reading(payload, first_general_input + i - 1) * widened(k.ANALOG_8_SF), i);
+  }
+  if (lib.options.verbose != 0) {
+    for (std::size_t n = 1; n <= analog_reading_count; ++n) {
+      out.line(FMT_COMPILE("\t\t<value{}_raw>{}</value{}_raw>\n"), n, reading(payload, n), n);
+    }
+  }
+  return out.text("\t</analog_input>\n");
+}
+
+int print_xml_analog_constants() {
+  output_writer& out = lib.out;
+  const analog_input_const& k = lib.constants;
+  out.text("<analog_input_constants>\n");
+  out.line(FMT_COMPILE("\t<PWR_MON_SF_constant>{:f}</PWR_MON_SF_constant>\n"), widened(k.PWR_MON_SF));
+  out.line(FMT_COMPILE("\t<REF_5V_constant>{:f}</REF_5V_constant>\n"), widened(k.REF_5V));
+  out.line(FMT_COMPILE("\t<LOC_ZERO_constant>{:f}</LOC_ZERO_constant>\n"), widened(k.LOC_ZERO));
+  out.line(FMT_COMPILE("\t<LOC_SF_constant>{:f}</LOC_SF_constant>\n"), widened(k.LOC_SF));
+  out.line(FMT_COMPILE("\t<GS_ZERO_constant>{:f}</GS_ZERO_constant>\n"), widened(k.GS_ZERO));
+  out.line(FMT_COMPILE("\t<GS_SF_constant>{:f}</GS_SF_constant>\n"), widened(k.GS_SF));
+  out.line(FMT_COMPILE("\t<ANALOG_8_SF_constant>{:f}</ANALOG_8_SF_constant>\n"), widened(k.ANALOG_8_SF));
+  return out.text("</analog_input_constants>\n");
+}
