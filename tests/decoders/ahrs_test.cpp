@@ -177,20 +177,6 @@ TEST(AhrsRecord, UndecodedTypesRenderOnlyTheNamedWrapper) {
   }
 }
 
-TEST(AhrsRecord, TypeNamesComeFromTheTable) {
-  struct row {
-    std::uint32_t type;
-    const char* name;
-  };
-  const row rows[] = {{249, "Unknown"},          {250, "Factory_EEPROM_Mode"}, {251, "Maintenance_Message"},
-                      {252, "User_Calibration"}, {253, "AHRS_Low_Rate"},       {254, "AHRS_High_Rate"},
-                      {255, "Unknown"},          {0x1FE, "Unknown"}};
-  for (const row& r : rows) {
-    char dest[ahrs_log_entry::ahrs_type_desc_size] = "previous text that is long";
-    EXPECT_STREQ(enum_value_ahrs_type(dest, r.type), r.name) << r.type;
-  }
-}
-
 TEST(AhrsRecord, HighRateValuesKeepScaleAndSign) {
   struct row {
     const char* what;
