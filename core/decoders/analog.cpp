@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "records/byte_order.h"
 #include "records/library_state.h"
@@ -33,34 +34,23 @@ constexpr std::size_t general_input_count = 8;
 constexpr std::uint16_t flag_valid_from = 20;
 constexpr std::uint16_t flag_invalid_up_to = 10;
 
-// Reading n (1-based, as the LOG documentation numbers them), in host byte order.
+// Reading n (value1 .. value16, counted from 1), in host byte order.
 std::uint16_t reading(const std::uint8_t* payload, std::size_t n) {
   return u16_at(payload, analog_u16_offsets[n - 1]);
 }
 
 double widened(float constant) { return static_cast<double>(constant); }
 
-void print_localiser_valid(output_writer& out, std::uint16_t flag) {
+// The localiser_valid or glide_valid line, with the reading itself as the value attribute.
+void print_valid_flag(output_writer& out, std::string_view element, std::uint16_t flag) {
   if (flag >= flag_valid_from) {
-    out.line(FMT_COMPILE("\t\t<localiser_valid state=\"valid\" value=\"{}\">Valid Flag</localiser_valid>\n"),
-             flag);
+    out.line(FMT_COMPILE("\t\t<{}_valid state=\"valid\" value=\"{}\">Valid Flag</{}_valid>\n"),
+             element, flag, element);
   } else if (flag > flag_invalid_up_to) {
-    out.line(FMT_COMPILE("\t\t<localiser_valid value=\"{}\">BAD DATA</localiser_valid>\n"), flag);
+    out.line(FMT_COMPILE("\t\t<{}_valid value=\"{}\">BAD DATA</{}_valid>\n"), element, flag, element);
   } else {
-    out.line(
-        FMT_COMPILE("\t\t<localiser_valid state=\"invalid\" value=\"{}\">Invalid Flag</localiser_valid>\n"),
-        flag);
-  }
-}
-
-void print_glide_valid(output_writer& out, std::uint16_t flag) {
-  if (flag >= flag_valid_from) {
-    out.line(FMT_COMPILE("\t\t<glide_valid state=\"valid\" value=\"{}\">Valid Flag</glide_valid>\n"), flag);
-  } else if (flag > flag_invalid_up_to) {
-    out.line(FMT_COMPILE("\t\t<glide_valid value=\"{}\">BAD DATA</glide_valid>\n"), flag);
-  } else {
-    out.line(FMT_COMPILE("\t\t<glide_valid state=\"invalid\" value=\"{}\">Invalid Flag</glide_valid>\n"),
-             flag);
+    out.line(FMT_COMPILE("\t\t<{}_valid state=\"invalid\" value=\"{}\">Invalid Flag</{}_valid>\n"),
+             element, flag, element);
   }
 }
 
@@ -79,10 +69,10 @@ int print_xml_analog_entry(const std::uint8_t* payload) {
   out.line(FMT_COMPILE("\t\t<voltage_3>{:.2f}</voltage_3>\n"), reading(payload, 1) * pwr_mon_sf);
   out.line(FMT_COMPILE("\t\t<localiser_deviation>{:+.2f}</localiser_deviation>\n"),
            (reading(payload, 4) - widened(k.LOC_ZERO)) * widened(k.LOC_SF) * 1000.0);
-  print_localiser_valid(out, reading(payload, 5));
+  print_valid_flag(out, "localiser", reading(payload, 5));
   out.line(FMT_COMPILE("\t\t<glide_deviation>{:+.2f}</glide_deviation>\n"),
            (reading(payload, 6) - widened(k.GS_ZERO)) * widened(k.GS_SF) * 1000.0);
-  print_glide_valid(out, reading(payload, 7));
+  print_valid_flag(out, "glide", reading(payload, 7));
   out.line(FMT_COMPILE("\t\t<internaltemp>{:.2f}</internaltemp>\n"),
            reading(payload, 8) * (widened(k.REF_5V) / 1024.0) * 10.0);
   for (std::size_t i = 1; i <= general_input_count; ++i) {
@@ -101,12 +91,14 @@ int print_xml_analog_constants() {
   output_writer& out = lib.out;
   const analog_input_const& k = lib.constants;
   out.text("<analog_input_constants>\n");
-  out.line(FMT_COMPILE("\t<PWR_MON_SF_constant>{:f}</PWR_MON_SF_constant>\n"), widened(k.PWR_MON_SF));
+  out.line(FMT_COMPILE("\t<PWR_MON_SF_constant>{:f}</PWR_MON_SF_constant>\n"),
+           widened(k.PWR_MON_SF));
   out.line(FMT_COMPILE("\t<REF_5V_constant>{:f}</REF_5V_constant>\n"), widened(k.REF_5V));
   out.line(FMT_COMPILE("\t<LOC_ZERO_constant>{:f}</LOC_ZERO_constant>\n"), widened(k.LOC_ZERO));
   out.line(FMT_COMPILE("\t<LOC_SF_constant>{:f}</LOC_SF_constant>\n"), widened(k.LOC_SF));
   out.line(FMT_COMPILE("\t<GS_ZERO_constant>{:f}</GS_ZERO_constant>\n"), widened(k.GS_ZERO));
   out.line(FMT_COMPILE("\t<GS_SF_constant>{:f}</GS_SF_constant>\n"), widened(k.GS_SF));
-  out.line(FMT_COMPILE("\t<ANALOG_8_SF_constant>{:f}</ANALOG_8_SF_constant>\n"), widened(k.ANALOG_8_SF));
+  out.line(FMT_COMPILE("\t<ANALOG_8_SF_constant>{:f}</ANALOG_8_SF_constant>\n"),
+           widened(k.ANALOG_8_SF));
   return out.text("</analog_input_constants>\n");
 }
