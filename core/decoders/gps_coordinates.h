@@ -16,6 +16,9 @@ float aviation_longitude_decimal(const char* longitude);
 float nmea_latitude_decimal(const char* latitude, const char* hemisphere);
 float nmea_longitude_decimal(const char* longitude, const char* hemisphere);
 
+// The decimal value of a text as the C library's atof gives it (0 when there is none).
+double decimal_number(const char* text);
+
 // The whole-number value of a text as the C library's atoi gives it: leading white space,
 // an optional sign and decimal digits; 0 when there are none.
 int whole_number(const char* text);

@@ -1,5 +1,148 @@
+// The GPS composite elements of the periodic summary: the last accepted fix of one port.
+//
+// Aviation ports repeat their last fix in every summary; an NMEA port is written only when a
+// sentence was accepted since the previous summary, because its renderer clears `valid`.
+// Text fields are printed as stored, right-aligned to their minimum widths; longer texts
+// print whole.
 #include "decoders/gps_xml.h"
 
-int print_xml_gps_composite_entry(const char*, gps_composite_state*) { return 0; }
-int print_xml_gps_composite_aviation_entry(const char*, gps_composite_state*) { return 0; }
-int print_xml_gps_composite_nmea_entry(const char*, gps_composite_state*) { return 0; }
+#include <string_view>
+
+#include "decoders/gps_coordinates.h"
+#include "records/library_state.h"
+#include "xml/xml_escape.h"
+
+namespace {
+
+template <std::size_t N>
+std::string_view text_of(const char (&field)[N]) {
+  return {field, bounded_strlen(field, N)};
+}
+
+// Debug only: the raw sentence buffer up to its first zero byte. Aviation sentences carry
+// STX and arbitrary bytes, so the text goes through the escaper.
+void print_rawdata(std::string_view port, const gps_composite_state& state) {
+  output_writer& out = lib.out;
+  out.line(FMT_COMPILE("\t<gps_{}_rawdata_char>"), port);
+  out.escaped({state.sentence, bounded_strlen(state.sentence, gps_sentence_size)});
+  out.line(FMT_COMPILE("</gps_{}_rawdata_char>\n"), port);
+}
+
+// Items that carry tenths, as whole numbers divided by 10.
+double tenths(const char* text) { return whole_number(text) / 10.0; }
+
+}  // namespace
+
+int print_xml_gps_composite_entry(const char* port, gps_composite_state* state) {
+  switch (state->format) {
+    case 1:
+    case 3: return print_xml_gps_composite_aviation_entry(port, state);
+    case 2: return print_xml_gps_composite_nmea_entry(port, state);
+    default: return 0;
+  }
+}
+
+int print_xml_gps_composite_aviation_entry(const char* port_name, gps_composite_state* state) {
+  output_writer& out = lib.out;
+  const std::string_view port(port_name);
+  const gps_aviation_fields& f = state->fields.aviation;
+
+  out.line(FMT_COMPILE("\t<gps_{}_composite_entry format=\"aviation\">\n"), port);
+  if (lib.options.debug != 0) print_rawdata(port, *state);
+  if (f.latitude[0] != '\0') {
+    const double decimal = aviation_latitude_decimal(f.latitude);
+    out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{:2.6f}</gps_{}_latitude_decimal>\n"), port,
+             decimal, port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_latitude>{:>9}</gps_{}_latitude>\n"), port,
+             text_of(f.latitude), port);
+  }
+  if (f.longitude[0] != '\0') {
+    const double decimal = aviation_longitude_decimal(f.longitude);
+    out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{:3.6f}</gps_{}_longitude_decimal>\n"), port,
+             decimal, port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_longitude>{:>10}</gps_{}_longitude>\n"), port,
+             text_of(f.longitude), port);
+  }
+  if (f.track[0] != '\0') {
+    // The ground speed goes with the track, even when it is empty.
+    out.line(FMT_COMPILE("\t\t<gps_{}_track>{:>3}</gps_{}_track>\n"), port, text_of(f.track), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_ground_speed units=\"knots\">{:>3}</gps_{}_ground_speed>\n"),
+             port, text_of(f.ground_speed), port);
+  }
+  if (f.mag_variation[0] != '\0') {
+    // Direction letter, then tenths of a degree.
+    out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{} {:2.1f}</gps_{}_mag_variation>\n"), port,
+             f.mag_variation[0], tenths(f.mag_variation + 1), port);
+  }
+  if (f.altitude[0] != '\0') {
+    out.line(FMT_COMPILE("\t\t<gps_{}_altitude>{:5}</gps_{}_altitude>\n"), port,
+             whole_number(f.altitude), port);
+  }
+  out.line(FMT_COMPILE("\t\t<gps_{}_desired_track>{:3.1f}</gps_{}_desired_track>\n"), port,
+           tenths(f.desired_track), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_bearing_to_wpt>{:3.1f}</gps_{}_bearing_to_wpt>\n"), port,
+           tenths(f.bearing_to_wpt), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_wpt_ident>{:>5}</gps_{}_wpt_ident>\n"), port,
+           text_of(f.wpt_ident), port);
+  if (f.wpt_dist[0] != '\0') {
+    out.line(FMT_COMPILE("\t\t<gps_{}_wpt_dist units=\"nm\">{:4.1f}</gps_{}_wpt_dist>\n"), port,
+             tenths(f.wpt_dist), port);
+  }
+  if (f.dist_to_wpt[0] != '\0') {
+    out.line(FMT_COMPILE("\t\t<gps_{}_dist_to_wpt units=\"nm\">{:4.1f}</gps_{}_dist_to_wpt>\n"), port,
+             tenths(f.dist_to_wpt), port);
+  }
+  out.line(FMT_COMPILE("\t\t<gps_{}_nav_flag>{:>5}</gps_{}_nav_flag>\n"), port, text_of(f.nav_flag),
+           port);
+  if (lib.options.verbose != 0) {
+    out.line(FMT_COMPILE("\t\t<gps_{}_warning_status>{:>5}</gps_{}_warning_status>\n"), port,
+             text_of(f.warning_status), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_bearing_to_wpt_raw>{:>4}</gps_{}_bearing_to_wpt_raw>\n"), port,
+             text_of(f.bearing_to_wpt), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_dist_to_wpt_raw>{:>5}</gps_{}_dist_to_wpt_raw>\n"), port,
+             text_of(f.dist_to_wpt), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_desired_track_raw>{:>4}</gps_{}_desired_track_raw>\n"), port,
+             text_of(f.desired_track), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_wpt_dist_raw>{:>5}</gps_{}_wpt_dist_raw>\n"), port,
+             text_of(f.wpt_dist), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation_raw>{:>4}</gps_{}_mag_variation_raw>\n"), port,
+             text_of(f.mag_variation), port);
+  }
+  // The aviation fix stays valid: it is repeated in every later summary.
+  return out.line(FMT_COMPILE("\t</gps_{}_composite_entry>\n"), port);
+}
+
+int print_xml_gps_composite_nmea_entry(const char* port_name, gps_composite_state* state) {
+  output_writer& out = lib.out;
+  const std::string_view port(port_name);
+  const gps_nmea_fields& f = state->fields.nmea;
+
+  out.line(FMT_COMPILE("\t<gps_{}_composite_entry format=\"nmea\">\n"), port);
+  if (lib.options.debug != 0) print_rawdata(port, *state);
+  out.line(FMT_COMPILE("\t\t<gps_{}_latitude>{:>1} {:>9}</gps_{}_latitude>\n"), port,
+           text_of(f.latitude_hemisphere), text_of(f.latitude), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_longitude>{:>1} {:>10}</gps_{}_longitude>\n"), port,
+           text_of(f.longitude_hemisphere), text_of(f.longitude), port);
+  const double latitude = nmea_latitude_decimal(f.latitude, f.latitude_hemisphere);
+  const double longitude = nmea_longitude_decimal(f.longitude, f.longitude_hemisphere);
+  out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{:2.6f}</gps_{}_latitude_decimal>\n"), port,
+           latitude, port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{:3.6f}</gps_{}_longitude_decimal>\n"), port,
+           longitude, port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_track>{:>5}</gps_{}_track>\n"), port, text_of(f.track), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_ground_speed units=\"knots\">{:>5}</gps_{}_ground_speed>\n"),
+           port, text_of(f.ground_speed), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{:>1} {:2.1f}</gps_{}_mag_variation>\n"), port,
+           text_of(f.mag_variation_direction), decimal_number(f.mag_variation), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_utc_date>{:>6}</gps_{}_utc_date>\n"), port, text_of(f.utc_date),
+           port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_utc_time>{:>6}</gps_{}_utc_time>\n"), port, text_of(f.utc_time),
+           port);
+  if (lib.options.verbose != 0) {
+    out.line(FMT_COMPILE("\t\t<gps_{}_status>{:>1}</gps_{}_status>\n"), port, text_of(f.status), port);
+  }
+  const int result = out.line(FMT_COMPILE("\t</gps_{}_composite_entry>\n"), port);
+  // An NMEA fix is written once: the next summary shows the port only after a new sentence.
+  state->valid = 0;
+  return result;
+}
