@@ -24,13 +24,16 @@ std::string reader_missing() {
   return "";
 }
 
-#define SKIP_WITHOUT_KML_READER()                                                           \
-  do {                                                                                      \
-    const std::string missing = reader_missing();                                           \
-    if (!missing.empty()) {                                                                 \
-      GTEST_SKIP() << "KML reader unavailable (" << missing                                 \
-                   << "); install it with: npm install --prefix tests/path/kml_reader --no-package-lock";         \
-    }                                                                                       \
+constexpr const char* install_command =
+    "npm install --prefix tests/path/kml_reader --no-package-lock";
+
+#define SKIP_WITHOUT_KML_READER()                                                        \
+  do {                                                                                   \
+    const std::string missing = reader_missing();                                        \
+    if (!missing.empty()) {                                                              \
+      GTEST_SKIP() << "KML reader unavailable (" << missing << "); install it with: "    \
+                   << install_command;                                                   \
+    }                                                                                    \
   } while (false)
 
 program_result read_kml(const std::string& kml_path) {
