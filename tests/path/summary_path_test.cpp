@@ -77,16 +77,6 @@ TEST(PathCandidate, AhrsFieldsAreScaledFromTheCachedHighRateRecord) {
   }
 }
 
-TEST(PathCandidate, EmptyCacheGivesZeroAttitudeAndMinus5000Feet) {
-  const summary_record cache{};
-  path_point p{};
-  process_summary_to_summary_path(&cache, &p);
-  EXPECT_EQ(p.pressure_alt, -5000);
-  EXPECT_EQ(p.timestamp, 0u);
-  EXPECT_EQ(p.roll_angle, 0.0f);
-  EXPECT_EQ(p.tachometer, 0);
-}
-
 TEST(PathCandidate, AviationPositionIsReadInDecimalDegrees) {
   summary_record cache{};
   cache.gps_1.format = 1;
@@ -385,10 +375,4 @@ TEST(PathPass, FullSizeArrayEndsAt8192) {
   const path_run run = run_path_pass(log.str(), default_options());
   EXPECT_EQ(run.count, 8192);
   EXPECT_EQ(run[8191].timestamp, 100u + 8189u);
-}
-
-TEST(PathPass, WritesNothingForUnknownRecords) {
-  log_writer log = flight_start();
-  log.record(0, 20, "x").record(13, 30, "y").record(255, 40, "z");
-  EXPECT_EQ(run_path_pass(log.str(), default_options()).output, "");
 }
