@@ -7,7 +7,7 @@
 // pass.
 //
 // NMEA format (2): every record holds one sentence; an RMC sentence is read first with the
-// fixed pattern below and, when that rejects it, with the relaxed reading that real
+// fixed "$GPRMC" pattern and, when that rejects it, with the relaxed reading that real
 // receivers need (fractional seconds, long speeds, empty fields, other talkers).
 #include "decoders/gps_assembly.h"
 
@@ -33,15 +33,8 @@ constexpr scan_pattern aviation_from_stx(
     "%cA%9[ NnSs0-9-]\nB%10[ EeWw0-9-]\nC%3[0-9-]\nD%3[0-9-]\nE%5[0-9-]\nG%5[ LlRr0-9-]\n"
     "I%4[0-9-]\nK%5[ A-Za-z0-9-+]\nL%4[0-9-]\nQ%4[EeWw0-9-]\nS%5[NnFf-]\nT%9[-]\nl%6[0-9-]\n");
 
-// Status, hemisphere and variation-direction letters are one character each.
-constexpr scan_pattern nmea_rmc(
-    "$GPRMC,%6[0-9],%1[vVaA],%9[0-9.],%1[nsNS],%10[0-9.],%1[ewEW],%5[0-9.],%5[0-9.],%6[0-9],"
-    "%5[0-9.],%1[ewEW]%5[,*0-9A-Fa-f]\r\n");
-
 // Conversions that must succeed for a sentence to count: the leading byte and four items.
 constexpr int aviation_least_count = 5;
-// utc_time through utc_date.
-constexpr int nmea_least_count = 9;
 
 bool accept_aviation(int count, const gps_aviation_fields& f) {
   return count >= aviation_least_count && f.latitude[0] != '\0' && f.longitude[0] != '\0';
@@ -126,16 +119,7 @@ void process_gps_entry_nmea(const efis_record* record, gps_composite_state* stat
   const std::string_view text(payload, bounded_strlen(payload, length));
 
   gps_nmea_fields parsed{};
-  const scan_field fields[] = {
-      field_of(parsed.utc_time), field_of(parsed.status), field_of(parsed.latitude),
-      field_of(parsed.latitude_hemisphere), field_of(parsed.longitude),
-      field_of(parsed.longitude_hemisphere), field_of(parsed.ground_speed), field_of(parsed.track),
-      field_of(parsed.utc_date), field_of(parsed.mag_variation),
-      field_of(parsed.mag_variation_direction), field_of(parsed.checksum)};
-  const int count = scan_text(text, nmea_rmc, fields);
-  const bool accepted = count >= nmea_least_count && parsed.latitude[0] != '\0' &&
-                        parsed.longitude[0] != '\0';
-  if (!accepted) {
+  if (!read_rmc_strict(text, &parsed)) {
     parsed = gps_nmea_fields{};
     if (!read_rmc_relaxed(text, &parsed)) return;  // nothing changes
   }

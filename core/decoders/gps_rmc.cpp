@@ -3,7 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoders/gps_scan.h"
+
 namespace {
+
+constexpr scan_pattern rmc_pattern(
+    "$GPRMC,%6[0-9],%1[vVaA],%9[0-9.],%1[nsNS],%10[0-9.],%1[ewEW],%5[0-9.],%5[0-9.],%6[0-9],"
+    "%5[0-9.],%1[ewEW]%5[,*0-9A-Fa-f]\r\n");
+
+// utc_time through utc_date.
+constexpr int rmc_least_count = 9;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_number_char(char c) { return is_digit(c) || c == '.'; }
@@ -69,6 +78,17 @@ class field_reader {
 };
 
 }  // namespace
+
+bool read_rmc_strict(std::string_view text, gps_nmea_fields* fields) {
+  const scan_field targets[] = {
+      field_of(fields->utc_time), field_of(fields->status), field_of(fields->latitude),
+      field_of(fields->latitude_hemisphere), field_of(fields->longitude),
+      field_of(fields->longitude_hemisphere), field_of(fields->ground_speed), field_of(fields->track),
+      field_of(fields->utc_date), field_of(fields->mag_variation),
+      field_of(fields->mag_variation_direction), field_of(fields->checksum)};
+  const int count = scan_text(text, rmc_pattern, targets);
+  return count >= rmc_least_count && fields->latitude[0] != '\0' && fields->longitude[0] != '\0';
+}
 
 bool read_rmc_relaxed(std::string_view text, gps_nmea_fields* fields) {
   constexpr std::size_t head = 7;  // "$ttRMC,"
