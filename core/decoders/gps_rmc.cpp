@@ -45,7 +45,7 @@ bool is_talker(std::string_view talker) {
 template <std::size_t N>
 void keep(char (&buffer)[N], std::string_view text) {
   const std::size_t n = std::min(text.size(), N - 1);
-  std::memcpy(buffer, text.data(), n);
+  if (n > 0) std::memcpy(buffer, text.data(), n);  // a missing field has no data at all
   buffer[n] = '\0';
 }
 
