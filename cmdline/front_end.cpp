@@ -7,6 +7,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "defaults.h"
+
 front_end_state front_end;
 
 namespace {
@@ -178,24 +180,8 @@ void exit_help() {
 }
 
 void init_global_defaults() {
-  library_options& o = front_end.options;
-  o = library_options{};
-  o.summary = 1;
-  o.summary_deciseconds = 10;
-  o.constants = 1;
-  o.gps_1_type = 1;
-  o.gps_2_type = 0;
-  std::strcpy(o.xsl_stylesheet, "http://localhost/xsl/OrvexDecode.summary_xml2html.xsl");
-  std::strcpy(o.prog, "OrvexDecode_CmdLine 2.24");
-
-  analog_input_const& c = front_end.constants;
-  c.PWR_MON_SF = 0.034896f;
-  c.REF_5V = 5.05f;
-  c.LOC_ZERO = 606.0f;
-  c.LOC_SF = 0.000987f;
-  c.GS_ZERO = 610.0f;
-  c.GS_SF = 0.00098f;
-  c.ANALOG_8_SF = 0.018475f;
+  front_end.options = default_library_options();
+  front_end.constants = default_analog_input_const();
 }
 
 void parse_commandline_args(int argc, char** argv) {

@@ -13,15 +13,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "decoders/gps_state.h"
+#include "defaults.h"
 #include "orvexdecode.h"
 
 namespace {
 
 const char* program_name = "orvexdecode-track";
-
-// GPS 1 sentence formats the options choose between.
-constexpr std::int32_t gps_format_aviation = 1;
-constexpr std::int32_t gps_format_nmea = 2;
 
 constexpr const char* usage_text =
     "Usage: %s [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]\n"
@@ -33,23 +31,6 @@ constexpr const char* usage_text =
     "  --gps_1_aviation  GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea      GPS 1 sends NMEA RMC sentences\n"
     "  -h --help         this help message\n";
-
-// The command line's defaults, as the main front end sets them.
-library_options default_options() {
-  library_options o{};
-  o.summary = 1;
-  o.summary_deciseconds = 10;
-  o.constants = 1;
-  o.gps_1_type = gps_format_aviation;
-  o.gps_2_type = 0;
-  std::strcpy(o.xsl_stylesheet, "http://localhost/xsl/OrvexDecode.summary_xml2html.xsl");
-  std::strcpy(o.prog, "OrvexDecode_CmdLine 2.24");
-  return o;
-}
-
-analog_input_const default_constants() {
-  return {0.034896f, 5.05f, 606.0f, 0.000987f, 610.0f, 0.00098f, 0.018475f};
-}
 
 [[noreturn]] void exit_usage(const char* message) {
   if (message != nullptr) std::fprintf(stderr, "%s: %s\n", program_name, message);
@@ -82,7 +63,7 @@ bool is_same_file(FILE* input, const char* path) {
 
 struct track_request {
   bool binary = false;
-  library_options options = default_options();
+  library_options options = default_library_options();
   const char* input_name = nullptr;
   const char* output_name = nullptr;  // nullptr: standard output
 };
@@ -151,7 +132,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const analog_input_const constants = default_constants();
+  const analog_input_const constants = default_analog_input_const();
   const int result =
       request.binary
           ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output, stderr)

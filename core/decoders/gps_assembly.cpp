@@ -44,9 +44,9 @@ bool accept_aviation(int count, const gps_aviation_fields& f) {
 
 void process_gps_entry(const efis_record* record, gps_composite_state* state) {
   switch (state->format) {
-    case 1:
-    case 3: process_gps_entry_aviation(record, state); break;
-    case 2: process_gps_entry_nmea(record, state); break;
+    case gps_format_aviation:
+    case gps_format_aviation_stx: process_gps_entry_aviation(record, state); break;
+    case gps_format_nmea: process_gps_entry_nmea(record, state); break;
     default: break;  // the port is not read
   }
 }

@@ -6,6 +6,11 @@
 
 constexpr int gps_sentence_size = 2048;
 
+// Sentence formats of a port; any other value leaves the port's records unassembled.
+constexpr std::int32_t gps_format_aviation = 1;      // sentence at the buffer start, altitude item
+constexpr std::int32_t gps_format_nmea = 2;          // one RMC sentence per record
+constexpr std::int32_t gps_format_aviation_stx = 3;  // sentence found by its STX, no altitude
+
 // One aviation-format sentence (formats 1 and 3); the item letter introduces each field.
 struct gps_aviation_fields {
   char altitude[7];         // z

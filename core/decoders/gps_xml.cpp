@@ -35,9 +35,9 @@ double tenths(const char* text) { return whole_number(text) / 10.0; }
 
 int print_xml_gps_composite_entry(const char* port, gps_composite_state* state) {
   switch (state->format) {
-    case 1:
-    case 3: return print_xml_gps_composite_aviation_entry(port, state);
-    case 2: return print_xml_gps_composite_nmea_entry(port, state);
+    case gps_format_aviation:
+    case gps_format_aviation_stx: return print_xml_gps_composite_aviation_entry(port, state);
+    case gps_format_nmea: return print_xml_gps_composite_nmea_entry(port, state);
     default: return 0;
   }
 }

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "decoders/ahrs.h"
+#include "decoders/eis.h"
 #include "decoders/gps_coordinates.h"
 #include "records/byte_order.h"
 #include "records/library_state.h"
@@ -15,20 +17,16 @@
 namespace {
 
 // Fields the path reads from the cached AHRS high-rate payload (host order once converted).
-constexpr std::size_t ahrs_hr_roll_angle_offset = 4;
-constexpr std::size_t ahrs_hr_pitch_angle_offset = 6;
-constexpr std::size_t ahrs_hr_yaw_angle_offset = 8;
-constexpr std::size_t ahrs_hr_pressure_alt_offset = 10;
-constexpr std::size_t ahrs_hr_asi_offset = 14;
-// ... and from the cached EIS payload.
-constexpr std::size_t eis_tachometer_offset = 3;
+constexpr std::size_t ahrs_hr_field(std::size_t sub_offset) {
+  return ahrs_log_entry::sub_payload + sub_offset;
+}
+constexpr std::size_t ahrs_hr_roll_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::roll_angle);
+constexpr std::size_t ahrs_hr_pitch_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::pitch_angle);
+constexpr std::size_t ahrs_hr_yaw_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::yaw_angle);
+constexpr std::size_t ahrs_hr_pressure_alt_offset = ahrs_hr_field(ahrs_hr_log_entry::pressure_alt);
+constexpr std::size_t ahrs_hr_asi_offset = ahrs_hr_field(ahrs_hr_log_entry::asi);
 
 constexpr int pressure_alt_bias = 5000;  // the AHRS logs feet + 5000
-
-// GPS 1 sentence formats.
-constexpr std::int32_t gps_format_aviation = 1;
-constexpr std::int32_t gps_format_nmea = 2;
-constexpr std::int32_t gps_format_aviation_stx = 3;
 
 // Attitude angles are signed fractions of a half turn.
 float ahrs_degrees(std::int16_t raw) { return static_cast<float>(raw * 180.0 / 32768.0); }
@@ -109,7 +107,7 @@ void process_summary_to_summary_path(const summary_record* summary, path_point* 
   point->asi = s16_at(ahrs, ahrs_hr_asi_offset);
   point->timestamp = summary->ahrs_hr.timestamp;
 
-  point->tachometer = u16_at(summary->eis.payload, eis_tachometer_offset);
+  point->tachometer = u16_at(summary->eis.payload, eis_log_entry::tachometer);
 }
 
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {

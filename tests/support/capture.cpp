@@ -3,22 +3,12 @@
 #include <cstring>
 #include <regex>
 
+#include "defaults.h"
 #include "records/library_state.h"
 
-library_options default_options() {
-  library_options o{};
-  o.summary = 1;
-  o.summary_deciseconds = 10;
-  o.constants = 1;
-  o.gps_1_type = 1;
-  std::strcpy(o.xsl_stylesheet, "http://localhost/xsl/OrvexDecode.summary_xml2html.xsl");
-  std::strcpy(o.prog, "OrvexDecode_CmdLine 2.24");
-  return o;
-}
+library_options default_options() { return default_library_options(); }
 
-analog_input_const default_constants() {
-  return {0.034896f, 5.05f, 606.0f, 0.000987f, 610.0f, 0.00098f, 0.018475f};
-}
+analog_input_const default_constants() { return default_analog_input_const(); }
 
 FILE* stream_with(const std::string& text) {
   FILE* f = std::tmpfile();
