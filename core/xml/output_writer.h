@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <type_traits>
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
@@ -22,16 +24,16 @@ class output_writer {
   // Formats one piece of the document; returns the number of characters, or -1 after a failure.
   template <typename Format, typename... Args>
   int line(const Format& format, const Args&... args) {
-    const std::size_t room = buffer_size - used_;
-    const auto result = fmt::format_to_n(buffer_ + used_, room, format, args...);
-    if (result.size <= room) {
-      used_ += result.size;
-      return status(result.size);
+    // Format straight into the buffer when the longest text the arguments can give fits.
+    const std::size_t bound = format_text_bound + (std::size_t{0} + ... + bound_of(args));
+    if (buffer_size - used_ < bound) {
+      drain();
+      if (bound > buffer_size) return long_line(format, args...);
     }
-    // Too long for what is left: flush and write it whole through a temporary buffer.
-    fmt::memory_buffer long_line;
-    fmt::format_to(fmt::appender(long_line), format, args...);
-    return text(std::string_view(long_line.data(), long_line.size()));
+    char* const start = buffer_ + used_;
+    char* const end = fmt::format_to(start, format, args...);
+    used_ += static_cast<std::size_t>(end - start);
+    return status(static_cast<std::size_t>(end - start));
   }
 
   // Writes text as it is.
@@ -46,6 +48,27 @@ class output_writer {
   bool failed() const { return failed_; }
 
  private:
+  // Room for the literal text of any one format of the documents.
+  static constexpr std::size_t format_text_bound = 1024;
+
+  // The longest text one argument can give.
+  static std::size_t bound_of(std::string_view s) { return s.size(); }
+  static std::size_t bound_of(const char* s) { return std::char_traits<char>::length(s); }
+  static std::size_t bound_of(char) { return 1; }
+  template <typename T>
+    requires std::is_arithmetic_v<T>
+  static std::size_t bound_of(T) {
+    // "%f" of the largest double has 309 integer digits.
+    return std::is_floating_point_v<T> ? 330 : 24;
+  }
+
+  template <typename Format, typename... Args>
+  int long_line(const Format& format, const Args&... args) {
+    fmt::memory_buffer text_buffer;
+    fmt::format_to(fmt::appender(text_buffer), format, args...);
+    return text(std::string_view(text_buffer.data(), text_buffer.size()));
+  }
+
   int status(std::size_t written) const { return failed_ ? -1 : static_cast<int>(written); }
   void put(const char* data, std::size_t size);
   void drain();
