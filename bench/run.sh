@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# OrvexDecode benchmark: builds a Release orvexdecode, writes simulated LOGs of about 20 MB and
+# 200 MB with orvexdecode-simulate, and measures the decoder beside reading the same input
+# with cat. Prints one table:
+#
+#   A  default options (summaries only)                  MB/s of LOG input
+#   B  every source selected, verbose and debug          MB/s of XML output
+#   C  KML pass (-k, summaries off)                      MB/s of LOG input
+#   D  peak resident memory of each run                  MB, for both sizes
+#   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
+#
+# Times are hyperfine medians (warm page cache, output to /dev/null); memory is the maximum
+# resident set size that /usr/bin/time -v reports. MB = 10^6 bytes.
+#
+#   bash bench/run.sh
+#   SIZES="20" RUNS=15 bash bench/run.sh            # one size, more runs
+#   BUILD_DIR=... BENCH_DIR=... SEED=... bash bench/run.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-bench}
+work=${BENCH_DIR:-${TMPDIR:-/tmp}/orvexdecode-bench}
+sizes=${SIZES:-"20 200"}
+runs=${RUNS:-7}
+seed=${SEED:-1}
+
+# hyperfine and GNU time come from Debian packages of the same names.
+missing=()
+command -v hyperfine >/dev/null 2>&1 || missing+=(hyperfine)
+[ -x /usr/bin/time ] || missing+=(time)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+echo "Building Release in $build ..." >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target OrvexDecode_CmdLine orvexdecode_simulate >/dev/null
+decoder=$build/cmdline/orvexdecode
+simulator=$build/tools/orvexdecode-simulate
+
+mkdir -p "$work"
+csv=$work/hyperfine.csv
+timing=$work/time.txt
+
+# median seconds of one command line (no shell: hyperfine runs it directly)
+median_of() {
+  hyperfine -N --warmup 1 --runs "$runs" --style none --export-csv "$csv" -- "$1" >/dev/null
+  awk -F, 'NR == 2 { print $4 }' "$csv"
+}
+
+# peak resident set size in MB of one command line
+peak_mb_of() {
+  # shellcheck disable=SC2086
+  /usr/bin/time -v $1 >/dev/null 2>"$timing"
+  awk -F: '/Maximum resident set size/ { printf "%.1f", $2 / 1000 }' "$timing"
+}
+
+every_source="--ahrs --eis --analog --set_menu --gps_1 --gps_2 --gps_1_aviation --gps_2_nmea --arinc --sl30_1 --sl30_2 --sl40 --weather --verbose --debug"
+
+# One table row: label, seconds, megabytes the rate counts, what they are, peak MB; uses the
+# reference time and the input size of the LOG being measured.
+row() {
+  awk -v label="$1" -v s="$2" -v mb="$3" -v of="$4" -v ref="$ref" -v rss="$5" -v in_mb="$in_mb" \
+    'BEGIN { printf "%-30s %8s MB %10.4f %9.1f %-13s %8.2f %9s\n", label, in_mb, s, mb / s, of, s / ref, rss }'
+}
+
+rows=()
+declare -A seconds
+for size in $sizes; do
+  log=$work/flight_${size}mb_seed${seed}.LOG
+  if [ ! -s "$log" ] || [ "$simulator" -nt "$log" ]; then
+    echo "Simulating $log ..." >&2
+    "$simulator" --seed "$seed" --size-mb "$size" -o "$log"
+  fi
+  in_bytes=$(stat -c %s "$log")
+  in_mb=$(awk -v b="$in_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+  cat "$log" >/dev/null  # into the page cache
+  echo "Measuring the $in_mb MB LOG ..." >&2
+
+  ref=$(median_of "cat $log")
+  cmd_a="$decoder -o /dev/null $log"
+  cmd_b="$decoder $every_source -o /dev/null $log"
+  cmd_c="$decoder --nosummary -o /dev/null -k /dev/null $log"
+  xml_bytes=$("$decoder" $every_source "$log" | wc -c)
+  xml_mb=$(awk -v b="$xml_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+  a=$(median_of "$cmd_a")
+  b=$(median_of "$cmd_b")
+  c=$(median_of "$cmd_c")
+  seconds[a$size]=$a seconds[b$size]=$b seconds[c$size]=$c seconds[bytes$size]=$in_bytes
+  rss_ref=$(peak_mb_of "cat $log")
+  rss_a=$(peak_mb_of "$cmd_a")
+  rss_b=$(peak_mb_of "$cmd_b")
+  rss_c=$(peak_mb_of "$cmd_c")
+
+  rows+=("$(row "cat LOG > /dev/null" "$ref" "$in_mb" "input" "$rss_ref")")
+  rows+=("$(row "A default (summaries)" "$a" "$in_mb" "input" "$rss_a")")
+  rows+=("$(row "B every source" "$b" "$xml_mb" "XML ($xml_mb MB)" "$rss_b")")
+  rows+=("$(row "C KML pass" "$c" "$in_mb" "input" "$rss_c")")
+  peak=$(printf "%s\n%s\n%s\n" "$rss_a" "$rss_b" "$rss_c" | sort -g | tail -1)
+  rows+=("$(printf "%-30s %8s MB %10s %9s %-13s %8s %9s" "D peak memory (A, B, C)" "$in_mb" "" "" "" "" "$peak")")
+done
+
+echo
+echo "OrvexDecode benchmark: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
+echo "hyperfine medians of $runs runs, warm cache, output to /dev/null; MB = 10^6 bytes"
+printf "%-30s %11s %10s %9s %-13s %8s %9s\n" "figure" "LOG" "median s" "MB/s" "of" "x cat" "peak MB"
+printf "%s\n" "${rows[@]}"
+
+set -- $sizes
+if [ $# -ge 2 ]; then
+  small=$1
+  large=${!#}
+  awk -v a1="${seconds[a$small]}" -v a2="${seconds[a$large]}" -v b1="${seconds[b$small]}" -v b2="${seconds[b$large]}" \
+    -v c1="${seconds[c$small]}" -v c2="${seconds[c$large]}" -v n1="${seconds[bytes$small]}" -v n2="${seconds[bytes$large]}" \
+    'BEGIN { printf "time per input byte, %.0f MB LOG over %.0f MB LOG (1.00 = linear): A %.2f  B %.2f  C %.2f\n",
+             n2 / 1e6, n1 / 1e6, (a2 / n2) / (a1 / n1), (b2 / n2) / (b1 / n1), (c2 / n2) / (c1 / n1) }'
+fi
+echo "targets: A, C >= 1000 MB/s of input; B >= 1000 MB/s of XML; D <= 8 MB and the same for every size"
