@@ -26,6 +26,7 @@ constexpr std::size_t analog_reading_count = 16;
 // Offset of value1 .. value16.
 constexpr std::array<std::uint8_t, analog_reading_count> analog_u16_offsets = {
     3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33};
+static_assert(analog_u16_offsets.back() + 2 == analog_entry_size);
 
 constexpr std::size_t first_general_input = 9;  // value9 is scaledvalue1
 constexpr std::size_t general_input_count = 8;

@@ -1,7 +1,11 @@
 // Analog inputs (source type 4): power monitor, localiser, glideslope and general inputs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// The payload: bytes 0-2 not decoded, then sixteen big-endian readings at offsets 3, 5, ... 33.
+constexpr std::size_t analog_entry_size = 35;
 
 // Exchanges the bytes of the sixteen readings in place.
 void swapendian_analog_entry(std::uint8_t* payload);

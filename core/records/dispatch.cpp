@@ -1,4 +1,5 @@
 // Record selection, the latest-value cache and the record-level byte-order conversion.
+#include <algorithm>
 #include <cstring>
 
 #include "decoders/ahrs.h"
@@ -30,12 +31,47 @@ std::int32_t selecting_flag(std::uint32_t type) {
   }
 }
 
-// A cached record is a whole copy, taken before any byte-order conversion.
+std::size_t payload_bytes_in_use(const efis_record& record) {
+  const std::size_t read = record.length <= raw_payload_size ? record.length : 0;
+  return std::max(read, decoded_payload_extent(record.source_type));
+}
+
+// A cached record is a copy taken before any byte-order conversion. A slot only ever holds
+// records of its own kind, so copying the bytes such a record can use (its header, flags and
+// the payload bytes its decoder reads or writes) leaves the slot equal to a whole copy in
+// everything that is read from it.
 void cache(efis_record& slot, const efis_record& record) {
-  std::memcpy(&slot, &record, sizeof slot);
+  slot.source_type = record.source_type;
+  slot.timestamp = record.timestamp;
+  slot.length = record.length;
+  std::memcpy(slot.payload, record.payload, payload_bytes_in_use(record));
+  slot.swapped = record.swapped;
+  slot.selected = record.selected;
+  std::memcpy(slot.raw, record.raw, std::min<std::size_t>(record.length, raw_payload_size));
 }
 
 }  // namespace
+
+std::size_t decoded_payload_extent(std::uint32_t source_type) {
+  switch (source_type) {
+    case source_ahrs: return ahrs_log_entry::size;
+    case source_eis: return eis_log_entry::size;
+    case source_analog: return analog_entry_size;
+    case source_set_menu: return set_menu_entry_size;
+    default: return 0;
+  }
+}
+
+void clear_efis_record(efis_record* record) {
+  std::memset(record->payload, 0, payload_bytes_in_use(*record));
+  std::memset(record->raw, 0, std::min<std::size_t>(record->length, raw_payload_size));
+  if (record->selected != 0) std::memset(record->source_type_desc, 0, sizeof record->source_type_desc);
+  record->source_type = 0;
+  record->timestamp = 0;
+  record->length = 0;
+  record->swapped = 0;
+  record->selected = 0;
+}
 
 void process_efis_record(efis_record* record) {
   const std::uint32_t type = record->source_type;

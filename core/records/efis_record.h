@@ -64,3 +64,12 @@ efis_record* swapendian_efis_record(efis_record* record);
 
 // Marks the record selected by the options and feeds the latest-value cache.
 void process_efis_record(efis_record* record);
+
+// Bytes of the payload area that the decoders of a source type read or write, whatever the
+// record's length: the byte-order conversion of a short payload, the AHRS type name and the
+// decoded set-menu fields lie past the bytes read from the file.
+std::size_t decoded_payload_extent(std::uint32_t source_type);
+
+// Sets a record that has been read, dispatched and rendered back to all zero, touching only
+// the bytes those steps can have written (a whole clear costs more than the rest of a record).
+void clear_efis_record(efis_record* record);

@@ -167,7 +167,7 @@ int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_op
     if (summary_reference == 0) summary_reference = timestamp;
   };
   for (;;) {
-    std::memset(&record, 0, sizeof record);
+    clear_efis_record(&record);
     const read_outcome outcome = reader.next(record, take_first_reference);
     if (outcome == read_outcome::end) break;
     if (outcome == read_outcome::dropped) continue;

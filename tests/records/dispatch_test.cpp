@@ -1,9 +1,11 @@
 // Record selection, the latest-value cache and the once-only byte-order conversion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "records/library_state.h"
+#include "xml/xml_report.h"
 #include "support/capture.h"
 
 namespace {
@@ -139,5 +141,73 @@ TEST(SourceTypeNames, NamesFollowTheTypeTable) {
   for (const auto& [type, name] : rows) {
     char dest[source_type_desc_size];
     EXPECT_STREQ(enum_value_source_type(dest, type), name) << type;
+  }
+}
+
+namespace {
+
+bool all_zero(const efis_record& r) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&r);
+  for (std::size_t i = 0; i < sizeof r; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// The XML pass clears only what a record can have dirtied: after any type and length has been
+// read, dispatched, converted and rendered (selected, verbose), the record must be all zero.
+TEST(RecordDispatch, ClearingAfterAnyRecordLeavesItAllZero) {
+  library_options o = default_options();
+  o.verbose = o.debug = 1;
+  o.ahrs = o.eis = o.analog = o.set_menu = o.gps_1 = o.gps_2 = o.state = 1;
+  static efis_record rec;
+  for (std::uint32_t type = 0; type < 256; ++type) {
+    for (const std::uint32_t length : {1u, 2u, 3u, 4u, 10u, 22u, 23u, 34u, 35u, 72u, 73u, 200u, 255u}) {
+      start_pass(o);
+      std::memset(&rec, 0, sizeof rec);
+      rec.source_type = type;
+      rec.timestamp = 1234;
+      rec.length = length;
+      for (std::uint32_t i = 0; i < length; ++i) rec.raw[i] = rec.payload[i] = static_cast<std::uint8_t>(0xA5 ^ i);
+      if (length > 2) rec.payload[2] = rec.raw[2] = static_cast<std::uint8_t>(250 + type % 6);
+      capture_output([&] {
+        process_efis_record(&rec);
+        if (rec.selected != 0) {
+          enum_value_source_type(rec.source_type_desc, rec.source_type);
+          print_xml_efis_record(&rec);
+        }
+      });
+      clear_efis_record(&rec);
+      ASSERT_TRUE(all_zero(rec)) << "type " << type << " length " << length;
+    }
+  }
+}
+
+// A cache slot rendered by summaries and then overwritten holds what a whole copy would hold
+// in every byte its decoder uses.
+TEST(RecordDispatch, CachedCopyMatchesTheRecordInEveryByteItsDecoderUses) {
+  library_options o = default_options();
+  o.verbose = 1;
+  for (const std::uint32_t type : {1u, 2u, 4u}) {
+    start_pass(o);
+    for (const std::uint32_t length : {255u, 5u, 73u, 1u, 23u}) {
+      efis_record rec{};
+      rec.source_type = type;
+      rec.timestamp = length;
+      rec.length = length;
+      for (std::uint32_t i = 0; i < length; ++i) rec.raw[i] = rec.payload[i] = static_cast<std::uint8_t>(i + 1);
+      if (length > 2) rec.payload[2] = rec.raw[2] = 254;
+      process_efis_record(&rec);
+      efis_record* slot = type == 1 ? &lib.summary.ahrs_hr : type == 2 ? &lib.summary.eis : &lib.summary.analog;
+      if (type == 1 && length <= 2) continue;  // not a high-rate record: not cached
+      const std::size_t used = decoded_payload_extent(type);
+      EXPECT_EQ(std::memcmp(slot->payload, rec.payload, std::max<std::size_t>(used, length)), 0) << type << "/" << length;
+      EXPECT_EQ(slot->timestamp, rec.timestamp);
+      EXPECT_EQ(slot->length, rec.length);
+      EXPECT_EQ(slot->swapped, 0);
+      capture_output([&] { print_xml_summary(&lib.summary); });  // converts and dirties the slot
+    }
   }
 }
