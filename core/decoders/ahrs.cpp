@@ -9,6 +9,7 @@
 #include "records/byte_order.h"
 #include "records/efis_record.h"
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 
 namespace {
 
@@ -113,9 +114,9 @@ int print_xml_ahrs_hr_log_entry(const std::uint8_t* sub) {
   const std::int16_t acceleration = s16_at(sub, hr::acceleration);
 
   out.text("\t<ahrs_hr_log_entry>\n");
-  out.line(FMT_COMPILE("\t\t<roll_angle>{:+.2f}</roll_angle>\n"), angle_degrees(roll));
-  out.line(FMT_COMPILE("\t\t<pitch_angle>{:+.2f}</pitch_angle>\n"), angle_degrees(pitch));
-  out.line(FMT_COMPILE("\t\t<yaw_angle>{:+.2f}</yaw_angle>\n"), angle_degrees(yaw));
+  out.line(FMT_COMPILE("\t\t<roll_angle>{}</roll_angle>\n"), signed_fixed(angle_degrees(roll), 2));
+  out.line(FMT_COMPILE("\t\t<pitch_angle>{}</pitch_angle>\n"), signed_fixed(angle_degrees(pitch), 2));
+  out.line(FMT_COMPILE("\t\t<yaw_angle>{}</yaw_angle>\n"), signed_fixed(angle_degrees(yaw), 2));
   if (verbose) {
     out.line(FMT_COMPILE("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), roll);
     out.line(FMT_COMPILE("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), pitch);
@@ -128,29 +129,29 @@ int print_xml_ahrs_hr_log_entry(const std::uint8_t* sub) {
 
   // Airspeed in tenths of feet per second.
   out.text("\t\t<asi>\n");
-  out.line(FMT_COMPILE("\t\t\t<knots>{:.2f}</knots>\n"), asi / 16.8780986);
-  out.line(FMT_COMPILE("\t\t\t<mph>{:.2f}</mph>\n"), asi / 14.6666667);
+  out.line(FMT_COMPILE("\t\t\t<knots>{}</knots>\n"), fixed(asi / 16.8780986, 2));
+  out.line(FMT_COMPILE("\t\t\t<mph>{}</mph>\n"), fixed(asi / 14.6666667, 2));
   if (verbose) {
-    out.line(FMT_COMPILE("\t\t\t<fps>{:.2f}</fps>\n"), asi / 10.0);
+    out.line(FMT_COMPILE("\t\t\t<fps>{}</fps>\n"), fixed(asi / 10.0, 2));
     out.line(FMT_COMPILE("\t\t\t<fps_raw>{}</fps_raw>\n"), asi);
   }
   out.text("\t\t</asi>\n");
 
   // Acceleration in hundredths of m/s^2.
   out.text("\t\t<acceleration>\n");
-  out.line(FMT_COMPILE("\t\t\t<G>{:+.2f}</G>\n"), acceleration / 100.0 / 9.80665);
+  out.line(FMT_COMPILE("\t\t\t<G>{}</G>\n"), signed_fixed(acceleration / 100.0 / 9.80665, 2));
   if (verbose) {
-    out.line(FMT_COMPILE("\t\t\t<si>{:+.2f}</si>\n"), acceleration / 100.0);
+    out.line(FMT_COMPILE("\t\t\t<si>{}</si>\n"), signed_fixed(acceleration / 100.0, 2));
     out.line(FMT_COMPILE("\t\t\t<si_raw>{}</si_raw>\n"), acceleration);
   }
   out.text("\t\t</acceleration>\n");
 
   if (verbose) {
     const std::int16_t accelerometer_roll = s16_at(sub, hr::accelerometer_roll_angle);
-    out.line(FMT_COMPILE("\t\t<asi_roc unit=\"fpsps\">{:+.2f}</asi_roc>\n"),
-             s16_at(sub, hr::asi_roc) * 0.02);
-    out.line(FMT_COMPILE("\t\t<accelerometer_roll_angle>{:+.2f}</accelerometer_roll_angle>\n"),
-             angle_degrees(accelerometer_roll));
+    out.line(FMT_COMPILE("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"),
+             signed_fixed(s16_at(sub, hr::asi_roc) * 0.02, 2));
+    out.line(FMT_COMPILE("\t\t<accelerometer_roll_angle>{}</accelerometer_roll_angle>\n"),
+             signed_fixed(angle_degrees(accelerometer_roll), 2));
     out.line(FMT_COMPILE("\t\t<accelerometer_roll_angle_raw>{}</accelerometer_roll_angle_raw>\n"),
              accelerometer_roll);
     out.line(FMT_COMPILE("\t\t<mode>{}</mode>\n"), int{u8_at(sub, hr::mode)});
@@ -168,9 +169,9 @@ int print_xml_ahrs_lr_log_entry(const std::uint8_t* sub) {
   out.text("\t<ahrs_lr_log_entry>\n");
   // Printed as stored: unlike the EIS outside temperature there is no offset.
   out.line(FMT_COMPILE("\t\t<outsidetemp>{:+}</outsidetemp>\n"), int{s8_at(sub, lr::outsidetemp)});
-  out.line(FMT_COMPILE("\t\t<voltage_1>{:.2f}</voltage_1>\n"), voltage_1 / 100.0);
-  out.line(FMT_COMPILE("\t\t<voltage_2>{:.2f}</voltage_2>\n"), voltage_2 / 100.0);
-  out.line(FMT_COMPILE("\t\t<voltage_3>{:.2f}</voltage_3>\n"), voltage_3 / 100.0);
+  out.line(FMT_COMPILE("\t\t<voltage_1>{}</voltage_1>\n"), fixed(voltage_1 / 100.0, 2));
+  out.line(FMT_COMPILE("\t\t<voltage_2>{}</voltage_2>\n"), fixed(voltage_2 / 100.0, 2));
+  out.line(FMT_COMPILE("\t\t<voltage_3>{}</voltage_3>\n"), fixed(voltage_3 / 100.0, 2));
   if (lib.options.verbose != 0) {
     out.line(FMT_COMPILE("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, lr::checksum)});
     out.line(FMT_COMPILE("\t\t<status_word1>{}</status_word1>\n"), int{s8_at(sub, lr::status_word1)});

@@ -6,6 +6,7 @@
 
 #include "records/byte_order.h"
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 
 namespace {
 
@@ -78,8 +79,8 @@ int print_xml_eis_log_entry(const std::uint8_t* p) {
   out.line(FMT_COMPILE("\t\t<tachometer unit=\"rpm\">{}</tachometer>\n"), u16_at(p, f::tachometer));
   out.line(FMT_COMPILE("\t\t<tachometer_2 unit=\"rpm\">{}</tachometer_2>\n"),
            u16_at(p, f::tachometer_2));
-  out.line(FMT_COMPILE("\t\t<primaryvoltage>{:.1f}</primaryvoltage>\n"),
-           u16_at(p, f::primaryvoltage) / 10.0);
+  out.line(FMT_COMPILE("\t\t<primaryvoltage>{}</primaryvoltage>\n"),
+           fixed(u16_at(p, f::primaryvoltage) / 10.0, 1));
   out.line(FMT_COMPILE("\t\t<airspeed>{}</airspeed>\n"), u16_at(p, f::airspeed));
   // Tens of feet: the product is taken in int, so 65535 gives 655350 rather than a wrapped value.
   out.line(FMT_COMPILE("\t\t<altitude unit=\"feet\">{}</altitude>\n"), int{altitude} * 10);
@@ -93,14 +94,14 @@ int print_xml_eis_log_entry(const std::uint8_t* p) {
   out.line(FMT_COMPILE("\t\t<flighttimer hours=\"{:02}\" mins=\"{:02}\" secs=\"{:02}\">"
                        "{:02}:{:02}:{:02}</flighttimer>\n"),
            timer_h, timer_m, timer_s, timer_h, timer_m, timer_s);
-  out.line(FMT_COMPILE("\t\t<fuelqty>{:.1f}</fuelqty>\n"), fuelqty / 10.0);
-  out.line(FMT_COMPILE("\t\t<fuelflow>{:.1f}</fuelflow>\n"), fuelflow / 10.0);
-  out.line(FMT_COMPILE("\t\t<elapsed_time unit=\"hours\">{:.2f}</elapsed_time>\n"),
-           elapsed_time / 10.0);
+  out.line(FMT_COMPILE("\t\t<fuelqty>{}</fuelqty>\n"), fixed(fuelqty / 10.0, 1));
+  out.line(FMT_COMPILE("\t\t<fuelflow>{}</fuelflow>\n"), fixed(fuelflow / 10.0, 1));
+  out.line(FMT_COMPILE("\t\t<elapsed_time unit=\"hours\">{}</elapsed_time>\n"),
+           fixed(elapsed_time / 10.0, 2));
   out.line(FMT_COMPILE("\t\t<fuelendurance hours=\"{}\" mins=\"{}\">{}:{}</fuelendurance>\n"),
            endurance_h, endurance_m, endurance_h, endurance_m);
   out.line(FMT_COMPILE("\t\t<unittemp>{}</unittemp>\n"), int{u8_at(p, f::unittemp)});
-  out.line(FMT_COMPILE("\t\t<baroset unit=\"HG\">{:.2f}</baroset>\n"), baroset / 100.0);
+  out.line(FMT_COMPILE("\t\t<baroset unit=\"HG\">{}</baroset>\n"), fixed(baroset / 100.0, 2));
 
   if (verbose) {
     // Raw values of the scaled fields (the primary voltage has none).

@@ -10,6 +10,7 @@
 
 #include "decoders/gps_coordinates.h"
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 #include "xml/xml_escape.h"
 
 namespace {
@@ -51,15 +52,15 @@ int print_xml_gps_composite_aviation_entry(const char* port_name, gps_composite_
   if (lib.options.debug != 0) print_rawdata(port, *state);
   if (f.latitude[0] != '\0') {
     const double decimal = aviation_latitude_decimal(f.latitude);
-    out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{:2.6f}</gps_{}_latitude_decimal>\n"), port,
-             decimal, port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port,
+             fixed(decimal, 6, 2), port);
     out.line(FMT_COMPILE("\t\t<gps_{}_latitude>{:>9}</gps_{}_latitude>\n"), port,
              text_of(f.latitude), port);
   }
   if (f.longitude[0] != '\0') {
     const double decimal = aviation_longitude_decimal(f.longitude);
-    out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{:3.6f}</gps_{}_longitude_decimal>\n"), port,
-             decimal, port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port,
+             fixed(decimal, 6, 3), port);
     out.line(FMT_COMPILE("\t\t<gps_{}_longitude>{:>10}</gps_{}_longitude>\n"), port,
              text_of(f.longitude), port);
   }
@@ -71,26 +72,26 @@ int print_xml_gps_composite_aviation_entry(const char* port_name, gps_composite_
   }
   if (f.mag_variation[0] != '\0') {
     // Direction letter, then tenths of a degree.
-    out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{} {:2.1f}</gps_{}_mag_variation>\n"), port,
-             f.mag_variation[0], tenths(f.mag_variation + 1), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{} {}</gps_{}_mag_variation>\n"), port,
+             f.mag_variation[0], fixed(tenths(f.mag_variation + 1), 1, 2), port);
   }
   if (f.altitude[0] != '\0') {
     out.line(FMT_COMPILE("\t\t<gps_{}_altitude>{:5}</gps_{}_altitude>\n"), port,
              whole_number(f.altitude), port);
   }
-  out.line(FMT_COMPILE("\t\t<gps_{}_desired_track>{:3.1f}</gps_{}_desired_track>\n"), port,
-           tenths(f.desired_track), port);
-  out.line(FMT_COMPILE("\t\t<gps_{}_bearing_to_wpt>{:3.1f}</gps_{}_bearing_to_wpt>\n"), port,
-           tenths(f.bearing_to_wpt), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_desired_track>{}</gps_{}_desired_track>\n"), port,
+           fixed(tenths(f.desired_track), 1, 3), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_bearing_to_wpt>{}</gps_{}_bearing_to_wpt>\n"), port,
+           fixed(tenths(f.bearing_to_wpt), 1, 3), port);
   out.line(FMT_COMPILE("\t\t<gps_{}_wpt_ident>{:>5}</gps_{}_wpt_ident>\n"), port,
            text_of(f.wpt_ident), port);
   if (f.wpt_dist[0] != '\0') {
-    out.line(FMT_COMPILE("\t\t<gps_{}_wpt_dist units=\"nm\">{:4.1f}</gps_{}_wpt_dist>\n"), port,
-             tenths(f.wpt_dist), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_wpt_dist units=\"nm\">{}</gps_{}_wpt_dist>\n"), port,
+             fixed(tenths(f.wpt_dist), 1, 4), port);
   }
   if (f.dist_to_wpt[0] != '\0') {
-    out.line(FMT_COMPILE("\t\t<gps_{}_dist_to_wpt units=\"nm\">{:4.1f}</gps_{}_dist_to_wpt>\n"), port,
-             tenths(f.dist_to_wpt), port);
+    out.line(FMT_COMPILE("\t\t<gps_{}_dist_to_wpt units=\"nm\">{}</gps_{}_dist_to_wpt>\n"), port,
+             fixed(tenths(f.dist_to_wpt), 1, 4), port);
   }
   out.line(FMT_COMPILE("\t\t<gps_{}_nav_flag>{:>5}</gps_{}_nav_flag>\n"), port, text_of(f.nav_flag),
            port);
@@ -125,15 +126,15 @@ int print_xml_gps_composite_nmea_entry(const char* port_name, gps_composite_stat
            text_of(f.longitude_hemisphere), text_of(f.longitude), port);
   const double latitude = nmea_latitude_decimal(f.latitude, f.latitude_hemisphere);
   const double longitude = nmea_longitude_decimal(f.longitude, f.longitude_hemisphere);
-  out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{:2.6f}</gps_{}_latitude_decimal>\n"), port,
-           latitude, port);
-  out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{:3.6f}</gps_{}_longitude_decimal>\n"), port,
-           longitude, port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port,
+           fixed(latitude, 6, 2), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port,
+           fixed(longitude, 6, 3), port);
   out.line(FMT_COMPILE("\t\t<gps_{}_track>{:>5}</gps_{}_track>\n"), port, text_of(f.track), port);
   out.line(FMT_COMPILE("\t\t<gps_{}_ground_speed units=\"knots\">{:>5}</gps_{}_ground_speed>\n"),
            port, text_of(f.ground_speed), port);
-  out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{:>1} {:2.1f}</gps_{}_mag_variation>\n"), port,
-           text_of(f.mag_variation_direction), decimal_number(f.mag_variation), port);
+  out.line(FMT_COMPILE("\t\t<gps_{}_mag_variation>{:>1} {}</gps_{}_mag_variation>\n"), port,
+           text_of(f.mag_variation_direction), fixed(decimal_number(f.mag_variation), 1, 2), port);
   out.line(FMT_COMPILE("\t\t<gps_{}_utc_date>{:>6}</gps_{}_utc_date>\n"), port, text_of(f.utc_date),
            port);
   out.line(FMT_COMPILE("\t\t<gps_{}_utc_time>{:>6}</gps_{}_utc_time>\n"), port, text_of(f.utc_time),

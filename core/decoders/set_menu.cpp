@@ -17,6 +17,7 @@
 
 #include "records/efis_record.h"
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 #include "xml/xml_escape.h"
 
 static_assert(set_menu_value_description_offset + set_menu_description_size == set_menu_entry_size);
@@ -310,7 +311,7 @@ int print_xml_set_menu_entry(const std::uint8_t* payload) {
   if (whole && static_cast<double>(*whole) == static_cast<double>(value)) {
     out.line(FMT_COMPILE("\t\t<value>{}</value>\n"), *whole);
   } else {
-    out.line(FMT_COMPILE("\t\t<value>{:f}</value>\n"), static_cast<double>(value));
+    out.line(FMT_COMPILE("\t\t<value>{}</value>\n"), fixed(static_cast<double>(value), 6));
   }
   out.line(FMT_COMPILE("\t\t<id_description>{}</id_description>\n"),
            stored_text(payload, set_menu_id_description_offset, set_menu_description_size));

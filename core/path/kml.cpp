@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 #include "xml/utf8_text.h"
 #include "xml/xml_escape.h"
 
@@ -20,7 +21,7 @@ constexpr double wingtip_height_metres = 3.0;
 float radians_of(float degrees) { return static_cast<float>(degrees * pi / 180); }
 
 void print_coordinate(const kml_coordinate& c) {
-  lib.out.line(FMT_COMPILE("\t\t\t{:f},{:f},{:f}\n"), c.longitude, c.latitude, c.height);
+  lib.out.line(FMT_COMPILE("\t\t\t{},{},{}\n"), fixed(c.longitude, 6), fixed(c.latitude, 6), fixed(c.height, 6));
 }
 
 // Each line string holds points 1 to count - 2: the last stored point is not written.
@@ -80,10 +81,10 @@ int print_kml_document(const path_point* points, std::int32_t count, const decod
            "OrvexDecode Flight path", std::string_view(now.text, bounded_strlen(now.text, 24)));
   write_escaped_utf8(out, description != nullptr ? std::string_view(description) : std::string_view());
   const path_point& look_at = points[1];
-  out.line(FMT_COMPILE("</description>\n\t<LookAt>\n\t\t<longitude>{:f}</longitude>\n"
-                       "\t\t<latitude>{:f}</latitude>\n\t\t<range>10000</range>\n"
+  out.line(FMT_COMPILE("</description>\n\t<LookAt>\n\t\t<longitude>{}</longitude>\n"
+                       "\t\t<latitude>{}</latitude>\n\t\t<range>10000</range>\n"
                        "\t\t<tilt>45</tilt>\n\t\t<heading>{}</heading>\n\t</LookAt>\n"),
-           static_cast<double>(look_at.longitude), static_cast<double>(look_at.latitude),
+           fixed(static_cast<double>(look_at.longitude), 6), fixed(static_cast<double>(look_at.latitude), 6),
            look_at.track);
 
   out.text(main_path_head);

@@ -4,6 +4,7 @@
 
 #include "path/kml.h"
 #include "records/library_state.h"
+#include "xml/fixed_format.h"
 
 namespace {
 
@@ -13,10 +14,10 @@ constexpr const char* track_header =
     "Latitude(deci)\tLongitude(deci)\tAltitude(m)\tPitch(deg)\tBank(deg)\tHeading(deg)\n";
 
 void print_track_columns(const path_point& p) {
-  lib.out.line(FMT_COMPILE("{:f}\t{:f}\t{:f}\t{:f}\t{:f}\t{:f}\n"), static_cast<double>(p.latitude),
-               static_cast<double>(p.longitude), metres_of_feet(p.pressure_alt),
-               static_cast<double>(p.pitch_angle), static_cast<double>(p.roll_angle),
-               static_cast<double>(p.yaw_angle));
+  lib.out.line(FMT_COMPILE("{}\t{}\t{}\t{}\t{}\t{}\n"), fixed(static_cast<double>(p.latitude), 6),
+               fixed(static_cast<double>(p.longitude), 6), fixed(metres_of_feet(p.pressure_alt), 6),
+               fixed(static_cast<double>(p.pitch_angle), 6), fixed(static_cast<double>(p.roll_angle), 6),
+               fixed(static_cast<double>(p.yaw_angle), 6));
 }
 
 // Runs the extraction into the export's own array and writes the document with print.

@@ -14,6 +14,8 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include "xml/fixed_format.h"
+
 class output_writer {
  public:
   static constexpr std::size_t buffer_size = 1 << 16;
@@ -55,6 +57,9 @@ class output_writer {
   static std::size_t bound_of(std::string_view s) { return s.size(); }
   static std::size_t bound_of(const char* s) { return std::char_traits<char>::length(s); }
   static std::size_t bound_of(char) { return 1; }
+  static std::size_t bound_of(const fixed_value& f) {
+    return fixed_format_max + static_cast<std::size_t>(f.width > 0 ? f.width : 0);
+  }
   template <typename T>
     requires std::is_arithmetic_v<T>
   static std::size_t bound_of(T) {

@@ -1,0 +1,91 @@
+#include "xml/fixed_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+using u128 = unsigned __int128;
+
+constexpr std::uint64_t powers_of_ten[] = {
+    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+};
+
+// Decimal digits of n, at least min_digits of them (leading zeros), written backwards from end.
+char* digits_backwards(char* end, u128 n, int min_digits) {
+  int count = 0;
+  while (n != 0 || count < min_digits) {
+    *--end = static_cast<char>('0' + static_cast<int>(n % 10));
+    n /= 10;
+    ++count;
+  }
+  return end;
+}
+
+// value * 10^precision rounded half to even, for a finite |value| below 2^53.
+u128 scaled_and_rounded(double value, int precision) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int exponent;  // value = mantissa * 2^exponent
+  if (biased_exponent == 0) {
+    exponent = -1074;
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+    exponent = biased_exponent - 1075;
+  }
+  const u128 scaled = static_cast<u128>(mantissa) * powers_of_ten[precision];  // < 2^113
+  if (exponent >= 0) return scaled << exponent;  // exponent is 0 here: |value| < 2^53
+  const int shift = -exponent;
+  if (shift > 120) return 0;  // far below half a unit of the last decimal
+  const u128 quotient = scaled >> shift;
+  const u128 remainder = scaled & ((u128{1} << shift) - 1);
+  const u128 half = u128{1} << (shift - 1);
+  if (remainder > half || (remainder == half && (quotient & 1) != 0)) return quotient + 1;
+  return quotient;
+}
+
+}  // namespace
+
+char* format_fixed(char* out, double value, int precision, bool show_plus, int width) {
+  precision = std::clamp(precision, 0, 17);
+  if (!std::isfinite(value) || std::fabs(value) >= 0x1p53) {
+    // Huge values and nan/inf are rare enough for the general formatter.
+    char spec[16];
+    char* s = spec;
+    *s++ = '%';
+    if (show_plus) *s++ = '+';
+    s = fmt::format_to(s, "{}.{}f", width, precision);
+    *s = '\0';
+    const int n = std::snprintf(out, fixed_format_max + 32, spec, value);
+    return out + std::max(n, 0);
+  }
+  char text[64];
+  char* const end = text + sizeof text;
+  char* p = end;
+  const u128 scaled = scaled_and_rounded(value, precision);
+  const u128 divisor = powers_of_ten[precision];
+  if (precision > 0) {
+    p = digits_backwards(p, scaled % divisor, precision);
+    *--p = '.';
+  }
+  p = digits_backwards(p, scaled / divisor, 1);
+  if (std::signbit(value)) {
+    *--p = '-';
+  } else if (show_plus) {
+    *--p = '+';
+  }
+  const std::size_t length = static_cast<std::size_t>(end - p);
+  if (width > 0 && length < static_cast<std::size_t>(width)) {
+    const std::size_t pad = static_cast<std::size_t>(width) - length;
+    std::memset(out, ' ', pad);
+    out += pad;
+  }
+  std::memcpy(out, p, length);
+  return out + length;
+}
