@@ -15,6 +15,7 @@
 #include <fmt/format.h>
 
 #include "xml/fixed_format.h"
+#include "xml/padded_text.h"
 
 class output_writer {
  public:
@@ -57,6 +58,9 @@ class output_writer {
   static std::size_t bound_of(std::string_view s) { return s.size(); }
   static std::size_t bound_of(const char* s) { return std::char_traits<char>::length(s); }
   static std::size_t bound_of(char) { return 1; }
+  static std::size_t bound_of(const right_aligned_text& t) {
+    return t.text.size() + static_cast<std::size_t>(t.width > 0 ? t.width : 0);
+  }
   static std::size_t bound_of(const fixed_value& f) {
     return fixed_format_max + static_cast<std::size_t>(f.width > 0 ? f.width : 0);
   }
