@@ -64,6 +64,10 @@ inline constexpr std::size_t size = 22;
 constexpr std::size_t cal_word(std::size_t n) { return n == 1 ? cal_word1 : cal_word2 + 2 * (n - 2); }
 }  // namespace ahrs_user_cal_log_entry
 
+// The longest sub-payload, the user calibration message.
+inline constexpr std::size_t ahrs_largest_sub_payload = ahrs_user_cal_log_entry::size;
+static_assert(ahrs_largest_sub_payload >= ahrs_hr_log_entry::size && ahrs_largest_sub_payload >= ahrs_lr_log_entry::size);
+
 // Copies the AHRS type name into dest (room for 20 characters) and returns dest.
 char* enum_value_ahrs_type(char* dest, std::uint32_t ahrs_type);
 

@@ -38,8 +38,9 @@ std::size_t payload_bytes_in_use(const efis_record& record) {
 
 // A cached record is a copy taken before any byte-order conversion. A slot only ever holds
 // records of its own kind, so copying the bytes such a record can use (its header, flags and
-// the payload bytes its decoder reads or writes) leaves the slot equal to a whole copy in
-// everything that is read from it.
+// the payload bytes its decoder reads) leaves the slot equal to a whole copy in everything
+// that is read from it. (The AHRS type name that rendering writes into a cached entry is
+// written again before every read.)
 void cache(efis_record& slot, const efis_record& record) {
   slot.source_type = record.source_type;
   slot.timestamp = record.timestamp;
@@ -54,7 +55,7 @@ void cache(efis_record& slot, const efis_record& record) {
 
 std::size_t decoded_payload_extent(std::uint32_t source_type) {
   switch (source_type) {
-    case source_ahrs: return ahrs_log_entry::size;
+    case source_ahrs: return ahrs_log_entry::sub_payload + ahrs_largest_sub_payload;
     case source_eis: return eis_log_entry::size;
     case source_analog: return analog_entry_size;
     case source_set_menu: return set_menu_entry_size;
@@ -65,7 +66,13 @@ std::size_t decoded_payload_extent(std::uint32_t source_type) {
 void clear_efis_record(efis_record* record) {
   std::memset(record->payload, 0, payload_bytes_in_use(*record));
   std::memset(record->raw, 0, std::min<std::size_t>(record->length, raw_payload_size));
-  if (record->selected != 0) std::memset(record->source_type_desc, 0, sizeof record->source_type_desc);
+  if (record->selected != 0) {
+    std::memset(record->source_type_desc, 0, sizeof record->source_type_desc);
+    // Rendering names the AHRS type in the entry, past the sub-payload.
+    if (record->source_type == source_ahrs) {
+      std::memset(record->payload + ahrs_log_entry::ahrs_type_desc, 0, ahrs_log_entry::ahrs_type_desc_size);
+    }
+  }
   record->source_type = 0;
   record->timestamp = 0;
   record->length = 0;

@@ -66,8 +66,9 @@ efis_record* swapendian_efis_record(efis_record* record);
 void process_efis_record(efis_record* record);
 
 // Bytes of the payload area that the decoders of a source type read or write, whatever the
-// record's length: the byte-order conversion of a short payload, the AHRS type name and the
-// decoded set-menu fields lie past the bytes read from the file.
+// record's length: the byte-order conversion of a short payload and the decoded set-menu
+// fields lie past the bytes read from the file. (Rendering an AHRS record also writes its
+// type name further on; clear_efis_record clears that for a selected record.)
 std::size_t decoded_payload_extent(std::uint32_t source_type);
 
 // Sets a record that has been read, dispatched and rendered back to all zero, touching only

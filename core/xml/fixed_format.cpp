@@ -16,14 +16,33 @@ constexpr std::uint64_t powers_of_ten[] = {
 };
 
 // Decimal digits of n, at least min_digits of them (leading zeros), written backwards from end.
-char* digits_backwards(char* end, u128 n, int min_digits) {
+char* digits_backwards(char* end, std::uint64_t n, int min_digits) {
+  static constexpr char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   int count = 0;
+  while (n >= 100) {
+    const auto pair = static_cast<std::size_t>(n % 100) * 2;
+    n /= 100;
+    *--end = pairs[pair + 1];
+    *--end = pairs[pair];
+    count += 2;
+  }
   while (n != 0 || count < min_digits) {
     *--end = static_cast<char>('0' + static_cast<int>(n % 10));
     n /= 10;
     ++count;
   }
   return end;
+}
+
+// The same for a 128-bit number: the low 19 digits, then the rest.
+char* digits_backwards(char* end, u128 n, int min_digits) {
+  constexpr std::uint64_t ten_to_19 = 10000000000000000000ull;
+  if (n <= UINT64_MAX) return digits_backwards(end, static_cast<std::uint64_t>(n), min_digits);
+  end = digits_backwards(end, static_cast<std::uint64_t>(n % ten_to_19), 19);
+  return digits_backwards(end, static_cast<std::uint64_t>(n / ten_to_19), min_digits - 19);
 }
 
 // value * 10^precision rounded half to even, for a finite |value| below 2^53.
@@ -69,12 +88,22 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
   char* const end = text + sizeof text;
   char* p = end;
   const u128 scaled = scaled_and_rounded(value, precision);
-  const u128 divisor = powers_of_ten[precision];
-  if (precision > 0) {
-    p = digits_backwards(p, scaled % divisor, precision);
-    *--p = '.';
+  const std::uint64_t divisor = powers_of_ten[precision];
+  if (scaled <= UINT64_MAX) {
+    // The common case, in 64-bit arithmetic.
+    const auto narrow = static_cast<std::uint64_t>(scaled);
+    if (precision > 0) {
+      p = digits_backwards(p, narrow % divisor, precision);
+      *--p = '.';
+    }
+    p = digits_backwards(p, narrow / divisor, 1);
+  } else {
+    if (precision > 0) {
+      p = digits_backwards(p, static_cast<std::uint64_t>(scaled % divisor), precision);
+      *--p = '.';
+    }
+    p = digits_backwards(p, scaled / divisor, 1);
   }
-  p = digits_backwards(p, scaled / divisor, 1);
   if (std::signbit(value)) {
     *--p = '-';
   } else if (show_plus) {
