@@ -36,31 +36,66 @@ std::int16_t low_16_bits(int value) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
-void take_gps_fields(const gps_composite_state& gps, path_point* point) {
+// The numbers of one GPS fix as a path point holds them.
+struct gps_point_fields {
+  float latitude;
+  float longitude;
+  std::int16_t gps_altitude;
+  std::int16_t track;
+  std::int16_t ground_speed;
+};
+
+void write_gps_fields(const gps_point_fields& g, path_point* point) {
+  point->latitude = g.latitude;
+  point->longitude = g.longitude;
+  point->gps_altitude = g.gps_altitude;
+  point->track = g.track;
+  point->ground_speed = g.ground_speed;
+}
+
+gps_point_fields convert_gps_fields(const gps_composite_state& gps) {
+  gps_point_fields g{};
   switch (gps.format) {
     case gps_format_aviation:
     case gps_format_aviation_stx: {
       const gps_aviation_fields& f = gps.fields.aviation;
-      point->latitude = aviation_latitude_decimal(f.latitude);
-      point->longitude = aviation_longitude_decimal(f.longitude);
-      point->gps_altitude = low_16_bits(whole_number(f.altitude));
-      point->track = low_16_bits(whole_number(f.track));
-      point->ground_speed = low_16_bits(whole_number(f.ground_speed));
+      g.latitude = aviation_latitude_decimal(f.latitude);
+      g.longitude = aviation_longitude_decimal(f.longitude);
+      g.gps_altitude = low_16_bits(whole_number(f.altitude));
+      g.track = low_16_bits(whole_number(f.track));
+      g.ground_speed = low_16_bits(whole_number(f.ground_speed));
       break;
     }
     case gps_format_nmea: {
       const gps_nmea_fields& f = gps.fields.nmea;
-      point->latitude = nmea_latitude_decimal(f.latitude, f.latitude_hemisphere);
-      point->longitude = nmea_longitude_decimal(f.longitude, f.longitude_hemisphere);
-      point->gps_altitude = 0;
-      point->ground_speed = low_16_bits(whole_number(f.ground_speed));
-      point->track = low_16_bits(whole_number(f.track));
+      g.latitude = nmea_latitude_decimal(f.latitude, f.latitude_hemisphere);
+      g.longitude = nmea_longitude_decimal(f.longitude, f.longitude_hemisphere);
+      g.gps_altitude = 0;
+      g.ground_speed = low_16_bits(whole_number(f.ground_speed));
+      g.track = low_16_bits(whole_number(f.track));
       break;
     }
-    default:
-      // No sentence format: the slot keeps the position it held.
-      break;
+    default: break;
   }
+  return g;
+}
+
+// A fix changes about once a second while candidates are built for every record, so the
+// numbers of the last fix are kept and its texts read again only when they change.
+void take_gps_fields(const gps_composite_state& gps, path_point* point) {
+  static gps_fields last_fields;
+  static std::int32_t last_format = -1;
+  static gps_point_fields last_numbers;
+  if (gps.format != gps_format_aviation && gps.format != gps_format_aviation_stx &&
+      gps.format != gps_format_nmea) {
+    return;  // no sentence format: the slot keeps the position it held
+  }
+  if (gps.format != last_format || std::memcmp(&gps.fields, &last_fields, sizeof last_fields) != 0) {
+    last_numbers = convert_gps_fields(gps);
+    last_fields = gps.fields;
+    last_format = gps.format;
+  }
+  write_gps_fields(last_numbers, point);
 }
 
 // The path pass clears the record header fields and the raw bytes of the previous record,
