@@ -5,10 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build
-flags=(-DCMAKE_BUILD_TYPE=Release)
+flags=(-DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build_dir=build-asan
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON)
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON -DORVEX_BUILD_TESTS=ON)
 fi
 
 bash scripts/install_deps.sh
