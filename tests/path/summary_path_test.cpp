@@ -2,6 +2,7 @@
 // the full array and the straightening of equal-position runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "path/path_logs.h"
@@ -28,8 +29,9 @@ summary_record cache_with(const ahrs_hr_fields& ahrs, std::uint32_t ahrs_timesta
 }
 
 void set_text(char* field, std::size_t size, const char* text) {
-  std::strncpy(field, text, size - 1);
-  field[size - 1] = '\0';
+  const std::size_t n = std::min(std::strlen(text), size - 1);
+  std::memcpy(field, text, n);
+  field[n] = '\0';
 }
 
 path_point point_at(float latitude, float longitude, std::uint32_t timestamp) {
