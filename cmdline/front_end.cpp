@@ -123,14 +123,25 @@ bool names_stdin(const char* name) {
   return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0;
 }
 
+bool same_file(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // True when path names the very file the input stream reads.
 bool is_same_file_as_input(const char* path) {
   struct stat in_stat{};
   struct stat out_stat{};
-  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0) return false;
-  if (!S_ISREG(in_stat.st_mode)) return false;
-  if (stat(path, &out_stat) != 0) return false;
-  return in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
+  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
+  return stat(path, &out_stat) == 0 && same_file(in_stat, out_stat);
+}
+
+// True when the report would go to standard output and that is the input file (appended to
+// it, the report would be read back as LOG records while it grows).
+bool is_standard_output_the_input() {
+  struct stat in_stat{};
+  struct stat out_stat{};
+  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
+  return fstat(fileno(stdout), &out_stat) == 0 && same_file(in_stat, out_stat);
 }
 
 FILE* open_output(const char* path) {
@@ -234,6 +245,9 @@ void init_internals() {
     if (name[0] != '\0' && is_same_file_as_input(name)) {
       exit_error("ERROR: Output file is the same file as the input file");
     }
+  }
+  if (front_end.output_filename[0] == '\0' && is_standard_output_the_input()) {
+    exit_error("ERROR: Output file is the same file as the input file");
   }
 
   if (front_end.output_filename[0] != '\0') front_end.output_file_handle = open_output(front_end.output_filename);

@@ -251,6 +251,9 @@ TEST(CommandLine, OutputThatIsTheInputIsRefusedBeforeTruncating) {
   const program_result via_stdin = run_program(program, "-o " + log + " - <" + log);
   EXPECT_EQ(via_stdin.status, 2);
   EXPECT_EQ(read_file(log), bytes);
+  const program_result appended = run_program(program, log + " >>" + log);
+  EXPECT_EQ(appended.status, 2);
+  EXPECT_EQ(read_file(log), bytes);
 }
 
 TEST(CommandLine, WriteFailureIsReportedWithStatusTwo) {
