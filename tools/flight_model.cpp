@@ -173,6 +173,18 @@ navigation_state flight_model::navigation() const {
   return nav;
 }
 
+// Ground speed that stops `stop` metres on, at most `cap`, and slows for a sharp corner ahead.
+double flight_model::taxi_speed_towards(double stop, double cap) const {
+  double speed = std::min(cap, std::sqrt(2.0 * std::max(0.0, stop - 0.5)));
+  const std::size_t next = segment_ + 1;
+  if (next + 1 < plan_.path.size() && plan_.along[next] - along_ < 20.0) {
+    const double turn = std::fabs(wrap180(bearing(plan_.path[next], plan_.path[next + 1]) -
+                                          bearing(plan_.path[segment_], plan_.path[next])));
+    if (turn > 45.0) speed = std::min(speed, 3.5);
+  }
+  return speed;
+}
+
 void flight_model::step_ground(double dt, double target_speed, double accel) {
   aircraft_state& a = aircraft_;
   const double gs = a.ground_speed_mps;
@@ -369,14 +381,7 @@ void flight_model::step(double dt) {
     case flight_phase::lineup: {
       const bool lining_up = phase_ == flight_phase::lineup;
       const double stop = lining_up ? 1e9 : plan_.along[plan_.hold_short] - along_;
-      double speed = std::min(lining_up ? 4.0 : taxi_speed_mps, std::sqrt(2.0 * std::max(0.0, stop - 0.5)));
-      // Slow down for sharp corners.
-      const std::size_t next = segment_ + 1;
-      if (next + 1 < plan_.path.size() && plan_.along[next] - along_ < 20.0) {
-        const double turn = std::fabs(wrap180(bearing(plan_.path[next], plan_.path[next + 1]) -
-                                              bearing(plan_.path[segment_], plan_.path[next])));
-        if (turn > 45.0) speed = std::min(speed, 3.5);
-      }
+      const double speed = taxi_speed_towards(stop, lining_up ? 4.0 : taxi_speed_mps);
       step_ground(dt, speed, 1.0);
       step_engine(dt, a.ground_speed_mps > 0.5 || speed > 0.5 ? 1050.0 : 950.0, false);
       if (!lining_up && stop < 1.0 && a.ground_speed_mps < 0.2) {
@@ -430,13 +435,7 @@ void flight_model::step(double dt) {
     }
     case flight_phase::landing_roll: {
       const double stop = plan_.along[plan_.parking] - along_;
-      double speed = std::min(taxi_speed_mps, std::sqrt(2.0 * std::max(0.0, stop - 0.5)));
-      const std::size_t next = segment_ + 1;
-      if (next + 1 < plan_.path.size() && plan_.along[next] - along_ < 20.0) {
-        const double turn = std::fabs(wrap180(bearing(plan_.path[next], plan_.path[next + 1]) -
-                                              bearing(plan_.path[segment_], plan_.path[next])));
-        if (turn > 45.0) speed = std::min(speed, 3.5);
-      }
+      const double speed = taxi_speed_towards(stop, taxi_speed_mps);
       step_ground(dt, speed, 1.0);
       a.pitch_deg = approach(a.pitch_deg, 0.5, 3.0 * dt);
       step_engine(dt, a.ground_speed_mps > taxi_speed_mps + 1.0 ? 850.0 : 1000.0, false);

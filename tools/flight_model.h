@@ -99,6 +99,7 @@ class flight_model {
   void update_progress();
   vec2 carrot(double lookahead) const;
   double target_altitude(double along) const;
+  double taxi_speed_towards(double stop, double cap) const;
   void step_ground(double dt, double target_speed, double accel);
   void step_air(double dt);
   void step_engine(double dt, double rpm_target, bool lean);
