@@ -25,12 +25,6 @@ std::string render_ahrs(std::span<const std::uint8_t> bytes, bool verbose) {
   return capture_output([&] { print_xml_efis_record(&record); });
 }
 
-std::size_t count_of(const std::string& text, const std::string& needle) {
-  std::size_t n = 0;
-  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-  return n;
-}
-
 const ahrs_hr_fields banked_climb = {.mode = 3,
                                      .roll_angle = 0x4000,
                                      .pitch_angle = -0x4000,

@@ -35,12 +35,6 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-std::size_t count_of(const std::string& text, const std::string& needle) {
-  std::size_t n = 0;
-  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-  return n;
-}
-
 eis_fields cruise_snapshot() {
   return {.tachometer = 2400,
           .cht = {350, 352, 348, 360, 355, 351},

@@ -35,12 +35,6 @@ gps_composite_state fed(std::int32_t format, const std::string& bytes) {
   return s;
 }
 
-std::size_t count_of(const std::string& doc, const std::string& what) {
-  std::size_t n = 0;
-  for (auto p = doc.find(what); p != std::string::npos; p = doc.find(what, p + 1)) ++n;
-  return n;
-}
-
 const std::string aviation_sentence =
     "\x02z04985\r\nAN 47 2345\r\nBW 122 1234\r\nC033\r\nD186\r\nE01418\r\nGL0000\r\nI0330\r\n"
     "KYKM  \r\nL0331\r\nQE146\r\nS-----\r\nT---------\r\nl021821\r\n\x03";

@@ -1,10 +1,12 @@
 #include "support/capture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 
 #include "defaults.h"
 #include "records/library_state.h"
+#include "xml/xml_report.h"
 
 library_options default_options() { return default_library_options(); }
 
@@ -77,3 +79,43 @@ std::string read_file(const std::string& path) {
   if (f == nullptr) return {};
   return drain_stream(f);
 }
+
+library_options options_with(const std::function<void(library_options&)>& set) {
+  library_options o = default_options();
+  set(o);
+  return o;
+}
+
+std::string render_xml_record(std::uint8_t source_type, std::span<const std::uint8_t> bytes,
+                              const library_options& options) {
+  efis_record record{};
+  record.source_type = source_type;
+  record.length = static_cast<std::uint32_t>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), record.payload);
+  lib.options = options;
+  return capture_output([&] { print_xml_efis_record(&record); });
+}
+
+std::size_t count_of(const std::string& text, const std::string& needle) {
+  std::size_t n = 0;
+  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+  return n;
+}
+
+std::vector<log_entry> split_log(const std::string& log, bool* framed) {
+  const auto be32 = [&log](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(log[at + i]);
+    return v;
+  };
+  std::vector<log_entry> records;
+  std::size_t at = 0;
+  while (at + 9 <= log.size() && at + 9 + be32(at + 5) <= log.size()) {
+    records.push_back({static_cast<unsigned char>(log[at]), be32(at + 1), log.substr(at + 9, be32(at + 5))});
+    at += 9 + be32(at + 5);
+  }
+  if (framed != nullptr) *framed = at == log.size();
+  return records;
+}
+
+std::string realdata_dir() { return std::string(ORVEX_SOURCE_DIR) + "/../shared/realdata"; }

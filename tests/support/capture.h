@@ -1,9 +1,12 @@
 // Test support: run the library with in-memory streams and collect what it writes.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "orvexdecode.h"
 #include "log_writer.h"
@@ -31,3 +34,25 @@ std::string read_file(const std::string& path);
 // A temporary stream holding text, rewound for reading.
 FILE* stream_with(const std::string& text);
 std::string drain_stream(FILE* f);
+
+// The default options changed by set, e.g. options_with([](library_options& o) { o.verbose = 1; }).
+library_options options_with(const std::function<void(library_options&)>& set);
+
+// One record of source_type holding bytes, rendered as the XML pass does: a zeroed record,
+// converted once, then rendered with lib.options = options.
+std::string render_xml_record(std::uint8_t source_type, std::span<const std::uint8_t> bytes,
+                              const library_options& options);
+
+// How often needle occurs in text.
+std::size_t count_of(const std::string& text, const std::string& needle);
+
+// The records of a LOG; framed is false when the last one runs past the end.
+struct log_entry {
+  int type = 0;
+  std::uint32_t timestamp = 0;
+  std::string payload;
+};
+std::vector<log_entry> split_log(const std::string& log, bool* framed = nullptr);
+
+// The shared folder of real receiver data (it may be missing).
+std::string realdata_dir();

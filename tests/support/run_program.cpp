@@ -46,3 +46,10 @@ program_result run_program(const std::string& program, const std::string& args,
   std::system(("rm -rf " + shell_quote(dir)).c_str());
   return result;
 }
+
+std::string temp_files::write(const std::string& name, const std::string& bytes) const {
+  std::ofstream(path(name), std::ios::binary) << bytes;
+  return path(name);
+}
+
+temp_files::~temp_files() { std::system(("rm -rf " + shell_quote(dir)).c_str()); }

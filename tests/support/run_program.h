@@ -19,3 +19,11 @@ std::string make_temp_dir();
 
 // Quotes a text for the shell.
 std::string shell_quote(const std::string& text);
+
+// A temporary directory removed with the object; write() puts bytes in a file there.
+struct temp_files {
+  std::string dir = make_temp_dir();
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+  std::string write(const std::string& name, const std::string& bytes) const;
+  ~temp_files();
+};

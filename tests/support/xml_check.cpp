@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "support/run_program.h"
@@ -12,13 +11,7 @@ bool is_well_formed_xml(const std::string& document) {
     ADD_FAILURE() << "xmllint is not installed (Debian package libxml2-utils)";
     return false;
   }
-  const std::string dir = make_temp_dir();
-  const std::string path = dir + "/document.xml";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  std::fwrite(document.data(), 1, document.size(), f);
-  std::fclose(f);
-  const int status = std::system(("xmllint --noout " + shell_quote(path) + " 2>/dev/null").c_str());
-  std::system(("rm -rf " + shell_quote(dir)).c_str());
-  return status == 0;
+  const temp_files t;
+  const std::string path = t.write("document.xml", document);
+  return std::system(("xmllint --noout " + shell_quote(path) + " 2>/dev/null").c_str()) == 0;
 }

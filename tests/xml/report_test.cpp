@@ -11,12 +11,6 @@
 
 namespace {
 
-std::size_t count_of(const std::string& doc, const std::string& what) {
-  std::size_t n = 0;
-  for (auto p = doc.find(what); p != std::string::npos; p = doc.find(what, p + 1)) ++n;
-  return n;
-}
-
 // Compares a whole document with the expected text kept beside the test. With
 // ORVEX_UPDATE_EXPECTED=1 in the environment the expected file is rewritten instead (review
 // the diff before committing it).
