@@ -86,10 +86,10 @@ int print_xml_ahrs_log_entry(std::uint8_t* payload) {
   enum_value_ahrs_type(desc, static_cast<std::uint32_t>(ahrs_type));
 
   // The source_type attribute here carries the AHRS type, not the record's source type.
-  out.line(FMT_COMPILE("\t<ahrs_log_entry source_type=\"{:x}\" source_type_desc=\"{}\">\n"),
+  out.line(OUT_FORMAT("\t<ahrs_log_entry source_type=\"{:x}\" source_type_desc=\"{}\">\n"),
            ahrs_type, std::string_view(desc));
   if (lib.options.verbose != 0) {
-    out.line(FMT_COMPILE("\t<ahrs_header_raw header1=\"{:x}\" header2=\"{:x}\" header3=\"{:x}\" "
+    out.line(OUT_FORMAT("\t<ahrs_header_raw header1=\"{:x}\" header2=\"{:x}\" header3=\"{:x}\" "
                          "ahrs_type=\"{:x}\"/>\n"),
              int{u8_at(payload, entry::header1)}, int{u8_at(payload, entry::header2)}, ahrs_type,
              ahrs_type);
@@ -114,48 +114,48 @@ int print_xml_ahrs_hr_log_entry(const std::uint8_t* sub) {
   const std::int16_t acceleration = s16_at(sub, hr::acceleration);
 
   out.text("\t<ahrs_hr_log_entry>\n");
-  out.line(FMT_COMPILE("\t\t<roll_angle>{}</roll_angle>\n"), signed_fixed(angle_degrees(roll), 2));
-  out.line(FMT_COMPILE("\t\t<pitch_angle>{}</pitch_angle>\n"), signed_fixed(angle_degrees(pitch), 2));
-  out.line(FMT_COMPILE("\t\t<yaw_angle>{}</yaw_angle>\n"), signed_fixed(angle_degrees(yaw), 2));
+  out.line(OUT_FORMAT("\t\t<roll_angle>{}</roll_angle>\n"), signed_fixed(angle_degrees(roll), 2));
+  out.line(OUT_FORMAT("\t\t<pitch_angle>{}</pitch_angle>\n"), signed_fixed(angle_degrees(pitch), 2));
+  out.line(OUT_FORMAT("\t\t<yaw_angle>{}</yaw_angle>\n"), signed_fixed(angle_degrees(yaw), 2));
   if (verbose) {
-    out.line(FMT_COMPILE("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), roll);
-    out.line(FMT_COMPILE("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), pitch);
-    out.line(FMT_COMPILE("\t\t<yaw_angle_raw>{}</yaw_angle_raw>\n"), yaw);
+    out.line(OUT_FORMAT("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), roll);
+    out.line(OUT_FORMAT("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), pitch);
+    out.line(OUT_FORMAT("\t\t<yaw_angle_raw>{}</yaw_angle_raw>\n"), yaw);
   }
   // Feet with an offset of 5000, so anything below 5000 prints negative.
-  out.line(FMT_COMPILE("\t\t<pressure_alt unit=\"feet\">{}</pressure_alt>\n"),
+  out.line(OUT_FORMAT("\t\t<pressure_alt unit=\"feet\">{}</pressure_alt>\n"),
            int{u16_at(sub, hr::pressure_alt)} - 5000);
-  out.line(FMT_COMPILE("\t\t<vsi unit=\"fpm\">{}</vsi>\n"), s16_at(sub, hr::vsi));
+  out.line(OUT_FORMAT("\t\t<vsi unit=\"fpm\">{}</vsi>\n"), s16_at(sub, hr::vsi));
 
   // Airspeed in tenths of feet per second.
   out.text("\t\t<asi>\n");
-  out.line(FMT_COMPILE("\t\t\t<knots>{}</knots>\n"), fixed(asi / 16.8780986, 2));
-  out.line(FMT_COMPILE("\t\t\t<mph>{}</mph>\n"), fixed(asi / 14.6666667, 2));
+  out.line(OUT_FORMAT("\t\t\t<knots>{}</knots>\n"), fixed(asi / 16.8780986, 2));
+  out.line(OUT_FORMAT("\t\t\t<mph>{}</mph>\n"), fixed(asi / 14.6666667, 2));
   if (verbose) {
-    out.line(FMT_COMPILE("\t\t\t<fps>{}</fps>\n"), fixed(asi / 10.0, 2));
-    out.line(FMT_COMPILE("\t\t\t<fps_raw>{}</fps_raw>\n"), asi);
+    out.line(OUT_FORMAT("\t\t\t<fps>{}</fps>\n"), fixed(asi / 10.0, 2));
+    out.line(OUT_FORMAT("\t\t\t<fps_raw>{}</fps_raw>\n"), asi);
   }
   out.text("\t\t</asi>\n");
 
   // Acceleration in hundredths of m/s^2.
   out.text("\t\t<acceleration>\n");
-  out.line(FMT_COMPILE("\t\t\t<G>{}</G>\n"), signed_fixed(acceleration / 100.0 / 9.80665, 2));
+  out.line(OUT_FORMAT("\t\t\t<G>{}</G>\n"), signed_fixed(acceleration / 100.0 / 9.80665, 2));
   if (verbose) {
-    out.line(FMT_COMPILE("\t\t\t<si>{}</si>\n"), signed_fixed(acceleration / 100.0, 2));
-    out.line(FMT_COMPILE("\t\t\t<si_raw>{}</si_raw>\n"), acceleration);
+    out.line(OUT_FORMAT("\t\t\t<si>{}</si>\n"), signed_fixed(acceleration / 100.0, 2));
+    out.line(OUT_FORMAT("\t\t\t<si_raw>{}</si_raw>\n"), acceleration);
   }
   out.text("\t\t</acceleration>\n");
 
   if (verbose) {
     const std::int16_t accelerometer_roll = s16_at(sub, hr::accelerometer_roll_angle);
-    out.line(FMT_COMPILE("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"),
+    out.line(OUT_FORMAT("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"),
              signed_fixed(s16_at(sub, hr::asi_roc) * 0.02, 2));
-    out.line(FMT_COMPILE("\t\t<accelerometer_roll_angle>{}</accelerometer_roll_angle>\n"),
+    out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle>{}</accelerometer_roll_angle>\n"),
              signed_fixed(angle_degrees(accelerometer_roll), 2));
-    out.line(FMT_COMPILE("\t\t<accelerometer_roll_angle_raw>{}</accelerometer_roll_angle_raw>\n"),
+    out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle_raw>{}</accelerometer_roll_angle_raw>\n"),
              accelerometer_roll);
-    out.line(FMT_COMPILE("\t\t<mode>{}</mode>\n"), int{u8_at(sub, hr::mode)});
-    out.line(FMT_COMPILE("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, hr::checksum)});
+    out.line(OUT_FORMAT("\t\t<mode>{}</mode>\n"), int{u8_at(sub, hr::mode)});
+    out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, hr::checksum)});
   }
   return out.text("\t</ahrs_hr_log_entry>\n");
 }
@@ -168,22 +168,22 @@ int print_xml_ahrs_lr_log_entry(const std::uint8_t* sub) {
 
   out.text("\t<ahrs_lr_log_entry>\n");
   // Printed as stored: unlike the EIS outside temperature there is no offset.
-  out.line(FMT_COMPILE("\t\t<outsidetemp>{:+}</outsidetemp>\n"), int{s8_at(sub, lr::outsidetemp)});
-  out.line(FMT_COMPILE("\t\t<voltage_1>{}</voltage_1>\n"), fixed(voltage_1 / 100.0, 2));
-  out.line(FMT_COMPILE("\t\t<voltage_2>{}</voltage_2>\n"), fixed(voltage_2 / 100.0, 2));
-  out.line(FMT_COMPILE("\t\t<voltage_3>{}</voltage_3>\n"), fixed(voltage_3 / 100.0, 2));
+  out.line(OUT_FORMAT("\t\t<outsidetemp>{:+}</outsidetemp>\n"), int{s8_at(sub, lr::outsidetemp)});
+  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed(voltage_1 / 100.0, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed(voltage_2 / 100.0, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed(voltage_3 / 100.0, 2));
   if (lib.options.verbose != 0) {
-    out.line(FMT_COMPILE("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, lr::checksum)});
-    out.line(FMT_COMPILE("\t\t<status_word1>{}</status_word1>\n"), int{s8_at(sub, lr::status_word1)});
-    out.line(FMT_COMPILE("\t\t<status_word2>{}</status_word2>\n"), int{s8_at(sub, lr::status_word2)});
-    out.line(FMT_COMPILE("\t\t<status_word3>{}</status_word3>\n"), int{s8_at(sub, lr::status_word3)});
-    out.line(FMT_COMPILE("\t\t<internaltemp>{:+}</internaltemp>\n"), int{u8_at(sub, lr::internaltemp)});
-    out.line(FMT_COMPILE("\t\t<sw_internal_version>{}.{}</sw_internal_version>\n"),
+    out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, lr::checksum)});
+    out.line(OUT_FORMAT("\t\t<status_word1>{}</status_word1>\n"), int{s8_at(sub, lr::status_word1)});
+    out.line(OUT_FORMAT("\t\t<status_word2>{}</status_word2>\n"), int{s8_at(sub, lr::status_word2)});
+    out.line(OUT_FORMAT("\t\t<status_word3>{}</status_word3>\n"), int{s8_at(sub, lr::status_word3)});
+    out.line(OUT_FORMAT("\t\t<internaltemp>{:+}</internaltemp>\n"), int{u8_at(sub, lr::internaltemp)});
+    out.line(OUT_FORMAT("\t\t<sw_internal_version>{}.{}</sw_internal_version>\n"),
              int{s8_at(sub, lr::sw_internal_version_major)},
              int{s8_at(sub, lr::sw_internal_version_minor)});
-    out.line(FMT_COMPILE("\t\t<voltage_1_raw>{}</voltage_1_raw>\n"), voltage_1);
-    out.line(FMT_COMPILE("\t\t<voltage_2_raw>{}</voltage_2_raw>\n"), voltage_2);
-    out.line(FMT_COMPILE("\t\t<voltage_3_raw>{}</voltage_3_raw>\n"), voltage_3);
+    out.line(OUT_FORMAT("\t\t<voltage_1_raw>{}</voltage_1_raw>\n"), voltage_1);
+    out.line(OUT_FORMAT("\t\t<voltage_2_raw>{}</voltage_2_raw>\n"), voltage_2);
+    out.line(OUT_FORMAT("\t\t<voltage_3_raw>{}</voltage_3_raw>\n"), voltage_3);
   }
   return out.text("\t</ahrs_lr_log_entry>\n");
 }
@@ -192,7 +192,7 @@ int print_xml_ahrs_user_cal_log_entry(const std::uint8_t* sub) {
   output_writer& out = lib.out;
   out.text("\t<ahrs_user_cal_log_entry>\n");
   if (lib.options.verbose != 0) {
-    out.line(FMT_COMPILE("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, cal::checksum)});
+    out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{u8_at(sub, cal::checksum)});
   }
   return out.text("\t</ahrs_user_cal_log_entry>\n");
 }

@@ -46,12 +46,12 @@ double widened(float constant) { return static_cast<double>(constant); }
 // The localiser_valid or glide_valid line, with the reading itself as the value attribute.
 void print_valid_flag(output_writer& out, std::string_view element, std::uint16_t flag) {
   if (flag >= flag_valid_from) {
-    out.line(FMT_COMPILE("\t\t<{}_valid state=\"valid\" value=\"{}\">Valid Flag</{}_valid>\n"),
+    out.line(OUT_FORMAT("\t\t<{}_valid state=\"valid\" value=\"{}\">Valid Flag</{}_valid>\n"),
              element, flag, element);
   } else if (flag > flag_invalid_up_to) {
-    out.line(FMT_COMPILE("\t\t<{}_valid value=\"{}\">BAD DATA</{}_valid>\n"), element, flag, element);
+    out.line(OUT_FORMAT("\t\t<{}_valid value=\"{}\">BAD DATA</{}_valid>\n"), element, flag, element);
   } else {
-    out.line(FMT_COMPILE("\t\t<{}_valid state=\"invalid\" value=\"{}\">Invalid Flag</{}_valid>\n"),
+    out.line(OUT_FORMAT("\t\t<{}_valid state=\"invalid\" value=\"{}\">Invalid Flag</{}_valid>\n"),
              element, flag, element);
   }
 }
@@ -66,24 +66,24 @@ int print_xml_analog_entry(const std::uint8_t* payload) {
   const double pwr_mon_sf = widened(k.PWR_MON_SF);
 
   out.text("\t<analog_input>\n");
-  out.line(FMT_COMPILE("\t\t<voltage_1>{}</voltage_1>\n"), fixed(reading(payload, 3) * pwr_mon_sf, 2));
-  out.line(FMT_COMPILE("\t\t<voltage_2>{}</voltage_2>\n"), fixed(reading(payload, 2) * pwr_mon_sf, 2));
-  out.line(FMT_COMPILE("\t\t<voltage_3>{}</voltage_3>\n"), fixed(reading(payload, 1) * pwr_mon_sf, 2));
-  out.line(FMT_COMPILE("\t\t<localiser_deviation>{}</localiser_deviation>\n"),
+  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed(reading(payload, 3) * pwr_mon_sf, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed(reading(payload, 2) * pwr_mon_sf, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed(reading(payload, 1) * pwr_mon_sf, 2));
+  out.line(OUT_FORMAT("\t\t<localiser_deviation>{}</localiser_deviation>\n"),
            signed_fixed((reading(payload, 4) - widened(k.LOC_ZERO)) * widened(k.LOC_SF) * 1000.0, 2));
   print_valid_flag(out, "localiser", reading(payload, 5));
-  out.line(FMT_COMPILE("\t\t<glide_deviation>{}</glide_deviation>\n"),
+  out.line(OUT_FORMAT("\t\t<glide_deviation>{}</glide_deviation>\n"),
            signed_fixed((reading(payload, 6) - widened(k.GS_ZERO)) * widened(k.GS_SF) * 1000.0, 2));
   print_valid_flag(out, "glide", reading(payload, 7));
-  out.line(FMT_COMPILE("\t\t<internaltemp>{}</internaltemp>\n"),
+  out.line(OUT_FORMAT("\t\t<internaltemp>{}</internaltemp>\n"),
            fixed(reading(payload, 8) * (widened(k.REF_5V) / 1024.0) * 10.0, 2));
   for (std::size_t i = 1; i <= general_input_count; ++i) {
-    out.line(FMT_COMPILE("\t\t<scaledvalue{}>{}</scaledvalue{}>\n"), i,
+    out.line(OUT_FORMAT("\t\t<scaledvalue{}>{}</scaledvalue{}>\n"), i,
              fixed(reading(payload, first_general_input + i - 1) * widened(k.ANALOG_8_SF), 2), i);
   }
   if (lib.options.verbose != 0) {
     for (std::size_t n = 1; n <= analog_reading_count; ++n) {
-      out.line(FMT_COMPILE("\t\t<value{}_raw>{}</value{}_raw>\n"), n, reading(payload, n), n);
+      out.line(OUT_FORMAT("\t\t<value{}_raw>{}</value{}_raw>\n"), n, reading(payload, n), n);
     }
   }
   return out.text("\t</analog_input>\n");
@@ -93,14 +93,14 @@ int print_xml_analog_constants() {
   output_writer& out = lib.out;
   const analog_input_const& k = lib.constants;
   out.text("<analog_input_constants>\n");
-  out.line(FMT_COMPILE("\t<PWR_MON_SF_constant>{}</PWR_MON_SF_constant>\n"),
+  out.line(OUT_FORMAT("\t<PWR_MON_SF_constant>{}</PWR_MON_SF_constant>\n"),
            fixed(widened(k.PWR_MON_SF), 6));
-  out.line(FMT_COMPILE("\t<REF_5V_constant>{}</REF_5V_constant>\n"), fixed(widened(k.REF_5V), 6));
-  out.line(FMT_COMPILE("\t<LOC_ZERO_constant>{}</LOC_ZERO_constant>\n"), fixed(widened(k.LOC_ZERO), 6));
-  out.line(FMT_COMPILE("\t<LOC_SF_constant>{}</LOC_SF_constant>\n"), fixed(widened(k.LOC_SF), 6));
-  out.line(FMT_COMPILE("\t<GS_ZERO_constant>{}</GS_ZERO_constant>\n"), fixed(widened(k.GS_ZERO), 6));
-  out.line(FMT_COMPILE("\t<GS_SF_constant>{}</GS_SF_constant>\n"), fixed(widened(k.GS_SF), 6));
-  out.line(FMT_COMPILE("\t<ANALOG_8_SF_constant>{}</ANALOG_8_SF_constant>\n"),
+  out.line(OUT_FORMAT("\t<REF_5V_constant>{}</REF_5V_constant>\n"), fixed(widened(k.REF_5V), 6));
+  out.line(OUT_FORMAT("\t<LOC_ZERO_constant>{}</LOC_ZERO_constant>\n"), fixed(widened(k.LOC_ZERO), 6));
+  out.line(OUT_FORMAT("\t<LOC_SF_constant>{}</LOC_SF_constant>\n"), fixed(widened(k.LOC_SF), 6));
+  out.line(OUT_FORMAT("\t<GS_ZERO_constant>{}</GS_ZERO_constant>\n"), fixed(widened(k.GS_ZERO), 6));
+  out.line(OUT_FORMAT("\t<GS_SF_constant>{}</GS_SF_constant>\n"), fixed(widened(k.GS_SF), 6));
+  out.line(OUT_FORMAT("\t<ANALOG_8_SF_constant>{}</ANALOG_8_SF_constant>\n"),
            fixed(widened(k.ANALOG_8_SF), 6));
   return out.text("</analog_input_constants>\n");
 }

@@ -304,18 +304,18 @@ int print_xml_set_menu_entry(const std::uint8_t* payload) {
   output_writer& out = lib.out;
   const float value = set_menu_value(payload);
   out.text("\t<set_menu>\n");
-  out.line(FMT_COMPILE("\t\t<id>{}</id>\n"), set_menu_id(payload));
+  out.line(OUT_FORMAT("\t\t<id>{}</id>\n"), set_menu_id(payload));
   // A whole value is written as an integer; one with a fraction, or one without a 32-bit
   // integer form (infinite, not a number, too large), with six decimals.
   const std::optional<std::int32_t> whole = truncated(value);
   if (whole && static_cast<double>(*whole) == static_cast<double>(value)) {
-    out.line(FMT_COMPILE("\t\t<value>{}</value>\n"), *whole);
+    out.line(OUT_FORMAT("\t\t<value>{}</value>\n"), *whole);
   } else {
-    out.line(FMT_COMPILE("\t\t<value>{}</value>\n"), fixed(static_cast<double>(value), 6));
+    out.line(OUT_FORMAT("\t\t<value>{}</value>\n"), fixed(static_cast<double>(value), 6));
   }
-  out.line(FMT_COMPILE("\t\t<id_description>{}</id_description>\n"),
+  out.line(OUT_FORMAT("\t\t<id_description>{}</id_description>\n"),
            stored_text(payload, set_menu_id_description_offset, set_menu_description_size));
-  out.line(FMT_COMPILE("\t\t<value_description>{}</value_description>\n"),
+  out.line(OUT_FORMAT("\t\t<value_description>{}</value_description>\n"),
            stored_text(payload, set_menu_value_description_offset, set_menu_description_size));
   if (lib.options.verbose != 0) {
     out.text("\t\t<raw_string>");

@@ -21,7 +21,7 @@ constexpr double wingtip_height_metres = 3.0;
 float radians_of(float degrees) { return static_cast<float>(degrees * pi / 180); }
 
 void print_coordinate(const kml_coordinate& c) {
-  lib.out.line(FMT_COMPILE("\t\t\t{},{},{}\n"), fixed(c.longitude, 6), fixed(c.latitude, 6), fixed(c.height, 6));
+  lib.out.line(OUT_FORMAT("\t\t\t{},{},{}\n"), fixed(c.longitude, 6), fixed(c.latitude, 6), fixed(c.height, 6));
 }
 
 // Each line string holds points 1 to count - 2: the last stored point is not written.
@@ -77,11 +77,11 @@ int print_kml_document(const path_point* points, std::int32_t count, const decod
   output_writer& out = lib.out;
   out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
   out.text("<kml xmlns=\"http://earth.google.com/kml/2.0\">\n");
-  out.line(FMT_COMPILE("<Document>\n\t<name>{}</name>\n\t<description>Generated info {} - "),
+  out.line(OUT_FORMAT("<Document>\n\t<name>{}</name>\n\t<description>Generated info {} - "),
            "OrvexDecode Flight path", std::string_view(now.text, bounded_strlen(now.text, 24)));
   write_escaped_utf8(out, description != nullptr ? std::string_view(description) : std::string_view());
   const path_point& look_at = points[1];
-  out.line(FMT_COMPILE("</description>\n\t<LookAt>\n\t\t<longitude>{}</longitude>\n"
+  out.line(OUT_FORMAT("</description>\n\t<LookAt>\n\t\t<longitude>{}</longitude>\n"
                        "\t\t<latitude>{}</latitude>\n\t\t<range>10000</range>\n"
                        "\t\t<tilt>45</tilt>\n\t\t<heading>{}</heading>\n\t</LookAt>\n"),
            fixed(static_cast<double>(look_at.longitude), 6), fixed(static_cast<double>(look_at.latitude), 6),

@@ -14,7 +14,7 @@ constexpr const char* track_header =
     "Latitude(deci)\tLongitude(deci)\tAltitude(m)\tPitch(deg)\tBank(deg)\tHeading(deg)\n";
 
 void print_track_columns(const path_point& p) {
-  lib.out.line(FMT_COMPILE("{}\t{}\t{}\t{}\t{}\t{}\n"), fixed(static_cast<double>(p.latitude), 6),
+  lib.out.line(OUT_FORMAT("{}\t{}\t{}\t{}\t{}\t{}\n"), fixed(static_cast<double>(p.latitude), 6),
                fixed(static_cast<double>(p.longitude), 6), fixed(metres_of_feet(p.pressure_alt), 6),
                fixed(static_cast<double>(p.pitch_angle), 6), fixed(static_cast<double>(p.roll_angle), 6),
                fixed(static_cast<double>(p.yaw_angle), 6));
@@ -47,7 +47,7 @@ int print_frc_binary_track(const path_point* points, std::int32_t count) {
   lib.out.text(track_header);
   for (std::int32_t pos = 1; pos < count - 1; ++pos) {
     const path_point& p = points[pos];
-    lib.out.line(FMT_COMPILE("{}\t{}\t{}\t{}\t-\t"), track_airspeed_knots(p.asi), p.tachometer,
+    lib.out.line(OUT_FORMAT("{}\t{}\t{}\t{}\t-\t"), track_airspeed_knots(p.asi), p.tachometer,
                  static_cast<std::int32_t>(p.timestamp), p.gps_altitude);
     print_track_columns(p);
   }

@@ -1,12 +1,14 @@
 // The one buffered writer through which every document leaves the library.
 //
-// Lines are formatted with compile-time {fmt} patterns straight into a large buffer that goes
-// to the stream in big blocks. A failed write is remembered: the writer then drops the rest
+// Lines are formatted with compile-time line formats (OUT_FORMAT; {fmt}'s FMT_COMPILE patterns
+// work too) straight into a large buffer that goes to the stream in big blocks. A failed write is remembered: the writer then drops the rest
 // and reports -1 from every later call, so the caller can tell at the end of the pass.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -15,7 +17,9 @@
 #include <fmt/format.h>
 
 #include "xml/fixed_format.h"
+#include "xml/line_format.h"
 #include "xml/padded_text.h"
+#include "xml/value_text.h"
 
 class output_writer {
  public:
@@ -39,6 +43,26 @@ class output_writer {
     return status(static_cast<std::size_t>(end - start));
   }
 
+  // Writes one line of a compile-time line format (OUT_FORMAT).
+  template <format_text F, typename... Args>
+  int line(line_format<F>, const Args&... args) {
+    static_assert(sizeof...(Args) == line_format<F>::placeholder_count,
+                  "a line format needs one argument per placeholder");
+    const std::size_t bound = F.length + (std::size_t{0} + ... + bound_of(args));
+    if (buffer_size - used_ < bound) {
+      drain();
+      if (bound > buffer_size) {
+        std::string long_text(bound, '\0');
+        char* const end = put_line<F>(long_text.data(), std::index_sequence_for<Args...>{}, args...);
+        return text(std::string_view(long_text.data(), static_cast<std::size_t>(end - long_text.data())));
+      }
+    }
+    char* const start = buffer_ + used_;
+    char* const end = put_line<F>(start, std::index_sequence_for<Args...>{}, args...);
+    used_ += static_cast<std::size_t>(end - start);
+    return status(static_cast<std::size_t>(end - start));
+  }
+
   // Writes text as it is.
   int text(std::string_view s);
 
@@ -51,6 +75,19 @@ class output_writer {
   bool failed() const { return failed_; }
 
  private:
+  template <format_text F, std::size_t I>
+  static char* put_literal(char* out) {
+    constexpr format_piece piece = line_format<F>::pieces[I];
+    std::memcpy(out, F.chars + piece.literal_start, piece.literal_length);
+    return out + piece.literal_length;
+  }
+
+  template <format_text F, std::size_t... I, typename... Args>
+  static char* put_line(char* out, std::index_sequence<I...>, const Args&... args) {
+    ((out = put_literal<F, I>(out), out = value_text::put<line_format<F>::pieces[I].kind>(out, args)), ...);
+    return put_literal<F, sizeof...(Args)>(out);
+  }
+
   // Room for the literal text of any one format of the documents.
   static constexpr std::size_t format_text_bound = 1024;
 

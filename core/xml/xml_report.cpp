@@ -31,7 +31,7 @@ void print_prologue(const char* description, const decode_time_text& now) {
   out.escaped(stored_text(o.xsl_stylesheet, sizeof o.xsl_stylesheet));
   out.text("\"?>\n<orvex_efis_decode prog=\"");
   out.escaped(stored_text(o.prog, sizeof o.prog));
-  out.line(FMT_COMPILE("\" lib_version=\"{}\" decode_timestamp=\"{}\" description=\""),
+  out.line(OUT_FORMAT("\" lib_version=\"{}\" decode_timestamp=\"{}\" description=\""),
            lib_version, now.text);
   out.escaped(description != nullptr ? std::string_view(description) : std::string_view());
   out.text("\">\n");
@@ -51,7 +51,7 @@ int print_gps_verbose_wrapper(std::string_view open, std::string_view close) {
 void print_selected_record(efis_record& record) {
   output_writer& out = lib.out;
   enum_value_source_type(record.source_type_desc, record.source_type);
-  out.line(FMT_COMPILE("<orvex_efis_log_entry source_type=\"{:x}\" source_type_desc=\"{}\" "
+  out.line(OUT_FORMAT("<orvex_efis_log_entry source_type=\"{:x}\" source_type_desc=\"{}\" "
                        "timestamp=\"{}\">\n"),
            record.source_type, record.source_type_desc, static_cast<std::int32_t>(record.timestamp));
   print_xml_efis_record(&record);
@@ -73,30 +73,30 @@ int print_xml_header() {
   const library_options& o = lib.options;
   out.text("<library_options>\n");
   out.text("\t<library_cvs revision=\"\" lib_name=\"libOrvexDecode\" lib_date=\"\"/>\n");
-  out.line(FMT_COMPILE("\t<library_options_verbose>{}</library_options_verbose>\n"), o.verbose);
-  out.line(FMT_COMPILE("\t<library_options_summary>{}</library_options_summary>\n"), o.summary);
-  out.line(FMT_COMPILE("\t<library_options_summary_deciseconds>{}"
+  out.line(OUT_FORMAT("\t<library_options_verbose>{}</library_options_verbose>\n"), o.verbose);
+  out.line(OUT_FORMAT("\t<library_options_summary>{}</library_options_summary>\n"), o.summary);
+  out.line(OUT_FORMAT("\t<library_options_summary_deciseconds>{}"
                        "</library_options_summary_deciseconds>\n"),
            o.summary_deciseconds);
-  out.line(FMT_COMPILE("\t<library_options_ahrs>{}</library_options_ahrs>\n"), o.ahrs);
-  out.line(FMT_COMPILE("\t<library_options_ahrs_hr>{}</library_options_ahrs_hr>\n"), o.ahrs_hr);
-  out.line(FMT_COMPILE("\t<library_options_ahrs_lr>{}</library_options_ahrs_lr>\n"), o.ahrs_lr);
-  out.line(FMT_COMPILE("\t<library_options_eis>{}</library_options_eis>\n"), o.eis);
-  out.line(FMT_COMPILE("\t<library_options_analog>{}</library_options_analog>\n"), o.analog);
-  out.line(FMT_COMPILE("\t<library_options_gps_1>{}</library_options_gps_1>\n"), o.gps_1);
-  out.line(FMT_COMPILE("\t<library_options_gps_1_type>{}</library_options_gps_1_type>\n"),
+  out.line(OUT_FORMAT("\t<library_options_ahrs>{}</library_options_ahrs>\n"), o.ahrs);
+  out.line(OUT_FORMAT("\t<library_options_ahrs_hr>{}</library_options_ahrs_hr>\n"), o.ahrs_hr);
+  out.line(OUT_FORMAT("\t<library_options_ahrs_lr>{}</library_options_ahrs_lr>\n"), o.ahrs_lr);
+  out.line(OUT_FORMAT("\t<library_options_eis>{}</library_options_eis>\n"), o.eis);
+  out.line(OUT_FORMAT("\t<library_options_analog>{}</library_options_analog>\n"), o.analog);
+  out.line(OUT_FORMAT("\t<library_options_gps_1>{}</library_options_gps_1>\n"), o.gps_1);
+  out.line(OUT_FORMAT("\t<library_options_gps_1_type>{}</library_options_gps_1_type>\n"),
            o.gps_1_type);
-  out.line(FMT_COMPILE("\t<library_options_gps_2>{}</library_options_gps_2>\n"), o.gps_2);
-  out.line(FMT_COMPILE("\t<library_options_gps_2_type>{}</library_options_gps_2_type>\n"),
+  out.line(OUT_FORMAT("\t<library_options_gps_2>{}</library_options_gps_2>\n"), o.gps_2);
+  out.line(OUT_FORMAT("\t<library_options_gps_2_type>{}</library_options_gps_2_type>\n"),
            o.gps_2_type);
-  out.line(FMT_COMPILE("\t<library_options_arinc>{}</library_options_arinc>\n"), o.arinc);
-  out.line(FMT_COMPILE("\t<library_options_state>{}</library_options_state>\n"), o.state);
-  out.line(FMT_COMPILE("\t<library_options_set_menu>{}</library_options_set_menu>\n"),
+  out.line(OUT_FORMAT("\t<library_options_arinc>{}</library_options_arinc>\n"), o.arinc);
+  out.line(OUT_FORMAT("\t<library_options_state>{}</library_options_state>\n"), o.state);
+  out.line(OUT_FORMAT("\t<library_options_set_menu>{}</library_options_set_menu>\n"),
            o.set_menu);
-  out.line(FMT_COMPILE("\t<library_options_sl30_1>{}</library_options_sl30_1>\n"), o.sl30_1);
-  out.line(FMT_COMPILE("\t<library_options_sl30_2>{}</library_options_sl30_2>\n"), o.sl30_2);
-  out.line(FMT_COMPILE("\t<library_options_sl40>{}</library_options_sl40>\n"), o.sl40);
-  out.line(FMT_COMPILE("\t<library_options_weather>{}</library_options_weather>\n"), o.weather);
+  out.line(OUT_FORMAT("\t<library_options_sl30_1>{}</library_options_sl30_1>\n"), o.sl30_1);
+  out.line(OUT_FORMAT("\t<library_options_sl30_2>{}</library_options_sl30_2>\n"), o.sl30_2);
+  out.line(OUT_FORMAT("\t<library_options_sl40>{}</library_options_sl40>\n"), o.sl40);
+  out.line(OUT_FORMAT("\t<library_options_weather>{}</library_options_weather>\n"), o.weather);
   out.text("\t<library_options_xsl_stylesheet>");
   out.escaped(stored_text(o.xsl_stylesheet, sizeof o.xsl_stylesheet));
   out.text("</library_options_xsl_stylesheet>\n");
@@ -132,7 +132,7 @@ int print_xml_efis_record(efis_record* record) {
 
 int print_xml_summary(summary_record* summary) {
   output_writer& out = lib.out;
-  out.line(FMT_COMPILE("<summary_log_entry source_type=\"ff\" source_type_desc=\"Summary_Data\" "
+  out.line(OUT_FORMAT("<summary_log_entry source_type=\"ff\" source_type_desc=\"Summary_Data\" "
                        "eis_timestamp=\"{}\" ahrs_hr_timestamp=\"{}\" ahrs_lr_timestamp=\"{}\" "
                        "analog_input_timestamp=\"{}\">\n"),
            static_cast<std::int32_t>(summary->eis.timestamp),

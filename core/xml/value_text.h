@@ -1,0 +1,117 @@
+// Writers of one value's text into a buffer with room enough (see output_writer::bound_of),
+// for the compile-time line formats. Each returns the end of what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <type_traits>
+
+#include "xml/fixed_format.h"
+#include "xml/line_format.h"
+#include "xml/padded_text.h"
+
+namespace value_text {
+
+// Decimal digits of n written forwards; returns the end.
+inline char* unsigned_decimal(char* out, std::uint64_t n, int min_digits = 1) {
+  static constexpr char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char digits[24];
+  char* p = digits + sizeof digits;
+  while (n >= 100) {
+    const auto pair = static_cast<std::size_t>(n % 100) * 2;
+    n /= 100;
+    *--p = pairs[pair + 1];
+    *--p = pairs[pair];
+  }
+  if (n >= 10) {
+    *--p = pairs[n * 2 + 1];
+    *--p = pairs[n * 2];
+  } else {
+    *--p = static_cast<char>('0' + n);
+  }
+  while (digits + sizeof digits - p < min_digits) *--p = '0';
+  const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+  std::memcpy(out, p, length);
+  return out + length;
+}
+
+inline char* hexadecimal(char* out, std::uint64_t n) {
+  char digits[16];
+  char* p = digits + sizeof digits;
+  do {
+    *--p = "0123456789abcdef"[n & 0xF];
+    n >>= 4;
+  } while (n != 0);
+  const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+  std::memcpy(out, p, length);
+  return out + length;
+}
+
+template <placeholder_kind Kind, typename T>
+  requires std::is_integral_v<T> && (!std::is_same_v<T, char>) && (!std::is_same_v<T, bool>)
+inline char* put(char* out, T value) {
+  const bool negative = value < 0;
+  // The magnitude, without overflow for the most negative value.
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+               : static_cast<std::uint64_t>(value);
+  if constexpr (Kind == placeholder_kind::width_5) {
+    char text[24];
+    char* end = text;
+    if (negative) *end++ = '-';
+    end = unsigned_decimal(end, magnitude);
+    const auto length = static_cast<std::size_t>(end - text);
+    for (std::size_t i = length; i < 5; ++i) *out++ = ' ';
+    std::memcpy(out, text, length);
+    return out + length;
+  } else {
+    if (negative) {
+      *out++ = '-';
+    } else if constexpr (Kind == placeholder_kind::plus) {
+      *out++ = '+';
+    }
+    if constexpr (Kind == placeholder_kind::hex) return hexadecimal(out, magnitude);
+    // "{:02}" counts the sign in its width: -5 is "-5", 5 is "05".
+    if constexpr (Kind == placeholder_kind::two_digits) return unsigned_decimal(out, magnitude, negative ? 1 : 2);
+    return unsigned_decimal(out, magnitude);
+  }
+}
+
+template <placeholder_kind Kind>
+inline char* put_text(char* out, std::string_view text) {
+  static_assert(Kind == placeholder_kind::plain, "texts take a plain placeholder; use right_aligned()");
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, std::string_view text) { return put_text<Kind>(out, text); }
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const char* text) { return put_text<Kind>(out, text); }
+
+template <placeholder_kind Kind>
+inline char* put(char* out, char c) {
+  static_assert(Kind == placeholder_kind::plain, "a character takes a plain placeholder");
+  *out = c;
+  return out + 1;
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const fixed_value& f) {
+  static_assert(Kind == placeholder_kind::plain, "fixed() carries its own format");
+  return format_fixed(out, f.value, f.precision, f.show_plus, f.width);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const right_aligned_text& t) {
+  static_assert(Kind == placeholder_kind::plain, "right_aligned() carries its own width");
+  for (int i = static_cast<int>(t.text.size()); i < t.width; ++i) *out++ = ' ';
+  return put_text<Kind>(out, t.text);
+}
+
+}  // namespace value_text
