@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "xml/value_text.h"
+
 namespace {
 
 using u128 = unsigned __int128;
@@ -84,26 +86,35 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
     const int n = std::snprintf(out, fixed_format_max + 32, spec, value);
     return out + std::max(n, 0);
   }
+  const u128 scaled = scaled_and_rounded(value, precision);
+  const std::uint64_t divisor = powers_of_ten[precision];
+  const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
+  if (scaled <= UINT64_MAX) {
+    // The common case: 64-bit arithmetic, digits written in place.
+    const auto narrow = static_cast<std::uint64_t>(scaled);
+    const std::uint64_t whole = narrow / divisor;
+    const int whole_digits = value_text::decimal_digit_count(whole);
+    const int length = (sign != '\0' ? 1 : 0) + whole_digits + (precision > 0 ? precision + 1 : 0);
+    for (int i = length; i < width; ++i) *out++ = ' ';
+    char* const end = out + length;
+    char* p = end;
+    if (precision > 0) {
+      value_text::digits_ending_at(p, narrow % divisor, precision);
+      p -= precision;
+      *--p = '.';
+    }
+    value_text::digits_ending_at(p, whole, whole_digits);
+    if (sign != '\0') *out = sign;
+    return end;
+  }
   char text[64];
   char* const end = text + sizeof text;
   char* p = end;
-  const u128 scaled = scaled_and_rounded(value, precision);
-  const std::uint64_t divisor = powers_of_ten[precision];
-  if (scaled <= UINT64_MAX) {
-    // The common case, in 64-bit arithmetic.
-    const auto narrow = static_cast<std::uint64_t>(scaled);
-    if (precision > 0) {
-      p = digits_backwards(p, narrow % divisor, precision);
-      *--p = '.';
-    }
-    p = digits_backwards(p, narrow / divisor, 1);
-  } else {
-    if (precision > 0) {
-      p = digits_backwards(p, static_cast<std::uint64_t>(scaled % divisor), precision);
-      *--p = '.';
-    }
-    p = digits_backwards(p, scaled / divisor, 1);
+  if (precision > 0) {
+    p = digits_backwards(p, static_cast<std::uint64_t>(scaled % divisor), precision);
+    *--p = '.';
   }
+  p = digits_backwards(p, scaled / divisor, 1);
   if (std::signbit(value)) {
     *--p = '-';
   } else if (show_plus) {

@@ -13,30 +13,39 @@
 
 namespace value_text {
 
-// Decimal digits of n written forwards; returns the end.
-inline char* unsigned_decimal(char* out, std::uint64_t n, int min_digits = 1) {
+// Number of decimal digits of n (1 for 0).
+inline int decimal_digit_count(std::uint64_t n) {
+  int count = 1;
+  while (n >= 10000) {
+    n /= 10000;
+    count += 4;
+  }
+  if (n >= 100) count += 2, n /= 100;
+  return n >= 10 ? count + 1 : count;
+}
+
+// Writes exactly `count` decimal digits of n (leading zeros) so that they end at `end`.
+inline void digits_ending_at(char* end, std::uint64_t n, int count) {
   static constexpr char pairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  char digits[24];
-  char* p = digits + sizeof digits;
-  while (n >= 100) {
+  while (count >= 2) {
     const auto pair = static_cast<std::size_t>(n % 100) * 2;
     n /= 100;
-    *--p = pairs[pair + 1];
-    *--p = pairs[pair];
+    *--end = pairs[pair + 1];
+    *--end = pairs[pair];
+    count -= 2;
   }
-  if (n >= 10) {
-    *--p = pairs[n * 2 + 1];
-    *--p = pairs[n * 2];
-  } else {
-    *--p = static_cast<char>('0' + n);
-  }
-  while (digits + sizeof digits - p < min_digits) *--p = '0';
-  const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
-  std::memcpy(out, p, length);
-  return out + length;
+  if (count == 1) *--end = static_cast<char>('0' + n % 10);
+}
+
+// Decimal digits of n, at least min_digits of them; returns the end.
+inline char* unsigned_decimal(char* out, std::uint64_t n, int min_digits = 1) {
+  const int digits = decimal_digit_count(n);
+  const int count = digits > min_digits ? digits : min_digits;
+  digits_ending_at(out + count, n, count);
+  return out + count;
 }
 
 inline char* hexadecimal(char* out, std::uint64_t n) {
