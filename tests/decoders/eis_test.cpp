@@ -11,19 +11,11 @@
 #include "records/library_state.h"
 #include "support/capture.h"
 #include "support/xml_check.h"
-#include "xml/xml_report.h"
 
 namespace {
 
-// Renders payload bytes as the XML pass does: a zeroed record, converted once, then rendered.
 std::string render_eis(std::span<const std::uint8_t> bytes, bool verbose) {
-  efis_record record{};
-  record.source_type = source_eis;
-  record.length = static_cast<std::uint32_t>(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), record.payload);
-  lib.options = default_options();
-  lib.options.verbose = verbose ? 1 : 0;
-  return capture_output([&] { print_xml_efis_record(&record); });
+  return render_xml_record(source_eis, bytes, options_with([&](library_options& o) { o.verbose = verbose; }));
 }
 
 std::string render_eis(const eis_fields& f, bool verbose) { return render_eis(eis_payload(f), verbose); }
@@ -203,11 +195,9 @@ TEST(EisRecord, ConversionLeavesTheSingleBytesAsRead) {
 }
 
 TEST(EisRecord, ShortPayloadReadsItsMissingBytesAsZero) {
-  library_options o = default_options();
-  o.summary = 0;
-  o.eis = 1;
   const std::uint8_t five_bytes[] = {0, 0, 0, 0x09, 0x60};
-  const std::string doc = decode_xml(log_writer().record(source_eis, 100, five_bytes).str(), o);
+  const std::string doc = decode_xml(log_writer().record(source_eis, 100, five_bytes).str(),
+                                     options_with([](library_options& o) { o.summary = 0, o.eis = 1; }));
   EXPECT_NE(doc.find("\t\t<tachometer unit=\"rpm\">2400</tachometer>\n"), std::string::npos) << doc;
   EXPECT_NE(doc.find("\t\t<outsidetemp>-50</outsidetemp>\n"), std::string::npos);
   EXPECT_NE(doc.find("\t\t<baroset unit=\"HG\">0.00</baroset>\n"), std::string::npos);
@@ -219,9 +209,8 @@ TEST(EisRecord, CachedRecordIsConvertedOnceWhateverTimesItIsRendered) {
     std::size_t renderings;  // two summaries, plus the record itself when selected
   };
   for (const row r : {row{0, 2}, row{1, 3}}) {
-    library_options o = default_options();
-    o.eis = r.eis_selected;
-    o.summary_deciseconds = 0;  // a summary before every later timestamp
+    // summary_deciseconds 0: a summary before every later timestamp
+    const library_options o = options_with([&](library_options& o) { o.eis = r.eis_selected, o.summary_deciseconds = 0; });
     const std::string log =
         log_writer().eis(1, {.tachometer = 0x1234}).record(source_state, 2, "s").record(source_state, 3, "s").str();
     const std::string doc = decode_xml(log, o);
@@ -232,10 +221,7 @@ TEST(EisRecord, CachedRecordIsConvertedOnceWhateverTimesItIsRendered) {
 
 TEST(EisRecord, ReportWithEisRecordsParsesAsXml) {
   for (const std::int32_t verbose : {0, 1}) {
-    library_options o = default_options();
-    o.verbose = verbose;
-    o.eis = 1;
-    o.summary_deciseconds = 0;
+    const library_options o = options_with([&](library_options& o) { o.verbose = verbose, o.eis = 1, o.summary_deciseconds = 0; });
     const std::uint8_t short_payload[] = {0, 0, 0, 0x09};
     const std::string log = log_writer()
                                 .eis(10, cruise_snapshot())

@@ -19,9 +19,7 @@ void set(char (&field)[N], const char* text) {
 }
 
 std::string render(const char* port, gps_composite_state& state, int verbose, int debug) {
-  lib.options = default_options();
-  lib.options.verbose = verbose;
-  lib.options.debug = debug;
+  lib.options = options_with([&](library_options& o) { o.verbose = verbose, o.debug = debug; });
   return capture_output([&] { print_xml_gps_composite_entry(port, &state); });
 }
 
@@ -189,13 +187,9 @@ TEST(GpsXml, AviationPortRepeatsItsFixInEverySummary) {
 // Both ports in the debug and verbose report: an aviation port with STX and other control
 // bytes pending in its buffer, and an NMEA port on GPS 2.
 TEST(GpsXml, DebugReportWithRawSentencesIsWellFormed) {
-  library_options o = default_options();
-  o.verbose = 1;
-  o.debug = 1;
-  o.gps_1 = 1;
-  o.gps_2 = 1;
-  o.gps_1_type = 1;
-  o.gps_2_type = 2;
+  library_options o = options_with([&](library_options& o) {
+    o.verbose = 1, o.debug = 1, o.gps_1 = 1, o.gps_2 = 1, o.gps_1_type = 1, o.gps_2_type = 2;
+  });
   log_writer log;
   log.gps1(100, aviation_sentence.substr(0, 60));
   log.gps1(200, aviation_sentence.substr(60) + std::string("\r\n\x02z0<&>\"\x01\x1F\x7F\x80\xFF", 14));

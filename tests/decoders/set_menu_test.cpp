@@ -265,10 +265,7 @@ TEST(SetMenuReport, SettingsAndAnalogRecordsMakeAWellFormedReport) {
                               .set_menu(300, "321=inf")
                               .set_menu(2000, std::string(255, '&'))
                               .str();
-  library_options o = default_options();
-  o.set_menu = 1;
-  o.analog = 1;
-  o.verbose = 1;
+  library_options o = options_with([&](library_options& o) { o.set_menu = 1, o.analog = 1, o.verbose = 1; });
   const std::string document = decode_xml(log, o);
   EXPECT_TRUE(is_well_formed_xml(document)) << document;
   EXPECT_NE(document.find("<orvex_efis_log_entry source_type=\"7\" source_type_desc=\"Set_Menu\" "

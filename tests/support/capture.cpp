@@ -96,6 +96,16 @@ std::string render_xml_record(std::uint8_t source_type, std::span<const std::uin
   return capture_output([&] { print_xml_efis_record(&record); });
 }
 
+std::string without_lines(const std::string& text, std::initializer_list<const char*> needles) {
+  std::string kept;
+  for (std::size_t at = 0, end; at < text.size(); at = end) {
+    end = std::min(text.find('\n', at), text.size() - 1) + 1;
+    const std::string line = text.substr(at, end - at);
+    if (std::none_of(needles.begin(), needles.end(), [&](const char* n) { return line.find(n) != std::string::npos; })) kept += line;
+  }
+  return kept;
+}
+
 std::size_t count_of(const std::string& text, const std::string& needle) {
   std::size_t n = 0;
   for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;

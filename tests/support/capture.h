@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ library_options options_with(const std::function<void(library_options&)>& set);
 // converted once, then rendered with lib.options = options.
 std::string render_xml_record(std::uint8_t source_type, std::span<const std::uint8_t> bytes,
                               const library_options& options);
+
+// The lines of text that hold none of the needles (each line keeps its newline).
+std::string without_lines(const std::string& text, std::initializer_list<const char*> needles);
 
 // How often needle occurs in text.
 std::size_t count_of(const std::string& text, const std::string& needle);
