@@ -66,10 +66,9 @@ TEST(RecordDispatch, AhrsRatesAreSelectedAndCachedByTheirTypeByte) {
       {0, 0, 0, 254, false, true, false},
   };
   for (const row& r : rows) {
-    library_options o = default_options();
-    o.ahrs = r.ahrs;
-    o.ahrs_hr = r.ahrs_hr;
-    o.ahrs_lr = r.ahrs_lr;
+    library_options o = options_with([&](library_options& o) {
+      o.ahrs = r.ahrs, o.ahrs_hr = r.ahrs_hr, o.ahrs_lr = r.ahrs_lr;
+    });
     start_pass(o);
     efis_record rec = make_record(1, 77, r.ahrs_type);
     process_efis_record(&rec);
@@ -117,9 +116,7 @@ TEST(RecordDispatch, ConversionRunsOncePerRecordAndMarksEveryType) {
 }
 
 TEST(RecordDispatch, StartOfPassClearsTheCacheAndLoadsGpsFormats) {
-  library_options o = default_options();
-  o.gps_1_type = 2;
-  o.gps_2_type = 3;
+  library_options o = options_with([&](library_options& o) { o.gps_1_type = 2, o.gps_2_type = 3; });
   start_pass(o);
   efis_record rec = make_record(2, 10);
   process_efis_record(&rec);
@@ -159,9 +156,9 @@ bool all_zero(const efis_record& r) {
 // The XML pass clears only what a record can have dirtied: after any type and length has been
 // read, dispatched, converted and rendered (selected, verbose), the record must be all zero.
 TEST(RecordDispatch, ClearingAfterAnyRecordLeavesItAllZero) {
-  library_options o = default_options();
-  o.verbose = o.debug = 1;
-  o.ahrs = o.eis = o.analog = o.set_menu = o.gps_1 = o.gps_2 = o.state = 1;
+  library_options o = options_with([&](library_options& o) {
+    o.verbose = o.debug = 1, o.ahrs = o.eis = o.analog = o.set_menu = o.gps_1 = o.gps_2 = o.state = 1;
+  });
   static efis_record rec;
   for (std::uint32_t type = 0; type < 256; ++type) {
     for (const std::uint32_t length : {1u, 2u, 3u, 4u, 10u, 22u, 23u, 34u, 35u, 72u, 73u, 200u, 255u}) {

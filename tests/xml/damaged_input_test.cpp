@@ -11,12 +11,9 @@
 namespace {
 
 library_options everything_selected() {
-  library_options o = default_options();
-  o.verbose = o.debug = 1;
-  o.ahrs = o.eis = o.analog = o.set_menu = o.gps_1 = o.gps_2 = 1;
-  o.sl30_1 = o.sl30_2 = o.sl40 = o.state = o.arinc = o.weather = 1;
-  o.gps_2_type = 2;
-  o.summary_deciseconds = 0;
+  library_options o = options_with([&](library_options& o) {
+    o.verbose = o.debug = 1, o.ahrs = o.eis = o.analog = o.set_menu = o.gps_1 = o.gps_2 = 1, o.sl30_1 = o.sl30_2 = o.sl40 = o.state = o.arinc = o.weather = 1, o.gps_2_type = 2, o.summary_deciseconds = 0;
+  });
   return o;
 }
 

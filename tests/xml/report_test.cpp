@@ -40,11 +40,9 @@ std::vector<std::string> summary_eis_timestamps(const std::string& doc) {
 }  // namespace
 
 TEST(XmlReport, UndecodedSourcesInVerboseModeMatchTheWholeDocument) {
-  library_options o = default_options();
-  o.verbose = 1;
-  o.debug = 1;
-  o.constants = 0;
-  o.summary_deciseconds = 5;
+  library_options o = options_with([&](library_options& o) {
+    o.verbose = 1, o.debug = 1, o.constants = 0, o.summary_deciseconds = 5;
+  });
   for (auto flag : {&library_options::gps_1, &library_options::gps_2, &library_options::sl30_1,
                     &library_options::sl30_2, &library_options::state, &library_options::arinc,
                     &library_options::weather, &library_options::sl40}) {
@@ -106,9 +104,7 @@ TEST(XmlReport, FirstNonZeroTimestampIsTheReferenceEvenForADroppedRecord) {
 }
 
 TEST(XmlReport, OversizedRecordTakesNoPassStep) {
-  library_options o = default_options();
-  o.eis = 1;
-  o.summary_deciseconds = 0;
+  library_options o = options_with([&](library_options& o) { o.eis = 1, o.summary_deciseconds = 0; });
   log_writer log;
   log.eis(10, {}).header(2, 20, 256).bytes(std::string(256, '\0')).header(99, 30, 300).bytes(std::string(300, 'x'));
   const std::string doc = decode_xml(log.str(), o);
@@ -129,9 +125,7 @@ TEST(XmlReport, SummaryShowsTheCacheBeforeTheRecordAndOnlyReceivedSources) {
 }
 
 TEST(XmlReport, NoSummariesWhenTheyAreOff) {
-  library_options o = default_options();
-  o.summary = 0;
-  o.summary_deciseconds = 0;
+  library_options o = options_with([&](library_options& o) { o.summary = 0, o.summary_deciseconds = 0; });
   log_writer log;
   log.eis(1, {}).eis(2, {}).eis(3, {});
   EXPECT_EQ(count_of(decode_xml(log.str(), o), "<summary_log_entry"), 0u);
