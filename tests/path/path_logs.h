@@ -35,8 +35,8 @@ struct path_run {
   const path_point& operator[](std::size_t i) const { return points.at(i); }
 };
 
-inline path_run run_path_pass(const std::string& log, const library_options& options,
-                              std::int32_t capacity = summary_path_capacity) {
+inline path_run run_path_pass(const std::string& log, std::int32_t capacity = summary_path_capacity) {
+  const library_options options = default_options();
   path_run run;
   run.points.assign(static_cast<std::size_t>(capacity), path_point{});
   // Garbage in every slot proves the pass clears the array first.

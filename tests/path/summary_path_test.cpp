@@ -175,13 +175,9 @@ TEST(PathChangeTest, ThresholdsAreInclusive) {
     candidate.yaw_angle = r.yaw;
     EXPECT_EQ(path_point_unchanged(candidate, last), r.unchanged) << r.what;
   }
-}
-
-TEST(PathChangeTest, PressureAltitudesCompareAsIntegers) {
   // 16-bit wrap-around would make these neighbours; as integers they are 65535 feet apart.
-  path_point last{};
+  path_point last{}, candidate{};
   last.pressure_alt = 32767;
-  path_point candidate{};
   candidate.pressure_alt = -32768;
   EXPECT_FALSE(path_point_unchanged(candidate, last));
 }
@@ -266,7 +262,7 @@ TEST(PathStraightening, OnlyPositionsChange) {
 TEST(PathPass, NothingIsStoredWithoutAGpsFix) {
   log_writer log;
   log.ahrs_hr(100, {.pressure_alt = 6000}).eis(200, {.tachometer = 2400}).record(13, 300, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   EXPECT_EQ(run.count, 1);
   // The last candidate stays in slot count; slot 0 stays zero.
   EXPECT_EQ(run[1].pressure_alt, 1000);
@@ -281,7 +277,7 @@ TEST(PathPass, FirstFixIsStoredAgainstTheZeroSlot) {
   // No AHRS data: -5000 feet already differs from slot 0.
   log_writer log = flight_start();
   log.record(13, 20, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   ASSERT_EQ(run.count, 2);
   EXPECT_EQ(fmt::format("{:f}", double{run[1].latitude}), "47.390835");
   EXPECT_EQ(fmt::format("{:f}", double{run[1].longitude}), "-122.205666");
@@ -295,7 +291,7 @@ TEST(PathPass, TheLastRecordReachesNoCandidate) {
   // The fix is the last record: the cache it fills is never sampled.
   log_writer log;
   log.ahrs_hr(5, {}).gps1(10, aviation_fix("N 47 2345", "W 122 1234"));
-  EXPECT_EQ(run_path_pass(log.str(), default_options()).count, 1);
+  EXPECT_EQ(run_path_pass(log.str()).count, 1);
 }
 
 TEST(PathPass, ZeroCoordinatesAreNeverStored) {
@@ -304,7 +300,7 @@ TEST(PathPass, ZeroCoordinatesAreNeverStored) {
     log_writer log;
     log.gps1(10, aviation_fix(latitude, longitude)).ahrs_hr(20, {.pressure_alt = 9000});
     log.record(13, 30, "x");
-    EXPECT_EQ(run_path_pass(log.str(), default_options()).count, 1) << latitude << longitude;
+    EXPECT_EQ(run_path_pass(log.str()).count, 1) << latitude << longitude;
   }
 }
 
@@ -315,7 +311,7 @@ TEST(PathPass, AltitudeChangesAreStoredPastTheThreshold) {
     log.ahrs_hr(raw, {.pressure_alt = raw});
   }
   log.record(13, 99999, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   // Stored: the fix at -5000, then 1000, 1026, 1052, 1000 feet.
   ASSERT_EQ(run.count, 6);
   EXPECT_EQ(run[1].pressure_alt, -5000);
@@ -332,7 +328,7 @@ TEST(PathPass, CachedRecordsAreReadInHostByteOrderOnce) {
   for (std::uint32_t t = 30; t < 80; t += 10) log.record(13, t, "x");
   log.ahrs_hr(80, {.pressure_alt = 7000, .asi = 500});
   log.record(13, 90, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   ASSERT_EQ(run.count, 4);
   for (const int i : {2, 3}) {
     EXPECT_EQ(run[i].tachometer, 0x1234) << i;
@@ -350,7 +346,7 @@ TEST(PathPass, PayloadIsNotClearedBetweenRecords) {
   log.ahrs_hr(20, {.pressure_alt = 6000});
   log.ahrs_raw(30, 254, {});
   log.record(13, 40, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   ASSERT_EQ(run.count, 3);
   EXPECT_EQ(run[2].pressure_alt, 1000);
   EXPECT_EQ(run[3].pressure_alt, 1000);
@@ -363,7 +359,7 @@ TEST(PathPass, FullArrayKeepsCapacityMinusOnePoints) {
     log.ahrs_hr(t, {.pressure_alt = static_cast<std::uint16_t>(5000 + t * 10)});
   }
   log.record(13, 500, "x");
-  const path_run run = run_path_pass(log.str(), default_options(), 4);
+  const path_run run = run_path_pass(log.str(), 4);
   EXPECT_EQ(run.count, 4);
   EXPECT_EQ(run[3].pressure_alt, 300);
 }
@@ -374,7 +370,7 @@ TEST(PathPass, FullSizeArrayEndsAt8192) {
     log.ahrs_hr(100 + t, {.pressure_alt = static_cast<std::uint16_t>(t % 2 == 0 ? 6000 : 6100)});
   }
   log.record(13, 100000, "x");
-  const path_run run = run_path_pass(log.str(), default_options());
+  const path_run run = run_path_pass(log.str());
   EXPECT_EQ(run.count, 8192);
   EXPECT_EQ(run[8191].timestamp, 100u + 8189u);
 }
