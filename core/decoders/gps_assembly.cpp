@@ -82,7 +82,7 @@ void process_gps_entry_aviation(const efis_record* record, gps_composite_state* 
 void process_gps_composite_aviation_entry(gps_composite_state* state) {
   gps_aviation_fields parsed{};
   int count = 0;
-  if (state->format == 1) {
+  if (state->format == gps_format_aviation) {
     const std::string_view text(state->sentence, bounded_strlen(state->sentence, gps_sentence_size));
     const scan_field fields[] = {
         skipped_field, field_of(parsed.altitude), field_of(parsed.latitude),
@@ -91,7 +91,7 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
         field_of(parsed.wpt_ident), field_of(parsed.bearing_to_wpt), field_of(parsed.mag_variation),
         field_of(parsed.nav_flag), field_of(parsed.warning_status), field_of(parsed.wpt_dist)};
     count = scan_text(text, aviation_with_altitude, fields);
-  } else if (state->format == 3) {
+  } else if (state->format == gps_format_aviation_stx) {
     // Bytes before the first STX are skipped; without one there is no sentence.
     const void* start = std::memchr(state->sentence, stx, gps_sentence_size);
     if (start == nullptr) return;
