@@ -77,13 +77,13 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
   precision = std::clamp(precision, 0, 17);
   if (!std::isfinite(value) || std::fabs(value) >= 0x1p53) {
     // Huge values and nan/inf are rare enough for the general formatter.
-    char spec[16];
-    char* s = spec;
+    char printf_format[16];
+    char* s = printf_format;
     *s++ = '%';
     if (show_plus) *s++ = '+';
     s = fmt::format_to(s, "{}.{}f", width, precision);
     *s = '\0';
-    const int n = std::snprintf(out, fixed_format_max + 32, spec, value);
+    const int n = std::snprintf(out, fixed_format_max + 32, printf_format, value);
     return out + std::max(n, 0);
   }
   const u128 scaled = scaled_and_rounded(value, precision);

@@ -20,10 +20,10 @@ std::string ours(double v, int precision, bool plus, int width) {
 }
 
 std::string printfs(double v, int precision, bool plus, int width) {
-  char spec[32];
-  std::snprintf(spec, sizeof spec, "%%%s%d.%df", plus ? "+" : "", width, precision);
+  char printf_format[32];
+  std::snprintf(printf_format, sizeof printf_format, "%%%s%d.%df", plus ? "+" : "", width, precision);
   char text[512];
-  std::snprintf(text, sizeof text, spec, v);
+  std::snprintf(text, sizeof text, printf_format, v);
   return text;
 }
 
