@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/capture.h"
+#include "support/random_bits.h"
 #include "support/xml_check.h"
 
 namespace {
@@ -74,13 +75,7 @@ TEST(DamagedInput, ShortPayloadsOfEveryTypeStillCloseTheReport) {
 }
 
 TEST(DamagedInput, RandomBytesNeverBreakTheReport) {
-  std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  random_bits next(0x9E3779B97F4A7C15ull);
   for (int round = 0; round < 40; ++round) {
     std::string bytes;
     // Mostly plausible headers with small lengths, so records are actually decoded.

@@ -10,6 +10,7 @@
 
 #include <fmt/compile.h>
 
+#include "support/random_bits.h"
 #include "xml/fixed_format.h"
 
 namespace {
@@ -48,13 +49,7 @@ TEST(FixedFormat, KnownValuesAndTies) {
 }
 
 TEST(FixedFormat, RandomValuesMatchPrintf) {
-  std::uint64_t state = 0x243F6A8885A308D3ull;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  random_bits next(0x243F6A8885A308D3ull);
   for (int i = 0; i < 300000; ++i) {
     double v;
     switch (i % 5) {
