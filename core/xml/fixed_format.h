@@ -2,7 +2,7 @@
 //
 // The digits come from exact integer arithmetic on the binary value, rounded half to even
 // exactly as printf rounds in the default rounding mode, so the text is byte-identical to
-// printf's for every finite double. Use through fmt: `out.line(FMT_COMPILE("{}"), fixed(v, 2))`
+// printf's for every finite double. Use in a line format: `out.line(OUT_FORMAT("{}"), fixed(v, 2))`
 // is "%.2f", `signed_fixed(v, 2)` is "%+.2f" and `fixed(v, 1, 4)` is "%4.1f".
 #pragma once
 

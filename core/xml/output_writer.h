@@ -1,20 +1,17 @@
 // The one buffered writer through which every document leaves the library.
 //
-// Lines are formatted with compile-time line formats (OUT_FORMAT; {fmt}'s FMT_COMPILE patterns
-// work too) straight into a large buffer that goes to the stream in big blocks. A failed write is remembered: the writer then drops the rest
-// and reports -1 from every later call, so the caller can tell at the end of the pass.
+// Lines are formatted with compile-time line formats (OUT_FORMAT) straight into a large
+// buffer that goes to the stream in big blocks. A failed write is remembered: the writer then
+// drops the rest and reports -1 from every later call, so the caller can tell at the end.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <string>
 #include <string_view>
 #include <type_traits>
-
-#include <fmt/compile.h>
-#include <fmt/format.h>
+#include <utility>
 
 #include "xml/fixed_format.h"
 #include "xml/line_format.h"
@@ -28,22 +25,8 @@ class output_writer {
   // Starts writing to stream with an empty buffer and a clean error state.
   void attach(FILE* stream);
 
-  // Formats one piece of the document; returns the number of characters, or -1 after a failure.
-  template <typename Format, typename... Args>
-  int line(const Format& format, const Args&... args) {
-    // Format straight into the buffer when the longest text the arguments can give fits.
-    const std::size_t bound = format_text_bound + (std::size_t{0} + ... + bound_of(args));
-    if (buffer_size - used_ < bound) {
-      drain();
-      if (bound > buffer_size) return long_line(format, args...);
-    }
-    char* const start = buffer_ + used_;
-    char* const end = fmt::format_to(start, format, args...);
-    used_ += static_cast<std::size_t>(end - start);
-    return status(static_cast<std::size_t>(end - start));
-  }
-
-  // Writes one line of a compile-time line format (OUT_FORMAT).
+  // Writes one line of a compile-time line format (OUT_FORMAT); returns the number of
+  // characters, or -1 after a failure.
   template <format_text F, typename... Args>
   int line(line_format<F>, const Args&... args) {
     static_assert(sizeof...(Args) == line_format<F>::placeholder_count,
@@ -88,9 +71,6 @@ class output_writer {
     return put_literal<F, sizeof...(Args)>(out);
   }
 
-  // Room for the literal text of any one format of the documents.
-  static constexpr std::size_t format_text_bound = 1024;
-
   // The longest text one argument can give.
   static std::size_t bound_of(std::string_view s) { return s.size(); }
   static std::size_t bound_of(const char* s) { return std::char_traits<char>::length(s); }
@@ -106,13 +86,6 @@ class output_writer {
   static std::size_t bound_of(T) {
     // "%f" of the largest double has 309 integer digits.
     return std::is_floating_point_v<T> ? 330 : 24;
-  }
-
-  template <typename Format, typename... Args>
-  int long_line(const Format& format, const Args&... args) {
-    fmt::memory_buffer text_buffer;
-    fmt::format_to(fmt::appender(text_buffer), format, args...);
-    return text(std::string_view(text_buffer.data(), text_buffer.size()));
   }
 
   int status(std::size_t written) const { return failed_ ? -1 : static_cast<int>(written); }

@@ -37,7 +37,7 @@ TEST(OutputWriter, LongTextsAndLinesCrossTheBufferWhole) {
   const std::string wide(output_writer::buffer_size + 5, 'w');
   const std::string out = capture_output([&] {
     lib.out.text(std::string(100, 'x'));
-    lib.out.line(FMT_COMPILE("[{}|{:>9}|{:+}|{:02}]"), wide, "ab", 0, 7);
+    lib.out.line(OUT_FORMAT("[{}|{}|{:+}|{:02}]"), std::string_view(wide), right_aligned("ab", 9), 0, 7);
   });
   EXPECT_EQ(out, std::string(100, 'x') + "[" + wide + "|       ab|+0|07]");
 }
@@ -46,7 +46,7 @@ TEST(OutputWriter, FailedWriteIsRememberedAndReported) {
   FILE* full = std::fopen("/dev/full", "wb");
   ASSERT_NE(full, nullptr);
   lib.out.attach(full);
-  for (int i = 0; i < 5000; ++i) lib.out.line(FMT_COMPILE("line {}\n"), i);
+  for (int i = 0; i < 5000; ++i) lib.out.line(OUT_FORMAT("line {}\n"), i);
   EXPECT_EQ(lib.out.flush(), -1);
   EXPECT_TRUE(lib.out.failed());
   EXPECT_EQ(lib.out.text("more"), -1);
