@@ -7,7 +7,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "defaults.h"
 
 front_end_state front_end;
 
@@ -191,8 +190,8 @@ void exit_help() {
 }
 
 void init_global_defaults() {
-  front_end.options = default_library_options();
-  front_end.constants = default_analog_input_const();
+  front_end.options = OrvexDecode_default_options();
+  front_end.constants = OrvexDecode_default_constants();
 }
 
 void parse_commandline_args(int argc, char** argv) {

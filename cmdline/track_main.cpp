@@ -9,12 +9,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "decoders/gps_state.h"
-#include "defaults.h"
 #include "orvexdecode.h"
 
 namespace {
@@ -63,7 +62,7 @@ bool is_same_file(FILE* input, const char* path) {
 
 struct track_request {
   bool binary = false;
-  library_options options = default_library_options();
+  library_options options = OrvexDecode_default_options();
   const char* input_name = nullptr;
   const char* output_name = nullptr;  // nullptr: standard output
 };
@@ -86,7 +85,7 @@ track_request parse_arguments(int argc, char** argv) {
       case opt_binary: request.binary = true; break;
       case opt_aviation:
       case opt_nmea: {
-        const std::int32_t format = c == opt_nmea ? gps_format_nmea : gps_format_aviation;
+        const std::int32_t format = c == opt_nmea ? ORVEX_GPS_FORMAT_NMEA : ORVEX_GPS_FORMAT_AVIATION;
         if (format_given && request.options.gps_1_type != format) {
           exit_usage("--gps_1_aviation and --gps_1_nmea exclude each other");
         }
@@ -132,7 +131,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const analog_input_const constants = default_analog_input_const();
+  const analog_input_const constants = OrvexDecode_default_constants();
   const int result =
       request.binary
           ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output, stderr)

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libfmt-dev libxml2-utils)
+packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

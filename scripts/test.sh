@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
-# Builds OrvexDecode and runs the whole test suite. With --sanitize the build uses
-# AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/).
+# Builds OrvexDecode and runs the whole test suite.
+#   --sanitize          AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/)
+#   --thread-sanitizer  ThreadSanitizer, the concurrent decode tests only (in build-tsan/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build
 flags=(-DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=ON)
-if [ "${1:-}" = "--sanitize" ]; then
-  build_dir=build-asan
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON -DORVEX_BUILD_TESTS=ON)
-fi
+select=()
+case "${1:-}" in
+  --sanitize)
+    build_dir=build-asan
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON -DORVEX_BUILD_TESTS=ON)
+    ;;
+  --thread-sanitizer)
+    build_dir=build-tsan
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_THREAD_SANITIZER=ON -DORVEX_BUILD_TESTS=ON)
+    select=(-R ConcurrentDecode)
+    ;;
+esac
 
 bash scripts/install_deps.sh
 # The KML reader test reads our KML with independent npm packages; without npm it is skipped.
-if command -v npm >/dev/null 2>&1 && [ ! -d tests/path/kml_reader/node_modules/@tmcw/togeojson ]; then
-  npm install --prefix tests/path/kml_reader --no-package-lock --no-audit --no-fund --loglevel=error
+if command -v npm >/dev/null 2>&1 && [ ! -d tests/export/kml_reader/node_modules/@tmcw/togeojson ]; then
+  npm install --prefix tests/export/kml_reader --no-package-lock --no-audit --no-fund --loglevel=error
 fi
 cmake -S . -B "$build_dir" "${flags[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
-ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" "${select[@]}"

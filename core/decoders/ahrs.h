@@ -1,87 +1,133 @@
 // AHRS records (source type 1): high-rate, low-rate and user-calibration messages.
 //
-// Every payload opens with a 3-byte header whose third byte is the AHRS type; the sub-payload
-// that the type names follows at payload offset 3. Sixteen-bit fields are big-endian in the LOG
-// and sit unaligned; they are put into host order in place once per record.
+// Every payload opens with a 3-byte header whose third byte is the AHRS type; the message that
+// the type names follows at payload offset 3. Sixteen-bit fields are big-endian and unaligned.
+// Attitude angles are signed fractions of a half turn; the pressure altitude is logged in feet
+// plus 5000 and the airspeed in tenths of feet per second. Factory and maintenance messages are
+// named but not decoded.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-// The in-memory AHRS entry inside the record's payload area: the file bytes (header and a
-// 255-byte sub-payload area), then a text buffer the renderer fills with the AHRS type name.
-namespace ahrs_log_entry {
-inline constexpr std::size_t header1 = 0;  // u8, verbose only
-inline constexpr std::size_t header2 = 1;  // u8, verbose only
-inline constexpr std::size_t header3 = 2;  // u8, the AHRS type
-inline constexpr std::size_t sub_payload = 3;
-inline constexpr std::size_t sub_payload_size = 255;
-inline constexpr std::size_t ahrs_type_desc = sub_payload + sub_payload_size;
-inline constexpr std::size_t ahrs_type_desc_size = 32;  // longest name has 19 characters
-inline constexpr std::size_t size = ahrs_type_desc + ahrs_type_desc_size;
-}  // namespace ahrs_log_entry
+#include "decoders/layout.h"
 
-// High-rate message (AHRS type 254), offsets in the sub-payload. Angles are signed fractions
-// of a half turn.
-namespace ahrs_hr_log_entry {
-inline constexpr std::size_t mode = 0;                      // u8
-inline constexpr std::size_t roll_angle = 1;                // s16
-inline constexpr std::size_t pitch_angle = 3;               // s16
-inline constexpr std::size_t yaw_angle = 5;                 // s16
-inline constexpr std::size_t pressure_alt = 7;              // u16, feet + 5000
-inline constexpr std::size_t vsi = 9;                       // s16, feet per minute
-inline constexpr std::size_t asi = 11;                      // s16, tenths of feet per second
-inline constexpr std::size_t asi_roc = 13;                  // s16, 0.02 ft/s^2
-inline constexpr std::size_t accelerometer_roll_angle = 15; // s16
-inline constexpr std::size_t acceleration = 17;             // s16, hundredths of m/s^2
-inline constexpr std::size_t checksum = 19;                 // u8, never verified
-inline constexpr std::size_t size = 20;
-}  // namespace ahrs_hr_log_entry
+constexpr std::uint8_t ahrs_type_factory = 250;
+constexpr std::uint8_t ahrs_type_maintenance = 251;
+constexpr std::uint8_t ahrs_type_user_cal = 252;
+constexpr std::uint8_t ahrs_type_low_rate = 253;
+constexpr std::uint8_t ahrs_type_high_rate = 254;
 
-// Low-rate message (AHRS type 253), offsets in the sub-payload. Bytes 13-16 are not decoded.
-namespace ahrs_lr_log_entry {
-inline constexpr std::size_t outsidetemp = 0;                // s8
-inline constexpr std::size_t voltage_1 = 1;                  // s16, hundredths of volts
-inline constexpr std::size_t voltage_2 = 3;                  // s16
-inline constexpr std::size_t voltage_3 = 5;                  // s16
-inline constexpr std::size_t status_word1 = 7;               // s8
-inline constexpr std::size_t status_word2 = 8;               // s8
-inline constexpr std::size_t status_word3 = 9;               // s8
-inline constexpr std::size_t internaltemp = 10;              // u8
-inline constexpr std::size_t sw_internal_version_major = 11; // s8
-inline constexpr std::size_t sw_internal_version_minor = 12; // s8
-inline constexpr std::size_t checksum = 17;                  // u8, never verified
-inline constexpr std::size_t size = 18;
-}  // namespace ahrs_lr_log_entry
+// Payload offsets (the message fields are at their message offset + 3).
+namespace ahrs_layout {
+inline constexpr layout_field header1 = u8_field("header1", 0);
+inline constexpr layout_field header2 = u8_field("header2", 1);
+inline constexpr layout_field ahrs_type = u8_field("ahrs_type", 2);
+inline constexpr std::size_t message = 3;
+}  // namespace ahrs_layout
 
-// User-calibration message (AHRS type 252), offsets in the sub-payload. The eight words are
-// converted but never shown; bytes 2 and 17-20 are not decoded.
-namespace ahrs_user_cal_log_entry {
-inline constexpr std::size_t cal_word1 = 0;   // 16-bit word
-inline constexpr std::size_t cal_word2 = 3;   // 16-bit words cal_word2..cal_word8, back to back
-inline constexpr std::size_t checksum = 21;   // u8, never verified
-inline constexpr std::size_t size = 22;
-constexpr std::size_t cal_word(std::size_t n) { return n == 1 ? cal_word1 : cal_word2 + 2 * (n - 2); }
-}  // namespace ahrs_user_cal_log_entry
+// High-rate message (AHRS type 254).
+namespace ahrs_hr_layout {
+inline constexpr field_scale half_turns = {.multiply = 180.0, .divide = 32768.0};
+inline constexpr layout_field mode = u8_field("mode", 3);
+inline constexpr layout_field roll_angle = s16_field("roll_angle", 4, "degrees", half_turns);
+inline constexpr layout_field pitch_angle = s16_field("pitch_angle", 6, "degrees", half_turns);
+inline constexpr layout_field yaw_angle = s16_field("yaw_angle", 8, "degrees", half_turns);
+inline constexpr layout_field pressure_alt = u16_field("pressure_alt", 10, "feet", {.bias = -5000});
+inline constexpr layout_field vsi = s16_field("vsi", 12, "fpm");
+inline constexpr layout_field asi = s16_field("asi", 14, "tenths of ft/s");
+inline constexpr layout_field asi_roc = s16_field("asi_roc", 16, "fpsps", {.multiply = 0.02});
+inline constexpr layout_field accelerometer_roll_angle =
+    s16_field("accelerometer_roll_angle", 18, "degrees", half_turns);
+inline constexpr layout_field acceleration = s16_field("acceleration", 20, "m/s^2", {.divide = 100});
+inline constexpr layout_field checksum = u8_field("checksum", 22);  // never verified
+inline constexpr std::size_t size = 23;
+}  // namespace ahrs_hr_layout
 
-// The longest sub-payload, the user calibration message.
-inline constexpr std::size_t ahrs_largest_sub_payload = ahrs_user_cal_log_entry::size;
-static_assert(ahrs_largest_sub_payload >= ahrs_hr_log_entry::size && ahrs_largest_sub_payload >= ahrs_lr_log_entry::size);
+// Low-rate message (AHRS type 253). Message bytes 13-16 are not decoded.
+namespace ahrs_lr_layout {
+inline constexpr layout_field outsidetemp = s8_field("outsidetemp", 3, "degrees C");
+inline constexpr layout_field voltage[3] = {s16_field("voltage_1", 4, "volts", {.divide = 100}),
+                                            s16_field("voltage_2", 6, "volts", {.divide = 100}),
+                                            s16_field("voltage_3", 8, "volts", {.divide = 100})};
+inline constexpr layout_field status_word[3] = {s8_field("status_word1", 10), s8_field("status_word2", 11),
+                                                s8_field("status_word3", 12)};
+inline constexpr layout_field internaltemp = u8_field("internaltemp", 13);
+inline constexpr layout_field sw_internal_version_major = s8_field("sw_internal_version_major", 14);
+inline constexpr layout_field sw_internal_version_minor = s8_field("sw_internal_version_minor", 15);
+inline constexpr layout_field checksum = u8_field("checksum", 20);  // never verified
+inline constexpr std::size_t size = 21;
+}  // namespace ahrs_lr_layout
 
-// Copies the AHRS type name into dest (room for 20 characters) and returns dest.
-char* enum_value_ahrs_type(char* dest, std::uint32_t ahrs_type);
+// User-calibration message (AHRS type 252): eight calibration words, never shown (message bytes
+// 2 and 17-20 are not decoded), and the checksum.
+namespace ahrs_user_cal_layout {
+inline constexpr layout_field cal_word1 = u16_field("cal_word1", 3);
+inline constexpr layout_field cal_word8 = u16_field("cal_word8", 18);  // words 2-8 back to back from 6
+inline constexpr layout_field checksum = u8_field("checksum", 24);  // never verified
+inline constexpr std::size_t size = 25;
+}  // namespace ahrs_user_cal_layout
 
-// Converts the sub-payload selected by the AHRS type (payload byte 2) in place; other types
-// and the header are left as read.
-void swapendian_ahrs_log_entry(std::uint8_t* payload);
-void swapendian_ahrs_hr_log_entry(std::uint8_t* sub_payload);
-void swapendian_ahrs_lr_log_entry(std::uint8_t* sub_payload);
-void swapendian_ahrs_user_cal_log_entry(std::uint8_t* sub_payload);
+// The bytes an AHRS decoder reads: the header and the longest message, the user calibration.
+constexpr std::size_t ahrs_payload_size = ahrs_user_cal_layout::size;
 
-// Writes the ahrs_log_entry element of a converted payload (fills its ahrs_type_desc).
-int print_xml_ahrs_log_entry(std::uint8_t* payload);
+struct ahrs_hr_values {
+  double roll_deg;
+  double pitch_deg;
+  double yaw_deg;                // heading, -180 to +180
+  int pressure_alt_ft;
+  std::int16_t vsi_fpm;
+  std::int16_t asi_raw;          // tenths of feet per second
+  double ias_kt;
+  double ias_mph;
+  double asi_fps;
+  double asi_roc_fpsps;
+  double acceleration_ms2;
+  double acceleration_g;
+  double accelerometer_roll_deg;
+  std::int16_t roll_raw;
+  std::int16_t pitch_raw;
+  std::int16_t yaw_raw;
+  std::int16_t acceleration_raw;
+  std::int16_t accelerometer_roll_raw;
+  std::uint8_t mode;
+  std::uint8_t checksum;
+};
 
-// The sub-payload elements, written inside ahrs_log_entry.
-int print_xml_ahrs_hr_log_entry(const std::uint8_t* sub_payload);
-int print_xml_ahrs_lr_log_entry(const std::uint8_t* sub_payload);
-int print_xml_ahrs_user_cal_log_entry(const std::uint8_t* sub_payload);
+struct ahrs_lr_values {
+  std::int8_t outside_temp_c;
+  double voltage[3];
+  std::int16_t voltage_raw[3];
+  std::int8_t status_word[3];
+  std::uint8_t internal_temp;
+  std::int8_t sw_version_major;
+  std::int8_t sw_version_minor;
+  std::uint8_t checksum;
+};
+
+struct ahrs_values {
+  std::uint8_t header1;
+  std::uint8_t header2;
+  std::uint8_t ahrs_type;
+  // The message the type names; the others are left zero.
+  ahrs_hr_values high_rate;
+  ahrs_lr_values low_rate;
+  std::uint8_t user_cal_checksum;
+};
+
+// The AHRS type of a payload of at least 3 bytes (a single byte: no byte order).
+inline std::uint8_t ahrs_type_of(const std::uint8_t* payload) {
+  return static_cast<std::uint8_t>(raw_value<ahrs_layout::ahrs_type>(payload));
+}
+
+// Decodes a payload of ahrs_payload_size bytes (a shorter record zero-padded to that size).
+ahrs_values decode_ahrs(const std::uint8_t* payload);
+ahrs_hr_values decode_ahrs_hr(const std::uint8_t* payload);
+
+// The values of a high-rate cache slot: the header, and the message read as a high-rate
+// message whatever the type byte says (a slot that never received a record reads as zeros).
+ahrs_values decode_ahrs_high_rate(const std::uint8_t* payload);
+
+// The name of an AHRS type ("AHRS_High_Rate", ..., "Unknown").
+std::string_view enum_value_ahrs_type(std::uint32_t ahrs_type);

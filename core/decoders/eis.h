@@ -1,53 +1,85 @@
-// EIS engine snapshot (source type 2).
+// EIS engine snapshot (source type 2): two tachometers, six CHT and six EGT, oil, coolant,
+// carburettor, outside and unit temperatures, fuel, air data, timers and six auxiliary inputs.
 //
-// The payload is 73 bytes with every field at its file offset and no alignment. The 29
-// sixteen-bit fields are big-endian in the LOG and are put into host order in place once per
-// record (swapendian_eis_log_entry); the single bytes have no byte order and are never touched.
+// The payload is 73 bytes with every field at its file offset and no alignment; the 29
+// sixteen-bit fields are big-endian. Bytes 0-2 and 71 are not decoded. Temperatures are in the
+// unit the engine monitor is set to (the set-menu setting 345), fuel in its fluid unit (346).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Payload offsets of the eis_log_entry fields. Bytes 0-2 and 71 are not decoded.
-namespace eis_log_entry {
+#include "decoders/layout.h"
+
+namespace eis_layout {
+inline constexpr layout_field tachometer = u16_field("tachometer", 3, "rpm");
+inline constexpr layout_field chttemp[6] = {
+    u16_field("chttemp1", 5), u16_field("chttemp2", 7), u16_field("chttemp3", 9),
+    u16_field("chttemp4", 11), u16_field("chttemp5", 13), u16_field("chttemp6", 15)};
+inline constexpr layout_field egttemp[6] = {
+    u16_field("egttemp1", 17), u16_field("egttemp2", 19), u16_field("egttemp3", 21),
+    u16_field("egttemp4", 23), u16_field("egttemp5", 25), u16_field("egttemp6", 27)};
+inline constexpr layout_field aux5 = s16_field("aux5", 29);
+inline constexpr layout_field aux6 = s16_field("aux6", 31);
+inline constexpr layout_field airspeed = u16_field("airspeed", 33);
+inline constexpr layout_field altitude = u16_field("altitude", 35, "feet", {.multiply = 10});
+inline constexpr layout_field primaryvoltage = u16_field("primaryvoltage", 37, "volts", {.divide = 10});
+inline constexpr layout_field fuelflow = u16_field("fuelflow", 39, "per hour", {.divide = 10});
+inline constexpr layout_field unittemp = u8_field("unittemp", 41);
+inline constexpr layout_field carbtemp = s8_field("carbtemp", 42);
+inline constexpr layout_field rateofclimb = s8_field("rateofclimb", 43, "fpm", {.multiply = 100});
+inline constexpr layout_field outsidetemp = u8_field("outsidetemp", 44, "degrees C", {.bias = -50});
+inline constexpr layout_field oiltemp = u16_field("oiltemp", 45);
+inline constexpr layout_field oilpressure = u8_field("oilpressure", 47, "psi");
+inline constexpr layout_field aux1_to_4[4] = {s16_field("aux1", 48), s16_field("aux2", 50),
+                                              s16_field("aux3", 52), s16_field("aux4", 54)};
+inline constexpr layout_field coolanttemp = u16_field("coolanttemp", 56);
+inline constexpr layout_field elapsed_time = u16_field("elapsed_time", 58, "hours", {.divide = 10});
+inline constexpr layout_field fuelqty = u16_field("fuelqty", 60, {}, {.divide = 10});
+inline constexpr layout_field flighttimer_hours = u8_field("flighttimer_hours", 62);
+inline constexpr layout_field flighttimer_mins = u8_field("flighttimer_mins", 63);
+inline constexpr layout_field flighttimer_secs = u8_field("flighttimer_secs", 64);
+inline constexpr layout_field fuelendurance_hours = u8_field("fuelendurance_hours", 65);
+inline constexpr layout_field fuelendurance_mins = u8_field("fuelendurance_mins", 66);
+inline constexpr layout_field baroset = u16_field("baroset", 67, "inches of mercury", {.divide = 100});
+inline constexpr layout_field tachometer_2 = u16_field("tachometer_2", 69, "rpm");
+inline constexpr layout_field checksum = u8_field("checksum", 72);  // never verified
+
 inline constexpr std::size_t size = 73;
+}  // namespace eis_layout
 
-inline constexpr std::size_t tachometer = 3;        // u16, rpm
-inline constexpr std::size_t chttemp1 = 5;          // u16 x 6, cylinder-head temperatures
-inline constexpr std::size_t egttemp1 = 17;         // u16 x 6, exhaust-gas temperatures
-inline constexpr std::size_t aux5 = 29;             // s16, raw
-inline constexpr std::size_t aux6 = 31;             // s16, raw
-inline constexpr std::size_t airspeed = 33;         // u16
-inline constexpr std::size_t altitude = 35;         // u16, tens of feet
-inline constexpr std::size_t primaryvoltage = 37;   // u16, tenths of volts
-inline constexpr std::size_t fuelflow = 39;         // u16, tenths
-inline constexpr std::size_t unittemp = 41;         // u8
-inline constexpr std::size_t carbtemp = 42;         // s8
-inline constexpr std::size_t rateofclimb = 43;      // s8, hundreds of feet per minute
-inline constexpr std::size_t outsidetemp = 44;      // u8, degrees + 50
-inline constexpr std::size_t oiltemp = 45;          // u16
-inline constexpr std::size_t oilpressure = 47;      // u8, psi
-inline constexpr std::size_t aux1 = 48;             // s16 x 4 (aux1..aux4), raw
-inline constexpr std::size_t coolanttemp = 56;      // u16
-inline constexpr std::size_t elapsed_time = 58;     // u16, tenths of hours
-inline constexpr std::size_t fuelqty = 60;          // u16, tenths
-inline constexpr std::size_t flighttimer_hours = 62;    // u8
-inline constexpr std::size_t flighttimer_mins = 63;     // u8
-inline constexpr std::size_t flighttimer_secs = 64;     // u8
-inline constexpr std::size_t fuelendurance_hours = 65;  // u8
-inline constexpr std::size_t fuelendurance_mins = 66;   // u8
-inline constexpr std::size_t baroset = 67;          // u16, hundredths of inches of mercury
-inline constexpr std::size_t tachometer_2 = 69;     // u16, rpm
-inline constexpr std::size_t checksum = 72;         // u8, never verified
+struct eis_values {
+  std::uint16_t rpm;
+  std::uint16_t rpm_2;
+  std::uint16_t cht[6];
+  std::uint16_t egt[6];
+  std::int16_t aux[6];           // aux1..aux6, raw
+  std::uint16_t airspeed;
+  int altitude_ft;               // tens of feet in the LOG
+  double volts;                  // primary bus
+  double fuel_flow;              // per hour, in the fluid unit
+  double fuel_qty;
+  double elapsed_time_hours;
+  double baro_inhg;
+  int vertical_speed_fpm;        // hundreds of feet per minute in the LOG
+  int outside_temp_c;
+  std::uint16_t oil_temp;
+  std::uint8_t oil_pressure_psi;
+  std::uint16_t coolant_temp;
+  std::int8_t carb_temp;
+  std::uint8_t unit_temp;
+  std::uint8_t flight_timer[3];  // hours, minutes, seconds
+  std::uint8_t fuel_endurance[2];  // hours, minutes
+  std::uint8_t checksum;
+  // The stored numbers of the scaled fields, which the verbose report shows.
+  std::uint16_t altitude_raw;
+  std::uint16_t fuel_qty_raw;
+  std::uint16_t fuel_flow_raw;
+  std::uint16_t elapsed_time_raw;
+  std::uint16_t baroset_raw;
+  std::uint8_t outside_temp_raw;
+  std::int8_t vertical_speed_raw;
+};
 
-// The n-th (1-based) of the six cylinder-head / exhaust-gas temperatures or aux1..aux4.
-constexpr std::size_t chttemp(std::size_t n) { return chttemp1 + 2 * (n - 1); }
-constexpr std::size_t egttemp(std::size_t n) { return egttemp1 + 2 * (n - 1); }
-constexpr std::size_t aux1_to_4(std::size_t n) { return aux1 + 2 * (n - 1); }
-}  // namespace eis_log_entry
-
-// Exchanges the bytes of the 29 sixteen-bit fields in place.
-void swapendian_eis_log_entry(std::uint8_t* payload);
-
-// Writes the eis_log_entry element of a converted payload.
-int print_xml_eis_log_entry(const std::uint8_t* payload);
+// Decodes a payload of eis_layout::size bytes (a shorter record zero-padded to that size).
+eis_values decode_eis(const std::uint8_t* payload);

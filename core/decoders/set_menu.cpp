@@ -11,28 +11,17 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string_view>
 
-#include "records/efis_record.h"
-#include "records/library_state.h"
-#include "xml/fixed_format.h"
-#include "xml/xml_escape.h"
-
-static_assert(set_menu_value_description_offset + set_menu_description_size == set_menu_entry_size);
-static_assert(set_menu_entry_size == payload_area_size, "the set-menu entry is the widest payload");
+#include "text/char_class.h"
+#include "text/stored_text.h"
 
 namespace {
 
 // ---- The scanner: "%i=%f" as the C library's formatted input reads it -----------------------
-
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_xdigit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The text being read, one character at a time.
 class text_cursor {
@@ -42,9 +31,9 @@ class text_cursor {
   char peek() const { return text_[pos_]; }  // only when !at_end()
   void advance() { ++pos_; }
   bool next_is(char c) const { return !at_end() && peek() == c; }
-  bool next_is_lower(char c) const { return !at_end() && lower(peek()) == c; }
+  bool next_is_to_lower(char c) const { return !at_end() && to_lower(peek()) == c; }
   void skip_space() {
-    while (!at_end() && is_space(peek())) advance();
+    while (!at_end() && is_white_space(peek())) advance();
   }
 
  private:
@@ -88,7 +77,7 @@ bool scan_integer(text_cursor& in, std::int32_t& result) {
   if (in.next_is('0')) {
     digits.add('0');
     in.advance();
-    if (in.next_is_lower('x')) {
+    if (in.next_is_to_lower('x')) {
       base = 16;
       in.advance();
     } else {
@@ -114,7 +103,7 @@ bool scan_integer(text_cursor& in, std::int32_t& result) {
 // Reads the letters of word (lower case) in any case; false at the first mismatch.
 bool scan_word(text_cursor& in, number_text& chars, std::string_view word) {
   for (const char w : word) {
-    if (!in.next_is_lower(w)) return false;
+    if (!in.next_is_to_lower(w)) return false;
     chars.add(in.peek());
     in.advance();
   }
@@ -132,7 +121,7 @@ bool scan_float_digits(text_cursor& in, number_text& chars, bool got_sign) {
   if (in.next_is('0')) {
     chars.add('0');
     in.advance();
-    if (in.next_is_lower('x')) {
+    if (in.next_is_to_lower('x')) {
       chars.add(in.peek());
       in.advance();
       hexadecimal = true;
@@ -148,7 +137,7 @@ bool scan_float_digits(text_cursor& in, number_text& chars, bool got_sign) {
       got_digit = true;
     } else if (got_exponent && chars.back() == exponent_char && is_sign(c)) {
       chars.add(c);  // the sign of the exponent
-    } else if (got_digit && !got_exponent && lower(c) == exponent_char) {
+    } else if (got_digit && !got_exponent && to_lower(c) == exponent_char) {
       chars.add(exponent_char);
       got_exponent = true;
       got_dot = true;  // no point inside the exponent
@@ -177,12 +166,12 @@ bool scan_float(text_cursor& in, float& result) {
     in.advance();
     if (in.at_end()) return false;
   }
-  if (in.next_is_lower('n')) {
+  if (in.next_is_to_lower('n')) {
     if (!scan_word(in, chars, "nan")) return false;
-  } else if (in.next_is_lower('i')) {
+  } else if (in.next_is_to_lower('i')) {
     if (!scan_word(in, chars, "inf")) return false;
     // Once "inf" is followed by an i, only "infinity" will do.
-    if (in.next_is_lower('i') && !scan_word(in, chars, "inity")) return false;
+    if (in.next_is_to_lower('i') && !scan_word(in, chars, "inity")) return false;
   } else if (!scan_float_digits(in, chars, got_sign)) {
     return false;
   }
@@ -196,7 +185,7 @@ bool scan_float(text_cursor& in, float& result) {
 
 // ---- The table of known settings --------------------------------------------------------------
 
-struct value_text {
+struct setting_value_name {
   std::int32_t value;
   std::string_view text;
 };
@@ -204,30 +193,30 @@ struct value_text {
 struct setting {
   std::int32_t id;
   std::string_view description;
-  std::span<const value_text> values;
+  std::span<const setting_value_name> values;
 };
 
-constexpr value_text cylinder_counts[] = {
+constexpr setting_value_name cylinder_counts[] = {
     {2, "2 Cylinders"}, {4, "4 Cylinders"}, {6, "6 Cylinders"}, {9, "9 Cylinders"}};
 
-constexpr value_text aux_descriptors[] = {
+constexpr setting_value_name aux_descriptors[] = {
     {0, "None"},         {1, "MAP"},         {2, "Fuel Pressure"}, {3, "Amp"},
     {4, "Aux"},          {5, "VoltBus2"},    {6, "Left Fuel"},     {7, "Right Fuel"},
     {8, "Center Fuel"},  {9, "Gear Box Temp"}, {10, "Amp2"},       {11, "TIT1"},
     {12, "TIT2"},        {13, "Hyd Press1"}, {14, "Hyd Press2"}};
 
-constexpr value_text eis_models[] = {
+constexpr setting_value_name eis_models[] = {
     {0, "Three-model engine monitor family"}, {1, "Single-model engine monitor"}};
 
-constexpr value_text temperature_units[] = {
+constexpr setting_value_name temperature_units[] = {
     {0, "Degrees Fahrenheit"}, {1, "Degrees Celsuis"}, {2, "Degrees Celsuis except CHT"}};
 
-constexpr value_text fluid_units[] = {
+constexpr setting_value_name fluid_units[] = {
     {0, "Gallons"}, {1, "Litres"}, {2, "Litres with extra conversion"}};
 
 // Every sixth id from 64 to 94 is an auxiliary input descriptor.
 constexpr setting settings[] = {
-    {58, "EIS Number of cylinders", cylinder_counts},
+    {set_menu_cylinders, "EIS Number of cylinders", cylinder_counts},
     {64, "Aux Descriptor", aux_descriptors},
     {70, "Aux Descriptor", aux_descriptors},
     {76, "Aux Descriptor", aux_descriptors},
@@ -235,8 +224,8 @@ constexpr setting settings[] = {
     {88, "Aux Descriptor", aux_descriptors},
     {94, "Aux Descriptor", aux_descriptors},
     {321, "EIS Model", eis_models},
-    {345, "EIS Temperature Units", temperature_units},
-    {346, "EIS Fluid Units", fluid_units},
+    {set_menu_temperature_units, "EIS Temperature Units", temperature_units},
+    {set_menu_fluid_units, "EIS Fluid Units", fluid_units},
 };
 
 constexpr std::string_view unknown_setting = "Unknown";
@@ -251,13 +240,13 @@ const setting* find_setting(std::int32_t id) {
 // The value text of a known setting; a value without a 32-bit integer form is never listed.
 std::string_view value_description(const setting& s, std::optional<std::int32_t> v) {
   if (!v) return unknown_value;
-  for (const value_text& row : s.values) {
+  for (const setting_value_name& row : s.values) {
     if (row.value == *v) return row.text;
   }
   return unknown_value;
 }
 
-// ---- The entry in the payload area ------------------------------------------------------------
+// ---- The decoded entry ------------------------------------------------------------------------
 
 // value truncated toward zero, or nothing when it is not finite or outside the 32-bit range.
 std::optional<std::int32_t> truncated(float value) {
@@ -265,62 +254,26 @@ std::optional<std::int32_t> truncated(float value) {
   return static_cast<std::int32_t>(value);
 }
 
-void store_text(std::uint8_t* payload, std::size_t offset, std::string_view text) {
-  std::memcpy(payload + offset, text.data(), text.size());
-  payload[offset + text.size()] = '\0';
-}
-
-std::string_view stored_text(const std::uint8_t* payload, std::size_t offset, std::size_t size) {
-  const char* text = reinterpret_cast<const char*>(payload + offset);
-  return {text, bounded_strlen(text, size)};
-}
-
 }  // namespace
 
-void process_set_menu_entry(std::uint8_t* payload, std::uint32_t length) {
+std::optional<std::int32_t> set_menu_values::whole_value() const { return truncated(value); }
+
+set_menu_values decode_set_menu(const std::uint8_t* payload, std::uint32_t length) {
+  set_menu_values v{};
   // The text is the record's bytes up to the first zero; a full-length text has no terminator
   // and is bounded by its field instead.
   const std::size_t stored = std::min<std::size_t>(length, set_menu_text_size);
-  if (stored < set_menu_text_size) payload[set_menu_text_offset + stored] = '\0';
-  text_cursor in(stored_text(payload, set_menu_text_offset, stored));
+  const auto* chars = reinterpret_cast<const char*>(payload);
+  v.text_length = static_cast<std::uint8_t>(bounded_strlen(chars, stored));
+  std::memcpy(v.text, chars, v.text_length);
+  text_cursor in(v.raw_text());
 
-  std::int32_t id = 0;
-  float value = 0.0f;
-  if (scan_integer(in, id) && in.next_is('=')) {
+  if (scan_integer(in, v.id) && in.next_is('=')) {
     in.advance();
-    scan_float(in, value);
+    scan_float(in, v.value);
   }
-  std::memcpy(payload + set_menu_id_offset, &id, sizeof id);
-  std::memcpy(payload + set_menu_value_offset, &value, sizeof value);
-
-  const setting* known = find_setting(id);
-  store_text(payload, set_menu_id_description_offset,
-             known != nullptr ? known->description : unknown_setting);
-  store_text(payload, set_menu_value_description_offset,
-             known != nullptr ? value_description(*known, truncated(value)) : unknown_setting);
-}
-
-int print_xml_set_menu_entry(const std::uint8_t* payload) {
-  output_writer& out = lib.out;
-  const float value = set_menu_value(payload);
-  out.text("\t<set_menu>\n");
-  out.line(OUT_FORMAT("\t\t<id>{}</id>\n"), set_menu_id(payload));
-  // A whole value is written as an integer; one with a fraction, or one without a 32-bit
-  // integer form (infinite, not a number, too large), with six decimals.
-  const std::optional<std::int32_t> whole = truncated(value);
-  if (whole && static_cast<double>(*whole) == static_cast<double>(value)) {
-    out.line(OUT_FORMAT("\t\t<value>{}</value>\n"), *whole);
-  } else {
-    out.line(OUT_FORMAT("\t\t<value>{}</value>\n"), fixed(static_cast<double>(value), 6));
-  }
-  out.line(OUT_FORMAT("\t\t<id_description>{}</id_description>\n"),
-           stored_text(payload, set_menu_id_description_offset, set_menu_description_size));
-  out.line(OUT_FORMAT("\t\t<value_description>{}</value_description>\n"),
-           stored_text(payload, set_menu_value_description_offset, set_menu_description_size));
-  if (lib.options.verbose != 0) {
-    out.text("\t\t<raw_string>");
-    out.escaped(stored_text(payload, set_menu_text_offset, set_menu_text_size));
-    out.text("</raw_string>\n");
-  }
-  return out.text("\t</set_menu>\n");
+  const setting* known = find_setting(v.id);
+  v.id_description = known != nullptr ? known->description : unknown_setting;
+  v.value_description = known != nullptr ? value_description(*known, v.whole_value()) : unknown_setting;
+  return v;
 }

@@ -2,114 +2,36 @@
 // candidate point, which is kept when position, pressure altitude or attitude changed.
 #include "path/summary_path.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
-#include "decoders/ahrs.h"
-#include "decoders/eis.h"
-#include "decoders/gps_coordinates.h"
-#include "records/byte_order.h"
-#include "records/library_state.h"
-#include "records/record_reader.h"
+#include "decode/dispatch.h"
+#include "decoders/set_menu.h"
 
 namespace {
 
-// Fields the path reads from the cached AHRS high-rate payload (host order once converted).
-constexpr std::size_t ahrs_hr_field(std::size_t sub_offset) {
-  return ahrs_log_entry::sub_payload + sub_offset;
-}
-constexpr std::size_t ahrs_hr_roll_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::roll_angle);
-constexpr std::size_t ahrs_hr_pitch_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::pitch_angle);
-constexpr std::size_t ahrs_hr_yaw_angle_offset = ahrs_hr_field(ahrs_hr_log_entry::yaw_angle);
-constexpr std::size_t ahrs_hr_pressure_alt_offset = ahrs_hr_field(ahrs_hr_log_entry::pressure_alt);
-constexpr std::size_t ahrs_hr_asi_offset = ahrs_hr_field(ahrs_hr_log_entry::asi);
-
-constexpr int pressure_alt_bias = 5000;  // the AHRS logs feet + 5000
-
-// Attitude angles are signed fractions of a half turn.
-float ahrs_degrees(std::int16_t raw) { return static_cast<float>(raw * 180.0 / 32768.0); }
-
 // A number kept to the 16 bits of a path point field (modular, as the field's width says).
-std::int16_t low_16_bits(int value) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
-}
+std::int16_t low_16_bits(int value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value)); }
 
-// The numbers of one GPS fix as a path point holds them.
-struct gps_point_fields {
-  float latitude;
-  float longitude;
-  std::int16_t gps_altitude;
-  std::int16_t track;
-  std::int16_t ground_speed;
+// The first bytes of the working payload as this pass keeps it: each record's bytes overwrite
+// the start, and bytes past a short record's length keep what earlier records left there (the
+// XML pass has zeros). Cache slots take their images from here, so a short AHRS or EIS record
+// carries on the bytes of the records before it.
+struct working_payload {
+  std::uint8_t bytes[largest_cached_payload] = {};
+
+  void take(const efis_record& record) {
+    std::memcpy(bytes, record.payload, std::min<std::size_t>(record.length, sizeof bytes));
+  }
+  // Parsing a set-menu text ends it with a zero byte inside the working payload.
+  void end_set_menu_text(const efis_record& record) {
+    if (record.length < sizeof bytes) bytes[record.length] = 0;
+  }
+  payload_image_source image() const { return {bytes, sizeof bytes}; }
 };
-
-void write_gps_fields(const gps_point_fields& g, path_point* point) {
-  point->latitude = g.latitude;
-  point->longitude = g.longitude;
-  point->gps_altitude = g.gps_altitude;
-  point->track = g.track;
-  point->ground_speed = g.ground_speed;
-}
-
-gps_point_fields convert_gps_fields(const gps_composite_state& gps) {
-  gps_point_fields g{};
-  switch (gps.format) {
-    case gps_format_aviation:
-    case gps_format_aviation_stx: {
-      const gps_aviation_fields& f = gps.fields.aviation;
-      g.latitude = aviation_latitude_decimal(f.latitude);
-      g.longitude = aviation_longitude_decimal(f.longitude);
-      g.gps_altitude = low_16_bits(whole_number(f.altitude));
-      g.track = low_16_bits(whole_number(f.track));
-      g.ground_speed = low_16_bits(whole_number(f.ground_speed));
-      break;
-    }
-    case gps_format_nmea: {
-      const gps_nmea_fields& f = gps.fields.nmea;
-      g.latitude = nmea_latitude_decimal(f.latitude, f.latitude_hemisphere);
-      g.longitude = nmea_longitude_decimal(f.longitude, f.longitude_hemisphere);
-      g.gps_altitude = 0;
-      g.ground_speed = low_16_bits(whole_number(f.ground_speed));
-      g.track = low_16_bits(whole_number(f.track));
-      break;
-    }
-    default: break;
-  }
-  return g;
-}
-
-// A fix changes about once a second while candidates are built for every record, so the
-// numbers of the last fix are kept and its texts read again only when they change.
-void take_gps_fields(const gps_composite_state& gps, path_point* point) {
-  static gps_fields last_fields;
-  static std::int32_t last_format = -1;
-  static gps_point_fields last_numbers;
-  if (gps.format != gps_format_aviation && gps.format != gps_format_aviation_stx &&
-      gps.format != gps_format_nmea) {
-    return;  // no sentence format: the slot keeps the position it held
-  }
-  if (gps.format != last_format || std::memcmp(&gps.fields, &last_fields, sizeof last_fields) != 0) {
-    last_numbers = convert_gps_fields(gps);
-    last_fields = gps.fields;
-    last_format = gps.format;
-  }
-  write_gps_fields(last_numbers, point);
-}
-
-// The path pass clears the record header fields and the raw bytes of the previous record,
-// but not the payload: bytes past a short record's length keep what earlier records left
-// there (the XML pass clears everything).
-void clear_working_record(efis_record& record) {
-  const std::size_t used_raw = record.length < raw_payload_size ? record.length : raw_payload_size;
-  std::memset(record.raw, 0, used_raw);
-  record.source_type = 0;
-  record.timestamp = 0;
-  record.length = 0;
-  record.swapped = 0;
-  record.selected = 0;
-}
 
 void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) {
   const path_point& a = points[first];
@@ -131,18 +53,26 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
 
 }  // namespace
 
-void process_summary_to_summary_path(const summary_record* summary, path_point* point) {
-  take_gps_fields(summary->gps_1, point);
+void process_summary_to_summary_path(summary_record& summary, path_point* point) {
+  // A port without a sentence format leaves the slot's position as it was.
+  if (is_gps_format(summary.gps_1.format)) {
+    const gps_fix& gps = summary.gps_1.fix;
+    point->latitude = gps.latitude_deg;
+    point->longitude = gps.longitude_deg;
+    point->gps_altitude = gps.altitude_whole;
+    point->track = gps.track_whole;
+    point->ground_speed = gps.ground_speed_whole;
+  }
 
-  const std::uint8_t* ahrs = summary->ahrs_hr.payload;
-  point->roll_angle = ahrs_degrees(s16_at(ahrs, ahrs_hr_roll_angle_offset));
-  point->pitch_angle = ahrs_degrees(s16_at(ahrs, ahrs_hr_pitch_angle_offset));
-  point->yaw_angle = ahrs_degrees(s16_at(ahrs, ahrs_hr_yaw_angle_offset));
-  point->pressure_alt = low_16_bits(u16_at(ahrs, ahrs_hr_pressure_alt_offset) - pressure_alt_bias);
-  point->asi = s16_at(ahrs, ahrs_hr_asi_offset);
-  point->timestamp = summary->ahrs_hr.timestamp;
+  const ahrs_hr_values& ahrs = summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
+  point->roll_angle = static_cast<float>(ahrs.roll_deg);
+  point->pitch_angle = static_cast<float>(ahrs.pitch_deg);
+  point->yaw_angle = static_cast<float>(ahrs.yaw_deg);
+  point->pressure_alt = low_16_bits(ahrs.pressure_alt_ft);
+  point->asi = ahrs.asi_raw;
+  point->timestamp = summary.ahrs_hr.timestamp();
 
-  point->tachometer = u16_at(summary->eis.payload, eis_log_entry::tachometer);
+  point->tachometer = summary.eis.values(decode_eis).rpm;
 }
 
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {
@@ -176,39 +106,34 @@ void straighten_summary_path(path_point* points, std::int32_t count) {
   // A run that reaches the last stored point has nothing to aim at and stays as it is.
 }
 
-std::int32_t LOG_to_summary_path(const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output,
-                                 FILE* debug, path_point* points, std::int32_t capacity) {
-  static efis_record record;
-  static record_reader reader;
-  std::memset(&record, 0, sizeof record);
+std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                 path_point* points, std::int32_t capacity) {
   if (capacity > 0) std::memset(points, 0, sizeof(path_point) * static_cast<std::size_t>(capacity));
-  begin_pass(constants, options, input, output, debug, pass_kind::path);
-  reader.reset(input);
-
-  summary_record& cache = lib.summary;
+  begin_pass(ctx, constants, options, input, output, debug);
+  summary_record& cache = ctx.summary;
+  working_payload working;
   std::int32_t count = 1;
-  const auto no_hook = [](std::uint32_t) {};
+  efis_record record;
   for (;;) {
-    clear_working_record(record);
-    const read_outcome outcome = reader.next(record, no_hook);
+    const read_outcome outcome = ctx.reader.next(record);
     if (outcome == read_outcome::end) break;
     if (outcome == read_outcome::dropped) continue;
-
-    swapendian_efis_record(&cache.ahrs_hr);
-    swapendian_efis_record(&cache.eis);
     // Once the array is full no candidate is built; the rest is still read and dispatched.
     if (count < capacity) {
       path_point& candidate = points[count];
-      process_summary_to_summary_path(&cache, &candidate);
-      if (!path_point_unchanged(candidate, points[count - 1]) && cache.gps_1.valid != 0 &&
+      process_summary_to_summary_path(cache, &candidate);
+      if (!path_point_unchanged(candidate, points[count - 1]) && cache.gps_1.sentences_accepted != 0 &&
           candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
         ++count;
       }
     }
-    process_efis_record(&record);
+    working.take(record);
+    if (!is_known_source_type(record.source_type)) continue;
+    process_efis_record(ctx, record, working.image());
+    if (record.source_type == source_set_menu) working.end_set_menu_text(record);
   }
-
+  ctx.path_point_limit_reached = capacity > 0 && count == capacity;
   straighten_summary_path(points, count);
   return count;
 }

@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "orvexdecode.h"
-#include "records/efis_record.h"
+#include "decode/decode_context.h"
 
 // One flight-path sample.
 struct path_point {
@@ -38,17 +37,16 @@ constexpr int path_pressure_alt_threshold = 25;
 constexpr float path_attitude_threshold = 5.0f;
 
 // Reads the whole LOG from the input's current position and fills points (capacity slots,
-// cleared first). output becomes the library's output stream; nothing is written to it.
+// cleared first). output becomes the context's output stream; nothing is written to it.
 // Returns count: one more than the number of stored points, at most capacity.
-std::int32_t LOG_to_summary_path(const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output,
-                                 FILE* debug, path_point* points, std::int32_t capacity);
+std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                 path_point* points, std::int32_t capacity);
 
-// Fills point from the cache: position, GPS altitude, track and ground speed from GPS 1
-// (left as the slot held them when the port's format is none of 1, 2, 3), attitude, pressure
-// altitude, airspeed and timestamp from the AHRS high-rate record, engine speed from the EIS
-// record. The cached AHRS and EIS copies must already be in host byte order.
-void process_summary_to_summary_path(const summary_record* summary, path_point* point);
+// Fills point from the cache: position, GPS altitude, track and ground speed from the last
+// GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
+// record, engine speed from the EIS record.
+void process_summary_to_summary_path(summary_record& summary, path_point* point);
 
 // True when candidate counts as no change from the last stored point.
 bool path_point_unchanged(const path_point& candidate, const path_point& last);

@@ -3,19 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
+void record_reader::reset(FILE* input) {
+  input_ = input;
+  pos_ = end_ = 0;
+  block_offset_ = 0;
+  exhausted_ = false;
+  stats_ = reader_stats{};
+}
+
 bool record_reader::refill() {
   if (exhausted_) return false;
+  block_offset_ += end_;
   pos_ = 0;
   end_ = std::fread(block_, 1, block_size, input_);
   if (end_ == 0) {
     // End of file or a read error: either way nothing more will come.
     exhausted_ = true;
+    stats_.input_error = std::ferror(input_) != 0;
     return false;
   }
   return true;
 }
 
-bool record_reader::take_slow(std::uint8_t* dest, std::size_t n) {
+bool record_reader::take(std::uint8_t* dest, std::size_t n) {
   while (n > 0) {
     if (pos_ == end_ && !refill()) return false;
     const std::size_t part = std::min(n, end_ - pos_);
@@ -27,12 +37,65 @@ bool record_reader::take_slow(std::uint8_t* dest, std::size_t n) {
   return true;
 }
 
-bool record_reader::skip(std::size_t n) {
+bool record_reader::skip(std::uint64_t n) {
   while (n > 0) {
     if (pos_ == end_ && !refill()) return false;
-    const std::size_t part = std::min(n, end_ - pos_);
+    const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(n, end_ - pos_));
     pos_ += part;
     n -= part;
   }
   return true;
+}
+
+void record_reader::note_drop(std::uint64_t offset) {
+  if (stats_.drops_noted < stats_.first_drop_offsets.size()) {
+    stats_.first_drop_offsets[stats_.drops_noted++] = offset;
+  }
+}
+
+read_outcome record_reader::next_across_blocks(efis_record& rec) {
+  if (pos_ == end_ && !refill()) return read_outcome::end;
+  const std::uint64_t offset = block_offset_ + pos_;
+  const auto cut_short = [&] {
+    ++stats_.truncated;
+    note_drop(offset);
+    return read_outcome::end;
+  };
+  std::uint8_t header[record_header_size];
+  if (!take(header, record_header_size)) return cut_short();
+  rec.source_type = header[0];
+  rec.timestamp = be_u32_at(header, 1);
+  rec.length = be_u32_at(header, 5);
+  rec.offset = offset;
+  if (rec.length == 0) {
+    ++stats_.zero_length;
+    note_drop(offset);
+    return read_outcome::dropped;
+  }
+  if (rec.length > max_payload_size) {
+    if (!skip(rec.length)) return cut_short();
+    ++stats_.oversized;
+    note_drop(offset);
+    if (rec.length > stats_.largest_skip) {
+      stats_.largest_skip = rec.length;
+      stats_.largest_skip_offset = offset;
+    }
+    return read_outcome::dropped;
+  }
+  if (end_ - pos_ >= rec.length) {
+    rec.payload = block_ + pos_;
+    pos_ += rec.length;
+  } else {
+    if (!take(staged_, rec.length)) return cut_short();
+    rec.payload = staged_;
+  }
+  ++stats_.records;
+  ++stats_.by_type[rec.source_type];
+  return read_outcome::record;
+}
+
+std::uint64_t record_reader::unknown_type_records() const {
+  std::uint64_t known = 0;
+  for (std::uint32_t type = 1; type <= last_source_type; ++type) known += stats_.by_type[type];
+  return stats_.records - known;
 }

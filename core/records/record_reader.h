@@ -1,74 +1,88 @@
 // Buffered reader of LOG records.
 //
-// The input is read in large blocks; header fields and payloads are taken from the block.
-// A record cut short by the end of the input is dropped and ends the pass, as does a read
-// error. A record with length 0 is consumed and dropped. A payload longer than the 255 bytes
-// an efis_record holds is skipped whole and the record dropped; reading goes on after it.
+// The input is read in blocks of 256 KiB and each record is handed on in place: its header is
+// decoded inside the block and its payload is a view of the block. Only a record that straddles
+// two blocks is staged, in a buffer of its own. A record cut short by the end of the input (or
+// by a read error) is dropped and ends the reading. A record with length 0 is consumed and
+// dropped; a payload longer than 255 bytes is skipped whole and the record dropped; reading goes
+// on after either. The reader counts what it read and dropped, for the LOG's health.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
+#include "records/byte_order.h"
 #include "records/efis_record.h"
+#include "records/source_type.h"
 
 enum class read_outcome { record, dropped, end };
+
+struct reader_stats {
+  std::uint64_t records = 0;       // read whole
+  std::array<std::uint64_t, 256> by_type{};  // records read whole, by source type byte
+  std::uint64_t zero_length = 0;   // dropped: length 0
+  std::uint64_t oversized = 0;     // dropped: longer than 255 bytes, skipped
+  std::uint64_t truncated = 0;     // dropped: cut short by the end of the input
+  std::array<std::uint64_t, 4> first_drop_offsets{};  // of the first dropped records
+  std::uint32_t drops_noted = 0;   // how many of first_drop_offsets are set
+  std::uint64_t largest_skip = 0;  // payload bytes of the longest oversized record
+  std::uint64_t largest_skip_offset = 0;
+  bool input_error = false;        // reading stopped on a read error, not at the end
+};
 
 class record_reader {
  public:
   static constexpr std::size_t block_size = 1 << 18;
 
-  // Starts reading input from its current position with an empty block.
-  void reset(FILE* input) {
-    input_ = input;
-    pos_ = end_ = 0;
-    exhausted_ = false;
+  // Starts reading input from its current position, with an empty block and clean counts.
+  void reset(FILE* input);
+
+  // The next record. For a dropped record the header fields are set (its payload is not);
+  // at the end nothing is.
+  read_outcome next(efis_record& rec) {
+    const std::size_t available = end_ - pos_;
+    if (available >= record_header_size) {
+      const std::uint8_t* header = block_ + pos_;
+      const std::uint32_t length = be_u32_at(header, 5);
+      // length - 1 < 255 is 1 <= length <= 255.
+      if (length - 1 < max_payload_size && available - record_header_size >= length) {
+        rec.source_type = header[0];
+        rec.timestamp = be_u32_at(header, 1);
+        rec.length = length;
+        rec.payload = header + record_header_size;
+        rec.offset = block_offset_ + pos_;
+        pos_ += record_header_size + length;
+        ++stats_.records;
+        ++stats_.by_type[header[0]];
+        return read_outcome::record;
+      }
+    }
+    return next_across_blocks(rec);
   }
 
-  // Reads the next record's header and payload into rec (which the pass has cleared).
-  // after_timestamp(rec.timestamp) runs as soon as the timestamp has been read, before the
-  // rest of the record.
-  template <typename AfterTimestamp>
-  read_outcome next(efis_record& rec, AfterTimestamp&& after_timestamp) {
-    std::uint8_t header[4];
-    if (!take(header, 1)) return read_outcome::end;
-    rec.source_type = header[0];
-    if (!take(header, 4)) return read_outcome::end;
-    rec.timestamp = u32_be_of(header);
-    after_timestamp(rec.timestamp);
-    if (!take(header, 4)) return read_outcome::end;
-    rec.length = u32_be_of(header);
-    if (rec.length == 0) return read_outcome::dropped;
-    if (rec.length > raw_payload_size) {
-      return skip(rec.length) ? read_outcome::dropped : read_outcome::end;
-    }
-    if (!take(rec.raw, rec.length)) return read_outcome::end;
-    __builtin_memcpy(rec.payload, rec.raw, rec.length);
-    return read_outcome::record;
-  }
+  const reader_stats& stats() const { return stats_; }
+
+  // Records read whole of types the LOG format does not define.
+  std::uint64_t unknown_type_records() const;
+
+  // Bytes taken from the input so far.
+  std::uint64_t bytes_read() const { return block_offset_ + end_; }
 
  private:
-  static std::uint32_t u32_be_of(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
-  }
-
-  // Copies n bytes to dest; false when the input ends (or fails) first.
-  bool take(std::uint8_t* dest, std::size_t n) {
-    if (end_ - pos_ >= n) {
-      __builtin_memcpy(dest, block_ + pos_, n);
-      pos_ += n;
-      return true;
-    }
-    return take_slow(dest, n);
-  }
-  bool take_slow(std::uint8_t* dest, std::size_t n);
-  bool skip(std::size_t n);
+  read_outcome next_across_blocks(efis_record& rec);
+  bool take(std::uint8_t* dest, std::size_t n);
+  bool skip(std::uint64_t n);
   bool refill();
+  void note_drop(std::uint64_t offset);
 
   FILE* input_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
+  std::uint64_t block_offset_ = 0;  // input offset of block_[0]
   bool exhausted_ = false;
+  reader_stats stats_;
+  std::uint8_t staged_[max_payload_size];
   std::uint8_t block_[block_size];
 };

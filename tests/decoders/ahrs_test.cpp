@@ -1,4 +1,4 @@
-// AHRS records: type names, per-type conversion, angle and air-data scaling, verbose line sets.
+// AHRS records: type names, per-type field layout, angle and air-data scaling, verbose line sets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "decoders/ahrs.h"
-#include "records/library_state.h"
 #include "support/capture.h"
 #include "support/xml_check.h"
 
 namespace {
 
-// Renders payload bytes as the XML pass does: a zeroed record, converted once, then rendered.
+// Renders payload bytes as the XML pass renders a selected record.
 std::string render_ahrs(std::span<const std::uint8_t> bytes, bool verbose) {
   return render_xml_record(source_ahrs, bytes, options_with([&](library_options& o) { o.verbose = verbose; }));
 }
@@ -198,27 +197,38 @@ TEST(AhrsRecord, LowRateValuesKeepTheirSignedness) {
   }
 }
 
-TEST(AhrsRecord, ConversionFollowsTheTypeAndSparesHeaderAndSingleBytes) {
-  struct row {
-    std::uint8_t ahrs_type;
-    std::vector<std::size_t> swapped_at;  // payload offsets of the converted 16-bit fields
-  };
-  const row rows[] = {
-      {254, {4, 6, 8, 10, 12, 14, 16, 18, 20}},
-      {253, {4, 6, 8}},
-      {252, {3, 6, 8, 10, 12, 14, 16, 18}},
-      {250, {}},
-      {0, {}},
-  };
-  for (const row& r : rows) {
-    std::vector<std::uint8_t> payload(32);
-    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(0x40 + i);
-    payload[2] = r.ahrs_type;
-    std::vector<std::uint8_t> expected = payload;
-    for (const std::size_t off : r.swapped_at) std::swap(expected[off], expected[off + 1]);
-    swapendian_ahrs_log_entry(payload.data());
-    EXPECT_EQ(payload, expected) << int{r.ahrs_type};
-  }
+TEST(AhrsRecord, EachMessageReadsItsFieldsBigEndianAtTheirOffsets) {
+  std::uint8_t p[ahrs_payload_size];
+  for (std::size_t i = 0; i < sizeof p; ++i) p[i] = static_cast<std::uint8_t>(0x40 + i);
+  const auto be = [&p](std::size_t off) { return static_cast<std::int16_t>(p[off] << 8 | p[off + 1]); };
+
+  p[2] = ahrs_type_high_rate;
+  const ahrs_hr_values hr = decode_ahrs(p).high_rate;
+  EXPECT_EQ(hr.mode, p[3]);
+  EXPECT_EQ(hr.roll_raw, be(4));
+  EXPECT_EQ(hr.pitch_raw, be(6));
+  EXPECT_EQ(hr.yaw_raw, be(8));
+  EXPECT_EQ(hr.pressure_alt_ft, static_cast<std::uint16_t>(be(10)) - 5000);
+  EXPECT_EQ(hr.vsi_fpm, be(12));
+  EXPECT_EQ(hr.asi_raw, be(14));
+  EXPECT_EQ(hr.asi_roc_fpsps, be(16) * 0.02);
+  EXPECT_EQ(hr.accelerometer_roll_raw, be(18));
+  EXPECT_EQ(hr.acceleration_raw, be(20));
+  EXPECT_EQ(hr.checksum, p[22]);
+
+  p[2] = ahrs_type_low_rate;
+  const ahrs_lr_values lr = decode_ahrs(p).low_rate;
+  EXPECT_EQ(lr.outside_temp_c, static_cast<std::int8_t>(p[3]));
+  EXPECT_EQ(lr.voltage_raw[0], be(4));
+  EXPECT_EQ(lr.voltage_raw[1], be(6));
+  EXPECT_EQ(lr.voltage_raw[2], be(8));
+  EXPECT_EQ(lr.status_word[2], static_cast<std::int8_t>(p[12]));
+  EXPECT_EQ(lr.internal_temp, p[13]);
+  EXPECT_EQ(lr.sw_version_minor, static_cast<std::int8_t>(p[15]));
+  EXPECT_EQ(lr.checksum, p[20]);
+
+  p[2] = ahrs_type_user_cal;
+  EXPECT_EQ(decode_ahrs(p).user_cal_checksum, p[24]);
 }
 
 TEST(AhrsRecord, HighRateWithoutSubPayloadRendersZeros) {

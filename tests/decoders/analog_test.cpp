@@ -2,33 +2,26 @@
 // the verbose raw lines and the constants block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
 
 #include "decoders/analog.h"
-#include "records/efis_record.h"
-#include "records/library_state.h"
+#include "decoders/analog_xml.h"
 #include "support/capture.h"
 
 namespace {
 
 using readings = std::array<std::uint16_t, 16>;  // value1 .. value16
 
-void start_pass(bool verbose, const analog_input_const& constants = default_constants()) {
-  library_options o = default_options();
-  o.verbose = verbose ? 1 : 0;
-  begin_pass(&constants, &o, nullptr, nullptr, nullptr, pass_kind::xml);
-}
-
 // The analog_input element of a record carrying these readings, as the report writes it.
 std::string render(const readings& values, bool verbose = false) {
-  start_pass(verbose);
-  std::uint8_t payload[payload_area_size] = {};
+  std::uint8_t payload[analog_layout::size] = {};
   const auto bytes = analog_payload(values);
-  std::memcpy(payload, bytes.data(), bytes.size());
-  swapendian_analog_entry(payload);
-  return capture_output([&] { print_xml_analog_entry(payload); });
+  std::memcpy(payload, bytes.data(), std::min(bytes.size(), sizeof payload));
+  const analog_values v = decode_analog(payload, default_constants());
+  return capture_output([&](output_writer& out) { print_xml_analog_entry(out, v, verbose); });
 }
 
 readings with(std::size_t n, std::uint16_t value) {
@@ -170,20 +163,17 @@ TEST(AnalogInput, VerboseAddsSixteenRawReadingsLastInPayloadOrder) {
   EXPECT_EQ(verbose, plain.substr(0, plain.size() - closing.size()) + raw_lines + closing);
 }
 
-TEST(AnalogInput, ByteOrderConversionTouchesOnlyTheSixteenReadings) {
-  std::uint8_t payload[40];
+TEST(AnalogInput, ReadingsAreBigEndianWordsFromByteThree) {
+  std::uint8_t payload[analog_layout::size];
   for (std::uint8_t i = 0; i < sizeof payload; ++i) payload[i] = i;
-  swapendian_analog_entry(payload);
-  for (std::uint8_t i = 0; i < sizeof payload; ++i) {
-    std::uint8_t expected = i;
-    if (i >= 3 && i <= 34) expected = (i % 2 == 1) ? i + 1 : i - 1;
-    EXPECT_EQ(payload[i], expected) << "byte " << int{i};
+  const analog_values v = decode_analog(payload, default_constants());
+  for (unsigned n = 1; n <= 16; ++n) {
+    EXPECT_EQ(v.reading[n - 1], ((2 * n + 1) << 8) | (2 * n + 2)) << "value" << n;
   }
 }
 
 TEST(AnalogConstants, BlockPrintsTheStoredFloatsWithSixDecimals) {
-  start_pass(false);
-  EXPECT_EQ(capture_output([] { print_xml_analog_constants(); }),
+  EXPECT_EQ(capture_output([](output_writer& out) { print_xml_analog_constants(out, default_constants()); }),
             "<analog_input_constants>\n"
             "\t<PWR_MON_SF_constant>0.034896</PWR_MON_SF_constant>\n"
             "\t<REF_5V_constant>5.050000</REF_5V_constant>\n"
@@ -197,8 +187,7 @@ TEST(AnalogConstants, BlockPrintsTheStoredFloatsWithSixDecimals) {
   // The constants are the caller's, and each prints as the float it is (2.0000005 is stored
   // as 2.00000048, which rounds down).
   const analog_input_const own = {2.0000005f, 1.0f, -0.5f, 100000.0f, 0.0f, 3.25f, 1e-7f};
-  start_pass(false, own);
-  const std::string block = capture_output([] { print_xml_analog_constants(); });
+  const std::string block = capture_output([&](output_writer& out) { print_xml_analog_constants(out, own); });
   EXPECT_TRUE(contains(block, "\t<PWR_MON_SF_constant>2.000000</PWR_MON_SF_constant>\n"));
   EXPECT_TRUE(contains(block, "\t<LOC_ZERO_constant>-0.500000</LOC_ZERO_constant>\n"));
   EXPECT_TRUE(contains(block, "\t<LOC_SF_constant>100000.000000</LOC_SF_constant>\n"));

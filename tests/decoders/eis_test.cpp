@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "decoders/eis.h"
-#include "records/library_state.h"
 #include "support/capture.h"
 #include "support/xml_check.h"
 
@@ -106,7 +105,7 @@ TEST(EisRecord, VerboseSnapshotRendersEveryLineInOrder) {
 }
 
 TEST(EisRecord, AllZeroRecordRendersZerosSignedZerosAndOffsetTemperature) {
-  const std::vector<std::uint8_t> zeros(eis_log_entry::size, 0);
+  const std::vector<std::uint8_t> zeros(eis_layout::size, 0);
   const std::string out = render_eis(zeros, false);
   EXPECT_EQ(lines_of(out).size(), 36u + 2u) << out;
   for (const char* line : {
@@ -182,16 +181,25 @@ TEST(EisRecord, FieldsKeepTheirScaleAndSignedness) {
   }
 }
 
-TEST(EisRecord, ConversionLeavesTheSingleBytesAsRead) {
-  std::vector<std::uint8_t> payload(eis_log_entry::size);
-  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(0xA0 + i);
-  std::vector<std::uint8_t> converted = payload;
-  swapendian_eis_log_entry(converted.data());
-  for (const std::size_t single : {0, 1, 2, 41, 42, 43, 44, 47, 62, 63, 64, 65, 66, 71, 72}) {
-    EXPECT_EQ(converted[single], payload[single]) << "byte " << single;
-  }
-  EXPECT_EQ(converted[45], payload[46]);  // oiltemp, just behind the single bytes
-  EXPECT_EQ(converted[69], payload[70]);  // tachometer_2, the last field converted
+TEST(EisRecord, SingleBytesAndWordsComeFromTheirOwnOffsets) {
+  std::uint8_t p[eis_layout::size];
+  for (std::size_t i = 0; i < sizeof p; ++i) p[i] = static_cast<std::uint8_t>(0xA0 + i);
+  const auto be = [&p](std::size_t off) { return static_cast<std::uint16_t>(p[off] << 8 | p[off + 1]); };
+  const eis_values v = decode_eis(p);
+  EXPECT_EQ(v.rpm, be(3));
+  EXPECT_EQ(v.cht[0], be(5));
+  EXPECT_EQ(v.egt[5], be(27));
+  EXPECT_EQ(v.unit_temp, p[41]);
+  EXPECT_EQ(v.carb_temp, static_cast<std::int8_t>(p[42]));
+  EXPECT_EQ(v.vertical_speed_raw, static_cast<std::int8_t>(p[43]));
+  EXPECT_EQ(v.outside_temp_raw, p[44]);
+  EXPECT_EQ(v.oil_temp, be(45));  // just behind the single bytes
+  EXPECT_EQ(v.oil_pressure_psi, p[47]);
+  EXPECT_EQ(v.aux[0], static_cast<std::int16_t>(be(48)));
+  EXPECT_EQ(v.flight_timer[2], p[64]);
+  EXPECT_EQ(v.fuel_endurance[1], p[66]);
+  EXPECT_EQ(v.rpm_2, be(69));  // the last word
+  EXPECT_EQ(v.checksum, p[72]);
 }
 
 TEST(EisRecord, ShortPayloadReadsItsMissingBytesAsZero) {

@@ -14,29 +14,24 @@
 #include <vector>
 
 #include "decoders/set_menu.h"
-#include "records/efis_record.h"
-#include "records/library_state.h"
+#include "decoders/set_menu_xml.h"
 #include "support/capture.h"
 #include "support/xml_check.h"
 
 namespace {
 
-using payload_area = std::array<std::uint8_t, payload_area_size>;
+// A record's payload bytes, with room past the text for bytes the parse must not read.
+using payload_area = std::array<std::uint8_t, 300>;
 
-// The payload area after the dispatch has parsed a record holding text.
-payload_area parse(const std::string& text) {
+// The values the dispatch decodes from a record holding text.
+set_menu_values parse(const std::string& text) {
   payload_area p{};
   std::memcpy(p.data(), text.data(), std::min(text.size(), p.size()));
-  process_set_menu_entry(p.data(), static_cast<std::uint32_t>(text.size()));
-  return p;
+  return decode_set_menu(p.data(), static_cast<std::uint32_t>(text.size()));
 }
 
-std::string render(const payload_area& p, bool verbose = false) {
-  library_options o = default_options();
-  o.verbose = verbose ? 1 : 0;
-  const analog_input_const c = default_constants();
-  begin_pass(&c, &o, nullptr, nullptr, nullptr, pass_kind::xml);
-  return capture_output([&] { print_xml_set_menu_entry(p.data()); });
+std::string render(const set_menu_values& v, bool verbose = false) {
+  return capture_output([&](output_writer& out) { print_xml_set_menu_entry(out, v, verbose); });
 }
 
 std::string render(const std::string& text, bool verbose = false) { return render(parse(text), verbose); }
@@ -99,14 +94,14 @@ TEST(SetMenuParse, IdAndValueAreReadAsScanfReadsThem) {
       {"-99999999999999999999=1", 0, 1.0f},
   };
   for (const parse_case& c : cases) {
-    const payload_area p = parse(c.text);
-    EXPECT_EQ(set_menu_id(p.data()), c.id) << '"' << c.text << '"';
-    EXPECT_TRUE(same_float(set_menu_value(p.data()), c.value))
-        << '"' << c.text << "\" gave " << set_menu_value(p.data());
+    const set_menu_values p = parse(c.text);
+    EXPECT_EQ(p.id, c.id) << '"' << c.text << '"';
+    EXPECT_TRUE(same_float(p.value, c.value))
+        << '"' << c.text << "\" gave " << p.value;
   }
-  const payload_area nan_text = parse("58=-nan(1)");
-  EXPECT_TRUE(std::isnan(set_menu_value(nan_text.data())));
-  EXPECT_TRUE(std::signbit(set_menu_value(nan_text.data())));
+  const set_menu_values nan_text = parse("58=-nan(1)");
+  EXPECT_TRUE(std::isnan(nan_text.value));
+  EXPECT_TRUE(std::signbit(nan_text.value));
 }
 
 TEST(SetMenuParse, AgreesWithTheCLibraryOnAwkwardTexts) {
@@ -122,9 +117,9 @@ TEST(SetMenuParse, AgreesWithTheCLibraryOnAwkwardTexts) {
     int id = 0;
     float value = 0.0f;
     (void)std::sscanf(text.c_str(), "%i=%f", &id, &value);
-    const payload_area p = parse(text);
-    ASSERT_EQ(set_menu_id(p.data()), id) << '"' << text << '"';
-    ASSERT_TRUE(same_float(set_menu_value(p.data()), value)) << '"' << text << '"';
+    const set_menu_values p = parse(text);
+    ASSERT_EQ(p.id, id) << '"' << text << '"';
+    ASSERT_TRUE(same_float(p.value, value)) << '"' << text << '"';
   }
 }
 
@@ -132,10 +127,9 @@ TEST(SetMenuParse, TextEndsAtTheRecordLengthOrItsFirstZeroByte) {
   // Bytes behind the text (left over in the payload area) are not part of it.
   payload_area p{};
   std::memcpy(p.data(), "58=47", 5);
-  process_set_menu_entry(p.data(), 4);
-  EXPECT_EQ(set_menu_value(p.data()), 4.0f);
+  EXPECT_EQ(decode_set_menu(p.data(), 4).value, 4.0f);
 
-  EXPECT_EQ(set_menu_value(parse(std::string("58=4\0" "7", 6)).data()), 4.0f);
+  EXPECT_EQ(parse(std::string("58=4\0" "7", 6)).value, 4.0f);
 
   // A full 255-byte text has no zero byte; the scanner stops at its end, not in the id field.
   const std::string full = "94=" + std::string(250, '0') + "14";
@@ -143,9 +137,9 @@ TEST(SetMenuParse, TextEndsAtTheRecordLengthOrItsFirstZeroByte) {
   payload_area q{};
   std::memcpy(q.data(), full.data(), full.size());
   q[255] = '7';
-  process_set_menu_entry(q.data(), 300);
-  EXPECT_EQ(set_menu_value(q.data()), 14.0f);
-  const std::string element = render(q, true);
+  const set_menu_values v = decode_set_menu(q.data(), 300);
+  EXPECT_EQ(v.value, 14.0f);
+  const std::string element = render(v, true);
   EXPECT_NE(element.find("\t\t<value_description>Hyd Press2</value_description>\n"), std::string::npos);
   EXPECT_NE(element.find("\t\t<raw_string>" + full + "</raw_string>\n"), std::string::npos);
 }

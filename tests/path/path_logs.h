@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "path/summary_path.h"
-#include "records/library_state.h"
 #include "support/capture.h"
 
 // An aviation-format (format 1) GPS 1 sentence, framed by STX and ETX.
@@ -44,9 +43,10 @@ inline path_run run_path_pass(const std::string& log, std::int32_t capacity = su
   const analog_input_const c = default_constants();
   FILE* in = stream_with(log);
   FILE* out = std::tmpfile();
-  run.count = LOG_to_summary_path(&c, &options, in, out, stderr, run.points.data(), capacity);
+  const context_ptr ctx = make_context();
+  run.count = LOG_to_summary_path(*ctx, &c, &options, in, out, stderr, run.points.data(), capacity);
   std::fclose(in);
-  lib.out.flush();
+  ctx->out.flush();
   run.output = drain_stream(out);
   return run;
 }

@@ -5,26 +5,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoders/gps/fix.h"
 #include "path/path_logs.h"
 
 namespace {
 
-// A cache with the given AHRS high-rate and EIS records, converted as the pass converts them.
+// A cache with the given AHRS high-rate and EIS records.
 summary_record cache_with(const ahrs_hr_fields& ahrs, std::uint32_t ahrs_timestamp,
                           std::uint16_t tachometer) {
   summary_record cache{};
   const std::vector<std::uint8_t> a = ahrs_hr_payload(ahrs);
-  cache.ahrs_hr.source_type = source_ahrs;
-  cache.ahrs_hr.timestamp = ahrs_timestamp;
-  cache.ahrs_hr.length = static_cast<std::uint32_t>(a.size());
-  std::memcpy(cache.ahrs_hr.payload, a.data(), a.size());
+  cache.ahrs_hr.store(ahrs_timestamp, static_cast<std::uint32_t>(a.size()), {a.data(), a.size()});
   const std::vector<std::uint8_t> e = eis_payload({.tachometer = tachometer});
-  cache.eis.source_type = source_eis;
-  cache.eis.timestamp = 1;
-  cache.eis.length = static_cast<std::uint32_t>(e.size());
-  std::memcpy(cache.eis.payload, e.data(), e.size());
-  swapendian_efis_record(&cache.ahrs_hr);
-  swapendian_efis_record(&cache.eis);
+  cache.eis.store(1, static_cast<std::uint32_t>(e.size()), {e.data(), e.size()});
   return cache;
 }
 
@@ -66,9 +59,9 @@ TEST(PathCandidate, AhrsFieldsAreScaledFromTheCachedHighRateRecord) {
       {{.pressure_alt = 65535}, 0.0f, 0.0f, 0.0f, -5001, 0},
   };
   for (const row& r : rows) {
-    const summary_record cache = cache_with(r.ahrs, 4242, 2400);
+    summary_record cache = cache_with(r.ahrs, 4242, 2400);
     path_point p{};
-    process_summary_to_summary_path(&cache, &p);
+    process_summary_to_summary_path(cache, &p);
     EXPECT_FLOAT_EQ(p.roll_angle, r.roll);
     EXPECT_FLOAT_EQ(p.pitch_angle, r.pitch);
     EXPECT_FLOAT_EQ(p.yaw_angle, r.yaw);
@@ -88,10 +81,11 @@ TEST(PathCandidate, AviationPositionIsReadInDecimalDegrees) {
   set_text(f.altitude, sizeof f.altitude, "01234");
   set_text(f.track, sizeof f.track, "270");
   set_text(f.ground_speed, sizeof f.ground_speed, "95");
+  cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
   path_point p{};
-  process_summary_to_summary_path(&cache, &p);
-  EXPECT_EQ(fmt::format("{:f}", double{p.latitude}), "47.390835");
-  EXPECT_EQ(fmt::format("{:f}", double{p.longitude}), "-122.205666");
+  process_summary_to_summary_path(cache, &p);
+  EXPECT_EQ(decimal_text(double{p.latitude}), "47.390835");
+  EXPECT_EQ(decimal_text(double{p.longitude}), "-122.205666");
   EXPECT_EQ(p.gps_altitude, 1234);
   EXPECT_EQ(p.track, 270);
   EXPECT_EQ(p.ground_speed, 95);
@@ -99,9 +93,10 @@ TEST(PathCandidate, AviationPositionIsReadInDecimalDegrees) {
   // Format 3 sentences carry no altitude item.
   cache.gps_1.format = 3;
   f.altitude[0] = '\0';
-  process_summary_to_summary_path(&cache, &p);
+  cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
+  process_summary_to_summary_path(cache, &p);
   EXPECT_EQ(p.gps_altitude, 0);
-  EXPECT_EQ(fmt::format("{:f}", double{p.latitude}), "47.390835");
+  EXPECT_EQ(decimal_text(double{p.latitude}), "47.390835");
 }
 
 TEST(PathCandidate, NmeaPositionIsReadInDecimalDegrees) {
@@ -116,9 +111,10 @@ TEST(PathCandidate, NmeaPositionIsReadInDecimalDegrees) {
   set_text(f.track, sizeof f.track, "084.4");
   path_point p{};
   p.gps_altitude = 77;
-  process_summary_to_summary_path(&cache, &p);
-  EXPECT_EQ(fmt::format("{:f}", double{p.latitude}), "48.117298");
-  EXPECT_EQ(fmt::format("{:f}", double{p.longitude}), "11.516666");
+  cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
+  process_summary_to_summary_path(cache, &p);
+  EXPECT_EQ(decimal_text(double{p.latitude}), "48.117298");
+  EXPECT_EQ(decimal_text(double{p.longitude}), "11.516666");
   EXPECT_EQ(p.gps_altitude, 0);
   EXPECT_EQ(p.ground_speed, 22);
   EXPECT_EQ(p.track, 84);
@@ -131,7 +127,7 @@ TEST(PathCandidate, PortWithoutFormatLeavesTheSlotsGpsFields) {
   p.gps_altitude = 1;
   p.track = 2;
   p.ground_speed = 3;
-  process_summary_to_summary_path(&cache, &p);
+  process_summary_to_summary_path(cache, &p);
   EXPECT_EQ(p.latitude, 12.5f);
   EXPECT_EQ(p.longitude, -3.25f);
   EXPECT_EQ(p.gps_altitude, 1);
@@ -279,8 +275,8 @@ TEST(PathPass, FirstFixIsStoredAgainstTheZeroSlot) {
   log.record(13, 20, "x");
   const path_run run = run_path_pass(log.str());
   ASSERT_EQ(run.count, 2);
-  EXPECT_EQ(fmt::format("{:f}", double{run[1].latitude}), "47.390835");
-  EXPECT_EQ(fmt::format("{:f}", double{run[1].longitude}), "-122.205666");
+  EXPECT_EQ(decimal_text(double{run[1].latitude}), "47.390835");
+  EXPECT_EQ(decimal_text(double{run[1].longitude}), "-122.205666");
   EXPECT_EQ(run[1].pressure_alt, -5000);
   EXPECT_EQ(run[1].timestamp, 0u);
   EXPECT_EQ(run[1].track, 123);

@@ -24,10 +24,9 @@ std::vector<read_record> read_all(const std::string& bytes, std::vector<std::uin
   std::vector<read_record> seen;
   for (;;) {
     std::memset(&rec, 0, sizeof rec);
-    const read_outcome o = reader.next(rec, [&](std::uint32_t ts) {
-      if (timestamps != nullptr) timestamps->push_back(ts);
-    });
+    const read_outcome o = reader.next(rec);
     if (o == read_outcome::end) break;
+    if (timestamps != nullptr) timestamps->push_back(rec.timestamp);
     seen.push_back({o, rec.source_type, rec.timestamp, rec.length,
                     std::string(reinterpret_cast<const char*>(rec.payload), o == read_outcome::record ? rec.length : 0)});
   }
@@ -93,6 +92,36 @@ TEST(RecordReader, RecordCutShortAnywhereEndsTheInput) {
   EXPECT_TRUE(read_all("").empty());
 }
 
+// What a run read and dropped, for the LOG's health: counts by type and cause, the offsets of
+// the first drops and the longest skip.
+TEST(RecordReader, CountsWhatWasReadAndDropped) {
+  log_writer log;
+  log.record(2, 1, "a").header(4, 2, 0).record(200, 3, "b").header(1, 4, 300).bytes(std::string(300, 'x'));
+  log.record(2, 5, "c").header(2, 6, 9).bytes("cut");
+  static record_reader reader;
+  static efis_record rec;
+  FILE* in = stream_with(log.str());
+  reader.reset(in);
+  while (reader.next(rec) != read_outcome::end) {
+  }
+  std::fclose(in);
+  const reader_stats& s = reader.stats();
+  EXPECT_EQ(s.records, 3u);
+  EXPECT_EQ(s.by_type[2], 2u);
+  EXPECT_EQ(reader.unknown_type_records(), 1u);
+  EXPECT_EQ(s.zero_length, 1u);
+  EXPECT_EQ(s.oversized, 1u);
+  EXPECT_EQ(s.truncated, 1u);
+  EXPECT_EQ(s.largest_skip, 300u);
+  EXPECT_EQ(s.drops_noted, 3u);
+  EXPECT_EQ(s.first_drop_offsets[0], 10u);
+  EXPECT_EQ(s.first_drop_offsets[1], 29u);
+  EXPECT_EQ(s.largest_skip_offset, 29u);
+  EXPECT_EQ(s.first_drop_offsets[2], 10u + 9 + 10 + 9 + 300 + 10);
+  EXPECT_EQ(reader.bytes_read(), log.str().size());
+  EXPECT_FALSE(s.input_error);
+}
+
 TEST(RecordReader, OversizedPayloadCutShortEndsTheInput) {
   log_writer log;
   log.header(2, 10, 1000).bytes(std::string(999, 'x'));
@@ -105,8 +134,9 @@ TEST(RecordReader, ReadErrorEndsTheInput) {
   FILE* dir = std::fopen("/", "rb");  // reading a directory fails with an error, not end of file
   ASSERT_NE(dir, nullptr);
   reader.reset(dir);
-  EXPECT_EQ(reader.next(rec, [](std::uint32_t) {}), read_outcome::end);
-  EXPECT_EQ(reader.next(rec, [](std::uint32_t) {}), read_outcome::end);
+  EXPECT_EQ(reader.next(rec), read_outcome::end);
+  EXPECT_EQ(reader.next(rec), read_outcome::end);
+  EXPECT_TRUE(reader.stats().input_error);
   std::fclose(dir);
 }
 

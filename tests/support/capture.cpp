@@ -2,15 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
-#include <regex>
+#include <string_view>
 
-#include "defaults.h"
-#include "records/library_state.h"
-#include "xml/xml_report.h"
+#include "decode/dispatch.h"
+#include "decode/source_table.h"
 
-library_options default_options() { return default_library_options(); }
+library_options default_options() { return OrvexDecode_default_options(); }
 
-analog_input_const default_constants() { return default_analog_input_const(); }
+analog_input_const default_constants() { return OrvexDecode_default_constants(); }
+
+context_ptr make_context() { return context_ptr(OrvexDecode_context_new()); }
+
+decode_context& started_context(const library_options& options, const analog_input_const& constants) {
+  static thread_local context_ptr context = make_context();
+  begin_pass(*context, &constants, &options, nullptr, nullptr, nullptr);
+  return *context;
+}
 
 FILE* stream_with(const std::string& text) {
   FILE* f = std::tmpfile();
@@ -30,11 +37,13 @@ std::string drain_stream(FILE* f) {
   return s;
 }
 
-std::string capture_output(const std::function<void()>& fn) {
+std::string capture_output(const std::function<void(output_writer&)>& fn) {
   FILE* f = std::tmpfile();
-  lib.out.attach(f);
-  fn();
-  lib.out.flush();
+  static thread_local output_writer out;
+  out.attach(f);
+  fn(out);
+  out.flush();
+  out.attach(nullptr);
   return drain_stream(f);
 }
 
@@ -70,8 +79,22 @@ std::string decode_frc(const std::string& log, const library_options& options, b
 }
 
 std::string mask_decode_time(std::string document) {
-  static const std::regex time_text(R"((decode_timestamp="|Generated info )[^"<]{24})");
-  return std::regex_replace(document, time_text, "$1<decode time>");
+  // The 24 characters after either marker (fewer if a '"' or '<' comes first).
+  for (const std::string_view marker : {std::string_view("decode_timestamp=\""), std::string_view("Generated info ")}) {
+    for (std::size_t at = document.find(marker); at != std::string::npos; at = document.find(marker, at + 1)) {
+      const std::size_t start = at + marker.size();
+      std::size_t end = start;
+      while (end < document.size() && end - start < 24 && document[end] != '"' && document[end] != '<') ++end;
+      if (end - start == 24) document.replace(start, 24, "<decode time>");
+    }
+  }
+  return document;
+}
+
+std::string decimal_text(double value) {
+  char text[512];
+  std::snprintf(text, sizeof text, "%f", value);
+  return text;
 }
 
 std::string read_file(const std::string& path) {
@@ -88,12 +111,19 @@ library_options options_with(const std::function<void(library_options&)>& set) {
 
 std::string render_xml_record(std::uint8_t source_type, std::span<const std::uint8_t> bytes,
                               const library_options& options) {
-  efis_record record{};
-  record.source_type = source_type;
-  record.length = static_cast<std::uint32_t>(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), record.payload);
-  lib.options = options;
-  return capture_output([&] { print_xml_efis_record(&record); });
+  const efis_record record{source_type, 0, static_cast<std::uint32_t>(bytes.size()), bytes.data(), 0};
+  decode_context& ctx = started_context(options);
+  FILE* f = std::tmpfile();
+  ctx.out.attach(f);
+  if (!is_known_source_type(source_type)) {
+    ctx.out.text("\t<unknown_entry_type/>\n");
+  } else {
+    process_efis_record(ctx, record, own_bytes(record));
+    source_row_of(source_type).print_xml(ctx, record);
+  }
+  ctx.out.flush();
+  ctx.out.attach(nullptr);
+  return drain_stream(f);
 }
 
 std::string without_lines(const std::string& text, std::initializer_list<const char*> needles) {

@@ -5,19 +5,33 @@
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "decode/decode_context.h"
 #include "orvexdecode.h"
 #include "log_writer.h"
+#include "text/output_writer.h"
 
 // The options and constants the front end starts from.
 library_options default_options();
 analog_input_const default_constants();
 
-// Runs fn with the library's writer attached to a temporary stream; returns what was written.
-std::string capture_output(const std::function<void()>& fn);
+// Runs fn with a writer attached to a temporary stream; returns what was written.
+std::string capture_output(const std::function<void(output_writer&)>& fn);
+
+// A decode context, freed with the pointer.
+struct context_deleter {
+  void operator()(decode_context* ctx) const { OrvexDecode_context_free(ctx); }
+};
+using context_ptr = std::unique_ptr<decode_context, context_deleter>;
+context_ptr make_context();
+
+// A context of the test thread's own, started for a pass with these options and constants (no
+// input, no output).
+decode_context& started_context(const library_options& options, const analog_input_const& constants = default_constants());
 
 // Runs OrvexDecode_LOG_to_XML over the LOG bytes and returns the document.
 std::string decode_xml(const std::string& log, const library_options& options);
@@ -29,6 +43,9 @@ std::string decode_frc(const std::string& log, const library_options& options, b
 // The document with its decode time replaced by a fixed text, for whole-document comparison.
 std::string mask_decode_time(std::string document);
 
+// printf's "%f" of a value: six decimals.
+std::string decimal_text(double value);
+
 // Bytes of a whole file; empty on failure.
 std::string read_file(const std::string& path);
 
@@ -39,8 +56,8 @@ std::string drain_stream(FILE* f);
 // The default options changed by set, e.g. options_with([](library_options& o) { o.verbose = 1; }).
 library_options options_with(const std::function<void(library_options&)>& set);
 
-// One record of source_type holding bytes, rendered as the XML pass does: a zeroed record,
-// converted once, then rendered with lib.options = options.
+// One record of source_type holding bytes, dispatched and rendered as the XML pass renders a
+// selected record's body, with these options (an unknown type gives its one line).
 std::string render_xml_record(std::uint8_t source_type, std::span<const std::uint8_t> bytes,
                               const library_options& options);
 

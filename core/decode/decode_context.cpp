@@ -1,0 +1,55 @@
+#include "decode/decode_context.h"
+
+#include <algorithm>
+#include <new>
+
+#include "decoders/gps/assembly.h"
+
+void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
+                FILE* input, FILE* output, FILE* debug) {
+  ctx.constants = *constants;
+  ctx.options = *options;
+  ctx.input_file_handle = input;
+  ctx.output_file_handle = output;
+  ctx.debug_file_handle = debug;
+  ctx.summary = summary_record{};
+  reset_gps_port(&ctx.summary.gps_1, ctx.options.gps_1_type);
+  reset_gps_port(&ctx.summary.gps_2, ctx.options.gps_2_type);
+  ctx.reader.reset(input);
+  ctx.out.attach(output);
+  ctx.path_point_limit_reached = false;
+}
+
+bool is_verbose(const decode_context& ctx) { return ctx.options.verbose != 0; }
+bool is_debug(const decode_context& ctx) { return ctx.options.debug != 0; }
+
+decode_context* OrvexDecode_context_new(void) {
+  decode_context* context = new (std::nothrow) decode_context;
+  if (context == nullptr) return nullptr;
+  context->input_file_handle = context->output_file_handle = context->debug_file_handle = nullptr;
+  context->path_point_limit_reached = false;
+  context->reader.reset(nullptr);
+  context->out.attach(nullptr);
+  return context;
+}
+
+void OrvexDecode_context_free(decode_context* context) { delete context; }
+
+orvex_log_health OrvexDecode_context_health(const decode_context* context) {
+  orvex_log_health health{};
+  const reader_stats& s = context->reader.stats();
+  health.bytes_read = context->reader.bytes_read();
+  health.records_read = s.records;
+  health.dropped_zero_length = s.zero_length;
+  health.dropped_oversized = s.oversized;
+  health.dropped_truncated = s.truncated;
+  std::copy(s.first_drop_offsets.begin(), s.first_drop_offsets.end(), health.first_drop_offsets);
+  health.largest_skip = s.largest_skip;
+  health.largest_skip_offset = s.largest_skip_offset;
+  health.input_error = s.input_error ? 1 : 0;
+  health.unknown_source_records = context->reader.unknown_type_records();
+  health.gps_sentence_buffer_full[0] = context->summary.gps_1.buffer_full ? 1 : 0;
+  health.gps_sentence_buffer_full[1] = context->summary.gps_2.buffer_full ? 1 : 0;
+  health.path_point_limit_reached = context->path_point_limit_reached ? 1 : 0;
+  return health;
+}

@@ -1,0 +1,42 @@
+// The state of one conversion: options, constants, the streams, the reader, the latest-value
+// cache and the output writer. Every pass and every dispatch step receives it, so conversions on
+// different contexts share nothing and can run at once.
+#pragma once
+
+#include <cstdio>
+
+#include "decode/summary_record.h"
+#include "orvexdecode.h"
+#include "records/record_reader.h"
+#include "text/output_writer.h"
+
+struct decode_context {
+  library_options options;
+  analog_input_const constants;
+  FILE* input_file_handle;
+  FILE* output_file_handle;
+  FILE* debug_file_handle;  // stored, never written
+  summary_record summary;
+  record_reader reader;
+  output_writer out;  // the one writer for output_file_handle
+  bool path_point_limit_reached;
+};
+
+// Start of every pass: copies the constants and options, takes the streams, clears the
+// latest-value cache, loads each GPS port's sentence format from the options and starts the
+// reader and the writer afresh.
+void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
+                FILE* input, FILE* output, FILE* debug);
+
+bool is_verbose(const decode_context& ctx);
+bool is_debug(const decode_context& ctx);
+
+// Runs fn(context) on a context of its own, for the classic entry points.
+template <typename Fn>
+int with_own_context(Fn&& fn) {
+  decode_context* context = OrvexDecode_context_new();
+  if (context == nullptr) return -1;
+  const int result = fn(*context);
+  OrvexDecode_context_free(context);
+  return result;
+}

@@ -1,0 +1,32 @@
+// One row per source type of the LOG: its name, the option that selects its records, what the
+// dispatch does with each record and how the report writes a selected one. Dispatch, selection
+// and the report read this table; adding a source means its decoder unit and one row here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "decode/decode_context.h"
+#include "records/efis_record.h"
+#include "records/source_type.h"
+
+struct source_row {
+  std::uint32_t type;
+  std::string_view name;                     // the source_type_desc of its records
+  std::int32_t library_options::*option;     // selects every record of the type
+  // Feeds a record to the cache, its GPS port or the settings (the image source gives the bytes
+  // a cache slot takes); returns true when the record is selected beyond the option (the AHRS
+  // rates have options of their own). Sources that are only logged have none.
+  bool (*dispatch)(decode_context& ctx, const efis_record& record, payload_image_source image);
+  // Writes the body of a selected record, right after its dispatch, inside its report element.
+  int (*print_xml)(decode_context& ctx, const efis_record& record);
+};
+
+extern const std::array<source_row, last_source_type> source_table;
+
+// The row of a known source type (1 to 12).
+inline const source_row& source_row_of(std::uint32_t type) { return source_table[type - 1]; }
+
+// The name of any type byte: the row's name, "Summary Record" for 255, else "Unknown".
+std::string_view enum_value_source_type(std::uint32_t type);

@@ -1,0 +1,120 @@
+// The coordinate texts are read the way the C library's formatted input reads "%c %2d %2d%2d"
+// (aviation) and "%2d%f" (NMEA): numbers skip leading white space, take an optional sign
+// within their width, and a number that cannot be read leaves it and every later one at 0.
+// They run for every record of the flight-path pass, so they are plain loops over the text.
+#include "decoders/gps/coordinates.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+
+#include "text/char_class.h"
+
+namespace {
+
+const char* skip_white_space(const char* p) {
+  while (is_white_space(*p)) ++p;
+  return p;
+}
+
+// A %Nd conversion: optional sign and digits, at most width characters together. Leaves
+// value alone and returns nullptr when no digit can be read.
+const char* read_int(const char* p, int width, int* value) {
+  p = skip_white_space(p);
+  bool negative = false;
+  int used = 0;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+    ++used;
+  }
+  if (used == width || !is_digit(*p)) return nullptr;
+  int v = 0;
+  while (used < width && is_digit(*p)) {
+    v = v * 10 + (*p++ - '0');
+    ++used;
+  }
+  *value = negative ? -v : v;
+  return p;
+}
+
+// A %f conversion into a 32-bit float, rounded once from the decimal text as the C library
+// does; value is left alone when no number can be read. The NMEA fields hold only digits and
+// '.', for which this is exactly the C library's reading.
+void read_float(const char* p, float* value) {
+  p = skip_white_space(p);
+  const char* end = p;
+  while (*end != '\0') ++end;
+  const bool plus = *p == '+';
+  if (plus && (p[1] == '-' || p[1] == '+')) return;
+  float v = 0.0f;
+  const auto result = std::from_chars(p + (plus ? 1 : 0), end, v, std::chars_format::general);
+  if (result.ec == std::errc()) *value = v;
+}
+
+// "%c %Nd %2d%2d": hemisphere letter, degrees, minutes, hundredths of a minute.
+float aviation_decimal(const char* text, int degree_width, char negative_upper) {
+  if (*text == '\0') return 0.0f;
+  const char hemisphere = *text;
+  int degrees = 0;
+  int minutes = 0;
+  int hundredths = 0;
+  const char* p = skip_white_space(text + 1);
+  p = read_int(p, degree_width, &degrees);
+  if (p != nullptr) p = read_int(skip_white_space(p), 2, &minutes);
+  if (p != nullptr) p = read_int(p, 2, &hundredths);
+  float value = static_cast<float>(degrees + (minutes + hundredths / 100.0) / 60.0);
+  if (hemisphere == negative_upper || hemisphere == negative_upper + ('a' - 'A')) value = -value;
+  return value;
+}
+
+// "%Nd%f": whole degrees, then minutes with their fraction.
+float nmea_decimal(const char* text, const char* hemisphere, int degree_width, char negative_upper) {
+  int degrees = 0;
+  float minutes = 0.0f;
+  const char* p = read_int(text, degree_width, &degrees);
+  if (p != nullptr) read_float(p, &minutes);
+  float value = static_cast<float>(degrees + minutes / 60.0);
+  const char h = hemisphere[0];
+  if (h == negative_upper || h == negative_upper + ('a' - 'A')) value = -value;
+  return value;
+}
+
+}  // namespace
+
+float aviation_latitude_decimal(const char* latitude) { return aviation_decimal(latitude, 2, 'S'); }
+
+float aviation_longitude_decimal(const char* longitude) {
+  return aviation_decimal(longitude, 3, 'W');
+}
+
+float nmea_latitude_decimal(const char* latitude, const char* hemisphere) {
+  return nmea_decimal(latitude, hemisphere, 2, 'S');
+}
+
+float nmea_longitude_decimal(const char* longitude, const char* hemisphere) {
+  return nmea_decimal(longitude, hemisphere, 3, 'W');
+}
+
+double decimal_number(const char* text) { return std::strtod(text, nullptr); }
+
+int whole_number(const char* text) {
+  const char* p = skip_white_space(text);
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  // Accumulate as the C library's strtol does, saturating at the range of long, then keep
+  // the low 32 bits as its atoi does.
+  constexpr unsigned long long limit = static_cast<unsigned long long>(LONG_MAX) + 1;
+  unsigned long long v = 0;
+  while (is_digit(*p)) {
+    const auto digit = static_cast<unsigned long long>(*p++ - '0');
+    v = v > (limit - digit) / 10 ? limit : v * 10 + digit;
+  }
+  long result;
+  if (negative) {
+    result = v == limit ? LONG_MIN : -static_cast<long>(v);
+  } else {
+    result = v == limit ? LONG_MAX : static_cast<long>(v);
+  }
+  return static_cast<int>(result);
+}

@@ -1,0 +1,82 @@
+// Payload layouts: each field of a source's payload declared once, with where it lies, how it is
+// stored and how its raw number becomes an engineering value. A decoder reads every field
+// through its declaration, so the byte order, the signedness and the scale of a field are
+// stated in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "records/byte_order.h"
+
+// value = raw * multiply / divide + bias, worked out in double precision in that order (or in
+// integers when the scale is a whole multiplier and bias: see whole_value).
+struct field_scale {
+  double multiply = 1.0;
+  double divide = 1.0;
+  int bias = 0;
+};
+
+struct layout_field {
+  std::string_view name;
+  std::uint8_t offset;
+  std::uint8_t width;  // 1 byte, or 2 bytes big-endian
+  bool is_signed;
+  field_scale scale;
+  std::string_view unit;
+};
+
+constexpr layout_field u8_field(std::string_view name, std::uint8_t offset, std::string_view unit = {},
+                                field_scale scale = {}) {
+  return {name, offset, 1, false, scale, unit};
+}
+constexpr layout_field s8_field(std::string_view name, std::uint8_t offset, std::string_view unit = {},
+                                field_scale scale = {}) {
+  return {name, offset, 1, true, scale, unit};
+}
+constexpr layout_field u16_field(std::string_view name, std::uint8_t offset, std::string_view unit = {},
+                                 field_scale scale = {}) {
+  return {name, offset, 2, false, scale, unit};
+}
+constexpr layout_field s16_field(std::string_view name, std::uint8_t offset, std::string_view unit = {},
+                                 field_scale scale = {}) {
+  return {name, offset, 2, true, scale, unit};
+}
+
+// The field's stored number, widened to int.
+template <const layout_field& F>
+inline int raw_value(const std::uint8_t* payload) {
+  if constexpr (F.width == 1) {
+    return F.is_signed ? int{s8_at(payload, F.offset)} : int{u8_at(payload, F.offset)};
+  } else {
+    static_assert(F.width == 2, "fields are one byte or two");
+    return F.is_signed ? int{be_s16_at(payload, F.offset)} : int{be_u16_at(payload, F.offset)};
+  }
+}
+
+// The engineering value of a field with a whole multiplier and divisor 1, in int arithmetic.
+template <const layout_field& F>
+inline int whole_value(const std::uint8_t* payload) {
+  static_assert(F.scale.divide == 1.0 && F.scale.multiply == static_cast<int>(F.scale.multiply),
+                "a whole value has a whole multiplier and no divisor");
+  return raw_value<F>(payload) * static_cast<int>(F.scale.multiply) + F.scale.bias;
+}
+
+// The engineering value of a field in double precision.
+template <const layout_field& F>
+inline double scaled_value(const std::uint8_t* payload) {
+  double v = raw_value<F>(payload);
+  if constexpr (F.scale.multiply != 1.0) v *= F.scale.multiply;
+  if constexpr (F.scale.divide != 1.0) v /= F.scale.divide;
+  if constexpr (F.scale.bias != 0) v += F.scale.bias;
+  return v;
+}
+
+// The payload bytes a layout reads: its highest field end.
+template <std::size_t N>
+constexpr std::size_t layout_extent(const layout_field* const (&fields)[N]) {
+  std::size_t extent = 0;
+  for (const layout_field* f : fields) extent = f->offset + f->width > extent ? f->offset + f->width : extent;
+  return extent;
+}

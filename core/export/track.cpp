@@ -1,0 +1,82 @@
+// OrvexDecode_LOG_to_FRC and OrvexDecode_LOG_to_FRC_binary: the summary path as
+// tab-separated rows of position, altitude and attitude.
+#include "export/track.h"
+
+#include <memory>
+#include <new>
+
+#include "export/kml.h"
+
+namespace {
+
+constexpr double tenths_fps_per_knot = 16.8780986;
+
+constexpr const char* track_header =
+    "Latitude(deci)\tLongitude(deci)\tAltitude(m)\tPitch(deg)\tBank(deg)\tHeading(deg)\n";
+
+void print_track_columns(output_writer& out, const path_point& p) {
+  out.line(OUT_FORMAT("{}\t{}\t{}\t{}\t{}\t{}\n"), fixed(static_cast<double>(p.latitude), 6),
+           fixed(static_cast<double>(p.longitude), 6), fixed(metres_of_feet(p.pressure_alt), 6),
+           fixed(static_cast<double>(p.pitch_angle), 6), fixed(static_cast<double>(p.roll_angle), 6),
+           fixed(static_cast<double>(p.yaw_angle), 6));
+}
+
+// Runs the extraction into the export's own array and writes the document with print.
+template <typename Print>
+int run_track_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
+                   FILE* input, FILE* output, FILE* debug, Print print) {
+  const std::unique_ptr<path_point[]> summary_path(new (std::nothrow) path_point[summary_path_capacity]);
+  if (summary_path == nullptr) return -1;
+  const std::int32_t count = LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path.get(),
+                                                 summary_path_capacity);
+  const int last = print(ctx.out, summary_path.get(), count);
+  return ctx.out.flush() == 0 ? last : -1;
+}
+
+}  // namespace
+
+int track_airspeed_knots(std::int16_t asi) { return static_cast<int>(asi / tenths_fps_per_knot); }
+
+int print_frc_track(output_writer& out, const path_point* points, std::int32_t count) {
+  out.text("BOF\n");
+  out.text(track_header);
+  for (std::int32_t pos = 1; pos < count - 1; ++pos) print_track_columns(out, points[pos]);
+  return out.text("EOF\n");
+}
+
+int print_frc_binary_track(output_writer& out, const path_point* points, std::int32_t count) {
+  out.text("ASI kts,Tach,TimeStamp,GPSAlt\t-\t");
+  out.text(track_header);
+  for (std::int32_t pos = 1; pos < count - 1; ++pos) {
+    const path_point& p = points[pos];
+    out.line(OUT_FORMAT("{}\t{}\t{}\t{}\t-\t"), track_airspeed_knots(p.asi), p.tachometer,
+             static_cast<std::int32_t>(p.timestamp), p.gps_altitude);
+    print_track_columns(out, p);
+  }
+  return out.text("EOF\n");
+}
+
+int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_const* constants,
+                                   const library_options* options, FILE* input, FILE* output, FILE* debug) {
+  return run_track_pass(*context, constants, options, input, output, debug, print_frc_track);
+}
+
+int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context, const analog_input_const* constants,
+                                          const library_options* options, FILE* input, FILE* output,
+                                          FILE* debug) {
+  return run_track_pass(*context, constants, options, input, output, debug, print_frc_binary_track);
+}
+
+int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_options* options, FILE* input,
+                           FILE* output, FILE* debug) {
+  return with_own_context([&](decode_context& ctx) {
+    return run_track_pass(ctx, constants, options, input, output, debug, print_frc_track);
+  });
+}
+
+int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options,
+                                  FILE* input, FILE* output, FILE* debug) {
+  return with_own_context([&](decode_context& ctx) {
+    return run_track_pass(ctx, constants, options, input, output, debug, print_frc_binary_track);
+  });
+}

@@ -1,0 +1,15 @@
+// The decode time that the XML and KML documents carry: the current local time in the
+// 24-character layout of ctime ("Tue Mar 11 22:22:46 2026"), without its newline.
+#pragma once
+
+#include <string_view>
+
+#include "text/stored_text.h"
+
+struct decode_time_text {
+  char text[32];
+  // Empty when the clock could not be read.
+  std::string_view view() const { return stored_text(text, 24); }
+};
+
+decode_time_text current_decode_time();

@@ -1,0 +1,92 @@
+// Writers of one value's text into a buffer with room enough (see output_writer::bound_of),
+// for the compile-time line formats. Each returns the end of what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <type_traits>
+
+#include "text/decimal_digits.h"
+#include "text/fixed_format.h"
+#include "text/line_format.h"
+#include "text/padded_text.h"
+
+namespace placeholder_text {
+
+inline char* hexadecimal(char* out, std::uint64_t n) {
+  char digits[16];
+  char* p = digits + sizeof digits;
+  do {
+    *--p = "0123456789abcdef"[n & 0xF];
+    n >>= 4;
+  } while (n != 0);
+  const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+  std::memcpy(out, p, length);
+  return out + length;
+}
+
+template <placeholder_kind Kind, typename T>
+  requires std::is_integral_v<T> && (!std::is_same_v<T, char>) && (!std::is_same_v<T, bool>)
+inline char* put(char* out, T value) {
+  const bool negative = value < 0;
+  // The magnitude, without overflow for the most negative value.
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+               : static_cast<std::uint64_t>(value);
+  if constexpr (Kind == placeholder_kind::width_5) {
+    char text[24];
+    char* end = text;
+    if (negative) *end++ = '-';
+    end = decimal_digits::write(end, magnitude);
+    const auto length = static_cast<std::size_t>(end - text);
+    for (std::size_t i = length; i < 5; ++i) *out++ = ' ';
+    std::memcpy(out, text, length);
+    return out + length;
+  } else {
+    if (negative) {
+      *out++ = '-';
+    } else if constexpr (Kind == placeholder_kind::plus) {
+      *out++ = '+';
+    }
+    if constexpr (Kind == placeholder_kind::hex) return hexadecimal(out, magnitude);
+    // "{:02}" counts the sign in its width: -5 is "-5", 5 is "05".
+    if constexpr (Kind == placeholder_kind::two_digits) return decimal_digits::write(out, magnitude, negative ? 1 : 2);
+    return decimal_digits::write(out, magnitude);
+  }
+}
+
+template <placeholder_kind Kind>
+inline char* put_text(char* out, std::string_view text) {
+  static_assert(Kind == placeholder_kind::plain, "texts take a plain placeholder; use right_aligned()");
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, std::string_view text) { return put_text<Kind>(out, text); }
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const char* text) { return put_text<Kind>(out, text); }
+
+template <placeholder_kind Kind>
+inline char* put(char* out, char c) {
+  static_assert(Kind == placeholder_kind::plain, "a character takes a plain placeholder");
+  *out = c;
+  return out + 1;
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const fixed_value& f) {
+  static_assert(Kind == placeholder_kind::plain, "fixed() carries its own format");
+  return format_fixed(out, f.value, f.precision, f.show_plus, f.width);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const right_aligned_text& t) {
+  static_assert(Kind == placeholder_kind::plain, "right_aligned() carries its own width");
+  for (int i = static_cast<int>(t.text.size()); i < t.width; ++i) *out++ = ' ';
+  return put_text<Kind>(out, t.text);
+}
+
+}  // namespace placeholder_text

@@ -1,0 +1,22 @@
+// Texts kept in fixed buffers: NUL-terminated unless they fill the buffer.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Length of text up to its first zero byte, never looking past size bytes.
+constexpr std::size_t bounded_strlen(const char* text, std::size_t size) {
+  std::size_t n = 0;
+  while (n < size && text[n] != '\0') ++n;
+  return n;
+}
+
+// The text in a buffer of size bytes.
+constexpr std::string_view stored_text(const char* text, std::size_t size) {
+  return {text, bounded_strlen(text, size)};
+}
+
+template <std::size_t N>
+constexpr std::string_view stored_text(const char (&buffer)[N]) {
+  return stored_text(buffer, N);
+}

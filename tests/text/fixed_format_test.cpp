@@ -1,0 +1,77 @@
+// The fixed-point formatter must write exactly what printf writes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+
+
+#include "support/random_bits.h"
+#include "support/capture.h"
+#include "text/fixed_format.h"
+
+namespace {
+
+std::string ours(double v, int precision, bool plus, int width) {
+  char text[fixed_format_max + 64];
+  return std::string(text, format_fixed(text, v, precision, plus, width));
+}
+
+std::string printfs(double v, int precision, bool plus, int width) {
+  char printf_format[32];
+  std::snprintf(printf_format, sizeof printf_format, "%%%s%d.%df", plus ? "+" : "", width, precision);
+  char text[512];
+  std::snprintf(text, sizeof text, printf_format, v);
+  return text;
+}
+
+}  // namespace
+
+TEST(FixedFormat, KnownValuesAndTies) {
+  const double values[] = {0.0, -0.0, 0.125, 0.375, 2.5, 1.5, -2.5, 0.005, 2.675, 1.005,
+                           -0.001, 1e-300, -1e-320, 4.9e-324, 655350.0, 1234.5, 0.05, 0.15,
+                           9.995, 99.995, 1e15, 9007199254740991.0, 9007199254740992.0, 1e20,
+                           -1.7976931348623157e308, std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(), std::nan(""), -std::nan("")};
+  for (const double v : values) {
+    for (const int precision : {0, 1, 2, 6}) {
+      for (const bool plus : {false, true}) {
+        for (const int width : {0, 4}) {
+          ASSERT_EQ(ours(v, precision, plus, width), printfs(v, precision, plus, width))
+              << v << " p" << precision << " plus" << plus << " w" << width;
+        }
+      }
+    }
+  }
+}
+
+TEST(FixedFormat, RandomValuesMatchPrintf) {
+  random_bits next(0x243F6A8885A308D3ull);
+  for (int i = 0; i < 300000; ++i) {
+    double v;
+    switch (i % 5) {
+      case 0: v = static_cast<std::int16_t>(next()) * 180.0 / 32768.0; break;       // angles
+      case 1: v = static_cast<std::uint16_t>(next()) / 100.0; break;                 // hundredths
+      case 2: v = static_cast<double>(static_cast<std::int64_t>(next() % 4000001) - 2000000) / 1024.0; break;  // ties
+      case 3: v = static_cast<std::uint16_t>(next()) * static_cast<double>(0.018475f); break;
+      default: {
+        const std::uint64_t bits = next();
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v)) continue;
+      }
+    }
+    const int precision = static_cast<int>(next() % 7);
+    const bool plus = (next() & 1) != 0;
+    ASSERT_EQ(ours(v, precision, plus, 0), printfs(v, precision, plus, 0)) << v << " p" << precision;
+  }
+}
+
+TEST(FixedFormat, WorksInsideLineFormats) {
+  EXPECT_EQ(capture_output([](output_writer& out) {
+              out.line(OUT_FORMAT("<a>{}</a><b>{}</b><c>{}</c>"), fixed(29.92, 2), signed_fixed(0.0, 2), fixed(0.0, 1, 4));
+            }),
+            "<a>29.92</a><b>+0.00</b><c> 0.0</c>");
+}
