@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "decode/dispatch.h"
+#include "decode/record_loop.h"
 #include "decoders/set_menu.h"
 
 namespace {
@@ -31,6 +31,35 @@ struct working_payload {
     if (record.length < sizeof bytes) bytes[record.length] = 0;
   }
   payload_image_source image() const { return {bytes, sizeof bytes}; }
+};
+
+// The path's steps around each record: a candidate from the cache before the record, and the
+// working payload that the cache slots take their bytes from.
+struct path_steps {
+  summary_record& cache;
+  path_point* points;
+  std::int32_t capacity;
+  std::int32_t count = 1;
+  working_payload working;
+
+  void dropped(const efis_record&) {}
+  void before_dispatch(const efis_record& record) {
+    // Once the array is full no candidate is built; the rest is still read and dispatched.
+    if (count < capacity) {
+      path_point& candidate = points[count];
+      process_summary_to_summary_path(cache, &candidate);
+      if (!path_point_unchanged(candidate, points[count - 1]) && cache.gps_1.sentences_accepted != 0 &&
+          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
+        ++count;
+      }
+    }
+    working.take(record);
+  }
+  payload_image_source image(const efis_record&) const { return working.image(); }
+  void unknown(const efis_record&) {}
+  void after_dispatch(const efis_record& record, bool) {
+    if (record.source_type == source_set_menu) working.end_set_menu_text(record);
+  }
 };
 
 void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) {
@@ -111,28 +140,9 @@ std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* 
                                  path_point* points, std::int32_t capacity) {
   if (capacity > 0) std::memset(points, 0, sizeof(path_point) * static_cast<std::size_t>(capacity));
   begin_pass(ctx, constants, options, input, output, debug);
-  summary_record& cache = ctx.summary;
-  working_payload working;
-  std::int32_t count = 1;
-  efis_record record;
-  for (;;) {
-    const read_outcome outcome = ctx.reader.next(record);
-    if (outcome == read_outcome::end) break;
-    if (outcome == read_outcome::dropped) continue;
-    // Once the array is full no candidate is built; the rest is still read and dispatched.
-    if (count < capacity) {
-      path_point& candidate = points[count];
-      process_summary_to_summary_path(cache, &candidate);
-      if (!path_point_unchanged(candidate, points[count - 1]) && cache.gps_1.sentences_accepted != 0 &&
-          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
-        ++count;
-      }
-    }
-    working.take(record);
-    if (!is_known_source_type(record.source_type)) continue;
-    process_efis_record(ctx, record, working.image());
-    if (record.source_type == source_set_menu) working.end_set_menu_text(record);
-  }
+  path_steps steps{ctx.summary, points, capacity, 1, {}};
+  run_record_loop(ctx, steps);
+  const std::int32_t count = steps.count;
   ctx.path_point_limit_reached = capacity > 0 && count == capacity;
   straighten_summary_path(points, count);
   return count;

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "decode/dispatch.h"
+#include "decode/record_loop.h"
 #include "decode/source_table.h"
 #include "decoders/ahrs_xml.h"
 #include "decoders/analog_xml.h"
@@ -29,6 +29,33 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
   out.text("\">\n");
 }
 
+// The report's steps around each record. A summary is due once a record lies more than one
+// period past the reference: the first timestamp read (even of a record then dropped), then the
+// time of the last summary.
+struct xml_steps {
+  decode_context& ctx;
+  bool summaries;
+  std::uint32_t summary_period;
+  std::uint32_t summary_reference = 0;
+
+  void take_first_reference(const efis_record& record) {
+    if (summary_reference == 0) summary_reference = record.timestamp;
+  }
+  void dropped(const efis_record& record) { take_first_reference(record); }
+  void before_dispatch(const efis_record& record) {
+    take_first_reference(record);
+    if (summaries && record.timestamp > summary_reference + summary_period) {
+      print_xml_summary(ctx);
+      summary_reference = record.timestamp;
+    }
+  }
+  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
+  void unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
+  void after_dispatch(const efis_record& record, bool selected) {
+    if (selected) print_selected_record(ctx, record);
+  }
+};
+
 int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
                  FILE* input, FILE* output, FILE* debug, const char* description) {
   const decode_time_text now = current_decode_time();
@@ -41,25 +68,8 @@ int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const
   print_xml_header(ctx);
   if (ctx.options.constants != 0) print_xml_analog_constants(ctx.out, ctx.constants);
 
-  // A summary is due once a record lies more than one period past the reference: the first
-  // timestamp read (even of a record then dropped), then the time of the last summary.
-  std::uint32_t summary_reference = 0;
-  efis_record record;
-  for (;;) {
-    const read_outcome outcome = ctx.reader.next(record);
-    if (outcome == read_outcome::end) break;
-    if (summary_reference == 0) summary_reference = record.timestamp;
-    if (outcome == read_outcome::dropped) continue;
-    if (summaries && record.timestamp > summary_reference + summary_period) {
-      print_xml_summary(ctx);
-      summary_reference = record.timestamp;
-    }
-    if (!is_known_source_type(record.source_type)) {
-      ctx.out.text("\t<unknown_entry_type/>\n");
-      continue;
-    }
-    if (process_efis_record(ctx, record, own_bytes(record))) print_selected_record(ctx, record);
-  }
+  xml_steps steps{ctx, summaries, summary_period, 0};
+  run_record_loop(ctx, steps);
   ctx.out.text("</orvex_efis_decode>\n");
   return ctx.out.flush();
 }
