@@ -75,6 +75,7 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* p) {
   v.yaw_raw = static_cast<std::int16_t>(raw_value<hr::yaw_angle>(p));
   v.acceleration_raw = static_cast<std::int16_t>(raw_value<hr::acceleration>(p));
   v.accelerometer_roll_raw = static_cast<std::int16_t>(raw_value<hr::accelerometer_roll_angle>(p));
+  v.asi_roc_raw = static_cast<std::int16_t>(raw_value<hr::asi_roc>(p));
   v.mode = static_cast<std::uint8_t>(raw_value<hr::mode>(p));
   v.checksum = static_cast<std::uint8_t>(raw_value<hr::checksum>(p));
   return v;

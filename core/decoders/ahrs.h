@@ -91,6 +91,7 @@ struct ahrs_hr_values {
   std::int16_t yaw_raw;
   std::int16_t acceleration_raw;
   std::int16_t accelerometer_roll_raw;
+  std::int16_t asi_roc_raw;
   std::uint8_t mode;
   std::uint8_t checksum;
 };

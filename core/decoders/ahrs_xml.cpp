@@ -1,5 +1,13 @@
 #include "decoders/ahrs_xml.h"
 
+namespace {
+
+// An angle in degrees from its stored half-turn fraction: raw * 180 / 32768 is raw * 45 / 8192
+// exactly, so it prints from integers.
+ratio_value degrees_text(std::int16_t raw) { return signed_fixed_ratio(std::int64_t{raw} * 45, 8192, 2); }
+
+}  // namespace
+
 int print_xml_ahrs_log_entry(output_writer& out, const ahrs_values& v, bool verbose) {
   const int ahrs_type = v.ahrs_type;
   // The source_type attribute here carries the AHRS type, not the record's source type.
@@ -21,9 +29,9 @@ int print_xml_ahrs_log_entry(output_writer& out, const ahrs_values& v, bool verb
 
 int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, bool verbose) {
   out.text("\t<ahrs_hr_log_entry>\n");
-  out.line(OUT_FORMAT("\t\t<roll_angle>{}</roll_angle>\n"), signed_fixed(v.roll_deg, 2));
-  out.line(OUT_FORMAT("\t\t<pitch_angle>{}</pitch_angle>\n"), signed_fixed(v.pitch_deg, 2));
-  out.line(OUT_FORMAT("\t\t<yaw_angle>{}</yaw_angle>\n"), signed_fixed(v.yaw_deg, 2));
+  out.line(OUT_FORMAT("\t\t<roll_angle>{}</roll_angle>\n"), degrees_text(v.roll_raw));
+  out.line(OUT_FORMAT("\t\t<pitch_angle>{}</pitch_angle>\n"), degrees_text(v.pitch_raw));
+  out.line(OUT_FORMAT("\t\t<yaw_angle>{}</yaw_angle>\n"), degrees_text(v.yaw_raw));
   if (verbose) {
     out.line(OUT_FORMAT("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), v.roll_raw);
     out.line(OUT_FORMAT("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), v.pitch_raw);
@@ -37,7 +45,7 @@ int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, boo
   out.line(OUT_FORMAT("\t\t\t<knots>{}</knots>\n"), fixed(v.ias_kt, 2));
   out.line(OUT_FORMAT("\t\t\t<mph>{}</mph>\n"), fixed(v.ias_mph, 2));
   if (verbose) {
-    out.line(OUT_FORMAT("\t\t\t<fps>{}</fps>\n"), fixed(v.asi_fps, 2));
+    out.line(OUT_FORMAT("\t\t\t<fps>{}</fps>\n"), fixed_ratio(v.asi_raw, 10, 2));
     out.line(OUT_FORMAT("\t\t\t<fps_raw>{}</fps_raw>\n"), v.asi_raw);
   }
   out.text("\t\t</asi>\n");
@@ -45,15 +53,15 @@ int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, boo
   out.text("\t\t<acceleration>\n");
   out.line(OUT_FORMAT("\t\t\t<G>{}</G>\n"), signed_fixed(v.acceleration_g, 2));
   if (verbose) {
-    out.line(OUT_FORMAT("\t\t\t<si>{}</si>\n"), signed_fixed(v.acceleration_ms2, 2));
+    out.line(OUT_FORMAT("\t\t\t<si>{}</si>\n"), signed_fixed_ratio(v.acceleration_raw, 100, 2));
     out.line(OUT_FORMAT("\t\t\t<si_raw>{}</si_raw>\n"), v.acceleration_raw);
   }
   out.text("\t\t</acceleration>\n");
 
   if (verbose) {
-    out.line(OUT_FORMAT("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"), signed_fixed(v.asi_roc_fpsps, 2));
+    out.line(OUT_FORMAT("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"), signed_fixed_ratio(v.asi_roc_raw, 50, 2));
     out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle>{}</accelerometer_roll_angle>\n"),
-             signed_fixed(v.accelerometer_roll_deg, 2));
+             degrees_text(v.accelerometer_roll_raw));
     out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle_raw>{}</accelerometer_roll_angle_raw>\n"),
              v.accelerometer_roll_raw);
     out.line(OUT_FORMAT("\t\t<mode>{}</mode>\n"), int{v.mode});
@@ -66,9 +74,9 @@ int print_xml_ahrs_lr_log_entry(output_writer& out, const ahrs_lr_values& v, boo
   out.text("\t<ahrs_lr_log_entry>\n");
   // Printed as stored: unlike the EIS outside temperature there is no offset.
   out.line(OUT_FORMAT("\t\t<outsidetemp>{:+}</outsidetemp>\n"), int{v.outside_temp_c});
-  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed(v.voltage[0], 2));
-  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed(v.voltage[1], 2));
-  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed(v.voltage[2], 2));
+  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed_ratio(v.voltage_raw[0], 100, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed_ratio(v.voltage_raw[1], 100, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed_ratio(v.voltage_raw[2], 100, 2));
   if (verbose) {
     out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{v.checksum});
     out.line(OUT_FORMAT("\t\t<status_word1>{}</status_word1>\n"), int{v.status_word[0]});

@@ -57,6 +57,7 @@ eis_values decode_eis(const std::uint8_t* p) {
   v.fuel_endurance[0] = static_cast<std::uint8_t>(raw_value<f::fuelendurance_hours>(p));
   v.fuel_endurance[1] = static_cast<std::uint8_t>(raw_value<f::fuelendurance_mins>(p));
   v.checksum = static_cast<std::uint8_t>(raw_value<f::checksum>(p));
+  v.volts_raw = static_cast<std::uint16_t>(raw_value<f::primaryvoltage>(p));
   v.altitude_raw = static_cast<std::uint16_t>(raw_value<f::altitude>(p));
   v.fuel_qty_raw = static_cast<std::uint16_t>(raw_value<f::fuelqty>(p));
   v.fuel_flow_raw = static_cast<std::uint16_t>(raw_value<f::fuelflow>(p));

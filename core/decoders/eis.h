@@ -72,6 +72,7 @@ struct eis_values {
   std::uint8_t fuel_endurance[2];  // hours, minutes
   std::uint8_t checksum;
   // The stored numbers of the scaled fields, which the verbose report shows.
+  std::uint16_t volts_raw;
   std::uint16_t altitude_raw;
   std::uint16_t fuel_qty_raw;
   std::uint16_t fuel_flow_raw;

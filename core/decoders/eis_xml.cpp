@@ -1,5 +1,6 @@
 #include "decoders/eis_xml.h"
 
+// Tenths and hundredths print from the stored numbers (the same text as their doubles give).
 int print_xml_eis_log_entry(output_writer& out, const eis_values& v, bool verbose) {
   out.text("\t<eis_log_entry>\n");
   if (verbose) out.line(OUT_FORMAT("\t\t\t<verboseinfo checksum=\"{}\"/>\n"), int{v.checksum});
@@ -27,7 +28,7 @@ int print_xml_eis_log_entry(output_writer& out, const eis_values& v, bool verbos
 
   out.line(OUT_FORMAT("\t\t<tachometer unit=\"rpm\">{}</tachometer>\n"), v.rpm);
   out.line(OUT_FORMAT("\t\t<tachometer_2 unit=\"rpm\">{}</tachometer_2>\n"), v.rpm_2);
-  out.line(OUT_FORMAT("\t\t<primaryvoltage>{}</primaryvoltage>\n"), fixed(v.volts, 1));
+  out.line(OUT_FORMAT("\t\t<primaryvoltage>{}</primaryvoltage>\n"), fixed_ratio(v.volts_raw, 10, 1));
   out.line(OUT_FORMAT("\t\t<airspeed>{}</airspeed>\n"), v.airspeed);
   out.line(OUT_FORMAT("\t\t<altitude unit=\"feet\">{}</altitude>\n"), v.altitude_ft);
   out.line(OUT_FORMAT("\t\t<rateofclimb unit=\"fpm\">{:+}</rateofclimb>\n"), v.vertical_speed_fpm);
@@ -42,15 +43,15 @@ int print_xml_eis_log_entry(output_writer& out, const eis_values& v, bool verbos
   out.line(OUT_FORMAT("\t\t<flighttimer hours=\"{:02}\" mins=\"{:02}\" secs=\"{:02}\">"
                       "{:02}:{:02}:{:02}</flighttimer>\n"),
            h, m, s, h, m, s);
-  out.line(OUT_FORMAT("\t\t<fuelqty>{}</fuelqty>\n"), fixed(v.fuel_qty, 1));
-  out.line(OUT_FORMAT("\t\t<fuelflow>{}</fuelflow>\n"), fixed(v.fuel_flow, 1));
-  out.line(OUT_FORMAT("\t\t<elapsed_time unit=\"hours\">{}</elapsed_time>\n"), fixed(v.elapsed_time_hours, 2));
+  out.line(OUT_FORMAT("\t\t<fuelqty>{}</fuelqty>\n"), fixed_ratio(v.fuel_qty_raw, 10, 1));
+  out.line(OUT_FORMAT("\t\t<fuelflow>{}</fuelflow>\n"), fixed_ratio(v.fuel_flow_raw, 10, 1));
+  out.line(OUT_FORMAT("\t\t<elapsed_time unit=\"hours\">{}</elapsed_time>\n"), fixed_ratio(v.elapsed_time_raw, 10, 2));
   const int endurance_h = v.fuel_endurance[0];
   const int endurance_m = v.fuel_endurance[1];
   out.line(OUT_FORMAT("\t\t<fuelendurance hours=\"{}\" mins=\"{}\">{}:{}</fuelendurance>\n"), endurance_h,
            endurance_m, endurance_h, endurance_m);
   out.line(OUT_FORMAT("\t\t<unittemp>{}</unittemp>\n"), int{v.unit_temp});
-  out.line(OUT_FORMAT("\t\t<baroset unit=\"HG\">{}</baroset>\n"), fixed(v.baro_inhg, 2));
+  out.line(OUT_FORMAT("\t\t<baroset unit=\"HG\">{}</baroset>\n"), fixed_ratio(v.baroset_raw, 100, 2));
 
   if (verbose) {
     // Raw values of the scaled fields (the primary voltage has none).

@@ -1,27 +1,36 @@
 // Decimal digits written in place, two at a time, for the number formatters.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace decimal_digits {
 
-// Number of decimal digits of n (1 for 0).
+// Number of decimal digits of n (1 for 0): the count its bit width suggests (log10(2) is about
+// 1233 / 4096), one less when n lies below that count's power of ten.
 inline int count(std::uint64_t n) {
-  int digits = 1;
-  while (n >= 10000) {
-    n /= 10000;
-    digits += 4;
-  }
-  if (n >= 100) digits += 2, n /= 100;
-  return n >= 10 ? digits + 1 : digits;
+  static constexpr std::uint64_t powers_of_ten[] = {
+      1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+      1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+      100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+      1000000000000000000ull, 10000000000000000000ull};
+  const int guess = (static_cast<int>(std::bit_width(n | 1)) * 1233) >> 12;  // 0 to 19
+  return guess + ((n | 1) >= powers_of_ten[guess] ? 1 : 0);
+}
+
+inline constexpr char pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The two digits of n (below 100) at out.
+inline void write_pair(char* out, std::uint64_t n) {
+  out[0] = pairs[2 * n];
+  out[1] = pairs[2 * n + 1];
 }
 
 // Writes exactly `digits` decimal digits of n (leading zeros) so that they end at `end`.
 inline void write_ending_at(char* end, std::uint64_t n, int digits) {
-  static constexpr char pairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
   while (digits >= 2) {
     const auto pair = static_cast<unsigned>(n % 100) * 2;
     n /= 100;
@@ -34,6 +43,26 @@ inline void write_ending_at(char* end, std::uint64_t n, int digits) {
 
 // The digits of n, at least min_digits of them; returns the end.
 inline char* write(char* out, std::uint64_t n, int min_digits = 1) {
+  // The numbers of a report are mostly below 10000: written without counting their digits.
+  if (n < 10000 && min_digits <= 1) {
+    if (n < 100) {
+      if (n < 10) {
+        *out = static_cast<char>('0' + n);
+        return out + 1;
+      }
+      write_pair(out, n);
+      return out + 2;
+    }
+    const std::uint64_t high = n / 100;
+    if (high < 10) {
+      *out++ = static_cast<char>('0' + high);
+    } else {
+      write_pair(out, high);
+      out += 2;
+    }
+    write_pair(out, n % 100);
+    return out + 2;
+  }
   const int digits = count(n);
   const int written = digits > min_digits ? digits : min_digits;
   write_ending_at(out + written, n, written);

@@ -4,12 +4,11 @@
 
 #include <string_view>
 
-#include "text/stored_text.h"
 
 struct decode_time_text {
   char text[32];
   // Empty when the clock could not be read.
-  std::string_view view() const { return stored_text(text, 24); }
+  std::string_view view() const { return text[0] != '\0' ? std::string_view(text, 24) : std::string_view(); }
 };
 
 decode_time_text current_decode_time();

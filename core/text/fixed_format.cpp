@@ -1,10 +1,13 @@
 #include "text/fixed_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "text/decimal_digits.h"
 
@@ -33,6 +36,16 @@ char* digits_backwards(char* end, u128 n, int min_digits) {
   return digits_backwards(end, static_cast<std::uint64_t>(n / ten_to_19), min_digits - 19);
 }
 
+// n / 2^shift rounded half to even (shift 1 to 127).
+template <typename U>
+U shifted_half_even(U n, int shift) {
+  const U quotient = n >> shift;
+  const U remainder = n & ((U{1} << shift) - 1);
+  const U half = U{1} << (shift - 1);
+  if (remainder > half || (remainder == half && (quotient & 1) != 0)) return quotient + 1;
+  return quotient;
+}
+
 // value * 10^precision rounded half to even, for a finite |value| below 2^53.
 u128 scaled_and_rounded(double value, int precision) {
   std::uint64_t bits;
@@ -46,15 +59,58 @@ u128 scaled_and_rounded(double value, int precision) {
     mantissa |= std::uint64_t{1} << 52;
     exponent = biased_exponent - 1075;
   }
-  const u128 scaled = static_cast<u128>(mantissa) * powers_of_ten[precision];  // < 2^113
-  if (exponent >= 0) return scaled << exponent;  // exponent is 0 here: |value| < 2^53
+  if (mantissa == 0) return 0;
+  // Fewer significant bits keep the product in 64 bits for most values: a float widened to
+  // double has at most 24, and two decimals need at most 7 more.
+  const int trailing = std::countr_zero(mantissa);
+  mantissa >>= trailing;
+  exponent += trailing;
+  if (exponent >= 0) return static_cast<u128>(mantissa << exponent) * powers_of_ten[precision];  // |value| < 2^53
   const int shift = -exponent;
   if (shift > 120) return 0;  // far below half a unit of the last decimal
-  const u128 quotient = scaled >> shift;
-  const u128 remainder = scaled & ((u128{1} << shift) - 1);
-  const u128 half = u128{1} << (shift - 1);
-  if (remainder > half || (remainder == half && (quotient & 1) != 0)) return quotient + 1;
-  return quotient;
+  if (std::bit_width(mantissa) + std::bit_width(powers_of_ten[precision]) <= 64 && shift < 64) {
+    return shifted_half_even(mantissa * powers_of_ten[precision], shift);
+  }
+  return shifted_half_even(static_cast<u128>(mantissa) * powers_of_ten[precision], shift);
+}
+
+// Writes sign, whole part, point and Precision decimals of scaled / 10^Precision, left-padded
+// to width; scaled fits 64 bits. The divisor is a constant, so the division is a multiplication.
+template <int Precision>
+char* write_scaled(char* out, std::uint64_t scaled, char sign, int width) {
+  constexpr std::uint64_t divisor = powers_of_ten[Precision];
+  const std::uint64_t whole = scaled / divisor;
+  if (width > 0) {
+    const int length = (sign != '\0' ? 1 : 0) + decimal_digits::count(whole) + (Precision > 0 ? Precision + 1 : 0);
+    for (int i = length; i < width; ++i) *out++ = ' ';
+  }
+  if (sign != '\0') *out++ = sign;
+  out = decimal_digits::write(out, whole);
+  if constexpr (Precision > 0) {
+    *out++ = '.';
+    const std::uint64_t fraction = scaled % divisor;
+    if constexpr (Precision == 1) {
+      *out = static_cast<char>('0' + fraction);
+    } else if constexpr (Precision == 2) {
+      decimal_digits::write_pair(out, fraction);
+    } else {
+      decimal_digits::write_ending_at(out + Precision, fraction, Precision);
+    }
+    out += Precision;
+  }
+  return out;
+}
+
+using scaled_writer = char* (*)(char*, std::uint64_t, char, int);
+
+template <int... P>
+constexpr std::array<scaled_writer, sizeof...(P)> scaled_writers(std::integer_sequence<int, P...>) {
+  return {write_scaled<P>...};
+}
+
+char* write_scaled(char* out, std::uint64_t scaled, int precision, char sign, int width) {
+  static constexpr auto writers = scaled_writers(std::make_integer_sequence<int, 18>{});
+  return writers[static_cast<std::size_t>(precision)](out, scaled, sign, width);
 }
 
 }  // namespace
@@ -76,26 +132,9 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
     return out + std::max(n, 0);
   }
   const u128 scaled = scaled_and_rounded(value, precision);
-  const std::uint64_t divisor = powers_of_ten[precision];
   const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
-  if (scaled <= UINT64_MAX) {
-    // The common case: 64-bit arithmetic, digits written in place.
-    const auto narrow = static_cast<std::uint64_t>(scaled);
-    const std::uint64_t whole = narrow / divisor;
-    const int whole_digits = decimal_digits::count(whole);
-    const int length = (sign != '\0' ? 1 : 0) + whole_digits + (precision > 0 ? precision + 1 : 0);
-    for (int i = length; i < width; ++i) *out++ = ' ';
-    char* const end = out + length;
-    char* p = end;
-    if (precision > 0) {
-      decimal_digits::write_ending_at(p, narrow % divisor, precision);
-      p -= precision;
-      *--p = '.';
-    }
-    decimal_digits::write_ending_at(p, whole, whole_digits);
-    if (sign != '\0') *out = sign;
-    return end;
-  }
+  if (scaled <= UINT64_MAX) return write_scaled(out, static_cast<std::uint64_t>(scaled), precision, sign, width);
+  const std::uint64_t divisor = powers_of_ten[precision];
   char text[64];
   char* const end = text + sizeof text;
   char* p = end;
@@ -104,11 +143,7 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
     *--p = '.';
   }
   p = digits_backwards(p, scaled / divisor, 1);
-  if (std::signbit(value)) {
-    *--p = '-';
-  } else if (show_plus) {
-    *--p = '+';
-  }
+  if (sign != '\0') *--p = sign;
   const std::size_t length = static_cast<std::size_t>(end - p);
   if (width > 0 && length < static_cast<std::size_t>(width)) {
     const std::size_t pad = static_cast<std::size_t>(width) - length;
@@ -117,4 +152,17 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
   }
   std::memcpy(out, p, length);
   return out + length;
+}
+
+char* format_ratio(char* out, const ratio_value& r) {
+  const int precision = std::clamp(r.precision, 0, 6);
+  const std::uint64_t magnitude = r.numerator < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(r.numerator)
+                                                  : static_cast<std::uint64_t>(r.numerator);
+  // |numerator| < 2^40 keeps magnitude * 10^6 within 64 bits.
+  const std::uint64_t product = magnitude * powers_of_ten[precision];
+  std::uint64_t quotient = product / r.denominator;
+  const std::uint64_t twice_remainder = (product % r.denominator) * 2;
+  if (twice_remainder > r.denominator || (twice_remainder == r.denominator && (quotient & 1) != 0)) ++quotient;
+  const char sign = r.numerator < 0 ? '-' : (r.show_plus ? '+' : '\0');
+  return write_scaled(out, quotient, precision, sign, r.width);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Longest text format_fixed writes: sign, 309 integer digits, point and decimals.
 constexpr std::size_t fixed_format_max = 1 + 309 + 1 + 17;
@@ -31,3 +32,30 @@ constexpr fixed_value fixed(double value, int precision, int width = 0) {
 constexpr fixed_value signed_fixed(double value, int precision) {
   return {value, precision, true, 0};
 }
+
+// numerator / denominator with `precision` decimals (0 to 6), worked out in integers and
+// rounded half to even. It is the text printf gives for the double of the quotient when the
+// quotient needs no more than `precision` decimals (raw tenths or hundredths) or the double is
+// the quotient itself (a fraction of a power of two), so such values skip the binary detour.
+struct ratio_value {
+  std::int64_t numerator;  // |numerator| < 2^40
+  std::uint32_t denominator;
+  int precision;
+  bool show_plus;
+  int width;
+};
+
+// "%.Nf" and "%W.Nf" of numerator / denominator.
+constexpr ratio_value fixed_ratio(std::int64_t numerator, std::uint32_t denominator, int precision, int width = 0) {
+  return {numerator, denominator, precision, false, width};
+}
+
+// "%+.Nf" of numerator / denominator.
+constexpr ratio_value signed_fixed_ratio(std::int64_t numerator, std::uint32_t denominator, int precision) {
+  return {numerator, denominator, precision, true, 0};
+}
+
+// Longest text format_ratio writes without its padding.
+constexpr std::size_t ratio_format_max = 1 + 20 + 1 + 6;
+
+char* format_ratio(char* out, const ratio_value& r);

@@ -78,6 +78,9 @@ class output_writer {
   static std::size_t bound_of(const right_aligned_text& t) {
     return t.text.size() + static_cast<std::size_t>(t.width > 0 ? t.width : 0);
   }
+  static std::size_t bound_of(const ratio_value& r) {
+    return ratio_format_max + static_cast<std::size_t>(r.width > 0 ? r.width : 0);
+  }
   static std::size_t bound_of(const fixed_value& f) {
     return fixed_format_max + static_cast<std::size_t>(f.width > 0 ? f.width : 0);
   }

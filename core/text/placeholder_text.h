@@ -83,6 +83,12 @@ inline char* put(char* out, const fixed_value& f) {
 }
 
 template <placeholder_kind Kind>
+inline char* put(char* out, const ratio_value& r) {
+  static_assert(Kind == placeholder_kind::plain, "fixed_ratio() carries its own format");
+  return format_ratio(out, r);
+}
+
+template <placeholder_kind Kind>
 inline char* put(char* out, const right_aligned_text& t) {
   static_assert(Kind == placeholder_kind::plain, "right_aligned() carries its own width");
   for (int i = static_cast<int>(t.text.size()); i < t.width; ++i) *out++ = ' ';

@@ -2,13 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Length of text up to its first zero byte, never looking past size bytes.
 constexpr std::size_t bounded_strlen(const char* text, std::size_t size) {
-  std::size_t n = 0;
-  while (n < size && text[n] != '\0') ++n;
-  return n;
+  const char* zero = std::char_traits<char>::find(text, size, '\0');
+  return zero == nullptr ? size : static_cast<std::size_t>(zero - text);
 }
 
 // The text in a buffer of size bytes.

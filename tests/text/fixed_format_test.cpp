@@ -75,3 +75,33 @@ TEST(FixedFormat, WorksInsideLineFormats) {
             }),
             "<a>29.92</a><b>+0.00</b><c> 0.0</c>");
 }
+
+// Stored tenths, hundredths, fiftieths and half-turn fractions print from integers exactly as
+// printf prints the doubles the decoders compute from them.
+TEST(FixedFormat, RatiosOfStoredNumbersMatchPrintfOfTheirDoubles) {
+  struct kind {
+    std::int64_t multiply;
+    std::uint32_t denominator;
+    double (*as_double)(int raw);
+    int precision;
+  };
+  const kind kinds[] = {
+      {1, 10, [](int raw) { return raw / 10.0; }, 1},
+      {1, 10, [](int raw) { return raw / 10.0; }, 2},
+      {1, 100, [](int raw) { return raw / 100.0; }, 2},
+      {1, 50, [](int raw) { return raw * 0.02; }, 2},
+      {45, 8192, [](int raw) { return raw * 180.0 / 32768.0; }, 2},
+  };
+  random_bits next(2024);
+  for (const kind& k : kinds) {
+    for (int i = 0; i < 40000; ++i) {
+      const int raw = i < 1000 ? i - 500 : static_cast<int>(static_cast<std::int32_t>(next()) >> (next() % 16));
+      for (const bool plus : {false, true}) {
+        const ratio_value r{raw * k.multiply, k.denominator, k.precision, plus, 5};
+        char ours_text[64];
+        const std::string ours_string(ours_text, format_ratio(ours_text, r));
+        ASSERT_EQ(ours_string, printfs(k.as_double(raw), k.precision, plus, 5)) << raw << "/" << k.denominator;
+      }
+    }
+  }
+}

@@ -77,7 +77,8 @@ void process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     const auto through_etx = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end_mark) - bytes) + 1;
     std::memcpy(state->sentence + position, bytes, through_etx);
     process_gps_composite_aviation_entry(state);
-    std::memset(state->sentence, 0, sizeof state->sentence);
+    // Past the stored bytes the buffer is still zero: clearing those bytes clears it all.
+    std::memset(state->sentence, 0, position + through_etx);
     state->write_position = 0;
     bytes += through_etx;
     left -= through_etx;
@@ -95,7 +96,7 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
         field_of(parsed.dist_to_wpt), field_of(parsed.item_g), field_of(parsed.desired_track),
         field_of(parsed.wpt_ident), field_of(parsed.bearing_to_wpt), field_of(parsed.mag_variation),
         field_of(parsed.nav_flag), field_of(parsed.warning_status), field_of(parsed.wpt_dist)};
-    count = scan_text(text, aviation_with_altitude, fields);
+    count = scan_text<aviation_with_altitude>(text, fields);
   } else if (state->format == gps_format_aviation_stx) {
     // Bytes before the first STX are skipped; without one there is no sentence.
     const void* start = std::memchr(state->sentence, stx, gps_sentence_size);
@@ -112,7 +113,7 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
         field_of(parsed.item_g), field_of(parsed.desired_track), field_of(parsed.wpt_ident),
         field_of(parsed.bearing_to_wpt), field_of(parsed.mag_variation), field_of(parsed.nav_flag),
         field_of(parsed.warning_status), field_of(parsed.wpt_dist)};
-    count = scan_text(text, aviation_from_stx, fields);
+    count = scan_text<aviation_from_stx>(text, fields);
   } else {
     return;
   }

@@ -106,6 +106,8 @@ int whole_number(const char* text) {
   // the low 32 bits as its atoi does.
   constexpr unsigned long long limit = static_cast<unsigned long long>(LONG_MAX) + 1;
   unsigned long long v = 0;
+  // Eighteen digits cannot reach the limit; only longer runs need the saturating step.
+  for (int digits = 0; digits < 18 && is_digit(*p); ++digits) v = v * 10 + static_cast<unsigned long long>(*p++ - '0');
   while (is_digit(*p)) {
     const auto digit = static_cast<unsigned long long>(*p++ - '0');
     v = v > (limit - digit) / 10 ? limit : v * 10 + digit;

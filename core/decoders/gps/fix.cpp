@@ -63,15 +63,18 @@ gps_fix fix_of(std::int32_t format, const gps_fields& fields) {
     const gps_aviation_fields& f = fields.aviation;
     fix.latitude_deg = aviation_latitude_decimal(f.latitude);
     fix.longitude_deg = aviation_longitude_decimal(f.longitude);
-    fix.altitude_whole = low_16_bits(whole_number(f.altitude));
-    fix.track_whole = low_16_bits(whole_number(f.track));
-    fix.ground_speed_whole = low_16_bits(whole_number(f.ground_speed));
+    const int altitude = whole_number(f.altitude);
+    const int track = whole_number(f.track);
+    const int ground_speed = whole_number(f.ground_speed);
+    fix.altitude_whole = low_16_bits(altitude);
+    fix.track_whole = low_16_bits(track);
+    fix.ground_speed_whole = low_16_bits(ground_speed);
     fix.has_altitude = holds_number(f.altitude);
     fix.has_track = holds_number(f.track);
     fix.has_ground_speed = holds_number(f.ground_speed);
-    fix.altitude_ft = whole_number(f.altitude);
-    fix.track_deg = whole_number(f.track);
-    fix.ground_speed_kt = whole_number(f.ground_speed);
+    fix.altitude_ft = altitude;
+    fix.track_deg = track;
+    fix.ground_speed_kt = ground_speed;
     fix.receiver_valid = true;
   } else if (format == gps_format_nmea) {
     const gps_nmea_fields& f = fields.nmea;

@@ -21,8 +21,8 @@ void print_rawdata(output_writer& out, std::string_view port, const gps_composit
   out.line(OUT_FORMAT("</gps_{}_rawdata_char>\n"), port);
 }
 
-// Items that carry tenths, as whole numbers divided by 10.
-double tenths(const char* text) { return whole_number(text) / 10.0; }
+// Items that carry tenths: the whole number of the text divided by 10, printed from integers.
+ratio_value tenths(const char* text, int width) { return fixed_ratio(whole_number(text), 10, 1, width); }
 
 }  // namespace
 
@@ -66,25 +66,25 @@ int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port_
   if (f.mag_variation[0] != '\0') {
     // Direction letter, then tenths of a degree.
     out.line(OUT_FORMAT("\t\t<gps_{}_mag_variation>{} {}</gps_{}_mag_variation>\n"), port,
-             f.mag_variation[0], fixed(tenths(f.mag_variation + 1), 1, 2), port);
+             f.mag_variation[0], tenths(f.mag_variation + 1, 2), port);
   }
   if (f.altitude[0] != '\0') {
     out.line(OUT_FORMAT("\t\t<gps_{}_altitude>{:5}</gps_{}_altitude>\n"), port,
              whole_number(f.altitude), port);
   }
   out.line(OUT_FORMAT("\t\t<gps_{}_desired_track>{}</gps_{}_desired_track>\n"), port,
-           fixed(tenths(f.desired_track), 1, 3), port);
+           tenths(f.desired_track, 3), port);
   out.line(OUT_FORMAT("\t\t<gps_{}_bearing_to_wpt>{}</gps_{}_bearing_to_wpt>\n"), port,
-           fixed(tenths(f.bearing_to_wpt), 1, 3), port);
+           tenths(f.bearing_to_wpt, 3), port);
   out.line(OUT_FORMAT("\t\t<gps_{}_wpt_ident>{}</gps_{}_wpt_ident>\n"), port,
            right_aligned(stored_text(f.wpt_ident), 5), port);
   if (f.wpt_dist[0] != '\0') {
     out.line(OUT_FORMAT("\t\t<gps_{}_wpt_dist units=\"nm\">{}</gps_{}_wpt_dist>\n"), port,
-             fixed(tenths(f.wpt_dist), 1, 4), port);
+             tenths(f.wpt_dist, 4), port);
   }
   if (f.dist_to_wpt[0] != '\0') {
     out.line(OUT_FORMAT("\t\t<gps_{}_dist_to_wpt units=\"nm\">{}</gps_{}_dist_to_wpt>\n"), port,
-             fixed(tenths(f.dist_to_wpt), 1, 4), port);
+             tenths(f.dist_to_wpt, 4), port);
   }
   out.line(OUT_FORMAT("\t\t<gps_{}_nav_flag>{}</gps_{}_nav_flag>\n"), port, right_aligned(stored_text(f.nav_flag), 5),
            port);

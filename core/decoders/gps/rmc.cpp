@@ -86,7 +86,7 @@ bool read_rmc_strict(std::string_view text, gps_nmea_fields* fields) {
       field_of(fields->longitude_hemisphere), field_of(fields->ground_speed), field_of(fields->track),
       field_of(fields->utc_date), field_of(fields->mag_variation),
       field_of(fields->mag_variation_direction), field_of(fields->checksum)};
-  const int count = scan_text(text, rmc_pattern, targets);
+  const int count = scan_text<rmc_pattern>(text, targets);
   return count >= rmc_least_count && fields->latitude[0] != '\0' && fields->longitude[0] != '\0';
 }
 

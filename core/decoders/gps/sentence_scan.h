@@ -10,14 +10,18 @@
 // the text ends before the first conversion. Reading never goes past the end of the text and
 // no field is written past its buffer.
 //
-// Patterns are compiled once, at compile time; a malformed pattern does not compile.
+// A pattern is read at compile time (a malformed pattern does not compile) and scan_text<pattern>
+// is a matcher generated from it: each step is straight-line code with its literal, its set and
+// its field fixed, so nothing of the pattern is interpreted while a sentence is read.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "text/char_class.h"
 
@@ -74,7 +78,17 @@ class scan_pattern {
     }
   }
 
-  std::span<const scan_step> steps() const { return {steps_.data(), size_}; }
+  constexpr std::size_t size() const { return size_; }
+  constexpr const scan_step& step(std::size_t i) const { return steps_[i]; }
+
+  // The conversions before step i: the field index of a conversion step.
+  constexpr std::size_t conversions_before(std::size_t i) const {
+    std::size_t n = 0;
+    for (std::size_t k = 0; k < i; ++k) {
+      if (steps_[k].what == scan_step::kind::any_char || steps_[k].what == scan_step::kind::char_set) ++n;
+    }
+    return n;
+  }
 
  private:
   consteval void push(const scan_step& step) {
@@ -123,6 +137,81 @@ class scan_pattern {
   std::size_t size_ = 0;
 };
 
+namespace scan_detail {
+
+struct progress {
+  std::size_t pos = 0;
+  int count = 0;
+  int result = 0;  // the conversion count to return once a step stops the reading
+};
+
+// A set step's bytes as a table, looked up once per character read.
+constexpr std::array<bool, 256> set_table(const scan_step& step) {
+  std::array<bool, 256> table{};
+  for (unsigned c = 0; c < 256; ++c) table[c] = step.has(static_cast<unsigned char>(c));
+  return table;
+}
+
+// One step of pattern P; false when the reading stops there (the result is then set).
+template <const scan_pattern& P, std::size_t I>
+inline bool run_step(std::string_view text, std::span<const scan_field> fields, progress& s) {
+  constexpr scan_step step = P.step(I);
+  constexpr std::size_t field_index = P.conversions_before(I);
+  const std::size_t end = text.size();
+  if constexpr (step.what == scan_step::kind::white_space) {
+    while (s.pos < end && is_white_space(text[s.pos])) ++s.pos;
+    return true;
+  } else {
+    if (s.pos == end) {  // the text ran out where the pattern wanted a character
+      s.result = s.count == 0 ? -1 : s.count;
+      return false;
+    }
+    if constexpr (step.what == scan_step::kind::literal) {
+      if (static_cast<unsigned char>(text[s.pos]) != step.literal) {
+        s.result = s.count;
+        return false;
+      }
+      ++s.pos;
+      return true;
+    } else {
+      const scan_field field = field_index < fields.size() ? fields[field_index] : skipped_field;
+      if constexpr (step.what == scan_step::kind::any_char) {
+        if (field.text != nullptr && field.size > 0) field.text[0] = text[s.pos];
+        ++s.pos;
+      } else {
+        static constexpr std::array<bool, 256> in_set = set_table(step);
+        std::size_t limit = step.width < end - s.pos ? step.width : end - s.pos;
+        if (field.text != nullptr && limit > field.size - 1) limit = field.size == 0 ? 0 : field.size - 1;
+        std::size_t taken = 0;
+        while (taken < limit && in_set[static_cast<unsigned char>(text[s.pos + taken])]) ++taken;
+        if (taken == 0) {
+          s.result = s.count;
+          return false;
+        }
+        if (field.text != nullptr) {
+          std::memcpy(field.text, text.data() + s.pos, taken);
+          field.text[taken] = '\0';
+        }
+        s.pos += taken;
+      }
+      ++s.count;
+      return true;
+    }
+  }
+}
+
+template <const scan_pattern& P, std::size_t... I>
+inline int run_steps(std::string_view text, std::span<const scan_field> fields, std::index_sequence<I...>) {
+  progress s;
+  const bool finished = (run_step<P, I>(text, fields, s) && ...);
+  return finished ? s.count : s.result;
+}
+
+}  // namespace scan_detail
+
 // Reads text with the pattern, filling fields in conversion order; returns the conversion
 // count as described above. Conversions beyond the given fields read and keep nothing.
-int scan_text(std::string_view text, const scan_pattern& pattern, std::span<const scan_field> fields);
+template <const scan_pattern& P>
+int scan_text(std::string_view text, std::span<const scan_field> fields) {
+  return scan_detail::run_steps<P>(text, fields, std::make_index_sequence<P.size()>{});
+}

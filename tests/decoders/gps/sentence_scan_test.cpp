@@ -11,8 +11,10 @@
 
 namespace {
 
+using scanner = int (*)(std::string_view, std::span<const scan_field>);
+
 struct one_field_row {
-  const scan_pattern* pattern;
+  scanner scan;
   std::string text;
   int count;
   std::string field;
@@ -31,25 +33,25 @@ constexpr scan_pattern dashes_only("%9[-]");
 
 TEST(GpsScan, ScanSetsFollowTheCLibraryRules) {
   const one_field_row rows[] = {
-      {&digits_then_dash, "-12-3x", 1, "-12-3"},   // '-' after a range is itself
-      {&digits_then_dash, "123456", 1, "12345"},   // width bounds the take
-      {&dash_first, "-7,", 1, "-7"},               // '-' first is itself
-      {&ident_set, "Ab+-9 zQ", 1, "Ab+-9 zQ"},    // letters, digits, blank, '-', '+'
-      {&ident_set, "K.", 1, "K"},
-      {&ident_set, ".K", 0, ""},
-      {&small_range, "abcd", 1, "abc"},
-      {&small_range, "-", 0, ""},                  // a '-' inside a range is not in the set
-      {&reversed_range, "9-05", 1, "9-0"},         // a reversed range is three plain characters
-      {&reversed_range, "5", 0, ""},
-      {&hex_and_marks, ",A*1F\r\n", 1, ",A*1F"},
-      {&hex_and_marks, "*6g", 1, "*6"},
-      {&one_letter, "WE", 1, "W"},                 // one letter, the rest stays
-      {&dashes_only, "----------", 1, "---------"},
+      {scan_text<digits_then_dash>, "-12-3x", 1, "-12-3"},   // '-' after a range is itself
+      {scan_text<digits_then_dash>, "123456", 1, "12345"},   // width bounds the take
+      {scan_text<dash_first>, "-7,", 1, "-7"},               // '-' first is itself
+      {scan_text<ident_set>, "Ab+-9 zQ", 1, "Ab+-9 zQ"},    // letters, digits, blank, '-', '+'
+      {scan_text<ident_set>, "K.", 1, "K"},
+      {scan_text<ident_set>, ".K", 0, ""},
+      {scan_text<small_range>, "abcd", 1, "abc"},
+      {scan_text<small_range>, "-", 0, ""},                  // a '-' inside a range is not in the set
+      {scan_text<reversed_range>, "9-05", 1, "9-0"},         // a reversed range is three plain characters
+      {scan_text<reversed_range>, "5", 0, ""},
+      {scan_text<hex_and_marks>, ",A*1F\r\n", 1, ",A*1F"},
+      {scan_text<hex_and_marks>, "*6g", 1, "*6"},
+      {scan_text<one_letter>, "WE", 1, "W"},                 // one letter, the rest stays
+      {scan_text<dashes_only>, "----------", 1, "---------"},
   };
   for (const one_field_row& r : rows) {
     char field[16] = {};
     const scan_field fields[] = {field_of(field)};
-    EXPECT_EQ(scan_text(r.text, *r.pattern, fields), r.count) << r.text;
+    EXPECT_EQ(r.scan(r.text, std::span<const scan_field>(fields)), r.count) << r.text;
     if (r.count == 1) {
       EXPECT_EQ(std::string(field), r.field) << r.text;
     }
@@ -61,7 +63,7 @@ TEST(GpsScan, PatternWhiteSpaceMatchesAnyRunIncludingNone) {
   for (const char* text : {"xByC", "x\r\nBy\tC", "x \t\v\f\r\n\n By\nC"}) {
     char x[2] = {}, y[2] = {};
     const scan_field fields[] = {field_of(x), field_of(y)};
-    EXPECT_EQ(scan_text(text, pattern, fields), 2) << text;
+    EXPECT_EQ(scan_text<pattern>(text, fields), 2) << text;
     EXPECT_STREQ(y, "y");
   }
 }
@@ -70,28 +72,28 @@ TEST(GpsScan, CountsConversionsAsTheCLibraryDoes) {
   static constexpr scan_pattern aviation_start("%cz%5[0-9]\nA%3[0-9]");
   static constexpr scan_pattern literal_first("$GP%2[0-9]");
   struct row {
-    const scan_pattern* pattern;
+    scanner scan;
     std::string text;
     int count;
   };
   const row rows[] = {
-      {&aviation_start, "", -1},               // ends before the first conversion
-      {&aviation_start, "\x02", 1},            // %c counts, then the text ends
-      {&aviation_start, "\x02y", 1},           // mismatch after the %c
-      {&aviation_start, "\x02z", 1},
-      {&aviation_start, "\x02zx", 1},
-      {&aviation_start, "\x02z12A", 2},
-      {&aviation_start, "\x02z12\r\nA7", 3},
-      {&aviation_start, "\xFFz1A1", 3},        // %c takes any byte
-      {&literal_first, "$G", -1},
-      {&literal_first, "$GP", -1},
-      {&literal_first, "$GX12", 0},           // mismatch before the first conversion
-      {&literal_first, "$GP1", 1},
+      {scan_text<aviation_start>, "", -1},               // ends before the first conversion
+      {scan_text<aviation_start>, "\x02", 1},            // %c counts, then the text ends
+      {scan_text<aviation_start>, "\x02y", 1},           // mismatch after the %c
+      {scan_text<aviation_start>, "\x02z", 1},
+      {scan_text<aviation_start>, "\x02zx", 1},
+      {scan_text<aviation_start>, "\x02z12A", 2},
+      {scan_text<aviation_start>, "\x02z12\r\nA7", 3},
+      {scan_text<aviation_start>, "\xFFz1A1", 3},        // %c takes any byte
+      {scan_text<literal_first>, "$G", -1},
+      {scan_text<literal_first>, "$GP", -1},
+      {scan_text<literal_first>, "$GX12", 0},           // mismatch before the first conversion
+      {scan_text<literal_first>, "$GP1", 1},
   };
   for (const row& r : rows) {
     char a[8] = {}, b[8] = {}, c[8] = {};
     const scan_field fields[] = {field_of(a), field_of(b), field_of(c)};
-    EXPECT_EQ(scan_text(r.text, *r.pattern, fields), r.count) << r.text;
+    EXPECT_EQ(r.scan(r.text, std::span<const scan_field>(fields)), r.count) << r.text;
   }
 }
 
@@ -107,7 +109,7 @@ TEST(GpsScan, NeverReadsPastTheTextNorWritesPastAField) {
   } out{};
   std::memset(out.guard, 'G', sizeof out.guard);
   const scan_field fields[] = {skipped_field, field_of(out.field)};
-  EXPECT_EQ(scan_text({exact.get(), digits.size()}, wide, fields), 2);
+  EXPECT_EQ(scan_text<wide>({exact.get(), digits.size()}, fields), 2);
   EXPECT_STREQ(out.field, "123");
   EXPECT_EQ(std::string(out.guard, 4), "GGGG");
 }
@@ -162,7 +164,7 @@ TEST(GpsScan, AgreesWithTheCLibraryOnEditedSentences) {
       char f[14][12] = {}, g[14][12] = {};
       scan_field fields[15] = {field_of(lead)};
       for (int i = 0; i < 14; ++i) fields[i + 1] = field_of(f[i]);
-      const int ours = scan_text(text, with_altitude, fields);
+      const int ours = scan_text<with_altitude>(text, fields);
       const int theirs = std::sscanf(text.c_str(), WITH_ALTITUDE, &lead_c, g[0], g[1], g[2], g[3], g[4],
                                      g[5], g[6], g[7], g[8], g[9], g[10], g[11], g[12], g[13]);
       ASSERT_EQ(ours, theirs) << text;
@@ -174,7 +176,7 @@ TEST(GpsScan, AgreesWithTheCLibraryOnEditedSentences) {
       char f[13][12] = {}, g[13][12] = {}, lead_c = 0;
       scan_field fields[14] = {skipped_field};
       for (int i = 0; i < 13; ++i) fields[i + 1] = field_of(f[i]);
-      const int ours = scan_text(text, from_stx, fields);
+      const int ours = scan_text<from_stx>(text, fields);
       const int theirs = std::sscanf(text.c_str(), FROM_STX, &lead_c, g[0], g[1], g[2], g[3], g[4], g[5],
                                      g[6], g[7], g[8], g[9], g[10], g[11], g[12]);
       ASSERT_EQ(ours, theirs) << text;
@@ -185,7 +187,7 @@ TEST(GpsScan, AgreesWithTheCLibraryOnEditedSentences) {
       char f[12][12] = {}, g[12][12] = {};
       scan_field fields[12];
       for (int i = 0; i < 12; ++i) fields[i] = field_of(f[i]);
-      const int ours = scan_text(text, rmc, fields);
+      const int ours = scan_text<rmc>(text, fields);
       const int theirs = std::sscanf(text.c_str(), RMC, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7],
                                      g[8], g[9], g[10], g[11]);
       ASSERT_EQ(ours, theirs) << text;
