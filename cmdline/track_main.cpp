@@ -3,7 +3,7 @@
 //   orvexdecode-track [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
 //
 // INPUT "-" is standard input; OUTPUT defaults to standard output ("-" names it too).
-// Exit status: 0 success (and --help, whose usage goes to standard output); 1 usage error
+// Exit status: 0 success (and --help or --version, which print to standard output); 1 usage error
 // (usage on standard error); 2 error: a message starting "ERROR:" on standard error.
 #include <getopt.h>
 #include <sys/stat.h>
@@ -18,7 +18,8 @@
 
 namespace {
 
-const char* program_name = "orvexdecode-track";
+constexpr const char* command_name = "orvexdecode-track";
+const char* program_name = command_name;
 
 constexpr const char* usage_text =
     "Usage: %s [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]\n"
@@ -29,7 +30,8 @@ constexpr const char* usage_text =
     "  --binary          add airspeed, engine speed, timestamp and GPS altitude columns\n"
     "  --gps_1_aviation  GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea      GPS 1 sends NMEA RMC sentences\n"
-    "  -h --help         this help message\n";
+    "  -h --help         this help message\n"
+    "  --version         print the version and exit\n";
 
 [[noreturn]] void exit_usage(const char* message) {
   if (message != nullptr) std::fprintf(stderr, "%s: %s\n", program_name, message);
@@ -68,12 +70,13 @@ struct track_request {
 };
 
 track_request parse_arguments(int argc, char** argv) {
-  enum : int { opt_binary = 256, opt_aviation, opt_nmea };
+  enum : int { opt_binary = 256, opt_aviation, opt_nmea, opt_version };
   static const option long_options[] = {
       {"binary", no_argument, nullptr, opt_binary},
       {"gps_1_aviation", no_argument, nullptr, opt_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_nmea},
       {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
   };
   track_request request;
@@ -95,6 +98,9 @@ track_request parse_arguments(int argc, char** argv) {
       }
       case 'h':
         std::printf(usage_text, program_name);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case opt_version:
+        std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       default: exit_usage(nullptr);  // getopt_long has said what was wrong
     }

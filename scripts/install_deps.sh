@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when they are missing.
+# Installs the Debian packages the build and the tests need, when they are missing; any
+# packages named as arguments too (scripts/package.sh names its packaging tools).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf)
+packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf "$@")
+# Manual pages (scdoc builds them, man checks them) and bash completion.
+packages+=(scdoc man-db bash-completion)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "flight_simulator.h"
+#include "orvexdecode_version.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ void print_usage(FILE* to) {
                "                            3: without it\n"
                "  -o --output <file>        output file; \"-\" is standard output (the default)\n"
                "  -h --help                 this message\n"
+               "     --version              print the version and exit\n"
                "Without --swap-gps decode with --gps_2_nmea to read GPS 2 as well.\n",
                program_name);
 }
@@ -63,7 +65,7 @@ int main(int argc, char** argv) {
   bool have_minutes = false;
   bool have_size = false;
   double size_mb = 0.0;
-  enum { opt_size = 1000, opt_swap, opt_format };
+  enum { opt_size = 1000, opt_swap, opt_format, opt_version };
   static const option long_options[] = {
       {"seed", required_argument, nullptr, 's'},
       {"minutes", required_argument, nullptr, 'm'},
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
       {"aviation-format", required_argument, nullptr, opt_format},
       {"output", required_argument, nullptr, 'o'},
       {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
   };
   int c;
@@ -100,7 +103,10 @@ int main(int argc, char** argv) {
         break;
       case 'h':
         print_usage(stdout);
-        return 0;
+        return std::fflush(stdout) == 0 ? 0 : 2;
+      case opt_version:
+        std::printf("%s %s\n", program_name, ORVEXDECODE_VERSION);
+        return std::fflush(stdout) == 0 ? 0 : 2;
       default:
         fail("unknown option");
     }
