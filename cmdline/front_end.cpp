@@ -149,23 +149,6 @@ FILE* open_output(const char* path) {
   return f;
 }
 
-// A KML pass reads the input a second time; a pipe cannot be rewound, so its bytes are first
-// copied to an anonymous temporary file and both passes read that.
-void make_input_rewindable() {
-  struct stat in_stat{};
-  if (fstat(fileno(front_end.input_file_handle), &in_stat) == 0 && S_ISREG(in_stat.st_mode)) return;
-  FILE* copy = std::tmpfile();
-  if (copy == nullptr) exit_error("ERROR: Temporary copy of the input can't be created");
-  static char block[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, front_end.input_file_handle)) > 0) {
-    if (std::fwrite(block, 1, n, copy) != n) exit_error("ERROR: Temporary copy of the input can't be written");
-  }
-  std::rewind(copy);
-  if (front_end.input_file_handle != stdin) std::fclose(front_end.input_file_handle);
-  front_end.input_file_handle = copy;
-}
-
 // A report that could not be written whole is a failure, not a success.
 [[noreturn]] void exit_write_error() {
   std::fprintf(stderr, "ERROR: Output file can't be written\n");
@@ -257,18 +240,17 @@ void init_internals() {
 
 void run_conversions() {
   const bool kml = front_end.kml_output_filename[0] != '\0' && front_end.kml_output_file_handle != nullptr;
-  if (kml) make_input_rewindable();
-  OrvexDecode_LOG_to_XML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                         front_end.output_file_handle, front_end.debug_file_handle, front_end.input_filename);
-  check_written(front_end.output_file_handle);
   if (kml) {
-    std::fseek(front_end.input_file_handle, 0, SEEK_SET);
-    std::clearerr(front_end.input_file_handle);
-    OrvexDecode_LOG_to_KML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                           front_end.kml_output_file_handle, front_end.debug_file_handle,
-                           front_end.input_filename);
-    check_written(front_end.kml_output_file_handle);
+    // One read of the input serves both documents, so standard input needs no copy.
+    OrvexDecode_LOG_to_XML_and_KML(&front_end.constants, &front_end.options, front_end.input_file_handle,
+                                   front_end.output_file_handle, front_end.kml_output_file_handle,
+                                   front_end.debug_file_handle, front_end.input_filename);
+  } else {
+    OrvexDecode_LOG_to_XML(&front_end.constants, &front_end.options, front_end.input_file_handle,
+                           front_end.output_file_handle, front_end.debug_file_handle, front_end.input_filename);
   }
+  check_written(front_end.output_file_handle);
+  if (kml) check_written(front_end.kml_output_file_handle);
 }
 
 void close_internals() {

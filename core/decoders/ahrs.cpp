@@ -30,10 +30,6 @@ constexpr std::array<ahrs_type_name, 5> ahrs_type_names = {{
     {ahrs_type_high_rate, "AHRS_High_Rate"},
 }};
 
-constexpr double tenths_fps_per_knot = 16.8780986;
-constexpr double tenths_fps_per_mph = 14.6666667;
-constexpr double standard_gravity = 9.80665;
-
 ahrs_lr_values decode_ahrs_lr(const std::uint8_t* p) {
   ahrs_lr_values v;
   v.outside_temp_c = static_cast<std::int8_t>(raw_value<lr::outsidetemp>(p));
@@ -63,12 +59,6 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* p) {
   v.pressure_alt_ft = whole_value<hr::pressure_alt>(p);
   v.vsi_fpm = static_cast<std::int16_t>(raw_value<hr::vsi>(p));
   v.asi_raw = static_cast<std::int16_t>(raw_value<hr::asi>(p));
-  v.ias_kt = v.asi_raw / tenths_fps_per_knot;
-  v.ias_mph = v.asi_raw / tenths_fps_per_mph;
-  v.asi_fps = v.asi_raw / 10.0;
-  v.asi_roc_fpsps = scaled_value<hr::asi_roc>(p);
-  v.acceleration_ms2 = scaled_value<hr::acceleration>(p);
-  v.acceleration_g = v.acceleration_ms2 / standard_gravity;
   v.accelerometer_roll_deg = scaled_value<hr::accelerometer_roll_angle>(p);
   v.roll_raw = static_cast<std::int16_t>(raw_value<hr::roll_angle>(p));
   v.pitch_raw = static_cast<std::int16_t>(raw_value<hr::pitch_angle>(p));

@@ -43,6 +43,11 @@ inline constexpr layout_field accelerometer_roll_angle =
 inline constexpr layout_field acceleration = s16_field("acceleration", 20, "m/s^2", {.divide = 100});
 inline constexpr layout_field checksum = u8_field("checksum", 22);  // never verified
 inline constexpr std::size_t size = 23;
+
+// The airspeed's units: tenths of feet per second in a knot and in a mile per hour.
+inline constexpr double tenths_fps_per_knot = 16.8780986;
+inline constexpr double tenths_fps_per_mph = 14.6666667;
+inline constexpr double standard_gravity = 9.80665;  // m/s^2 in one G
 }  // namespace ahrs_hr_layout
 
 // Low-rate message (AHRS type 253). Message bytes 13-16 are not decoded.
@@ -72,6 +77,8 @@ inline constexpr std::size_t size = 25;
 // The bytes an AHRS decoder reads: the header and the longest message, the user calibration.
 constexpr std::size_t ahrs_payload_size = ahrs_user_cal_layout::size;
 
+// The air data that take a division are worked out when asked for: the flight path reads a
+// high-rate record 25 times a second and needs none of them.
 struct ahrs_hr_values {
   double roll_deg;
   double pitch_deg;
@@ -79,13 +86,15 @@ struct ahrs_hr_values {
   int pressure_alt_ft;
   std::int16_t vsi_fpm;
   std::int16_t asi_raw;          // tenths of feet per second
-  double ias_kt;
-  double ias_mph;
-  double asi_fps;
-  double asi_roc_fpsps;
-  double acceleration_ms2;
-  double acceleration_g;
   double accelerometer_roll_deg;
+
+  double ias_kt() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_knot; }
+  double ias_mph() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_mph; }
+  double asi_fps() const { return asi_raw / 10.0; }
+  double asi_roc_fpsps() const { return asi_roc_raw * ahrs_hr_layout::asi_roc.scale.multiply; }
+  double acceleration_ms2() const { return acceleration_raw / ahrs_hr_layout::acceleration.scale.divide; }
+  double acceleration_g() const { return acceleration_ms2() / ahrs_hr_layout::standard_gravity; }
+
   std::int16_t roll_raw;
   std::int16_t pitch_raw;
   std::int16_t yaw_raw;

@@ -42,8 +42,8 @@ int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, boo
   out.line(OUT_FORMAT("\t\t<vsi unit=\"fpm\">{}</vsi>\n"), v.vsi_fpm);
 
   out.text("\t\t<asi>\n");
-  out.line(OUT_FORMAT("\t\t\t<knots>{}</knots>\n"), fixed(v.ias_kt, 2));
-  out.line(OUT_FORMAT("\t\t\t<mph>{}</mph>\n"), fixed(v.ias_mph, 2));
+  out.line(OUT_FORMAT("\t\t\t<knots>{}</knots>\n"), fixed(v.ias_kt(), 2));
+  out.line(OUT_FORMAT("\t\t\t<mph>{}</mph>\n"), fixed(v.ias_mph(), 2));
   if (verbose) {
     out.line(OUT_FORMAT("\t\t\t<fps>{}</fps>\n"), fixed_ratio(v.asi_raw, 10, 2));
     out.line(OUT_FORMAT("\t\t\t<fps_raw>{}</fps_raw>\n"), v.asi_raw);
@@ -51,7 +51,7 @@ int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, boo
   out.text("\t\t</asi>\n");
 
   out.text("\t\t<acceleration>\n");
-  out.line(OUT_FORMAT("\t\t\t<G>{}</G>\n"), signed_fixed(v.acceleration_g, 2));
+  out.line(OUT_FORMAT("\t\t\t<G>{}</G>\n"), signed_fixed(v.acceleration_g(), 2));
   if (verbose) {
     out.line(OUT_FORMAT("\t\t\t<si>{}</si>\n"), signed_fixed_ratio(v.acceleration_raw, 100, 2));
     out.line(OUT_FORMAT("\t\t\t<si_raw>{}</si_raw>\n"), v.acceleration_raw);

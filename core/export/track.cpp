@@ -5,11 +5,10 @@
 #include <memory>
 #include <new>
 
+#include "decoders/ahrs.h"
 #include "export/kml.h"
 
 namespace {
-
-constexpr double tenths_fps_per_knot = 16.8780986;
 
 constexpr const char* track_header =
     "Latitude(deci)\tLongitude(deci)\tAltitude(m)\tPitch(deg)\tBank(deg)\tHeading(deg)\n";
@@ -35,7 +34,7 @@ int run_track_pass(decode_context& ctx, const analog_input_const* constants, con
 
 }  // namespace
 
-int track_airspeed_knots(std::int16_t asi) { return static_cast<int>(asi / tenths_fps_per_knot); }
+int track_airspeed_knots(std::int16_t asi) { return static_cast<int>(asi / ahrs_hr_layout::tenths_fps_per_knot); }
 
 int print_frc_track(output_writer& out, const path_point* points, std::int32_t count) {
   out.text("BOF\n");

@@ -93,6 +93,13 @@ int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants,
                                   const library_options* options, FILE* input, FILE* output,
                                   FILE* debug);
 
+/* The XML report and the KML flight path from one read of the input: the same two documents
+ * as OrvexDecode_LOG_to_XML followed by OrvexDecode_LOG_to_KML over the rewound input, for an
+ * input that cannot be rewound or read twice cheaply. Returns 0, or -1 when a write failed. */
+int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options,
+                                   FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug,
+                                   const char* description);
+
 /* A decode context: options, constants, the latest-value cache, the GPS sentence assembly, the
  * reader and the output writer of one conversion at a time. Create one per thread. */
 typedef struct decode_context decode_context;
@@ -107,6 +114,9 @@ int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_c
 int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output,
                                    FILE* debug, const char* description);
+int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
+                                           const library_options* options, FILE* input, FILE* xml_output,
+                                           FILE* kml_output, FILE* debug, const char* description);
 int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output,
                                    FILE* debug);

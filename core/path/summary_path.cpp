@@ -9,58 +9,11 @@
 #include <cstring>
 
 #include "decode/record_loop.h"
-#include "decoders/set_menu.h"
 
 namespace {
 
 // A number kept to the 16 bits of a path point field (modular, as the field's width says).
 std::int16_t low_16_bits(int value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value)); }
-
-// The first bytes of the working payload as this pass keeps it: each record's bytes overwrite
-// the start, and bytes past a short record's length keep what earlier records left there (the
-// XML pass has zeros). Cache slots take their images from here, so a short AHRS or EIS record
-// carries on the bytes of the records before it.
-struct working_payload {
-  std::uint8_t bytes[largest_cached_payload] = {};
-
-  void take(const efis_record& record) {
-    std::memcpy(bytes, record.payload, std::min<std::size_t>(record.length, sizeof bytes));
-  }
-  // Parsing a set-menu text ends it with a zero byte inside the working payload.
-  void end_set_menu_text(const efis_record& record) {
-    if (record.length < sizeof bytes) bytes[record.length] = 0;
-  }
-  payload_image_source image() const { return {bytes, sizeof bytes}; }
-};
-
-// The path's steps around each record: a candidate from the cache before the record, and the
-// working payload that the cache slots take their bytes from.
-struct path_steps {
-  summary_record& cache;
-  path_point* points;
-  std::int32_t capacity;
-  std::int32_t count = 1;
-  working_payload working;
-
-  void dropped(const efis_record&) {}
-  void before_dispatch(const efis_record& record) {
-    // Once the array is full no candidate is built; the rest is still read and dispatched.
-    if (count < capacity) {
-      path_point& candidate = points[count];
-      process_summary_to_summary_path(cache, &candidate);
-      if (!path_point_unchanged(candidate, points[count - 1]) && cache.gps_1.sentences_accepted != 0 &&
-          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
-        ++count;
-      }
-    }
-    working.take(record);
-  }
-  payload_image_source image(const efis_record&) const { return working.image(); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool) {
-    if (record.source_type == source_set_menu) working.end_set_menu_text(record);
-  }
-};
 
 void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) {
   const path_point& a = points[first];
@@ -82,10 +35,10 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
 
 }  // namespace
 
-void process_summary_to_summary_path(summary_record& summary, path_point* point) {
+void process_summary_to_summary_path(path_sources& sources, const gps_composite_state& gps_1, path_point* point) {
   // A port without a sentence format leaves the slot's position as it was.
-  if (is_gps_format(summary.gps_1.format)) {
-    const gps_fix& gps = summary.gps_1.fix;
+  if (is_gps_format(gps_1.format)) {
+    const gps_fix& gps = gps_1.fix;
     point->latitude = gps.latitude_deg;
     point->longitude = gps.longitude_deg;
     point->gps_altitude = gps.altitude_whole;
@@ -93,15 +46,40 @@ void process_summary_to_summary_path(summary_record& summary, path_point* point)
     point->ground_speed = gps.ground_speed_whole;
   }
 
-  const ahrs_hr_values& ahrs = summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
+  const ahrs_hr_values& ahrs = sources.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
   point->roll_angle = static_cast<float>(ahrs.roll_deg);
   point->pitch_angle = static_cast<float>(ahrs.pitch_deg);
   point->yaw_angle = static_cast<float>(ahrs.yaw_deg);
   point->pressure_alt = low_16_bits(ahrs.pressure_alt_ft);
   point->asi = ahrs.asi_raw;
-  point->timestamp = summary.ahrs_hr.timestamp();
+  point->timestamp = sources.ahrs_hr.timestamp();
 
-  point->tachometer = summary.eis.values(decode_eis).rpm;
+  point->tachometer = sources.eis.values(decode_eis).rpm;
+}
+
+void path_steps::before_dispatch(const efis_record& record) {
+  // Once the array is full no candidate is built; the rest is still read and dispatched.
+  if (count < capacity) {
+    path_point& candidate = points[count];
+    process_summary_to_summary_path(sources, gps_1, &candidate);
+    if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
+        candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
+      ++count;
+    }
+  }
+  const std::size_t n = std::min<std::size_t>(record.length, sizeof working);
+  std::memcpy(working, record.payload, n);
+}
+
+void path_steps::after_dispatch(const efis_record& record, bool) {
+  const payload_image_source image{working, sizeof working};
+  if (record.source_type == source_ahrs && ahrs_type_of(working) == ahrs_type_high_rate) {
+    sources.ahrs_hr.store(record.timestamp, record.length, image);
+  } else if (record.source_type == source_eis) {
+    sources.eis.store(record.timestamp, record.length, image);
+  } else if (record.source_type == source_set_menu && record.length < sizeof working) {
+    working[record.length] = 0;  // parsing a set-menu text ends it inside the working payload
+  }
 }
 
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {
@@ -135,15 +113,17 @@ void straighten_summary_path(path_point* points, std::int32_t count) {
   // A run that reaches the last stored point has nothing to aim at and stays as it is.
 }
 
+std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps) {
+  ctx.path_point_limit_reached = steps.capacity > 0 && steps.count == steps.capacity;
+  straighten_summary_path(steps.points, steps.count);
+  return steps.count;
+}
+
 std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
                                  const library_options* options, FILE* input, FILE* output, FILE* debug,
                                  path_point* points, std::int32_t capacity) {
-  if (capacity > 0) std::memset(points, 0, sizeof(path_point) * static_cast<std::size_t>(capacity));
   begin_pass(ctx, constants, options, input, output, debug);
-  path_steps steps{ctx.summary, points, capacity, 1, {}};
+  path_steps steps(ctx, points, capacity);
   run_record_loop(ctx, steps);
-  const std::int32_t count = steps.count;
-  ctx.path_point_limit_reached = capacity > 0 && count == capacity;
-  straighten_summary_path(points, count);
-  return count;
+  return end_summary_path(ctx, steps);
 }

@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <cstring>
+
 #include "decode/decode_context.h"
+#include "decode/dispatch.h"
 
 // One flight-path sample.
 struct path_point {
@@ -43,10 +46,46 @@ std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* 
                                  const library_options* options, FILE* input, FILE* output, FILE* debug,
                                  path_point* points, std::int32_t capacity);
 
-// Fills point from the cache: position, GPS altitude, track and ground speed from the last
-// GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
+// The AHRS high-rate and EIS records as the path pass keeps them. Its working payload is not
+// cleared between records, so bytes past a short record's length keep what earlier records
+// left there (where the cache of the other passes holds zeros): a short AHRS or EIS record
+// carries on the bytes of the records before it, and a record of two bytes or less is taken
+// as high-rate by a type byte an earlier record left.
+struct path_sources {
+  cached_payload<ahrs_payload_size, ahrs_values> ahrs_hr;
+  cached_payload<eis_layout::size, eis_values> eis;
+};
+
+// Fills point from the latest records: position, GPS altitude, track and ground speed from the
+// last GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
 // record, engine speed from the EIS record.
-void process_summary_to_summary_path(summary_record& summary, path_point* point);
+void process_summary_to_summary_path(path_sources& sources, const gps_composite_state& gps_1, path_point* point);
+
+// The path's steps around each record of the read loop: a candidate from the latest records
+// before the record, then the record into the working payload and the path's sources. They
+// take no cache images, so they run beside another pass's steps in one loop.
+struct path_steps {
+  path_steps(decode_context& ctx, path_point* points_, std::int32_t capacity_)
+      : gps_1(ctx.summary.gps_1), points(points_), capacity(capacity_) {
+    if (capacity > 0) std::memset(points, 0, sizeof(path_point) * static_cast<std::size_t>(capacity));
+  }
+
+  const gps_composite_state& gps_1;
+  path_point* points;
+  std::int32_t capacity;
+  std::int32_t count = 1;
+  std::uint8_t working[largest_cached_payload] = {};
+  path_sources sources;
+
+  void dropped(const efis_record&) {}
+  void before_dispatch(const efis_record& record);
+  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
+  void unknown(const efis_record&) {}
+  void after_dispatch(const efis_record& record, bool selected);
+};
+
+// After the loop: notes a full array in the context, straightens the path and returns count.
+std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps);
 
 // True when candidate counts as no change from the last stored point.
 bool path_point_unchanged(const path_point& candidate, const path_point& last);

@@ -29,52 +29,42 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
   out.text("\">\n");
 }
 
-// The report's steps around each record. A summary is due once a record lies more than one
-// period past the reference: the first timestamp read (even of a record then dropped), then the
-// time of the last summary.
-struct xml_steps {
-  decode_context& ctx;
-  bool summaries;
-  std::uint32_t summary_period;
-  std::uint32_t summary_reference = 0;
-
-  void take_first_reference(const efis_record& record) {
-    if (summary_reference == 0) summary_reference = record.timestamp;
-  }
-  void dropped(const efis_record& record) { take_first_reference(record); }
-  void before_dispatch(const efis_record& record) {
-    take_first_reference(record);
-    if (summaries && record.timestamp > summary_reference + summary_period) {
-      print_xml_summary(ctx);
-      summary_reference = record.timestamp;
-    }
-  }
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
-  void after_dispatch(const efis_record& record, bool selected) {
-    if (selected) print_selected_record(ctx, record);
-  }
-};
-
 int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
                  FILE* input, FILE* output, FILE* debug, const char* description) {
-  const decode_time_text now = current_decode_time();
   begin_pass(ctx, constants, options, input, output, debug);
-  const bool summaries = ctx.options.summary != 0;
-  const std::uint32_t summary_period =
-      static_cast<std::uint32_t>(ctx.options.summary_deciseconds) * summary_units_per_decisecond;
-
-  print_prologue(ctx, description, now);
-  print_xml_header(ctx);
-  if (ctx.options.constants != 0) print_xml_analog_constants(ctx.out, ctx.constants);
-
-  xml_steps steps{ctx, summaries, summary_period, 0};
+  xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
   run_record_loop(ctx, steps);
-  ctx.out.text("</orvex_efis_decode>\n");
-  return ctx.out.flush();
+  return end_xml_report(ctx);
 }
 
 }  // namespace
+
+void xml_report_steps::before_dispatch(const efis_record& record) {
+  take_first_reference(record);
+  if (summaries && record.timestamp > summary_reference + summary_period) {
+    print_xml_summary(ctx);
+    summary_reference = record.timestamp;
+  }
+}
+
+void xml_report_steps::unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
+
+void xml_report_steps::after_dispatch(const efis_record& record, bool selected) {
+  if (selected) print_selected_record(ctx, record);
+}
+
+xml_report_steps begin_xml_report(decode_context& ctx, const char* description, const decode_time_text& now) {
+  print_prologue(ctx, description, now);
+  print_xml_header(ctx);
+  if (ctx.options.constants != 0) print_xml_analog_constants(ctx.out, ctx.constants);
+  const auto period = static_cast<std::uint32_t>(ctx.options.summary_deciseconds) * summary_units_per_decisecond;
+  return {ctx, ctx.options.summary != 0, period, 0};
+}
+
+int end_xml_report(decode_context& ctx) {
+  ctx.out.text("</orvex_efis_decode>\n");
+  return ctx.out.flush();
+}
 
 int print_xml_header(decode_context& ctx) {
   output_writer& out = ctx.out;

@@ -1,8 +1,38 @@
 // The XML report document: prologue, options block, per-record elements, periodic summaries.
 #pragma once
 
+#include <cstdint>
+
 #include "decode/decode_context.h"
+#include "decode/dispatch.h"
 #include "records/efis_record.h"
+#include "text/decode_time.h"
+
+// The report's steps around each record of the read loop. A summary is due once a record lies
+// more than one period past the reference: the first timestamp read (even of a record then
+// dropped), then the time of the last summary.
+struct xml_report_steps {
+  decode_context& ctx;
+  bool summaries;
+  std::uint32_t summary_period;
+  std::uint32_t summary_reference;
+
+  void take_first_reference(const efis_record& record) {
+    if (summary_reference == 0) summary_reference = record.timestamp;
+  }
+  void dropped(const efis_record& record) { take_first_reference(record); }
+  void before_dispatch(const efis_record& record);
+  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
+  void unknown(const efis_record& record);
+  void after_dispatch(const efis_record& record, bool selected);
+};
+
+// Writes the prologue, the options block and (when asked for) the constants of a pass that has
+// begun; the steps then write the records and summaries.
+xml_report_steps begin_xml_report(decode_context& ctx, const char* description, const decode_time_text& now);
+
+// Closes the document and flushes the writer; 0, or -1 when a write failed.
+int end_xml_report(decode_context& ctx);
 
 // Writes the options block and, when verbose, the verbose header.
 int print_xml_header(decode_context& ctx);

@@ -211,7 +211,7 @@ TEST(AhrsRecord, EachMessageReadsItsFieldsBigEndianAtTheirOffsets) {
   EXPECT_EQ(hr.pressure_alt_ft, static_cast<std::uint16_t>(be(10)) - 5000);
   EXPECT_EQ(hr.vsi_fpm, be(12));
   EXPECT_EQ(hr.asi_raw, be(14));
-  EXPECT_EQ(hr.asi_roc_fpsps, be(16) * 0.02);
+  EXPECT_EQ(hr.asi_roc_fpsps(), be(16) * 0.02);
   EXPECT_EQ(hr.accelerometer_roll_raw, be(18));
   EXPECT_EQ(hr.acceleration_raw, be(20));
   EXPECT_EQ(hr.checksum, p[22]);

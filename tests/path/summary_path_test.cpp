@@ -21,6 +21,12 @@ summary_record cache_with(const ahrs_hr_fields& ahrs, std::uint32_t ahrs_timesta
   return cache;
 }
 
+// The candidate the path pass samples from these latest records.
+void sample_candidate(const summary_record& cache, path_point* p) {
+  path_sources sources{cache.ahrs_hr, cache.eis};
+  process_summary_to_summary_path(sources, cache.gps_1, p);
+}
+
 void set_text(char* field, std::size_t size, const char* text) {
   const std::size_t n = std::min(std::strlen(text), size - 1);
   std::memcpy(field, text, n);
@@ -61,7 +67,7 @@ TEST(PathCandidate, AhrsFieldsAreScaledFromTheCachedHighRateRecord) {
   for (const row& r : rows) {
     summary_record cache = cache_with(r.ahrs, 4242, 2400);
     path_point p{};
-    process_summary_to_summary_path(cache, &p);
+    sample_candidate(cache, &p);
     EXPECT_FLOAT_EQ(p.roll_angle, r.roll);
     EXPECT_FLOAT_EQ(p.pitch_angle, r.pitch);
     EXPECT_FLOAT_EQ(p.yaw_angle, r.yaw);
@@ -83,7 +89,7 @@ TEST(PathCandidate, AviationPositionIsReadInDecimalDegrees) {
   set_text(f.ground_speed, sizeof f.ground_speed, "95");
   cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
   path_point p{};
-  process_summary_to_summary_path(cache, &p);
+  sample_candidate(cache, &p);
   EXPECT_EQ(decimal_text(double{p.latitude}), "47.390835");
   EXPECT_EQ(decimal_text(double{p.longitude}), "-122.205666");
   EXPECT_EQ(p.gps_altitude, 1234);
@@ -94,7 +100,7 @@ TEST(PathCandidate, AviationPositionIsReadInDecimalDegrees) {
   cache.gps_1.format = 3;
   f.altitude[0] = '\0';
   cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
-  process_summary_to_summary_path(cache, &p);
+  sample_candidate(cache, &p);
   EXPECT_EQ(p.gps_altitude, 0);
   EXPECT_EQ(decimal_text(double{p.latitude}), "47.390835");
 }
@@ -112,7 +118,7 @@ TEST(PathCandidate, NmeaPositionIsReadInDecimalDegrees) {
   path_point p{};
   p.gps_altitude = 77;
   cache.gps_1.fix = fix_of(cache.gps_1.format, cache.gps_1.fields);
-  process_summary_to_summary_path(cache, &p);
+  sample_candidate(cache, &p);
   EXPECT_EQ(decimal_text(double{p.latitude}), "48.117298");
   EXPECT_EQ(decimal_text(double{p.longitude}), "11.516666");
   EXPECT_EQ(p.gps_altitude, 0);
@@ -127,7 +133,7 @@ TEST(PathCandidate, PortWithoutFormatLeavesTheSlotsGpsFields) {
   p.gps_altitude = 1;
   p.track = 2;
   p.ground_speed = 3;
-  process_summary_to_summary_path(cache, &p);
+  sample_candidate(cache, &p);
   EXPECT_EQ(p.latitude, 12.5f);
   EXPECT_EQ(p.longitude, -3.25f);
   EXPECT_EQ(p.gps_altitude, 1);

@@ -1,0 +1,70 @@
+// OrvexDecode_LOG_to_XML_and_KML: the XML report and the KML flight path from one read of the
+// LOG. One framing, one dispatch and one GPS assembly serve both: the report's steps write as
+// records arrive, the path's steps sample their candidates beside them, and the KML document is
+// written once the LOG has ended.
+#include <memory>
+#include <new>
+
+#include "decode/record_loop.h"
+#include "export/kml.h"
+#include "path/summary_path.h"
+#include "report/xml_report.h"
+
+namespace {
+
+struct report_and_path_steps {
+  xml_report_steps& report;
+  path_steps& path;
+
+  void dropped(const efis_record& record) {
+    report.dropped(record);
+    path.dropped(record);
+  }
+  void before_dispatch(const efis_record& record) {
+    report.before_dispatch(record);
+    path.before_dispatch(record);
+  }
+  payload_image_source image(const efis_record& record) const { return report.image(record); }
+  void unknown(const efis_record& record) {
+    report.unknown(record);
+    path.unknown(record);
+  }
+  void after_dispatch(const efis_record& record, bool selected) {
+    report.after_dispatch(record, selected);
+    path.after_dispatch(record, selected);
+  }
+};
+
+int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, const library_options* options,
+                    FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+  const decode_time_text now = current_decode_time();
+  const std::unique_ptr<path_point[]> points(new (std::nothrow) path_point[summary_path_capacity]);
+  const std::unique_ptr<output_writer> kml(new (std::nothrow) output_writer);
+  if (points == nullptr || kml == nullptr) return -1;
+  begin_pass(ctx, constants, options, input, xml_output, debug);
+  xml_report_steps report = begin_xml_report(ctx, description, now);
+  path_steps path(ctx, points.get(), summary_path_capacity);
+  report_and_path_steps steps{report, path};
+  run_record_loop(ctx, steps);
+  const int xml_result = end_xml_report(ctx);
+  const std::int32_t count = end_summary_path(ctx, path);
+  kml->attach(kml_output);
+  print_kml_document(*kml, points.get(), count, now, description);
+  const int kml_result = kml->flush();
+  return xml_result < 0 || kml_result < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
+                                           const library_options* options, FILE* input, FILE* xml_output,
+                                           FILE* kml_output, FILE* debug, const char* description) {
+  return run_xml_and_kml(*context, constants, options, input, xml_output, kml_output, debug, description);
+}
+
+int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options, FILE* input,
+                                   FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+  return with_own_context([&](decode_context& ctx) {
+    return run_xml_and_kml(ctx, constants, options, input, xml_output, kml_output, debug, description);
+  });
+}
