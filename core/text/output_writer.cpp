@@ -29,11 +29,6 @@ void output_writer::put(const char* data, std::size_t size) {
   }
 }
 
-int output_writer::text(std::string_view s) {
-  put(s.data(), s.size());
-  return status(s.size());
-}
-
 int output_writer::escaped(std::string_view s) {
   // Escape in slices small enough to expand in place at the end of the buffer.
   constexpr std::size_t slice = 1024;

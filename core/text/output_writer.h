@@ -46,8 +46,17 @@ class output_writer {
     return status(static_cast<std::size_t>(end - start));
   }
 
-  // Writes text as it is.
-  int text(std::string_view s);
+  // Writes text as it is. A text that fits the buffer is one copy (of constant size for a
+  // literal, once inlined).
+  int text(std::string_view s) {
+    if (s.size() <= buffer_size - used_) {
+      std::memcpy(buffer_ + used_, s.data(), s.size());
+      used_ += s.size();
+      return status(s.size());
+    }
+    put(s.data(), s.size());
+    return status(s.size());
+  }
 
   // Writes free text escaped for XML content and attribute values.
   int escaped(std::string_view s);
