@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf "$@")
 # Manual pages (scdoc builds them, man checks them) and bash completion.
 packages+=(scdoc man-db bash-completion)
+# xsltproc renders a report with the installed stylesheet (its test).
+packages+=(xsltproc)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

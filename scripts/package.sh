@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages orvexdecode and liborvexdecode-dev in build-deb/ with Debian's
 # hardening flags, checks them with lintian (an E: tag fails), lists them, and runs the
-# commands and the library extracted from them on the bundled sample.
+# commands, the stylesheet and the library extracted from them on the bundled sample.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -53,6 +53,9 @@ bin=$root/usr/bin
 sample=samples/demo_flight.LOG
 "$bin/orvexdecode" --gps_2_nmea --eis -o "$root/demo.xml" -k "$root/demo.kml" "$sample"
 xmllint --noout "$root/demo.xml" "$root/demo.kml"
+# The stylesheet the report names renders it as a web page.
+xsltproc "$root/usr/share/orvexdecode/xsl/OrvexDecode.summary_xml2html.xsl" "$root/demo.xml" >"$root/demo.html"
+xmllint --html --noout "$root/demo.html"
 "$bin/orvexdecode-track" "$sample" "$root/demo.track.tsv"
 [ "$(head -n 1 "$root/demo.track.tsv")" = BOF ] && [ "$(tail -n 1 "$root/demo.track.tsv")" = EOF ] ||
   { echo "ERROR: the track does not lie between BOF and EOF"; exit 1; }
@@ -69,6 +72,6 @@ cmake --build "$root/example" >/dev/null
 "$root/example/decode_to_xml" "$sample" | sed -E 's/decode_timestamp="[^"]*"//' >"$root/example.xml"
 "$bin/orvexdecode" "$sample" | sed -E 's/decode_timestamp="[^"]*"//' | cmp -s - "$root/example.xml" ||
   { echo "ERROR: the example built on liborvexdecode-dev decodes differently"; exit 1; }
-echo "orvexdecode decoded $sample to XML ($(wc -c <"$root/demo.xml") bytes) and KML," \
+echo "orvexdecode decoded $sample to XML ($(wc -c <"$root/demo.xml") bytes, $(wc -c <"$root/demo.html") bytes of HTML) and KML," \
   "orvexdecode-track to $(($(wc -l <"$root/demo.track.tsv") - 3)) track rows"
 echo "Packages: $tools $dev"
