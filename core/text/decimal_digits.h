@@ -6,14 +6,16 @@
 
 namespace decimal_digits {
 
+// 10^0 to 10^19, every power of ten a 64-bit number holds.
+inline constexpr std::uint64_t powers_of_ten[] = {
+    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+    1000000000000000000ull, 10000000000000000000ull};
+
 // Number of decimal digits of n (1 for 0): the count its bit width suggests (log10(2) is about
 // 1233 / 4096), one less when n lies below that count's power of ten.
 inline int count(std::uint64_t n) {
-  static constexpr std::uint64_t powers_of_ten[] = {
-      1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
-      1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
-      100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
-      1000000000000000000ull, 10000000000000000000ull};
   const int guess = (static_cast<int>(std::bit_width(n | 1)) * 1233) >> 12;  // 0 to 19
   return guess + ((n | 1) >= powers_of_ten[guess] ? 1 : 0);
 }

@@ -15,11 +15,7 @@ namespace {
 
 using u128 = unsigned __int128;
 
-constexpr std::uint64_t powers_of_ten[] = {
-    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
-    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
-    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
-};
+using decimal_digits::powers_of_ten;
 
 // Decimal digits of n, at least min_digits of them (leading zeros), written backwards from end.
 char* digits_backwards(char* end, std::uint64_t n, int min_digits) {
