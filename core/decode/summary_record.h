@@ -12,6 +12,7 @@
 #include "decoders/eis.h"
 #include "decoders/gps/gps_state.h"
 #include "decoders/set_menu.h"
+#include "records/short_copy.h"
 
 // The bytes a cache slot takes from a record: `valid` bytes from `bytes`, and past them zeros.
 struct payload_image_source {
@@ -32,7 +33,7 @@ class cached_payload {
       std::memcpy(image_, source.bytes, Size);
     } else {
       std::memset(image_, 0, Size);
-      std::memcpy(image_, source.bytes, source.valid);
+      copy_short(image_, source.bytes, source.valid);
     }
     decoded_ = false;
   }

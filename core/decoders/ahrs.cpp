@@ -72,7 +72,7 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* p) {
 }
 
 ahrs_values decode_ahrs(const std::uint8_t* p) {
-  ahrs_values v{};
+  ahrs_values v;
   v.header1 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header1>(p));
   v.header2 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header2>(p));
   v.ahrs_type = ahrs_type_of(p);
@@ -86,7 +86,7 @@ ahrs_values decode_ahrs(const std::uint8_t* p) {
 }
 
 ahrs_values decode_ahrs_high_rate(const std::uint8_t* p) {
-  ahrs_values v{};
+  ahrs_values v;
   v.header1 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header1>(p));
   v.header2 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header2>(p));
   v.ahrs_type = ahrs_type_of(p);

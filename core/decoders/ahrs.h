@@ -120,10 +120,13 @@ struct ahrs_values {
   std::uint8_t header1;
   std::uint8_t header2;
   std::uint8_t ahrs_type;
-  // The message the type names; the others are left zero.
-  ahrs_hr_values high_rate;
-  ahrs_lr_values low_rate;
-  std::uint8_t user_cal_checksum;
+  // The message the type names: only that member is decoded (factory and maintenance messages
+  // have none).
+  union {
+    ahrs_hr_values high_rate;
+    ahrs_lr_values low_rate;
+    std::uint8_t user_cal_checksum;
+  };
 };
 
 // The AHRS type of a payload of at least 3 bytes (a single byte: no byte order).

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "decode/record_loop.h"
+#include "records/short_copy.h"
 
 namespace {
 
@@ -60,23 +61,34 @@ void process_summary_to_summary_path(path_sources& sources, const gps_composite_
 void path_steps::before_dispatch(const efis_record& record) {
   // Once the array is full no candidate is built; the rest is still read and dispatched.
   if (count < capacity) {
-    path_point& candidate = points[count];
-    process_summary_to_summary_path(sources, gps_1, &candidate);
-    if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
-        candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
-      ++count;
+    if (source_changes != candidate_source_changes || gps_1.sentences_accepted != candidate_gps_fixes) {
+      path_point& candidate = points[count];
+      process_summary_to_summary_path(sources, gps_1, &candidate);
+      candidate_slot = count;
+      candidate_source_changes = source_changes;
+      candidate_gps_fixes = gps_1.sentences_accepted;
+      if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
+          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
+        ++count;
+      }
+    } else if (candidate_slot != count) {
+      // Nothing the candidate is made of has changed: it equals the point just stored, which
+      // it cannot differ from, so it is only written into the next slot.
+      points[count] = points[candidate_slot];
+      candidate_slot = count;
     }
   }
-  const std::size_t n = std::min<std::size_t>(record.length, sizeof working);
-  std::memcpy(working, record.payload, n);
+  copy_short(working, record.payload, std::min<std::size_t>(record.length, sizeof working));
 }
 
 void path_steps::after_dispatch(const efis_record& record, bool) {
   const payload_image_source image{working, sizeof working};
   if (record.source_type == source_ahrs && ahrs_type_of(working) == ahrs_type_high_rate) {
     sources.ahrs_hr.store(record.timestamp, record.length, image);
+    ++source_changes;
   } else if (record.source_type == source_eis) {
     sources.eis.store(record.timestamp, record.length, image);
+    ++source_changes;
   } else if (record.source_type == source_set_menu && record.length < sizeof working) {
     working[record.length] = 0;  // parsing a set-menu text ends it inside the working payload
   }

@@ -76,6 +76,12 @@ struct path_steps {
   std::int32_t count = 1;
   std::uint8_t working[largest_cached_payload] = {};
   path_sources sources;
+  // What the last candidate was made of: a new candidate is built only when a record changed
+  // the path's sources or GPS 1 accepted a sentence.
+  std::uint64_t source_changes = 0;
+  std::uint64_t candidate_source_changes = ~std::uint64_t{0};
+  std::uint64_t candidate_gps_fixes = 0;
+  std::int32_t candidate_slot = 0;
 
   void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record);
