@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "text/utc_text.h"
 
@@ -29,6 +30,16 @@ std::string with_commas(std::uint64_t n) {
     text += digits[i];
   }
   return text;
+}
+
+// A number with at most `decimals` decimals, without trailing zeros.
+std::string number(double v, int decimals) {
+  std::string text = format("%.*f", decimals, v);
+  if (text.find('.') != std::string::npos) {
+    while (text.ends_with('0')) text.pop_back();
+    if (text.ends_with('.')) text.pop_back();
+  }
+  return text == "-0" ? "0" : text;
 }
 
 // h:mm:ss of a number of seconds.
@@ -82,6 +93,7 @@ class info_text {
   void header(const std::string& file);
   void units();
   void window(const std::string& title, const flight_record& w);
+  void limits(const flight_record& w);
   void cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit);
   void health();
 
@@ -174,7 +186,7 @@ void info_text::window(const std::string& title, const flight_record& w) {
                            f.lowest_pitch_deg.value);
   }
   while (highest_text.ends_with(' ')) highest_text.pop_back();
-  if (!highest_text.empty()) line("  Highest", highest_text);
+  if (!highest_text.empty() && w.is_flight()) line("  Highest", highest_text);
   cylinders("  CHT max", f.cht, unit_symbol(s_.units.cht));
   cylinders("  EGT max", f.egt, unit_symbol(s_.units.other_temperatures));
   std::string oil;
@@ -189,18 +201,42 @@ void info_text::window(const std::string& title, const flight_record& w) {
     if (w.fuel_used_from_flow) text += format("%s%.1f %s by flow", text.empty() ? "" : ", ", *w.fuel_used_from_flow, unit);
     line("  Fuel used", text);
   }
-  if (!s_.limits.empty()) {
-    if (w.exceedances.empty()) line("  Limits", "no exceedance");
-    for (const exceedance& x : w.exceedances) {
-      const aircraft_limit& limit = s_.limits[x.limit_index];
-      std::string text = std::string(limit_name(limit.parameter));
-      if (x.cylinder > 0) text += format(" #%d", x.cylinder);
-      const std::string_view unit = limit_unit_symbol(limit, s_.units);
-      text += format(": %s %.*s for %s at %s (limit %g)", format("%.1f", x.peak).c_str(), static_cast<int>(unit.size()),
-                     unit.data(), duration((x.end.log_ms > x.start.log_ms ? x.end.log_ms - x.start.log_ms : 0) / 1000.0).c_str(),
-                     when(x.start).c_str(), limit.value);
-      line("  Exceedance", text);
+  if (!s_.limits.empty()) limits(w);
+}
+
+// One line per limit (and cylinder) exceeded: how often, for how long, and the worst.
+void info_text::limits(const flight_record& w) {
+  if (w.exceedances.empty()) {
+    line("  Limits", "no exceedance");
+    return;
+  }
+  std::vector<bool> told(w.exceedances.size(), false);
+  for (std::size_t i = 0; i < w.exceedances.size(); ++i) {
+    if (told[i]) continue;
+    const exceedance& first = w.exceedances[i];
+    const aircraft_limit& limit = s_.limits[first.limit_index];
+    const bool maximum = is_maximum(limit.parameter);
+    const exceedance* worst = &first;
+    std::size_t times = 0;
+    double seconds = 0.0;
+    for (std::size_t j = i; j < w.exceedances.size(); ++j) {
+      const exceedance& x = w.exceedances[j];
+      if (x.limit_index != first.limit_index || x.cylinder != first.cylinder) continue;
+      told[j] = true;
+      ++times;
+      seconds += x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+      if (maximum ? x.peak > worst->peak : x.peak < worst->peak) worst = &x;
     }
+    std::string text(limit_name(limit.parameter));
+    if (first.cylinder > 0) text += format(" #%d", first.cylinder);
+    const std::string condition = condition_text(limit.when);
+    const std::string_view unit = limit_unit_symbol(limit, s_.units);
+    text += format(" %s %s %.*s%s%s: ", maximum ? ">" : "<", number(limit.value, 3).c_str(),
+                   static_cast<int>(unit.size()), unit.data(), condition.empty() ? "" : " when ", condition.c_str());
+    text += times == 1 ? std::string("once") : format("%zu times", times);
+    text += format(", %s in all, %s %s at %s", duration(seconds).c_str(), maximum ? "peak" : "lowest",
+                   number(worst->peak, 1).c_str(), when(worst->peak_at).c_str());
+    line("  Exceedance", text);
   }
 }
 

@@ -94,11 +94,7 @@ void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, dou
   const aircraft_limit& limit = limits_[limit_index];
   slot& s = slot_of(limit_index, cylinder);
   const bool maximum = is_maximum(limit.parameter);
-  if (!holds(limit.when, now)) {
-    if (s.active) close(s, at);
-    return;
-  }
-  const bool beyond = maximum ? value > limit.value : value < limit.value;
+  const bool beyond = holds(limit.when, now) && (maximum ? value > limit.value : value < limit.value);
   if (beyond) {
     if (!s.active) {
       s.active = true;
@@ -136,8 +132,10 @@ void exceedance_tracker::finish() {
   for (slot& s : slots_) {
     if (s.active) close(s, s.releasing ? s.release_start : s.last_beyond);
   }
-  // Exceedances close in the order they end; they are listed in the order they began.
+  // Exceedances close in the order they end; they are listed in the order they began, and
+  // those that began together in the order of the limits and cylinders.
   std::stable_sort(listed_.begin(), listed_.end(), [](const exceedance& a, const exceedance& b) {
-    return a.start.log_ms < b.start.log_ms;
+    if (a.start.log_ms != b.start.log_ms) return a.start.log_ms < b.start.log_ms;
+    return a.limit_index != b.limit_index ? a.limit_index < b.limit_index : a.cylinder < b.cylinder;
   });
 }

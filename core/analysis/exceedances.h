@@ -1,8 +1,8 @@
 // Exceedances of the aircraft limits: each stretch of samples beyond a limit (for each cylinder
 // where the limit is per cylinder) while the limit's condition holds, with its peak. A stretch
-// ends at the first sample back within the limit once the value has stayed within it for the
-// release time (so a value wavering at the limit makes one exceedance, not dozens), or at once
-// when the condition stops holding.
+// ends at the first sample back within the limit (or with the condition no longer holding) once
+// it has stayed so for the release time, so a value or a condition wavering at its limit makes
+// one exceedance, not dozens.
 #pragma once
 
 #include <cstdint>

@@ -27,7 +27,8 @@ struct utc_text {
 // "YYYY-MM-DDThh:mm:ssZ"; years outside 0-9999 are clamped to the nearest of them.
 utc_text iso8601_utc(std::int64_t utc_seconds);
 
-// The whole seconds of a count of milliseconds, rounded down (also before 1970).
+// The nearest whole second of a count of milliseconds (a half second rounds up).
 constexpr std::int64_t whole_seconds_of(std::int64_t utc_ms) {
-  return utc_ms >= 0 ? utc_ms / 1000 : -((-utc_ms + 999) / 1000);
+  const std::int64_t ms = utc_ms + 500;
+  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
