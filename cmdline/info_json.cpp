@@ -8,10 +8,14 @@ namespace {
 
 std::string_view gps_format_name(std::int32_t format) {
   switch (format) {
-    case ORVEX_GPS_FORMAT_AVIATION: return "aviation";
-    case ORVEX_GPS_FORMAT_NMEA: return "nmea";
-    case ORVEX_GPS_FORMAT_AVIATION_STX: return "aviation_stx";
-    default: return "";
+    case ORVEX_GPS_FORMAT_AVIATION:
+      return "aviation";
+    case ORVEX_GPS_FORMAT_NMEA:
+      return "nmea";
+    case ORVEX_GPS_FORMAT_AVIATION_STX:
+      return "aviation_stx";
+    default:
+      return "";
   }
 }
 
@@ -138,7 +142,8 @@ void info_json::log(const std::string& file, const log_summary& s, const analysi
   json_.key("landing_s");
   json_.number(d.landing_s, 3);
   json_.key("speed_source");
-  json_.string(s.log.figures.ias_kt.has ? "ahrs_ias" : (s.log.figures.ground_speed_kt.has ? "gps_ground_speed" : "none"));
+  json_.string(s.log.figures.ias_kt.has ? "ahrs_ias"
+                                        : (s.log.figures.ground_speed_kt.has ? "gps_ground_speed" : "none"));
   json_.end_object();
   json_.key("log");
   window(s.log, 0, s);
@@ -293,9 +298,15 @@ void info_json::time(const log_summary& s) {
   }
   json_.key("utc_source");
   switch (t.source) {
-    case utc_source::gps: json_.string("gps"); break;
-    case utc_source::user: json_.string("user"); break;
-    case utc_source::none: json_.null(); break;
+    case utc_source::gps:
+      json_.string("gps");
+      break;
+    case utc_source::user:
+      json_.string("user");
+      break;
+    case utc_source::none:
+      json_.null();
+      break;
   }
   json_.key("date_corrections");
   json_.unsigned_integer(t.day_corrections);

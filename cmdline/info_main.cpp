@@ -23,15 +23,16 @@
 namespace {
 
 struct log_job {
-  std::string name;      // as it is reported
-  std::string error;     // set instead of the report when the LOG cannot be read
+  std::string name;   // as it is reported
+  std::string error;  // set instead of the report when the LOG cannot be read
   std::string report;
   bool done = false;
 };
 
 bool is_log_name(const std::filesystem::path& p) {
   std::string ext = p.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == ".log";
 }
 

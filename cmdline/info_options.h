@@ -9,8 +9,8 @@
 struct info_request {
   std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
   bool json = false;
-  unsigned jobs = 0;              // 0: the number of cores
-  std::string limits_file;        // empty: no limits checked
+  unsigned jobs = 0;        // 0: the number of cores
+  std::string limits_file;  // empty: no limits checked
   analysis_options analysis = default_analysis_options();
 };
 

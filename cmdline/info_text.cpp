@@ -114,7 +114,8 @@ void info_text::log(const std::string& file) {
                         ? "none: the engine never ran and the aircraft never flew"
                         : "none: the LOG holds no engine or speed data");
   }
-  if (s_.windows_not_listed > 0) line("", format("%s more flights and ground runs not listed", with_commas(s_.windows_not_listed).c_str()));
+  if (s_.windows_not_listed > 0)
+    line("", format("%s more flights and ground runs not listed", with_commas(s_.windows_not_listed).c_str()));
   health();
 }
 
@@ -130,9 +131,15 @@ void info_text::header(const std::string& file) {
                      duration(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) + ")";
   if (t.first.has_utc) span = start_day_ + " " + span;
   switch (t.source) {
-    case utc_source::gps: span += ", UTC from GPS"; break;
-    case utc_source::user: span += ", UTC from --utc-start"; break;
-    case utc_source::none: span += ", LOG times: no GPS time in this LOG (--utc-start sets one)"; break;
+    case utc_source::gps:
+      span += ", UTC from GPS";
+      break;
+    case utc_source::user:
+      span += ", UTC from --utc-start";
+      break;
+    case utc_source::none:
+      span += ", LOG times: no GPS time in this LOG (--utc-start sets one)";
+      break;
   }
   line("Time", span);
 }
@@ -143,7 +150,8 @@ void info_text::units() {
   if (u.cht == u.other_temperatures) {
     text = "temperatures " + std::string(unit_symbol(u.cht));
   } else {
-    text = "CHT " + std::string(unit_symbol(u.cht)) + ", other temperatures " + std::string(unit_symbol(u.other_temperatures));
+    text = "CHT " + std::string(unit_symbol(u.cht)) + ", other temperatures " +
+           std::string(unit_symbol(u.other_temperatures));
   }
   text += u.temperature_assumed ? " (assumed)" : "";
   text += ", fuel " + std::string(u.fuel == fluid_unit::litres ? "litres" : "US gallons");
@@ -175,30 +183,35 @@ void info_text::window(const std::string& title, const flight_record& w) {
     line("  Landing", text);
   }
   std::string highest_text;
-  if (f.pressure_altitude_ft.has) highest_text += format("%s ft   ", with_commas(static_cast<std::uint64_t>(std::max(0.0, f.pressure_altitude_ft.value))).c_str());
+  if (f.pressure_altitude_ft.has)
+    highest_text += format(
+        "%s ft   ", with_commas(static_cast<std::uint64_t>(std::max(0.0, f.pressure_altitude_ft.value))).c_str());
   if (f.ias_kt.has) highest_text += format("%.0f kt IAS   ", f.ias_kt.value);
   if (f.ground_speed_kt.has) highest_text += format("%.0f kt GS   ", f.ground_speed_kt.value);
   if (f.vertical_speed_fpm.has) {
     highest_text += format("%+.0f / %+.0f fpm   ", f.vertical_speed_fpm.value, f.lowest_vertical_speed_fpm.value);
   }
   if (f.bank_deg.has) {
-    highest_text += format("bank %.0f deg, pitch %+.0f / %+.0f deg", f.bank_deg.value, f.pitch_deg.value,
-                           f.lowest_pitch_deg.value);
+    highest_text +=
+        format("bank %.0f deg, pitch %+.0f / %+.0f deg", f.bank_deg.value, f.pitch_deg.value, f.lowest_pitch_deg.value);
   }
   while (highest_text.ends_with(' ')) highest_text.pop_back();
   if (!highest_text.empty() && w.is_flight()) line("  Highest", highest_text);
   cylinders("  CHT max", f.cht, unit_symbol(s_.units.cht));
   cylinders("  EGT max", f.egt, unit_symbol(s_.units.other_temperatures));
   std::string oil;
-  if (f.oil_temperature.has) oil += format("max %.0f %s", f.oil_temperature.value, unit_symbol(s_.units.other_temperatures).data());
-  if (w.airborne.oil_pressure_psi.has) oil += format("%smin %.0f psi airborne", oil.empty() ? "" : ", ", w.airborne.oil_pressure_psi.value);
+  if (f.oil_temperature.has)
+    oil += format("max %.0f %s", f.oil_temperature.value, unit_symbol(s_.units.other_temperatures).data());
+  if (w.airborne.oil_pressure_psi.has)
+    oil += format("%smin %.0f psi airborne", oil.empty() ? "" : ", ", w.airborne.oil_pressure_psi.value);
   if (!oil.empty()) line("  Oil", oil);
   if (f.bus_voltage_low.has) line("  Bus", format("%.1f to %.1f V", f.bus_voltage_low.value, f.bus_voltage_high.value));
   if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
     const char* unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
     std::string text;
     if (w.fuel_used_from_quantity) text += format("%.1f %s by quantity", *w.fuel_used_from_quantity, unit);
-    if (w.fuel_used_from_flow) text += format("%s%.1f %s by flow", text.empty() ? "" : ", ", *w.fuel_used_from_flow, unit);
+    if (w.fuel_used_from_flow)
+      text += format("%s%.1f %s by flow", text.empty() ? "" : ", ", *w.fuel_used_from_flow, unit);
     line("  Fuel used", text);
   }
   if (!s_.limits.empty()) limits(w);
@@ -242,7 +255,8 @@ void info_text::limits(const flight_record& w) {
 
 void info_text::cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit) {
   // The cylinders the LOG says are fitted, else those that read above 0.
-  std::size_t shown = s_.cylinders > 0 ? std::min<std::size_t>(static_cast<std::size_t>(s_.cylinders), cylinder_count) : 0;
+  std::size_t shown =
+      s_.cylinders > 0 ? std::min<std::size_t>(static_cast<std::size_t>(s_.cylinders), cylinder_count) : 0;
   if (shown == 0) {
     for (std::size_t i = 0; i < cylinder_count; ++i) {
       if (x[i].has && x[i].value > 0.0) shown = i + 1;
@@ -255,7 +269,9 @@ void info_text::cylinders(const char* label, const highest (&x)[cylinder_count],
     text += x[i].has ? format("#%zu %-6.0f", i + 1, x[i].value) : format("#%zu %-6s", i + 1, "-");
     if (x[i].has && (!x[hottest].has || x[i].value > x[hottest].value)) hottest = i;
   }
-  if (x[hottest].has) text += format(" %.*s, hottest #%zu at %s", static_cast<int>(unit.size()), unit.data(), hottest + 1, when(x[hottest].when).c_str());
+  if (x[hottest].has)
+    text += format(" %.*s, hottest #%zu at %s", static_cast<int>(unit.size()), unit.data(), hottest + 1,
+                   when(x[hottest].when).c_str());
   line(label, text);
 }
 
@@ -273,7 +289,8 @@ void info_text::health() {
     if (r.zero_length) causes += format("%s%" PRIu64 " of length 0", causes.empty() ? "" : ", ", r.zero_length);
     if (r.oversized) causes += format("%s%" PRIu64 " oversized", causes.empty() ? "" : ", ", r.oversized);
     first += causes + "; at byte";
-    for (std::uint32_t i = 0; i < r.drops_noted; ++i) first += format("%s %" PRIu64, i == 0 ? "" : ",", r.first_drop_offsets[i]);
+    for (std::uint32_t i = 0; i < r.drops_noted; ++i)
+      first += format("%s %" PRIu64, i == 0 ? "" : ",", r.first_drop_offsets[i]);
     if (dropped > r.drops_noted) first += ", ...";
     first += ")";
   }

@@ -7,8 +7,10 @@ namespace {
 bool holds(const limit_condition& c, const condition_values& now) {
   double value = 0.0;
   switch (c.subject) {
-    case condition_subject::none: return true;
-    case condition_subject::airborne: return now.airborne;
+    case condition_subject::none:
+      return true;
+    case condition_subject::airborne:
+      return now.airborne;
     case condition_subject::rpm:
       if (!now.has_rpm) return false;
       value = now.rpm;
@@ -19,10 +21,14 @@ bool holds(const limit_condition& c, const condition_values& now) {
       break;
   }
   switch (c.op) {
-    case comparison::greater: return value > c.value;
-    case comparison::greater_or_equal: return value >= c.value;
-    case comparison::less: return value < c.value;
-    case comparison::less_or_equal: return value <= c.value;
+    case comparison::greater:
+      return value > c.value;
+    case comparison::greater_or_equal:
+      return value >= c.value;
+    case comparison::less:
+      return value < c.value;
+    case comparison::less_or_equal:
+      return value <= c.value;
   }
   return false;
 }
@@ -48,7 +54,8 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
     const aircraft_limit& limit = limits_[i];
     switch (limit.parameter) {
       case limit_parameter::cht_max:
-        for (std::size_t c = 0; c < cylinder_count; ++c) take(i, c, in_limit_unit(s.cht[c], units.cht, limit, false), now, at);
+        for (std::size_t c = 0; c < cylinder_count; ++c)
+          take(i, c, in_limit_unit(s.cht[c], units.cht, limit, false), now, at);
         break;
       case limit_parameter::egt_max:
         for (std::size_t c = 0; c < cylinder_count; ++c) {
@@ -74,11 +81,18 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
         take(i, 0, in_limit_unit(s.oil_temperature, units.other_temperatures, limit, false), now, at);
         break;
       case limit_parameter::oil_pressure_min:
-      case limit_parameter::oil_pressure_max: take(i, 0, s.oil_pressure_psi, now, at); break;
-      case limit_parameter::rpm_max: take(i, 0, s.rpm, now, at); break;
+      case limit_parameter::oil_pressure_max:
+        take(i, 0, s.oil_pressure_psi, now, at);
+        break;
+      case limit_parameter::rpm_max:
+        take(i, 0, s.rpm, now, at);
+        break;
       case limit_parameter::bus_voltage_min:
-      case limit_parameter::bus_voltage_max: take(i, 0, s.bus_voltage, now, at); break;
-      case limit_parameter::ias_max: break;
+      case limit_parameter::bus_voltage_max:
+        take(i, 0, s.bus_voltage, now, at);
+        break;
+      case limit_parameter::ias_max:
+        break;
     }
   }
 }
@@ -89,8 +103,8 @@ void exceedance_tracker::take_airspeed(double ias_kt, const condition_values& no
   }
 }
 
-void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, double value,
-                              const condition_values& now, const log_instant& at) {
+void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, double value, const condition_values& now,
+                              const log_instant& at) {
   const aircraft_limit& limit = limits_[limit_index];
   slot& s = slot_of(limit_index, cylinder);
   const bool maximum = is_maximum(limit.parameter);
@@ -99,8 +113,11 @@ void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, dou
     if (!s.active) {
       s.active = true;
       s.current = exceedance{static_cast<std::uint32_t>(limit_index),
-                             static_cast<std::uint8_t>(is_per_cylinder(limit.parameter) ? cylinder + 1 : 0), at, at,
-                             value, at};
+                             static_cast<std::uint8_t>(is_per_cylinder(limit.parameter) ? cylinder + 1 : 0),
+                             at,
+                             at,
+                             value,
+                             at};
     } else if (maximum ? value > s.current.peak : value < s.current.peak) {
       s.current.peak = value;
       s.current.peak_at = at;

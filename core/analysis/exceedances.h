@@ -16,7 +16,7 @@ struct exceedance {
   std::uint8_t cylinder;      // 1-6; 0 when the limit is not per cylinder
   log_instant start;
   log_instant end;
-  double peak;                // in the limit's unit
+  double peak;  // in the limit's unit
   log_instant peak_at;
 };
 
@@ -57,7 +57,9 @@ class exceedance_tracker {
   void take(std::size_t limit_index, std::size_t cylinder, double value, const condition_values& now,
             const log_instant& at);
   void close(slot& s, const log_instant& end);
-  slot& slot_of(std::size_t limit_index, std::size_t cylinder) { return slots_[limit_index * cylinder_count + cylinder]; }
+  slot& slot_of(std::size_t limit_index, std::size_t cylinder) {
+    return slots_[limit_index * cylinder_count + cylinder];
+  }
 
   std::vector<aircraft_limit> limits_;
   std::uint32_t release_ms_;

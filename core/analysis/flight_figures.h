@@ -62,8 +62,8 @@ struct engine_sample {
   double egt[cylinder_count];
   double oil_temperature;
   double oil_pressure_psi;
-  double bus_voltage;        // the EIS primary bus voltage
-  double fuel_flow;          // per hour
+  double bus_voltage;  // the EIS primary bus voltage
+  double fuel_flow;    // per hour
   double fuel_quantity;
 };
 

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr std::uint32_t stale_after_ms = 5000;      // AHRS airspeed, GPS 1 position
+constexpr std::uint32_t stale_after_ms = 5000;        // AHRS airspeed, GPS 1 position
 constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
-constexpr double glitch_speed_kt = 1000.0;           // a GPS jump faster than this is not flown
+constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
 
@@ -28,7 +28,8 @@ double great_circle_nm(const geo_point& a, const geo_point& b) {
   const double lat2 = b.latitude_deg * to_rad;
   const double dlat = lat2 - lat1;
   const double dlon = (b.longitude_deg - a.longitude_deg) * to_rad;
-  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) + std::cos(lat1) * std::cos(lat2) * std::sin(dlon / 2) * std::sin(dlon / 2);
+  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
+                   std::cos(lat1) * std::cos(lat2) * std::sin(dlon / 2) * std::sin(dlon / 2);
   return 2.0 * earth_radius_nm * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
@@ -119,7 +120,7 @@ class flight_timeline {
   debounced_switch airborne_;
   figure_window<flight_figures> group_window_;
   figure_window<airborne_figures> airborne_window_;
-  flight_record current_;         // the flight or ground run being gathered
+  flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
   condition_values now_;
@@ -138,7 +139,7 @@ class flight_timeline {
   double last_flow_ = 0.0;
   std::uint32_t last_flow_ms_ = 0;
 
-  timed_position position_;       // of the position source (GPS 1, or GPS 2 while GPS 1 is stale)
+  timed_position position_;  // of the position source (GPS 1, or GPS 2 while GPS 1 is stale)
   timed_position gps_1_position_;
   double distance_total_nm_ = 0.0;
 };
@@ -170,7 +171,9 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       }
       break;
     }
-    case source_analog: health_.note_periodic(periodic_source::analog, t); break;
+    case source_analog:
+      health_.note_periodic(periodic_source::analog, t);
+      break;
     case source_gps_1:
       health_.note_periodic(periodic_source::gps_1, t);
       if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0]) take_fix(0, t);
@@ -179,7 +182,8 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       health_.note_periodic(periodic_source::gps_2, t);
       if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1]) take_fix(1, t);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -253,7 +257,8 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
     gps_1_position_ = {true, here, t};
     if (airborne_figures* a = airborne_window_.target()) a->take_distance(distance_total_nm_);
   }
-  const bool gps_1_stale = !gps_1_position_.has || t < gps_1_position_.log_ms || t - gps_1_position_.log_ms > stale_after_ms;
+  const bool gps_1_stale =
+      !gps_1_position_.has || t < gps_1_position_.log_ms || t - gps_1_position_.log_ms > stale_after_ms;
   if (port == 1 && !gps_1_stale) return;
   position_ = {true, here, t};
   if (!fix.has_ground_speed) return;
@@ -337,7 +342,8 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   w.fuel_used_from_flow = figures.fuel_used_from_flow();
   const std::uint32_t last_ms = summary_.time.last.log_ms;
   if (w.engine_start) {
-    const std::uint32_t stop = w.engine_running_at_end || !w.engine_stop ? last_engine_sample_ms_ : w.engine_stop->when.log_ms;
+    const std::uint32_t stop =
+        w.engine_running_at_end || !w.engine_stop ? last_engine_sample_ms_ : w.engine_stop->when.log_ms;
     w.block_time_s = seconds_between(w.engine_start->when.log_ms, stop);
   }
   std::uint32_t start = UINT32_MAX;

@@ -29,19 +29,19 @@
 #include "decode/decode_context.h"
 
 struct detection_options {
-  double engine_rpm = 500.0;        // the engine runs at this speed or more
-  double engine_stop_s = 30.0;      // ... and stops after this long below it
-  double takeoff_kt = 50.0;         // airborne after takeoff_s at this speed or more
+  double engine_rpm = 500.0;    // the engine runs at this speed or more
+  double engine_stop_s = 30.0;  // ... and stops after this long below it
+  double takeoff_kt = 50.0;     // airborne after takeoff_s at this speed or more
   double takeoff_s = 10.0;
-  double landing_kt = 35.0;         // landed after landing_s below this speed
+  double landing_kt = 35.0;  // landed after landing_s below this speed
   double landing_s = 30.0;
 };
 
 struct analysis_options {
-  library_options decode;           // the GPS ports' sentence formats
+  library_options decode;  // the GPS ports' sentence formats
   analog_input_const constants;
   detection_options detection;
-  double gap_s = 5.0;               // longer gaps in a periodic source are told
+  double gap_s = 5.0;                        // longer gaps in a periodic source are told
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without NMEA time
   std::vector<aircraft_limit> limits;
 };

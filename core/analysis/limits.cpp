@@ -36,11 +36,16 @@ const parameter_row& row_of(limit_parameter p) { return limit_parameters[static_
 std::string_view unit_words(limit_kind kind) {
   switch (kind) {
     case limit_kind::temperature:
-    case limit_kind::temperature_span: return "F or C";
-    case limit_kind::pressure: return "psi";
-    case limit_kind::rpm: return "rpm";
-    case limit_kind::voltage: return "V";
-    case limit_kind::airspeed: return "kt";
+    case limit_kind::temperature_span:
+      return "F or C";
+    case limit_kind::pressure:
+      return "psi";
+    case limit_kind::rpm:
+      return "rpm";
+    case limit_kind::voltage:
+      return "V";
+    case limit_kind::airspeed:
+      return "kt";
   }
   return "";
 }
@@ -190,7 +195,8 @@ limits_parse_result parse_limits(std::string_view text) {
       limit.line = line_number;
       for (const aircraft_limit& earlier : result.limits) {
         if (earlier.parameter == limit.parameter && earlier.when == limit.when) {
-          error = std::string(limit_name(limit.parameter)) + " is already given on line " + std::to_string(earlier.line);
+          error =
+              std::string(limit_name(limit.parameter)) + " is already given on line " + std::to_string(earlier.line);
         }
       }
       if (error.empty() && result.limits.size() == max_limits) {
@@ -227,8 +233,8 @@ std::string condition_text(const limit_condition& c) {
   static constexpr std::string_view ops[] = {">", ">=", "<", "<="};
   char number[32];
   const auto [end, error] = std::to_chars(number, number + sizeof number, c.value);
-  const std::string_view value = error == std::errc() ? std::string_view(number, static_cast<std::size_t>(end - number))
-                                                      : std::string_view("?");
+  const std::string_view value =
+      error == std::errc() ? std::string_view(number, static_cast<std::size_t>(end - number)) : std::string_view("?");
   return std::string(c.subject == condition_subject::rpm ? "rpm " : "ias ") +
          std::string(ops[static_cast<std::size_t>(c.op)]) + " " + std::string(value);
 }

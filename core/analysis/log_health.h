@@ -18,8 +18,8 @@ constexpr std::size_t periodic_source_count = 6;
 std::string_view periodic_source_name(periodic_source s);
 
 struct source_gaps {
-  std::uint64_t count = 0;        // gaps longer than the limit
-  std::uint32_t longest_ms = 0;   // the longest of them
+  std::uint64_t count = 0;          // gaps longer than the limit
+  std::uint32_t longest_ms = 0;     // the longest of them
   std::uint32_t longest_at_ms = 0;  // LOG time of the record before it
 };
 
@@ -32,13 +32,13 @@ struct gps_port_health {
 
 struct log_health {
   std::uint64_t bytes = 0;
-  reader_stats reader;             // records read whole (by type) and dropped
+  reader_stats reader;  // records read whole (by type) and dropped
   std::uint64_t unknown_source_records = 0;
-  std::uint64_t time_backwards = 0;         // records stamped before the record read before them
+  std::uint64_t time_backwards = 0;  // records stamped before the record read before them
   std::uint32_t largest_step_back_ms = 0;
   std::uint32_t gap_limit_ms = 0;
   std::array<source_gaps, periodic_source_count> gaps{};
-  std::uint64_t short_eis_records = 0;      // too short for the values read from them: not used
+  std::uint64_t short_eis_records = 0;  // too short for the values read from them: not used
   std::uint64_t short_ahrs_records = 0;
   std::array<gps_port_health, 2> gps{};
 };

@@ -54,10 +54,10 @@ struct log_time_span {
 struct log_summary {
   log_health health;
   log_time_span time;
-  engine_units units;      // the reporting units
+  engine_units units;  // the reporting units
   bool units_changed = false;
   std::int32_t cylinders = -1;  // the set-menu setting 58; -1 when not said
-  flight_record log;       // the whole LOG: every sample, and the windows' times and totals added up
+  flight_record log;            // the whole LOG: every sample, and the windows' times and totals added up
   std::vector<flight_record> flights;
   std::vector<flight_record> ground_runs;
   std::uint64_t windows_not_listed = 0;  // flights and ground runs past the listed ones

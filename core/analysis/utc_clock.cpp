@@ -65,8 +65,8 @@ std::optional<std::int64_t> parse_utc_iso8601(std::string_view text) {
   const int minute = digits_at(text, 14, 2);
   const int second = digits_at(text, 17, 2);
   if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-      second < 0 || second > 59 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't' &&
-      text[10] != ' ') || text[13] != ':' || text[16] != ':') {
+      second < 0 || second > 59 || text[4] != '-' || text[7] != '-' ||
+      (text[10] != 'T' && text[10] != 't' && text[10] != ' ') || text[13] != ':' || text[16] != ':') {
     return std::nullopt;
   }
   if (day > days_in_month(year, month)) return std::nullopt;

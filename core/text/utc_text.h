@@ -7,8 +7,8 @@
 
 struct utc_fields {
   int year;
-  int month;   // 1-12
-  int day;     // 1-31
+  int month;  // 1-12
+  int day;    // 1-31
   int hour;
   int minute;
   int second;

@@ -42,7 +42,12 @@ TEST(FlightDetection, FindsTheFlightsAndGroundRunsOfEachProfile) {
   const std::vector<detection_case> cases = {
       {"ground run", {parked, taxi, {60, 1800, 0}, taxi, parked}, {}, {}, 1, 1},
       {"one flight", {parked, taxi, cruise, taxi, parked}, {}, {{2, 3, 1}}, 0, 1},
-      {"two flights", {parked, taxi, cruise, taxi, parked, taxi, cruise, taxi, parked}, {}, {{2, 3, 1}, {6, 7, 1}}, 0, 2},
+      {"two flights",
+       {parked, taxi, cruise, taxi, parked, taxi, cruise, taxi, parked},
+       {},
+       {{2, 3, 1}, {6, 7, 1}},
+       0,
+       2},
       // Below 35 kt for 20 s on the runway: still flying; a full stop of 60 s: a second takeoff.
       {"touch-and-go", {parked, taxi, cruise, {20, 2000, 30}, cruise, taxi, parked}, {}, {{2, 5, 1}}, 0, 1},
       {"stop-and-go", {parked, taxi, cruise, taxi, cruise, taxi, parked}, {}, {{2, 5, 2}}, 0, 1},
@@ -82,7 +87,7 @@ TEST(FlightDetection, OneFlightHasItsTimesAndFigures) {
   EXPECT_NEAR(f.flight_time_s, 300.0, 0.5);
   EXPECT_EQ(utc_text_of(f.engine_start), "2024-05-18T15:01:00Z");
   EXPECT_EQ(utc_text_of(f.takeoff), "2024-05-18T15:02:00Z");
-  EXPECT_EQ(f.figures.cht[3].value, 243.0);  // 2400 / 10 + 3
+  EXPECT_EQ(f.figures.cht[3].value, 243.0);                     // 2400 / 10 + 3
   EXPECT_DOUBLE_EQ(f.figures.ias_kt.value, 1688 / 16.8780986);  // 100 kt in tenths of ft/s
   // 5 gal/h taxiing, 12 gal/h in cruise.
   EXPECT_NEAR(*f.fuel_used_from_flow, (60 * 5.0 + 300 * 12.0 + 60 * 5.0) / 3600.0, 0.01);

@@ -35,16 +35,28 @@ TEST(UtcClock, MapsLogTimeThroughTheLatestFix) {
       {"before the first fix", {{10'000, may_18_2359_58}, {11'000, may_18_2359_58 + 1}}, 0, "2024-05-18T23:59:48Z", 0},
       // The EFIS clock runs 2 % fast: the latest fix sets the time anew.
       {"drift", {{10'000, may_18_2359_58}, {112'000, may_18_2359_58 + 100}}, 113'000, "2024-05-19T00:01:39Z", 0},
-      {"date and time roll over together", {{10'000, may_18_2359_58}, {12'000, may_18_2359_58 + 2}}, 13'000,
-       "2024-05-19T00:00:01Z", 0},
+      {"date and time roll over together",
+       {{10'000, may_18_2359_58}, {12'000, may_18_2359_58 + 2}},
+       13'000,
+       "2024-05-19T00:00:01Z",
+       0},
       // 00:00:01 still dated the 18th: the date lags the time by a day.
-      {"lagging date", {{10'000, may_18_2359_58}, {13'000, may_18_2359_58 + 3 - 86'400}}, 14'000,
-       "2024-05-19T00:00:02Z", 1},
+      {"lagging date",
+       {{10'000, may_18_2359_58}, {13'000, may_18_2359_58 + 3 - 86'400}},
+       14'000,
+       "2024-05-19T00:00:02Z",
+       1},
       // 23:59:59 already dated the 19th.
-      {"leading date", {{10'000, may_18_2359_58}, {11'000, may_18_2359_58 + 1 + 86'400}}, 11'000,
-       "2024-05-18T23:59:59Z", 1},
-      {"a jump of hours is believed", {{10'000, may_18_2359_58}, {11'000, may_18_2359_58 + 7200}}, 11'000,
-       "2024-05-19T01:59:58Z", 0},
+      {"leading date",
+       {{10'000, may_18_2359_58}, {11'000, may_18_2359_58 + 1 + 86'400}},
+       11'000,
+       "2024-05-18T23:59:59Z",
+       1},
+      {"a jump of hours is believed",
+       {{10'000, may_18_2359_58}, {11'000, may_18_2359_58 + 7200}},
+       11'000,
+       "2024-05-19T01:59:58Z",
+       0},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

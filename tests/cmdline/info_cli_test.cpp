@@ -20,8 +20,9 @@ const std::string validator = source_dir + "/tests/cmdline/validate_json_lines.p
 
 // A flight, a ground run, a limits exceedance: the LOG of the text report's expected output.
 std::string report_log() {
-  return profile_log({{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}, {60, 1000, 10}, {60, 0, 0}, {90, 1800, 0}, {40, 0, 0}},
-                     {.gps_speed = true, .settings = {"58=4", "345=0"}});
+  return profile_log(
+      {{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}, {60, 1000, 10}, {60, 0, 0}, {90, 1800, 0}, {40, 0, 0}},
+      {.gps_speed = true, .settings = {"58=4", "345=0"}});
 }
 
 // Why the schema cannot be checked here, or "" when it can. CI must check it.
@@ -87,8 +88,9 @@ TEST(InfoCommandLine, SeveralLogsKeepTheirOrderAndAnUnreadableOneFailsAlone) {
   t.write("logs/a.log", report_log());
   t.write("logs/notes.txt", "not a LOG");
   std::filesystem::create_symlink(t.path("gone"), t.path("logs/c.LOG"));
-  const program_result r = run_program(program, "--json -j 2 " + shell_quote(t.path("logs")) + " " +
-                                                    shell_quote(t.path("missing.LOG")) + " " + shell_quote(t.path("logs/b.LOG")));
+  const program_result r =
+      run_program(program, "--json -j 2 " + shell_quote(t.path("logs")) + " " + shell_quote(t.path("missing.LOG")) +
+                               " " + shell_quote(t.path("logs/b.LOG")));
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(count_of(r.out, "\n"), 3u) << r.out;
   const std::size_t a = r.out.find("\"file\":\"" + t.path("logs/a.log"));
@@ -96,15 +98,16 @@ TEST(InfoCommandLine, SeveralLogsKeepTheirOrderAndAnUnreadableOneFailsAlone) {
   const std::size_t b_again = r.out.rfind("\"file\":\"" + t.path("logs/b.LOG"));
   EXPECT_TRUE(a < b && b < b_again && b_again != std::string::npos) << r.out;
   EXPECT_EQ(r.err, "ERROR: LOG can't be opened for reading: " + t.path("logs/c.LOG") +
-                       ": No such file or directory\nERROR: LOG can't be opened for reading: " +
-                       t.path("missing.LOG") + ": No such file or directory\n");
+                       ": No such file or directory\nERROR: LOG can't be opened for reading: " + t.path("missing.LOG") +
+                       ": No such file or directory\n");
   const program_result empty_folder = run_program(program, shell_quote(t.dir + "/"));
   EXPECT_EQ(empty_folder.status, 2);
   EXPECT_NE(empty_folder.err.find("Folder holds no .LOG files"), std::string::npos) << empty_folder.err;
 }
 
 TEST(InfoCommandLine, FullStandardOutputIsAnError) {
-  const program_result r = run_program("/bin/sh", "-c " + shell_quote(shell_quote(program) + " - >/dev/full"), report_log());
+  const program_result r =
+      run_program("/bin/sh", "-c " + shell_quote(shell_quote(program) + " - >/dev/full"), report_log());
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "ERROR: Output can't be written: standard output\n");
 }
@@ -142,13 +145,13 @@ TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
       args += ' ';
       args += shell_quote(log);
     }
-    const program_result r = run_program("/bin/sh", "-c " + shell_quote("cd " + shell_quote(t.dir) + " && " +
-                                                                          shell_quote(program) + " " + args));
+    const program_result r = run_program(
+        "/bin/sh", "-c " + shell_quote("cd " + shell_quote(t.dir) + " && " + shell_quote(program) + " " + args));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(count_of(r.out, "\n"), std::size(logs));
     const std::string jsonl = t.write("out.jsonl", r.out);
-    const program_result check = run_program("/usr/bin/python3", shell_quote(validator) + " " + shell_quote(schema) +
-                                                                       " " + shell_quote(jsonl));
+    const program_result check =
+        run_program("/usr/bin/python3", shell_quote(validator) + " " + shell_quote(schema) + " " + shell_quote(jsonl));
     EXPECT_EQ(check.status, 0) << options << "\n" << check.out << check.err;
   }
 }

@@ -10,8 +10,9 @@
 std::string rmc_sentence(std::int64_t utc_s, double kt) {
   const utc_fields f = utc_fields_of(utc_s);
   char text[128];
-  std::snprintf(text, sizeof text, "$GPRMC,%02d%02d%02d,A,4728.000,N,12213.000,W,%05.1f,010.0,%02d%02d%02d,015.0,E*00\r\n",
-                f.hour, f.minute, f.second, kt, f.day, f.month, f.year % 100);
+  std::snprintf(text, sizeof text,
+                "$GPRMC,%02d%02d%02d,A,4728.000,N,12213.000,W,%05.1f,010.0,%02d%02d%02d,015.0,E*00\r\n", f.hour,
+                f.minute, f.second, kt, f.day, f.month, f.year % 100);
   return text;
 }
 

@@ -17,9 +17,9 @@ struct profile_leg {
 };
 
 struct profile_options {
-  bool ahrs = true;          // AHRS high-rate messages every 200 ms carry the speed
-  bool gps_speed = false;    // GPS 1 aviation fixes every second carry it as ground speed
-  bool nmea_time = true;     // GPS 2 RMC fixes every second with date and time
+  bool ahrs = true;                          // AHRS high-rate messages every 200 ms carry the speed
+  bool gps_speed = false;                    // GPS 1 aviation fixes every second carry it as ground speed
+  bool nmea_time = true;                     // GPS 2 RMC fixes every second with date and time
   std::int64_t utc_start_s = 1'716'044'400;  // UTC of the first second: 2024-05-18T15:00:00Z
   std::uint32_t first_ms = 1000;             // LOG time of the first second
   std::vector<std::string> settings = {};    // set-menu texts logged at the start, e.g. "345=1"
@@ -31,7 +31,8 @@ struct profile_options {
 std::string profile_log(const std::vector<profile_leg>& legs, const profile_options& options = {});
 
 // LOG time of the first sample of leg `index` of a profile.
-std::uint32_t leg_start_ms(const std::vector<profile_leg>& legs, std::size_t index, const profile_options& options = {});
+std::uint32_t leg_start_ms(const std::vector<profile_leg>& legs, std::size_t index,
+                           const profile_options& options = {});
 
 // An RMC sentence of a fix at UTC second utc_s, moving at kt.
 std::string rmc_sentence(std::int64_t utc_s, double kt);
