@@ -230,8 +230,8 @@ void flight_timeline::take_eis(std::uint32_t t) {
 
 void flight_timeline::take_air_data(std::uint32_t t) {
   const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-  const air_data_sample s{static_cast<double>(v.pressure_alt_ft), v.ias_kt(), static_cast<double>(v.vsi_fpm), v.roll_deg,
-                          v.pitch_deg};
+  const air_data_sample s{static_cast<double>(v.pressure_alt_ft), v.ias_kt(), static_cast<double>(v.vsi_fpm),
+                          v.roll_deg, v.pitch_deg};
   has_ahrs_ = true;
   last_ahrs_ms_ = t;
   now_.has_ias = true;
