@@ -296,7 +296,7 @@ void info_text::health() {
   }
   if (h.unknown_source_records) first += format(", %s of unknown types", with_commas(h.unknown_source_records).c_str());
   if (h.short_eis_records + h.short_ahrs_records) {
-    first += format(", %s too short to read", with_commas(h.short_eis_records + h.short_ahrs_records).c_str());
+    first += format(", %s read in part (short)", with_commas(h.short_eis_records + h.short_ahrs_records).c_str());
   }
   first += h.time_backwards ? format(", time went back %s times", with_commas(h.time_backwards).c_str())
                             : std::string(", time never went back");

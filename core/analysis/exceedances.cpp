@@ -1,6 +1,7 @@
 #include "analysis/exceedances.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -68,7 +69,7 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
         int counted = 0;
         for (std::size_t c = 0; c < cylinder_count; ++c) {
           const bool fitted = cylinders > 0 ? c < static_cast<std::size_t>(cylinders) : s.egt[c] > 0.0;
-          if (!fitted) continue;
+          if (!fitted || std::isnan(s.egt[c])) continue;
           hottest = counted == 0 ? s.egt[c] : std::max(hottest, s.egt[c]);
           coolest = counted == 0 ? s.egt[c] : std::min(coolest, s.egt[c]);
           ++counted;
@@ -105,6 +106,7 @@ void exceedance_tracker::take_airspeed(double ias_kt, const condition_values& no
 
 void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, double value, const condition_values& now,
                               const log_instant& at) {
+  if (std::isnan(value)) return;  // the record does not hold the field
   const aircraft_limit& limit = limits_[limit_index];
   slot& s = slot_of(limit_index, cylinder);
   const bool maximum = is_maximum(limit.parameter);

@@ -5,6 +5,7 @@
 // LOG never holds gives no figure rather than 0. Figures of two stretches merge.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 
@@ -16,7 +17,9 @@ struct extreme {
   double value = 0.0;
   log_instant when;
 
+  // A NaN value (a field the record does not hold) is skipped.
   void take(double v, const log_instant& at) {
+    if (std::isnan(v)) return;
     if (!has || (Highest ? v > value : v < value)) {
       has = true;
       value = v;
@@ -39,6 +42,7 @@ struct first_last {
   double last = 0.0;
 
   void take(double v) {
+    if (std::isnan(v)) return;
     if (!has) first = v;
     has = true;
     last = v;
@@ -55,7 +59,8 @@ struct first_last {
 
 constexpr std::size_t cylinder_count = 6;
 
-// One EIS snapshot in the reporting units (see engine_units.h).
+// One EIS snapshot in the reporting units (see engine_units.h); NaN for a field the record is
+// too short to hold.
 struct engine_sample {
   double rpm;
   double cht[cylinder_count];
@@ -67,7 +72,7 @@ struct engine_sample {
   double fuel_quantity;
 };
 
-// One AHRS high-rate message.
+// One AHRS high-rate message; NaN for a field the record is too short to hold.
 struct air_data_sample {
   double pressure_altitude_ft;
   double ias_kt;

@@ -41,6 +41,12 @@ void add(std::optional<double>& total, const std::optional<double>& part) {
   if (part) total = total.value_or(0.0) + *part;
 }
 
+// A field's value when the record holds the field, else NaN: the figures skip it. A record
+// shorter than its layout is read as far as it goes.
+double held(std::uint32_t length, const layout_field& field, double value) {
+  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
+}
+
 // A position with the LOG time of its fix.
 struct timed_position {
   bool has = false;
@@ -95,9 +101,10 @@ class flight_timeline {
     return e;
   }
 
-  void take_eis(std::uint32_t t);
-  void take_air_data(std::uint32_t t);
+  void take_eis(std::uint32_t t, std::uint32_t length);
+  void take_air_data(std::uint32_t t, std::uint32_t length);
   void take_fix(int port, std::uint32_t t);
+  void update_engine(std::uint32_t t, double rpm);
   void take_speed(std::uint32_t t, double kt);
 
   window_state group_state() const;
@@ -152,11 +159,8 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       break;
     case source_eis:
       health_.note_periodic(periodic_source::eis, t);
-      if (record.length < eis_layout::size) {
-        health_.note_short_eis();
-      } else {
-        take_eis(t);
-      }
+      if (record.length < eis_layout::size) health_.note_short_eis();
+      take_eis(t, record.length);
       break;
     case source_ahrs: {
       if (record.length <= ahrs_layout::ahrs_type.offset) break;
@@ -164,11 +168,8 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       if (type == ahrs_type_low_rate) health_.note_periodic(periodic_source::ahrs_low_rate, t);
       if (type != ahrs_type_high_rate) break;
       health_.note_periodic(periodic_source::ahrs_high_rate, t);
-      if (record.length < ahrs_hr_layout::size) {
-        health_.note_short_ahrs();
-      } else {
-        take_air_data(t);
-      }
+      if (record.length < ahrs_hr_layout::size) health_.note_short_ahrs();
+      take_air_data(t, record.length);
       break;
     }
     case source_analog:
@@ -187,31 +188,44 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
   }
 }
 
-void flight_timeline::take_eis(std::uint32_t t) {
+void flight_timeline::take_eis(std::uint32_t t, std::uint32_t length) {
+  namespace f = eis_layout;
   const eis_values& v = ctx_.summary.eis.values(decode_eis);
   engine_sample s;
-  s.rpm = v.rpm;
+  s.rpm = held(length, f::tachometer, v.rpm);
   for (std::size_t i = 0; i < cylinder_count; ++i) {
-    s.cht[i] = units_.cht(v.cht[i]);
-    s.egt[i] = units_.temperature(v.egt[i]);
+    s.cht[i] = held(length, f::chttemp[i], units_.cht(v.cht[i]));
+    s.egt[i] = held(length, f::egttemp[i], units_.temperature(v.egt[i]));
   }
-  s.oil_temperature = units_.temperature(v.oil_temp);
-  s.oil_pressure_psi = v.oil_pressure_psi;
-  s.bus_voltage = v.volts;
-  s.fuel_flow = units_.fluid(v.fuel_flow);
-  s.fuel_quantity = units_.fluid(v.fuel_qty);
+  s.oil_temperature = held(length, f::oiltemp, units_.temperature(v.oil_temp));
+  s.oil_pressure_psi = held(length, f::oilpressure, v.oil_pressure_psi);
+  s.bus_voltage = held(length, f::primaryvoltage, v.volts);
+  s.fuel_flow = held(length, f::fuelflow, units_.fluid(v.fuel_flow));
+  s.fuel_quantity = held(length, f::fuelqty, units_.fluid(v.fuel_qty));
 
-  if (has_flow_ && t > last_flow_ms_ && t - last_flow_ms_ <= health_.health().gap_limit_ms) {
-    fuel_burned_total_ += last_flow_ * (t - last_flow_ms_) / 3'600'000.0;
+  if (!std::isnan(s.fuel_flow)) {
+    if (has_flow_ && t > last_flow_ms_ && t - last_flow_ms_ <= health_.health().gap_limit_ms) {
+      fuel_burned_total_ += last_flow_ * (t - last_flow_ms_) / 3'600'000.0;
+    }
+    has_flow_ = true;
+    last_flow_ = s.fuel_flow;
+    last_flow_ms_ = t;
   }
-  has_flow_ = true;
-  last_flow_ = s.fuel_flow;
-  last_flow_ms_ = t;
+  const double burned = has_flow_ ? fuel_burned_total_ : std::nan("");
+  if (!std::isnan(s.rpm)) update_engine(t, s.rpm);
+
+  const log_instant at = instant_at(t);
+  log_figures_.take_engine(s, at, burned);
+  if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
+  if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
+  exceedances_.take_engine(s, units_.report(), ctx_.summary.settings.cylinders, now_, at);
+}
+
+void flight_timeline::update_engine(std::uint32_t t, double rpm) {
   now_.has_rpm = true;
-  now_.rpm = s.rpm;
+  now_.rpm = rpm;
   last_engine_sample_ms_ = t;
-
-  const bool running = s.rpm >= options_.detection.engine_rpm;
+  const bool running = rpm >= options_.detection.engine_rpm;
   update_switch(
       engine_, engine_on_event_, engine_off_event_, t, running, !running,
       [this](const log_event& e) { engine_stopped(e); },
@@ -220,26 +234,24 @@ void flight_timeline::take_eis(std::uint32_t t) {
         ++current_.engine_runs;
         engine_run_start_ms_ = e.when.log_ms;
       });
-
-  const log_instant at = instant_at(t);
-  log_figures_.take_engine(s, at, fuel_burned_total_);
-  if (flight_figures* f = group_window_.target()) f->take_engine(s, at, fuel_burned_total_);
-  if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
-  exceedances_.take_engine(s, units_.report(), ctx_.summary.settings.cylinders, now_, at);
 }
 
-void flight_timeline::take_air_data(std::uint32_t t) {
+void flight_timeline::take_air_data(std::uint32_t t, std::uint32_t length) {
+  namespace f = ahrs_hr_layout;
   const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-  const air_data_sample s{static_cast<double>(v.pressure_alt_ft), v.ias_kt(), static_cast<double>(v.vsi_fpm),
-                          v.roll_deg, v.pitch_deg};
-  has_ahrs_ = true;
-  last_ahrs_ms_ = t;
-  now_.has_ias = true;
-  now_.ias_kt = s.ias_kt;
-  take_speed(t, s.ias_kt);
+  const air_data_sample s{held(length, f::pressure_alt, v.pressure_alt_ft), held(length, f::asi, v.ias_kt()),
+                          held(length, f::vsi, v.vsi_fpm), held(length, f::roll_angle, v.roll_deg),
+                          held(length, f::pitch_angle, v.pitch_deg)};
+  if (!std::isnan(s.ias_kt)) {
+    has_ahrs_ = true;
+    last_ahrs_ms_ = t;
+    now_.has_ias = true;
+    now_.ias_kt = s.ias_kt;
+    take_speed(t, s.ias_kt);
+  }
   const log_instant at = instant_at(t);
   log_figures_.take_air_data(s, at);
-  if (flight_figures* f = group_window_.target()) f->take_air_data(s, at);
+  if (flight_figures* fig = group_window_.target()) fig->take_air_data(s, at);
   exceedances_.take_airspeed(s.ias_kt, now_, at);
 }
 

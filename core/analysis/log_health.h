@@ -1,6 +1,6 @@
 // The health of a LOG: what the reader read and dropped (it counts those itself), records of
-// each source, time going backwards, gaps in the periodic sources, records too short for the
-// values they should carry, and the GPS sentences each port accepted and rejected.
+// each source, time going backwards, gaps in the periodic sources, records shorter than their
+// layout (read as far as they go), and the GPS sentences each port accepted and rejected.
 #pragma once
 
 #include <array>
@@ -38,8 +38,8 @@ struct log_health {
   std::uint32_t largest_step_back_ms = 0;
   std::uint32_t gap_limit_ms = 0;
   std::array<source_gaps, periodic_source_count> gaps{};
-  std::uint64_t short_eis_records = 0;  // too short for the values read from them: not used
-  std::uint64_t short_ahrs_records = 0;
+  std::uint64_t short_eis_records = 0;   // shorter than their layout: read as far as they go
+  std::uint64_t short_ahrs_records = 0;  // (AHRS high-rate messages)
   std::array<gps_port_health, 2> gps{};
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "flight_simulator.h"
+#include "log_writer.h"
 #include "support/flight_profile.h"
 #include "support/random_bits.h"
 
@@ -91,4 +92,27 @@ TEST(SimulatedFlight, ADamagedLogGivesWhatCouldBeRead) {
   const log_summary empty = analyse_bytes("");
   EXPECT_FALSE(empty.time.has_records);
   EXPECT_FALSE(empty.log.figures.ias_kt.has);
+}
+
+TEST(SimulatedFlight, AShortRecordGivesTheFieldsItHolds) {
+  // 20 bytes of an EIS snapshot hold the engine speed, the six CHT and EGT 1, not the oil;
+  // 16 bytes of an AHRS high-rate message hold the airspeed, not the acceleration.
+  const std::vector<std::uint8_t> eis = eis_payload({.tachometer = 2400, .cht = {301, 302, 303, 304, 305, 306},
+                                                     .egt = {1400, 1400, 1400, 1400, 1400, 1400}, .oiltemp = 190});
+  const std::vector<std::uint8_t> ahrs = ahrs_hr_payload({.pressure_alt = 8000, .asi = 1000});
+  log_writer log;
+  log.record(2, 1000, std::span(eis).first(20));
+  log.record(1, 1100, std::span(ahrs).first(16));
+  log.record(1, 1200, std::span(ahrs).first(11));  // the pressure altitude cut in half
+  const log_summary s = analyse_bytes(log.str());
+  EXPECT_EQ(s.health.short_eis_records, 1u);
+  EXPECT_EQ(s.health.short_ahrs_records, 2u);
+  EXPECT_EQ(s.log.figures.cht[5].value, 306.0);
+  EXPECT_EQ(s.log.figures.egt[0].value, 1400.0);
+  EXPECT_FALSE(s.log.figures.egt[1].has);
+  EXPECT_FALSE(s.log.figures.oil_temperature.has);
+  EXPECT_FALSE(s.log.fuel_used_from_flow.has_value());
+  EXPECT_EQ(s.log.figures.pressure_altitude_ft.value, 3000.0);
+  EXPECT_NEAR(s.log.figures.ias_kt.value, 59.2, 0.1);
+  EXPECT_EQ(s.ground_runs.size(), 1u);  // 2400 rpm: the engine ran
 }
