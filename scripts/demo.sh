@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds OrvexDecode and decodes the bundled sample flight into an XML report and a KML path.
+# Builds OrvexDecode, decodes the bundled sample flight into an XML report, a KML path and a track,
+# and prints its flight summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +16,5 @@ echo "  XML report: $PWD/out/demo_flight.xml"
 echo "  KML path:   $PWD/out/demo_flight.kml"
 ./build/cmdline/orvexdecode-track "$sample" out/demo_flight.track.tsv
 echo "  Track:      $PWD/out/demo_flight.track.tsv"
+echo
+./build/cmdline/orvexdecode-info "$sample"

@@ -8,6 +8,8 @@ packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf "$@")
 packages+=(scdoc man-db bash-completion)
 # xsltproc renders a report with the installed stylesheet (its test).
 packages+=(xsltproc)
+# The JSON Lines of orvexdecode-info are checked against their schema (its test).
+packages+=(python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

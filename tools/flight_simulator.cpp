@@ -60,6 +60,15 @@ struct civil_date {
   }
 };
 
+// Days from 1970-01-01 of a civil date.
+std::int64_t utc_day_number(int year, int month, int day) {
+  const int y = month <= 2 ? year - 1 : year;
+  const int era = y / 400;
+  const int year_of_era = y - era * 400;
+  const int day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  return std::int64_t{era} * 146097 + year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year - 719468;
+}
+
 // One record waiting for its place in the second being written.
 struct pending_record {
   std::uint32_t timestamp;
@@ -83,8 +92,9 @@ class valid_flag {
 
 class flight_recorder {
  public:
-  explicit flight_recorder(const flight_options& options)
+  flight_recorder(const flight_options& options, flight_notes* notes)
       : options_(options),
+        notes_(notes),
         model_(options.seed, std::max(0.0, options.minutes) * 60.0),
         sensor_rng_(options.seed, 4),
         serial_rng_(options.seed, 5),
@@ -93,6 +103,10 @@ class flight_recorder {
     utc_start_ = 15 * 3600 + static_cast<int>(options.seed % 7200);
     gps_fix_seconds_[0] = event_rng_.uniform(12.0, 18.0);
     gps_fix_seconds_[1] = event_rng_.uniform(20.0, 30.0);
+    if (notes_ != nullptr) {
+      const std::int64_t day = utc_day_number(date_.year, date_.month, date_.day);
+      notes_->utc_ms_at_log_zero = (day * 86400 + utc_start_) * 1000 - first_timestamp_;
+    }
   }
 
   bool run(const log_sink& sink) {
@@ -132,6 +146,7 @@ class flight_recorder {
     for (int k = 0; k < steps_per_second; ++k) {
       model_.step(step_seconds);
       const std::uint32_t t = second_start + static_cast<std::uint32_t>(k * step_ms);
+      if (notes_ != nullptr) note_changes(t);
       phase_events(t + 30);
       ahrs_high_rate(t + static_cast<std::uint32_t>(sensor_rng_.between(0, 4)));
       if (k == 3 || k == 11 || k == 19) eis(t + static_cast<std::uint32_t>(12 + sensor_rng_.between(0, 8)));
@@ -143,6 +158,28 @@ class flight_recorder {
   }
 
   int second_of_day(long n) const { return static_cast<int>((utc_start_ + n) % 86400); }
+
+  void note_changes(std::uint32_t t) {
+    const bool running = model_.engine().running;
+    const bool airborne = model_.aircraft().airborne;
+    std::vector<sortie_times>& sorties = notes_->sorties;
+    if (running && !was_running_) sorties.push_back({t, 0, 0, 0});
+    if (!sorties.empty()) {
+      if (airborne && !was_airborne_) sorties.back().takeoff_ms = t;
+      if (!airborne && was_airborne_) sorties.back().landing_ms = t;
+      if (!running && was_running_) sorties.back().engine_stop_ms = t;
+    }
+    was_running_ = running;
+    was_airborne_ = airborne;
+  }
+
+  void note_eis(const eis_fields& f) {
+    if (notes_ == nullptr) return;
+    for (std::size_t i = 0; i < 6; ++i) {
+      notes_->cht_max[i] = std::max(notes_->cht_max[i], f.cht[i]);
+      notes_->egt_max[i] = std::max(notes_->egt_max[i], f.egt[i]);
+    }
+  }
 
   // ---- AHRS ----
 
@@ -239,6 +276,7 @@ class flight_recorder {
     }
     f.baroset = 2992;
     f.checksum = payload_sum(eis_payload(f), 72);
+    note_eis(f);
     log_writer w;
     w.eis(timestamp, f);
     add(w, timestamp);
@@ -411,6 +449,9 @@ class flight_recorder {
   }
 
   flight_options options_;
+  flight_notes* notes_;
+  bool was_running_ = false;
+  bool was_airborne_ = false;
   flight_model model_;
   flight_random sensor_rng_;
   flight_random serial_rng_;
@@ -460,17 +501,21 @@ std::vector<std::pair<std::uint32_t, std::string>> serial_records(std::string_vi
   return records;
 }
 
-bool simulate_flight(const flight_options& options, const log_sink& sink) {
-  flight_recorder recorder(options);
+bool simulate_flight(const flight_options& options, const log_sink& sink, flight_notes* notes) {
+  if (notes != nullptr) *notes = flight_notes{};
+  flight_recorder recorder(options, notes);
   return recorder.run(sink);
 }
 
-std::string simulated_log(const flight_options& options) {
+std::string simulated_log(const flight_options& options, flight_notes* notes) {
   std::string log;
-  simulate_flight(options, [&log](std::span<const std::uint8_t> bytes) {
-    log.append(bytes.begin(), bytes.end());
-    return true;
-  });
+  simulate_flight(
+      options,
+      [&log](std::span<const std::uint8_t> bytes) {
+        log.append(bytes.begin(), bytes.end());
+        return true;
+      },
+      notes);
   return log;
 }
 

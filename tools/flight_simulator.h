@@ -14,6 +14,7 @@
 // Timestamps count milliseconds (100 per decisecond) and never fall.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -37,11 +38,28 @@ flight_options demo_flight_options();
 // Receives the LOG in order, about one second of flight at a time; false stops the simulation.
 using log_sink = std::function<bool(std::span<const std::uint8_t>)>;
 
-// Writes the whole LOG to the sink; false when the sink refused bytes.
-bool simulate_flight(const flight_options& options, const log_sink& sink);
+// What the simulated aircraft did, in LOG time (the timestamps of the records written at those
+// moments), for tests that check what a decoder finds in the LOG.
+struct sortie_times {
+  std::uint32_t engine_start_ms = 0;  // the engine fires
+  std::uint32_t takeoff_ms = 0;       // lift-off
+  std::uint32_t landing_ms = 0;       // touchdown
+  std::uint32_t engine_stop_ms = 0;   // 0 when the LOG ends first
+};
+
+struct flight_notes {
+  std::vector<sortie_times> sorties;
+  std::array<std::uint16_t, 6> cht_max{};  // the highest values the EIS records carry
+  std::array<std::uint16_t, 6> egt_max{};
+  std::int64_t utc_ms_at_log_zero = 0;     // UTC of LOG time 0, as the NMEA sentences tell it
+};
+
+// Writes the whole LOG to the sink; false when the sink refused bytes. notes, when given,
+// receives what the aircraft did.
+bool simulate_flight(const flight_options& options, const log_sink& sink, flight_notes* notes = nullptr);
 
 // The whole LOG in memory.
-std::string simulated_log(const flight_options& options);
+std::string simulated_log(const flight_options& options, flight_notes* notes = nullptr);
 
 // The flight length that gives a LOG of about this many megabytes (10^6 bytes).
 double minutes_for_megabytes(double megabytes);

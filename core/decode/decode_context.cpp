@@ -27,6 +27,7 @@ decode_context* OrvexDecode_context_new(void) {
   decode_context* context = new (std::nothrow) decode_context;
   if (context == nullptr) return nullptr;
   context->input_file_handle = context->output_file_handle = context->debug_file_handle = nullptr;
+  context->summary = summary_record{};  // the health of a context before its first pass reads it
   context->path_point_limit_reached = false;
   context->reader.reset(nullptr);
   context->out.attach(nullptr);

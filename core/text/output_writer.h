@@ -49,6 +49,8 @@ class output_writer {
   // Writes text as it is. A text that fits the buffer is one copy (of constant size for a
   // literal, once inlined).
   int text(std::string_view s) {
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (s.empty()) return status(0);
     if (s.size() <= buffer_size - used_) {
       std::memcpy(buffer_ + used_, s.data(), s.size());
       used_ += s.size();

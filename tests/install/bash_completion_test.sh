@@ -72,6 +72,12 @@ orvexdecode-simulate -o |a.LOG b.log sub
 orvexdecode-simulate --aviation-format |1 3
 orvexdecode-simulate --seed |
 orvexdecode-simulate --s|--seed --size-mb --swap-gps
+orvexdecode-info |a.LOG b.log sub
+orvexdecode-info --json a.LOG |a.LOG b.log sub
+orvexdecode-info --limits |$all_files
+orvexdecode-info -j |
+orvexdecode-info --utc-start |
+orvexdecode-info --land|--landing-speed --landing-time
 EOF_TABLE
 
 [ "$checked" -ge 3 ] || fail "only $checked commands installed"

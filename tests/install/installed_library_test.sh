@@ -10,6 +10,9 @@ prefix=$work/prefix
 sample=$source/samples/demo_flight.LOG
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
+for tool in orvexdecode orvexdecode-track orvexdecode-info; do
+  [ -x "$prefix/bin/$tool" ] || { echo "$tool is not installed"; exit 1; }
+done
 mask() { sed -E 's/decode_timestamp="[^"]*"/decode_timestamp=""/' "$1"; }
 "$orvexdecode" "$sample" > "$work/expected.xml"
 

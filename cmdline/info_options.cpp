@@ -1,0 +1,203 @@
+#include "info_options.h"
+
+#include <getopt.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "orvexdecode_version.h"
+
+namespace {
+
+const char* program_name = "orvexdecode-info";
+
+constexpr const char* usage_text =
+    "Usage: %s [options] LOG...\n"
+    "Tells the flights in EFIS LOG files: engine and flight times, takeoff and landing, engine\n"
+    "and flight figures, and the health of each LOG.\n"
+    "\n"
+    "  LOG                     a LOG file, a folder (its .LOG files, by name), or \"-\" for\n"
+    "                          standard input\n"
+    "  --json                  one JSON object per LOG, one a line (JSON Lines)\n"
+    "  -j, --jobs N            read N LOGs at once (default: the number of cores); the reports\n"
+    "                          keep the order of the LOGs\n"
+    "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
+    "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z)\n"
+    "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
+    "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
+    "  --gps_2_aviation        GPS 2 sends the aviation format\n"
+    "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
+    "\n"
+    "Flight detection:\n"
+    "  --engine-rpm N          the engine runs at N rpm or more - default 500\n"
+    "  --engine-stop S         it has stopped after S seconds below that - default 30\n"
+    "  --takeoff-speed KT      airborne after --takeoff-time seconds at KT or more\n"
+    "                          (AHRS airspeed, else GPS ground speed) - default 50\n"
+    "  --takeoff-time S        default 10\n"
+    "  --landing-speed KT      landed after --landing-time seconds below KT - default 35\n"
+    "  --landing-time S        default 30\n"
+    "  --gap S                 tell gaps longer than S seconds in a periodic source - default 5\n"
+    "\n"
+    "  -h, --help              this help\n"
+    "      --version           the version\n"
+    "\n"
+    "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG or the limits\n"
+    "file could not be read or the output not written (\"ERROR:\" on standard error).\n";
+
+[[noreturn]] void exit_usage(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
+  std::fprintf(stderr, usage_text, program_name);
+  std::exit(1);
+}
+
+[[noreturn]] void exit_error(const std::string& message) {
+  std::fprintf(stderr, "ERROR: %s\n", message.c_str());
+  std::exit(2);
+}
+
+double parse_number(const char* text, const char* option, double least) {
+  double value = 0.0;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, value, std::chars_format::fixed);
+  if (error != std::errc() || stop != end || !(value >= least) || value > 1e6) {
+    exit_usage(std::string(option) + ": not a number of at least " + std::to_string(static_cast<int>(least)) + ": " +
+               text);
+  }
+  return value;
+}
+
+void read_limits(info_request& request) {
+  FILE* in = std::fopen(request.limits_file.c_str(), "rb");
+  if (in == nullptr) exit_error("limits file can't be opened: " + request.limits_file + ": " + std::strerror(errno));
+  std::string text;
+  char block[4096];
+  std::size_t n;
+  while ((n = std::fread(block, 1, sizeof block, in)) > 0) text.append(block, n);
+  const bool failed = std::ferror(in) != 0;
+  const int error = errno;
+  std::fclose(in);
+  if (failed) exit_error("limits file can't be read: " + request.limits_file + ": " + std::strerror(error));
+  const limits_parse_result parsed = parse_limits(text);
+  if (!parsed.ok()) {
+    exit_error(request.limits_file + ":" + std::to_string(parsed.error_line) + ": " + parsed.error);
+  }
+  request.analysis.limits = parsed.limits;
+}
+
+}  // namespace
+
+info_request parse_info_arguments(int argc, char** argv) {
+  if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
+  enum : int {
+    opt_json = 256,
+    opt_limits,
+    opt_utc_start,
+    opt_gps_1_aviation,
+    opt_gps_1_nmea,
+    opt_gps_2_aviation,
+    opt_gps_2_nmea,
+    opt_engine_rpm,
+    opt_engine_stop,
+    opt_takeoff_speed,
+    opt_takeoff_time,
+    opt_landing_speed,
+    opt_landing_time,
+    opt_gap,
+    opt_version,
+  };
+  static const option long_options[] = {
+      {"json", no_argument, nullptr, opt_json},
+      {"jobs", required_argument, nullptr, 'j'},
+      {"limits", required_argument, nullptr, opt_limits},
+      {"utc-start", required_argument, nullptr, opt_utc_start},
+      {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
+      {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
+      {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
+      {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
+      {"engine-rpm", required_argument, nullptr, opt_engine_rpm},
+      {"engine-stop", required_argument, nullptr, opt_engine_stop},
+      {"takeoff-speed", required_argument, nullptr, opt_takeoff_speed},
+      {"takeoff-time", required_argument, nullptr, opt_takeoff_time},
+      {"landing-speed", required_argument, nullptr, opt_landing_speed},
+      {"landing-time", required_argument, nullptr, opt_landing_time},
+      {"gap", required_argument, nullptr, opt_gap},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, opt_version},
+      {nullptr, 0, nullptr, 0},
+  };
+  info_request request;
+  detection_options& d = request.analysis.detection;
+  library_options& o = request.analysis.decode;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "j:h", long_options, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case opt_json:
+        request.json = true;
+        break;
+      case 'j':
+        request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1));
+        break;
+      case opt_limits:
+        request.limits_file = optarg;
+        break;
+      case opt_utc_start: {
+        const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
+        if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
+        request.analysis.utc_start_ms = utc;
+        break;
+      }
+      case opt_gps_1_aviation:
+        o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION;
+        break;
+      case opt_gps_1_nmea:
+        o.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
+        break;
+      case opt_gps_2_aviation:
+        o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
+        break;
+      case opt_gps_2_nmea:
+        o.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
+        break;
+      case opt_engine_rpm:
+        d.engine_rpm = parse_number(optarg, "--engine-rpm", 1);
+        break;
+      case opt_engine_stop:
+        d.engine_stop_s = parse_number(optarg, "--engine-stop", 0);
+        break;
+      case opt_takeoff_speed:
+        d.takeoff_kt = parse_number(optarg, "--takeoff-speed", 1);
+        break;
+      case opt_takeoff_time:
+        d.takeoff_s = parse_number(optarg, "--takeoff-time", 0);
+        break;
+      case opt_landing_speed:
+        d.landing_kt = parse_number(optarg, "--landing-speed", 1);
+        break;
+      case opt_landing_time:
+        d.landing_s = parse_number(optarg, "--landing-time", 0);
+        break;
+      case opt_gap:
+        request.analysis.gap_s = parse_number(optarg, "--gap", 0);
+        break;
+      case 'h':
+        std::printf(usage_text, program_name);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case opt_version:
+        std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      default:
+        exit_usage("unknown option or missing value");  // getopt_long has said which
+    }
+  }
+  if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");
+  for (int i = optind; i < argc; ++i) request.logs.emplace_back(argv[i]);
+  if (request.logs.empty()) exit_usage("no LOG given");
+  if (!request.limits_file.empty()) read_limits(request);
+  return request;
+}

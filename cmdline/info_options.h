@@ -1,0 +1,20 @@
+// orvexdecode-info's command line: the LOGs to read and how to read and report them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/flight_timeline.h"
+
+struct info_request {
+  std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
+  bool json = false;
+  unsigned jobs = 0;        // 0: the number of cores
+  std::string limits_file;  // empty: no limits checked
+  analysis_options analysis = default_analysis_options();
+};
+
+// Reads the arguments. --help and --version print and exit 0; a usage error prints the usage on
+// standard error and exits 1; a limits file that cannot be read or holds a bad line prints
+// "ERROR: ..." and exits 2, before any LOG is read.
+info_request parse_info_arguments(int argc, char** argv);

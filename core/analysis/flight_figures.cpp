@@ -1,0 +1,45 @@
+#include "analysis/flight_figures.h"
+
+#include <cmath>
+
+void flight_figures::take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total) {
+  for (std::size_t i = 0; i < cylinder_count; ++i) {
+    cht[i].take(s.cht[i], at);
+    egt[i].take(s.egt[i], at);
+  }
+  oil_temperature.take(s.oil_temperature, at);
+  bus_voltage_low.take(s.bus_voltage, at);
+  bus_voltage_high.take(s.bus_voltage, at);
+  fuel_quantity.take(s.fuel_quantity);
+  fuel_burned.take(fuel_burned_total);
+}
+
+void flight_figures::take_air_data(const air_data_sample& s, const log_instant& at) {
+  pressure_altitude_ft.take(s.pressure_altitude_ft, at);
+  ias_kt.take(s.ias_kt, at);
+  vertical_speed_fpm.take(s.vertical_speed_fpm, at);
+  lowest_vertical_speed_fpm.take(s.vertical_speed_fpm, at);
+  bank_deg.take(std::fabs(s.bank_deg), at);
+  pitch_deg.take(s.pitch_deg, at);
+  lowest_pitch_deg.take(s.pitch_deg, at);
+}
+
+void flight_figures::merge(const flight_figures& later) {
+  pressure_altitude_ft.merge(later.pressure_altitude_ft);
+  ias_kt.merge(later.ias_kt);
+  ground_speed_kt.merge(later.ground_speed_kt);
+  vertical_speed_fpm.merge(later.vertical_speed_fpm);
+  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed_fpm);
+  bank_deg.merge(later.bank_deg);
+  pitch_deg.merge(later.pitch_deg);
+  lowest_pitch_deg.merge(later.lowest_pitch_deg);
+  for (std::size_t i = 0; i < cylinder_count; ++i) {
+    cht[i].merge(later.cht[i]);
+    egt[i].merge(later.egt[i]);
+  }
+  oil_temperature.merge(later.oil_temperature);
+  bus_voltage_low.merge(later.bus_voltage_low);
+  bus_voltage_high.merge(later.bus_voltage_high);
+  fuel_quantity.merge(later.fuel_quantity);
+  fuel_burned.merge(later.fuel_burned);
+}

@@ -1,0 +1,124 @@
+// The figures of a stretch of a LOG (a flight, a ground run, the time airborne, the whole LOG):
+// highest and lowest values with the moment each was first reached, and first and last values
+// for what is worked out as a difference (fuel on board, and the running totals of the fuel
+// burned and the distance flown). Every figure is empty until a value arrives, so a source the
+// LOG never holds gives no figure rather than 0. Figures of two stretches merge.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <optional>
+
+#include "analysis/log_instant.h"
+
+template <bool Highest>
+struct extreme {
+  bool has = false;
+  double value = 0.0;
+  log_instant when;
+
+  // A NaN value (a field the record does not hold) is skipped.
+  void take(double v, const log_instant& at) {
+    if (std::isnan(v)) return;
+    if (!has || (Highest ? v > value : v < value)) {
+      has = true;
+      value = v;
+      when = at;
+    }
+  }
+  // An equal value keeps the earlier moment.
+  void merge(const extreme& later) {
+    if (later.has) take(later.value, later.when);
+  }
+  std::optional<double> get() const { return has ? std::optional<double>(value) : std::nullopt; }
+};
+
+using highest = extreme<true>;
+using lowest = extreme<false>;
+
+struct first_last {
+  bool has = false;
+  double first = 0.0;
+  double last = 0.0;
+
+  void take(double v) {
+    if (std::isnan(v)) return;
+    if (!has) first = v;
+    has = true;
+    last = v;
+  }
+  void merge(const first_last& later) {
+    if (!later.has) return;
+    if (!has) first = later.first;
+    has = true;
+    last = later.last;
+  }
+  // last - first, for running totals; nothing without a value.
+  std::optional<double> growth() const { return has ? std::optional<double>(last - first) : std::nullopt; }
+};
+
+constexpr std::size_t cylinder_count = 6;
+
+// One EIS snapshot in the reporting units (see engine_units.h); NaN for a field the record is
+// too short to hold.
+struct engine_sample {
+  double rpm;
+  double cht[cylinder_count];
+  double egt[cylinder_count];
+  double oil_temperature;
+  double oil_pressure_psi;
+  double bus_voltage;  // the EIS primary bus voltage
+  double fuel_flow;    // per hour
+  double fuel_quantity;
+};
+
+// One AHRS high-rate message; NaN for a field the record is too short to hold.
+struct air_data_sample {
+  double pressure_altitude_ft;
+  double ias_kt;
+  double vertical_speed_fpm;
+  double bank_deg;   // right wing down positive
+  double pitch_deg;  // nose up positive
+};
+
+struct flight_figures {
+  highest pressure_altitude_ft;
+  highest ias_kt;
+  highest ground_speed_kt;
+  highest vertical_speed_fpm;
+  lowest lowest_vertical_speed_fpm;
+  highest bank_deg;  // either wing down
+  highest pitch_deg;
+  lowest lowest_pitch_deg;
+  highest cht[cylinder_count];
+  highest egt[cylinder_count];
+  highest oil_temperature;
+  lowest bus_voltage_low;
+  highest bus_voltage_high;
+  first_last fuel_quantity;
+  first_last fuel_burned;  // the running total of the integrated fuel flow
+
+  void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
+  void take_air_data(const air_data_sample& s, const log_instant& at);
+  void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
+  void merge(const flight_figures& later);
+
+  // Fuel used over the stretch: from the quantity on board, and from the fuel flow.
+  std::optional<double> fuel_used_from_quantity() const {
+    return fuel_quantity.has ? std::optional<double>(fuel_quantity.first - fuel_quantity.last) : std::nullopt;
+  }
+  std::optional<double> fuel_used_from_flow() const { return fuel_burned.growth(); }
+};
+
+// Figures taken only while airborne.
+struct airborne_figures {
+  lowest oil_pressure_psi;
+  first_last distance_nm;  // the running total of the GPS 1 distance
+
+  void take_engine(const engine_sample& s, const log_instant& at) { oil_pressure_psi.take(s.oil_pressure_psi, at); }
+  void take_distance(double distance_total_nm) { distance_nm.take(distance_total_nm); }
+  void merge(const airborne_figures& later) {
+    oil_pressure_psi.merge(later.oil_pressure_psi);
+    distance_nm.merge(later.distance_nm);
+  }
+};

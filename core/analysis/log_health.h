@@ -1,0 +1,66 @@
+// The health of a LOG: what the reader read and dropped (it counts those itself), records of
+// each source, time going backwards, gaps in the periodic sources, records shorter than their
+// layout (read as far as they go), and the GPS sentences each port accepted and rejected.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "records/efis_record.h"
+#include "records/record_reader.h"
+
+// The sources that deliver records at a steady rate, whose gaps are worth telling.
+enum class periodic_source : std::uint8_t { ahrs_high_rate, ahrs_low_rate, eis, analog, gps_1, gps_2 };
+constexpr std::size_t periodic_source_count = 6;
+
+// The name of a periodic source: the source type's name, or the AHRS message's.
+std::string_view periodic_source_name(periodic_source s);
+
+struct source_gaps {
+  std::uint64_t count = 0;          // gaps longer than the limit
+  std::uint32_t longest_ms = 0;     // the longest of them
+  std::uint32_t longest_at_ms = 0;  // LOG time of the record before it
+};
+
+struct gps_port_health {
+  std::int32_t format = 0;  // an ORVEX_GPS_FORMAT_* value; 0 when the port is not read
+  std::uint64_t sentences_accepted = 0;
+  std::uint64_t sentences_rejected = 0;
+  bool buffer_full = false;
+};
+
+struct log_health {
+  std::uint64_t bytes = 0;
+  reader_stats reader;  // records read whole (by type) and dropped
+  std::uint64_t unknown_source_records = 0;
+  std::uint64_t time_backwards = 0;  // records stamped before the record read before them
+  std::uint32_t largest_step_back_ms = 0;
+  std::uint32_t gap_limit_ms = 0;
+  std::array<source_gaps, periodic_source_count> gaps{};
+  std::uint64_t short_eis_records = 0;   // shorter than their layout: read as far as they go
+  std::uint64_t short_ahrs_records = 0;  // (AHRS high-rate messages)
+  std::array<gps_port_health, 2> gps{};
+};
+
+// Follows the record times through the LOG.
+class health_tracker {
+ public:
+  explicit health_tracker(std::uint32_t gap_limit_ms) { health_.gap_limit_ms = gap_limit_ms; }
+
+  // Every record read whole, before its dispatch.
+  void note_record(const efis_record& record);
+  // A record of a periodic source.
+  void note_periodic(periodic_source s, std::uint32_t timestamp);
+  void note_short_eis() { ++health_.short_eis_records; }
+  void note_short_ahrs() { ++health_.short_ahrs_records; }
+
+  log_health& health() { return health_; }
+
+ private:
+  log_health health_;
+  bool any_record_ = false;
+  std::uint32_t previous_ms_ = 0;
+  std::array<bool, periodic_source_count> seen_{};
+  std::array<std::uint32_t, periodic_source_count> last_ms_{};
+};

@@ -1,0 +1,55 @@
+#include "analysis/resolve_utc.h"
+
+namespace {
+
+struct resolver {
+  const utc_clock& clock;
+
+  void operator()(log_instant& at) const {
+    if (at.has_utc) return;
+    at.has_utc = true;
+    at.utc_ms = clock.utc_ms_at(at.log_ms);
+  }
+  void operator()(std::optional<log_event>& e) const {
+    if (e) (*this)(e->when);
+  }
+  template <bool Highest>
+  void operator()(extreme<Highest>& x) const {
+    if (x.has) (*this)(x.when);
+  }
+  void operator()(exceedance& x) const {
+    (*this)(x.start);
+    (*this)(x.end);
+    (*this)(x.peak_at);
+  }
+  void operator()(flight_figures& f) const {
+    for (highest* x : {&f.pressure_altitude_ft, &f.ias_kt, &f.ground_speed_kt, &f.vertical_speed_fpm, &f.bank_deg,
+                       &f.pitch_deg, &f.oil_temperature, &f.bus_voltage_high}) {
+      (*this)(*x);
+    }
+    for (lowest* x : {&f.lowest_vertical_speed_fpm, &f.lowest_pitch_deg, &f.bus_voltage_low}) (*this)(*x);
+    for (highest& x : f.cht) (*this)(x);
+    for (highest& x : f.egt) (*this)(x);
+  }
+  void operator()(flight_record& w) const {
+    for (std::optional<log_event>* e : {&w.engine_start, &w.engine_stop, &w.takeoff, &w.landing}) (*this)(*e);
+    (*this)(w.figures);
+    (*this)(w.airborne.oil_pressure_psi);
+    for (exceedance& x : w.exceedances) (*this)(x);
+  }
+};
+
+}  // namespace
+
+void resolve_utc(log_summary& summary, const utc_clock& clock) {
+  if (!clock.known()) return;
+  const resolver resolve{clock};
+  if (summary.time.has_records) {
+    resolve(summary.time.first);
+    resolve(summary.time.last);
+  }
+  resolve(summary.log);
+  for (flight_record& w : summary.flights) resolve(w);
+  for (flight_record& w : summary.ground_runs) resolve(w);
+  for (exceedance& x : summary.exceedances) resolve(x);
+}

@@ -1,0 +1,107 @@
+// Aircraft limits files: what a line may say, the line number of a bad one, and the
+// exceedances found in a LOG.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "analysis/limits.h"
+#include "support/flight_profile.h"
+
+TEST(LimitsFile, ReadsEveryFormOfALimit) {
+  const limits_parse_result r = parse_limits(
+      "# engine limits\n"
+      "\n"
+      "cht_max = 460 F\n"
+      "  egt_span_max=150   # hottest minus coolest\r\n"
+      "oil_pressure_min = 25 psi when rpm > 1000\n"
+      "oil_pressure_min = 10 when rpm>=500\n"
+      "oil_temperature_max = 118 C\n"
+      "ias_max = 163 kt when airborne\n"
+      "bus_voltage_min = 12.5 V when ias < 40.5");
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_EQ(r.limits.size(), 7u);
+  EXPECT_EQ(r.limits[0].parameter, limit_parameter::cht_max);
+  EXPECT_EQ(r.limits[0].value, 460.0);
+  EXPECT_TRUE(r.limits[0].has_temperature_unit);
+  EXPECT_EQ(r.limits[0].line, 3);
+  EXPECT_FALSE(r.limits[1].has_temperature_unit);
+  EXPECT_EQ(condition_text(r.limits[2].when), "rpm > 1000");
+  EXPECT_EQ(condition_text(r.limits[3].when), "rpm >= 500");
+  EXPECT_EQ(r.limits[4].unit, temperature_unit::celsius);
+  EXPECT_EQ(condition_text(r.limits[5].when), "airborne");
+  EXPECT_EQ(condition_text(r.limits[6].when), "ias < 40.5");
+}
+
+TEST(LimitsFile, RefusesABadLineWithItsNumber) {
+  const struct {
+    const char* text;
+    int line;
+    const char* says;
+  } rows[] = {
+      {"cht_max = 460\nchtmax = 460\n", 2, "unknown parameter \"chtmax\""},
+      {"cht_max 460", 1, "expected \"=\" after cht_max"},
+      {"\n\ncht_max = hot", 3, "expected a number after \"=\", found \"hot\""},
+      {"cht_max =", 1, "expected a number"},
+      {"cht_max = 460 K", 1, "unit \"K\" does not fit cht_max (F or C)"},
+      {"oil_pressure_min = 25 bar", 1, "unit \"bar\" does not fit oil_pressure_min (psi)"},
+      {"oil_pressure_min = 25 psi if rpm > 1000", 1, "expected \"when\" or the end of the line, found \"if\""},
+      {"oil_pressure_min = 25 when rpm 1000", 1, "expected <, <=, > or >= after rpm"},
+      {"oil_pressure_min = 25 when rpm > fast", 1, "expected a number in the condition"},
+      {"oil_pressure_min = 25 when altitude > 1000", 1, "unknown condition \"altitude\""},
+      {"oil_pressure_min = 25 when", 1, "unknown condition"},
+      {"cht_max = 460 F extra", 1, "expected \"when\" or the end of the line, found \"extra\""},
+      {"cht_max = 460 when airborne now", 1, "unexpected \"now\""},
+      {"cht_max = 460;", 1, "unexpected \";\""},
+      {"cht_max = 460\ncht_max = 470 F\n", 2, "cht_max is already given on line 1"},
+      {"= 460", 1, "unknown parameter \"=\""},
+  };
+  for (const auto& r : rows) {
+    const limits_parse_result result = parse_limits(r.text);
+    EXPECT_EQ(result.error_line, r.line) << r.text;
+    EXPECT_NE(result.error.find(r.says), std::string::npos) << r.text << "\n" << result.error;
+    EXPECT_TRUE(result.limits.empty());
+  }
+}
+
+TEST(Exceedances, AreFoundPerCylinderWithTheirPeakAndTimes) {
+  // Cylinder n reads rpm / 10 + n - 1: at 2400 rpm cylinders 3 and 4 (242, 243) pass 241.
+  const std::vector<profile_leg> legs = {{60, 0, 0}, {60, 1000, 10}, {120, 2400, 100}, {60, 1000, 10}, {60, 0, 0}};
+  analysis_options o = default_analysis_options();
+  o.limits = parse_limits("cht_max = 241\noil_pressure_min = 70 when rpm > 1500\n").limits;
+  const log_summary s = analyse_bytes(profile_log(legs), o);
+  ASSERT_EQ(s.flights.size(), 1u);
+  const std::vector<exceedance>& x = s.flights[0].exceedances;
+  ASSERT_EQ(x.size(), 3u);
+  // In the order they began, those that began at one sample in the order of the limits:
+  // cylinders 3 and 4 as the engine reaches 2400 rpm, and the oil pressure (60 psi) with them.
+  EXPECT_EQ(x[0].cylinder, 3);
+  EXPECT_EQ(x[1].cylinder, 4);
+  EXPECT_EQ(x[1].peak, 243.0);
+  EXPECT_EQ(x[2].limit_index, 1u);
+  EXPECT_EQ(x[2].cylinder, 0);
+  EXPECT_EQ(x[2].peak, 60.0);
+  EXPECT_EQ(x[2].start.log_ms, leg_start_ms(legs, 2));
+  EXPECT_EQ(x[2].end.log_ms, leg_start_ms(legs, 3));
+  EXPECT_EQ(x[0].end.log_ms, leg_start_ms(legs, 3));
+  EXPECT_TRUE(x[2].start.has_utc);
+  EXPECT_EQ(s.exceedances.size(), 3u);
+}
+
+TEST(Exceedances, AValueWaveringAtTheLimitMakesOneExceedance) {
+  std::vector<profile_leg> legs = {{60, 1000, 10}};
+  for (int i = 0; i < 10; ++i) {
+    legs.push_back({2, 2420, 10});
+    legs.push_back({2, 2380, 10});
+  }
+  legs.push_back({60, 1000, 10});
+  analysis_options o = default_analysis_options();
+  o.limits = parse_limits("cht_max = 242").limits;
+  const log_summary s = analyse_bytes(profile_log(legs), o);
+  ASSERT_EQ(s.ground_runs.size(), 1u);
+  // Cylinders 2, 3 and 4 read 243 to 245 at 2420 rpm, and 239 to 241 at 2380 rpm.
+  ASSERT_EQ(s.ground_runs[0].exceedances.size(), 3u);
+  for (const exceedance& x : s.ground_runs[0].exceedances) {
+    EXPECT_EQ(x.start.log_ms, leg_start_ms(legs, 1));
+    EXPECT_EQ(x.end.log_ms, leg_start_ms(legs, 20));
+  }
+}

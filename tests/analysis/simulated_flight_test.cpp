@@ -1,0 +1,118 @@
+// The simulator's flights as the time line finds them: takeoff and landing within a few seconds
+// of lift-off and touchdown, the engine's start and stop, per-cylinder maxima exactly as written,
+// and a damaged LOG read as far as it goes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "flight_simulator.h"
+#include "log_writer.h"
+#include "support/flight_profile.h"
+#include "support/random_bits.h"
+
+namespace {
+
+double seconds_between(std::uint32_t a, std::uint32_t b) { return (static_cast<double>(b) - a) / 1000.0; }
+
+}  // namespace
+
+TEST(SimulatedFlight, TheFlightsAreWhereTheSimulatorFlewThem) {
+  const struct {
+    flight_options flight;
+    bool swap_gps;
+  } rows[] = {
+      {{.seed = 7, .minutes = 30.0}, false},
+      {{.seed = 11, .minutes = 200.0}, false},  // two sorties with a ground stop between
+      {{.seed = 5, .minutes = 20.0, .swap_gps = true}, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.flight.seed);
+    flight_notes notes;
+    const std::string log = simulated_log(r.flight, &notes);
+    analysis_options o = default_analysis_options();
+    if (r.swap_gps) {
+      o.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
+      o.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
+    }
+    const log_summary s = analyse_bytes(log, o);
+    ASSERT_EQ(s.flights.size(), notes.sorties.size());
+    EXPECT_TRUE(s.ground_runs.empty());
+    for (std::size_t i = 0; i < s.flights.size(); ++i) {
+      const flight_record& f = s.flights[i];
+      const sortie_times& flown = notes.sorties[i];
+      ASSERT_TRUE(f.engine_start && f.takeoff && f.landing && f.engine_stop);
+      // The takeoff is the first moment at 50 kt, a few seconds into the take-off roll; the
+      // landing the first below 35 kt, a few seconds into the landing roll.
+      EXPECT_NEAR(seconds_between(flown.takeoff_ms, f.takeoff->when.log_ms), -2.5, 2.5);
+      EXPECT_NEAR(seconds_between(flown.landing_ms, f.landing->when.log_ms), 5.0, 5.0);
+      EXPECT_NEAR(seconds_between(flown.engine_start_ms, f.engine_start->when.log_ms), 1.0, 1.5);
+      EXPECT_NEAR(seconds_between(flown.engine_stop_ms, f.engine_stop->when.log_ms), 1.5, 1.5);
+      // UTC from the NMEA fixes, within a second of the time the simulator flew by.
+      ASSERT_TRUE(f.takeoff->when.has_utc);
+      EXPECT_NEAR(f.takeoff->when.utc_ms - (notes.utc_ms_at_log_zero + f.takeoff->when.log_ms), 0, 1000);
+      EXPECT_TRUE(f.takeoff->has_position);
+      EXPECT_GT(*f.distance_nm, 1.0);
+    }
+    for (std::size_t c = 0; c < 6; ++c) {
+      EXPECT_EQ(s.log.figures.cht[c].value, notes.cht_max[c]) << "cylinder " << c + 1;
+      EXPECT_EQ(s.log.figures.egt[c].value, notes.egt_max[c]) << "cylinder " << c + 1;
+    }
+    if (s.flights.size() == 1) {
+      for (std::size_t c = 0; c < 6; ++c) EXPECT_EQ(s.flights[0].figures.cht[c].value, notes.cht_max[c]);
+    }
+    EXPECT_EQ(s.time.source, utc_source::gps);
+    EXPECT_EQ(s.health.reader.truncated + s.health.reader.zero_length + s.health.reader.oversized, 0u);
+  }
+}
+
+TEST(SimulatedFlight, ADamagedLogGivesWhatCouldBeRead) {
+  const std::string log = simulated_log({.seed = 3, .minutes = 12.0});
+  const log_summary whole = analyse_bytes(log);
+  random_bits random(99);
+  for (int round = 0; round < 40; ++round) {
+    std::string damaged = log.substr(0, static_cast<std::size_t>(random() % log.size()));
+    const int flips = static_cast<int>(random() % 20);
+    for (int i = 0; i < flips && !damaged.empty(); ++i) {
+      damaged[static_cast<std::size_t>(random() % damaged.size())] = static_cast<char>(random());
+    }
+    const log_summary s = analyse_bytes(damaged);
+    EXPECT_LE(s.health.reader.records, whole.health.reader.records + 1000);
+    EXPECT_LE(s.flights.size() + s.ground_runs.size(), 10u);
+    EXPECT_EQ(s.health.bytes, damaged.size());
+    for (const flight_record& f : s.flights) {
+      EXPECT_LE(f.start_ms, f.end_ms);
+      EXPECT_GE(f.flight_time_s, 0.0);
+    }
+  }
+  // Only the first records: no engine data yet, so no figure at all.
+  const log_summary start = analyse_bytes(log.substr(0, 40));
+  EXPECT_FALSE(start.log.figures.cht[0].has);
+  EXPECT_FALSE(start.log.fuel_used_from_flow.has_value());
+  EXPECT_TRUE(start.flights.empty());
+  const log_summary empty = analyse_bytes("");
+  EXPECT_FALSE(empty.time.has_records);
+  EXPECT_FALSE(empty.log.figures.ias_kt.has);
+}
+
+TEST(SimulatedFlight, AShortRecordGivesTheFieldsItHolds) {
+  // 20 bytes of an EIS snapshot hold the engine speed, the six CHT and EGT 1, not the oil;
+  // 16 bytes of an AHRS high-rate message hold the airspeed, not the acceleration.
+  const std::vector<std::uint8_t> eis = eis_payload({.tachometer = 2400, .cht = {301, 302, 303, 304, 305, 306},
+                                                     .egt = {1400, 1400, 1400, 1400, 1400, 1400}, .oiltemp = 190});
+  const std::vector<std::uint8_t> ahrs = ahrs_hr_payload({.pressure_alt = 8000, .asi = 1000});
+  log_writer log;
+  log.record(2, 1000, std::span(eis).first(20));
+  log.record(1, 1100, std::span(ahrs).first(16));
+  log.record(1, 1200, std::span(ahrs).first(11));  // the pressure altitude cut in half
+  const log_summary s = analyse_bytes(log.str());
+  EXPECT_EQ(s.health.short_eis_records, 1u);
+  EXPECT_EQ(s.health.short_ahrs_records, 2u);
+  EXPECT_EQ(s.log.figures.cht[5].value, 306.0);
+  EXPECT_EQ(s.log.figures.egt[0].value, 1400.0);
+  EXPECT_FALSE(s.log.figures.egt[1].has);
+  EXPECT_FALSE(s.log.figures.oil_temperature.has);
+  EXPECT_FALSE(s.log.fuel_used_from_flow.has_value());
+  EXPECT_EQ(s.log.figures.pressure_altitude_ft.value, 3000.0);
+  EXPECT_NEAR(s.log.figures.ias_kt.value, 59.2, 0.1);
+  EXPECT_EQ(s.ground_runs.size(), 1u);  // 2400 rpm: the engine ran
+}

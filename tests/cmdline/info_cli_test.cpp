@@ -1,0 +1,157 @@
+// orvexdecode-info as a user meets it: arguments, several LOGs at once, errors, the text report
+// and the JSON Lines checked against the committed schema.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "flight_simulator.h"
+#include "support/capture.h"
+#include "support/flight_profile.h"
+#include "support/run_program.h"
+
+namespace {
+
+const std::string program = ORVEX_INFO_PATH;
+const std::string source_dir = ORVEX_SOURCE_DIR;
+const std::string schema = source_dir + "/schemas/info.schema.json";
+const std::string validator = source_dir + "/tests/cmdline/validate_json_lines.py";
+
+// A flight, a ground run, a limits exceedance: the LOG of the text report's expected output.
+std::string report_log() {
+  return profile_log(
+      {{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}, {60, 1000, 10}, {60, 0, 0}, {90, 1800, 0}, {40, 0, 0}},
+      {.gps_speed = true, .settings = {"58=4", "345=0"}});
+}
+
+// Why the schema cannot be checked here, or "" when it can. CI must check it.
+std::string validator_missing() {
+  if (run_program("/usr/bin/python3", "-c 'import jsonschema'").status == 0) return "";
+  return "python3-jsonschema is not installed (scripts/install_deps.sh installs it)";
+}
+
+}  // namespace
+
+TEST(InfoCommandLine, HelpAndVersionGoToStandardOutputWithStatus0) {
+  const program_result help = run_program(program, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: " + program + " [options] LOG...\n")) << help.out;
+  for (const char* shown : {"--engine-rpm N", "default 500", "default 30", "default 50", "default 10", "default 35"}) {
+    EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+  }
+  const program_result version = run_program(program, "--version x.LOG");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("orvexdecode-info ") + ORVEXDECODE_VERSION + "\n");
+  EXPECT_EQ(help.err + version.err, "");
+}
+
+TEST(InfoCommandLine, UsageErrorsEndWithStatus1) {
+  const struct {
+    const char* args;
+    const char* says;
+  } rows[] = {
+      {"", "no LOG given"},
+      {"--json", "no LOG given"},
+      {"-j 0 a.LOG", "-j: not a number of at least 1: 0"},
+      {"-j two a.LOG", "-j: not a number"},
+      {"--engine-rpm -5 a.LOG", "--engine-rpm: not a number"},
+      {"--utc-start 2026-03-11 a.LOG", "--utc-start: not an ISO 8601 UTC time: 2026-03-11"},
+      {"--landing-speed 60 a.LOG", "--landing-speed is above --takeoff-speed"},
+      {"--nosuch a.LOG", "nosuch"},
+  };
+  for (const auto& r : rows) {
+    const program_result result = run_program(program, r.args);
+    EXPECT_EQ(result.status, 1) << r.args;
+    EXPECT_EQ(result.out, "") << r.args;
+    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
+    EXPECT_NE(result.err.find("Usage: "), std::string::npos) << r.args;
+  }
+}
+
+TEST(InfoCommandLine, ABadLimitsFileIsRefusedBeforeAnyLogIsRead) {
+  const temp_files t;
+  const std::string limits = t.write("aircraft.limits", "cht_max = 460\n\negt_max = 1650 K\n");
+  const program_result r = run_program(program, "--limits " + shell_quote(limits) + " -", report_log());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ERROR: " + limits + ":3: unit \"K\" does not fit egt_max (F or C)\n");
+  const program_result missing = run_program(program, "--limits " + shell_quote(t.path("none")) + " -");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_TRUE(missing.err.starts_with("ERROR: limits file can't be opened: ")) << missing.err;
+}
+
+TEST(InfoCommandLine, SeveralLogsKeepTheirOrderAndAnUnreadableOneFailsAlone) {
+  const temp_files t;
+  std::filesystem::create_directory(t.path("logs"));
+  t.write("logs/b.LOG", profile_log({{60, 1000, 0}}));
+  t.write("logs/a.log", report_log());
+  t.write("logs/notes.txt", "not a LOG");
+  std::filesystem::create_symlink(t.path("gone"), t.path("logs/c.LOG"));
+  const program_result r =
+      run_program(program, "--json -j 2 " + shell_quote(t.path("logs")) + " " + shell_quote(t.path("missing.LOG")) +
+                               " " + shell_quote(t.path("logs/b.LOG")));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(count_of(r.out, "\n"), 3u) << r.out;
+  const std::size_t a = r.out.find("\"file\":\"" + t.path("logs/a.log"));
+  const std::size_t b = r.out.find("\"file\":\"" + t.path("logs/b.LOG"));
+  const std::size_t b_again = r.out.rfind("\"file\":\"" + t.path("logs/b.LOG"));
+  EXPECT_TRUE(a < b && b < b_again && b_again != std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "ERROR: LOG can't be opened for reading: " + t.path("logs/c.LOG") +
+                       ": No such file or directory\nERROR: LOG can't be opened for reading: " + t.path("missing.LOG") +
+                       ": No such file or directory\n");
+  const program_result empty_folder = run_program(program, shell_quote(t.dir + "/"));
+  EXPECT_EQ(empty_folder.status, 2);
+  EXPECT_NE(empty_folder.err.find("Folder holds no .LOG files"), std::string::npos) << empty_folder.err;
+}
+
+TEST(InfoCommandLine, FullStandardOutputIsAnError) {
+  const program_result r =
+      run_program("/bin/sh", "-c " + shell_quote(shell_quote(program) + " - >/dev/full"), report_log());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ERROR: Output can't be written: standard output\n");
+}
+
+TEST(InfoCommandLine, TheTextReportReadsAtAGlance) {
+  const temp_files t;
+  const std::string limits = t.write("limits", "cht_max = 241 F\noil_pressure_min = 70 when rpm > 2000\n");
+  const program_result r = run_program(program, "--limits " + shell_quote(limits) + " -", report_log());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, read_file(source_dir + "/tests/cmdline/expected/info_report.txt"));
+}
+
+TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
+  const std::string missing = validator_missing();
+  if (!missing.empty()) {
+    if (std::getenv("CI") != nullptr) FAIL() << missing;
+    GTEST_SKIP() << missing;
+  }
+  const temp_files t;
+  const std::string simulated = simulated_log({.seed = 9, .minutes = 15.0});
+  const std::string logs[] = {
+      t.write("report.LOG", report_log()),
+      t.write("simulated.LOG", simulated),
+      t.write("cut.LOG", simulated.substr(0, simulated.size() / 3 + 5)),
+      t.write("no_time.LOG", profile_log({{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}}, {.nmea_time = false})),
+      t.write("empty.LOG", ""),
+      t.write("name \"quoted\" \xE9.LOG", std::string(9, '\0') + "garbage"),
+  };
+  const std::string limits = t.write("limits", "cht_max = 241\negt_span_max = 20 F\nias_max = 90 when airborne\n");
+  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation"}) {
+    std::string args = "--json -j 3 ";
+    args += options;
+    for (const std::string& log : logs) {
+      args += ' ';
+      args += shell_quote(log);
+    }
+    const program_result r = run_program(
+        "/bin/sh", "-c " + shell_quote("cd " + shell_quote(t.dir) + " && " + shell_quote(program) + " " + args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(count_of(r.out, "\n"), std::size(logs));
+    const std::string jsonl = t.write("out.jsonl", r.out);
+    const program_result check =
+        run_program("/usr/bin/python3", shell_quote(validator) + " " + shell_quote(schema) + " " + shell_quote(jsonl));
+    EXPECT_EQ(check.status, 0) << options << "\n" << check.out << check.err;
+  }
+}
