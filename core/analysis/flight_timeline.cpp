@@ -258,7 +258,7 @@ void flight_timeline::take_air_data(std::uint32_t t, std::uint32_t length) {
 void flight_timeline::take_fix(int port, std::uint32_t t) {
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.receiver_valid) return;
-  if (fix.has_utc) clock_.set_from_fix(fix.utc_seconds, t);
+  clock_.follow_fix(fix, t);
   if (fix.latitude_deg == 0.0f && fix.longitude_deg == 0.0f) return;  // no position in the sentence
   const geo_point here{fix.latitude_deg, fix.longitude_deg};
   if (port == 0) {

@@ -53,6 +53,11 @@ void utc_clock::set_from_user(std::int64_t utc_ms, std::uint32_t log_ms) {
   source_ = utc_source::user;
 }
 
+void utc_clock::start_from(utc_source source, const utc_anchor& first) {
+  source_ = source;
+  first_ = latest_ = first;
+}
+
 std::int64_t utc_clock::utc_ms_at(std::uint32_t log_ms) const {
   return map(log_ms < first_.log_ms ? first_ : latest_, log_ms);
 }

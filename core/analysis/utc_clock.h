@@ -14,6 +14,8 @@
 #include <optional>
 #include <string_view>
 
+#include "decoders/gps/gps_state.h"
+
 enum class utc_source { none, gps, user };
 
 struct utc_anchor {
@@ -27,6 +29,14 @@ class utc_clock {
   void set_from_fix(std::int64_t utc_seconds, std::uint32_t log_ms);
   // The user's UTC for a LOG time; used only while the clock has no GPS time.
   void set_from_user(std::int64_t utc_ms, std::uint32_t log_ms);
+  // Starts a later pass over the same LOG from the first anchor an earlier pass found, so that
+  // LOG times before the first fix map as they did there.
+  void start_from(utc_source source, const utc_anchor& first);
+  // Follows the fix a record just completed: a valid NMEA fix with its date and time sets the
+  // clock. Every pass that maps LOG time to UTC follows the fixes of both ports through this.
+  void follow_fix(const gps_fix& fix, std::uint32_t log_ms) {
+    if (fix.receiver_valid && fix.has_utc) set_from_fix(fix.utc_seconds, log_ms);
+  }
 
   bool known() const { return source_ != utc_source::none; }
   utc_source source() const { return source_; }
