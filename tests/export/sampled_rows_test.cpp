@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "decode/record_loop.h"
+#include "export/log_window.h"
 #include "export/sampled_rows.h"
 #include "support/capture.h"
 
@@ -65,4 +66,29 @@ TEST(SampledRows, SourcesAppearOnlyOnceTheyHaveSentSomething) {
   log.eis(1600, {.tachometer = 2400}).record(8, 2100, "s").record(8, 2200, "s");
   const std::vector<seen_row> expected = {{100, -1, false}, {1100, -1, false}, {2100, 2400, true}};
   EXPECT_EQ(rows_of(log.str(), {.every_ms = 1000}), expected);
+}
+
+TEST(LogWindow, TimesAreUtcOrLogSecondsAndWindowsResolveThroughTheClock) {
+  EXPECT_EQ(parse_time_point("754.25")->log_ms, 754250u);
+  EXPECT_TRUE(parse_time_point("2026-03-11T22:22:46Z")->is_utc);
+  for (const char* bad : {"", "-3", "12s", "2026-13-01T00:00:00Z", "9999999999"}) EXPECT_FALSE(parse_time_point(bad)) << bad;
+
+  log_summary s;
+  s.time.has_records = true;
+  s.time.first.log_ms = 1000;
+  s.time.last.log_ms = 900000;
+  s.flights.resize(2);
+  s.flights[1].start_ms = 300000;
+  s.flights[1].end_ms = 600000;
+  EXPECT_EQ(resolve_window({.flight = 3}, s).error, "the LOG holds 2 flights, not flight 3");
+  const log_window second = resolve_window({.flight = 2, .from = parse_time_point("400")}, s);
+  EXPECT_EQ(second.from_ms, 400000u);
+  EXPECT_EQ(second.to_ms, 600001u);
+  EXPECT_FALSE(resolve_window({.from = parse_time_point("2026-03-11T22:22:46Z")}, s).error.empty());  // no clock
+  s.time.source = utc_source::gps;
+  s.time.first_anchor = {*parse_utc_iso8601("2026-03-11T22:00:00Z"), 1000};
+  const log_window utc = resolve_window({.from = parse_time_point("2026-03-11T22:01:00Z")}, s);
+  EXPECT_EQ(utc.from_ms, 61000u);
+  EXPECT_TRUE(utc.warning.empty());
+  EXPECT_FALSE(resolve_window({.from = parse_time_point("950")}, s).warning.empty());
 }
