@@ -71,11 +71,21 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* p) {
   return v;
 }
 
-ahrs_values decode_ahrs(const std::uint8_t* p) {
+namespace {
+
+// The three header bytes; the message is left to the caller.
+ahrs_values with_header(const std::uint8_t* p) {
   ahrs_values v;
   v.header1 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header1>(p));
   v.header2 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header2>(p));
   v.ahrs_type = ahrs_type_of(p);
+  return v;
+}
+
+}  // namespace
+
+ahrs_values decode_ahrs(const std::uint8_t* p) {
+  ahrs_values v = with_header(p);
   switch (v.ahrs_type) {
     case ahrs_type_high_rate: v.high_rate = decode_ahrs_hr(p); break;
     case ahrs_type_low_rate: v.low_rate = decode_ahrs_lr(p); break;
@@ -86,10 +96,7 @@ ahrs_values decode_ahrs(const std::uint8_t* p) {
 }
 
 ahrs_values decode_ahrs_high_rate(const std::uint8_t* p) {
-  ahrs_values v;
-  v.header1 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header1>(p));
-  v.header2 = static_cast<std::uint8_t>(raw_value<ahrs_layout::header2>(p));
-  v.ahrs_type = ahrs_type_of(p);
+  ahrs_values v = with_header(p);
   v.high_rate = decode_ahrs_hr(p);
   return v;
 }
