@@ -1,12 +1,13 @@
 #include "front_end.h"
 
 #include <getopt.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
+#include "file_checks.h"
 
 front_end_state front_end;
 
@@ -122,31 +123,14 @@ bool names_stdin(const char* name) {
   return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0;
 }
 
-bool same_file(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+const char* input_display_name() {
+  return names_stdin(front_end.input_filename) ? "standard input" : front_end.input_filename;
 }
 
-// True when path names the very file the input stream reads.
-bool is_same_file_as_input(const char* path) {
-  struct stat in_stat{};
-  struct stat out_stat{};
-  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
-  return stat(path, &out_stat) == 0 && same_file(in_stat, out_stat);
-}
-
-// True when the report would go to standard output and that is the input file (appended to
-// it, the report would be read back as LOG records while it grows).
-bool is_standard_output_the_input() {
-  struct stat in_stat{};
-  struct stat out_stat{};
-  if (fstat(fileno(front_end.input_file_handle), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
-  return fstat(fileno(stdout), &out_stat) == 0 && same_file(in_stat, out_stat);
-}
-
-FILE* open_output(const char* path) {
-  FILE* f = std::fopen(path, "wb");
-  if (f == nullptr) exit_error("ERROR: Output file can't be openned for writing");
-  return f;
+// A read that failed during the pass cut the report short: an error, though the document
+// itself was closed.
+void check_read(FILE* input) {
+  if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_display_name(), error);
 }
 
 // A report that could not be written whole is a failure, not a success.
@@ -157,6 +141,14 @@ FILE* open_output(const char* path) {
 
 void check_written(FILE* stream) {
   if (std::fflush(stream) != 0 || std::ferror(stream)) exit_write_error();
+}
+
+void open_output(output_file& output, const char* name) {
+  if (!output.open(name[0] != '\0' ? name : nullptr)) exit_error("ERROR: Output file can't be openned for writing");
+}
+
+void commit_output(output_file& output, const char* name) {
+  if (!output.commit()) exit_file_error("Output file can't be replaced", name, errno);
 }
 
 }  // namespace
@@ -209,11 +201,10 @@ void parse_commandline_args(int argc, char** argv) {
 }
 
 void init_internals() {
-  front_end.output_file_handle = stdout;
   front_end.debug_file_handle = stderr;
-  front_end.kml_output_file_handle = nullptr;
 
   if (names_stdin(front_end.input_filename)) {
+    if (standard_descriptor_was_closed(STDIN_FILENO)) exit_file_error("Standard input is closed");
     front_end.input_file_handle = stdin;
   } else if (front_end.input_filename[0] == '\0') {
     exit_error("ERROR: No input file specified");
@@ -222,41 +213,47 @@ void init_internals() {
     if (front_end.input_file_handle == nullptr) exit_error("ERROR: Input file can't be openned for reading");
   }
 
-  // Refuse to truncate the LOG before anything is opened for writing.
-  for (const char* name : {front_end.output_filename, front_end.kml_output_filename}) {
-    if (name[0] != '\0' && is_same_file_as_input(name)) {
-      exit_error("ERROR: Output file is the same file as the input file");
-    }
+  // Refuse to truncate the LOG, or one output with the other, before anything is opened for
+  // writing.
+  const char* const output_name = front_end.output_filename[0] != '\0' ? front_end.output_filename : nullptr;
+  const char* const kml_name = front_end.kml_output_filename[0] != '\0' ? front_end.kml_output_filename : nullptr;
+  if (output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
+    exit_file_error("Standard output is closed");
   }
-  if (front_end.output_filename[0] == '\0' && is_standard_output_the_input()) {
+  if (is_the_input(front_end.input_file_handle, output_name) ||
+      (kml_name != nullptr && is_the_input(front_end.input_file_handle, kml_name))) {
     exit_error("ERROR: Output file is the same file as the input file");
   }
-
-  if (front_end.output_filename[0] != '\0') front_end.output_file_handle = open_output(front_end.output_filename);
-  if (front_end.kml_output_filename[0] != '\0') {
-    front_end.kml_output_file_handle = open_output(front_end.kml_output_filename);
+  if (kml_name != nullptr && outputs_collide(output_name, kml_name)) {
+    char message[file_name_size + 64];
+    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s", kml_name);
+    exit_error(message);
   }
+
+  open_output(front_end.output, front_end.output_filename);
+  if (kml_name != nullptr) open_output(front_end.kml_output, kml_name);
 }
 
 void run_conversions() {
-  const bool kml = front_end.kml_output_filename[0] != '\0' && front_end.kml_output_file_handle != nullptr;
-  if (kml) {
+  FILE* const debug = front_end.debug_file_handle;
+  errno = 0;
+  if (front_end.kml_output.stream() != nullptr) {
     // One read of the input serves both documents, so standard input needs no copy.
     OrvexDecode_LOG_to_XML_and_KML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                                   front_end.output_file_handle, front_end.kml_output_file_handle,
-                                   front_end.debug_file_handle, front_end.input_filename);
+                                   front_end.output.stream(), front_end.kml_output.stream(), debug,
+                                   front_end.input_filename);
   } else {
     OrvexDecode_LOG_to_XML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                           front_end.output_file_handle, front_end.debug_file_handle, front_end.input_filename);
+                           front_end.output.stream(), debug, front_end.input_filename);
   }
-  check_written(front_end.output_file_handle);
-  if (kml) check_written(front_end.kml_output_file_handle);
+  check_read(front_end.input_file_handle);
+  check_written(front_end.output.stream());
+  if (front_end.kml_output.stream() != nullptr) check_written(front_end.kml_output.stream());
 }
 
 void close_internals() {
   std::fclose(front_end.input_file_handle);
-  if (std::fclose(front_end.output_file_handle) != 0) exit_write_error();
-  if (front_end.kml_output_file_handle != nullptr && std::fclose(front_end.kml_output_file_handle) != 0) {
-    exit_write_error();
-  }
+  if (!front_end.output.finish() || !front_end.kml_output.finish()) exit_write_error();
+  commit_output(front_end.output, front_end.output_filename);
+  commit_output(front_end.kml_output, front_end.kml_output_filename);
 }

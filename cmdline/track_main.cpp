@@ -6,7 +6,7 @@
 // Exit status: 0 success (and --help or --version, which print to standard output); 1 usage error
 // (usage on standard error); 2 error: a message starting "ERROR:" on standard error.
 #include <getopt.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -14,7 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "file_checks.h"
 #include "orvexdecode.h"
+#include "output_file.h"
 
 namespace {
 
@@ -39,28 +41,9 @@ constexpr const char* usage_text =
   std::exit(1);
 }
 
-// Prints "ERROR: message[: name[: reason]]" and ends with status 2.
-[[noreturn]] void exit_error(const char* message, const char* name = nullptr,
-                             const char* reason = nullptr) {
-  std::fprintf(stderr, "ERROR: %s", message);
-  if (name != nullptr) std::fprintf(stderr, ": %s", name);
-  if (reason != nullptr) std::fprintf(stderr, ": %s", reason);
-  std::fputc('\n', stderr);
-  std::exit(2);
-}
-
 const char* display_name(const char* name) { return name != nullptr ? name : "standard output"; }
 
 bool is_dash(const char* name) { return std::strcmp(name, "-") == 0; }
-
-// True when path names the file that input reads (writing it would truncate the LOG).
-bool is_same_file(FILE* input, const char* path) {
-  struct stat in_stat{};
-  struct stat out_stat{};
-  if (fstat(fileno(input), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
-  if (stat(path, &out_stat) != 0) return false;
-  return in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
-}
 
 struct track_request {
   bool binary = false;
@@ -97,6 +80,7 @@ track_request parse_arguments(int argc, char** argv) {
         break;
       }
       case 'h':
+        if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
@@ -116,39 +100,39 @@ track_request parse_arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  guard_standard_descriptors();
   if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
   const track_request request = parse_arguments(argc, argv);
+  const char* const input_name = is_dash(request.input_name) ? "standard input" : request.input_name;
 
   FILE* input = stdin;
   if (!is_dash(request.input_name)) {
     input = std::fopen(request.input_name, "rb");
-    if (input == nullptr) {
-      exit_error("Input file can't be opened for reading", request.input_name, std::strerror(errno));
-    }
+    if (input == nullptr) exit_file_error("Input file can't be opened for reading", input_name, errno);
+  } else if (standard_descriptor_was_closed(STDIN_FILENO)) {
+    exit_file_error("Standard input is closed");
   }
-  FILE* output = stdout;
-  if (request.output_name != nullptr) {
-    if (is_same_file(input, request.output_name)) {
-      exit_error("Output file is the same file as the input file", request.output_name);
-    }
-    output = std::fopen(request.output_name, "wb");
-    if (output == nullptr) {
-      exit_error("Output file can't be opened for writing", request.output_name, std::strerror(errno));
-    }
+  if (request.output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
+    exit_file_error("Standard output is closed");
+  }
+  if (is_the_input(input, request.output_name)) {
+    exit_file_error("Output file is the same file as the input file", display_name(request.output_name));
+  }
+  output_file output;
+  if (!output.open(request.output_name)) {
+    exit_file_error("Output file can't be opened for writing", request.output_name, errno);
   }
 
   const analog_input_const constants = OrvexDecode_default_constants();
+  errno = 0;
   const int result =
       request.binary
-          ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output, stderr)
-          : OrvexDecode_LOG_to_FRC(&constants, &request.options, input, output, stderr);
+          ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output.stream(), stderr)
+          : OrvexDecode_LOG_to_FRC(&constants, &request.options, input, output.stream(), stderr);
 
-  if (std::ferror(input)) {
-    exit_error("Input file can't be read", is_dash(request.input_name) ? "standard input" : request.input_name);
-  }
+  if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_name, error);
   std::fclose(input);
-  if (result < 0 || std::fflush(output) != 0 || std::ferror(output) || std::fclose(output) != 0) {
-    exit_error("Output can't be written", display_name(request.output_name));
-  }
+  if (!output.finish() || result < 0) exit_file_error("Output can't be written", display_name(request.output_name));
+  if (!output.commit()) exit_file_error("Output file can't be replaced", request.output_name, errno);
   return 0;
 }

@@ -10,6 +10,8 @@ packages+=(scdoc man-db bash-completion)
 packages+=(xsltproc)
 # The JSON Lines of orvexdecode-info are checked against their schema (its test).
 packages+=(python3-jsonschema)
+# strace: the command-line tests make reads fail with it.
+packages+=(strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
