@@ -130,7 +130,9 @@ const char* input_display_name() {
 // A read that failed during the pass cut the report short: an error, though the document
 // itself was closed.
 void check_read(FILE* input) {
-  if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_display_name(), error);
+  if (const int error = read_error_of(input)) {
+    exit_file_error("Input file can't be read", input_display_name(), error);
+  }
 }
 
 // A report that could not be written whole is a failure, not a success.
@@ -144,7 +146,9 @@ void check_written(FILE* stream) {
 }
 
 void open_output(output_file& output, const char* name) {
-  if (!output.open(name[0] != '\0' ? name : nullptr)) exit_error("ERROR: Output file can't be openned for writing");
+  if (!output.open(name[0] != '\0' ? name : nullptr)) {
+    exit_error("ERROR: Output file can't be openned for writing");
+  }
 }
 
 void commit_output(output_file& output, const char* name) {
@@ -215,8 +219,10 @@ void init_internals() {
 
   // Refuse to truncate the LOG, or one output with the other, before anything is opened for
   // writing.
-  const char* const output_name = front_end.output_filename[0] != '\0' ? front_end.output_filename : nullptr;
-  const char* const kml_name = front_end.kml_output_filename[0] != '\0' ? front_end.kml_output_filename : nullptr;
+  const char* const output_name =
+      front_end.output_filename[0] != '\0' ? front_end.output_filename : nullptr;
+  const char* const kml_name =
+      front_end.kml_output_filename[0] != '\0' ? front_end.kml_output_filename : nullptr;
   if (output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
     exit_file_error("Standard output is closed");
   }
@@ -226,7 +232,8 @@ void init_internals() {
   }
   if (kml_name != nullptr && outputs_collide(output_name, kml_name)) {
     char message[file_name_size + 64];
-    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s", kml_name);
+    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s",
+                  kml_name);
     exit_error(message);
   }
 

@@ -132,7 +132,9 @@ int main(int argc, char** argv) {
 
   if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_name, error);
   std::fclose(input);
-  if (!output.finish() || result < 0) exit_file_error("Output can't be written", display_name(request.output_name));
+  if (!output.finish() || result < 0) {
+    exit_file_error("Output can't be written", display_name(request.output_name));
+  }
   if (!output.commit()) exit_file_error("Output file can't be replaced", request.output_name, errno);
   return 0;
 }

@@ -65,12 +65,14 @@ TEST(FailedRun, OutputsThatAreTheSameFileAreRefusedBeforeAnythingIsWritten) {
                   .c_str());
   const std::string fresh = t.path("fresh.xml");
   for (const std::string& args :
-       {"-o " + x + " -k " + x, "-o " + x + " -k " + t.path("link.xml"), "-o " + t.path("hard.xml") + " -k " + x,
-        "-k /dev/stdout >>" + x, "-k " + x + " >>" + t.path("link.xml"), "-o " + fresh + " -k " + t.dir + "/./fresh.xml"}) {
+       {"-o " + x + " -k " + x, "-o " + x + " -k " + t.path("link.xml"),
+        "-o " + t.path("hard.xml") + " -k " + x, "-k /dev/stdout >>" + x,
+        "-k " + x + " >>" + t.path("link.xml"), "-o " + fresh + " -k " + t.dir + "/./fresh.xml"}) {
     t.write("x.xml", "old");
     const program_result r = run_program(decoder, args + " " + log);
     EXPECT_EQ(r.status, 2) << args;
-    EXPECT_TRUE(r.err.starts_with("ERROR: Output file is the same file as the other output: ")) << args << r.err;
+    EXPECT_TRUE(r.err.starts_with("ERROR: Output file is the same file as the other output: "))
+        << args << r.err;
     EXPECT_TRUE(r.err.ends_with(hint())) << r.err;
     EXPECT_EQ(read_file(x), "old") << args;
     EXPECT_FALSE(std::filesystem::exists(fresh)) << args;
@@ -101,16 +103,17 @@ TEST(FailedRun, InputThatCantBeReadIsAnErrorAfterAWellFormedDocument) {
     std::string last_line;  // of standard output
   };
   const row rows[] = {
-      {decoder, log, "2", "ERROR: Input file can't be read: " + log + ": Input/output error\n", "</orvex_efis_decode>\n"},
-      {decoder, "-k /dev/null " + log, "2", "ERROR: Input file can't be read: " + log + ": Input/output error\n",
+      {decoder, log, "2", "ERROR: Input file can't be read: " + log + ": Input/output error\n",
        "</orvex_efis_decode>\n"},
-      {decoder, "-k /dev/null " + log, "5", "ERROR: Input file can't be read: " + log + ": Input/output error\n",
-       "</orvex_efis_decode>\n"},
+      {decoder, "-k /dev/null " + log, "2",
+       "ERROR: Input file can't be read: " + log + ": Input/output error\n", "</orvex_efis_decode>\n"},
+      {decoder, "-k /dev/null " + log, "5",
+       "ERROR: Input file can't be read: " + log + ": Input/output error\n", "</orvex_efis_decode>\n"},
       {tracker, log, "2", "ERROR: Input file can't be read: " + log + ": Input/output error\n", "EOF\n"},
   };
   for (const row& r : rows) {
-    const program_result result =
-        run_program("/bin/sh", "-c " + shell_quote(with_read_error(log, r.when, shell_quote(r.program) + " " + r.args)));
+    const program_result result = run_program(
+        "/bin/sh", "-c " + shell_quote(with_read_error(log, r.when, shell_quote(r.program) + " " + r.args)));
     EXPECT_EQ(result.status, 2) << r.args << " " << r.when;
     EXPECT_EQ(result.err, r.message) << r.args << " " << r.when;
     EXPECT_TRUE(result.out.ends_with(r.last_line)) << r.args << " " << r.when;
@@ -126,7 +129,8 @@ TEST(FailedRun, DirectoryOrClosedStandardInputIsAnError) {
   } rows[] = {
       {decoder, t.dir, "ERROR: Input file can't be read: " + t.dir + ": Is a directory\n"},
       {decoder, "-k /dev/null " + t.dir, "ERROR: Input file can't be read: " + t.dir + ": Is a directory\n"},
-      {decoder, "-k /dev/null - <" + t.dir, "ERROR: Input file can't be read: standard input: Is a directory\n"},
+      {decoder, "-k /dev/null - <" + t.dir,
+       "ERROR: Input file can't be read: standard input: Is a directory\n"},
       {decoder, "- <&-", "ERROR: Standard input is closed\n"},
       {decoder, "-k /dev/null stdin <&-", "ERROR: Standard input is closed\n"},
       {tracker, "- <&-", "ERROR: Standard input is closed\n"},
@@ -142,8 +146,9 @@ TEST(FailedRun, CopyOfPipedInputThatCantBeWrittenIsAnError) {
   // No file may grow: the copy's last write fails (SIGXFSZ ignored, so write() says EFBIG).
   temp_files t;
   const std::string log = t.write("in.LOG", small_log());
-  const program_result r = run_bash("set -o pipefail; cat " + shell_quote(log) + " | (trap '' XFSZ; ulimit -f 0; " +
-                                    shell_quote(decoder) + " -k /dev/null - 2>&1 >/dev/null) | cat");
+  const program_result r =
+      run_bash("set -o pipefail; cat " + shell_quote(log) + " | (trap '' XFSZ; ulimit -f 0; " +
+               shell_quote(decoder) + " -k /dev/null - 2>&1 >/dev/null) | cat");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "ERROR: Temporary copy of the input can't be written" + hint());
 }
@@ -177,7 +182,8 @@ TEST(FailedRun, ChangesNoFileItNames) {
           shell_quote(decoder) + " -o " + xml + " -k /dev/full " + log,
           shell_quote(decoder) + " -o " + xml + " -k " + kml + " " + t.dir,
           with_read_error(log, "2", broken_log), with_read_error(log, "5", broken_log),
-          shell_quote(tracker) + " " + t.dir + " " + track, with_read_error(log, "2", shell_quote(tracker) + " " + log + " " + track),
+          shell_quote(tracker) + " " + t.dir + " " + track,
+          with_read_error(log, "2", shell_quote(tracker) + " " + log + " " + track),
           "timeout -s TERM 1 " + shell_quote(decoder) + " -o " + xml + " /dev/zero",
           "timeout -s INT 1 " + shell_quote(tracker) + " /dev/zero " + track}) {
       if (existing) {
@@ -209,7 +215,8 @@ TEST(FailedRun, ASuccessfulRunReplacesTheNamedFileKeepingItsModeAndLinks) {
   chmod(t.path("target.xml").c_str(), 0640);
   chmod(t.path("track.txt").c_str(), 0604);
   std::system(("ln -s target.xml " + shell_quote(t.path("link.xml"))).c_str());
-  EXPECT_EQ(run_program(decoder, "-o " + t.path("link.xml") + " -k " + t.path("new.kml") + " " + log).status, 0);
+  EXPECT_EQ(run_program(decoder, "-o " + t.path("link.xml") + " -k " + t.path("new.kml") + " " + log).status,
+            0);
   EXPECT_EQ(run_program(tracker, log + " " + t.path("track.txt")).status, 0);
   EXPECT_TRUE(std::filesystem::is_symlink(t.path("link.xml")));
   EXPECT_TRUE(read_file(t.path("target.xml")).ends_with("</orvex_efis_decode>\n"));
@@ -220,5 +227,6 @@ TEST(FailedRun, ASuccessfulRunReplacesTheNamedFileKeepingItsModeAndLinks) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   stat(t.path("track.txt").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 0604u);
-  EXPECT_EQ(names_in(t.dir), (std::vector<std::string>{"in.LOG", "link.xml", "new.kml", "target.xml", "track.txt"}));
+  EXPECT_EQ(names_in(t.dir),
+            (std::vector<std::string>{"in.LOG", "link.xml", "new.kml", "target.xml", "track.txt"}));
 }
