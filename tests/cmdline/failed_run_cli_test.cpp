@@ -227,6 +227,10 @@ TEST(FailedRun, ASuccessfulRunReplacesTheNamedFileKeepingItsModeAndLinks) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   stat(t.path("track.txt").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 0604u);
+  const mode_t mask = umask(0);
+  umask(mask);
+  stat(t.path("new.kml").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask);
   EXPECT_EQ(names_in(t.dir),
             (std::vector<std::string>{"in.LOG", "link.xml", "new.kml", "target.xml", "track.txt"}));
 }
