@@ -3,7 +3,8 @@
 # packages named as arguments too (scripts/package.sh names its packaging tools).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libxml2-utils pkgconf "$@")
+# libxml2-dev: the fuzz checks, which the corpus replay runs too, parse documents with it.
+packages=(cmake g++ make libgtest-dev libxml2-utils libxml2-dev pkgconf "$@")
 # Manual pages (scdoc builds them, man checks them) and bash completion.
 packages+=(scdoc man-db bash-completion)
 # xsltproc renders a report with the installed stylesheet (its test).

@@ -1,0 +1,159 @@
+#include "fuzz/log_checks.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/types.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "orvexdecode.h"
+
+namespace {
+
+// The LOG as a read-only stream. chunked: each read hands over only 1 to 7 bytes, in a cycle
+// that starts where the first byte says, so the decoder meets every way a record can be split.
+struct log_source {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t pos;
+  bool chunked;
+  unsigned next_chunk;
+};
+
+ssize_t read_log(void* cookie, char* buf, std::size_t size) {
+  auto* s = static_cast<log_source*>(cookie);
+  std::size_t n = std::min(size, s->size - s->pos);
+  if (s->chunked && n > 0) {
+    n = std::min<std::size_t>(n, s->next_chunk);
+    s->next_chunk = s->next_chunk % 7 + 1;
+  }
+  std::memcpy(buf, s->data + s->pos, n);
+  s->pos += n;
+  return static_cast<ssize_t>(n);
+}
+
+FILE* open_log(log_source& source) {
+  return fopencookie(&source, "rb", cookie_io_functions_t{read_log, nullptr, nullptr, nullptr});
+}
+
+enum class entry_point { xml, kml, frc, frc_binary };
+
+const char* name_of(entry_point e) {
+  switch (e) {
+    case entry_point::xml: return "XML";
+    case entry_point::kml: return "KML";
+    case entry_point::frc: return "FRC";
+    case entry_point::frc_binary: return "FRC binary";
+  }
+  return "?";
+}
+
+struct pass_output {
+  int result = -1;
+  std::string bytes;
+  bool opened = false;
+};
+
+FILE* debug_sink() {
+  static FILE* sink = std::fopen("/dev/null", "w");
+  return sink;
+}
+
+pass_output run_pass(entry_point e, const library_options& options, const std::uint8_t* data,
+                     std::size_t size, bool chunked) {
+  static const analog_input_const constants = OrvexDecode_default_constants();
+  pass_output pass;
+  log_source source{data, size, 0, chunked, size > 0 ? data[0] % 7u + 1 : 1u};
+  FILE* input = open_log(source);
+  char* text = nullptr;
+  std::size_t length = 0;
+  FILE* output = open_memstream(&text, &length);
+  if (input != nullptr && output != nullptr) {
+    pass.opened = true;
+    switch (e) {
+      case entry_point::xml:
+        pass.result = OrvexDecode_LOG_to_XML(&constants, &options, input, output, debug_sink(), "fuzz.LOG");
+        break;
+      case entry_point::kml:
+        pass.result = OrvexDecode_LOG_to_KML(&constants, &options, input, output, debug_sink(), "fuzz.LOG");
+        break;
+      case entry_point::frc:
+        pass.result = OrvexDecode_LOG_to_FRC(&constants, &options, input, output, debug_sink());
+        break;
+      case entry_point::frc_binary:
+        pass.result = OrvexDecode_LOG_to_FRC_binary(&constants, &options, input, output, debug_sink());
+        break;
+    }
+  }
+  if (input != nullptr) std::fclose(input);
+  if (output != nullptr) std::fclose(output);
+  if (text != nullptr) pass.bytes.assign(text, length);
+  std::free(text);
+  return pass;
+}
+
+// The decode time differs between two passes a second apart: blank the 24 characters after
+// the marker that precedes it.
+void mask_decode_time(std::string& doc, std::string_view marker) {
+  const std::size_t at = doc.find(marker);
+  if (at == std::string::npos) return;
+  const std::size_t start = at + marker.size();
+  for (std::size_t i = start; i < start + 24 && i < doc.size(); ++i) doc[i] = '#';
+}
+
+bool parses_as_xml(const std::string& doc) {
+  xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "fuzz.xml", nullptr,
+                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (parsed == nullptr) return false;
+  xmlFreeDoc(parsed);
+  return true;
+}
+
+std::string describe(entry_point e, int gps_format, const char* what) {
+  return std::string(name_of(e)) + " pass, GPS format " + std::to_string(gps_format) + ": " + what;
+}
+
+std::string check_pass(entry_point e, int gps_format, const std::uint8_t* data, std::size_t size) {
+  library_options options = OrvexDecode_default_options();
+  for (std::int32_t* source :
+       {&options.ahrs, &options.ahrs_hr, &options.ahrs_lr, &options.eis, &options.gps_1, &options.gps_2,
+        &options.analog, &options.set_menu, &options.state, &options.arinc, &options.weather, &options.sl30_1,
+        &options.sl30_2, &options.sl40, &options.verbose, &options.debug}) {
+    *source = 1;
+  }
+  options.gps_1_type = gps_format;
+  options.gps_2_type = gps_format;
+
+  pass_output whole = run_pass(e, options, data, size, false);
+  if (!whole.opened) return describe(e, gps_format, "the streams could not be opened");
+  if (whole.result < 0) return describe(e, gps_format, "negative result");
+  if ((e == entry_point::xml || e == entry_point::kml) && !parses_as_xml(whole.bytes)) {
+    return describe(e, gps_format, "the document is not well-formed");
+  }
+  pass_output pieces = run_pass(e, options, data, size, true);
+  if (pieces.result < 0) return describe(e, gps_format, "negative result when read in pieces");
+  for (std::string* doc : {&whole.bytes, &pieces.bytes}) {
+    mask_decode_time(*doc, "decode_timestamp=\"");
+    mask_decode_time(*doc, "Generated info ");
+  }
+  if (whole.bytes != pieces.bytes) return describe(e, gps_format, "read in pieces it gives other bytes");
+  return "";
+}
+
+}  // namespace
+
+std::string check_every_entry_point(const std::uint8_t* data, std::size_t size) {
+  static const bool parser_ready = (xmlInitParser(), true);
+  (void)parser_ready;
+  for (const int gps_format : {1, 2, 3}) {
+    for (const entry_point e :
+         {entry_point::xml, entry_point::kml, entry_point::frc, entry_point::frc_binary}) {
+      std::string failure = check_pass(e, gps_format, data, size);
+      if (!failure.empty()) return failure;
+    }
+  }
+  return "";
+}
