@@ -39,7 +39,9 @@ bool is_the_input(FILE* input, const char* output) {
 
 int read_error_of(FILE* input) {
   if (!std::ferror(input)) return 0;
-  return errno != 0 ? errno : EIO;
+  // A number parsed after a read that failed part way may have left ERANGE, which no read
+  // gives: the reason is then the plain I/O error.
+  return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
 }
 
 void exit_file_error(const char* what, const char* name, int error) {

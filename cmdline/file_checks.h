@@ -18,7 +18,8 @@ bool standard_descriptor_was_closed(int fd);
 bool is_the_input(FILE* input, const char* output);
 
 // The error of a read that failed on input during the last pass, or 0 when every read
-// succeeded. Clear errno before the pass: its value after the pass names the reason.
+// succeeded. Clear errno before the pass: its value after the pass names the reason (EIO when
+// it can't be one).
 int read_error_of(FILE* input);
 
 // Prints "ERROR: what[: name][: reason of error]" on standard error and ends with status 2.
