@@ -44,7 +44,8 @@ program_result run_bash(const std::string& command_line) {
   return run_program("/bin/bash", "-c " + shell_quote(command_line));
 }
 
-bool have_strace() { return std::system("strace -V >/dev/null 2>&1") == 0; }
+// strace is installed and may trace here (a container can forbid it).
+bool have_strace() { return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0; }
 
 // The command with the n-th read of path (counting only reads of that file) failing with EIO.
 // The leak checker of a sanitizer build can't work under strace, so it is turned off.
