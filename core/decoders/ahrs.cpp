@@ -33,15 +33,15 @@ constexpr std::array<ahrs_type_name, 5> ahrs_type_names = {{
 ahrs_lr_values decode_ahrs_lr(const std::uint8_t* p) {
   ahrs_lr_values v;
   v.outside_temp_c = static_cast<std::int8_t>(raw_value<lr::outsidetemp>(p));
-  v.voltage[0] = scaled_value<lr::voltage[0]>(p);
-  v.voltage[1] = scaled_value<lr::voltage[1]>(p);
-  v.voltage[2] = scaled_value<lr::voltage[2]>(p);
-  v.voltage_raw[0] = static_cast<std::int16_t>(raw_value<lr::voltage[0]>(p));
-  v.voltage_raw[1] = static_cast<std::int16_t>(raw_value<lr::voltage[1]>(p));
-  v.voltage_raw[2] = static_cast<std::int16_t>(raw_value<lr::voltage[2]>(p));
-  v.status_word[0] = static_cast<std::int8_t>(raw_value<lr::status_word[0]>(p));
-  v.status_word[1] = static_cast<std::int8_t>(raw_value<lr::status_word[1]>(p));
-  v.status_word[2] = static_cast<std::int8_t>(raw_value<lr::status_word[2]>(p));
+  v.voltage[0] = scaled_value<lr::voltage, 0>(p);
+  v.voltage[1] = scaled_value<lr::voltage, 1>(p);
+  v.voltage[2] = scaled_value<lr::voltage, 2>(p);
+  v.voltage_raw[0] = static_cast<std::int16_t>(raw_value<lr::voltage, 0>(p));
+  v.voltage_raw[1] = static_cast<std::int16_t>(raw_value<lr::voltage, 1>(p));
+  v.voltage_raw[2] = static_cast<std::int16_t>(raw_value<lr::voltage, 2>(p));
+  v.status_word[0] = static_cast<std::int8_t>(raw_value<lr::status_word, 0>(p));
+  v.status_word[1] = static_cast<std::int8_t>(raw_value<lr::status_word, 1>(p));
+  v.status_word[2] = static_cast<std::int8_t>(raw_value<lr::status_word, 2>(p));
   v.internal_temp = static_cast<std::uint8_t>(raw_value<lr::internaltemp>(p));
   v.sw_version_major = static_cast<std::int8_t>(raw_value<lr::sw_internal_version_major>(p));
   v.sw_version_minor = static_cast<std::int8_t>(raw_value<lr::sw_internal_version_minor>(p));

@@ -16,7 +16,7 @@ analog_flag flag_of(std::uint16_t reading) {
 
 template <std::size_t... I>
 void read_all(const std::uint8_t* p, std::uint16_t (&out)[f::reading_count], std::index_sequence<I...>) {
-  ((out[I] = static_cast<std::uint16_t>(raw_value<f::value[I]>(p))), ...);
+  ((out[I] = static_cast<std::uint16_t>(raw_value<f::value, I>(p))), ...);
 }
 
 }  // namespace

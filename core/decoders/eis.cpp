@@ -15,12 +15,12 @@ static_assert(layout_extent(all_fields) == f::size);
 
 template <const layout_field (&Fields)[6]>
 void read_six(const std::uint8_t* p, std::uint16_t (&out)[6]) {
-  out[0] = static_cast<std::uint16_t>(raw_value<Fields[0]>(p));
-  out[1] = static_cast<std::uint16_t>(raw_value<Fields[1]>(p));
-  out[2] = static_cast<std::uint16_t>(raw_value<Fields[2]>(p));
-  out[3] = static_cast<std::uint16_t>(raw_value<Fields[3]>(p));
-  out[4] = static_cast<std::uint16_t>(raw_value<Fields[4]>(p));
-  out[5] = static_cast<std::uint16_t>(raw_value<Fields[5]>(p));
+  out[0] = static_cast<std::uint16_t>(raw_value<Fields, 0>(p));
+  out[1] = static_cast<std::uint16_t>(raw_value<Fields, 1>(p));
+  out[2] = static_cast<std::uint16_t>(raw_value<Fields, 2>(p));
+  out[3] = static_cast<std::uint16_t>(raw_value<Fields, 3>(p));
+  out[4] = static_cast<std::uint16_t>(raw_value<Fields, 4>(p));
+  out[5] = static_cast<std::uint16_t>(raw_value<Fields, 5>(p));
 }
 
 }  // namespace
@@ -31,10 +31,10 @@ eis_values decode_eis(const std::uint8_t* p) {
   v.rpm_2 = static_cast<std::uint16_t>(raw_value<f::tachometer_2>(p));
   read_six<f::chttemp>(p, v.cht);
   read_six<f::egttemp>(p, v.egt);
-  v.aux[0] = static_cast<std::int16_t>(raw_value<f::aux1_to_4[0]>(p));
-  v.aux[1] = static_cast<std::int16_t>(raw_value<f::aux1_to_4[1]>(p));
-  v.aux[2] = static_cast<std::int16_t>(raw_value<f::aux1_to_4[2]>(p));
-  v.aux[3] = static_cast<std::int16_t>(raw_value<f::aux1_to_4[3]>(p));
+  v.aux[0] = static_cast<std::int16_t>(raw_value<f::aux1_to_4, 0>(p));
+  v.aux[1] = static_cast<std::int16_t>(raw_value<f::aux1_to_4, 1>(p));
+  v.aux[2] = static_cast<std::int16_t>(raw_value<f::aux1_to_4, 2>(p));
+  v.aux[3] = static_cast<std::int16_t>(raw_value<f::aux1_to_4, 3>(p));
   v.aux[4] = static_cast<std::int16_t>(raw_value<f::aux5>(p));
   v.aux[5] = static_cast<std::int16_t>(raw_value<f::aux6>(p));
   v.airspeed = static_cast<std::uint16_t>(raw_value<f::airspeed>(p));

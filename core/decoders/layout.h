@@ -73,6 +73,29 @@ inline double scaled_value(const std::uint8_t* payload) {
   return v;
 }
 
+// The same reads for field I of an array of fields: clang 14 takes a whole array as a template
+// argument, but not one of its elements.
+template <const auto& Fields, std::size_t I>
+inline int raw_value(const std::uint8_t* payload) {
+  constexpr const layout_field& f = Fields[I];
+  if constexpr (f.width == 1) {
+    return f.is_signed ? int{s8_at(payload, f.offset)} : int{u8_at(payload, f.offset)};
+  } else {
+    static_assert(f.width == 2, "fields are one byte or two");
+    return f.is_signed ? int{be_s16_at(payload, f.offset)} : int{be_u16_at(payload, f.offset)};
+  }
+}
+
+template <const auto& Fields, std::size_t I>
+inline double scaled_value(const std::uint8_t* payload) {
+  constexpr const layout_field& f = Fields[I];
+  double v = raw_value<Fields, I>(payload);
+  if constexpr (f.scale.multiply != 1.0) v *= f.scale.multiply;
+  if constexpr (f.scale.divide != 1.0) v /= f.scale.divide;
+  if constexpr (f.scale.bias != 0) v += f.scale.bias;
+  return v;
+}
+
 // The payload bytes a layout reads: its highest field end.
 template <std::size_t N>
 constexpr std::size_t layout_extent(const layout_field* const (&fields)[N]) {
