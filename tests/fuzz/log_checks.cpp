@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "orvexdecode.h"
 
@@ -112,11 +113,17 @@ bool parses_as_xml(const std::string& doc) {
   return true;
 }
 
-std::string describe(entry_point e, int gps_format, const char* what) {
-  return std::string(name_of(e)) + " pass, GPS format " + std::to_string(gps_format) + ": " + what;
+void mask_decode_times(std::string& doc) {
+  mask_decode_time(doc, "decode_timestamp=\"");
+  mask_decode_time(doc, "Generated info ");
 }
 
-std::string check_pass(entry_point e, int gps_format, const std::uint8_t* data, std::size_t size) {
+std::string describe(const char* pass, int gps_format, const char* what) {
+  return std::string(pass) + " pass, GPS format " + std::to_string(gps_format) + ": " + what;
+}
+
+// Every source selected, verbose and debug, both GPS ports in one format.
+library_options options_for(int gps_format) {
   library_options options = OrvexDecode_default_options();
   for (std::int32_t* source :
        {&options.ahrs, &options.ahrs_hr, &options.ahrs_lr, &options.eis, &options.gps_1, &options.gps_2,
@@ -126,20 +133,62 @@ std::string check_pass(entry_point e, int gps_format, const std::uint8_t* data, 
   }
   options.gps_1_type = gps_format;
   options.gps_2_type = gps_format;
+  return options;
+}
 
+// One entry point over the LOG read whole and read in pieces; the document read whole, its
+// decode time masked, goes to *document.
+std::string check_pass(entry_point e, int gps_format, const std::uint8_t* data, std::size_t size,
+                       std::string* document) {
+  const char* const pass = name_of(e);
+  const library_options options = options_for(gps_format);
   pass_output whole = run_pass(e, options, data, size, false);
-  if (!whole.opened) return describe(e, gps_format, "the streams could not be opened");
-  if (whole.result < 0) return describe(e, gps_format, "negative result");
+  if (!whole.opened) return describe(pass, gps_format, "the streams could not be opened");
+  if (whole.result < 0) return describe(pass, gps_format, "negative result");
   if ((e == entry_point::xml || e == entry_point::kml) && !parses_as_xml(whole.bytes)) {
-    return describe(e, gps_format, "the document is not well-formed");
+    return describe(pass, gps_format, "the document is not well-formed");
   }
   pass_output pieces = run_pass(e, options, data, size, true);
-  if (pieces.result < 0) return describe(e, gps_format, "negative result when read in pieces");
-  for (std::string* doc : {&whole.bytes, &pieces.bytes}) {
-    mask_decode_time(*doc, "decode_timestamp=\"");
-    mask_decode_time(*doc, "Generated info ");
+  if (pieces.result < 0) return describe(pass, gps_format, "negative result when read in pieces");
+  mask_decode_times(whole.bytes);
+  mask_decode_times(pieces.bytes);
+  if (whole.bytes != pieces.bytes) return describe(pass, gps_format, "read in pieces it gives other bytes");
+  *document = std::move(whole.bytes);
+  return "";
+}
+
+// The XML report and the KML path from one read of the LOG, in pieces: the same two documents
+// as the XML and KML passes.
+std::string check_xml_and_kml_pass(int gps_format, const std::uint8_t* data, std::size_t size,
+                                   const std::string& xml, const std::string& kml) {
+  static const analog_input_const constants = OrvexDecode_default_constants();
+  const library_options options = options_for(gps_format);
+  log_source source{data, size, 0, true, size > 0 ? data[0] % 7u + 1 : 1u};
+  FILE* input = open_log(source);
+  char* text[2] = {nullptr, nullptr};
+  std::size_t length[2] = {0, 0};
+  FILE* xml_output = open_memstream(&text[0], &length[0]);
+  FILE* kml_output = open_memstream(&text[1], &length[1]);
+  int result = -1;
+  const bool opened = input != nullptr && xml_output != nullptr && kml_output != nullptr;
+  if (opened) {
+    result = OrvexDecode_LOG_to_XML_and_KML(&constants, &options, input, xml_output, kml_output, debug_sink(),
+                                            "fuzz.LOG");
   }
-  if (whole.bytes != pieces.bytes) return describe(e, gps_format, "read in pieces it gives other bytes");
+  for (FILE* f : {input, xml_output, kml_output}) {
+    if (f != nullptr) std::fclose(f);
+  }
+  std::string documents[2];
+  for (int i = 0; i < 2; ++i) {
+    if (text[i] != nullptr) documents[i].assign(text[i], length[i]);
+    std::free(text[i]);
+    mask_decode_times(documents[i]);
+  }
+  const char* const pass = "XML and KML";
+  if (!opened) return describe(pass, gps_format, "the streams could not be opened");
+  if (result < 0) return describe(pass, gps_format, "negative result");
+  if (documents[0] != xml) return describe(pass, gps_format, "the XML differs from the XML pass");
+  if (documents[1] != kml) return describe(pass, gps_format, "the KML differs from the KML pass");
   return "";
 }
 
@@ -149,11 +198,14 @@ std::string check_every_entry_point(const std::uint8_t* data, std::size_t size) 
   static const bool parser_ready = (xmlInitParser(), true);
   (void)parser_ready;
   for (const int gps_format : {1, 2, 3}) {
-    for (const entry_point e :
-         {entry_point::xml, entry_point::kml, entry_point::frc, entry_point::frc_binary}) {
-      std::string failure = check_pass(e, gps_format, data, size);
+    std::string documents[4];
+    const entry_point passes[4] = {entry_point::xml, entry_point::kml, entry_point::frc, entry_point::frc_binary};
+    for (int i = 0; i < 4; ++i) {
+      std::string failure = check_pass(passes[i], gps_format, data, size, &documents[i]);
       if (!failure.empty()) return failure;
     }
+    std::string failure = check_xml_and_kml_pass(gps_format, data, size, documents[0], documents[1]);
+    if (!failure.empty()) return failure;
   }
   return "";
 }

@@ -1,6 +1,7 @@
 // What the fuzz target and the corpus replay check on one LOG: every entry point of the
 // library decodes it without a fault, into well-formed documents, with a non-negative result,
-// and gives the same bytes when the LOG arrives a few bytes per read.
+// and gives the same bytes when the LOG arrives a few bytes per read; the XML report and KML
+// path from one read are the documents of the XML and KML passes.
 #pragma once
 
 #include <cstddef>
