@@ -36,6 +36,15 @@ decode_context* OrvexDecode_context_new(void) {
 
 void OrvexDecode_context_free(decode_context* context) { delete context; }
 
+decode_context* own_context() {
+  struct context_owner {
+    decode_context* context = OrvexDecode_context_new();
+    ~context_owner() { OrvexDecode_context_free(context); }
+  };
+  static thread_local context_owner owner;
+  return owner.context;
+}
+
 orvex_log_health OrvexDecode_context_health(const decode_context* context) {
   orvex_log_health health{};
   const reader_stats& s = context->reader.stats();

@@ -31,12 +31,14 @@ void begin_pass(decode_context& ctx, const analog_input_const* constants, const 
 bool is_verbose(const decode_context& ctx);
 bool is_debug(const decode_context& ctx);
 
-// Runs fn(context) on a context of its own, for the classic entry points.
+// The context the classic entry points run on: one per thread, made on first use and kept, so
+// that a program calling them many times does not pay for a new context each time. Null when
+// memory is short.
+decode_context* own_context();
+
+// Runs fn(context) on the calling thread's own context, for the classic entry points.
 template <typename Fn>
 int with_own_context(Fn&& fn) {
-  decode_context* context = OrvexDecode_context_new();
-  if (context == nullptr) return -1;
-  const int result = fn(*context);
-  OrvexDecode_context_free(context);
-  return result;
+  decode_context* context = own_context();
+  return context == nullptr ? -1 : fn(*context);
 }

@@ -24,11 +24,11 @@ void print_track_columns(output_writer& out, const path_point& p) {
 template <typename Print>
 int run_track_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
                    FILE* input, FILE* output, FILE* debug, Print print) {
-  const std::unique_ptr<path_point[]> summary_path(new (std::nothrow) path_point[summary_path_capacity]);
+  path_point* const summary_path = own_summary_path();
   if (summary_path == nullptr) return -1;
-  const std::int32_t count = LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path.get(),
+  const std::int32_t count = LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path,
                                                  summary_path_capacity);
-  const int last = print(ctx.out, summary_path.get(), count);
+  const int last = print(ctx.out, summary_path, count);
   return ctx.out.flush() == 0 ? last : -1;
 }
 

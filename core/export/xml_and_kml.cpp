@@ -38,18 +38,18 @@ struct report_and_path_steps {
 int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, const library_options* options,
                     FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
   const decode_time_text now = current_decode_time();
-  const std::unique_ptr<path_point[]> points(new (std::nothrow) path_point[summary_path_capacity]);
+  path_point* const points = own_summary_path();
   const std::unique_ptr<output_writer> kml(new (std::nothrow) output_writer);
   if (points == nullptr || kml == nullptr) return -1;
   begin_pass(ctx, constants, options, input, xml_output, debug);
   xml_report_steps report = begin_xml_report(ctx, description, now);
-  path_steps path(ctx, points.get(), summary_path_capacity);
+  path_steps path(ctx, points, summary_path_capacity);
   report_and_path_steps steps{report, path};
   run_record_loop(ctx, steps);
   const int xml_result = end_xml_report(ctx);
   const std::int32_t count = end_summary_path(ctx, path);
   kml->attach(kml_output);
-  print_kml_document(*kml, points.get(), count, now, description);
+  print_kml_document(*kml, points, count, now, description);
   const int kml_result = kml->flush();
   return xml_result < 0 || kml_result < 0 ? -1 : 0;
 }

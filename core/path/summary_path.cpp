@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "decode/record_loop.h"
 #include "records/short_copy.h"
@@ -123,6 +125,11 @@ void straighten_summary_path(path_point* points, std::int32_t count) {
     }
   }
   // A run that reaches the last stored point has nothing to aim at and stays as it is.
+}
+
+path_point* own_summary_path() {
+  static thread_local const std::unique_ptr<path_point[]> points(new (std::nothrow) path_point[summary_path_capacity]);
+  return points.get();
 }
 
 std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps) {

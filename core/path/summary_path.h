@@ -33,6 +33,10 @@ struct path_point {
 // Slots of the array every export passes.
 constexpr std::int32_t summary_path_capacity = 8192;
 
+// The calling thread's own array of summary_path_capacity points, for the exports of the
+// classic entry points (kept between calls like their context); null when memory is short.
+path_point* own_summary_path();
+
 // A candidate equals the last stored point when the position is exactly the same, the
 // pressure altitudes differ by at most this many feet and each attitude angle by at most
 // this many degrees.
