@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "file_checks.h"
+#include "loss_warnings.h"
 
 front_end_state front_end;
 
@@ -243,16 +244,21 @@ void init_internals() {
 
 void run_conversions() {
   FILE* const debug = front_end.debug_file_handle;
+  decode_context* const context = OrvexDecode_context_new();
+  if (context == nullptr) exit_file_error("Out of memory");
   errno = 0;
-  if (front_end.kml_output.stream() != nullptr) {
+  const bool kml = front_end.kml_output.stream() != nullptr;
+  if (kml) {
     // One read of the input serves both documents, so standard input needs no copy.
-    OrvexDecode_LOG_to_XML_and_KML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                                   front_end.output.stream(), front_end.kml_output.stream(), debug,
-                                   front_end.input_filename);
+    OrvexDecode_context_LOG_to_XML_and_KML(context, &front_end.constants, &front_end.options,
+                                           front_end.input_file_handle, front_end.output.stream(),
+                                           front_end.kml_output.stream(), debug, front_end.input_filename);
   } else {
-    OrvexDecode_LOG_to_XML(&front_end.constants, &front_end.options, front_end.input_file_handle,
-                           front_end.output.stream(), debug, front_end.input_filename);
+    OrvexDecode_context_LOG_to_XML(context, &front_end.constants, &front_end.options, front_end.input_file_handle,
+                                   front_end.output.stream(), debug, front_end.input_filename);
   }
+  print_loss_warnings(OrvexDecode_context_health(context), kml ? "KML" : nullptr);
+  OrvexDecode_context_free(context);
   check_read(front_end.input_file_handle);
   check_written(front_end.output.stream());
   if (front_end.kml_output.stream() != nullptr) check_written(front_end.kml_output.stream());

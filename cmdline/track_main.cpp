@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "file_checks.h"
+#include "loss_warnings.h"
 #include "orvexdecode.h"
 #include "output_file.h"
 
@@ -124,11 +125,15 @@ int main(int argc, char** argv) {
   }
 
   const analog_input_const constants = OrvexDecode_default_constants();
+  decode_context* const context = OrvexDecode_context_new();
+  if (context == nullptr) exit_file_error("Out of memory");
   errno = 0;
   const int result =
       request.binary
-          ? OrvexDecode_LOG_to_FRC_binary(&constants, &request.options, input, output.stream(), stderr)
-          : OrvexDecode_LOG_to_FRC(&constants, &request.options, input, output.stream(), stderr);
+          ? OrvexDecode_context_LOG_to_FRC_binary(context, &constants, &request.options, input, output.stream(), stderr)
+          : OrvexDecode_context_LOG_to_FRC(context, &constants, &request.options, input, output.stream(), stderr);
+  print_loss_warnings(OrvexDecode_context_health(context), "track");
+  OrvexDecode_context_free(context);
 
   if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_name, error);
   std::fclose(input);
