@@ -7,6 +7,7 @@
 //     payload_image_source image(const efis_record&);  // the bytes cache slots take
 //     void unknown(const efis_record&);          // a type the LOG format does not define
 //     void after_dispatch(const efis_record&, bool selected);
+//     bool finished() const;                     // optional: true ends the loop early
 //   };
 #pragma once
 
@@ -31,5 +32,8 @@ void run_record_loop(decode_context& ctx, Steps& steps) {
     }
     const bool selected = process_efis_record(ctx, record, steps.image(record));
     steps.after_dispatch(record, selected);
+    if constexpr (requires { steps.finished(); }) {
+      if (steps.finished()) break;
+    }
   }
 }

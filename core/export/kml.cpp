@@ -57,18 +57,21 @@ constexpr std::string_view right_wingtip_head =
 
 double metres_of_feet(std::int16_t feet) { return feet / feet_per_metre; }
 
-wingtip_coordinates wingtips_of(const path_point& p) {
-  const float r = radians_of(p.roll_angle);
-  const float pitch = radians_of(p.pitch_angle);
-  const float y = radians_of(p.yaw_angle);
+wingtip_coordinates wingtips_around(double longitude, double latitude, double height, float roll_deg,
+                                    float pitch_deg, float yaw_deg) {
+  const float r = radians_of(roll_deg);
+  const float pitch = radians_of(pitch_deg);
+  const float y = radians_of(yaw_deg);
   const double across_lon = wingtip_offset_degrees * cosf(y) * cosf(r);
   const double across_lat = wingtip_offset_degrees * sinf(y) * cosf(r);
   const double above = wingtip_height_metres * cosf(pitch) * sinf(r);
-  const double height = metres_of_feet(p.pressure_alt);
-  const double lon = p.longitude;
-  const double lat = p.latitude;
-  return {{lon - across_lon, lat + across_lat, height + above},
-          {lon + across_lon, lat - across_lat, height - above}};
+  return {{longitude - across_lon, latitude + across_lat, height + above},
+          {longitude + across_lon, latitude - across_lat, height - above}};
+}
+
+wingtip_coordinates wingtips_of(const path_point& p) {
+  return wingtips_around(p.longitude, p.latitude, metres_of_feet(p.pressure_alt), p.roll_angle, p.pitch_angle,
+                         p.yaw_angle);
 }
 
 int print_kml_document(output_writer& out, const path_point* points, std::int32_t count,

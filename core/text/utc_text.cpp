@@ -42,3 +42,14 @@ utc_text iso8601_utc(std::int64_t utc_seconds) {
   t.length = static_cast<std::uint8_t>(n > 0 ? n : 0);
   return t;
 }
+
+utc_text iso8601_utc_ms(std::int64_t utc_ms) {
+  const std::int64_t seconds = floor_div(utc_ms, 1000);
+  const int milliseconds = static_cast<int>(utc_ms - seconds * 1000);
+  utc_text t = iso8601_utc(seconds);
+  if (milliseconds == 0 || t.length == 0) return t;
+  // The fraction goes before the zone letter.
+  const int n = std::snprintf(t.text + t.length - 1, sizeof t.text - (t.length - 1), ".%03dZ", milliseconds);
+  t.length = static_cast<std::uint8_t>(t.length - 1 + (n > 0 ? n : 0));
+  return t;
+}

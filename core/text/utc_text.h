@@ -27,6 +27,10 @@ struct utc_text {
 // "YYYY-MM-DDThh:mm:ssZ"; years outside 0-9999 are clamped to the nearest of them.
 utc_text iso8601_utc(std::int64_t utc_seconds);
 
+// "YYYY-MM-DDThh:mm:ss.fffZ" of a count of milliseconds since 1970; the fraction only when the
+// time is not a whole second.
+utc_text iso8601_utc_ms(std::int64_t utc_ms);
+
 // The nearest whole second of a count of milliseconds (a half second rounds up).
 constexpr std::int64_t whole_seconds_of(std::int64_t utc_ms) {
   const std::int64_t ms = utc_ms + 500;
