@@ -1,0 +1,197 @@
+// The avionics datalog CSV: the layout large integrated avionics write on their SD cards, which
+// engine-trend services, debrief tools and electronic logbooks import (GPSBabel reads it as
+// garmin_g1000). Three header lines of equal cell counts, then one row per period:
+//
+//   #airframe_info, log_version="1.00", airframe_name="", ..., aircraft_ident="N123AB"
+//   #yyy-mm-dd, hh:mm:ss, hh:mm, ident, degrees, degrees, ft Baro, inch, ft msl, deg C, ...
+//     Lcl Date, Lcl Time, UTCOfst, AtvWpt, Latitude, Longitude, AltB, BaroA, AltMSL, OAT, ...
+//   2026-03-11, 22:22:46, +00:00, , 47.3908348, -122.2056656, 1230, 29.92, 1250, 14, ...
+//
+// Readers take the columns by position, so the order is fixed and a column the LOG does not
+// hold stays, empty. The date and time are UTC with the offset +00:00 (readers take Lcl Date and
+// Lcl Time as the time of the row). Rows start with the first GPS 1 position: readers take an
+// empty position as 0, 0. A row whose latest GPS 1 fix is not valid (NMEA status V) is left out
+// for the same reason.
+//
+// Where the values come from: AltB the AHRS pressure altitude; BaroA, AltMSL (the engine
+// monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
+// IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
+// voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
+// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+#include <array>
+#include <cmath>
+
+#include "decode/record_loop.h"
+#include "export/export_columns.h"
+#include "export/export_run.h"
+#include "orvexdecode_version.h"
+#include "text/utc_text.h"
+
+namespace {
+
+using row = sampled_row;
+using writer = output_writer;
+
+#define CELL(body) [](writer& out, const row& r) { body; }
+#define NONE nullptr
+
+constexpr column_unit F = column_unit::fixed;
+
+void put_cht(writer& out, const row& r, std::uint16_t v) { out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->cht(v)))); }
+void put_temperature(writer& out, const row& r, double v) {
+  out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->temperature(v))));
+}
+void put_position(writer& out, float degrees) {
+  out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 7));
+}
+// A deviation in thousandths of the scale as full-scale deflections.
+void put_deviation(writer& out, double thousandths, analog_flag flag) {
+  if (flag == analog_flag::valid) out.line(OUT_FORMAT("{}"), fixed(thousandths / 1000.0, 3));
+}
+
+const std::array columns = {
+    export_column{"Lcl Date", "yyy-mm-dd", F, NONE},  // written by the row itself
+    export_column{"Lcl Time", "hh:mm:ss", F, NONE},
+    export_column{"UTCOfst", "hh:mm", F, CELL(if (r.has_utc) out.text("+00:00"))},
+    export_column{"AtvWpt", "ident", F, NONE},
+    export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
+    export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
+    export_column{"AltB", "ft Baro", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->pressure_alt_ft))},
+    export_column{"BaroA", "inch", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
+    export_column{"AltMSL", "ft msl", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->altitude_ft))},
+    export_column{"OAT", "deg C", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->outside_temp_c))},
+    export_column{"IAS", "kt", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->ias_kt(), 2)))},
+    export_column{"GndSpd", "kt", F, CELL(if (r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
+    export_column{"VSpd", "fpm", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->vsi_fpm))},
+    export_column{"Pitch", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
+    export_column{"Roll", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
+    export_column{"LatAc", "G", F, NONE},
+    export_column{"NormAc", "G", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
+    export_column{"HDG", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::heading_deg(*r.ahrs)))},
+    export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) row_values::write_gps_number(out, r.gps_1->track_deg))},
+    export_column{"volt1", "volts", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->volts_raw, 10, 1)))},
+    export_column{"volt2", "volts", F, NONE},
+    export_column{"amp1", "amps", F, NONE},
+    export_column{"amp2", "amps", F, NONE},
+    export_column{"FQtyL", "", column_unit::fuel, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_qty), 1)))},
+    export_column{"FQtyR", "", column_unit::fuel, NONE},
+    export_column{"E1 FFlow", "", column_unit::fuel_flow,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_flow), 1)))},
+    export_column{"E1 OilT", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->oil_temp))},
+    export_column{"E1 OilP", "psi", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), int{r.eis->oil_pressure_psi}))},
+    export_column{"E1 MAP", "Hg", F, NONE},
+    export_column{"E1 RPM", "rpm", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->rpm))},
+    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0]))},
+    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1]))},
+    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2]))},
+    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3]))},
+    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4]))},
+    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5]))},
+    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0]))},
+    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1]))},
+    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2]))},
+    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3]))},
+    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4]))},
+    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5]))},
+    export_column{"AltGPS", "ft msl", F, CELL(if (r.gps_1->has_altitude) out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
+    export_column{"TAS", "kt", F, NONE},
+    export_column{"HSIS", "enum", F, NONE},
+    export_column{"CRS", "deg", F, NONE},
+    export_column{"NAV1", "MHz", F, NONE},
+    export_column{"NAV2", "MHz", F, NONE},
+    export_column{"COM1", "MHz", F, NONE},
+    export_column{"COM2", "MHz", F, NONE},
+    export_column{"HCDI", "fsd", F, CELL(if (r.analog) put_deviation(out, r.analog->localiser_deviation, r.analog->localiser_flag))},
+    export_column{"VCDI", "fsd", F, CELL(if (r.analog) put_deviation(out, r.analog->glide_deviation, r.analog->glide_flag))},
+    export_column{"WndSpd", "kt", F, NONE},
+    export_column{"WndDr", "deg", F, NONE},
+};
+
+#undef CELL
+#undef NONE
+
+std::string_view unit_text(const export_column& c, const engine_units& units) {
+  switch (c.kind) {
+    case column_unit::fixed: return c.unit;
+    case column_unit::cht: return units.cht == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::temperature: return units.other_temperatures == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::fuel: return units.fuel == fluid_unit::litres ? "lit" : "gals";
+    case column_unit::fuel_flow: return units.fuel == fluid_unit::litres ? "lph" : "gph";
+  }
+  return "";
+}
+
+// A header value in double quotes; a quote or a line break in the user's text would end it, so
+// those become blanks.
+void write_quoted_value(writer& out, std::string_view key, std::string_view value) {
+  out.text(", ");
+  out.text(key);
+  out.text("=\"");
+  for (const char c : value) {
+    const char plain = c == '"' || c == '\r' || c == '\n' || c == ',' ? ' ' : c;
+    out.text(std::string_view(&plain, 1));
+  }
+  out.text("\"");
+}
+
+void write_header(writer& out, const engine_units& units, const std::string& tail) {
+  // Nine cells: the first line names the log; padded with empty cells to the column count.
+  out.text("#airframe_info, log_version=\"1.00\"");
+  write_quoted_value(out, "airframe_name", "");
+  write_quoted_value(out, "unit_software_part_number", "");
+  write_quoted_value(out, "unit_software_version", ORVEXDECODE_VERSION);
+  write_quoted_value(out, "system_software_part_number", "");
+  write_quoted_value(out, "system_id", tail);
+  out.text(", mode=NORMAL");
+  write_quoted_value(out, "aircraft_ident", tail);
+  constexpr std::size_t first_line_cells = 9;
+  for (std::size_t i = first_line_cells; i < columns.size(); ++i) out.text(",");
+  out.text("\r\n#");
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i != 0) out.text(", ");
+    out.text(unit_text(columns[i], units));
+  }
+  out.text("\r\n");
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i != 0) out.text(", ");
+    out.text(columns[i].name);
+  }
+  out.text("\r\n");
+}
+
+void write_row(writer& out, const row& r) {
+  if (r.has_utc) {
+    const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
+    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
+  } else {
+    out.text(",");
+  }
+  for (std::size_t i = 2; i < columns.size(); ++i) {
+    out.text(", ");
+    if (columns[i].write != nullptr) columns[i].write(out, r);
+  }
+  out.text("\r\n");
+}
+
+}  // namespace
+
+export_result export_avionics_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
+  export_result result;
+  export_plan plan;
+  result.error = plan_export(ctx, request, input, false, plan);
+  if (!result.error.empty()) return result;
+  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("Lcl Date and Lcl Time are empty"));
+
+  begin_export_pass(ctx, request, input, output);
+  output_writer& out = ctx.out;
+  write_header(out, plan.units, request.tail);
+  const auto take_row = [&out, &result](const sampled_row& r) {
+    if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
+    write_row(out, r);
+    ++result.items;
+  };
+  row_sampler sampler(ctx, plan.sampling, take_row);
+  run_record_loop(ctx, sampler);
+  finish_export(ctx, plan, result);
+  return result;
+}

@@ -1,0 +1,51 @@
+// The columns of the row exports: one row of the table per column, with its name, its unit and
+// how its cell is read from a sampled row. A cell whose source has sent nothing yet is empty,
+// never 0.
+//
+// The engine values are reported in the units the LOG's settings give (engine_units): their
+// unit is a kind here, and the name or units line says the unit in force.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "analysis/engine_units.h"
+#include "export/sampled_rows.h"
+#include "text/output_writer.h"
+
+enum class column_unit : std::uint8_t {
+  fixed,        // the unit text says it
+  cht,          // cylinder-head temperatures
+  temperature,  // the other engine temperatures
+  fuel,         // a quantity of fuel
+  fuel_flow,    // fuel per hour
+};
+
+struct export_column {
+  std::string_view name;  // the plain CSV gives the engine units as a suffix ("cht1" -> "cht1_f")
+  std::string_view unit;  // for column_unit::fixed
+  column_unit kind;
+  // Writes the cell's text, or nothing when the row does not hold the value.
+  void (*write)(output_writer& out, const sampled_row& row);
+};
+
+// The columns of the plain CSV, every decoded value, in order.
+std::span<const export_column> csv_columns();
+
+// The unit suffix of a plain CSV column ("_f", "_gal", "_gph"), empty for a fixed column (whose
+// name carries its unit).
+std::string_view csv_unit_suffix(column_unit kind, const engine_units& units);
+
+// Values several exports share, read from a row the same way everywhere.
+namespace row_values {
+// The AHRS heading from 0 to 360 degrees (the AHRS logs -180 to +180), two decimals, exact.
+ratio_value heading_deg(const ahrs_hr_values& v);
+// An AHRS angle in degrees, two decimals, exact.
+ratio_value angle_deg(std::int16_t raw);
+// A GPS number: whole for the aviation format, up to two decimals for NMEA.
+void write_gps_number(output_writer& out, double value);
+}  // namespace row_values
+
+// Writes a CSV field, quoted (with '"' doubled) when it holds a comma, a quote, a line break or
+// a leading or trailing blank.
+void write_csv_field(output_writer& out, std::string_view text);

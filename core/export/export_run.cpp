@@ -1,0 +1,133 @@
+#include "export/export_run.h"
+
+#include "analysis/flight_timeline.h"
+#include "decode/record_loop.h"
+
+namespace {
+
+// The short first pass: the first records, up to the first unit settings of both kinds and the
+// first GPS time (all of the LOG when one of them never comes). It follows the units and the
+// clock exactly as the flight time line does, so it finds the same reporting units and first
+// anchor.
+struct units_and_clock_scan {
+  decode_context& ctx;
+  unit_tracker units;
+  utc_clock clock;
+  bool has_records = false;
+  std::uint32_t first_ms = 0;
+  std::uint32_t last_ms = 0;
+  std::uint64_t accepted_before[2] = {};
+
+  void dropped(const efis_record&) {}
+  void before_dispatch(const efis_record& record) {
+    if (!has_records) first_ms = record.timestamp;
+    has_records = true;
+    last_ms = record.timestamp;
+    accepted_before[0] = ctx.summary.gps_1.sentences_accepted;
+    accepted_before[1] = ctx.summary.gps_2.sentences_accepted;
+  }
+  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
+  void unknown(const efis_record&) {}
+  void after_dispatch(const efis_record& record, bool) {
+    if (record.source_type == source_set_menu) units.note_settings(ctx.summary.settings);
+    if (ctx.summary.gps_1.sentences_accepted != accepted_before[0]) clock.follow_fix(ctx.summary.gps_1.fix, record.timestamp);
+    if (ctx.summary.gps_2.sentences_accepted != accepted_before[1]) clock.follow_fix(ctx.summary.gps_2.fix, record.timestamp);
+  }
+  bool finished() const {
+    return clock.known() && !units.report().temperature_assumed && !units.report().fluid_assumed;
+  }
+};
+
+analysis_options analysis_of(const export_request& request) {
+  analysis_options o = default_analysis_options();
+  o.decode = request.decode;
+  o.constants = request.constants;
+  o.utc_start_ms = request.utc_start_ms;
+  return o;
+}
+
+// The time line's summary, or as much of one as the short scan gives: the first record, the
+// clock and, when the scan read to the end, the last record.
+log_summary summary_of_scan(decode_context& ctx, const export_request& request, FILE* input) {
+  begin_pass(ctx, &request.constants, &request.decode, input, nullptr, nullptr);
+  units_and_clock_scan scan{ctx, {}, {}};
+  run_record_loop(ctx, scan);
+  if (!scan.clock.known() && request.utc_start_ms && scan.has_records) {
+    scan.clock.set_from_user(*request.utc_start_ms, scan.first_ms);
+  }
+  log_summary s;
+  s.units = scan.units.report();
+  s.time.has_records = scan.has_records;
+  s.time.first.log_ms = scan.first_ms;
+  // Stopped early, the scan does not know where the LOG ends.
+  s.time.last.log_ms = scan.finished() ? UINT32_MAX : scan.last_ms;
+  s.time.source = scan.clock.source();
+  s.time.first_anchor = scan.clock.first();
+  return s;
+}
+
+// The first instant at or after t that the clock maps to a whole second of UTC, so that rows
+// fall on whole seconds (exactly up to the first fix, within the receiver's timing after it).
+std::uint32_t whole_second_at_or_after(std::uint32_t t, const utc_anchor& anchor) {
+  const std::int64_t phase = ((std::int64_t{anchor.log_ms} - anchor.utc_ms) % 1000 + 1000) % 1000;
+  const std::int64_t at = t + ((phase - t % 1000) % 1000 + 1000) % 1000;
+  return at > UINT32_MAX ? t : static_cast<std::uint32_t>(at);
+}
+
+}  // namespace
+
+export_request default_export_request() {
+  export_request r;
+  r.decode = OrvexDecode_default_options();
+  r.decode.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
+  r.constants = OrvexDecode_default_constants();
+  return r;
+}
+
+std::string plan_export(decode_context& ctx, const export_request& request, FILE* input, bool need_flights,
+                        export_plan& plan) {
+  if (request.every_ms == 0) return "the row period must be at least 1 ms";
+  const long start = std::ftell(input);
+  if (start < 0) return "the LOG can't be read twice (it is not a regular file)";
+  const bool time_line = need_flights || request.window.flight.has_value();
+  log_summary summary = time_line ? analyse_log(ctx, analysis_of(request), input) : summary_of_scan(ctx, request, input);
+  if (std::fseek(input, start, SEEK_SET) != 0) return "the LOG can't be rewound for the second pass";
+
+  plan.units = summary.units;
+  plan.has_utc = summary.time.source != utc_source::none;
+  plan.window = resolve_window(request.window, summary);
+  plan.window_asked = request.window.flight || request.window.from || request.window.to;
+  if (!plan.window.error.empty()) return plan.window.error;
+  if (time_line) plan.flights = std::move(summary.flights);
+
+  sampling_options& s = plan.sampling;
+  s.every_ms = request.every_ms;
+  s.from_ms = plan.window.from_ms;
+  s.to_ms = plan.window.to_ms;
+  s.clock_source = summary.time.source;
+  s.clock_first = summary.time.first_anchor;
+  if (plan.has_utc && summary.time.has_records) {
+    const std::uint32_t begin = s.from_ms > summary.time.first.log_ms ? s.from_ms : summary.time.first.log_ms;
+    s.from_first_record = false;
+    s.from_ms = whole_second_at_or_after(begin, summary.time.first_anchor);
+  }
+  return "";
+}
+
+void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
+  begin_pass(ctx, &request.constants, &request.decode, input, output, nullptr);
+}
+
+void finish_export(decode_context& ctx, const export_plan& plan, export_result& result) {
+  if (ctx.out.flush() != 0) result.write_failed = true;
+  if (!plan.window.warning.empty()) {
+    result.warnings.push_back(plan.window.warning);
+  } else if (plan.window_asked && result.items == 0) {
+    result.warnings.push_back("the time window holds no record of the LOG");
+  }
+}
+
+std::string no_utc_warning(const char* what) {
+  return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + what +
+         " (give --utc-start for the UTC of the first record)";
+}

@@ -1,0 +1,270 @@
+// KML 2.2 with time, to replay a flight on a globe viewer's time slider: one row per period
+// becomes a sample of a gx:Track (its time, its position and its attitude), and each wingtip a
+// line of time-stamped segments that move with it.
+//
+//   <Placemark><name>Flight path</name><styleUrl>#path</styleUrl><gx:Track>
+//     <altitudeMode>absolute</altitudeMode>
+//     <when>2026-03-11T22:22:46Z</when> ...              every sample's UTC
+//     <gx:coord>-122.2056656 47.3908348 376.1</gx:coord> ...   longitude latitude metres
+//     <gx:angles>123.45 2.10 -15.30</gx:angles> ...     heading, tilt (pitch), roll
+//     <ExtendedData><SchemaData schemaUrl="#efis"><gx:SimpleArrayData name="ias_kt">...
+//   </gx:Track></Placemark>
+//   <Folder><name>Left wingtip</name><Placemark><TimeSpan><begin/><end/></TimeSpan>
+//     <styleUrl>#left</styleUrl><LineString>...</LineString></Placemark> ...</Folder>
+//
+// A gx:Track lists all its times, then all its positions, then all its angles, so the samples
+// are held until the track is written: a track ends at a gap in the rows or after
+// samples_per_track samples, and the next one follows, which keeps memory flat for any LOG.
+// A sample needs a valid GPS 1 position; its altitude is the GPS altitude item, else the AHRS
+// pressure altitude; its attitude the AHRS (the GPS track as heading without it). Without GPS
+// time the path and wingtips are plain line strings.
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "decode/record_loop.h"
+#include "export/export_columns.h"
+#include "export/export_run.h"
+#include "export/kml.h"
+#include "text/utc_text.h"
+#include "text/utf8_text.h"
+
+namespace {
+
+constexpr std::size_t samples_per_track = 4096;
+constexpr double metres_per_foot = 0.3048;
+
+struct kml_sample {
+  std::uint32_t log_ms;
+  std::int64_t utc_ms;
+  double longitude;
+  double latitude;
+  double height;  // metres
+  double heading;
+  double tilt;
+  double roll;
+  wingtip_coordinates wingtips;
+  bool has_ias;
+  bool has_engine;
+  double ias_kt;
+  int rpm;
+  double cht_max;
+};
+
+bool usable_position(const gps_fix& fix) {
+  const double lat = fix.latitude_deg;
+  const double lon = fix.longitude_deg;
+  return fix.receiver_valid && std::abs(lat) <= 90.0 && std::abs(lon) <= 180.0 && (lat != 0.0 || lon != 0.0);
+}
+
+kml_sample sample_of(const sampled_row& r) {
+  kml_sample s{};
+  s.log_ms = r.log_ms;
+  s.utc_ms = r.utc_ms;
+  s.longitude = r.gps_1->longitude_deg;
+  s.latitude = r.gps_1->latitude_deg;
+  if (r.gps_1->has_altitude) {
+    s.height = r.gps_1->altitude_ft * metres_per_foot;
+  } else if (r.ahrs != nullptr) {
+    s.height = r.ahrs->pressure_alt_ft * metres_per_foot;
+  }
+  float roll = 0.0f;
+  float pitch = 0.0f;
+  float yaw = 0.0f;
+  if (r.ahrs != nullptr) {
+    roll = static_cast<float>(r.ahrs->roll_deg);
+    pitch = static_cast<float>(r.ahrs->pitch_deg);
+    yaw = static_cast<float>(r.ahrs->yaw_deg);
+    s.heading = r.ahrs->yaw_deg < 0.0 ? r.ahrs->yaw_deg + 360.0 : r.ahrs->yaw_deg;
+    s.tilt = r.ahrs->pitch_deg;
+    s.roll = r.ahrs->roll_deg;
+    s.has_ias = true;
+    s.ias_kt = r.ahrs->ias_kt();
+  } else if (r.gps_1->has_track) {
+    s.heading = r.gps_1->track_deg;
+    yaw = static_cast<float>(r.gps_1->track_deg);
+  }
+  s.wingtips = wingtips_around(s.longitude, s.latitude, s.height, roll, pitch, yaw);
+  if (r.eis != nullptr) {
+    s.has_engine = true;
+    s.rpm = r.eis->rpm;
+    s.cht_max = r.units->cht(*std::max_element(r.eis->cht, r.eis->cht + 6));
+  }
+  return s;
+}
+
+class kml_track_writer {
+ public:
+  kml_track_writer(output_writer& out, bool timed, std::uint32_t every_ms, export_result& result)
+      : out_(out), timed_(timed), every_ms_(every_ms), result_(result) {
+    samples_.reserve(samples_per_track);
+  }
+
+  void take(const sampled_row& r) {
+    if (r.gps_1 == nullptr || !usable_position(*r.gps_1)) {
+      end_track(false);
+      return;
+    }
+    const bool gap = !samples_.empty() && r.log_ms - samples_.back().log_ms > every_ms_;
+    if (gap) end_track(false);
+    if (samples_.size() == samples_per_track) end_track(true);
+    samples_.push_back(sample_of(r));
+    ++result_.items;
+  }
+
+  void finish() { end_track(false); }
+
+ private:
+  // Writes the held samples as one track. continued: the next track goes on from the last
+  // sample, so its wingtips start with the segment between the two.
+  void end_track(bool continued) {
+    if (samples_.empty()) return;
+    if (timed_) {
+      write_timed_track();
+    } else {
+      write_line_strings();
+    }
+    bridge_ = continued ? std::optional<kml_sample>(samples_.back()) : std::nullopt;
+    samples_.clear();
+  }
+
+  void write_coordinate(const kml_coordinate& c) {
+    out_.line(OUT_FORMAT("{},{},{}"), fixed(c.longitude, 7), fixed(c.latitude, 7), fixed(c.height, 2));
+  }
+
+  void write_timed_track() {
+    out_.text("  <Placemark>\n    <name>Flight path</name>\n    <styleUrl>#path</styleUrl>\n    <gx:Track>\n"
+              "      <altitudeMode>absolute</altitudeMode>\n");
+    for (const kml_sample& s : samples_) out_.line(OUT_FORMAT("      <when>{}</when>\n"), iso8601_utc_ms(s.utc_ms).view());
+    for (const kml_sample& s : samples_) {
+      out_.line(OUT_FORMAT("      <gx:coord>{} {} {}</gx:coord>\n"), fixed(s.longitude, 7), fixed(s.latitude, 7),
+                fixed(s.height, 1));
+    }
+    for (const kml_sample& s : samples_) {
+      out_.line(OUT_FORMAT("      <gx:angles>{} {} {}</gx:angles>\n"), fixed(s.heading, 2), fixed(s.tilt, 2),
+                fixed(s.roll, 2));
+    }
+    out_.text("      <ExtendedData>\n        <SchemaData schemaUrl=\"#efis\">\n");
+    write_array("ias_kt", [this](const kml_sample& s) {
+      if (s.has_ias) out_.line(OUT_FORMAT("{}"), fixed(s.ias_kt, 1));
+    });
+    write_array("rpm", [this](const kml_sample& s) {
+      if (s.has_engine) out_.line(OUT_FORMAT("{}"), s.rpm);
+    });
+    write_array("cht_max", [this](const kml_sample& s) {
+      if (s.has_engine) out_.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(s.cht_max)));
+    });
+    out_.text("        </SchemaData>\n      </ExtendedData>\n    </gx:Track>\n  </Placemark>\n");
+    write_wingtip_segments("Left wingtip", "#left", [](const kml_sample& s) { return s.wingtips.left; });
+    write_wingtip_segments("Right wingtip", "#right", [](const kml_sample& s) { return s.wingtips.right; });
+  }
+
+  template <typename Cell>
+  void write_array(std::string_view name, Cell cell) {
+    out_.line(OUT_FORMAT("          <gx:SimpleArrayData name=\"{}\">\n"), name);
+    for (const kml_sample& s : samples_) {
+      out_.text("            <gx:value>");
+      cell(s);
+      out_.text("</gx:value>\n");
+    }
+    out_.text("          </gx:SimpleArrayData>\n");
+  }
+
+  // One placemark per segment between two samples, shown from the first sample's time to the
+  // second's.
+  template <typename Tip>
+  void write_wingtip_segments(std::string_view name, std::string_view style, Tip tip) {
+    out_.line(OUT_FORMAT("  <Folder>\n    <name>{}</name>\n"), name);
+    const kml_sample* previous = bridge_ ? &*bridge_ : nullptr;
+    for (const kml_sample& s : samples_) {
+      if (previous != nullptr) {
+        out_.line(OUT_FORMAT("    <Placemark><TimeSpan><begin>{}</begin><end>{}</end></TimeSpan>"
+                             "<styleUrl>{}</styleUrl><LineString><altitudeMode>absolute</altitudeMode><coordinates>"),
+                  iso8601_utc_ms(previous->utc_ms).view(), iso8601_utc_ms(s.utc_ms).view(), style);
+        write_coordinate(tip(*previous));
+        out_.text(" ");
+        write_coordinate(tip(s));
+        out_.text("</coordinates></LineString></Placemark>\n");
+      }
+      previous = &s;
+    }
+    out_.text("  </Folder>\n");
+  }
+
+  // Without time: the path and each wingtip as one line string.
+  void write_line_strings() {
+    write_line_string("Flight path", "#path", [](const kml_sample& s) { return kml_coordinate{s.longitude, s.latitude, s.height}; });
+    write_line_string("Left wingtip", "#left", [](const kml_sample& s) { return s.wingtips.left; });
+    write_line_string("Right wingtip", "#right", [](const kml_sample& s) { return s.wingtips.right; });
+  }
+
+  template <typename Point>
+  void write_line_string(std::string_view name, std::string_view style, Point point) {
+    out_.line(OUT_FORMAT("  <Placemark>\n    <name>{}</name>\n    <styleUrl>{}</styleUrl>\n    <LineString>\n"
+                         "      <altitudeMode>absolute</altitudeMode>\n      <coordinates>\n"),
+              name, style);
+    if (bridge_) {
+      out_.text("        ");
+      write_coordinate(point(*bridge_));
+      out_.text("\n");
+    }
+    for (const kml_sample& s : samples_) {
+      out_.text("        ");
+      write_coordinate(point(s));
+      out_.text("\n");
+    }
+    out_.text("      </coordinates>\n    </LineString>\n  </Placemark>\n");
+  }
+
+  output_writer& out_;
+  bool timed_;
+  std::uint32_t every_ms_;
+  export_result& result_;
+  std::vector<kml_sample> samples_;
+  std::optional<kml_sample> bridge_;
+};
+
+void write_document_head(output_writer& out, const export_request& request, const engine_units& units) {
+  out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
+           "<Document>\n  <name>");
+  if (!request.tail.empty()) {
+    write_escaped_utf8(out, request.tail);
+    out.text(" ");
+  }
+  out.text("flight</name>\n");
+  out.text("  <Style id=\"path\"><LineStyle><color>ffff0000</color><width>2</width></LineStyle></Style>\n"
+           "  <Style id=\"left\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n"
+           "  <Style id=\"right\"><LineStyle><color>ff00ff00</color><width>2</width></LineStyle></Style>\n");
+  out.line(OUT_FORMAT("  <Schema id=\"efis\" name=\"efis\">\n"
+                      "    <gx:SimpleArrayField name=\"ias_kt\" type=\"float\"><displayName>IAS (kt)</displayName>"
+                      "</gx:SimpleArrayField>\n"
+                      "    <gx:SimpleArrayField name=\"rpm\" type=\"int\"><displayName>RPM</displayName>"
+                      "</gx:SimpleArrayField>\n"
+                      "    <gx:SimpleArrayField name=\"cht_max\" type=\"int\"><displayName>Hottest CHT ({})"
+                      "</displayName></gx:SimpleArrayField>\n  </Schema>\n"),
+           unit_symbol(units.cht));
+}
+
+}  // namespace
+
+export_result export_kml_time(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
+  export_result result;
+  export_plan plan;
+  result.error = plan_export(ctx, request, input, false, plan);
+  if (!result.error.empty()) return result;
+  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("the path has no times to replay"));
+
+  begin_export_pass(ctx, request, input, output);
+  output_writer& out = ctx.out;
+  write_document_head(out, request, plan.units);
+  kml_track_writer tracks(out, plan.has_utc, plan.sampling.every_ms, result);
+  const auto take = [&tracks](const sampled_row& r) { tracks.take(r); };
+  row_sampler sampler(ctx, plan.sampling, take);
+  run_record_loop(ctx, sampler);
+  tracks.finish();
+  out.text("</Document>\n</kml>\n");
+  finish_export(ctx, plan, result);
+  return result;
+}
