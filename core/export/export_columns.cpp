@@ -10,7 +10,9 @@ namespace {
 using row = sampled_row;
 using writer = output_writer;
 
-void put_whole(writer& out, double v) { out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(v))); }
+// The nearest whole number (halves away from zero).
+long long whole_of(double v) { return static_cast<long long>(v < 0.0 ? v - 0.5 : v + 0.5); }
+void put_whole(writer& out, double v) { out.line(OUT_FORMAT("{}"), whole_of(v)); }
 
 template <typename T>
 void put_int(writer& out, T v) {
@@ -27,8 +29,22 @@ const char* flag_text(analog_flag f) {
 }
 
 // Engine temperatures and fuel in the reporting units; the LOG stores whole degrees and tenths.
-void put_cht(writer& out, const row& r, std::uint16_t v) { put_whole(out, r.units->cht(v)); }
-void put_temperature(writer& out, const row& r, double v) { put_whole(out, r.units->temperature(v)); }
+// Whole degrees as logged while the unit is the reporting unit.
+void put_cht(writer& out, const row& r, std::uint16_t v) {
+  if (r.units->current().cht == r.units->report().cht) {
+    put_int(out, v);
+  } else {
+    put_whole(out, r.units->cht(v));
+  }
+}
+template <typename T>
+void put_temperature(writer& out, const row& r, T v) {
+  if (r.units->current().other_temperatures == r.units->report().other_temperatures) {
+    put_int(out, v);
+  } else {
+    put_whole(out, r.units->temperature(v));
+  }
+}
 void put_fluid(writer& out, const row& r, double v) { out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(v), 1)); }
 
 void put_position(writer& out, float degrees) { out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 6)); }
@@ -157,11 +173,15 @@ ratio_value heading_deg(const ahrs_hr_values& v) {
 ratio_value angle_deg(std::int16_t raw) { return fixed_ratio(std::int64_t{raw} * 45, 8192, 2); }
 
 void write_gps_number(output_writer& out, double value) {
-  const double hundredths = std::round(value * 100.0);
-  if (std::fmod(hundredths, 100.0) == 0.0) {
-    put_whole(out, value);
-  } else if (std::fmod(hundredths, 10.0) == 0.0) {
-    out.line(OUT_FORMAT("{}"), fixed(value, 1));
+  if (!(std::abs(value) < 1e9)) {
+    out.line(OUT_FORMAT("{}"), fixed(value, 2));
+    return;
+  }
+  const long long hundredths = whole_of(value * 100.0);
+  if (hundredths % 100 == 0) {
+    out.line(OUT_FORMAT("{}"), hundredths / 100);
+  } else if (hundredths % 10 == 0) {
+    out.line(OUT_FORMAT("{}"), fixed_ratio(hundredths / 10, 10, 1));
   } else {
     out.line(OUT_FORMAT("{}"), fixed(value, 2));
   }

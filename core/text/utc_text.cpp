@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "text/decimal_digits.h"
+
 namespace {
 
 constexpr std::int64_t seconds_per_day = 86400;
@@ -44,12 +46,35 @@ utc_text iso8601_utc(std::int64_t utc_seconds) {
 }
 
 utc_text iso8601_utc_ms(std::int64_t utc_ms) {
-  const std::int64_t seconds = floor_div(utc_ms, 1000);
-  const int milliseconds = static_cast<int>(utc_ms - seconds * 1000);
-  utc_text t = iso8601_utc(seconds);
-  if (milliseconds == 0 || t.length == 0) return t;
-  // The fraction goes before the zone letter.
-  const int n = std::snprintf(t.text + t.length - 1, sizeof t.text - (t.length - 1), ".%03dZ", milliseconds);
-  t.length = static_cast<std::uint8_t>(t.length - 1 + (n > 0 ? n : 0));
+  // Written digit by digit: the exports give one time per row or fix.
+  constexpr std::int64_t earliest = -62167219200000;
+  constexpr std::int64_t latest = 253402300799999;
+  const std::int64_t ms = std::clamp(utc_ms, earliest, latest);
+  const std::int64_t seconds = floor_div(ms, 1000);
+  const auto milliseconds = static_cast<unsigned>(ms - seconds * 1000);
+  const utc_fields f = utc_fields_of(seconds);
+  utc_text t{};
+  char* p = t.text;
+  decimal_digits::write_pair(p, static_cast<unsigned>(f.year) / 100);
+  decimal_digits::write_pair(p + 2, static_cast<unsigned>(f.year) % 100);
+  p[4] = '-';
+  decimal_digits::write_pair(p + 5, static_cast<unsigned>(f.month));
+  p[7] = '-';
+  decimal_digits::write_pair(p + 8, static_cast<unsigned>(f.day));
+  p[10] = 'T';
+  decimal_digits::write_pair(p + 11, static_cast<unsigned>(f.hour));
+  p[13] = ':';
+  decimal_digits::write_pair(p + 14, static_cast<unsigned>(f.minute));
+  p[16] = ':';
+  decimal_digits::write_pair(p + 17, static_cast<unsigned>(f.second));
+  p += 19;
+  if (milliseconds != 0) {
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + milliseconds / 100);
+    decimal_digits::write_pair(p, milliseconds % 100);
+    p += 2;
+  }
+  *p++ = 'Z';
+  t.length = static_cast<std::uint8_t>(p - t.text);
   return t;
 }
