@@ -164,7 +164,7 @@ void write_row(writer& out, const row& r) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
     out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
   } else {
-    out.text(",");
+    out.text(", ");
   }
   for (std::size_t i = 2; i < columns.size(); ++i) {
     out.text(", ");
