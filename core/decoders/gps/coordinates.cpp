@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 #include "text/char_class.h"
@@ -96,7 +97,33 @@ float nmea_longitude_decimal(const char* longitude, const char* hemisphere) {
   return nmea_decimal(longitude, hemisphere, 3, 'W');
 }
 
-double decimal_number(const char* text) { return std::strtod(text, nullptr); }
+double decimal_number(const char* text) {
+  // The usual field, an optional sign, up to 15 digits and a point, is read directly: its
+  // digits are an exact double and so is every power of ten up to 10^22, so one division
+  // rounds once, to the value strtod gives. Anything else (blanks, exponents, hexadecimal,
+  // longer numbers) goes to strtod.
+  static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = text;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  std::uint64_t digits = 0;
+  int count = 0;
+  int decimals = -1;  // -1 until the point
+  for (;; ++p) {
+    if (is_digit(*p)) {
+      if (++count > 15) return std::strtod(text, nullptr);
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+      if (decimals >= 0) ++decimals;
+    } else if (*p == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      break;
+    }
+  }
+  if (count == 0 || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X') return std::strtod(text, nullptr);
+  const double magnitude = static_cast<double>(digits) / powers[decimals > 0 ? decimals : 0];
+  return negative ? -magnitude : magnitude;
+}
 
 int whole_number(const char* text) {
   const char* p = skip_white_space(text);

@@ -77,7 +77,7 @@ TEST(GpsCoordinates, AgreeWithTheCLibraryOnRandomTexts) {
     const float nmea_ours = nmea_latitude_decimal(nmea.c_str(), hemi.c_str());
     ASSERT_EQ(std::memcmp(&nmea_ours, &nmea_expected, sizeof nmea_ours), 0) << '"' << nmea << '"';
 
-    const std::string number = random_text(" +-0123456789.x", 12);
+    const std::string number = random_text(" +-0123456789.xe", 12);
     ASSERT_EQ(whole_number(number.c_str()), std::atoi(number.c_str())) << '"' << number << '"';
     ASSERT_EQ(decimal_number(number.c_str()), std::atof(number.c_str())) << '"' << number << '"';
   }
