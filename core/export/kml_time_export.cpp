@@ -179,9 +179,9 @@ class kml_track_writer {
     const kml_sample* previous = bridge_ ? &*bridge_ : nullptr;
     for (const kml_sample& s : samples_) {
       if (previous != nullptr) {
-        out_.line(OUT_FORMAT("    <Placemark><TimeSpan><begin>{}</begin><end>{}</end></TimeSpan>"
+        out_.line(OUT_FORMAT("    <Placemark><name>{}</name><TimeSpan><begin>{}</begin><end>{}</end></TimeSpan>"
                              "<styleUrl>{}</styleUrl><LineString><altitudeMode>absolute</altitudeMode><coordinates>"),
-                  iso8601_utc_ms(previous->utc_ms).view(), iso8601_utc_ms(s.utc_ms).view(), style);
+                  name, iso8601_utc_ms(previous->utc_ms).view(), iso8601_utc_ms(s.utc_ms).view(), style);
         write_coordinate(tip(*previous));
         out_.text(" ");
         write_coordinate(tip(s));

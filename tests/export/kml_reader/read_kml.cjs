@@ -3,6 +3,8 @@
 //   root <element name> <namespace>
 //   description <text of the document description>
 //   feature <name> <geometry type or none> <coordinate count>
+//   times <count> <first> <last>           (a gx:Track's sample times, when it has them)
+//   timespan <begin> <end>                 (a feature's TimeSpan, when it has one)
 //   <tab>longitude,latitude,altitude        (for each coordinate)
 // Exits 1 with a message on standard error when the bytes are not UTF-8 or the XML parser
 // reports an error.
@@ -44,6 +46,10 @@ for (const feature of kml(dom).features) {
   const geometry = feature.geometry;
   const coordinates = geometry && geometry.coordinates ? geometry.coordinates : [];
   lines.push(`feature ${feature.properties.name} ${geometry ? geometry.type : 'none'} ${coordinates.length}`);
+  const times = feature.properties.coordinateProperties && feature.properties.coordinateProperties.times;
+  if (times) lines.push(`times ${times.length} ${times[0]} ${times[times.length - 1]}`);
+  const span = feature.properties.timespan;
+  if (span) lines.push(`timespan ${span.begin} ${span.end}`);
   for (const c of coordinates) lines.push(`\t${c.join(',')}`);
 }
 process.stdout.write(`${lines.join('\n')}\n`);
