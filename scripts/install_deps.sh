@@ -13,6 +13,9 @@ packages+=(xsltproc)
 packages+=(python3-jsonschema)
 # strace: the command-line tests make reads fail with it.
 packages+=(strace)
+# The exports are read back by real readers: GPSBabel (GPX and the avionics CSV) and GDAL's
+# LIBKML driver (KML); xmllint (libxml2-utils) checks the GPX against its schema.
+packages+=(gpsbabel gdal-bin)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

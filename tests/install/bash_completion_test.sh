@@ -78,6 +78,15 @@ orvexdecode-info --limits |$all_files
 orvexdecode-info -j |
 orvexdecode-info --utc-start |
 orvexdecode-info --land|--landing-speed --landing-time
+orvexdecode-export |avionics-csv csv gpx kml
+orvexdecode-export g|gpx
+orvexdecode-export csv |a.LOG b.log sub
+orvexdecode-export kml --flight 2 |a.LOG b.log sub
+orvexdecode-export gpx a.LOG |$all_files
+orvexdecode-export csv - |$all_files
+orvexdecode-export csv a.LOG out.csv |
+orvexdecode-export csv --every |
+orvexdecode-export --f|--flight --from
 EOF_TABLE
 
 [ "$checked" -ge 3 ] || fail "only $checked commands installed"
