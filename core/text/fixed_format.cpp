@@ -70,6 +70,21 @@ u128 scaled_and_rounded(double value, int precision) {
   return shifted_half_even(static_cast<u128>(mantissa) * powers_of_ten[precision], shift);
 }
 
+// The same, most often without the exact arithmetic: the double product |value| * 10^precision
+// lies within half an ulp of the exact product, so when it is further than an ulp from a tie
+// its nearest whole number is the exact product's.
+u128 scaled_quickly_or_exactly(double value, int precision) {
+  static constexpr double scales[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+  if (precision <= 8) {
+    const double x = std::fabs(value) * scales[precision];
+    if (x < 0x1p50) {
+      const double n = std::nearbyint(x);
+      if (std::fabs(x - n) < 0.5 - x * 0x1p-51) return static_cast<u128>(static_cast<std::uint64_t>(n));
+    }
+  }
+  return scaled_and_rounded(value, precision);
+}
+
 // Writes sign, whole part, point and Precision decimals of scaled / 10^Precision, left-padded
 // to width; scaled fits 64 bits. The divisor is a constant, so the division is a multiplication.
 template <int Precision>
@@ -127,7 +142,7 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
     const int n = std::snprintf(out, fixed_format_max + 32, printf_format, value);
     return out + std::max(n, 0);
   }
-  const u128 scaled = scaled_and_rounded(value, precision);
+  const u128 scaled = scaled_quickly_or_exactly(value, precision);
   const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
   if (scaled <= UINT64_MAX) return write_scaled(out, static_cast<std::uint64_t>(scaled), precision, sign, width);
   const std::uint64_t divisor = powers_of_ten[precision];
