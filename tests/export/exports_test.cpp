@@ -3,6 +3,9 @@
 // yet, the window's edges, a LOG without GPS time, flights.
 #include <gtest/gtest.h>
 
+#include <libxml/parser.h>
+
+#include <algorithm>
 #include <string>
 
 #include "export/log_exports.h"
@@ -58,6 +61,30 @@ std::string small_log(bool with_time = true) {
   log.ahrs_lr(3100, {.outsidetemp = 14, .voltage_1 = 1402, .voltage_2 = 1398, .voltage_3 = 500});
   log.record(13, 3300, "end");
   return log.str();
+}
+
+bool parses_as_xml(const std::string& doc) {
+  xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "export.xml", nullptr,
+                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (parsed == nullptr) return false;
+  xmlFreeDoc(parsed);
+  return true;
+}
+
+// Every line holds as many cells as the first (no cell of the exports holds a comma), and ends
+// with CR LF.
+bool cells_match_header(const std::string& csv) {
+  std::size_t cells = 0;
+  std::size_t line = 0;
+  for (std::size_t start = 0; start < csv.size(); ++line) {
+    const std::size_t end = csv.find("\r\n", start);
+    if (end == std::string::npos) return false;
+    const std::size_t n = static_cast<std::size_t>(std::count(csv.begin() + static_cast<long>(start), csv.begin() + static_cast<long>(end), ','));
+    if (line == 0) cells = n;
+    if (n != cells) return false;
+    start = end + 2;
+  }
+  return true;
 }
 
 std::string expected(const std::string& name) {
@@ -201,4 +228,16 @@ TEST(Exports, KmlTrackSplitsAtGapsInTheRows) {
   EXPECT_EQ(count_of(kml.document, "<when>"), kml.result.items);
   EXPECT_EQ(count_of(kml.document, "<gx:coord>"), kml.result.items);
   EXPECT_EQ(count_of(kml.document, "<TimeSpan>"), 2 * (kml.result.items - 2));  // a segment between rows of a track
+}
+
+TEST(Exports, EveryTruncationOfALogGivesCompleteDocuments) {
+  const std::string log = small_log();
+  for (std::size_t size = 0; size <= log.size(); ++size) {
+    SCOPED_TRACE(size);
+    const std::string cut = log.substr(0, size);
+    ASSERT_TRUE(cells_match_header(run_export(export_csv, cut).document));
+    ASSERT_TRUE(cells_match_header(run_export(export_avionics_csv, cut).document));
+    ASSERT_TRUE(parses_as_xml(run_export(export_gpx, cut).document));
+    ASSERT_TRUE(parses_as_xml(run_export(export_kml_time, cut).document));
+  }
 }
