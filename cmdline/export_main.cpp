@@ -15,6 +15,7 @@
 
 #include "export_options.h"
 #include "file_checks.h"
+#include "loss_warnings.h"
 #include "output_file.h"
 
 namespace {
@@ -60,7 +61,6 @@ export_result run_export(export_format format, decode_context& ctx, const export
 
 int main(int argc, char** argv) {
   guard_standard_descriptors();
-  const char* const program = argc > 0 && argv[0] != nullptr ? argv[0] : "orvexdecode-export";
   const export_arguments args = parse_export_arguments(argc, argv);
   const char* const log_name = is_dash(args.log) ? "standard input" : args.log.c_str();
   const char* const output_name = args.output != nullptr ? args.output : "standard output";
@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
   if (ctx == nullptr) exit_file_error("Out of memory");
   errno = 0;
   const export_result result = run_export(args.format, *ctx, args.request, input, output.stream());
+  const orvex_log_health health = OrvexDecode_context_health(ctx);
   OrvexDecode_context_free(ctx);
 
   if (const int error = read_error_of(input)) exit_file_error("LOG can't be read", log_name, error);
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
   if (!result.error.empty()) exit_file_error(result.error.c_str());
   if (!output.finish() || result.write_failed) exit_file_error("Output can't be written", output_name);
   if (!output.commit()) exit_file_error("Output file can't be replaced", output_name, errno);
-  for (const std::string& w : result.warnings) std::fprintf(stderr, "%s: warning: %s\n", program, w.c_str());
+  for (const std::string& w : result.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  print_loss_warnings(health, nullptr);
   return 0;
 }
