@@ -52,6 +52,8 @@ engine monitor, AHRS, two GPS serial ports, analog inputs and settings
 changes. This package holds the commands:
   orvexdecode           an XML report of a LOG and its flight path as KML
   orvexdecode-track     the flight path as a tab-separated track
+  orvexdecode-info      the flights of LOGs as text or JSON Lines
+  orvexdecode-export    CSV, avionics datalog CSV, GPX and KML with time
   orvexdecode-simulate  the LOG of a simulated flight, for tests
 ")
 

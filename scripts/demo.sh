@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds OrvexDecode, decodes the bundled sample flight into an XML report, a KML path and a track,
-# and prints its flight summary.
+# exports it as CSV, avionics datalog CSV, GPX and KML with time, and prints its flight summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,5 +16,10 @@ echo "  XML report: $PWD/out/demo_flight.xml"
 echo "  KML path:   $PWD/out/demo_flight.kml"
 ./build/cmdline/orvexdecode-track "$sample" out/demo_flight.track.tsv
 echo "  Track:      $PWD/out/demo_flight.track.tsv"
+./build/cmdline/orvexdecode-export csv "$sample" out/demo_flight.csv
+./build/cmdline/orvexdecode-export avionics-csv "$sample" out/demo_flight.avionics.csv
+./build/cmdline/orvexdecode-export gpx "$sample" out/demo_flight.gpx
+./build/cmdline/orvexdecode-export kml "$sample" out/demo_flight.replay.kml
+echo "  Exports:    $PWD/out/demo_flight.csv (one row a second), .avionics.csv, .gpx, .replay.kml (KML with time)"
 echo
 ./build/cmdline/orvexdecode-info "$sample"

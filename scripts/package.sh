@@ -59,7 +59,10 @@ xmllint --html --noout "$root/demo.html"
 "$bin/orvexdecode-track" "$sample" "$root/demo.track.tsv"
 [ "$(head -n 1 "$root/demo.track.tsv")" = BOF ] && [ "$(tail -n 1 "$root/demo.track.tsv")" = EOF ] ||
   { echo "ERROR: the track does not lie between BOF and EOF"; exit 1; }
-for name in orvexdecode-track orvexdecode-simulate; do
+"$bin/orvexdecode-export" gpx "$sample" "$root/demo.gpx"
+"$bin/orvexdecode-export" kml "$sample" "$root/demo.replay.kml"
+xmllint --noout "$root/demo.gpx" "$root/demo.replay.kml"
+for name in orvexdecode-track orvexdecode-simulate orvexdecode-export; do
   [ "$("$bin/$name" --version)" = "$name ${version%-*}" ] || { echo "ERROR: $name --version"; exit 1; }
 done
 for page in "$root"/usr/share/man/man1/*.1.gz; do
