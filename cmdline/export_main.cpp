@@ -23,7 +23,7 @@ namespace {
 bool is_dash(const std::string& name) { return name == "-"; }
 
 bool is_rewindable(FILE* f) {
-  struct stat st{};
+  struct stat st {};
   return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && std::ftell(f) >= 0;
 }
 
@@ -42,17 +42,22 @@ FILE* copied_to_temporary_file(FILE* input, const char* name) {
   }
   if (const int error = read_error_of(input)) exit_file_error("LOG can't be read", name, error);
   if (std::fflush(copy) != 0) exit_file_error("Temporary file for the LOG can't be written", nullptr, errno);
-  if (std::fseek(copy, 0, SEEK_SET) != 0) exit_file_error("Temporary file for the LOG can't be rewound", nullptr, errno);
+  if (std::fseek(copy, 0, SEEK_SET) != 0)
+    exit_file_error("Temporary file for the LOG can't be rewound", nullptr, errno);
   return copy;
 }
 
 export_result run_export(export_format format, decode_context& ctx, const export_request& request, FILE* input,
                          FILE* output) {
   switch (format) {
-    case export_format::csv: return export_csv(ctx, request, input, output);
-    case export_format::avionics_csv: return export_avionics_csv(ctx, request, input, output);
-    case export_format::gpx: return export_gpx(ctx, request, input, output);
-    case export_format::kml: return export_kml_time(ctx, request, input, output);
+    case export_format::csv:
+      return export_csv(ctx, request, input, output);
+    case export_format::avionics_csv:
+      return export_avionics_csv(ctx, request, input, output);
+    case export_format::gpx:
+      return export_gpx(ctx, request, input, output);
+    case export_format::kml:
+      return export_kml_time(ctx, request, input, output);
   }
   return {};
 }

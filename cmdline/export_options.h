@@ -9,8 +9,8 @@ enum class export_format { csv, avionics_csv, gpx, kml };
 
 struct export_arguments {
   export_format format = export_format::csv;
-  std::string log;                   // "-" for standard input
-  const char* output = nullptr;      // nullptr: standard output
+  std::string log;               // "-" for standard input
+  const char* output = nullptr;  // nullptr: standard output
   export_request request = default_export_request();
 };
 

@@ -37,13 +37,13 @@ using writer = output_writer;
 
 constexpr column_unit F = column_unit::fixed;
 
-void put_cht(writer& out, const row& r, std::uint16_t v) { out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->cht(v)))); }
+void put_cht(writer& out, const row& r, std::uint16_t v) {
+  out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->cht(v))));
+}
 void put_temperature(writer& out, const row& r, double v) {
   out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->temperature(v))));
 }
-void put_position(writer& out, float degrees) {
-  out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 7));
-}
+void put_position(writer& out, float degrees) { out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 7)); }
 // A deviation in thousandths of the scale as full-scale deflections.
 void put_deviation(writer& out, double thousandths, analog_flag flag) {
   if (flag == analog_flag::valid) out.line(OUT_FORMAT("{}"), fixed(thousandths / 1000.0, 3));
@@ -57,23 +57,29 @@ const std::array columns = {
     export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
     export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
     export_column{"AltB", "ft Baro", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->pressure_alt_ft))},
-    export_column{"BaroA", "inch", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
+    export_column{"BaroA", "inch", F,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
     export_column{"AltMSL", "ft msl", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->altitude_ft))},
     export_column{"OAT", "deg C", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->outside_temp_c))},
     export_column{"IAS", "kt", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->ias_kt(), 2)))},
-    export_column{"GndSpd", "kt", F, CELL(if (r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
+    export_column{"GndSpd", "kt", F,
+                  CELL(if (r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
     export_column{"VSpd", "fpm", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->vsi_fpm))},
-    export_column{"Pitch", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
-    export_column{"Roll", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
+    export_column{"Pitch", "deg", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
+    export_column{"Roll", "deg", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
     export_column{"LatAc", "G", F, NONE},
     export_column{"NormAc", "G", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
     export_column{"HDG", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::heading_deg(*r.ahrs)))},
     export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) row_values::write_gps_number(out, r.gps_1->track_deg))},
-    export_column{"volt1", "volts", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->volts_raw, 10, 1)))},
+    export_column{"volt1", "volts", F,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->volts_raw, 10, 1)))},
     export_column{"volt2", "volts", F, NONE},
     export_column{"amp1", "amps", F, NONE},
     export_column{"amp2", "amps", F, NONE},
-    export_column{"FQtyL", "", column_unit::fuel, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_qty), 1)))},
+    export_column{"FQtyL", "", column_unit::fuel,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_qty), 1)))},
     export_column{"FQtyR", "", column_unit::fuel, NONE},
     export_column{"E1 FFlow", "", column_unit::fuel_flow,
                   CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_flow), 1)))},
@@ -93,7 +99,9 @@ const std::array columns = {
     export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3]))},
     export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4]))},
     export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5]))},
-    export_column{"AltGPS", "ft msl", F, CELL(if (r.gps_1->has_altitude) out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
+    export_column{"AltGPS", "ft msl", F,
+                  CELL(if (r.gps_1->has_altitude)
+                           out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
     export_column{"TAS", "kt", F, NONE},
     export_column{"HSIS", "enum", F, NONE},
     export_column{"CRS", "deg", F, NONE},
@@ -101,8 +109,10 @@ const std::array columns = {
     export_column{"NAV2", "MHz", F, NONE},
     export_column{"COM1", "MHz", F, NONE},
     export_column{"COM2", "MHz", F, NONE},
-    export_column{"HCDI", "fsd", F, CELL(if (r.analog) put_deviation(out, r.analog->localiser_deviation, r.analog->localiser_flag))},
-    export_column{"VCDI", "fsd", F, CELL(if (r.analog) put_deviation(out, r.analog->glide_deviation, r.analog->glide_flag))},
+    export_column{"HCDI", "fsd", F,
+                  CELL(if (r.analog) put_deviation(out, r.analog->localiser_deviation, r.analog->localiser_flag))},
+    export_column{"VCDI", "fsd", F,
+                  CELL(if (r.analog) put_deviation(out, r.analog->glide_deviation, r.analog->glide_flag))},
     export_column{"WndSpd", "kt", F, NONE},
     export_column{"WndDr", "deg", F, NONE},
 };
@@ -112,11 +122,16 @@ const std::array columns = {
 
 std::string_view unit_text(const export_column& c, const engine_units& units) {
   switch (c.kind) {
-    case column_unit::fixed: return c.unit;
-    case column_unit::cht: return units.cht == temperature_unit::celsius ? "deg C" : "deg F";
-    case column_unit::temperature: return units.other_temperatures == temperature_unit::celsius ? "deg C" : "deg F";
-    case column_unit::fuel: return units.fuel == fluid_unit::litres ? "lit" : "gals";
-    case column_unit::fuel_flow: return units.fuel == fluid_unit::litres ? "lph" : "gph";
+    case column_unit::fixed:
+      return c.unit;
+    case column_unit::cht:
+      return units.cht == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::temperature:
+      return units.other_temperatures == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::fuel:
+      return units.fuel == fluid_unit::litres ? "lit" : "gals";
+    case column_unit::fuel_flow:
+      return units.fuel == fluid_unit::litres ? "lph" : "gph";
   }
   return "";
 }

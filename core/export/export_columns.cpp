@@ -21,9 +21,12 @@ void put_int(writer& out, T v) {
 
 const char* flag_text(analog_flag f) {
   switch (f) {
-    case analog_flag::valid: return "valid";
-    case analog_flag::bad_data: return "bad_data";
-    case analog_flag::invalid: return "invalid";
+    case analog_flag::valid:
+      return "valid";
+    case analog_flag::bad_data:
+      return "bad_data";
+    case analog_flag::invalid:
+      return "invalid";
   }
   return "";
 }
@@ -59,9 +62,11 @@ const std::array columns = {
     // GPS 1
     export_column{"latitude_deg", "deg", F, CELL(if (r.gps_1) put_position(out, r.gps_1->latitude_deg))},
     export_column{"longitude_deg", "deg", F, CELL(if (r.gps_1) put_position(out, r.gps_1->longitude_deg))},
-    export_column{"gps_altitude_ft", "ft", F, CELL(if (r.gps_1 && r.gps_1->has_altitude) put_whole(out, r.gps_1->altitude_ft))},
-    export_column{"ground_speed_kt", "kt", F,
-                  CELL(if (r.gps_1 && r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
+    export_column{"gps_altitude_ft", "ft", F,
+                  CELL(if (r.gps_1 && r.gps_1->has_altitude) put_whole(out, r.gps_1->altitude_ft))},
+    export_column{
+        "ground_speed_kt", "kt", F,
+        CELL(if (r.gps_1 && r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
     export_column{"track_deg", "deg", F,
                   CELL(if (r.gps_1 && r.gps_1->has_track) row_values::write_gps_number(out, r.gps_1->track_deg))},
     export_column{"gps_valid", "", F, CELL(if (r.gps_1) put_int(out, r.gps_1->receiver_valid ? 1 : 0))},
@@ -69,10 +74,14 @@ const std::array columns = {
     export_column{"pressure_altitude_ft", "ft", F, CELL(if (r.ahrs) put_int(out, r.ahrs->pressure_alt_ft))},
     export_column{"ias_kt", "kt", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->ias_kt(), 2)))},
     export_column{"vertical_speed_fpm", "fpm", F, CELL(if (r.ahrs) put_int(out, r.ahrs->vsi_fpm))},
-    export_column{"pitch_deg", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
-    export_column{"roll_deg", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
-    export_column{"heading_deg", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::heading_deg(*r.ahrs)))},
-    export_column{"normal_acceleration_g", "G", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
+    export_column{"pitch_deg", "deg", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
+    export_column{"roll_deg", "deg", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
+    export_column{"heading_deg", "deg", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::heading_deg(*r.ahrs)))},
+    export_column{"normal_acceleration_g", "G", F,
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
     // EIS
     export_column{"rpm", "rpm", F, CELL(if (r.eis) put_int(out, r.eis->rpm))},
     export_column{"rpm_2", "rpm", F, CELL(if (r.eis) put_int(out, r.eis->rpm_2))},
@@ -90,20 +99,25 @@ const std::array columns = {
     export_column{"egt6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5]))},
     export_column{"oil_temp", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->oil_temp))},
     export_column{"oil_pressure_psi", "psi", F, CELL(if (r.eis) put_int(out, int{r.eis->oil_pressure_psi}))},
-    export_column{"coolant_temp", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->coolant_temp))},
-    export_column{"carb_temp", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->carb_temp))},
+    export_column{"coolant_temp", "", column_unit::temperature,
+                  CELL(if (r.eis) put_temperature(out, r, r.eis->coolant_temp))},
+    export_column{"carb_temp", "", column_unit::temperature,
+                  CELL(if (r.eis) put_temperature(out, r, r.eis->carb_temp))},
     export_column{"fuel_flow", "", column_unit::fuel_flow, CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_flow))},
     export_column{"fuel_qty", "", column_unit::fuel, CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_qty))},
     export_column{"volts", "V", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->volts_raw, 10, 1)))},
     export_column{"oat_c", "C", F, CELL(if (r.eis) put_int(out, r.eis->outside_temp_c))},
-    export_column{"baro_inhg", "inHg", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
+    export_column{"baro_inhg", "inHg", F,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
     export_column{"eis_altitude_ft", "ft", F, CELL(if (r.eis) put_int(out, r.eis->altitude_ft))},
     export_column{"eis_vertical_speed_fpm", "fpm", F, CELL(if (r.eis) put_int(out, r.eis->vertical_speed_fpm))},
     export_column{"eis_airspeed", "", F, CELL(if (r.eis) put_int(out, r.eis->airspeed))},
     export_column{"eis_unit_temp", "", F, CELL(if (r.eis) put_int(out, int{r.eis->unit_temp}))},
-    export_column{"engine_time_h", "h", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->elapsed_time_raw, 10, 1)))},
+    export_column{"engine_time_h", "h", F,
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->elapsed_time_raw, 10, 1)))},
     export_column{"flight_timer_s", "s", F,
-                  CELL(if (r.eis) put_int(out, r.eis->flight_timer[0] * 3600 + r.eis->flight_timer[1] * 60 + r.eis->flight_timer[2]))},
+                  CELL(if (r.eis) put_int(
+                      out, r.eis->flight_timer[0] * 3600 + r.eis->flight_timer[1] * 60 + r.eis->flight_timer[2]))},
     export_column{"fuel_endurance_min", "min", F,
                   CELL(if (r.eis) put_int(out, r.eis->fuel_endurance[0] * 60 + r.eis->fuel_endurance[1]))},
     export_column{"aux1", "", F, CELL(if (r.eis) put_int(out, r.eis->aux[0]))},
@@ -114,32 +128,51 @@ const std::array columns = {
     export_column{"aux6", "", F, CELL(if (r.eis) put_int(out, r.eis->aux[5]))},
     // AHRS low rate
     export_column{"ahrs_oat_c", "C", F, CELL(if (r.ahrs_lr) put_int(out, int{r.ahrs_lr->outside_temp_c}))},
-    export_column{"ahrs_volts1", "V", F, CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[0], 100, 2)))},
-    export_column{"ahrs_volts2", "V", F, CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[1], 100, 2)))},
-    export_column{"ahrs_volts3", "V", F, CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[2], 100, 2)))},
+    export_column{"ahrs_volts1", "V", F,
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[0], 100, 2)))},
+    export_column{"ahrs_volts2", "V", F,
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[1], 100, 2)))},
+    export_column{"ahrs_volts3", "V", F,
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[2], 100, 2)))},
     // Analog inputs
-    export_column{"analog_volts1", "V", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[0], 2)))},
-    export_column{"analog_volts2", "V", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[1], 2)))},
-    export_column{"analog_volts3", "V", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[2], 2)))},
-    export_column{"localiser_dev", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->localiser_deviation, 2)))},
+    export_column{"analog_volts1", "V", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[0], 2)))},
+    export_column{"analog_volts2", "V", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[1], 2)))},
+    export_column{"analog_volts3", "V", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[2], 2)))},
+    export_column{"localiser_dev", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->localiser_deviation, 2)))},
     export_column{"localiser_flag", "", F, CELL(if (r.analog) out.text(flag_text(r.analog->localiser_flag)))},
-    export_column{"glideslope_dev", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->glide_deviation, 2)))},
+    export_column{"glideslope_dev", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->glide_deviation, 2)))},
     export_column{"glideslope_flag", "", F, CELL(if (r.analog) out.text(flag_text(r.analog->glide_flag)))},
-    export_column{"analog_internal_temp", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->internal_temp, 2)))},
-    export_column{"analog_input1", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[0], 2)))},
-    export_column{"analog_input2", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[1], 2)))},
-    export_column{"analog_input3", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[2], 2)))},
-    export_column{"analog_input4", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[3], 2)))},
-    export_column{"analog_input5", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[4], 2)))},
-    export_column{"analog_input6", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[5], 2)))},
-    export_column{"analog_input7", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[6], 2)))},
-    export_column{"analog_input8", "", F, CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[7], 2)))},
+    export_column{"analog_internal_temp", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->internal_temp, 2)))},
+    export_column{"analog_input1", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[0], 2)))},
+    export_column{"analog_input2", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[1], 2)))},
+    export_column{"analog_input3", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[2], 2)))},
+    export_column{"analog_input4", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[3], 2)))},
+    export_column{"analog_input5", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[4], 2)))},
+    export_column{"analog_input6", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[5], 2)))},
+    export_column{"analog_input7", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[6], 2)))},
+    export_column{"analog_input8", "", F,
+                  CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[7], 2)))},
     // GPS 2
     export_column{"gps2_latitude_deg", "deg", F, CELL(if (r.gps_2) put_position(out, r.gps_2->latitude_deg))},
     export_column{"gps2_longitude_deg", "deg", F, CELL(if (r.gps_2) put_position(out, r.gps_2->longitude_deg))},
-    export_column{"gps2_altitude_ft", "ft", F, CELL(if (r.gps_2 && r.gps_2->has_altitude) put_whole(out, r.gps_2->altitude_ft))},
-    export_column{"gps2_ground_speed_kt", "kt", F,
-                  CELL(if (r.gps_2 && r.gps_2->has_ground_speed) row_values::write_gps_number(out, r.gps_2->ground_speed_kt))},
+    export_column{"gps2_altitude_ft", "ft", F,
+                  CELL(if (r.gps_2 && r.gps_2->has_altitude) put_whole(out, r.gps_2->altitude_ft))},
+    export_column{
+        "gps2_ground_speed_kt", "kt", F,
+        CELL(if (r.gps_2 && r.gps_2->has_ground_speed) row_values::write_gps_number(out, r.gps_2->ground_speed_kt))},
     export_column{"gps2_track_deg", "deg", F,
                   CELL(if (r.gps_2 && r.gps_2->has_track) row_values::write_gps_number(out, r.gps_2->track_deg))},
     export_column{"gps2_valid", "", F, CELL(if (r.gps_2) put_int(out, r.gps_2->receiver_valid ? 1 : 0))},
@@ -153,11 +186,16 @@ std::span<const export_column> csv_columns() { return columns; }
 
 std::string_view csv_unit_suffix(column_unit kind, const engine_units& units) {
   switch (kind) {
-    case column_unit::fixed: return "";
-    case column_unit::cht: return units.cht == temperature_unit::celsius ? "_c" : "_f";
-    case column_unit::temperature: return units.other_temperatures == temperature_unit::celsius ? "_c" : "_f";
-    case column_unit::fuel: return units.fuel == fluid_unit::litres ? "_l" : "_gal";
-    case column_unit::fuel_flow: return units.fuel == fluid_unit::litres ? "_lph" : "_gph";
+    case column_unit::fixed:
+      return "";
+    case column_unit::cht:
+      return units.cht == temperature_unit::celsius ? "_c" : "_f";
+    case column_unit::temperature:
+      return units.other_temperatures == temperature_unit::celsius ? "_c" : "_f";
+    case column_unit::fuel:
+      return units.fuel == fluid_unit::litres ? "_l" : "_gal";
+    case column_unit::fuel_flow:
+      return units.fuel == fluid_unit::litres ? "_lph" : "_gph";
   }
   return "";
 }

@@ -30,8 +30,10 @@ struct units_and_clock_scan {
   void unknown(const efis_record&) {}
   void after_dispatch(const efis_record& record, bool) {
     if (record.source_type == source_set_menu) units.note_settings(ctx.summary.settings);
-    if (ctx.summary.gps_1.sentences_accepted != accepted_before[0]) clock.follow_fix(ctx.summary.gps_1.fix, record.timestamp);
-    if (ctx.summary.gps_2.sentences_accepted != accepted_before[1]) clock.follow_fix(ctx.summary.gps_2.fix, record.timestamp);
+    if (ctx.summary.gps_1.sentences_accepted != accepted_before[0])
+      clock.follow_fix(ctx.summary.gps_1.fix, record.timestamp);
+    if (ctx.summary.gps_2.sentences_accepted != accepted_before[1])
+      clock.follow_fix(ctx.summary.gps_2.fix, record.timestamp);
   }
   bool finished() const {
     return clock.known() && !units.report().temperature_assumed && !units.report().fluid_assumed;
@@ -90,7 +92,8 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   const long start = std::ftell(input);
   if (start < 0) return "the LOG can't be read twice (it is not a regular file)";
   const bool time_line = need_flights || request.window.flight.has_value();
-  log_summary summary = time_line ? analyse_log(ctx, analysis_of(request), input) : summary_of_scan(ctx, request, input);
+  log_summary summary =
+      time_line ? analyse_log(ctx, analysis_of(request), input) : summary_of_scan(ctx, request, input);
   if (std::fseek(input, start, SEEK_SET) != 0) return "the LOG can't be rewound for the second pass";
 
   plan.units = summary.units;

@@ -15,8 +15,8 @@ struct export_plan {
   sampling_options sampling;  // the period, the window and the clock for row_sampler
   engine_units units;         // the units the engine values are reported in
   log_window window;
-  bool window_asked = false;  // a flight or a time was given
-  bool has_utc = false;       // the clock maps LOG time to UTC
+  bool window_asked = false;           // a flight or a time was given
+  bool has_utc = false;                // the clock maps LOG time to UTC
   std::vector<flight_record> flights;  // only when the first pass ran the flight time line
 };
 

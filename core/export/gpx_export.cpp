@@ -68,8 +68,8 @@ class gpx_steps {
     const double lat = fix.latitude_deg;
     const double lon = fix.longitude_deg;
     // An invalid fix ends the segment; a position the schema cannot hold is left out.
-    const bool usable = fix.receiver_valid && std::abs(lat) <= 90.0 && lon >= -180.0 && lon < 180.0 &&
-                        (lat != 0.0 || lon != 0.0);
+    const bool usable =
+        fix.receiver_valid && std::abs(lat) <= 90.0 && lon >= -180.0 && lon < 180.0 && (lat != 0.0 || lon != 0.0);
     if (!usable) {
       close_segment();
       return;
@@ -95,7 +95,8 @@ class gpx_steps {
     if (speed || course) {
       out_.text("<extensions><gpxtpx:TrackPointExtension>");
       if (speed) {
-        out_.line(OUT_FORMAT("<gpxtpx:speed>{}</gpxtpx:speed>"), fixed(fix.ground_speed_kt * metres_per_second_per_knot, 2));
+        out_.line(OUT_FORMAT("<gpxtpx:speed>{}</gpxtpx:speed>"),
+                  fixed(fix.ground_speed_kt * metres_per_second_per_knot, 2));
       }
       if (course) {
         out_.text("<gpxtpx:course>");
@@ -173,10 +174,11 @@ export_result export_gpx(decode_context& ctx, const export_request& request, FIL
   begin_export_pass(ctx, request, input, output);
   output_writer& out = ctx.out;
   out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-  out.text("<gpx version=\"1.1\" creator=\"OrvexDecode\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
-           "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-           "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n");
+  out.text(
+      "<gpx version=\"1.1\" creator=\"OrvexDecode\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+      "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
+      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+      "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n");
   out.text("  <metadata><name>");
   write_escaped_utf8(out, request.tail.empty() ? std::string_view("EFIS LOG") : std::string_view(request.tail));
   out.text("</name></metadata>\n");

@@ -134,9 +134,11 @@ class kml_track_writer {
   }
 
   void write_timed_track() {
-    out_.text("  <Placemark>\n    <name>Flight path</name>\n    <styleUrl>#path</styleUrl>\n    <gx:Track>\n"
-              "      <altitudeMode>absolute</altitudeMode>\n");
-    for (const kml_sample& s : samples_) out_.line(OUT_FORMAT("      <when>{}</when>\n"), iso8601_utc_ms(s.utc_ms).view());
+    out_.text(
+        "  <Placemark>\n    <name>Flight path</name>\n    <styleUrl>#path</styleUrl>\n    <gx:Track>\n"
+        "      <altitudeMode>absolute</altitudeMode>\n");
+    for (const kml_sample& s : samples_)
+      out_.line(OUT_FORMAT("      <when>{}</when>\n"), iso8601_utc_ms(s.utc_ms).view());
     for (const kml_sample& s : samples_) {
       out_.line(OUT_FORMAT("      <gx:coord>{} {} {}</gx:coord>\n"), fixed(s.longitude, 7), fixed(s.latitude, 7),
                 fixed(s.height, 1));
@@ -194,7 +196,9 @@ class kml_track_writer {
 
   // Without time: the path and each wingtip as one line string.
   void write_line_strings() {
-    write_line_string("Flight path", "#path", [](const kml_sample& s) { return kml_coordinate{s.longitude, s.latitude, s.height}; });
+    write_line_string("Flight path", "#path", [](const kml_sample& s) {
+      return kml_coordinate{s.longitude, s.latitude, s.height};
+    });
     write_line_string("Left wingtip", "#left", [](const kml_sample& s) { return s.wingtips.left; });
     write_line_string("Right wingtip", "#right", [](const kml_sample& s) { return s.wingtips.right; });
   }
@@ -226,17 +230,19 @@ class kml_track_writer {
 };
 
 void write_document_head(output_writer& out, const export_request& request, const engine_units& units) {
-  out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
-           "<Document>\n  <name>");
+  out.text(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
+      "<Document>\n  <name>");
   if (!request.tail.empty()) {
     write_escaped_utf8(out, request.tail);
     out.text(" ");
   }
   out.text("flight</name>\n");
-  out.text("  <Style id=\"path\"><LineStyle><color>ffff0000</color><width>2</width></LineStyle></Style>\n"
-           "  <Style id=\"left\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n"
-           "  <Style id=\"right\"><LineStyle><color>ff00ff00</color><width>2</width></LineStyle></Style>\n");
+  out.text(
+      "  <Style id=\"path\"><LineStyle><color>ffff0000</color><width>2</width></LineStyle></Style>\n"
+      "  <Style id=\"left\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n"
+      "  <Style id=\"right\"><LineStyle><color>ff00ff00</color><width>2</width></LineStyle></Style>\n");
   out.line(OUT_FORMAT("  <Schema id=\"efis\" name=\"efis\">\n"
                       "    <gx:SimpleArrayField name=\"ias_kt\" type=\"float\"><displayName>IAS (kt)</displayName>"
                       "</gx:SimpleArrayField>\n"

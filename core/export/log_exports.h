@@ -22,12 +22,12 @@
 #include "export/log_window.h"
 
 struct export_request {
-  library_options decode;     // the GPS ports' sentence formats
+  library_options decode;  // the GPS ports' sentence formats
   analog_input_const constants;
-  window_request window;      // a flight, or a window of time
-  std::uint32_t every_ms = 1000;  // the row period (the GPX writes every fix)
+  window_request window;                     // a flight, or a window of time
+  std::uint32_t every_ms = 1000;             // the row period (the GPX writes every fix)
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without GPS time
-  std::string tail;           // the aircraft's registration, for headers and names; may be empty
+  std::string tail;                          // the aircraft's registration, for headers and names; may be empty
 };
 
 // GPS 1 as orvexdecode reads it (aviation unless said), GPS 2 as NMEA: the port that usually
@@ -38,7 +38,7 @@ struct export_result {
   bool write_failed = false;  // a write to the output failed
   std::string error;          // the request cannot be met (nothing useful was written)
   std::vector<std::string> warnings;
-  std::uint64_t items = 0;    // rows, track points or samples written
+  std::uint64_t items = 0;  // rows, track points or samples written
 };
 
 export_result export_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output);

@@ -33,8 +33,8 @@ const std::string& flight_log_path() {
 // The document of one export of the flight, in a file.
 std::string exported(const temp_files& t, const std::string& format, const std::string& options = "") {
   const std::string out = t.path("flight." + format);
-  const program_result r = run_program(exporter, format + " " + options + " " + shell_quote(flight_log_path()) + " " +
-                                                     shell_quote(out));
+  const program_result r =
+      run_program(exporter, format + " " + options + " " + shell_quote(flight_log_path()) + " " + shell_quote(out));
   EXPECT_EQ(r.status, 0) << r.err;
   return out;
 }

@@ -45,19 +45,43 @@ std::string small_log(bool with_time = true) {
   log.set_menu(100, "345=0").set_menu(110, "346=0");
   if (with_time) log.gps2(200, rmc("222246"));
   log.gps1(300, aviation_fix("N 47 2345", "W 122 1234", "123", "095", "01234"));
-  log.ahrs_hr(400, {.roll_angle = ahrs_angle(-10), .pitch_angle = ahrs_angle(5), .yaw_angle = ahrs_angle(-90),
-                    .pressure_alt = 6200, .vsi = 500, .asi = 1603, .acceleration = 981});
-  log.eis(1500, {.tachometer = 2400, .cht = {350, 360, 355, 340, 0, 0}, .egt = {1300, 1310, 1320, 1290, 0, 0},
-                 .primaryvoltage = 141, .fuelflow = 85, .outsidetemp = 65, .oiltemp = 180, .oilpressure = 62,
-                 .fuelqty = 312, .baroset = 2992});
+  log.ahrs_hr(400, {.roll_angle = ahrs_angle(-10),
+                    .pitch_angle = ahrs_angle(5),
+                    .yaw_angle = ahrs_angle(-90),
+                    .pressure_alt = 6200,
+                    .vsi = 500,
+                    .asi = 1603,
+                    .acceleration = 981});
+  log.eis(1500, {.tachometer = 2400,
+                 .cht = {350, 360, 355, 340, 0, 0},
+                 .egt = {1300, 1310, 1320, 1290, 0, 0},
+                 .primaryvoltage = 141,
+                 .fuelflow = 85,
+                 .outsidetemp = 65,
+                 .oiltemp = 180,
+                 .oilpressure = 62,
+                 .fuelqty = 312,
+                 .baroset = 2992});
   log.analog(1600, {0, 0, 0, 2048, 30, 2048, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   if (with_time) log.gps2(2200, rmc("222248"));
   log.gps1(2300, aviation_fix("N 47 2445", "W 122 1234", "124", "096", "01250"));
-  log.ahrs_hr(2400, {.roll_angle = ahrs_angle(20), .pitch_angle = ahrs_angle(-2), .yaw_angle = ahrs_angle(95),
-                     .pressure_alt = 6220, .vsi = -200, .asi = 1620, .acceleration = 1000});
-  log.eis(2500, {.tachometer = 2410, .cht = {351, 361, 356, 341, 0, 0}, .egt = {1301, 1311, 1321, 1291, 0, 0},
-                 .primaryvoltage = 140, .fuelflow = 84, .outsidetemp = 64, .oiltemp = 181, .oilpressure = 61,
-                 .fuelqty = 310, .baroset = 2992});
+  log.ahrs_hr(2400, {.roll_angle = ahrs_angle(20),
+                     .pitch_angle = ahrs_angle(-2),
+                     .yaw_angle = ahrs_angle(95),
+                     .pressure_alt = 6220,
+                     .vsi = -200,
+                     .asi = 1620,
+                     .acceleration = 1000});
+  log.eis(2500, {.tachometer = 2410,
+                 .cht = {351, 361, 356, 341, 0, 0},
+                 .egt = {1301, 1311, 1321, 1291, 0, 0},
+                 .primaryvoltage = 140,
+                 .fuelflow = 84,
+                 .outsidetemp = 64,
+                 .oiltemp = 181,
+                 .oilpressure = 61,
+                 .fuelqty = 310,
+                 .baroset = 2992});
   log.ahrs_lr(3100, {.outsidetemp = 14, .voltage_1 = 1402, .voltage_2 = 1398, .voltage_3 = 500});
   log.record(13, 3300, "end");
   return log.str();
@@ -79,7 +103,8 @@ bool cells_match_header(const std::string& csv) {
   for (std::size_t start = 0; start < csv.size(); ++line) {
     const std::size_t end = csv.find("\r\n", start);
     if (end == std::string::npos) return false;
-    const std::size_t n = static_cast<std::size_t>(std::count(csv.begin() + static_cast<long>(start), csv.begin() + static_cast<long>(end), ','));
+    const std::size_t n = static_cast<std::size_t>(
+        std::count(csv.begin() + static_cast<long>(start), csv.begin() + static_cast<long>(end), ','));
     if (line == 0) cells = n;
     if (n != cells) return false;
     start = end + 2;
@@ -140,7 +165,7 @@ TEST(Exports, WindowStartIsIncludedAndItsEndExcluded) {
     bool warns;
   } rows[] = {
       {{.from = parse_time_point("1.2"), .to = parse_time_point("3.2")}, 2, false},  // 1200 and 2200
-      {{.from = parse_time_point("1.201")}, 2, false},                             // 2200 and 3200
+      {{.from = parse_time_point("1.201")}, 2, false},                               // 2200 and 3200
       {{.from = parse_time_point("2026-03-11T22:22:47Z"), .to = parse_time_point("2026-03-11T22:22:49Z")}, 2, false},
       {{.to = parse_time_point("0.2")}, 0, true},
       {{.from = parse_time_point("100")}, 0, true},
@@ -168,7 +193,8 @@ TEST(Exports, AFlightTheLogDoesNotHoldIsAnError) {
 
 TEST(Exports, WithoutGpsTimeTimesStayEmptyAndAWarningSaysSo) {
   const exported csv = run_export(export_csv, small_log(false));
-  EXPECT_NE(csv.document.find("\r\n,1.100,47.390835,-122.205666,1234,95,123,1,1200,"), std::string::npos) << csv.document;
+  EXPECT_NE(csv.document.find("\r\n,1.100,47.390835,-122.205666,1234,95,123,1,1200,"), std::string::npos)
+      << csv.document;
   const exported avionics = run_export(export_avionics_csv, small_log(false));
   EXPECT_NE(avionics.document.find("\r\n, , , , 47.3908348, -122.2056656,"), std::string::npos) << avionics.document;
   const exported gpx = run_export(export_gpx, small_log(false));
@@ -210,7 +236,8 @@ TEST(Exports, GpxHasATrackPerFlightAndSegmentsBreakAtGaps) {
   log_writer invalid;
   export_request nmea = default_export_request();
   nmea.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
-  invalid.gps1(1000, nmea_fix("4723.450", "N", "12212.340", "W")).gps1(2000, "$GPRMC,123520,V,4723.455,N,12212.340,W,000.0,000.0,230394,003.1,W*6A\r\n");
+  invalid.gps1(1000, nmea_fix("4723.450", "N", "12212.340", "W"))
+      .gps1(2000, "$GPRMC,123520,V,4723.455,N,12212.340,W,000.0,000.0,230394,003.1,W*6A\r\n");
   invalid.gps1(3000, nmea_fix("4723.460", "N", "12212.340", "W")).record(13, 4000, "end");
   const exported split = run_export(export_gpx, invalid.str(), nmea);
   EXPECT_EQ(count_of(split.document, "<trkseg>"), 2u);
