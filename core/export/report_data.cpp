@@ -1,0 +1,228 @@
+#include "export/report_data.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "decode/record_loop.h"
+#include "export/sampled_rows.h"
+
+namespace {
+
+constexpr std::uint32_t stale_after_ms = 5000;  // GPS 1 gives way to GPS 2, the AHRS to the GPS altitude
+constexpr std::size_t track_instants = 6000;
+
+// A field's value when the record holds the field, else NaN: a record shorter than its layout
+// gives the fields it holds, as the flight figures read it.
+double held(std::uint32_t length, const layout_field& field, double value) {
+  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
+}
+
+double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
+
+// The moment of the latest record of a source, if any.
+struct last_seen {
+  bool has = false;
+  std::uint32_t log_ms = 0;
+  bool fresh_at(std::uint32_t t) const { return has && t >= log_ms && t - log_ms <= stale_after_ms; }
+};
+
+// The position fixes of the two ports: the latest valid one of each, and which one the track
+// follows (GPS 1, or GPS 2 while GPS 1 has given no valid fix for a while).
+struct fix_state {
+  last_seen port[2];
+  double latitude[2] = {0.0, 0.0};
+  double longitude[2] = {0.0, 0.0};
+};
+
+// Folds every record of the stretch into the series, beside the rows that sample the track.
+class series_folder {
+ public:
+  series_folder(decode_context& ctx, const report_gathering& request, report_data& data)
+      : ctx_(ctx), request_(request), data_(data) {}
+
+  void before_dispatch() {
+    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
+    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
+  }
+  void after_dispatch(const efis_record& record, const unit_tracker& units) {
+    const std::uint32_t t = record.timestamp;
+    const bool inside = t >= request_.from_ms && t < request_.to_ms;
+    switch (record.source_type) {
+      case source_eis:
+        if (inside) take_eis(t, record.length, units);
+        break;
+      case source_ahrs:
+        if (record.length > ahrs_layout::ahrs_type.offset && ahrs_type_of(record.payload) == ahrs_type_high_rate) {
+          ahrs_.has = true;
+          ahrs_.log_ms = t;
+          if (inside) take_air_data(t, record.length);
+        }
+        break;
+      case source_analog:
+        if (inside) take_analog(t);
+        break;
+      case source_gps_1:
+      case source_gps_2: {
+        const int port = record.source_type == source_gps_1 ? 0 : 1;
+        const gps_composite_state& gps = port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2;
+        if (gps.sentences_accepted != accepted_before_[port]) take_fix(port, gps.fix, t, inside);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  const fix_state& fixes() const { return fixes_; }
+  const last_seen& ahrs() const { return ahrs_; }
+  // The port the position comes from at t: 0, 1, or -1 when neither has a fresh fix.
+  int position_port(std::uint32_t t) const {
+    if (fixes_.port[0].fresh_at(t)) return 0;
+    return fixes_.port[1].fresh_at(t) ? 1 : -1;
+  }
+
+ private:
+  void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
+
+  void take_eis(std::uint32_t t, std::uint32_t length, const unit_tracker& units) {
+    namespace f = eis_layout;
+    const eis_values& v = ctx_.summary.eis.values(decode_eis);
+    put(series_id::rpm, t, held(length, f::tachometer, v.rpm));
+    for (std::size_t i = 0; i < 6; ++i) {
+      put(cht_series(i), t, held(length, f::chttemp[i], units.cht(v.cht[i])));
+      put(egt_series(i), t, held(length, f::egttemp[i], units.temperature(v.egt[i])));
+    }
+    put(series_id::oil_temperature, t, held(length, f::oiltemp, units.temperature(v.oil_temp)));
+    put(series_id::oil_pressure, t, held(length, f::oilpressure, v.oil_pressure_psi));
+    put(series_id::bus_voltage, t, held(length, f::primaryvoltage, v.volts));
+    put(series_id::fuel_flow, t, held(length, f::fuelflow, units.fluid(v.fuel_flow)));
+  }
+
+  void take_air_data(std::uint32_t t, std::uint32_t length) {
+    namespace f = ahrs_hr_layout;
+    const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
+    put(series_id::pressure_altitude, t, held(length, f::pressure_alt, v.pressure_alt_ft));
+    put(series_id::ias, t, held(length, f::asi, v.ias_kt()));
+    put(series_id::pitch, t, held(length, f::pitch_angle, v.pitch_deg));
+    put(series_id::roll, t, held(length, f::roll_angle, v.roll_deg));
+  }
+
+  void take_analog(std::uint32_t t) {
+    const analog_values& v =
+        ctx_.summary.analog.values([this](const std::uint8_t* p) { return decode_analog(p, ctx_.constants); });
+    put(series_id::localiser, t, nan_unless(v.localiser_flag == analog_flag::valid, v.localiser_deviation));
+    put(series_id::glideslope, t, nan_unless(v.glide_flag == analog_flag::valid, v.glide_deviation));
+  }
+
+  // A valid fix with a position moves the port on; the ground speed and GPS altitude come from
+  // the port the position comes from.
+  void take_fix(int port, const gps_fix& fix, std::uint32_t t, bool inside) {
+    if (!fix.receiver_valid || (fix.latitude_deg == 0.0f && fix.longitude_deg == 0.0f)) return;
+    fixes_.port[port] = {true, t};
+    fixes_.latitude[port] = fix.latitude_deg;
+    fixes_.longitude[port] = fix.longitude_deg;
+    if (!inside || position_port(t) != port) return;
+    if (fix.has_ground_speed) put(series_id::ground_speed, t, fix.ground_speed_kt);
+    if (fix.has_altitude) put(series_id::gps_altitude, t, fix.altitude_ft);
+  }
+
+  decode_context& ctx_;
+  const report_gathering& request_;
+  report_data& data_;
+  fix_state fixes_;
+  last_seen ahrs_;
+  std::uint64_t accepted_before_[2] = {0, 0};
+};
+
+// Takes a track point at each sampled instant where the position source has a fix not yet on
+// the track, with the altitude as it stands then.
+struct track_sampler {
+  decode_context& ctx;
+  const series_folder& folder;
+  report_data& data;
+  std::uint32_t gap_ms;
+  bool has_last = false;
+  std::uint32_t last_fix_ms = 0;
+
+  void operator()(const sampled_row& row) { take_at(row.log_ms); }
+
+  void take_at(std::uint32_t t) {
+    const int port = folder.position_port(t);
+    if (port < 0) return;
+    const last_seen& fix = folder.fixes().port[port];
+    if (has_last && fix.log_ms == last_fix_ms) return;
+    track_point p{};
+    p.log_ms = fix.log_ms;
+    p.latitude_deg = folder.fixes().latitude[port];
+    p.longitude_deg = folder.fixes().longitude[port];
+    auto& ahrs = ctx.summary.ahrs_hr;
+    const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
+    const layout_field& altitude = ahrs_hr_layout::pressure_alt;
+    if (folder.ahrs().fresh_at(t) && ahrs.length() >= std::uint32_t{altitude.offset} + altitude.width) {
+      p.has_altitude = true;
+      p.altitude_ft = ahrs.values(decode_ahrs_high_rate).high_rate.pressure_alt_ft;
+    } else if (gps.has_altitude) {
+      p.has_altitude = true;
+      p.altitude_ft = gps.altitude_ft;
+    }
+    p.starts_run = !has_last || fix.log_ms < last_fix_ms || fix.log_ms - last_fix_ms > gap_ms;
+    has_last = true;
+    last_fix_ms = fix.log_ms;
+    data.track.push_back(p);
+  }
+};
+
+struct report_steps {
+  row_sampler<track_sampler&>& rows;
+  series_folder& folder;
+
+  void dropped(const efis_record& record) { rows.dropped(record); }
+  void before_dispatch(const efis_record& record) {
+    rows.before_dispatch(record);
+    folder.before_dispatch();
+  }
+  payload_image_source image(const efis_record& record) const { return rows.image(record); }
+  void unknown(const efis_record& record) { rows.unknown(record); }
+  void after_dispatch(const efis_record& record, bool selected) {
+    rows.after_dispatch(record, selected);  // the units follow the set menu first
+    folder.after_dispatch(record, rows.units());
+  }
+};
+
+}  // namespace
+
+report_data gather_report_data(decode_context& ctx, const library_options& options,
+                               const analog_input_const& constants, const log_summary& summary,
+                               const report_gathering& request, FILE* input) {
+  report_data data;
+  std::uint32_t from = request.from_ms;
+  std::uint32_t to = request.to_ms;
+  if (summary.time.has_records) {
+    from = std::max(from, summary.time.first.log_ms);
+    to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.last.log_ms} + 1);
+  }
+  data.buckets = buckets_over(from, to, request.buckets, request.min_bucket_ms);
+  for (chart_series& s : data.series) s = chart_series(data.buckets, request.gap_ms);
+  data.track_every_ms = request.track_every_ms;
+  if (data.track_every_ms == 0) {
+    data.track_every_ms = buckets_over(from, to, track_instants, request.min_bucket_ms).width_ms;
+  }
+
+  begin_pass(ctx, &constants, &options, input, nullptr, nullptr);
+  series_folder folder(ctx, request, data);
+  track_sampler track{ctx, folder, data, request.gap_ms};
+  sampling_options sampling;
+  sampling.every_ms = data.track_every_ms;
+  sampling.from_ms = from;
+  sampling.to_ms = to;
+  sampling.clock_source = summary.time.source;
+  sampling.clock_first = summary.time.first_anchor;
+  row_sampler<track_sampler&> rows(ctx, sampling, track);
+  report_steps steps{rows, folder};
+  run_record_loop(ctx, steps);
+  // The rows end with the LOG's last full period: the fixes after it join the track here.
+  if (summary.time.has_records && to > summary.time.last.log_ms && from <= summary.time.last.log_ms) {
+    track.take_at(summary.time.last.log_ms);
+  }
+  return data;
+}
