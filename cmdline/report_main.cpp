@@ -1,0 +1,93 @@
+// orvexdecode-report: writes the flight report of an EFIS LOG as one self-contained HTML page
+// (cmdline/report_options.cpp has the usage).
+//
+// Two reads of the LOG: the flight time line first (flights, figures, health, exceedances, the
+// clock and the units), then the charts' series and the track over the stretch asked for. The
+// report goes to a temporary file renamed over its name only once the run has succeeded.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "export/html_report.h"
+#include "file_checks.h"
+#include "output_file.h"
+#include "report_input.h"
+#include "report_options.h"
+
+namespace {
+
+constexpr std::size_t default_buckets = 1500;
+constexpr std::size_t most_buckets = 200000;  // with --every: the finest a chart gets
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  guard_standard_descriptors();
+  const report_request request = parse_report_arguments(argc, argv);
+  const bool standard_input = request.log == "-";
+  const char* const input_name = standard_input ? "standard input" : request.log.c_str();
+  const char* const output_name = request.output.empty() ? nullptr : request.output.c_str();
+
+  FILE* input = stdin;
+  if (!standard_input) {
+    input = std::fopen(request.log.c_str(), "rb");
+    if (input == nullptr) exit_file_error("Input file can't be opened for reading", input_name, errno);
+  } else if (standard_descriptor_was_closed(STDIN_FILENO)) {
+    exit_file_error("Standard input is closed");
+  }
+  if (output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
+    exit_file_error("Standard output is closed");
+  }
+  if (is_the_input(input, output_name)) {
+    exit_file_error("Output file is the same file as the input file", output_name ? output_name : "standard output");
+  }
+  output_file output;
+  if (!output.open(output_name)) exit_file_error("Output file can't be opened for writing", output_name, errno);
+
+  rewindable_input log = make_rewindable(input, input_name);
+  decode_context* ctx = OrvexDecode_context_new();
+  const std::unique_ptr<output_writer> writer(new (std::nothrow) output_writer);
+  if (ctx == nullptr || writer == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
+
+  errno = 0;
+  const log_summary summary = analyse_log(*ctx, request.analysis, log.stream);
+  if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
+
+  const log_window window = resolve_window(request.window, summary);
+  if (!window.error.empty()) exit_file_error(("The stretch asked for can't be shown: " + window.error).c_str());
+  if (!window.warning.empty()) std::fprintf(stderr, "warning: %s\n", window.warning.c_str());
+
+  report_gathering gathering;
+  gathering.from_ms = window.from_ms;
+  gathering.to_ms = window.to_ms;
+  gathering.gap_ms = summary.health.gap_limit_ms;
+  if (request.every_ms != 0) {
+    gathering.buckets = most_buckets;
+    gathering.min_bucket_ms = request.every_ms;
+    gathering.track_every_ms = request.every_ms;
+  } else {
+    gathering.buckets = default_buckets;
+  }
+  if (!rewind_input(log)) exit_file_error("Input file can't be read again", input_name, errno);
+  errno = 0;
+  const report_data data = gather_report_data(*ctx, request.analysis.decode, request.analysis.constants, summary,
+                                              gathering, log.stream);
+  if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
+  close_input(log);
+  if (!standard_input) std::fclose(input);
+
+  html_report_input page;
+  page.log_name = input_name;
+  page.window_label = request.window_label;
+  page.summary = &summary;
+  page.data = &data;
+  writer->attach(output.stream());
+  const bool written = write_html_report(*writer, page) >= 0 && writer->flush() >= 0;
+  OrvexDecode_context_free(ctx);
+  if (!output.finish() || !written) exit_file_error("Output can't be written", output_name ? output_name : "standard output");
+  if (!output.commit()) exit_file_error("Output file can't be replaced", output_name, errno);
+  return 0;
+}

@@ -1,0 +1,201 @@
+#include "report_options.h"
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "file_checks.h"
+#include "orvexdecode_version.h"
+
+namespace {
+
+constexpr const char* command_name = "orvexdecode-report";
+const char* program_name = command_name;
+
+constexpr const char* usage_text =
+    "Usage: %s [options] LOG [-o REPORT.html]\n"
+    "Writes the flight report of an EFIS LOG file: one self-contained HTML page with the flights,\n"
+    "the health of the LOG, the exceedances of the aircraft limits, charts on one time axis and\n"
+    "a map of the track. The page needs nothing outside itself: open it from disk, print it or\n"
+    "mail it.\n"
+    "\n"
+    "  LOG                     a LOG file, or \"-\" for standard input\n"
+    "  -o, --output FILE       the report; default: the LOG's name with .html (standard output\n"
+    "                          when the LOG is standard input); \"-\" is standard output\n"
+    "  --flight N              show flight N (1 for the first) of the flights found\n"
+    "  --from TIME             show from TIME: UTC (2026-03-11T22:22:46Z) or seconds of LOG time\n"
+    "  --to TIME               show up to TIME (not included)\n"
+    "  --every S               the charts' and the track's time step in seconds - default: the\n"
+    "                          stretch shown in about 1500 steps, none under 0.2 s\n"
+    "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
+    "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
+    "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
+    "  --gps_2_aviation        GPS 2 sends the aviation format\n"
+    "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
+    "  -h, --help              this help\n"
+    "      --version           the version\n"
+    "\n"
+    "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG or the limits\n"
+    "file could not be read, the flight asked for is not in the LOG, or the report could not be\n"
+    "written (\"ERROR:\" on standard error; no file named is changed then).\n";
+
+[[noreturn]] void exit_usage(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
+  std::fprintf(stderr, usage_text, program_name);
+  std::exit(1);
+}
+
+// --every: seconds from 0.02 to a day, as whole milliseconds.
+std::uint32_t parse_every(const char* text) {
+  double value = 0.0;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, value, std::chars_format::fixed);
+  if (error != std::errc() || stop != end || !(value >= 0.02) || !(value <= 86400.0)) {
+    exit_usage(std::string("--every: not a number of seconds from 0.02 to 86400: ") + text);
+  }
+  return static_cast<std::uint32_t>(std::llround(value * 1000.0));
+}
+
+time_point parse_time(const char* text, const char* option) {
+  const std::optional<time_point> t = parse_time_point(text);
+  if (!t) exit_usage(std::string(option) + ": not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time: " + text);
+  return *t;
+}
+
+void read_limits(report_request& request) {
+  FILE* in = std::fopen(request.limits_file.c_str(), "rb");
+  if (in == nullptr) exit_file_error("Limits file can't be opened", request.limits_file.c_str(), errno);
+  std::string text;
+  char block[4096];
+  std::size_t n;
+  while ((n = std::fread(block, 1, sizeof block, in)) > 0) text.append(block, n);
+  const int error = read_error_of(in);
+  std::fclose(in);
+  if (error != 0) exit_file_error("Limits file can't be read", request.limits_file.c_str(), error);
+  const limits_parse_result parsed = parse_limits(text);
+  if (!parsed.ok()) {
+    std::fprintf(stderr, "ERROR: %s:%d: %s\n", request.limits_file.c_str(), parsed.error_line, parsed.error.c_str());
+    std::exit(2);
+  }
+  request.analysis.limits = parsed.limits;
+}
+
+}  // namespace
+
+report_request parse_report_arguments(int argc, char** argv) {
+  if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
+  enum : int {
+    opt_flight = 256,
+    opt_from,
+    opt_to,
+    opt_every,
+    opt_limits,
+    opt_utc_start,
+    opt_gps_1_aviation,
+    opt_gps_1_nmea,
+    opt_gps_2_aviation,
+    opt_gps_2_nmea,
+    opt_version,
+  };
+  static const option long_options[] = {
+      {"output", required_argument, nullptr, 'o'},
+      {"flight", required_argument, nullptr, opt_flight},
+      {"from", required_argument, nullptr, opt_from},
+      {"to", required_argument, nullptr, opt_to},
+      {"every", required_argument, nullptr, opt_every},
+      {"limits", required_argument, nullptr, opt_limits},
+      {"utc-start", required_argument, nullptr, opt_utc_start},
+      {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
+      {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
+      {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
+      {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, opt_version},
+      {nullptr, 0, nullptr, 0},
+  };
+  report_request request;
+  library_options& o = request.analysis.decode;
+  bool output_given = false;
+  std::string from_text, to_text;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case 'o':
+        if (optarg[0] == '\0') exit_usage("-o: an empty file name");
+        output_given = true;
+        request.output = std::strcmp(optarg, "-") == 0 ? "" : optarg;
+        break;
+      case opt_flight: {
+        int n = 0;
+        const char* end = optarg + std::strlen(optarg);
+        const auto [stop, error] = std::from_chars(optarg, end, n);
+        if (error != std::errc() || stop != end || n < 1) {
+          exit_usage(std::string("--flight: not a flight number (1 for the first): ") + optarg);
+        }
+        request.window.flight = n;
+        break;
+      }
+      case opt_from:
+        request.window.from = parse_time(optarg, "--from");
+        from_text = optarg;
+        break;
+      case opt_to:
+        request.window.to = parse_time(optarg, "--to");
+        to_text = optarg;
+        break;
+      case opt_every:
+        request.every_ms = parse_every(optarg);
+        break;
+      case opt_limits:
+        request.limits_file = optarg;
+        break;
+      case opt_utc_start: {
+        const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
+        if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
+        request.analysis.utc_start_ms = utc;
+        break;
+      }
+      case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case 'h':
+        if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
+        std::printf(usage_text, program_name);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case opt_version:
+        std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      default:
+        exit_usage("unknown option or missing value");  // getopt_long has said which
+    }
+  }
+  const int operands = argc - optind;
+  if (operands < 1) exit_usage("no LOG given");
+  if (operands > 1) exit_usage("one LOG at a time");
+  request.log = argv[optind];
+  if (request.log.empty()) exit_usage("an empty LOG name");
+  if (!output_given && request.log != "-") {
+    request.output = std::filesystem::path(request.log).replace_extension(".html").string();
+  }
+
+  if (request.window.flight) request.window_label = "flight " + std::to_string(*request.window.flight);
+  if (!from_text.empty() || !to_text.empty()) {
+    if (!request.window_label.empty()) request.window_label += ", ";
+    request.window_label += from_text.empty() ? "up to " + to_text
+                            : to_text.empty() ? "from " + from_text
+                                              : "from " + from_text + " to " + to_text;
+  }
+  if (!request.limits_file.empty()) read_limits(request);
+  return request;
+}

@@ -1,0 +1,24 @@
+// orvexdecode-report's command line: the LOG, the report file, the stretch to show and how to
+// read the LOG.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "analysis/flight_timeline.h"
+#include "export/log_window.h"
+
+struct report_request {
+  std::string log;     // "-" for standard input
+  std::string output;  // empty: standard output
+  window_request window;
+  std::string window_label;  // "flight 2, from 754 to 1200"; empty for the whole LOG
+  std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length
+  std::string limits_file;
+  analysis_options analysis = default_analysis_options();
+};
+
+// Reads the arguments. --help and --version print and exit 0; a usage error prints the usage on
+// standard error and exits 1; a limits file that cannot be read or holds a bad line prints
+// "ERROR: ..." and exits 2, before the LOG is read.
+report_request parse_report_arguments(int argc, char** argv);
