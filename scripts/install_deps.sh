@@ -16,6 +16,8 @@ packages+=(strace)
 # The exports are read back by real readers: GPSBabel (GPX and the avionics CSV) and GDAL's
 # LIBKML driver (KML); xmllint (libxml2-utils) checks the GPX against its schema.
 packages+=(gpsbabel gdal-bin)
+# chromium: the HTML flight report is opened in a real browser, headless and offline (its test).
+packages+=(chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

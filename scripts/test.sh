@@ -25,6 +25,11 @@ bash scripts/install_deps.sh
 if command -v npm >/dev/null 2>&1 && [ ! -d tests/export/kml_reader/node_modules/@tmcw/togeojson ]; then
   npm install --prefix tests/export/kml_reader --no-package-lock --no-audit --no-fund --loglevel=error
 fi
+# The report browser test opens the HTML flight report in Debian's chromium, driven by
+# puppeteer-core (which downloads no browser of its own); without npm that test is skipped.
+if command -v npm >/dev/null 2>&1 && [ ! -d tests/export/report_browser/node_modules/puppeteer-core ]; then
+  npm install --prefix tests/export/report_browser --no-package-lock --no-audit --no-fund --loglevel=error
+fi
 cmake -S . -B "$build_dir" "${flags[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" "${select[@]}"
