@@ -249,10 +249,8 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   const log_summary& s = *in.summary;
   const report_data& d = *in.data;
   time_axis axis;
-  axis.origin_ms = d.buckets.origin_ms;
-  const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{d.buckets.origin_ms} + std::uint64_t{d.buckets.width_ms} * d.buckets.count,
-                                                    s.time.has_records ? std::uint64_t{s.time.last.log_ms} + 1 : 0);
-  axis.span_ms = end > axis.origin_ms ? static_cast<std::uint32_t>(end - axis.origin_ms) : 0;
+  axis.origin_ms = d.from_ms;
+  axis.span_ms = d.to_ms - d.from_ms;
   axis.has_utc = s.time.source != utc_source::none;
   axis.utc_origin_ms = s.time.first_anchor.utc_ms + (std::int64_t{axis.origin_ms} - s.time.first_anchor.log_ms);
   axis.x_decimals = d.buckets.width_ms >= 200 ? 1 : d.buckets.width_ms >= 20 ? 2 : 3;
@@ -282,9 +280,8 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   page += " data-log=\"" + std::to_string(axis.origin_ms) + "\" data-bucket=\"" +
           number_text(d.buckets.width_ms / 1000.0, 3) + "\" data-gap=\"" +
           number_text(s.health.gap_limit_ms / 1000.0, 3) + "\">";
-  page += "<h2>Charts</h2><p class=\"toolbar\">Drag across a chart to zoom every chart; "
-          "double-click a chart or <button type=\"button\" id=\"show-all\">show all</button>. "
-          "The values under the cursor show above each chart and on the map.</p>\n";
+  std::string charts;
+  bool any_chart = false;
   std::vector<chart_plan> plans = chart_plans(r, d);
   add_limits(plans, r);
   const std::vector<chart_band> phases = phase_bands(r);
@@ -293,8 +290,8 @@ int write_html_report(output_writer& out, const html_report_input& in) {
     const bool any = std::any_of(c.lines.begin(), c.lines.end(), [](const chart_line& l) { return !l.series->empty(); });
     if (!any && plan.optional) continue;
     if (!any) {
-      page += "<figure class=\"chart empty\" id=\"chart-" + c.id + "\"><figcaption><h3>" + c.title +
-              "</h3><p class=\"alt\">The LOG holds no data for this chart in this stretch.</p></figcaption></figure>\n";
+      charts += "<figure class=\"chart empty\" id=\"chart-" + c.id + "\"><figcaption><h3>" + c.title +
+                "</h3><p class=\"alt\">The LOG holds no data for this chart in this stretch.</p></figcaption></figure>\n";
       continue;
     }
     std::vector<chart_line> lines;
@@ -309,8 +306,16 @@ int write_html_report(output_writer& out, const html_report_input& in) {
     c.lines = lines;
     if (!missing.empty()) c.summary = missing + " in this stretch of the LOG";
     c.bands.insert(c.bands.begin(), phases.begin(), phases.end());
-    render_svg_chart(page, c, axis);
+    render_svg_chart(charts, c, axis);
+    any_chart = true;
   }
+  page += "<h2>Charts</h2>";
+  if (any_chart) {
+    page += "<p class=\"toolbar\">Drag across a chart to zoom every chart; double-click a chart or "
+            "<button type=\"button\" id=\"show-all\">show all</button>. The values under the cursor show above "
+            "each chart and on the map.</p>\n";
+  }
+  page += charts;
   page += "</section>\n<section id=\"track\"><h2>Track</h2>\n";
   render_svg_track_map(page, d.track, map_marks(r), axis);
   page += "</section>\n</main>\n<footer><p>Written by OrvexDecode " ORVEXDECODE_VERSION

@@ -200,7 +200,11 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
   if (summary.time.has_records) {
     from = std::max(from, summary.time.first.log_ms);
     to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.last.log_ms} + 1);
+  } else {
+    to = from;  // nothing to draw
   }
+  data.from_ms = from;
+  data.to_ms = std::max(from, to);
   data.buckets = buckets_over(from, to, request.buckets, request.min_bucket_ms);
   for (chart_series& s : data.series) s = chart_series(data.buckets, request.gap_ms);
   data.track_every_ms = request.track_every_ms;

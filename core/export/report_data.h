@@ -62,6 +62,8 @@ struct report_gathering {
 };
 
 struct report_data {
+  std::uint32_t from_ms = 0;  // the stretch drawn, within the LOG's records: [from, to)
+  std::uint32_t to_ms = 0;
   time_buckets buckets;
   std::uint32_t track_every_ms = 0;
   std::array<chart_series, series_count> series;

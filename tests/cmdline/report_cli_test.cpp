@@ -1,0 +1,192 @@
+// orvexdecode-report as a user meets it: arguments, where the report goes, a LOG from a pipe,
+// the stretch shown, the errors that end a run (changing no file), and a page that asks for
+// nothing outside itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "flight_simulator.h"
+#include "support/capture.h"
+#include "support/flight_profile.h"
+#include "support/run_program.h"
+
+namespace {
+
+const std::string program = ORVEX_REPORT_PATH;
+const std::string sample = std::string(ORVEX_SOURCE_DIR) + "/samples/demo_flight.LOG";
+
+// Two flights with a ground run between them.
+const std::vector<profile_leg> two_flights = {{30, 0, 0},   {60, 1000, 10}, {120, 2400, 100}, {60, 1000, 10},
+                                              {60, 0, 0},   {60, 1000, 10}, {120, 2400, 100}, {60, 1000, 10},
+                                              {40, 0, 0}};
+
+std::string two_flights_log() { return profile_log(two_flights, {.gps_speed = true, .settings = {"58=4"}}); }
+
+program_result run_bash(const std::string& command_line) {
+  return run_program("/bin/bash", "-c " + shell_quote(command_line));
+}
+
+// The span of the charts' time axis, in seconds.
+double chart_span(const std::string& page) {
+  std::smatch m;
+  if (!std::regex_search(page, m, std::regex("<figure class=\"chart\" id=\"chart-flight\" data-span=\"([0-9.]+)\""))) {
+    return -1;
+  }
+  return std::stod(m[1]);
+}
+
+bool is_whole_page(const std::string& page) {
+  return page.starts_with("<!DOCTYPE html>\n<html lang=\"en\">") && page.ends_with("</body></html>\n");
+}
+
+}  // namespace
+
+TEST(ReportCommandLine, HelpAndVersionGoToStandardOutputWithStatus0) {
+  const program_result help = run_program(program, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: " + program + " [options] LOG [-o REPORT.html]\n")) << help.out;
+  const program_result version = run_program(program, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("orvexdecode-report ") + ORVEXDECODE_VERSION + "\n");
+  EXPECT_EQ(help.err + version.err, "");
+}
+
+TEST(ReportCommandLine, UsageErrorsEndWithStatus1) {
+  const struct {
+    const char* args;
+    const char* says;
+  } rows[] = {
+      {"", "no LOG given"},
+      {"a.LOG b.LOG", "one LOG at a time"},
+      {"--flight 0 a.LOG", "--flight: not a flight number (1 for the first): 0"},
+      {"--flight x a.LOG", "--flight: not a flight number"},
+      {"--from noon a.LOG", "--from: not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time: noon"},
+      {"--every 0.001 a.LOG", "--every: not a number of seconds from 0.02 to 86400: 0.001"},
+      {"--utc-start 2026-03-11 a.LOG", "--utc-start: not an ISO 8601 UTC time"},
+      {"-o '' a.LOG", "-o: an empty file name"},
+      {"--nonsense a.LOG", "unknown option"},
+  };
+  for (const auto& r : rows) {
+    const program_result result = run_program(program, r.args);
+    EXPECT_EQ(result.status, 1) << r.args;
+    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
+    EXPECT_NE(result.err.find("Usage: "), std::string::npos) << r.args;
+    EXPECT_EQ(result.out, "") << r.args;
+  }
+}
+
+TEST(ReportCommandLine, TheReportGoesBesideTheLogOrToStandardOutput) {
+  temp_files t;
+  const std::string bytes = two_flights_log();
+  const std::string log = t.write("flight.LOG", bytes);
+  const program_result beside = run_program(program, shell_quote(log));
+  ASSERT_EQ(beside.status, 0) << beside.err;
+  EXPECT_EQ(beside.out + beside.err, "");
+  const std::string page = read_file(t.path("flight.html"));
+  EXPECT_TRUE(is_whole_page(page));
+  EXPECT_NE(page.find("<span class=\"file\">" + log + "</span>"), std::string::npos);
+
+  // A pipe, a file on standard input and "-o -" give the same page, but for the LOG's name.
+  const std::string from_file = run_program(program, "-o - " + shell_quote(log)).out;
+  const std::string piped = run_bash("cat " + shell_quote(log) + " | " + shell_quote(program) + " -").out;
+  const std::string redirected = run_program(program, "- <" + shell_quote(log)).out;
+  EXPECT_TRUE(is_whole_page(piped));
+  EXPECT_EQ(piped, redirected);
+  EXPECT_EQ(std::regex_replace(from_file, std::regex(std::regex_replace(log, std::regex("[.]"), "[.]")),
+                               "standard input"),
+            piped);
+  EXPECT_EQ(page, from_file);
+}
+
+TEST(ReportCommandLine, AFlightOrAWindowNarrowsTheCharts) {
+  temp_files t;
+  const std::string log = t.write("two.LOG", two_flights_log());
+  const log_summary s = analyse_bytes(read_file(log));
+  ASSERT_EQ(s.flights.size(), 2u);
+  const flight_record& second = s.flights[1];
+  const program_result flight = run_program(program, "--flight 2 -o - " + shell_quote(log));
+  ASSERT_EQ(flight.status, 0) << flight.err;
+  EXPECT_NE(flight.out.find("<dt>Shown</dt><dd>flight 2, "), std::string::npos);
+  EXPECT_NEAR(chart_span(flight.out), (second.end_ms + 1 - second.start_ms) / 1000.0, 0.001);
+
+  const program_result window = run_program(program, "--from 100 --to 160.5 -o - " + shell_quote(log));
+  ASSERT_EQ(window.status, 0) << window.err;
+  EXPECT_NE(window.out.find("<dt>Shown</dt><dd>from 100 to 160.5, "), std::string::npos);
+  EXPECT_NEAR(chart_span(window.out), 60.5, 0.001);
+
+  const program_result whole = run_program(program, "-o - " + shell_quote(log));
+  EXPECT_NEAR(chart_span(whole.out), (s.time.last.log_ms + 1 - s.time.first.log_ms) / 1000.0, 0.001);
+}
+
+TEST(ReportCommandLine, ThePageAsksForNothingOutsideItself) {
+  const program_result r = run_program(program, "-o - " + shell_quote(sample));
+  ASSERT_EQ(r.status, 0) << r.err;
+  // No source, no style sheet or font to load, and links only within the page.
+  for (const char* absent : {" src=", "url(", "@import", "<link rel=\"stylesheet\"", "<iframe", "<img"}) {
+    EXPECT_EQ(r.out.find(absent), std::string::npos) << absent;
+  }
+  const std::regex href("href=\"([^\"]*)\"");
+  for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), href); it != std::sregex_iterator(); ++it) {
+    const std::string target = (*it)[1];
+    EXPECT_TRUE(target.starts_with("#") || target == "data:,") << target;
+  }
+  // Each chart's text alternative gives the highest values the flight summary gives.
+  const flight_figures& f = analyse_bytes(read_file(sample)).log.figures;
+  for (std::size_t c = 0; c < 4; ++c) {
+    const std::string n = std::to_string(c + 1);
+    for (const auto& [name, value] : {std::pair{"CHT " + n, f.cht[c].value}, std::pair{"EGT " + n, f.egt[c].value}}) {
+      const std::regex told(name + ": [0-9,.]+ to ([0-9,.]+) \xC2\xB0" "F");
+      std::smatch m;
+      ASSERT_TRUE(std::regex_search(r.out, m, told)) << name;
+      EXPECT_EQ(std::regex_replace(m[1].str(), std::regex(","), ""), std::to_string(static_cast<int>(value))) << name;
+    }
+  }
+}
+
+TEST(ReportCommandLine, AnHourOfFlightGivesAPageUnderOneAndAHalfMegabytes) {
+  temp_files t;
+  const std::string log = t.write("hour.LOG", simulated_log({.seed = 5, .minutes = 60.0}));
+  const program_result r = run_program(program, shell_quote(log));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto size = std::filesystem::file_size(t.path("hour.html"));
+  EXPECT_LT(size, 1'500'000u);
+  EXPECT_GT(size, 300'000u);
+}
+
+TEST(ReportCommandLine, ErrorsEndWithStatus2AndChangeNoFile) {
+  temp_files t;
+  const std::string log = t.write("flight.LOG", two_flights_log());
+  const std::string html = t.path("flight.html");
+  const std::string limits = t.write("bad.limits", "cht_max = 460 F\ncht_hot = 3\n");
+  const struct {
+    std::string args;
+    std::string message;
+  } rows[] = {
+      {t.path("none.LOG"), "ERROR: Input file can't be opened for reading: " + t.path("none.LOG") +
+                               ": No such file or directory\n"},
+      {"--flight 3 " + log, "ERROR: The stretch asked for can't be shown: the LOG holds 2 flights, not flight 3\n"},
+      {"-o " + log + " " + log, "ERROR: Output file is the same file as the input file: " + log + "\n"},
+      {"-o " + t.path("none/x.html") + " " + log,
+       "ERROR: Output file can't be opened for writing: " + t.path("none/x.html") + ": No such file or directory\n"},
+      {"-o /dev/full " + log, "ERROR: Output can't be written: /dev/full\n"},
+      {"--limits " + limits + " " + log, "ERROR: " + limits + ":2: "},
+      {"-o - " + t.dir, "ERROR: Input file can't be read: " + t.dir + ": Is a directory\n"},
+      {"- <&-", "ERROR: Standard input is closed\n"},
+  };
+  for (const auto& r : rows) {
+    t.write("flight.html", "old");
+    const program_result result = run_program(program, r.args);
+    EXPECT_EQ(result.status, 2) << r.args;
+    EXPECT_TRUE(result.err.starts_with(r.message)) << r.args << "\n" << result.err;
+    EXPECT_EQ(read_file(html), "old") << r.args;
+  }
+  // A pipe is copied to a temporary file in TMPDIR: none there is an error too.
+  const program_result copy =
+      run_bash("cat " + shell_quote(log) + " | TMPDIR=" + shell_quote(t.path("none")) + " " + shell_quote(program) +
+               " -o " + shell_quote(html) + " -");
+  EXPECT_EQ(copy.status, 2);
+  EXPECT_EQ(copy.err, "ERROR: Standard input can't be copied to a temporary file: No such file or directory\n");
+  EXPECT_EQ(read_file(html), "old");
+}
