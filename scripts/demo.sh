@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds OrvexDecode, decodes the bundled sample flight into an XML report, a KML path and a track,
-# exports it as CSV, avionics datalog CSV, GPX and KML with time, and prints its flight summary.
+# exports it as CSV, avionics datalog CSV, GPX and KML with time, writes its HTML flight report,
+# and prints its flight summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,5 +22,7 @@ echo "  Track:      $PWD/out/demo_flight.track.tsv"
 ./build/cmdline/orvexdecode-export gpx "$sample" out/demo_flight.gpx
 ./build/cmdline/orvexdecode-export kml "$sample" out/demo_flight.replay.kml
 echo "  Exports:    $PWD/out/demo_flight.csv (one row a second), .avionics.csv, .gpx, .replay.kml (KML with time)"
+./build/cmdline/orvexdecode-report -o out/demo_flight.html "$sample"
+echo "  Report:     $PWD/out/demo_flight.html (open it in a browser)"
 echo
 ./build/cmdline/orvexdecode-info "$sample"

@@ -44,8 +44,8 @@ for exe in "$work"/prefix/bin/*; do
   done
 done
 
-mkdir "$work/flights" && cd "$work/flights" && mkdir sub && touch a.LOG b.log c.txt d.xml e.kml
-all_files="a.LOG b.log c.txt d.xml e.kml sub"
+mkdir "$work/flights" && cd "$work/flights" && mkdir sub && touch a.LOG b.log c.txt d.xml e.kml f.html
+all_files="a.LOG b.log c.txt d.xml e.kml f.html sub"
 while IFS='|' read -r line expected; do
   read -r -a words <<<"$line"
   [[ $line == *' ' ]] && words+=("")
@@ -87,6 +87,13 @@ orvexdecode-export csv - |$all_files
 orvexdecode-export csv a.LOG out.csv |
 orvexdecode-export csv --every |
 orvexdecode-export --f|--flight --from
+orvexdecode-report |a.LOG b.log sub
+orvexdecode-report -o |f.html sub
+orvexdecode-report --output |f.html sub
+orvexdecode-report --limits |$all_files
+orvexdecode-report --flight |
+orvexdecode-report --every |
+orvexdecode-report --gps_2|--gps_2_aviation --gps_2_nmea
 EOF_TABLE
 
 [ "$checked" -ge 3 ] || fail "only $checked commands installed"
