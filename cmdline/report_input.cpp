@@ -37,7 +37,7 @@ FILE* anonymous_temporary_file() {
 
 rewindable_input make_rewindable(FILE* input, const char* name) {
   rewindable_input r;
-  struct stat st{};
+  struct stat st {};
   if (fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode)) {
     const off_t at = ftello(input);
     if (at >= 0) {

@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "file_checks.h"
 #include "orvexdecode_version.h"
@@ -165,10 +165,18 @@ report_request parse_report_arguments(int argc, char** argv) {
         request.analysis.utc_start_ms = utc;
         break;
       }
-      case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
-      case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
-      case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
-      case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_gps_1_aviation:
+        o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION;
+        break;
+      case opt_gps_1_nmea:
+        o.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
+        break;
+      case opt_gps_2_aviation:
+        o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
+        break;
+      case opt_gps_2_nmea:
+        o.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
+        break;
       case 'h':
         if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
@@ -189,12 +197,12 @@ report_request parse_report_arguments(int argc, char** argv) {
     request.output = std::filesystem::path(request.log).replace_extension(".html").string();
   }
 
-  if (request.window.flight) request.window_label = "flight " + std::to_string(*request.window.flight);
+  if (request.window.flight) request.window_label = std::string("flight ") + std::to_string(*request.window.flight);
   if (!from_text.empty() || !to_text.empty()) {
     if (!request.window_label.empty()) request.window_label += ", ";
-    request.window_label += from_text.empty() ? "up to " + to_text
-                            : to_text.empty() ? "from " + from_text
-                                              : "from " + from_text + " to " + to_text;
+    request.window_label += from_text.empty() ? std::string("up to ") + to_text
+                            : to_text.empty() ? std::string("from ") + from_text
+                                              : std::string("from ") + from_text + " to " + to_text;
   }
   if (!request.limits_file.empty()) read_limits(request);
   return request;

@@ -35,13 +35,14 @@ std::vector<chart_band> phase_bands(const report_context& r) {
   for (const std::vector<flight_record>* list : {&r.summary.flights, &r.summary.ground_runs}) {
     for (const flight_record& w : *list) {
       if (!w.is_flight()) {
-        add(w.start_ms, w.end_ms, "engine", "Ground run " + r.axis.moment_text(w.start_ms) + " to " + r.axis.moment_text(w.end_ms));
+        add(w.start_ms, w.end_ms, "engine",
+            std::string("Ground run ") + r.axis.moment_text(w.start_ms) + " to " + r.axis.moment_text(w.end_ms));
         continue;
       }
       const std::uint32_t up = w.takeoff ? w.takeoff->when.log_ms : w.start_ms;
       const std::uint32_t down = w.landing && !w.airborne_at_end ? w.landing->when.log_ms : w.end_ms;
       add(w.start_ms, up, "engine", "Engine running before the takeoff");
-      add(up, down, "air", "Airborne " + r.axis.moment_text(up) + " to " + r.axis.moment_text(down));
+      add(up, down, "air", std::string("Airborne ") + r.axis.moment_text(up) + " to " + r.axis.moment_text(down));
       add(down, w.end_ms, "engine", "Engine running after the landing");
     }
   }
@@ -80,8 +81,8 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
   egt = {"egt", "Exhaust gas temperatures", {temperature, ""}, {}, {}, {}, ""};
   const std::size_t cylinders = cylinders_drawn(r.summary, d);
   for (std::size_t i = 0; i < cylinders; ++i) {
-    add_line(cht, d, cht_series(i), "CHT " + std::to_string(i + 1), cht_unit, 1, 0);
-    add_line(egt, d, egt_series(i), "EGT " + std::to_string(i + 1), temperature, 1, 0);
+    add_line(cht, d, cht_series(i), std::string("CHT ") + std::to_string(i + 1), cht_unit, 1, 0);
+    add_line(egt, d, egt_series(i), std::string("EGT ") + std::to_string(i + 1), temperature, 1, 0);
   }
   chart_spec& oil = plans[4].spec;
   oil = {"oil", "Oil temperature and pressure", {temperature, "psi"}, {}, {}, {}, ""};
@@ -118,16 +119,17 @@ void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
     if (c == nullptr || limit.parameter == limit_parameter::egt_span_max) continue;
     double value = limit.value;
     if (limit.has_temperature_unit) {
-      value = convert_temperature(value, limit.unit,
-                                  limit.parameter == limit_parameter::cht_max ? s.units.cht : s.units.other_temperatures);
+      value = convert_temperature(
+          value, limit.unit, limit.parameter == limit_parameter::cht_max ? s.units.cht : s.units.other_temperatures);
     }
     const bool right = limit.parameter == limit_parameter::oil_pressure_min ||
-                       limit.parameter == limit_parameter::oil_pressure_max || limit.parameter == limit_parameter::ias_max;
-    std::string title = "Limit: " + std::string(limit_display_name(limit.parameter)) +
+                       limit.parameter == limit_parameter::oil_pressure_max ||
+                       limit.parameter == limit_parameter::ias_max;
+    std::string title = std::string("Limit: ") + std::string(limit_display_name(limit.parameter)) +
                         (is_maximum(limit.parameter) ? " at most " : " at least ") + number_text(limit.value, 3) + " " +
                         display_unit(limit_unit_symbol(limit, s.units));
     const std::string condition = condition_text(limit.when);
-    if (!condition.empty()) title += " when " + condition;
+    if (!condition.empty()) title += std::string(" when ") + condition;
     c->limits.push_back({value, right ? 1 : 0, title});
   }
   for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
@@ -136,11 +138,12 @@ void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
     const aircraft_limit& limit = s.limits[x.limit_index];
     chart_spec* c = chart(limit_chart(limit.parameter));
     if (c == nullptr) continue;
-    std::string title = "Exceedance " + std::to_string(i + 1) + ": " + std::string(limit_display_name(limit.parameter));
-    if (x.cylinder > 0) title += " #" + std::to_string(x.cylinder);
-    title += ", peak " + number_text(x.peak, 1) + " " + display_unit(limit_unit_symbol(limit, s.units)) + " at " +
-             r.moment(x.peak_at);
-    c->bands.push_back({x.start.log_ms, x.end.log_ms, "exceed", title, "x" + std::to_string(i + 1)});
+    std::string title =
+        std::string("Exceedance ") + std::to_string(i + 1) + ": " + std::string(limit_display_name(limit.parameter));
+    if (x.cylinder > 0) title += std::string(" #") + std::to_string(x.cylinder);
+    title += std::string(", peak ") + number_text(x.peak, 1) + " " + display_unit(limit_unit_symbol(limit, s.units)) +
+             " at " + r.moment(x.peak_at);
+    c->bands.push_back({x.start.log_ms, x.end.log_ms, "exceed", title, std::string("x") + std::to_string(i + 1)});
   }
 }
 
@@ -149,12 +152,12 @@ std::vector<map_mark> map_marks(const report_context& r) {
   for (const flight_record& w : r.summary.flights) {
     if (w.takeoff && w.takeoff->has_position && r.overlaps(w.takeoff->when.log_ms, w.takeoff->when.log_ms)) {
       marks.push_back({w.takeoff->position.latitude_deg, w.takeoff->position.longitude_deg, true,
-                       "Takeoff " + r.moment(w.takeoff->when)});
+                       std::string("Takeoff ") + r.moment(w.takeoff->when)});
     }
     if (w.landing && !w.airborne_at_end && w.landing->has_position &&
         r.overlaps(w.landing->when.log_ms, w.landing->when.log_ms)) {
       marks.push_back({w.landing->position.latitude_deg, w.landing->position.longitude_deg, false,
-                       "Landing " + r.moment(w.landing->when)});
+                       std::string("Landing ") + r.moment(w.landing->when)});
     }
   }
   return marks;
@@ -163,7 +166,8 @@ std::vector<map_mark> map_marks(const report_context& r) {
 void append_header(std::string& out, const report_context& r, const html_report_input& in) {
   const log_summary& s = r.summary;
   const log_time_span& t = s.time;
-  out += "<header><h1>Flight report <span class=\"file\">" + html_escaped(in.log_name) + "</span></h1><dl class=\"facts\">";
+  out += std::string("<header><h1>Flight report <span class=\"file\">") + html_escaped(in.log_name) +
+         "</span></h1><dl class=\"facts\">";
   out += "<dt>Time</dt><dd>";
   if (!t.has_records) {
     out += "the LOG holds no records";
@@ -178,8 +182,8 @@ void append_header(std::string& out, const report_context& r, const html_report_
   out += "</dd><dt>Shown</dt><dd>";
   out += in.window_label.empty() ? std::string("the whole LOG") : html_escaped(in.window_label);
   if (r.axis.span_ms > 0) {
-    out += ", " + r.axis.moment_text(r.axis.origin_ms) + " to " + r.axis.moment_text(r.axis.origin_ms + r.axis.span_ms) +
-           " (" + duration_text(r.axis.span_s()) + ")";
+    out += std::string(", ") + r.axis.moment_text(r.axis.origin_ms) + " to " +
+           r.axis.moment_text(r.axis.origin_ms + r.axis.span_ms) + " (" + duration_text(r.axis.span_s()) + ")";
   } else {
     out += ": no record of the LOG lies in it";
   }
@@ -187,9 +191,10 @@ void append_header(std::string& out, const report_context& r, const html_report_
   if (s.cylinders > 0) out += std::to_string(s.cylinders) + " cylinders; ";
   const engine_units& u = s.units;
   if (u.cht == u.other_temperatures) {
-    out += "temperatures " + temperature_unit_text(u.cht);
+    out += std::string("temperatures ") + temperature_unit_text(u.cht);
   } else {
-    out += "CHT " + temperature_unit_text(u.cht) + ", other temperatures " + temperature_unit_text(u.other_temperatures);
+    out += std::string("CHT ") + temperature_unit_text(u.cht) + ", other temperatures " +
+           temperature_unit_text(u.other_temperatures);
   }
   out += u.temperature_assumed ? " (assumed: the LOG does not say)" : "";
   out += u.fuel == fluid_unit::litres ? ", fuel in litres" : ", fuel in US gallons";
@@ -201,46 +206,60 @@ void append_header(std::string& out, const report_context& r, const html_report_
 }  // namespace
 
 std::string report_context::moment(const log_instant& at) const {
-  if (!at.has_utc) return "LOG " + duration_text(at.log_ms / 1000.0);
+  if (!at.has_utc) return std::string("LOG ") + duration_text(at.log_ms / 1000.0);
   const std::string day = utc_date_text(at.utc_ms);
   return day == first_day ? utc_time_text(at.utc_ms) : day + " " + utc_time_text(at.utc_ms);
 }
 
 std::string display_unit(std::string_view unit) {
-  if (unit == "F" || unit == "C") return "\xC2\xB0" + std::string(unit);
+  if (unit == "F" || unit == "C") return std::string("\xC2\xB0") + std::string(unit);
   return std::string(unit);
 }
 
 std::string_view limit_display_name(limit_parameter p) {
   switch (p) {
-    case limit_parameter::cht_max: return "CHT";
-    case limit_parameter::egt_max: return "EGT";
-    case limit_parameter::egt_span_max: return "EGT span";
+    case limit_parameter::cht_max:
+      return "CHT";
+    case limit_parameter::egt_max:
+      return "EGT";
+    case limit_parameter::egt_span_max:
+      return "EGT span";
     case limit_parameter::oil_temperature_max:
-    case limit_parameter::oil_temperature_min: return "Oil temperature";
+    case limit_parameter::oil_temperature_min:
+      return "Oil temperature";
     case limit_parameter::oil_pressure_min:
-    case limit_parameter::oil_pressure_max: return "Oil pressure";
-    case limit_parameter::rpm_max: return "RPM";
+    case limit_parameter::oil_pressure_max:
+      return "Oil pressure";
+    case limit_parameter::rpm_max:
+      return "RPM";
     case limit_parameter::bus_voltage_min:
-    case limit_parameter::bus_voltage_max: return "Bus voltage";
-    case limit_parameter::ias_max: return "IAS";
+    case limit_parameter::bus_voltage_max:
+      return "Bus voltage";
+    case limit_parameter::ias_max:
+      return "IAS";
   }
   return "";
 }
 
 std::string_view limit_chart(limit_parameter p) {
   switch (p) {
-    case limit_parameter::cht_max: return "cht";
+    case limit_parameter::cht_max:
+      return "cht";
     case limit_parameter::egt_max:
-    case limit_parameter::egt_span_max: return "egt";
+    case limit_parameter::egt_span_max:
+      return "egt";
     case limit_parameter::oil_temperature_max:
     case limit_parameter::oil_temperature_min:
     case limit_parameter::oil_pressure_min:
-    case limit_parameter::oil_pressure_max: return "oil";
-    case limit_parameter::rpm_max: return "engine";
+    case limit_parameter::oil_pressure_max:
+      return "oil";
+    case limit_parameter::rpm_max:
+      return "engine";
     case limit_parameter::bus_voltage_min:
-    case limit_parameter::bus_voltage_max: return "bus";
-    case limit_parameter::ias_max: return "flight";
+    case limit_parameter::bus_voltage_max:
+      return "bus";
+    case limit_parameter::ias_max:
+      return "flight";
   }
   return "";
 }
@@ -259,12 +278,14 @@ int write_html_report(output_writer& out, const html_report_input& in) {
 
   std::string page;
   page.reserve(1 << 20);
-  page += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-          "<meta name=\"generator\" content=\"OrvexDecode " ORVEXDECODE_VERSION "\">"
-          "<link rel=\"icon\" href=\"data:,\"><title>Flight report: " +
-          html_escaped(in.log_name);
-  if (!r.first_day.empty()) page += ", " + r.first_day;
+  page +=
+      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+      "<meta name=\"generator\" content=\"OrvexDecode " ORVEXDECODE_VERSION
+      "\">"
+      "<link rel=\"icon\" href=\"data:,\"><title>Flight report: " +
+      html_escaped(in.log_name);
+  if (!r.first_day.empty()) page += std::string(", ") + r.first_day;
   page += "</title>\n<style>\n";
   page += report_page_css;
   page += "</style></head>\n<body>\n";
@@ -276,8 +297,8 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   // What the script needs to read the charts: the clock at the time axis's origin, the bucket
   // width and the gap limit, in seconds.
   page += "<section id=\"charts\"";
-  if (axis.has_utc) page += " data-utc=\"" + std::to_string(axis.utc_origin_ms) + "\"";
-  page += " data-log=\"" + std::to_string(axis.origin_ms) + "\" data-bucket=\"" +
+  if (axis.has_utc) page += std::string(" data-utc=\"") + std::to_string(axis.utc_origin_ms) + "\"";
+  page += std::string(" data-log=\"") + std::to_string(axis.origin_ms) + "\" data-bucket=\"" +
           number_text(d.buckets.width_ms / 1000.0, 3) + "\" data-gap=\"" +
           number_text(s.health.gap_limit_ms / 1000.0, 3) + "\">";
   std::string charts;
@@ -287,11 +308,13 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   const std::vector<chart_band> phases = phase_bands(r);
   for (chart_plan& plan : plans) {
     chart_spec& c = plan.spec;
-    const bool any = std::any_of(c.lines.begin(), c.lines.end(), [](const chart_line& l) { return !l.series->empty(); });
+    const bool any =
+        std::any_of(c.lines.begin(), c.lines.end(), [](const chart_line& l) { return !l.series->empty(); });
     if (!any && plan.optional) continue;
     if (!any) {
-      charts += "<figure class=\"chart empty\" id=\"chart-" + c.id + "\"><figcaption><h3>" + c.title +
-                "</h3><p class=\"alt\">The LOG holds no data for this chart in this stretch.</p></figcaption></figure>\n";
+      charts +=
+          std::string("<figure class=\"chart empty\" id=\"chart-") + c.id + "\"><figcaption><h3>" + c.title +
+          "</h3><p class=\"alt\">The LOG holds no data for this chart in this stretch.</p></figcaption></figure>\n";
       continue;
     }
     std::vector<chart_line> lines;
@@ -311,11 +334,18 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   }
   page += "<h2>Charts</h2>";
   if (any_chart) {
-    page += "<p class=\"toolbar\">Drag across a chart to zoom every chart; double-click a chart or "
-            "<button type=\"button\" id=\"show-all\">show all</button>. The values under the cursor show above "
-            "each chart and on the map.</p>\n";
+    page +=
+        "<p class=\"toolbar\">Drag across a chart to zoom every chart; double-click a chart or "
+        "<button type=\"button\" id=\"show-all\">show all</button>. The values under the cursor show above "
+        "each chart and on the map.</p>\n";
   }
   page += charts;
+  std::uint64_t outside = 0;
+  for (const chart_series& series : d.series) outside += series.values_outside();
+  if (outside > 0) {
+    page += std::string("<p class=\"note\">") + with_commas(outside) +
+            " values are stamped outside the time axis (the LOG's time went back) and are not drawn.</p>\n";
+  }
   page += "</section>\n<section id=\"track\"><h2>Track</h2>\n";
   render_svg_track_map(page, d.track, map_marks(r), axis);
   page += "</section>\n</main>\n<footer><p>Written by OrvexDecode " ORVEXDECODE_VERSION

@@ -21,9 +21,9 @@ std::string place(const log_event& e) {
 
 std::string event_cell(const report_context& r, const std::optional<log_event>& e, const char* missing) {
   if (!e) return std::string("<td>") + missing + "</td>";
-  std::string cell = "<td>" + r.moment(e->when);
+  std::string cell = std::string("<td>") + r.moment(e->when);
   const std::string where = place(*e);
-  if (!where.empty()) cell += "<br><small>" + where + "</small>";
+  if (!where.empty()) cell += std::string("<br><small>") + where + "</small>";
   return cell + "</td>";
 }
 
@@ -40,17 +40,18 @@ std::string fuel_text(const report_context& r, const flight_record& w) {
 void flight_row(std::string& out, const report_context& r, const std::string& title, const flight_record& w) {
   const bool shown = r.overlaps(w.start_ms, w.end_ms);
   out += shown ? "<tr>" : "<tr class=\"outside\">";
-  out += "<th scope=\"row\">" + title + "</th>";
+  out += std::string("<th scope=\"row\">") + title + "</th>";
   out += event_cell(r, w.engine_start, "no engine data");
   out += event_cell(r, w.takeoff, "\xE2\x80\x94");
   out += event_cell(r, w.landing, w.is_flight() ? "end of LOG (airborne)" : "\xE2\x80\x94");
   out += event_cell(r, w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : "\xE2\x80\x94");
   out += "<td>" + (w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94")) + "</td>";
   out += "<td>" + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
-  if (w.airborne_periods > 1) out += "<br><small>" + std::to_string(w.airborne_periods) + " takeoffs</small>";
+  if (w.airborne_periods > 1)
+    out += std::string("<br><small>") + std::to_string(w.airborne_periods) + " takeoffs</small>";
   out += "</td><td>" + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
-  if (w.engine_runs > 1) out += "<br><small>" + std::to_string(w.engine_runs) + " engine runs</small>";
-  out += "</td><td>" + fuel_text(r, w) + "</td>";
+  if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
+  out += std::string("</td><td>") + fuel_text(r, w) + "</td>";
   out += "<td>" + (w.distance_nm ? fixed_text(*w.distance_nm, 1) + " nm" : std::string("\xE2\x80\x94")) + "</td></tr>";
 }
 
@@ -58,25 +59,28 @@ void flight_row(std::string& out, const report_context& r, const std::string& ti
 std::string health_line(const log_health& h) {
   const reader_stats& r = h.reader;
   const std::uint64_t dropped = r.truncated + r.zero_length + r.oversized;
-  std::string text = with_commas(r.records) + " records, " + (dropped == 0 ? std::string("none") : with_commas(dropped)) +
-                     " dropped";
-  if (h.unknown_source_records) text += ", " + with_commas(h.unknown_source_records) + " of unknown types";
+  std::string text =
+      with_commas(r.records) + " records, " + (dropped == 0 ? std::string("none") : with_commas(dropped)) + " dropped";
+  if (h.unknown_source_records) text += std::string(", ") + with_commas(h.unknown_source_records) + " of unknown types";
   if (h.short_eis_records + h.short_ahrs_records) {
-    text += ", " + with_commas(h.short_eis_records + h.short_ahrs_records) + " read in part";
+    text += std::string(", ") + with_commas(h.short_eis_records + h.short_ahrs_records) + " read in part";
   }
-  text += h.time_backwards ? ", time went back " + with_commas(h.time_backwards) + " times" : ", time never went back";
+  text += h.time_backwards == 0   ? std::string(", time never went back")
+          : h.time_backwards == 1 ? std::string(", time went back once")
+                                  : std::string(", time went back ").append(with_commas(h.time_backwards)) + " times";
   if (r.input_error) text += ", reading stopped on a read error";
   std::uint64_t gaps = 0;
   for (const source_gaps& g : h.gaps) gaps += g.count;
   char limit[32];
   std::snprintf(limit, sizeof limit, "%g", h.gap_limit_ms / 1000.0);
   text += gaps == 0 ? std::string("; no gaps over ") + limit + " s"
-                    : "; " + with_commas(gaps) + " gap" + (gaps == 1 ? "" : "s") + " over " + limit + " s";
+                    : std::string("; ") + with_commas(gaps) + " gap" + (gaps == 1 ? "" : "s") + " over " + limit + " s";
   for (std::size_t p = 0; p < 2; ++p) {
     const gps_port_health& g = h.gps[p];
     if (g.format == 0) continue;
-    text += "; GPS " + std::to_string(p + 1) + (g.format == ORVEX_GPS_FORMAT_NMEA ? " NMEA " : " aviation ") +
-            with_commas(g.sentences_accepted) + " accepted, " + with_commas(g.sentences_rejected) + " rejected";
+    text += std::string("; GPS ") + std::to_string(p + 1) +
+            (g.format == ORVEX_GPS_FORMAT_NMEA ? " NMEA " : " aviation ") + with_commas(g.sentences_accepted) +
+            " accepted, " + with_commas(g.sentences_rejected) + " rejected";
     if (g.sentences_accepted == 0 && g.sentences_rejected > 0) text += " (another format?)";
   }
   return text;
@@ -88,25 +92,27 @@ void health_details(std::string& out, const report_context& r) {
   out += "<table class=\"health\"><caption>Records by source</caption><tbody>";
   for (const source_row& row : source_table) {
     if (rs.by_type[row.type] == 0) continue;
-    out += "<tr><th scope=\"row\">" + html_escaped(row.name) + "</th><td>" + with_commas(rs.by_type[row.type]) +
-           "</td></tr>";
+    out += std::string("<tr><th scope=\"row\">") + html_escaped(row.name) + "</th><td>" +
+           with_commas(rs.by_type[row.type]) + "</td></tr>";
   }
   out += "</tbody></table><ul class=\"health\">";
-  out += "<li>" + with_commas(h.bytes) + " bytes read</li>";
+  out += std::string("<li>") + with_commas(h.bytes) + " bytes read</li>";
   const std::uint64_t dropped = rs.truncated + rs.zero_length + rs.oversized;
   if (dropped > 0) {
-    out += "<li>Dropped: " + with_commas(rs.truncated) + " cut short, " + with_commas(rs.zero_length) +
+    out += std::string("<li>Dropped: ") + with_commas(rs.truncated) + " cut short, " + with_commas(rs.zero_length) +
            " of length 0, " + with_commas(rs.oversized) + " oversized; the first at byte";
-    for (std::uint32_t i = 0; i < rs.drops_noted; ++i) out += (i == 0 ? " " : ", ") + std::to_string(rs.first_drop_offsets[i]);
+    for (std::uint32_t i = 0; i < rs.drops_noted; ++i)
+      out += (i == 0 ? " " : ", ") + std::to_string(rs.first_drop_offsets[i]);
     out += "</li>";
   }
   if (h.short_eis_records + h.short_ahrs_records) {
-    out += "<li>Shorter than their layout (read as far as they go): " + with_commas(h.short_eis_records) +
+    out += std::string("<li>Shorter than their layout (read as far as they go): ") + with_commas(h.short_eis_records) +
            " EIS records, " + with_commas(h.short_ahrs_records) + " AHRS high-rate messages</li>";
   }
   if (h.time_backwards) {
-    out += "<li>Time went back " + with_commas(h.time_backwards) + " times, by up to " +
-           number_text(h.largest_step_back_ms / 1000.0, 3) + " s</li>";
+    out += "<li>Time went back " +
+           (h.time_backwards == 1 ? std::string("once") : with_commas(h.time_backwards).append(" times")) +
+           ", by up to " + number_text(h.largest_step_back_ms / 1000.0, 3) + " s</li>";
   }
   for (std::size_t i = 0; i < periodic_source_count; ++i) {
     const source_gaps& g = h.gaps[i];
@@ -116,12 +122,13 @@ void health_details(std::string& out, const report_context& r) {
       at.has_utc = true;
       at.utc_ms = r.summary.time.first.utc_ms + (std::int64_t{g.longest_at_ms} - r.summary.time.first.log_ms);
     }
-    out += "<li>" + html_escaped(periodic_source_name(static_cast<periodic_source>(i))) + ": " + with_commas(g.count) +
-           " gap" + (g.count == 1 ? "" : "s") + ", the longest " + number_text(g.longest_ms / 1000.0, 1) + " s after " +
-           r.moment(at) + "</li>";
+    out += std::string("<li>") + html_escaped(periodic_source_name(static_cast<periodic_source>(i))) + ": " +
+           with_commas(g.count) + " gap" + (g.count == 1 ? "" : "s") + ", the longest " +
+           number_text(g.longest_ms / 1000.0, 1) + " s after " + r.moment(at) + "</li>";
   }
   if (r.summary.time.day_corrections) {
-    out += "<li>" + with_commas(r.summary.time.day_corrections) + " GPS dates a day off the time, corrected</li>";
+    out += std::string("<li>") + with_commas(r.summary.time.day_corrections) +
+           " GPS dates a day off the time, corrected</li>";
   }
   out += "</ul>";
 }
@@ -136,20 +143,24 @@ void append_flights_section(std::string& out, const report_context& r) {
                ? "<p>None: the engine never ran and the aircraft never flew.</p>"
                : "<p>None: the LOG holds no engine or speed data.</p>";
   } else {
-    out += "<div class=\"scroll\"><table class=\"flights\"><thead><tr><th scope=\"col\"></th>"
-           "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
-           "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
-           "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th></tr></thead><tbody>";
+    out +=
+        "<div class=\"scroll\"><table class=\"flights\"><thead><tr><th scope=\"col\"></th>"
+        "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
+        "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
+        "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
+        "scope=\"col\">Distance</th></tr></thead><tbody>";
     int n = 0;
-    for (const flight_record& w : s.flights) flight_row(out, r, "Flight " + std::to_string(++n), w);
+    for (const flight_record& w : s.flights) flight_row(out, r, std::string("Flight ") + std::to_string(++n), w);
     n = 0;
-    for (const flight_record& w : s.ground_runs) flight_row(out, r, "Ground run " + std::to_string(++n), w);
+    for (const flight_record& w : s.ground_runs)
+      flight_row(out, r, std::string("Ground run ") + std::to_string(++n), w);
     out += "</tbody></table></div>";
     if (s.windows_not_listed > 0) {
-      out += "<p>" + with_commas(s.windows_not_listed) + " more flights and ground runs are not listed.</p>";
+      out +=
+          std::string("<p>") + with_commas(s.windows_not_listed) + " more flights and ground runs are not listed.</p>";
     }
   }
-  out += "<details class=\"health\"><summary><b>LOG health:</b> " + health_line(s.health) + "</summary>";
+  out += std::string("<details class=\"health\"><summary><b>LOG health:</b> ") + health_line(s.health) + "</summary>";
   health_details(out, r);
   out += "</details></section>\n";
 }
@@ -158,8 +169,9 @@ void append_limits_section(std::string& out, const report_context& r) {
   const log_summary& s = r.summary;
   out += "<section id=\"limits\"><h2>Limits</h2>";
   if (s.limits.empty()) {
-    out += "<p>No limits file was given (<code>--limits FILE</code> checks the flights against the aircraft's "
-           "limits).</p></section>\n";
+    out +=
+        "<p>No limits file was given (<code>--limits FILE</code> checks the flights against the aircraft's "
+        "limits).</p></section>\n";
     return;
   }
   std::string rows;
@@ -171,30 +183,32 @@ void append_limits_section(std::string& out, const report_context& r) {
     const aircraft_limit& limit = s.limits[x.limit_index];
     const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
     std::string what(limit_display_name(limit.parameter));
-    if (x.cylinder > 0) what += " #" + std::to_string(x.cylinder);
+    if (x.cylinder > 0) what += std::string(" #") + std::to_string(x.cylinder);
     what += is_maximum(limit.parameter) ? " above " : " below ";
     what += number_text(limit.value, 3) + " " + unit;
     const std::string condition = condition_text(limit.when);
-    if (!condition.empty()) what += " when " + condition;
+    if (!condition.empty()) what += std::string(" when ") + condition;
     const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
-    const std::string id = "x" + std::to_string(i + 1);
-    rows += "<tr><th scope=\"row\">" + std::to_string(i + 1) + "</th><td>" + html_escaped(what) + "</td><td>" +
-            r.moment(x.start) + "</td><td>" + duration_text(seconds) + "</td><td>" + number_text(x.peak, 1) + " " +
-            unit + " at " + r.moment(x.peak_at) + "</td><td><a class=\"exceed\" href=\"#chart-" +
-            std::string(limit_chart(limit.parameter)) + "\" data-band=\"" + id + "\" data-from=\"";
+    const std::string id = std::string("x") + std::to_string(i + 1);
+    rows += std::string("<tr><th scope=\"row\">") + std::to_string(i + 1) + "</th><td>" + html_escaped(what) +
+            "</td><td>" + r.moment(x.start) + "</td><td>" + duration_text(seconds) + "</td><td>" +
+            number_text(x.peak, 1) + " " + unit + " at " + r.moment(x.peak_at) +
+            "</td><td><a class=\"exceed\" href=\"#chart-" + std::string(limit_chart(limit.parameter)) +
+            "\" data-band=\"" + id + "\" data-from=\"";
     append_number(rows, r.axis.x_of(x.start.log_ms), 1);
     rows += "\" data-to=\"";
     append_number(rows, r.axis.x_of(x.end.log_ms), 1);
     rows += "\">show on the chart</a></td></tr>";
   }
-  out += "<p>" + std::to_string(s.limits.size()) + " limit" + (s.limits.size() == 1 ? "" : "s") + " checked: ";
+  out += std::string("<p>") + std::to_string(s.limits.size()) + " limit" + (s.limits.size() == 1 ? "" : "s") +
+         " checked: ";
   for (std::size_t i = 0; i < s.limits.size(); ++i) {
     const aircraft_limit& limit = s.limits[i];
     out += (i == 0 ? "<code>" : ", <code>") + std::string(limit_name(limit.parameter)) + " = " +
            number_text(limit.value, 3);
     if (limit.has_temperature_unit) out += std::string(" ") + std::string(unit_symbol(limit.unit));
     const std::string condition = condition_text(limit.when);
-    if (!condition.empty()) out += " when " + html_escaped(condition);
+    if (!condition.empty()) out += std::string(" when ") + html_escaped(condition);
     out += "</code>";
   }
   out += ".</p>";
@@ -202,12 +216,13 @@ void append_limits_section(std::string& out, const report_context& r) {
     out += "<p class=\"ok\">No exceedance in this stretch of the LOG.</p></section>\n";
     return;
   }
-  out += "<div class=\"scroll\"><table class=\"limits\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
-         "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
-         "<th scope=\"col\">Place</th></tr></thead><tbody>" +
-         rows + "</tbody></table></div>";
+  out +=
+      "<div class=\"scroll\"><table class=\"limits\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
+      "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
+      "<th scope=\"col\">Place</th></tr></thead><tbody>" +
+      rows + "</tbody></table></div>";
   if (s.exceedances_not_listed > 0) {
-    out += "<p>" + with_commas(s.exceedances_not_listed) + " more exceedances are not listed.</p>";
+    out += std::string("<p>") + with_commas(s.exceedances_not_listed) + " more exceedances are not listed.</p>";
   }
   out += "</section>\n";
 }

@@ -191,9 +191,8 @@ struct report_steps {
 
 }  // namespace
 
-report_data gather_report_data(decode_context& ctx, const library_options& options,
-                               const analog_input_const& constants, const log_summary& summary,
-                               const report_gathering& request, FILE* input) {
+report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
+                               const log_summary& summary, const report_gathering& request, FILE* input) {
   report_data data;
   std::uint32_t from = request.from_ms;
   std::uint32_t to = request.to_ms;

@@ -55,10 +55,10 @@ struct track_point {
 struct report_gathering {
   std::uint32_t from_ms = 0;  // the stretch of LOG time drawn: [from, to)
   std::uint32_t to_ms = UINT32_MAX;
-  std::size_t buckets = 1500;          // chart buckets over the stretch, about
-  std::uint32_t min_bucket_ms = 200;   // and none narrower
-  std::uint32_t track_every_ms = 0;    // 0: about 6000 track instants over the stretch, at least 200 ms apart
-  std::uint32_t gap_ms = 5000;         // a source silent longer than this leaves a gap
+  std::size_t buckets = 1500;         // chart buckets over the stretch, about
+  std::uint32_t min_bucket_ms = 200;  // and none narrower
+  std::uint32_t track_every_ms = 0;   // 0: about 6000 track instants over the stretch, at least 200 ms apart
+  std::uint32_t gap_ms = 5000;        // a source silent longer than this leaves a gap
 };
 
 struct report_data {
@@ -75,6 +75,5 @@ struct report_data {
 // Reads the LOG from the input's current position on ctx (the decode options and constants
 // as the flight time line read it), and gathers the series and the track of [from, to). The
 // summary gives the stretch's clock for the sampled rows.
-report_data gather_report_data(decode_context& ctx, const library_options& options,
-                               const analog_input_const& constants, const log_summary& summary,
-                               const report_gathering& request, FILE* input);
+report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
+                               const log_summary& summary, const report_gathering& request, FILE* input);

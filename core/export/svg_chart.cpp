@@ -124,12 +124,12 @@ void append_time_ticks(std::string& out, const time_axis& axis) {
 
 std::string time_axis::moment_text(std::uint32_t log_ms) const {
   if (has_utc) return utc_time_text(utc_origin_ms + (std::int64_t{log_ms} - origin_ms));
-  return "LOG " + duration_text(log_ms / 1000.0);
+  return std::string("LOG ") + duration_text(log_ms / 1000.0);
 }
 
 double time_tick_step(double span_s, int max_ticks) {
-  static constexpr double steps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,
-                                     600,  900,  1800, 3600,  7200,  10800, 21600, 43200, 86400};
+  static constexpr double steps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                     600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
   for (const double s : steps) {
     if (span_s / s <= max_ticks) return s;
   }
@@ -165,24 +165,29 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
                ", highest at " + axis.moment_text(high.log_ms);
   }
 
-  out += "<figure class=\"chart\" id=\"chart-" + chart.id + "\"";
+  out += std::string("<figure class=\"chart\" id=\"chart-") + chart.id + "\"";
   append_attribute_number(out, "data-span", axis.span_s(), 3);
-  out += "><figcaption><h3>" + html_escaped(chart.title) + "</h3><p class=\"alt\">" + html_escaped(summary) +
-         ".</p></figcaption><ul class=\"legend\">";
+  out += std::string("><figcaption><h3>") + html_escaped(chart.title) + "</h3><p class=\"alt\">" +
+         html_escaped(summary) + ".</p></figcaption><ul class=\"legend\">";
   for (const chart_line& line : chart.lines) {
-    out += "<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"s c" + std::to_string(line.style) +
-           "\" d=\"M1 4H27\"/></svg>" + html_escaped(line.name) + " (" + html_escaped(line.unit) + ")</li>";
+    out += std::string("<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"s c") +
+           std::to_string(line.style) + "\" d=\"M1 4H27\"/></svg>" + html_escaped(line.name) + " (" +
+           html_escaped(line.unit) + ")</li>";
   }
   for (const char* kind : {"engine", "air", "exceed"}) {
-    const bool shown = std::any_of(chart.bands.begin(), chart.bands.end(), [&](const chart_band& b) { return b.kind == kind; });
+    const bool shown =
+        std::any_of(chart.bands.begin(), chart.bands.end(), [&](const chart_band& b) { return b.kind == kind; });
     if (!shown) continue;
     out += std::string("<li><svg viewBox=\"0 0 16 10\" aria-hidden=\"true\"><rect class=\"b-") + kind +
            "\" width=\"16\" height=\"10\"/></svg>";
-    out += std::string(kind) == "engine" ? "engine running on the ground" : std::string(kind) == "air" ? "airborne" : "limit exceeded";
+    out += std::string(kind) == "engine" ? "engine running on the ground"
+           : std::string(kind) == "air"  ? "airborne"
+                                         : "limit exceeded";
     out += "</li>";
   }
   out += "</ul><p class=\"readout\" aria-hidden=\"true\"></p>";
-  out += "<svg class=\"plot\" viewBox=\"0 0 1000 232\" role=\"img\" aria-label=\"" + html_escaped(chart.title) + "\">";
+  out += std::string("<svg class=\"plot\" viewBox=\"0 0 1000 232\" role=\"img\" aria-label=\"") +
+         html_escaped(chart.title) + "\">";
   out += "<rect class=\"frame\" x=\"62\" y=\"22\" width=\"876\" height=\"176\"/>";
 
   // Bands behind everything.
@@ -193,12 +198,12 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
       const double x0 = std::max(0.0, axis.x_of(band.from_ms));
       const double x1 = std::min(axis.span_s(), axis.x_of(band.to_ms));
       if (x1 < x0) continue;
-      out += "<rect class=\"b-" + band.kind + "\"";
-      if (!band.id.empty()) out += " id=\"" + band.id + "\"";
+      out += std::string("<rect class=\"b-") + band.kind + "\"";
+      if (!band.id.empty()) out += std::string(" id=\"") + band.id + "\"";
       append_attribute_number(out, "x", x0, 2);
       out += " y=\"0\"";
       append_attribute_number(out, "width", std::max(x1 - x0, min_width), 2);
-      out += " height=\"1\"><title>" + html_escaped(band.title) + "</title></rect>";
+      out += std::string(" height=\"1\"><title>") + html_escaped(band.title) + "</title></rect>";
     }
     out += "</svg>";
   }
@@ -249,12 +254,13 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
       append_number(out, -limit.value, 6);
       out += "H";
       append_number(out, axis.span_s(), 3);
-      out += "\"><title>" + html_escaped(limit.title) + "</title></path>";
+      out += std::string("\"><title>") + html_escaped(limit.title) + "</title></path>";
     }
     for (const chart_line& line : chart.lines) {
       if (line.axis != side) continue;
-      out += "<path class=\"s c" + std::to_string(line.style) + "\" data-name=\"" + html_escaped(line.name) +
-             "\" data-unit=\"" + html_escaped(line.unit) + "\" data-dec=\"" + std::to_string(line.decimals) + "\" d=\"";
+      out += std::string("<path class=\"s c") + std::to_string(line.style) + "\" data-name=\"" +
+             html_escaped(line.name) + "\" data-unit=\"" + html_escaped(line.unit) + "\" data-dec=\"" +
+             std::to_string(line.decimals) + "\" d=\"";
       append_path_data(out, *line.series, axis, line.decimals);
       out += "\"/>";
     }

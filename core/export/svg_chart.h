@@ -56,8 +56,8 @@ struct chart_limit {
 };
 
 struct chart_spec {
-  std::string id;     // "cht": the figure is "chart-cht"
-  std::string title;  // "Cylinder head temperature"
+  std::string id;             // "cht": the figure is "chart-cht"
+  std::string title;          // "Cylinder head temperature"
   std::string axis_label[2];  // "ft", "kt"; empty: no axis on that side
   std::vector<chart_line> lines;
   std::vector<chart_band> bands;

@@ -34,8 +34,8 @@ std::string degrees_text(double value, bool latitude, int minute_decimals) {
   const long long whole_degrees = total / (60 * static_cast<long long>(scale));
   const double minutes = static_cast<double>(total - whole_degrees * 60 * static_cast<long long>(scale)) / scale;
   char text[48];
-  std::snprintf(text, sizeof text, "%lld\xC2\xB0%0*.*f\xE2\x80\xB2%c", whole_degrees, minute_decimals > 0 ? 3 + minute_decimals : 2,
-                minute_decimals, minutes, hemisphere);
+  std::snprintf(text, sizeof text, "%lld\xC2\xB0%0*.*f\xE2\x80\xB2%c", whole_degrees,
+                minute_decimals > 0 ? 3 + minute_decimals : 2, minute_decimals, minutes, hemisphere);
   return text;
 }
 
@@ -84,7 +84,7 @@ void grid(std::string& out, const map_projection& p) {
         if (y < 30 || y > p.height - 70) continue;
         out += "<text x=\"6\" y=\"";
         append_number(out, y - 4, 1);
-        out += "\">" + label + "</text>";
+        out += std::string("\">") + label + "</text>";
       } else {
         const double x = p.x_of(v);
         out += "<path d=\"M";
@@ -93,7 +93,7 @@ void grid(std::string& out, const map_projection& p) {
         if (x < 60 || x > p.width - 120) continue;
         out += "<text x=\"";
         append_number(out, x + 4, 1);
-        out += "\" y=\"14\">" + label + "</text>";
+        out += std::string("\" y=\"14\">") + label + "</text>";
       }
     }
   }
@@ -112,19 +112,20 @@ void scale_bar(std::string& out, const map_projection& p) {
   append_number(out, length + 24, 1);
   out += "\" height=\"40\"/><path d=\"M28 606v10h";
   append_number(out, length, 1);
-  out += "v-10\"/><text x=\"28\" y=\"601\">" + number_text(nm, 2) + " nm (" + number_text(nm * 1.852, 2) +
+  out += std::string("v-10\"/><text x=\"28\" y=\"601\">") + number_text(nm, 2) + " nm (" + number_text(nm * 1.852, 2) +
          " km)</text></g>";
 }
 
 void north_arrow(std::string& out) {
-  out += "<g class=\"north\" aria-label=\"north\"><circle cx=\"960\" cy=\"62\" r=\"24\"/>"
-         "<path d=\"M960 42l9 28-9-6-9 6z\"/><text x=\"960\" y=\"35\">N</text></g>";
+  out +=
+      "<g class=\"north\" aria-label=\"north\"><circle cx=\"960\" cy=\"62\" r=\"24\"/>"
+      "<path d=\"M960 42l9 28-9-6-9 6z\"/><text x=\"960\" y=\"35\">N</text></g>";
 }
 
 }  // namespace
 
-map_projection fit_projection(const std::vector<track_point>& track, const std::vector<map_mark>& marks,
-                              double width, double height) {
+map_projection fit_projection(const std::vector<track_point>& track, const std::vector<map_mark>& marks, double width,
+                              double height) {
   extent latitudes, longitudes;
   for (const track_point& t : track) {
     latitudes.take(t.latitude_deg);
@@ -149,7 +150,7 @@ map_projection fit_projection(const std::vector<track_point>& track, const std::
 
 void render_svg_track_map(std::string& out, const std::vector<track_point>& track, const std::vector<map_mark>& marks,
                           const time_axis& axis) {
-  out += "<figure class=\"map\" id=\"map\"><figcaption><h3>Track</h3><p class=\"alt\">";
+  out += "<figure class=\"map\" id=\"map\"><figcaption><h3>Map of the track</h3><p class=\"alt\">";
   if (track.empty()) {
     out += "No GPS position in this stretch of the LOG: no track to draw.</p></figcaption></figure>\n";
     return;
@@ -166,13 +167,14 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
   out += with_commas(track.size()) + " GPS positions from " + axis.moment_text(track.front().log_ms) + " to " +
          axis.moment_text(track.back().log_ms) + ", within " + number_text(across_nm, 1) + " nm";
   if (altitudes.has) {
-    out += "; altitude " + number_text(altitudes.low, 0) + " to " + number_text(altitudes.high, 0) + " ft";
+    out += std::string("; altitude ") + number_text(altitudes.low, 0) + " to " + number_text(altitudes.high, 0) + " ft";
   }
-  for (const map_mark& m : marks) out += "; " + html_escaped(m.label);
+  for (const map_mark& m : marks) out += std::string("; ") + html_escaped(m.label);
   out += ".</p></figcaption>";
 
-  out += "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\">"
-         "<rect class=\"ground\" width=\"1000\" height=\"640\"/>";
+  out +=
+      "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\">"
+      "<rect class=\"ground\" width=\"1000\" height=\"640\"/>";
   grid(out, p);
 
   // The whole track once, dark and wide under the coloured pieces; it carries the times of its
@@ -186,7 +188,7 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
     if (i > 0) times += ' ';
     append_number(times, axis.x_of(track[i].log_ms), 1);
   }
-  out += "\" data-t=\"" + times + "\"/>";
+  out += std::string("\" data-t=\"") + times + "\"/>";
 
   // Coloured pieces: each segment takes the class of its mean altitude; neighbours of one class
   // share a path.
@@ -225,7 +227,7 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
     append_number(out, x + 12, 1);
     out += "\" y=\"";
     append_number(out, m.takeoff ? y + 16 : y - 6, 1);
-    out += "\">" + html_escaped(m.label) + "</text></g>";
+    out += std::string("\">") + html_escaped(m.label) + "</text></g>";
   }
   scale_bar(out, p);
   north_arrow(out);
@@ -236,7 +238,7 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
     for (int c = 0; c < altitude_classes; ++c) {
       const double low = altitudes.low + (altitudes.high - altitudes.low) * c / altitude_classes;
       const double high = altitudes.low + (altitudes.high - altitudes.low) * (c + 1) / altitude_classes;
-      out += "<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"a" + std::to_string(c) +
+      out += std::string("<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"a") + std::to_string(c) +
              "\" d=\"M1 4H27\"/></svg>" + number_text(low, 0) + "\xE2\x80\x93" + number_text(high, 0) + " ft</li>";
     }
     out += "</ul>";

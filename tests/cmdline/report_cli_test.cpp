@@ -18,9 +18,9 @@ const std::string program = ORVEX_REPORT_PATH;
 const std::string sample = std::string(ORVEX_SOURCE_DIR) + "/samples/demo_flight.LOG";
 
 // Two flights with a ground run between them.
-const std::vector<profile_leg> two_flights = {{30, 0, 0},   {60, 1000, 10}, {120, 2400, 100}, {60, 1000, 10},
-                                              {60, 0, 0},   {60, 1000, 10}, {120, 2400, 100}, {60, 1000, 10},
-                                              {40, 0, 0}};
+const std::vector<profile_leg> two_flights = {{30, 0, 0},       {60, 1000, 10}, {120, 2400, 100},
+                                              {60, 1000, 10},   {60, 0, 0},     {60, 1000, 10},
+                                              {120, 2400, 100}, {60, 1000, 10}, {40, 0, 0}};
 
 std::string two_flights_log() { return profile_log(two_flights, {.gps_speed = true, .settings = {"58=4"}}); }
 
@@ -94,9 +94,9 @@ TEST(ReportCommandLine, TheReportGoesBesideTheLogOrToStandardOutput) {
   const std::string redirected = run_program(program, "- <" + shell_quote(log)).out;
   EXPECT_TRUE(is_whole_page(piped));
   EXPECT_EQ(piped, redirected);
-  EXPECT_EQ(std::regex_replace(from_file, std::regex(std::regex_replace(log, std::regex("[.]"), "[.]")),
-                               "standard input"),
-            piped);
+  EXPECT_EQ(
+      std::regex_replace(from_file, std::regex(std::regex_replace(log, std::regex("[.]"), "[.]")), "standard input"),
+      piped);
   EXPECT_EQ(page, from_file);
 }
 
@@ -137,7 +137,9 @@ TEST(ReportCommandLine, ThePageAsksForNothingOutsideItself) {
   for (std::size_t c = 0; c < 4; ++c) {
     const std::string n = std::to_string(c + 1);
     for (const auto& [name, value] : {std::pair{"CHT " + n, f.cht[c].value}, std::pair{"EGT " + n, f.egt[c].value}}) {
-      const std::regex told(name + ": [0-9,.]+ to ([0-9,.]+) \xC2\xB0" "F");
+      const std::regex told(name +
+                            ": [0-9,.]+ to ([0-9,.]+) \xC2\xB0"
+                            "F");
       std::smatch m;
       ASSERT_TRUE(std::regex_search(r.out, m, told)) << name;
       EXPECT_EQ(std::regex_replace(m[1].str(), std::regex(","), ""), std::to_string(static_cast<int>(value))) << name;
@@ -164,8 +166,8 @@ TEST(ReportCommandLine, ErrorsEndWithStatus2AndChangeNoFile) {
     std::string args;
     std::string message;
   } rows[] = {
-      {t.path("none.LOG"), "ERROR: Input file can't be opened for reading: " + t.path("none.LOG") +
-                               ": No such file or directory\n"},
+      {t.path("none.LOG"),
+       "ERROR: Input file can't be opened for reading: " + t.path("none.LOG") + ": No such file or directory\n"},
       {"--flight 3 " + log, "ERROR: The stretch asked for can't be shown: the LOG holds 2 flights, not flight 3\n"},
       {"-o " + log + " " + log, "ERROR: Output file is the same file as the input file: " + log + "\n"},
       {"-o " + t.path("none/x.html") + " " + log,
@@ -183,9 +185,8 @@ TEST(ReportCommandLine, ErrorsEndWithStatus2AndChangeNoFile) {
     EXPECT_EQ(read_file(html), "old") << r.args;
   }
   // A pipe is copied to a temporary file in TMPDIR: none there is an error too.
-  const program_result copy =
-      run_bash("cat " + shell_quote(log) + " | TMPDIR=" + shell_quote(t.path("none")) + " " + shell_quote(program) +
-               " -o " + shell_quote(html) + " -");
+  const program_result copy = run_bash("cat " + shell_quote(log) + " | TMPDIR=" + shell_quote(t.path("none")) + " " +
+                                       shell_quote(program) + " -o " + shell_quote(html) + " -");
   EXPECT_EQ(copy.status, 2);
   EXPECT_EQ(copy.err, "ERROR: Standard input can't be copied to a temporary file: No such file or directory\n");
   EXPECT_EQ(read_file(html), "old");

@@ -54,8 +54,7 @@ TEST(ChartSeries, GapsAndInvalidValuesBreakTheLine) {
     std::vector<std::size_t> run_sizes;
   } rows[] = {
       {"steady", {{0, 1}, {1000, 2}, {2000, 3}}, {3}},
-      {"a source silent longer than the gap limit",
-       {{0, 1}, {1000, 2}, {7000, 3}, {8000, 4}}, {2, 2}},
+      {"a source silent longer than the gap limit", {{0, 1}, {1000, 2}, {7000, 3}, {8000, 4}}, {2, 2}},
       {"silent exactly the gap limit", {{0, 1}, {5000, 2}}, {2}},
       {"an invalid value between", {{0, 1}, {1000, invalid}, {2000, 3}, {3000, 4}}, {1, 2}},
       {"invalid values first", {{0, invalid}, {1000, 2}, {2000, 3}}, {2}},
@@ -94,7 +93,7 @@ TEST(ChartSeries, BucketsCoverTheStretchNoneNarrowerThanTheLeast) {
       {0, 3'600'000, 1500, 200, 2400, 1500},  // an hour
       {1000, 121'000, 1500, 200, 200, 600},   // two minutes: the least width wins
       {0, 1000, 1500, 1000, 1000, 1},
-      {0, 7, 3, 1, 3, 3},  // the last bucket reaches past the end
+      {0, 7, 3, 1, 3, 3},             // the last bucket reaches past the end
       {500, 500, 1500, 200, 200, 0},  // nothing to cover
       {0, UINT32_MAX, 1500, 200, 2'863'312, 1500},
   };

@@ -31,13 +31,13 @@ std::string browser_missing() {
   return "";
 }
 
-#define SKIP_WITHOUT_BROWSER()                                  \
-  do {                                                          \
-    const std::string missing = browser_missing();              \
-    if (!missing.empty()) {                                     \
-      if (std::getenv("CI") != nullptr) FAIL() << missing;      \
-      GTEST_SKIP() << missing;                                  \
-    }                                                           \
+#define SKIP_WITHOUT_BROWSER()                             \
+  do {                                                     \
+    const std::string missing = browser_missing();         \
+    if (!missing.empty()) {                                \
+      if (std::getenv("CI") != nullptr) FAIL() << missing; \
+      GTEST_SKIP() << missing;                             \
+    }                                                      \
   } while (false)
 
 // Writes the report of a LOG into the artefact folder and reads it in the browser; returns the
@@ -45,12 +45,12 @@ std::string browser_missing() {
 std::string report_in_browser(const std::string& name, const std::string& log_path, const std::string& options) {
   std::filesystem::create_directories(artefact_dir);
   const std::string html = artefact_dir + "/" + name + ".html";
-  const program_result report = run_program(ORVEX_REPORT_PATH, options + " -o " + shell_quote(html) + " " + shell_quote(log_path));
+  const program_result report =
+      run_program(ORVEX_REPORT_PATH, options + " -o " + shell_quote(html) + " " + shell_quote(log_path));
   EXPECT_EQ(report.status, 0) << report.err;
   const std::string png = artefact_dir + "/" + name + ".png";
-  const program_result browser =
-      run_program("node", shell_quote(browser_dir + "/check_report.cjs") + " " + shell_quote(html) + " " + shell_quote(png) +
-                              " " + chromium);
+  const program_result browser = run_program("node", shell_quote(browser_dir + "/check_report.cjs") + " " +
+                                                         shell_quote(html) + " " + shell_quote(png) + " " + chromium);
   EXPECT_EQ(browser.status, 0) << browser.err;
   std::cout << "Screenshot of the report: " << png << "\n";
   return browser.out;
@@ -68,7 +68,8 @@ std::string short_flight() {
   log.set_menu(500, "58=4").set_menu(500, "345=0");
   for (std::uint32_t t = 1000; t <= 120'000; t += 500) {
     const double s = t / 1000.0;
-    log.ahrs_hr(t, {.roll_angle = ahrs_angle(s > 40 && s < 70 ? -20 : 0), .pitch_angle = ahrs_angle(5),
+    log.ahrs_hr(t, {.roll_angle = ahrs_angle(s > 40 && s < 70 ? -20 : 0),
+                    .pitch_angle = ahrs_angle(5),
                     .pressure_alt = static_cast<std::uint16_t>(5000 + 1000 + t / 100),
                     .asi = static_cast<std::int16_t>(1688)});
     if (t % 1000 != 0) continue;
@@ -103,8 +104,8 @@ TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePa
   const std::string facts = report_in_browser("short_flight", log, "--limits " + shell_quote(limits));
   // 240 AHRS messages, 110 EIS records in two runs around the silent ten seconds, 120 fixes,
   // 31 valid localiser readings: buckets of 200 ms keep each alone, so every one is a point. The
-// aircraft is airborne throughout (one band), CHT 1 exceeds its limit once; the track climbs
-// through the eight colours of the altitude scale.
+  // aircraft is airborne throughout (one band), CHT 1 exceeds its limit once; the track climbs
+  // through the eight colours of the altitude scale.
   for (const char* line : {
            "requests refused 0",
            "script errors 0",
