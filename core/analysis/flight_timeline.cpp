@@ -1,5 +1,6 @@
 #include "analysis/flight_timeline.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/debounced_switch.h"
@@ -69,9 +70,12 @@ class flight_timeline {
   void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record) {
     health_.note_record(record);
-    if (!summary_.time.has_records) summary_.time.first.log_ms = record.timestamp;
-    summary_.time.has_records = true;
-    summary_.time.last.log_ms = record.timestamp;
+    log_time_span& time = summary_.time;
+    if (!time.has_records) time.first.log_ms = time.earliest_ms = time.latest_ms = record.timestamp;
+    time.has_records = true;
+    time.last.log_ms = record.timestamp;
+    time.earliest_ms = std::min(time.earliest_ms, record.timestamp);
+    time.latest_ms = std::max(time.latest_ms, record.timestamp);
     accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
     accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
   }

@@ -46,6 +46,8 @@ struct log_time_span {
   bool has_records = false;
   log_instant first;  // the first and last records read whole
   log_instant last;
+  std::uint32_t earliest_ms = 0;  // the lowest and highest timestamps of those records (they differ
+  std::uint32_t latest_ms = 0;    // from the first and last where the LOG's time went back)
   utc_source source = utc_source::none;
   utc_anchor first_anchor{};  // the clock's first anchor, for later passes
   std::uint64_t day_corrections = 0;

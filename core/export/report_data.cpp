@@ -197,8 +197,8 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
   std::uint32_t from = request.from_ms;
   std::uint32_t to = request.to_ms;
   if (summary.time.has_records) {
-    from = std::max(from, summary.time.first.log_ms);
-    to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.last.log_ms} + 1);
+    from = std::max(from, summary.time.earliest_ms);
+    to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.latest_ms} + 1);
   } else {
     to = from;  // nothing to draw
   }

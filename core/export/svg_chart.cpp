@@ -167,8 +167,8 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
 
   out += std::string("<figure class=\"chart\" id=\"chart-") + chart.id + "\"";
   append_attribute_number(out, "data-span", axis.span_s(), 3);
-  out += std::string("><figcaption><h3>") + html_escaped(chart.title) + "</h3><p class=\"alt\">" +
-         html_escaped(summary) + ".</p></figcaption><ul class=\"legend\">";
+  out += std::string("><figcaption><h3>") + html_escaped(chart.title) + "</h3><p class=\"alt\" id=\"alt-" +
+         chart.id + "\">" + html_escaped(summary) + ".</p></figcaption><ul class=\"legend\">";
   for (const chart_line& line : chart.lines) {
     out += std::string("<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"s c") +
            std::to_string(line.style) + "\" d=\"M1 4H27\"/></svg>" + html_escaped(line.name) + " (" +
@@ -187,7 +187,7 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
   }
   out += "</ul><p class=\"readout\" aria-hidden=\"true\"></p>";
   out += std::string("<svg class=\"plot\" viewBox=\"0 0 1000 232\" role=\"img\" aria-label=\"") +
-         html_escaped(chart.title) + "\">";
+         html_escaped(chart.title) + "\" aria-describedby=\"alt-" + chart.id + "\">";
   out += "<rect class=\"frame\" x=\"62\" y=\"22\" width=\"876\" height=\"176\"/>";
 
   // Bands behind everything.

@@ -150,7 +150,7 @@ map_projection fit_projection(const std::vector<track_point>& track, const std::
 
 void render_svg_track_map(std::string& out, const std::vector<track_point>& track, const std::vector<map_mark>& marks,
                           const time_axis& axis) {
-  out += "<figure class=\"map\" id=\"map\"><figcaption><h3>Map of the track</h3><p class=\"alt\">";
+  out += "<figure class=\"map\" id=\"map\"><figcaption><h3>Map of the track</h3><p class=\"alt\" id=\"alt-map\">";
   if (track.empty()) {
     out += "No GPS position in this stretch of the LOG: no track to draw.</p></figcaption></figure>\n";
     return;
@@ -173,7 +173,7 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
   out += ".</p></figcaption>";
 
   out +=
-      "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\">"
+      "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\" aria-describedby=\"alt-map\">"
       "<rect class=\"ground\" width=\"1000\" height=\"640\"/>";
   grid(out, p);
 

@@ -29,9 +29,10 @@ program_result run_bash(const std::string& command_line) {
 }
 
 // The span of the charts' time axis, in seconds.
-double chart_span(const std::string& page) {
+double chart_span(const std::string& page, const std::string& chart = "flight") {
   std::smatch m;
-  if (!std::regex_search(page, m, std::regex("<figure class=\"chart\" id=\"chart-flight\" data-span=\"([0-9.]+)\""))) {
+  if (!std::regex_search(page, m,
+                         std::regex("<figure class=\"chart\" id=\"chart-" + chart + "\" data-span=\"([0-9.]+)\""))) {
     return -1;
   }
   return std::stod(m[1]);
@@ -118,6 +119,22 @@ TEST(ReportCommandLine, AFlightOrAWindowNarrowsTheCharts) {
 
   const program_result whole = run_program(program, "-o - " + shell_quote(log));
   EXPECT_NEAR(chart_span(whole.out), (s.time.last.log_ms + 1 - s.time.first.log_ms) / 1000.0, 0.001);
+}
+
+TEST(ReportCommandLine, TimeGoingBackWidensTheAxisRatherThanLosingValues) {
+  temp_files t;
+  log_writer log;
+  log.set_menu(10'000, "58=1");
+  for (const auto& [ms, cht] : {std::pair{10'000, 300}, {11'000, 310}, {12'000, 320}, {5'000, 500}, {13'000, 330}}) {
+    log.eis(static_cast<std::uint32_t>(ms), {.tachometer = 2000, .cht = {static_cast<std::uint16_t>(cht)}});
+  }
+  const program_result r = run_program(program, "-o - " + shell_quote(t.write("back.LOG", log.str())));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("CHT 1: 300 to 500 \xC2\xB0"
+                       "F"),
+            std::string::npos);
+  EXPECT_NEAR(chart_span(r.out, "cht"), 8.001, 0.0001);
+  EXPECT_EQ(r.out.find("not drawn"), std::string::npos);
 }
 
 TEST(ReportCommandLine, ThePageAsksForNothingOutsideItself) {
