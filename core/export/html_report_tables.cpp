@@ -69,6 +69,7 @@ std::string health_line(const log_health& h) {
           : h.time_backwards == 1 ? std::string(", time went back once")
                                   : std::string(", time went back ").append(with_commas(h.time_backwards)) + " times";
   if (r.input_error) text += ", reading stopped on a read error";
+  if (r.largest_skip > 1'000'000) text += ", " + with_commas(r.largest_skip) + " bytes skipped after a damaged length";
   std::uint64_t gaps = 0;
   for (const source_gaps& g : h.gaps) gaps += g.count;
   char limit[32];
@@ -82,6 +83,7 @@ std::string health_line(const log_health& h) {
             (g.format == ORVEX_GPS_FORMAT_NMEA ? " NMEA " : " aviation ") + with_commas(g.sentences_accepted) +
             " accepted, " + with_commas(g.sentences_rejected) + " rejected";
     if (g.sentences_accepted == 0 && g.sentences_rejected > 0) text += " (another format?)";
+    if (g.buffer_full) text += " (its sentence buffer filled: nothing more of it was read)";
   }
   return text;
 }
@@ -104,6 +106,10 @@ void health_details(std::string& out, const report_context& r) {
     for (std::uint32_t i = 0; i < rs.drops_noted; ++i)
       out += (i == 0 ? " " : ", ") + std::to_string(rs.first_drop_offsets[i]);
     out += "</li>";
+  }
+  if (rs.largest_skip > 0) {
+    out += std::string("<li>The longest damaged record length made the reader skip ") + with_commas(rs.largest_skip) +
+           " bytes at byte " + std::to_string(rs.largest_skip_offset) + "</li>";
   }
   if (h.short_eis_records + h.short_ahrs_records) {
     out += std::string("<li>Shorter than their layout (read as far as they go): ") + with_commas(h.short_eis_records) +
