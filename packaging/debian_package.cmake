@@ -54,6 +54,7 @@ changes. This package holds the commands:
   orvexdecode-track     the flight path as a tab-separated track
   orvexdecode-info      the flights of LOGs as text or JSON Lines
   orvexdecode-export    CSV, avionics datalog CSV, GPX and KML with time
+  orvexdecode-report    the flight report as one self-contained HTML page
   orvexdecode-simulate  the LOG of a simulated flight, for tests
 ")
 

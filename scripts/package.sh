@@ -62,7 +62,10 @@ xmllint --html --noout "$root/demo.html"
 "$bin/orvexdecode-export" gpx "$sample" "$root/demo.gpx"
 "$bin/orvexdecode-export" kml "$sample" "$root/demo.replay.kml"
 xmllint --noout "$root/demo.gpx" "$root/demo.replay.kml"
-for name in orvexdecode-track orvexdecode-simulate orvexdecode-export; do
+"$bin/orvexdecode-report" -o "$root/demo.report.html" "$sample"
+[ "$(tail -n 1 "$root/demo.report.html")" = "</body></html>" ] ||
+  { echo "ERROR: the flight report is not a whole page"; exit 1; }
+for name in orvexdecode-track orvexdecode-simulate orvexdecode-export orvexdecode-report; do
   [ "$("$bin/$name" --version)" = "$name ${version%-*}" ] || { echo "ERROR: $name --version"; exit 1; }
 done
 for page in "$root"/usr/share/man/man1/*.1.gz; do
