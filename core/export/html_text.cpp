@@ -67,6 +67,19 @@ std::string with_commas(std::uint64_t n) {
   return text;
 }
 
+std::string grouped_number(double value, int decimals) {
+  const std::string text = number_text(value, decimals);
+  const std::size_t sign = text.starts_with('-') ? 1 : 0;
+  const std::size_t end = std::min(text.find('.'), text.size());
+  std::string out = text.substr(0, sign);
+  for (std::size_t i = sign; i < end; ++i) {
+    if (i > sign && (end - i) % 3 == 0) out += ',';
+    out += text[i];
+  }
+  out.append(text, end, std::string::npos);
+  return out;
+}
+
 std::string duration_text(double seconds) {
   const long long s = std::isfinite(seconds) && seconds > 0.0 ? std::llround(std::min(seconds, 1e12)) : 0;
   char text[48];

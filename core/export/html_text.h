@@ -20,6 +20,8 @@ std::string fixed_text(double value, int decimals);
 
 // 23,844
 std::string with_commas(std::uint64_t n);
+// "1,652.5": a number with its thousands separated, for text a person reads.
+std::string grouped_number(double value, int decimals);
 
 // h:mm:ss of a number of seconds (rounded; negative counts as 0).
 std::string duration_text(double seconds);

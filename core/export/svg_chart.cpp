@@ -18,20 +18,6 @@ constexpr double plot_height = 176.0;
 constexpr double plot_right = plot_left + plot_width;
 constexpr double plot_bottom = plot_top + plot_height;
 
-// "1,652.5": thousands separated, for text a person reads.
-std::string readable(double value, int decimals) {
-  const std::string text = number_text(value, decimals);
-  const std::size_t sign = text.starts_with('-') ? 1 : 0;
-  const std::size_t end = std::min(text.find('.'), text.size());
-  std::string out = text.substr(0, sign);
-  for (std::size_t i = sign; i < end; ++i) {
-    if (i > sign && (end - i) % 3 == 0) out += ',';
-    out += text[i];
-  }
-  out.append(text, end, std::string::npos);
-  return out;
-}
-
 void append_attribute_number(std::string& out, const char* name, double value, int decimals) {
   out += ' ';
   out += name;
@@ -161,14 +147,14 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
     }
     const chart_point low = line.series->lowest();
     const chart_point high = line.series->highest();
-    summary += readable(low.value, line.decimals) + " to " + readable(high.value, line.decimals) + " " + line.unit +
-               ", highest at " + axis.moment_text(high.log_ms);
+    summary += grouped_number(low.value, line.decimals) + " to " + grouped_number(high.value, line.decimals) + " " +
+               line.unit + ", highest at " + axis.moment_text(high.log_ms);
   }
 
   out += std::string("<figure class=\"chart\" id=\"chart-") + chart.id + "\"";
   append_attribute_number(out, "data-span", axis.span_s(), 3);
-  out += std::string("><figcaption><h3>") + html_escaped(chart.title) + "</h3><p class=\"alt\" id=\"alt-" +
-         chart.id + "\">" + html_escaped(summary) + ".</p></figcaption><ul class=\"legend\">";
+  out += std::string("><figcaption><h3>") + html_escaped(chart.title) + "</h3><p class=\"alt\" id=\"alt-" + chart.id +
+         "\">" + html_escaped(summary) + ".</p></figcaption><ul class=\"legend\">";
   for (const chart_line& line : chart.lines) {
     out += std::string("<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"s c") +
            std::to_string(line.style) + "\" d=\"M1 4H27\"/></svg>" + html_escaped(line.name) + " (" +
@@ -239,7 +225,7 @@ void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis
       append_attribute_number(out, "x", side == 0 ? plot_left - 5 : plot_right + 5, 0);
       append_attribute_number(out, "y", y + 4, 1);
       out += '>';
-      out += readable(v, tick_decimals);
+      out += grouped_number(v, tick_decimals);
       out += "</text>";
     }
     out += "</g><text class=\"unit\"";

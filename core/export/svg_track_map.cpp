@@ -167,13 +167,15 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
   out += with_commas(track.size()) + " GPS positions from " + axis.moment_text(track.front().log_ms) + " to " +
          axis.moment_text(track.back().log_ms) + ", within " + number_text(across_nm, 1) + " nm";
   if (altitudes.has) {
-    out += std::string("; altitude ") + number_text(altitudes.low, 0) + " to " + number_text(altitudes.high, 0) + " ft";
+    out += std::string("; altitude ") + grouped_number(altitudes.low, 0) + " to " + grouped_number(altitudes.high, 0) +
+           " ft";
   }
   for (const map_mark& m : marks) out += std::string("; ") + html_escaped(m.label);
   out += ".</p></figcaption>";
 
   out +=
-      "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\" aria-describedby=\"alt-map\">"
+      "<svg class=\"track\" viewBox=\"0 0 1000 640\" role=\"img\" aria-label=\"Map of the track\" "
+      "aria-describedby=\"alt-map\">"
       "<rect class=\"ground\" width=\"1000\" height=\"640\"/>";
   grid(out, p);
 
@@ -239,7 +241,8 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
       const double low = altitudes.low + (altitudes.high - altitudes.low) * c / altitude_classes;
       const double high = altitudes.low + (altitudes.high - altitudes.low) * (c + 1) / altitude_classes;
       out += std::string("<li><svg viewBox=\"0 0 28 8\" aria-hidden=\"true\"><path class=\"a") + std::to_string(c) +
-             "\" d=\"M1 4H27\"/></svg>" + number_text(low, 0) + "\xE2\x80\x93" + number_text(high, 0) + " ft</li>";
+             "\" d=\"M1 4H27\"/></svg>" + grouped_number(low, 0) + "\xE2\x80\x93" + grouped_number(high, 0) +
+             " ft</li>";
     }
     out += "</ul>";
   }
