@@ -17,35 +17,11 @@
 #include "file_checks.h"
 #include "loss_warnings.h"
 #include "output_file.h"
+#include "rewindable_input.h"
 
 namespace {
 
 bool is_dash(const std::string& name) { return name == "-"; }
-
-bool is_rewindable(FILE* f) {
-  struct stat st {};
-  return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && std::ftell(f) >= 0;
-}
-
-// A copy of the rest of a stream in an anonymous temporary file, rewound for reading; exits
-// with status 2 when the stream can't be read or the copy written.
-FILE* copied_to_temporary_file(FILE* input, const char* name) {
-  FILE* copy = std::tmpfile();
-  if (copy == nullptr) exit_file_error("Temporary file for the LOG can't be created", nullptr, errno);
-  static char block[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(block, 1, sizeof block, input);
-    if (n > 0 && std::fwrite(block, 1, n, copy) != n) {
-      exit_file_error("Temporary file for the LOG can't be written", nullptr, errno);
-    }
-    if (n < sizeof block) break;
-  }
-  if (const int error = read_error_of(input)) exit_file_error("LOG can't be read", name, error);
-  if (std::fflush(copy) != 0) exit_file_error("Temporary file for the LOG can't be written", nullptr, errno);
-  if (std::fseek(copy, 0, SEEK_SET) != 0)
-    exit_file_error("Temporary file for the LOG can't be rewound", nullptr, errno);
-  return copy;
-}
 
 export_result run_export(export_format format, decode_context& ctx, const export_request& request, FILE* input,
                          FILE* output) {
@@ -82,7 +58,8 @@ int main(int argc, char** argv) {
     exit_file_error("Standard output is closed");
   }
   if (is_the_input(input, args.output)) exit_file_error("Output file is the LOG itself", output_name);
-  if (!is_rewindable(input)) input = copied_to_temporary_file(input, log_name);
+  rewindable_input log = make_rewindable(input, log_name);
+  input = log.stream;
 
   output_file output;
   if (!output.open(args.output)) exit_file_error("Output file can't be opened for writing", output_name, errno);
@@ -94,7 +71,8 @@ int main(int argc, char** argv) {
   OrvexDecode_context_free(ctx);
 
   if (const int error = read_error_of(input)) exit_file_error("LOG can't be read", log_name, error);
-  std::fclose(input);
+  close_input(log);
+  if (input != stdin && !log.copied) std::fclose(input);
   if (!result.error.empty()) exit_file_error(result.error.c_str());
   if (!output.finish() || result.write_failed) exit_file_error("Output can't be written", output_name);
   if (!output.commit()) exit_file_error("Output file can't be replaced", output_name, errno);

@@ -298,8 +298,13 @@ void info_text::health() {
   if (h.short_eis_records + h.short_ahrs_records) {
     first += format(", %s read in part (short)", with_commas(h.short_eis_records + h.short_ahrs_records).c_str());
   }
-  first += h.time_backwards ? format(", time went back %s times", with_commas(h.time_backwards).c_str())
-                            : std::string(", time never went back");
+  if (h.time_backwards == 0) {
+    first += ", time never went back";
+  } else if (h.time_backwards == 1) {
+    first += ", time went back once";
+  } else {
+    first += format(", time went back %s times", with_commas(h.time_backwards).c_str());
+  }
   if (r.input_error) first += ", reading stopped on a read error";
   line("Health", first);
 

@@ -14,7 +14,7 @@
 #include "export/html_report.h"
 #include "file_checks.h"
 #include "output_file.h"
-#include "report_input.h"
+#include "rewindable_input.h"
 #include "report_options.h"
 
 namespace {

@@ -1,5 +1,6 @@
-// The LOG as orvexdecode-report reads it: twice, once for the flights and once for the charts.
-// A regular file (named, or given on standard input) is rewound to where the first read began;
+// A LOG that a front end reads twice (orvexdecode-report, orvexdecode-export): once for the
+// flights and once for its document. A regular file (named, or given on standard input) is
+// rewound to where the first read began;
 // anything else (a pipe, a terminal, a socket) is first copied whole to a temporary file, which
 // is removed as soon as it is made and so never outlives the run.
 #pragma once

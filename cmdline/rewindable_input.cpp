@@ -1,4 +1,4 @@
-#include "report_input.h"
+#include "rewindable_input.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +18,7 @@ namespace {
 
 FILE* anonymous_temporary_file() {
   const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/orvexdecode-report-XXXXXX";
+  std::string path = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/orvexdecode-XXXXXX";
   std::vector<char> name(path.begin(), path.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
