@@ -26,14 +26,10 @@ bool is_dash(const std::string& name) { return name == "-"; }
 export_result run_export(export_format format, decode_context& ctx, const export_request& request, FILE* input,
                          FILE* output) {
   switch (format) {
-    case export_format::csv:
-      return export_csv(ctx, request, input, output);
-    case export_format::avionics_csv:
-      return export_avionics_csv(ctx, request, input, output);
-    case export_format::gpx:
-      return export_gpx(ctx, request, input, output);
-    case export_format::kml:
-      return export_kml_time(ctx, request, input, output);
+    case export_format::csv: return export_csv(ctx, request, input, output);
+    case export_format::avionics_csv: return export_avionics_csv(ctx, request, input, output);
+    case export_format::gpx: return export_gpx(ctx, request, input, output);
+    case export_format::kml: return export_kml_time(ctx, request, input, output);
   }
   return {};
 }

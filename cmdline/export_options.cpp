@@ -119,12 +119,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
         r.window.flight = n;
         break;
       }
-      case opt_from:
-        r.window.from = time_argument(optarg, "--from");
-        break;
-      case opt_to:
-        r.window.to = time_argument(optarg, "--to");
-        break;
+      case opt_from: r.window.from = time_argument(optarg, "--from"); break;
+      case opt_to: r.window.to = time_argument(optarg, "--to"); break;
       case opt_every: {
         double seconds = 0.0;
         const char* end = optarg + std::strlen(optarg);
@@ -141,29 +137,16 @@ export_arguments parse_export_arguments(int argc, char** argv) {
         r.utc_start_ms = utc;
         break;
       }
-      case opt_tail:
-        r.tail = optarg;
-        break;
-      case opt_gps_1_aviation:
-        r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_1_nmea:
-        r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
-      case opt_gps_2_aviation:
-        r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_2_nmea:
-        r.decode.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
-      case 'h':
-        std::printf(usage_text, program_name);
-        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case opt_tail: r.tail = optarg; break;
+      case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_gps_2_aviation: r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_2_nmea: r.decode.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-export %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        exit_usage("unknown option or missing value");  // getopt_long has said which
+      default: exit_usage("unknown option or missing value");  // getopt_long has said which
     }
   }
   const int operands = argc - optind;

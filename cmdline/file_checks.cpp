@@ -30,8 +30,8 @@ void guard_standard_descriptors() {
 bool standard_descriptor_was_closed(int fd) { return fd >= 0 && fd <= 2 && closed_at_start[fd]; }
 
 bool is_the_input(FILE* input, const char* output) {
-  struct stat in_stat{};
-  struct stat out_stat{};
+  struct stat in_stat {};
+  struct stat out_stat {};
   if (fstat(fileno(input), &in_stat) != 0 || !S_ISREG(in_stat.st_mode)) return false;
   const int found = output == nullptr ? fstat(STDOUT_FILENO, &out_stat) : stat(output, &out_stat);
   return found == 0 && in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;

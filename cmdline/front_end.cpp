@@ -14,7 +14,6 @@ front_end_state front_end;
 
 namespace {
 
-
 // Rows 1-38 store into an option field; rows 39-47 return a character.
 const option long_options[] = {
     {"debug", no_argument, &front_end.options.debug, 1},
@@ -120,9 +119,7 @@ void copy_argument(char* dest, std::size_t size, const char* arg, const char* wh
   std::memcpy(dest, arg, n + 1);
 }
 
-bool names_stdin(const char* name) {
-  return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0;
-}
+bool names_stdin(const char* name) { return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0; }
 
 const char* input_display_name() {
   return names_stdin(front_end.input_filename) ? "standard input" : front_end.input_filename;
@@ -164,8 +161,8 @@ void exit_error(const char* message) {
 }
 
 void exit_help() {
-  std::fprintf(stderr, "Usage: %s [options] <input file> (v%s)\n%s\n%s%s", front_end.program_name,
-               front_end_version, options_block, record_block, debug_block);
+  std::fprintf(stderr, "Usage: %s [options] <input file> (v%s)\n%s\n%s%s", front_end.program_name, front_end_version,
+               options_block, record_block, debug_block);
   std::exit(1);
 }
 
@@ -186,17 +183,11 @@ void parse_commandline_args(int argc, char** argv) {
       case 'v': o.verbose = 1; break;
       case 'i': copy_argument(front_end.input_filename, file_name_size, optarg, "Input file name"); break;
       case 'o': copy_argument(front_end.output_filename, file_name_size, optarg, "Output file name"); break;
-      case 'k':
-        copy_argument(front_end.kml_output_filename, file_name_size, optarg, "KML file name");
-        break;
-      case 'x':
-        copy_argument(o.xsl_stylesheet, sizeof o.xsl_stylesheet, optarg, "XSLT style sheet reference");
-        break;
+      case 'k': copy_argument(front_end.kml_output_filename, file_name_size, optarg, "KML file name"); break;
+      case 'x': copy_argument(o.xsl_stylesheet, sizeof o.xsl_stylesheet, optarg, "XSLT style sheet reference"); break;
       case 's': o.summary_deciseconds = std::atoi(optarg); break;
       case 'h': exit_help();
-      case '?':
-        print_version_block();
-        exit_help();
+      case '?': print_version_block(); exit_help();
       default: exit_help();
     }
   }
@@ -220,10 +211,8 @@ void init_internals() {
 
   // Refuse to truncate the LOG, or one output with the other, before anything is opened for
   // writing.
-  const char* const output_name =
-      front_end.output_filename[0] != '\0' ? front_end.output_filename : nullptr;
-  const char* const kml_name =
-      front_end.kml_output_filename[0] != '\0' ? front_end.kml_output_filename : nullptr;
+  const char* const output_name = front_end.output_filename[0] != '\0' ? front_end.output_filename : nullptr;
+  const char* const kml_name = front_end.kml_output_filename[0] != '\0' ? front_end.kml_output_filename : nullptr;
   if (output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
     exit_file_error("Standard output is closed");
   }
@@ -233,8 +222,7 @@ void init_internals() {
   }
   if (kml_name != nullptr && outputs_collide(output_name, kml_name)) {
     char message[file_name_size + 64];
-    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s",
-                  kml_name);
+    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s", kml_name);
     exit_error(message);
   }
 

@@ -8,14 +8,10 @@ namespace {
 
 std::string_view gps_format_name(std::int32_t format) {
   switch (format) {
-    case ORVEX_GPS_FORMAT_AVIATION:
-      return "aviation";
-    case ORVEX_GPS_FORMAT_NMEA:
-      return "nmea";
-    case ORVEX_GPS_FORMAT_AVIATION_STX:
-      return "aviation_stx";
-    default:
-      return "";
+    case ORVEX_GPS_FORMAT_AVIATION: return "aviation";
+    case ORVEX_GPS_FORMAT_NMEA: return "nmea";
+    case ORVEX_GPS_FORMAT_AVIATION_STX: return "aviation_stx";
+    default: return "";
   }
 }
 
@@ -298,15 +294,9 @@ void info_json::time(const log_summary& s) {
   }
   json_.key("utc_source");
   switch (t.source) {
-    case utc_source::gps:
-      json_.string("gps");
-      break;
-    case utc_source::user:
-      json_.string("user");
-      break;
-    case utc_source::none:
-      json_.null();
-      break;
+    case utc_source::gps: json_.string("gps"); break;
+    case utc_source::user: json_.string("user"); break;
+    case utc_source::none: json_.null(); break;
   }
   json_.key("date_corrections");
   json_.unsigned_integer(t.day_corrections);

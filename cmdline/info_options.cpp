@@ -137,62 +137,31 @@ info_request parse_info_arguments(int argc, char** argv) {
     const int c = getopt_long(argc, argv, "j:h", long_options, nullptr);
     if (c == -1) break;
     switch (c) {
-      case opt_json:
-        request.json = true;
-        break;
-      case 'j':
-        request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1));
-        break;
-      case opt_limits:
-        request.limits_file = optarg;
-        break;
+      case opt_json: request.json = true; break;
+      case 'j': request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1)); break;
+      case opt_limits: request.limits_file = optarg; break;
       case opt_utc_start: {
         const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
         if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
         request.analysis.utc_start_ms = utc;
         break;
       }
-      case opt_gps_1_aviation:
-        o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_1_nmea:
-        o.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
-      case opt_gps_2_aviation:
-        o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_2_nmea:
-        o.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
-      case opt_engine_rpm:
-        d.engine_rpm = parse_number(optarg, "--engine-rpm", 1);
-        break;
-      case opt_engine_stop:
-        d.engine_stop_s = parse_number(optarg, "--engine-stop", 0);
-        break;
-      case opt_takeoff_speed:
-        d.takeoff_kt = parse_number(optarg, "--takeoff-speed", 1);
-        break;
-      case opt_takeoff_time:
-        d.takeoff_s = parse_number(optarg, "--takeoff-time", 0);
-        break;
-      case opt_landing_speed:
-        d.landing_kt = parse_number(optarg, "--landing-speed", 1);
-        break;
-      case opt_landing_time:
-        d.landing_s = parse_number(optarg, "--landing-time", 0);
-        break;
-      case opt_gap:
-        request.analysis.gap_s = parse_number(optarg, "--gap", 0);
-        break;
-      case 'h':
-        std::printf(usage_text, program_name);
-        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_engine_rpm: d.engine_rpm = parse_number(optarg, "--engine-rpm", 1); break;
+      case opt_engine_stop: d.engine_stop_s = parse_number(optarg, "--engine-stop", 0); break;
+      case opt_takeoff_speed: d.takeoff_kt = parse_number(optarg, "--takeoff-speed", 1); break;
+      case opt_takeoff_time: d.takeoff_s = parse_number(optarg, "--takeoff-time", 0); break;
+      case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
+      case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
+      case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
+      case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        exit_usage("unknown option or missing value");  // getopt_long has said which
+      default: exit_usage("unknown option or missing value");  // getopt_long has said which
     }
   }
   if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");

@@ -131,15 +131,9 @@ void info_text::header(const std::string& file) {
                      duration(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) + ")";
   if (t.first.has_utc) span = start_day_ + " " + span;
   switch (t.source) {
-    case utc_source::gps:
-      span += ", UTC from GPS";
-      break;
-    case utc_source::user:
-      span += ", UTC from --utc-start";
-      break;
-    case utc_source::none:
-      span += ", LOG times: no GPS time in this LOG (--utc-start sets one)";
-      break;
+    case utc_source::gps: span += ", UTC from GPS"; break;
+    case utc_source::user: span += ", UTC from --utc-start"; break;
+    case utc_source::none: span += ", LOG times: no GPS time in this LOG (--utc-start sets one)"; break;
   }
   line("Time", span);
 }

@@ -52,9 +52,9 @@ void install_removal() {
   installed = true;
   std::atexit(remove_temporaries);
   for (const int s : removal_signals) {
-    struct sigaction current{};
+    struct sigaction current {};
     if (sigaction(s, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-    struct sigaction handler{};
+    struct sigaction handler {};
     handler.sa_handler = remove_temporaries_on_signal;
     sigemptyset(&handler.sa_mask);
     sigaction(s, &handler, nullptr);
@@ -75,7 +75,7 @@ std::string base_of(const std::string& path) {
 // In a sticky directory (such as /tmp) only the owner of a file, or of the directory, may
 // rename over it; another user's file there that may be written to is written directly.
 bool may_rename_over(const std::string& dir, const struct stat& file) {
-  struct stat d{};
+  struct stat d {};
   if (stat(dir.c_str(), &d) != 0 || (d.st_mode & S_ISVTX) == 0) return true;
   const uid_t me = geteuid();
   return me == 0 || me == file.st_uid || me == d.st_uid;
@@ -102,7 +102,7 @@ bool find_replaceable_target(const char* path, std::string& target, struct stat&
       exists = true;
       return true;
     }
-    struct statfs fs{};
+    struct statfs fs {};
     if (statfs(dir.c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) return false;
     char link[PATH_MAX];
     const ssize_t n = readlink(name.c_str(), link, sizeof link - 1);
@@ -150,7 +150,7 @@ mode_t creation_mode() {
 // absolute; empty when its directory does not exist.
 std::string resolved_new_path(const char* path) {
   std::string target;
-  struct stat st{};
+  struct stat st {};
   bool exists = false;
   if (!find_replaceable_target(path, target, st, exists) || exists) return "";
   char dir[PATH_MAX];
@@ -167,7 +167,7 @@ bool output_file::open(const char* path) {
     return true;
   }
   std::string target;
-  struct stat st{};
+  struct stat st {};
   bool exists = false;
   if (find_replaceable_target(path, target, st, exists)) {
     if (exists) {
@@ -244,8 +244,8 @@ void output_file::discard() {
 }
 
 bool outputs_collide(const char* a, const char* b) {
-  struct stat sa{};
-  struct stat sb{};
+  struct stat sa {};
+  struct stat sb {};
   const bool a_exists = a == nullptr ? fstat(STDOUT_FILENO, &sa) == 0 : stat(a, &sa) == 0;
   const bool b_exists = b == nullptr ? fstat(STDOUT_FILENO, &sb) == 0 : stat(b, &sb) == 0;
   if (a_exists && b_exists) {

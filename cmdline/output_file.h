@@ -44,8 +44,8 @@ class output_file {
 
  private:
   FILE* stream_ = nullptr;
-  std::string target_;     // the file the temporary file replaces; empty when written directly
-  int slot_ = -1;          // the temporary file's entry in the removal list
+  std::string target_;  // the file the temporary file replaces; empty when written directly
+  int slot_ = -1;       // the temporary file's entry in the removal list
 };
 
 // True when two outputs would write one regular file, one document over the other: the same

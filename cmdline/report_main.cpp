@@ -14,8 +14,8 @@
 #include "export/html_report.h"
 #include "file_checks.h"
 #include "output_file.h"
-#include "rewindable_input.h"
 #include "report_options.h"
+#include "rewindable_input.h"
 
 namespace {
 

@@ -153,30 +153,18 @@ report_request parse_report_arguments(int argc, char** argv) {
         request.window.to = parse_time(optarg, "--to");
         to_text = optarg;
         break;
-      case opt_every:
-        request.every_ms = parse_every(optarg);
-        break;
-      case opt_limits:
-        request.limits_file = optarg;
-        break;
+      case opt_every: request.every_ms = parse_every(optarg); break;
+      case opt_limits: request.limits_file = optarg; break;
       case opt_utc_start: {
         const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
         if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
         request.analysis.utc_start_ms = utc;
         break;
       }
-      case opt_gps_1_aviation:
-        o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_1_nmea:
-        o.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
-      case opt_gps_2_aviation:
-        o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION;
-        break;
-      case opt_gps_2_nmea:
-        o.gps_2_type = ORVEX_GPS_FORMAT_NMEA;
-        break;
+      case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
+      case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
       case 'h':
         if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
@@ -184,8 +172,7 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        exit_usage("unknown option or missing value");  // getopt_long has said which
+      default: exit_usage("unknown option or missing value");  // getopt_long has said which
     }
   }
   const int operands = argc - optind;

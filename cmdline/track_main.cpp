@@ -56,12 +56,9 @@ struct track_request {
 track_request parse_arguments(int argc, char** argv) {
   enum : int { opt_binary = 256, opt_aviation, opt_nmea, opt_version };
   static const option long_options[] = {
-      {"binary", no_argument, nullptr, opt_binary},
-      {"gps_1_aviation", no_argument, nullptr, opt_aviation},
-      {"gps_1_nmea", no_argument, nullptr, opt_nmea},
-      {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, opt_version},
-      {nullptr, 0, nullptr, 0},
+      {"binary", no_argument, nullptr, opt_binary},   {"gps_1_aviation", no_argument, nullptr, opt_aviation},
+      {"gps_1_nmea", no_argument, nullptr, opt_nmea}, {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, opt_version}, {nullptr, 0, nullptr, 0},
   };
   track_request request;
   bool format_given = false;

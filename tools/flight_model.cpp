@@ -6,9 +6,9 @@
 namespace {
 
 constexpr double longest_sortie_seconds = 150.0 * 60.0;
-constexpr double first_wait_seconds = 20.0;     // avionics up, GPS acquiring, before the start
-constexpr double ground_stop_seconds = 240.0;   // between sorties: refuel and restart
-constexpr double ground_time_seconds = 290.0;   // start, taxi, take-off roll, landing roll, taxi in
+constexpr double first_wait_seconds = 20.0;    // avionics up, GPS acquiring, before the start
+constexpr double ground_stop_seconds = 240.0;  // between sorties: refuel and restart
+constexpr double ground_time_seconds = 290.0;  // start, taxi, take-off roll, landing roll, taxi in
 constexpr double runup_seconds = 45.0;
 constexpr double taxi_speed_mps = 7.0;
 constexpr double rotate_kt = 53.0;
@@ -178,8 +178,8 @@ double flight_model::taxi_speed_towards(double stop, double cap) const {
   double speed = std::min(cap, std::sqrt(2.0 * std::max(0.0, stop - 0.5)));
   const std::size_t next = segment_ + 1;
   if (next + 1 < plan_.path.size() && plan_.along[next] - along_ < 20.0) {
-    const double turn = std::fabs(wrap180(bearing(plan_.path[next], plan_.path[next + 1]) -
-                                          bearing(plan_.path[segment_], plan_.path[next])));
+    const double turn = std::fabs(
+        wrap180(bearing(plan_.path[next], plan_.path[next + 1]) - bearing(plan_.path[segment_], plan_.path[next])));
     if (turn > 45.0) speed = std::min(speed, 3.5);
   }
   return speed;
@@ -234,7 +234,8 @@ void flight_model::step_air(double dt) {
   if (agl < 150.0 && on_final) max_bank = 8.0;
   const double bank_command = std::clamp(1.4 * error, -max_bank, max_bank);
   a.bank_deg = approach(a.bank_deg, bank_command, 8.0 * dt);
-  air_heading_deg_ = wrap360(air_heading_deg_ + degrees(standard_gravity * std::tan(radians(a.bank_deg)) / tas_mps) * dt);
+  air_heading_deg_ =
+      wrap360(air_heading_deg_ + degrees(standard_gravity * std::tan(radians(a.bank_deg)) / tas_mps) * dt);
   const vec2 ground = heading_vector(air_heading_deg_) * tas_mps + wind_at(a.altitude_ft);
   a.ground_speed_mps = length(ground);
   a.track_deg = bearing({0.0, 0.0}, ground);
@@ -291,8 +292,8 @@ void flight_model::step_air(double dt) {
   const double roll_noise = turbulence_roll_.next(air_rng_) * calm;
   const double pull = tas_mps * radians(gamma - previous_gamma_) / dt / standard_gravity;
   previous_gamma_ = gamma;
-  a.load_factor = 1.0 / std::cos(radians(a.bank_deg)) + std::clamp(pull, -0.3, 0.3) +
-                  turbulence_load_.next(air_rng_) * calm;
+  a.load_factor =
+      1.0 / std::cos(radians(a.bank_deg)) + std::clamp(pull, -0.3, 0.3) + turbulence_load_.next(air_rng_) * calm;
   a.bank_deg += roll_noise * dt;  // turbulence upsets the bank a little; the steering corrects it
   a.slip_deg = slip_.next(air_rng_);
   step_engine(dt, rpm_target, lean);
@@ -319,8 +320,7 @@ void flight_model::step_engine(double dt, double rpm_target, bool lean) {
       e.egt[i] = lag(e.egt[i], egt, 8.0, dt);
     }
     e.oil_temp_f = lag(e.oil_temp_f, oat_f + 70.0 + 110.0 * power, 300.0, dt);
-    const double pressure =
-        20.0 + 55.0 * std::clamp((e.rpm - 500.0) / 1500.0, 0.0, 1.0) - (e.oil_temp_f - 140.0) * 0.1;
+    const double pressure = 20.0 + 55.0 * std::clamp((e.rpm - 500.0) / 1500.0, 0.0, 1.0) - (e.oil_temp_f - 140.0) * 0.1;
     e.oil_pressure_psi = lag(e.oil_pressure_psi, std::max(0.0, pressure), 1.5, dt);
     const double throttle = std::clamp((e.rpm - 900.0) / 1800.0, 0.0, 1.0);
     e.manifold_inhg = lag(e.manifold_inhg, 10.0 + (ambient_inhg - 1.0 - 10.0) * throttle, 0.5, dt);

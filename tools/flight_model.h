@@ -13,11 +13,11 @@
 #include "flight_route.h"
 
 enum class flight_phase {
-  parked,        // engine off, waiting for the next start
+  parked,  // engine off, waiting for the next start
   engine_start,
   taxi_out,
-  holding,       // stopped at the holding point
-  runup,         // engine checks at the holding point
+  holding,  // stopped at the holding point
+  runup,    // engine checks at the holding point
   lineup,
   takeoff_roll,
   airborne,

@@ -31,8 +31,8 @@ std::string waypoint_name(flight_random& rng) {
   static constexpr char vowels[] = "AEIOU";
   std::string name;
   for (int i = 0; i < 5; ++i) {
-    name += (i % 2 == 0) ? consonants[rng.between(0, sizeof consonants - 2)]
-                         : vowels[rng.between(0, sizeof vowels - 2)];
+    name +=
+        (i % 2 == 0) ? consonants[rng.between(0, sizeof consonants - 2)] : vowels[rng.between(0, sizeof vowels - 2)];
   }
   return name;
 }
@@ -137,9 +137,7 @@ sortie_plan assemble(const route_shape& shape, double scale, int laps) {
 
 }  // namespace
 
-double airborne_length(const sortie_plan& plan) {
-  return plan.along[plan.threshold] - plan.along[plan.runway_start];
-}
+double airborne_length(const sortie_plan& plan) { return plan.along[plan.threshold] - plan.along[plan.runway_start]; }
 
 sortie_plan plan_sortie(flight_random& rng, double airborne_metres, bool runup) {
   constexpr double min_scale = 1500.0;

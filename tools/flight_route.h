@@ -32,21 +32,21 @@ struct airfield {
 const airfield& home_airfield();
 
 struct sortie_plan {
-  std::vector<vec2> path;           // polyline followed from the parking spot back to it
-  std::vector<std::string> ident;   // waypoint name of each vertex; empty for taxi and runway points
-  std::vector<double> along;        // path distance from the first vertex to each vertex
-  std::size_t hold_short = 0;       // stop before entering the runway
-  std::size_t runway_start = 0;     // take-off begins here
+  std::vector<vec2> path;          // polyline followed from the parking spot back to it
+  std::vector<std::string> ident;  // waypoint name of each vertex; empty for taxi and runway points
+  std::vector<double> along;       // path distance from the first vertex to each vertex
+  std::size_t hold_short = 0;      // stop before entering the runway
+  std::size_t runway_start = 0;    // take-off begins here
   std::size_t intercept_fix = 0;
-  std::size_t final_fix = 0;        // the glidepath starts here
-  std::size_t threshold = 0;        // landing threshold
-  std::size_t parking = 0;          // the last vertex
-  double aim_along = 0.0;           // path distance of the glidepath aiming point
+  std::size_t final_fix = 0;  // the glidepath starts here
+  std::size_t threshold = 0;  // landing threshold
+  std::size_t parking = 0;    // the last vertex
+  double aim_along = 0.0;     // path distance of the glidepath aiming point
   double cruise_altitude_ft = 0.0;
   double cruise_ias_kt = 0.0;
   double cruise_rpm = 0.0;
   int laps = 1;
-  bool runup = false;               // engine run-up at the holding point
+  bool runup = false;  // engine run-up at the holding point
 };
 
 constexpr double glidepath_deg = 3.0;

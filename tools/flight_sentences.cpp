@@ -8,9 +8,7 @@
 namespace {
 
 // Whole units of a value, rounded and kept within what the item's digits can show.
-long whole(double value, long lo, long hi) {
-  return std::clamp(std::lround(value), lo, hi);
-}
+long whole(double value, long lo, long hi) { return std::clamp(std::lround(value), lo, hi); }
 
 // Degrees in tenths, 0 to 3599.
 long tenths_of_degree(double degrees) {
@@ -93,10 +91,10 @@ std::string gprmc_sentence(const gps_report& r) {
   const int t = r.utc_seconds;
   const char status = r.fix ? 'A' : 'V';
   if (r.fix) {
-    std::snprintf(text, sizeof text, "GPRMC,%02d%02d%02d,%c,%s,%c,%s,%c,%05.1f,%05.1f,%02d%02d%02d,%05.1f,%c",
-                  t / 3600, t / 60 % 60, t % 60, status, nmea_coordinate(r.latitude, 2).c_str(),
-                  r.latitude < 0.0 ? 'S' : 'N', nmea_coordinate(r.longitude, 3).c_str(),
-                  r.longitude < 0.0 ? 'W' : 'E', std::min(999.9, std::max(0.0, r.ground_speed_kt)),
+    std::snprintf(text, sizeof text, "GPRMC,%02d%02d%02d,%c,%s,%c,%s,%c,%05.1f,%05.1f,%02d%02d%02d,%05.1f,%c", t / 3600,
+                  t / 60 % 60, t % 60, status, nmea_coordinate(r.latitude, 2).c_str(), r.latitude < 0.0 ? 'S' : 'N',
+                  nmea_coordinate(r.longitude, 3).c_str(), r.longitude < 0.0 ? 'W' : 'E',
+                  std::min(999.9, std::max(0.0, r.ground_speed_kt)),
                   static_cast<double>(tenths_of_degree(r.track_deg)) / 10.0, r.day, r.month, r.year % 100,
                   std::min(99.9, std::fabs(r.variation_deg)), r.variation_deg < 0.0 ? 'W' : 'E');
   } else {

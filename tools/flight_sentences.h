@@ -18,7 +18,7 @@ struct gps_report {
   double cross_track_nm = 0.0;  // left of the course positive
   double desired_track_deg = 0.0;
   double bearing_deg = 0.0;
-  bool fix = true;  // a position is known
+  bool fix = true;      // a position is known
   int utc_seconds = 0;  // of the day
   int day = 1;
   int month = 1;

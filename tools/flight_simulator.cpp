@@ -115,9 +115,8 @@ class flight_recorder {
     for (long n = 0; n < seconds; ++n) {
       second_.clear();
       record_second(n);
-      std::stable_sort(second_.begin(), second_.end(), [](const pending_record& a, const pending_record& b) {
-        return a.timestamp < b.timestamp;
-      });
+      std::stable_sort(second_.begin(), second_.end(),
+                       [](const pending_record& a, const pending_record& b) { return a.timestamp < b.timestamp; });
       chunk.clear();
       for (const pending_record& r : second_) chunk.insert(chunk.end(), r.bytes.begin(), r.bytes.end());
       if (!chunk.empty() && !sink(chunk)) return false;
@@ -250,7 +249,7 @@ class flight_recorder {
       f.cht[i] = clamped<std::uint16_t>(e.cht[i] + 0.6 * sensor_rng_.noise());
       f.egt[i] = clamped<std::uint16_t>(e.egt[i] + 2.0 * sensor_rng_.noise());
     }
-    f.aux[0] = clamped<std::int16_t>(e.manifold_inhg * 10.0);     // aux 1: manifold pressure
+    f.aux[0] = clamped<std::int16_t>(e.manifold_inhg * 10.0);      // aux 1: manifold pressure
     f.aux[1] = clamped<std::int16_t>(e.fuel_pressure_psi * 10.0);  // aux 2: fuel pressure
     f.airspeed = a.ias_kt >= 20.0 ? clamped<std::uint16_t>(a.ias_kt) : 0;
     f.altitude = clamped<std::uint16_t>(a.altitude_ft / 10.0);
@@ -307,17 +306,18 @@ class flight_recorder {
     values[0] = counts(12.3 - model_.time() / 36000.0, power_monitor_volts_per_count);  // voltage 3: standby battery
     values[1] = counts(e.bus_volts - 0.3, power_monitor_volts_per_count);               // voltage 2: essential bus
     values[2] = counts(e.bus_volts, power_monitor_volts_per_count);                     // voltage 1: main bus
-    values[3] = clamped<std::uint16_t>(localiser_zero + std::clamp(loc_angle / 2.5, -2.0, 2.0) * 150.0 / localiser_per_count +
-                                       sensor_rng_.between(-1, 1));
+    values[3] =
+        clamped<std::uint16_t>(localiser_zero + std::clamp(loc_angle / 2.5, -2.0, 2.0) * 150.0 / localiser_per_count +
+                               sensor_rng_.between(-1, 1));
     values[4] = localiser_flag_.next(loc_valid, sensor_rng_);
-    values[5] = clamped<std::uint16_t>(glideslope_zero +
-                                       std::clamp((elevation - glidepath_deg) / 0.7, -2.0, 2.0) * 150.0 / glideslope_per_count +
-                                       sensor_rng_.between(-1, 1));
+    values[5] = clamped<std::uint16_t>(
+        glideslope_zero + std::clamp((elevation - glidepath_deg) / 0.7, -2.0, 2.0) * 150.0 / glideslope_per_count +
+        sensor_rng_.between(-1, 1));
     values[6] = glideslope_flag_.next(gs_valid, sensor_rng_);
     values[7] = counts(26.0 + std::min(12.0, model_.time() / 300.0), internal_temp_per_count);
-    values[8] = counts(e.bus_volts * 0.85, general_input_volts_per_count);                  // avionics supply sense
-    values[9] = counts(0.5 + a.flaps_deg / 30.0 * 4.0, general_input_volts_per_count);       // flap position
-    values[10] = counts(2.5 + 0.02 * a.pitch_deg, general_input_volts_per_count);            // pitch trim position
+    values[8] = counts(e.bus_volts * 0.85, general_input_volts_per_count);              // avionics supply sense
+    values[9] = counts(0.5 + a.flaps_deg / 30.0 * 4.0, general_input_volts_per_count);  // flap position
+    values[10] = counts(2.5 + 0.02 * a.pitch_deg, general_input_volts_per_count);       // pitch trim position
     log_writer w;
     w.analog(timestamp, values);
     add(w, timestamp);
@@ -427,7 +427,8 @@ class flight_recorder {
                                                                    {0313, wrap180(a.track_deg) / 180.0}}};
     std::vector<std::uint8_t> payload;
     for (const auto& [label, fraction] : items) {
-      const auto data = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(fraction * 262144.0))) & 0x7FFFFu;
+      const auto data =
+          static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(fraction * 262144.0))) & 0x7FFFFu;
       std::uint32_t word = label | (data << 10) | (3u << 29);
       if (std::popcount(word) % 2 == 0) word |= 1u << 31;
       for (int shift = 24; shift >= 0; shift -= 8) payload.push_back(static_cast<std::uint8_t>(word >> shift));
@@ -440,7 +441,8 @@ class flight_recorder {
   void weather_report(std::uint32_t timestamp) {
     const int t = second_of_day(static_cast<long>(model_.time()));
     const long wind_dir = std::lround(model_.surface_wind_from_deg() / 10.0) * 10;
-    const double temp = model_.outside_temp_c() + 1.98 * (model_.aircraft().altitude_ft - model_.field_elevation_ft()) / 1000.0;
+    const double temp =
+        model_.outside_temp_c() + 1.98 * (model_.aircraft().altitude_ft - model_.field_elevation_ft()) / 1000.0;
     char text[128];
     std::snprintf(text, sizeof text, "METAR %s %02d%02d%02dZ %03ld%02ldKT 10SM FEW045 %02ld/%02ld A2992\r\n",
                   home_airfield().ident.c_str(), date_.day, t / 3600, t / 60 % 60, wind_dir == 0 ? 360 : wind_dir,
@@ -462,10 +464,9 @@ class flight_recorder {
   std::array<double, 2> gps_fix_seconds_ = {};
   std::array<double, 2> last_track_ = {};
   std::array<bool, 2> track_known_ = {};
-  std::array<std::array<drifting_noise, 3>, 2> gps_noise_ = {{{drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05),
-                                                                drifting_noise(12.0, 0.05)},
-                                                               {drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05),
-                                                                drifting_noise(12.0, 0.05)}}};
+  std::array<std::array<drifting_noise, 3>, 2> gps_noise_ = {
+      {{drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05)},
+       {drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05)}}};
   valid_flag localiser_flag_;
   valid_flag glideslope_flag_;
   flight_phase last_phase_ = flight_phase::parked;

@@ -51,7 +51,7 @@ struct flight_notes {
   std::vector<sortie_times> sorties;
   std::array<std::uint16_t, 6> cht_max{};  // the highest values the EIS records carry
   std::array<std::uint16_t, 6> egt_max{};
-  std::int64_t utc_ms_at_log_zero = 0;     // UTC of LOG time 0, as the NMEA sentences tell it
+  std::int64_t utc_ms_at_log_zero = 0;  // UTC of LOG time 0, as the NMEA sentences tell it
 };
 
 // Writes the whole LOG to the sink; false when the sink refused bytes. notes, when given,

@@ -83,8 +83,7 @@ log_writer& log_writer::bytes(std::string_view data) {
   return *this;
 }
 
-log_writer& log_writer::record(std::uint8_t type, std::uint32_t timestamp,
-                               std::span<const std::uint8_t> payload) {
+log_writer& log_writer::record(std::uint8_t type, std::uint32_t timestamp, std::span<const std::uint8_t> payload) {
   header(type, timestamp, static_cast<std::uint32_t>(payload.size()));
   return bytes(payload);
 }
@@ -115,8 +114,7 @@ log_writer& log_writer::ahrs_user_cal(std::uint32_t timestamp, const std::array<
   return record(1, timestamp, p.bytes());
 }
 
-log_writer& log_writer::ahrs_raw(std::uint32_t timestamp, std::uint8_t ahrs_type,
-                                 std::span<const std::uint8_t> sub) {
+log_writer& log_writer::ahrs_raw(std::uint32_t timestamp, std::uint8_t ahrs_type, std::span<const std::uint8_t> sub) {
   std::vector<std::uint8_t> payload = {0, 0, ahrs_type};
   payload.insert(payload.end(), sub.begin(), sub.end());
   return record(1, timestamp, payload);
@@ -126,17 +124,11 @@ log_writer& log_writer::analog(std::uint32_t timestamp, const std::array<std::ui
   return record(4, timestamp, analog_payload(values));
 }
 
-log_writer& log_writer::set_menu(std::uint32_t timestamp, std::string_view text) {
-  return record(7, timestamp, text);
-}
+log_writer& log_writer::set_menu(std::uint32_t timestamp, std::string_view text) { return record(7, timestamp, text); }
 
-log_writer& log_writer::gps1(std::uint32_t timestamp, std::string_view bytes) {
-  return record(3, timestamp, bytes);
-}
+log_writer& log_writer::gps1(std::uint32_t timestamp, std::string_view bytes) { return record(3, timestamp, bytes); }
 
-log_writer& log_writer::gps2(std::uint32_t timestamp, std::string_view bytes) {
-  return record(11, timestamp, bytes);
-}
+log_writer& log_writer::gps2(std::uint32_t timestamp, std::string_view bytes) { return record(11, timestamp, bytes); }
 
 bool log_writer::save(const std::string& path) const {
   FILE* f = std::fopen(path.c_str(), "wb");

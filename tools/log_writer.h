@@ -36,18 +36,18 @@ struct eis_fields {
   std::array<std::uint16_t, 6> egt = {};
   std::array<std::int16_t, 6> aux = {};  // aux1..aux6
   std::uint16_t airspeed = 0;
-  std::uint16_t altitude = 0;  // tens of feet
+  std::uint16_t altitude = 0;        // tens of feet
   std::uint16_t primaryvoltage = 0;  // tenths of volts
-  std::uint16_t fuelflow = 0;  // tenths
+  std::uint16_t fuelflow = 0;        // tenths
   std::uint8_t unittemp = 0;
   std::int8_t carbtemp = 0;
-  std::int8_t rateofclimb = 0;  // hundreds of fpm
+  std::int8_t rateofclimb = 0;    // hundreds of fpm
   std::uint8_t outsidetemp = 50;  // degrees + 50
   std::uint16_t oiltemp = 0;
   std::uint8_t oilpressure = 0;
   std::uint16_t coolanttemp = 0;
   std::uint16_t elapsed_time = 0;  // tenths of hours
-  std::uint16_t fuelqty = 0;  // tenths
+  std::uint16_t fuelqty = 0;       // tenths
   std::uint8_t flighttimer_hours = 0, flighttimer_mins = 0, flighttimer_secs = 0;
   std::uint8_t fuelendurance_hours = 0, fuelendurance_mins = 0;
   std::uint16_t baroset = 0;  // hundredths of inHg

@@ -80,9 +80,7 @@ int main(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, "s:m:o:h", long_options, nullptr)) != -1) {
     switch (c) {
-      case 's':
-        options.seed = parse_seed(optarg);
-        break;
+      case 's': options.seed = parse_seed(optarg); break;
       case 'm':
         options.minutes = parse_number(optarg, "minutes");
         have_minutes = true;
@@ -91,24 +89,17 @@ int main(int argc, char** argv) {
         size_mb = parse_number(optarg, "size");
         have_size = true;
         break;
-      case opt_swap:
-        options.swap_gps = true;
-        break;
+      case opt_swap: options.swap_gps = true; break;
       case opt_format:
         if (std::strcmp(optarg, "1") != 0 && std::strcmp(optarg, "3") != 0) fail("the aviation format is 1 or 3");
         options.aviation_format = optarg[0] - '0';
         break;
-      case 'o':
-        output = optarg;
-        break;
-      case 'h':
-        print_usage(stdout);
-        return std::fflush(stdout) == 0 ? 0 : 2;
+      case 'o': output = optarg; break;
+      case 'h': print_usage(stdout); return std::fflush(stdout) == 0 ? 0 : 2;
       case opt_version:
         std::printf("%s %s\n", program_name, ORVEXDECODE_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 2;
-      default:
-        fail("unknown option");
+      default: fail("unknown option");
     }
   }
   if (optind < argc) output = argv[optind++];

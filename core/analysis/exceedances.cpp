@@ -8,10 +8,8 @@ namespace {
 bool holds(const limit_condition& c, const condition_values& now) {
   double value = 0.0;
   switch (c.subject) {
-    case condition_subject::none:
-      return true;
-    case condition_subject::airborne:
-      return now.airborne;
+    case condition_subject::none: return true;
+    case condition_subject::airborne: return now.airborne;
     case condition_subject::rpm:
       if (!now.has_rpm) return false;
       value = now.rpm;
@@ -22,14 +20,10 @@ bool holds(const limit_condition& c, const condition_values& now) {
       break;
   }
   switch (c.op) {
-    case comparison::greater:
-      return value > c.value;
-    case comparison::greater_or_equal:
-      return value >= c.value;
-    case comparison::less:
-      return value < c.value;
-    case comparison::less_or_equal:
-      return value <= c.value;
+    case comparison::greater: return value > c.value;
+    case comparison::greater_or_equal: return value >= c.value;
+    case comparison::less: return value < c.value;
+    case comparison::less_or_equal: return value <= c.value;
   }
   return false;
 }
@@ -82,18 +76,11 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
         take(i, 0, in_limit_unit(s.oil_temperature, units.other_temperatures, limit, false), now, at);
         break;
       case limit_parameter::oil_pressure_min:
-      case limit_parameter::oil_pressure_max:
-        take(i, 0, s.oil_pressure_psi, now, at);
-        break;
-      case limit_parameter::rpm_max:
-        take(i, 0, s.rpm, now, at);
-        break;
+      case limit_parameter::oil_pressure_max: take(i, 0, s.oil_pressure_psi, now, at); break;
+      case limit_parameter::rpm_max: take(i, 0, s.rpm, now, at); break;
       case limit_parameter::bus_voltage_min:
-      case limit_parameter::bus_voltage_max:
-        take(i, 0, s.bus_voltage, now, at);
-        break;
-      case limit_parameter::ias_max:
-        break;
+      case limit_parameter::bus_voltage_max: take(i, 0, s.bus_voltage, now, at); break;
+      case limit_parameter::ias_max: break;
     }
   }
 }

@@ -13,14 +13,10 @@ enum class window_state : std::uint8_t { closed, opening, open, closing };
 
 constexpr window_state window_state_of(switch_state s) {
   switch (s) {
-    case switch_state::turning_on:
-      return window_state::opening;
-    case switch_state::on:
-      return window_state::open;
-    case switch_state::turning_off:
-      return window_state::closing;
-    case switch_state::off:
-      break;
+    case switch_state::turning_on: return window_state::opening;
+    case switch_state::on: return window_state::open;
+    case switch_state::turning_off: return window_state::closing;
+    case switch_state::off: break;
   }
   return window_state::closed;
 }
@@ -35,12 +31,9 @@ class figure_window {
   Figures* target() {
     switch (state_) {
       case window_state::opening:
-      case window_state::closing:
-        return &pending_;
-      case window_state::open:
-        return &window_;
-      case window_state::closed:
-        break;
+      case window_state::closing: return &pending_;
+      case window_state::open: return &window_;
+      case window_state::closed: break;
     }
     return nullptr;
   }

@@ -158,9 +158,7 @@ class flight_timeline {
 void flight_timeline::after_dispatch(const efis_record& record, bool) {
   const std::uint32_t t = record.timestamp;
   switch (record.source_type) {
-    case source_set_menu:
-      units_.note_settings(ctx_.summary.settings);
-      break;
+    case source_set_menu: units_.note_settings(ctx_.summary.settings); break;
     case source_eis:
       health_.note_periodic(periodic_source::eis, t);
       if (record.length < eis_layout::size) health_.note_short_eis();
@@ -176,9 +174,7 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       take_air_data(t, record.length);
       break;
     }
-    case source_analog:
-      health_.note_periodic(periodic_source::analog, t);
-      break;
+    case source_analog: health_.note_periodic(periodic_source::analog, t); break;
     case source_gps_1:
       health_.note_periodic(periodic_source::gps_1, t);
       if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0]) take_fix(0, t);
@@ -187,8 +183,7 @@ void flight_timeline::after_dispatch(const efis_record& record, bool) {
       health_.note_periodic(periodic_source::gps_2, t);
       if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1]) take_fix(1, t);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -36,16 +36,11 @@ const parameter_row& row_of(limit_parameter p) { return limit_parameters[static_
 std::string_view unit_words(limit_kind kind) {
   switch (kind) {
     case limit_kind::temperature:
-    case limit_kind::temperature_span:
-      return "F or C";
-    case limit_kind::pressure:
-      return "psi";
-    case limit_kind::rpm:
-      return "rpm";
-    case limit_kind::voltage:
-      return "V";
-    case limit_kind::airspeed:
-      return "kt";
+    case limit_kind::temperature_span: return "F or C";
+    case limit_kind::pressure: return "psi";
+    case limit_kind::rpm: return "rpm";
+    case limit_kind::voltage: return "V";
+    case limit_kind::airspeed: return "kt";
   }
   return "";
 }

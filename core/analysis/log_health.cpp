@@ -2,18 +2,12 @@
 
 std::string_view periodic_source_name(periodic_source s) {
   switch (s) {
-    case periodic_source::ahrs_high_rate:
-      return "AHRS_High_Rate";
-    case periodic_source::ahrs_low_rate:
-      return "AHRS_Low_Rate";
-    case periodic_source::eis:
-      return "EIS_Input";
-    case periodic_source::analog:
-      return "ANALOG_Input";
-    case periodic_source::gps_1:
-      return "GPS1_Input";
-    case periodic_source::gps_2:
-      return "GPS2_Input";
+    case periodic_source::ahrs_high_rate: return "AHRS_High_Rate";
+    case periodic_source::ahrs_low_rate: return "AHRS_Low_Rate";
+    case periodic_source::eis: return "EIS_Input";
+    case periodic_source::analog: return "ANALOG_Input";
+    case periodic_source::gps_1: return "GPS1_Input";
+    case periodic_source::gps_2: return "GPS2_Input";
   }
   return "Unknown";
 }

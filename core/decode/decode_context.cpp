@@ -5,8 +5,8 @@
 
 #include "decoders/gps/assembly.h"
 
-void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                FILE* input, FILE* output, FILE* debug) {
+void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
+                FILE* output, FILE* debug) {
   ctx.constants = *constants;
   ctx.options = *options;
   ctx.input_file_handle = input;

@@ -75,7 +75,8 @@ int print_eis(decode_context& ctx, const efis_record&) {
 }
 
 int print_analog(decode_context& ctx, const efis_record&) {
-  const analog_values& v = ctx.summary.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
+  const analog_values& v =
+      ctx.summary.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
   return print_xml_analog_entry(ctx.out, v, is_verbose(ctx));
 }
 

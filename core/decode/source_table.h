@@ -13,8 +13,8 @@
 
 struct source_row {
   std::uint32_t type;
-  std::string_view name;                     // the source_type_desc of its records
-  std::int32_t library_options::*option;     // selects every record of the type
+  std::string_view name;                  // the source_type_desc of its records
+  std::int32_t library_options::*option;  // selects every record of the type
   // Feeds a record to the cache, its GPS port or the settings (the image source gives the bytes
   // a cache slot takes); returns true when the record is selected beyond the option (the AHRS
   // rates have options of their own). Sources that are only logged have none.

@@ -8,11 +8,13 @@ namespace hr = ahrs_hr_layout;
 namespace lr = ahrs_lr_layout;
 namespace cal = ahrs_user_cal_layout;
 
-constexpr const layout_field* hr_fields[] = {&hr::mode, &hr::roll_angle, &hr::pitch_angle, &hr::yaw_angle,
-                                             &hr::pressure_alt, &hr::vsi, &hr::asi, &hr::asi_roc,
-                                             &hr::accelerometer_roll_angle, &hr::acceleration, &hr::checksum};
-constexpr const layout_field* lr_fields[] = {&lr::outsidetemp, &lr::voltage[2], &lr::status_word[2],
-                                             &lr::internaltemp, &lr::sw_internal_version_minor, &lr::checksum};
+constexpr const layout_field* hr_fields[] = {&hr::mode,         &hr::roll_angle,   &hr::pitch_angle,
+                                             &hr::yaw_angle,    &hr::pressure_alt, &hr::vsi,
+                                             &hr::asi,          &hr::asi_roc,      &hr::accelerometer_roll_angle,
+                                             &hr::acceleration, &hr::checksum};
+constexpr const layout_field* lr_fields[] = {
+    &lr::outsidetemp, &lr::voltage[2], &lr::status_word[2], &lr::internaltemp, &lr::sw_internal_version_minor,
+    &lr::checksum};
 constexpr const layout_field* cal_fields[] = {&cal::cal_word1, &cal::cal_word8, &cal::checksum};
 static_assert(layout_extent(hr_fields) == hr::size && layout_extent(lr_fields) == lr::size &&
               layout_extent(cal_fields) == cal::size);

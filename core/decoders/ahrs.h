@@ -70,7 +70,7 @@ inline constexpr std::size_t size = 21;
 namespace ahrs_user_cal_layout {
 inline constexpr layout_field cal_word1 = u16_field("cal_word1", 3);
 inline constexpr layout_field cal_word8 = u16_field("cal_word8", 18);  // words 2-8 back to back from 6
-inline constexpr layout_field checksum = u8_field("checksum", 24);  // never verified
+inline constexpr layout_field checksum = u8_field("checksum", 24);     // never verified
 inline constexpr std::size_t size = 25;
 }  // namespace ahrs_user_cal_layout
 
@@ -82,10 +82,10 @@ constexpr std::size_t ahrs_payload_size = ahrs_user_cal_layout::size;
 struct ahrs_hr_values {
   double roll_deg;
   double pitch_deg;
-  double yaw_deg;                // heading, -180 to +180
+  double yaw_deg;  // heading, -180 to +180
   int pressure_alt_ft;
   std::int16_t vsi_fpm;
-  std::int16_t asi_raw;          // tenths of feet per second
+  std::int16_t asi_raw;  // tenths of feet per second
   double accelerometer_roll_deg;
 
   double ias_kt() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_knot; }

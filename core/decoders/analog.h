@@ -32,13 +32,13 @@ enum class analog_flag : std::uint8_t { invalid, bad_data, valid };
 
 struct analog_values {
   std::uint16_t reading[analog_layout::reading_count];  // value1..value16 as logged
-  double voltage[3];            // voltage_1..voltage_3
-  double localiser_deviation;   // thousandths of the scale
+  double voltage[3];                                    // voltage_1..voltage_3
+  double localiser_deviation;                           // thousandths of the scale
   analog_flag localiser_flag;
   double glide_deviation;
   analog_flag glide_flag;
   double internal_temp;
-  double general[8];            // scaledvalue1..scaledvalue8
+  double general[8];  // scaledvalue1..scaledvalue8
 };
 
 constexpr std::uint16_t analog_flag_valid_from = 20;

@@ -15,8 +15,8 @@ void print_valid_flag(output_writer& out, std::string_view element, analog_flag 
       out.line(OUT_FORMAT("\t\t<{}_valid value=\"{}\">BAD DATA</{}_valid>\n"), element, reading, element);
       break;
     case analog_flag::invalid:
-      out.line(OUT_FORMAT("\t\t<{}_valid state=\"invalid\" value=\"{}\">Invalid Flag</{}_valid>\n"), element,
-               reading, element);
+      out.line(OUT_FORMAT("\t\t<{}_valid state=\"invalid\" value=\"{}\">Invalid Flag</{}_valid>\n"), element, reading,
+               element);
       break;
   }
 }

@@ -4,6 +4,7 @@ namespace {
 
 namespace f = eis_layout;
 
+// clang-format off
 constexpr const layout_field* all_fields[] = {
     &f::tachometer, &f::chttemp[0], &f::chttemp[5], &f::egttemp[0], &f::egttemp[5], &f::aux5,
     &f::aux6, &f::airspeed, &f::altitude, &f::primaryvoltage, &f::fuelflow, &f::unittemp,
@@ -11,6 +12,7 @@ constexpr const layout_field* all_fields[] = {
     &f::aux1_to_4[0], &f::aux1_to_4[3], &f::coolanttemp, &f::elapsed_time, &f::fuelqty,
     &f::flighttimer_hours, &f::flighttimer_mins, &f::flighttimer_secs, &f::fuelendurance_hours,
     &f::fuelendurance_mins, &f::baroset, &f::tachometer_2, &f::checksum};
+// clang-format on
 static_assert(layout_extent(all_fields) == f::size);
 
 template <const layout_field (&Fields)[6]>

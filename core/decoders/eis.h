@@ -13,12 +13,12 @@
 
 namespace eis_layout {
 inline constexpr layout_field tachometer = u16_field("tachometer", 3, "rpm");
-inline constexpr layout_field chttemp[6] = {
-    u16_field("chttemp1", 5), u16_field("chttemp2", 7), u16_field("chttemp3", 9),
-    u16_field("chttemp4", 11), u16_field("chttemp5", 13), u16_field("chttemp6", 15)};
-inline constexpr layout_field egttemp[6] = {
-    u16_field("egttemp1", 17), u16_field("egttemp2", 19), u16_field("egttemp3", 21),
-    u16_field("egttemp4", 23), u16_field("egttemp5", 25), u16_field("egttemp6", 27)};
+inline constexpr layout_field chttemp[6] = {u16_field("chttemp1", 5),  u16_field("chttemp2", 7),
+                                            u16_field("chttemp3", 9),  u16_field("chttemp4", 11),
+                                            u16_field("chttemp5", 13), u16_field("chttemp6", 15)};
+inline constexpr layout_field egttemp[6] = {u16_field("egttemp1", 17), u16_field("egttemp2", 19),
+                                            u16_field("egttemp3", 21), u16_field("egttemp4", 23),
+                                            u16_field("egttemp5", 25), u16_field("egttemp6", 27)};
 inline constexpr layout_field aux5 = s16_field("aux5", 29);
 inline constexpr layout_field aux6 = s16_field("aux6", 31);
 inline constexpr layout_field airspeed = u16_field("airspeed", 33);
@@ -31,8 +31,8 @@ inline constexpr layout_field rateofclimb = s8_field("rateofclimb", 43, "fpm", {
 inline constexpr layout_field outsidetemp = u8_field("outsidetemp", 44, "degrees C", {.bias = -50});
 inline constexpr layout_field oiltemp = u16_field("oiltemp", 45);
 inline constexpr layout_field oilpressure = u8_field("oilpressure", 47, "psi");
-inline constexpr layout_field aux1_to_4[4] = {s16_field("aux1", 48), s16_field("aux2", 50),
-                                              s16_field("aux3", 52), s16_field("aux4", 54)};
+inline constexpr layout_field aux1_to_4[4] = {s16_field("aux1", 48), s16_field("aux2", 50), s16_field("aux3", 52),
+                                              s16_field("aux4", 54)};
 inline constexpr layout_field coolanttemp = u16_field("coolanttemp", 56);
 inline constexpr layout_field elapsed_time = u16_field("elapsed_time", 58, "hours", {.divide = 10});
 inline constexpr layout_field fuelqty = u16_field("fuelqty", 60, {}, {.divide = 10});
@@ -53,22 +53,22 @@ struct eis_values {
   std::uint16_t rpm_2;
   std::uint16_t cht[6];
   std::uint16_t egt[6];
-  std::int16_t aux[6];           // aux1..aux6, raw
+  std::int16_t aux[6];  // aux1..aux6, raw
   std::uint16_t airspeed;
-  int altitude_ft;               // tens of feet in the LOG
-  double volts;                  // primary bus
-  double fuel_flow;              // per hour, in the fluid unit
+  int altitude_ft;   // tens of feet in the LOG
+  double volts;      // primary bus
+  double fuel_flow;  // per hour, in the fluid unit
   double fuel_qty;
   double elapsed_time_hours;
   double baro_inhg;
-  int vertical_speed_fpm;        // hundreds of feet per minute in the LOG
+  int vertical_speed_fpm;  // hundreds of feet per minute in the LOG
   int outside_temp_c;
   std::uint16_t oil_temp;
   std::uint8_t oil_pressure_psi;
   std::uint16_t coolant_temp;
   std::int8_t carb_temp;
   std::uint8_t unit_temp;
-  std::uint8_t flight_timer[3];  // hours, minutes, seconds
+  std::uint8_t flight_timer[3];    // hours, minutes, seconds
   std::uint8_t fuel_endurance[2];  // hours, minutes
   std::uint8_t checksum;
   // The stored numbers of the scaled fields, which the verbose report shows.

@@ -48,8 +48,8 @@ int print_xml_eis_log_entry(output_writer& out, const eis_values& v, bool verbos
   out.line(OUT_FORMAT("\t\t<elapsed_time unit=\"hours\">{}</elapsed_time>\n"), fixed_ratio(v.elapsed_time_raw, 10, 2));
   const int endurance_h = v.fuel_endurance[0];
   const int endurance_m = v.fuel_endurance[1];
-  out.line(OUT_FORMAT("\t\t<fuelendurance hours=\"{}\" mins=\"{}\">{}:{}</fuelendurance>\n"), endurance_h,
-           endurance_m, endurance_h, endurance_m);
+  out.line(OUT_FORMAT("\t\t<fuelendurance hours=\"{}\" mins=\"{}\">{}:{}</fuelendurance>\n"), endurance_h, endurance_m,
+           endurance_h, endurance_m);
   out.line(OUT_FORMAT("\t\t<unittemp>{}</unittemp>\n"), int{v.unit_temp});
   out.line(OUT_FORMAT("\t\t<baroset unit=\"HG\">{}</baroset>\n"), fixed_ratio(v.baroset_raw, 100, 2));
 

@@ -200,19 +200,17 @@ constexpr setting_value_name cylinder_counts[] = {
     {2, "2 Cylinders"}, {4, "4 Cylinders"}, {6, "6 Cylinders"}, {9, "9 Cylinders"}};
 
 constexpr setting_value_name aux_descriptors[] = {
-    {0, "None"},         {1, "MAP"},         {2, "Fuel Pressure"}, {3, "Amp"},
-    {4, "Aux"},          {5, "VoltBus2"},    {6, "Left Fuel"},     {7, "Right Fuel"},
-    {8, "Center Fuel"},  {9, "Gear Box Temp"}, {10, "Amp2"},       {11, "TIT1"},
-    {12, "TIT2"},        {13, "Hyd Press1"}, {14, "Hyd Press2"}};
+    {0, "None"},     {1, "MAP"},       {2, "Fuel Pressure"}, {3, "Amp"},         {4, "Aux"},
+    {5, "VoltBus2"}, {6, "Left Fuel"}, {7, "Right Fuel"},    {8, "Center Fuel"}, {9, "Gear Box Temp"},
+    {10, "Amp2"},    {11, "TIT1"},     {12, "TIT2"},         {13, "Hyd Press1"}, {14, "Hyd Press2"}};
 
-constexpr setting_value_name eis_models[] = {
-    {0, "Three-model engine monitor family"}, {1, "Single-model engine monitor"}};
+constexpr setting_value_name eis_models[] = {{0, "Three-model engine monitor family"},
+                                             {1, "Single-model engine monitor"}};
 
 constexpr setting_value_name temperature_units[] = {
     {0, "Degrees Fahrenheit"}, {1, "Degrees Celsuis"}, {2, "Degrees Celsuis except CHT"}};
 
-constexpr setting_value_name fluid_units[] = {
-    {0, "Gallons"}, {1, "Litres"}, {2, "Litres with extra conversion"}};
+constexpr setting_value_name fluid_units[] = {{0, "Gallons"}, {1, "Litres"}, {2, "Litres with extra conversion"}};
 
 // Every sixth id from 64 to 94 is an auxiliary input descriptor.
 constexpr setting settings[] = {
@@ -232,8 +230,8 @@ constexpr std::string_view unknown_setting = "Unknown";
 constexpr std::string_view unknown_value = "Unknown value";
 
 const setting* find_setting(std::int32_t id) {
-  const auto row = std::find_if(std::begin(settings), std::end(settings),
-                                [id](const setting& s) { return s.id == id; });
+  const auto row =
+      std::find_if(std::begin(settings), std::end(settings), [id](const setting& s) { return s.id == id; });
   return row == std::end(settings) ? nullptr : row;
 }
 

@@ -16,8 +16,8 @@ constexpr std::int32_t set_menu_fluid_units = 346;        // 0 gallons, 1 litres
 struct set_menu_values {
   char text[set_menu_text_size];  // the record's text, up to its first zero byte
   std::uint8_t text_length;
-  std::int32_t id;                // 0 when no id could be read
-  float value;                    // 0 when no value could be read
+  std::int32_t id;                     // 0 when no id could be read
+  float value;                         // 0 when no value could be read
   std::string_view id_description;     // the setting's name, or "Unknown"
   std::string_view value_description;  // the value's name, "Unknown value" or "Unknown"
 

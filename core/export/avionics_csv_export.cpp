@@ -122,16 +122,11 @@ const std::array columns = {
 
 std::string_view unit_text(const export_column& c, const engine_units& units) {
   switch (c.kind) {
-    case column_unit::fixed:
-      return c.unit;
-    case column_unit::cht:
-      return units.cht == temperature_unit::celsius ? "deg C" : "deg F";
-    case column_unit::temperature:
-      return units.other_temperatures == temperature_unit::celsius ? "deg C" : "deg F";
-    case column_unit::fuel:
-      return units.fuel == fluid_unit::litres ? "lit" : "gals";
-    case column_unit::fuel_flow:
-      return units.fuel == fluid_unit::litres ? "lph" : "gph";
+    case column_unit::fixed: return c.unit;
+    case column_unit::cht: return units.cht == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::temperature: return units.other_temperatures == temperature_unit::celsius ? "deg C" : "deg F";
+    case column_unit::fuel: return units.fuel == fluid_unit::litres ? "lit" : "gals";
+    case column_unit::fuel_flow: return units.fuel == fluid_unit::litres ? "lph" : "gph";
   }
   return "";
 }

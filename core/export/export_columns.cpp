@@ -21,12 +21,9 @@ void put_int(writer& out, T v) {
 
 const char* flag_text(analog_flag f) {
   switch (f) {
-    case analog_flag::valid:
-      return "valid";
-    case analog_flag::bad_data:
-      return "bad_data";
-    case analog_flag::invalid:
-      return "invalid";
+    case analog_flag::valid: return "valid";
+    case analog_flag::bad_data: return "bad_data";
+    case analog_flag::invalid: return "invalid";
   }
   return "";
 }
@@ -186,16 +183,11 @@ std::span<const export_column> csv_columns() { return columns; }
 
 std::string_view csv_unit_suffix(column_unit kind, const engine_units& units) {
   switch (kind) {
-    case column_unit::fixed:
-      return "";
-    case column_unit::cht:
-      return units.cht == temperature_unit::celsius ? "_c" : "_f";
-    case column_unit::temperature:
-      return units.other_temperatures == temperature_unit::celsius ? "_c" : "_f";
-    case column_unit::fuel:
-      return units.fuel == fluid_unit::litres ? "_l" : "_gal";
-    case column_unit::fuel_flow:
-      return units.fuel == fluid_unit::litres ? "_lph" : "_gph";
+    case column_unit::fixed: return "";
+    case column_unit::cht: return units.cht == temperature_unit::celsius ? "_c" : "_f";
+    case column_unit::temperature: return units.other_temperatures == temperature_unit::celsius ? "_c" : "_f";
+    case column_unit::fuel: return units.fuel == fluid_unit::litres ? "_l" : "_gal";
+    case column_unit::fuel_flow: return units.fuel == fluid_unit::litres ? "_lph" : "_gph";
   }
   return "";
 }

@@ -218,48 +218,34 @@ std::string display_unit(std::string_view unit) {
 
 std::string_view limit_display_name(limit_parameter p) {
   switch (p) {
-    case limit_parameter::cht_max:
-      return "CHT";
-    case limit_parameter::egt_max:
-      return "EGT";
-    case limit_parameter::egt_span_max:
-      return "EGT span";
+    case limit_parameter::cht_max: return "CHT";
+    case limit_parameter::egt_max: return "EGT";
+    case limit_parameter::egt_span_max: return "EGT span";
     case limit_parameter::oil_temperature_max:
-    case limit_parameter::oil_temperature_min:
-      return "Oil temperature";
+    case limit_parameter::oil_temperature_min: return "Oil temperature";
     case limit_parameter::oil_pressure_min:
-    case limit_parameter::oil_pressure_max:
-      return "Oil pressure";
-    case limit_parameter::rpm_max:
-      return "RPM";
+    case limit_parameter::oil_pressure_max: return "Oil pressure";
+    case limit_parameter::rpm_max: return "RPM";
     case limit_parameter::bus_voltage_min:
-    case limit_parameter::bus_voltage_max:
-      return "Bus voltage";
-    case limit_parameter::ias_max:
-      return "IAS";
+    case limit_parameter::bus_voltage_max: return "Bus voltage";
+    case limit_parameter::ias_max: return "IAS";
   }
   return "";
 }
 
 std::string_view limit_chart(limit_parameter p) {
   switch (p) {
-    case limit_parameter::cht_max:
-      return "cht";
+    case limit_parameter::cht_max: return "cht";
     case limit_parameter::egt_max:
-    case limit_parameter::egt_span_max:
-      return "egt";
+    case limit_parameter::egt_span_max: return "egt";
     case limit_parameter::oil_temperature_max:
     case limit_parameter::oil_temperature_min:
     case limit_parameter::oil_pressure_min:
-    case limit_parameter::oil_pressure_max:
-      return "oil";
-    case limit_parameter::rpm_max:
-      return "engine";
+    case limit_parameter::oil_pressure_max: return "oil";
+    case limit_parameter::rpm_max: return "engine";
     case limit_parameter::bus_voltage_min:
-    case limit_parameter::bus_voltage_max:
-      return "bus";
-    case limit_parameter::ias_max:
-      return "flight";
+    case limit_parameter::bus_voltage_max: return "bus";
+    case limit_parameter::ias_max: return "flight";
   }
   return "";
 }

@@ -57,8 +57,8 @@ constexpr std::string_view right_wingtip_head =
 
 double metres_of_feet(std::int16_t feet) { return feet / feet_per_metre; }
 
-wingtip_coordinates wingtips_around(double longitude, double latitude, double height, float roll_deg,
-                                    float pitch_deg, float yaw_deg) {
+wingtip_coordinates wingtips_around(double longitude, double latitude, double height, float roll_deg, float pitch_deg,
+                                    float yaw_deg) {
   const float r = radians_of(roll_deg);
   const float pitch = radians_of(pitch_deg);
   const float y = radians_of(yaw_deg);
@@ -74,17 +74,17 @@ wingtip_coordinates wingtips_of(const path_point& p) {
                          p.yaw_angle);
 }
 
-int print_kml_document(output_writer& out, const path_point* points, std::int32_t count,
-                       const decode_time_text& now, const char* description) {
+int print_kml_document(output_writer& out, const path_point* points, std::int32_t count, const decode_time_text& now,
+                       const char* description) {
   out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
   out.text("<kml xmlns=\"http://earth.google.com/kml/2.0\">\n");
-  out.line(OUT_FORMAT("<Document>\n\t<name>{}</name>\n\t<description>Generated info {} - "),
-           "OrvexDecode Flight path", now.view());
+  out.line(OUT_FORMAT("<Document>\n\t<name>{}</name>\n\t<description>Generated info {} - "), "OrvexDecode Flight path",
+           now.view());
   write_escaped_utf8(out, description != nullptr ? std::string_view(description) : std::string_view());
   const path_point& look_at = points[1];
   out.line(OUT_FORMAT("</description>\n\t<LookAt>\n\t\t<longitude>{}</longitude>\n"
-                       "\t\t<latitude>{}</latitude>\n\t\t<range>10000</range>\n"
-                       "\t\t<tilt>45</tilt>\n\t\t<heading>{}</heading>\n\t</LookAt>\n"),
+                      "\t\t<latitude>{}</latitude>\n\t\t<range>10000</range>\n"
+                      "\t\t<tilt>45</tilt>\n\t\t<heading>{}</heading>\n\t</LookAt>\n"),
            fixed(static_cast<double>(look_at.longitude), 6), fixed(static_cast<double>(look_at.latitude), 6),
            look_at.track);
 
@@ -107,13 +107,13 @@ int print_kml_document(output_writer& out, const path_point* points, std::int32_
 
 namespace {
 
-int run_kml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                 FILE* input, FILE* output, FILE* debug, const char* description) {
+int run_kml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
+                 FILE* output, FILE* debug, const char* description) {
   const decode_time_text now = current_decode_time();
   path_point* const summary_path = own_summary_path();
   if (summary_path == nullptr) return -1;
-  const std::int32_t count = LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path,
-                                                 summary_path_capacity);
+  const std::int32_t count =
+      LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path, summary_path_capacity);
   const int last = print_kml_document(ctx.out, summary_path, count, now, description);
   return ctx.out.flush() == 0 ? last : -1;
 }
@@ -128,7 +128,6 @@ int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_c
 
 int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug, const char* description) {
-  return with_own_context([&](decode_context& ctx) {
-    return run_kml_pass(ctx, constants, options, input, output, debug, description);
-  });
+  return with_own_context(
+      [&](decode_context& ctx) { return run_kml_pass(ctx, constants, options, input, output, debug, description); });
 }

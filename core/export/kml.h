@@ -28,10 +28,10 @@ wingtip_coordinates wingtips_of(const path_point& point);
 
 // The same for a point at height metres with the attitude in degrees (the KML with time places
 // its wingtips with it).
-wingtip_coordinates wingtips_around(double longitude, double latitude, double height, float roll_deg,
-                                    float pitch_deg, float yaw_deg);
+wingtip_coordinates wingtips_around(double longitude, double latitude, double height, float roll_deg, float pitch_deg,
+                                    float yaw_deg);
 
 // Writes the whole document for the stored points (slots 1 to count - 1); the LookAt comes
 // from slot 1. Returns the result of the closing line's write.
-int print_kml_document(output_writer& out, const path_point* points, std::int32_t count,
-                       const decode_time_text& now, const char* description);
+int print_kml_document(output_writer& out, const path_point* points, std::int32_t count, const decode_time_text& now,
+                       const char* description);

@@ -42,7 +42,8 @@ log_window resolve_window(const window_request& request, const log_summary& summ
   };
   if (request.from || request.to) {
     const std::optional<std::uint32_t> from = request.from ? log_ms_at(*request.from) : std::optional<std::uint32_t>(0);
-    const std::optional<std::uint32_t> to = request.to ? log_ms_at(*request.to) : std::optional<std::uint32_t>(UINT32_MAX);
+    const std::optional<std::uint32_t> to =
+        request.to ? log_ms_at(*request.to) : std::optional<std::uint32_t>(UINT32_MAX);
     if (!from || !to) {
       w.error = "the LOG has no GPS time to place a UTC time in (give LOG seconds, or --utc-start)";
       return w;

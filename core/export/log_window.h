@@ -26,8 +26,8 @@ struct window_request {
 };
 
 struct log_window {
-  std::uint32_t from_ms = 0;  // LOG time, start included
-  std::uint32_t to_ms = UINT32_MAX;  // end excluded
+  std::uint32_t from_ms = 0;              // LOG time, start included
+  std::uint32_t to_ms = UINT32_MAX;       // end excluded
   const flight_record* flight = nullptr;  // the flight asked for
   std::string error;    // the request cannot be met (a flight the LOG does not hold, UTC without a clock)
   std::string warning;  // the window holds no record of the LOG: the document will be empty

@@ -68,8 +68,7 @@ class series_folder {
         if (gps.sentences_accepted != accepted_before_[port]) take_fix(port, gps.fix, t, inside);
         break;
       }
-      default:
-        break;
+      default: break;
     }
   }
 

@@ -24,7 +24,7 @@ struct sampled_row {
   // The latest values of each source (valid while the row is handled); null until the source
   // has sent its first record, or for GPS its first accepted sentence.
   const eis_values* eis;
-  const ahrs_hr_values* ahrs;        // the high-rate air data
+  const ahrs_hr_values* ahrs;  // the high-rate air data
   const ahrs_lr_values* ahrs_lr;
   const analog_values* analog;
   const gps_fix* gps_1;
@@ -36,9 +36,9 @@ struct sampled_row {
 
 struct sampling_options {
   std::uint32_t every_ms = 1000;
-  std::uint32_t from_ms = 0;           // the window of LOG time: rows at from <= t < to
+  std::uint32_t from_ms = 0;  // the window of LOG time: rows at from <= t < to
   std::uint32_t to_ms = UINT32_MAX;
-  bool from_first_record = true;       // the grid starts at the first record, not at from_ms
+  bool from_first_record = true;               // the grid starts at the first record, not at from_ms
   utc_source clock_source = utc_source::none;  // the clock an earlier pass found, and its first anchor
   utc_anchor clock_first{};
 };
@@ -72,8 +72,10 @@ class row_sampler {
   void unknown(const efis_record&) {}
   void after_dispatch(const efis_record& record, bool) {
     if (record.source_type == source_set_menu) units_.note_settings(ctx_.summary.settings);
-    if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0]) clock_.follow_fix(ctx_.summary.gps_1.fix, record.timestamp);
-    if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1]) clock_.follow_fix(ctx_.summary.gps_2.fix, record.timestamp);
+    if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0])
+      clock_.follow_fix(ctx_.summary.gps_1.fix, record.timestamp);
+    if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1])
+      clock_.follow_fix(ctx_.summary.gps_2.fix, record.timestamp);
   }
 
   const utc_clock& clock() const { return clock_; }
@@ -130,7 +132,7 @@ class row_sampler {
   utc_clock clock_;
   unit_tracker units_;
   bool started_ = false;
-  std::uint32_t last_ = 0;  // the latest record's timestamp
+  std::uint32_t last_ = 0;    // the latest record's timestamp
   std::uint32_t origin_ = 0;  // the grid's first instant
   std::uint32_t next_ = 0;    // the next grid instant
   std::uint64_t accepted_before_[2] = {};

@@ -26,8 +26,8 @@ int run_track_pass(decode_context& ctx, const analog_input_const* constants, con
                    FILE* input, FILE* output, FILE* debug, Print print) {
   path_point* const summary_path = own_summary_path();
   if (summary_path == nullptr) return -1;
-  const std::int32_t count = LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path,
-                                                 summary_path_capacity);
+  const std::int32_t count =
+      LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path, summary_path_capacity);
   const int last = print(ctx.out, summary_path, count);
   return ctx.out.flush() == 0 ? last : -1;
 }
@@ -61,8 +61,7 @@ int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_c
 }
 
 int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context, const analog_input_const* constants,
-                                          const library_options* options, FILE* input, FILE* output,
-                                          FILE* debug) {
+                                          const library_options* options, FILE* input, FILE* output, FILE* debug) {
   return run_track_pass(*context, constants, options, input, output, debug, print_frc_binary_track);
 }
 
@@ -73,8 +72,8 @@ int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_op
   });
 }
 
-int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options,
-                                  FILE* input, FILE* output, FILE* debug) {
+int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options, FILE* input,
+                                  FILE* output, FILE* debug) {
   return with_own_context([&](decode_context& ctx) {
     return run_track_pass(ctx, constants, options, input, output, debug, print_frc_binary_track);
   });

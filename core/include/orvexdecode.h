@@ -25,9 +25,9 @@ extern "C" {
  * other value is not read. */
 enum {
   ORVEX_GPS_FORMAT_NONE = 0,
-  ORVEX_GPS_FORMAT_AVIATION = 1,     /* aviation sentences with the altitude item */
-  ORVEX_GPS_FORMAT_NMEA = 2,         /* one NMEA RMC sentence per record */
-  ORVEX_GPS_FORMAT_AVIATION_STX = 3  /* aviation sentences found by their STX, no altitude */
+  ORVEX_GPS_FORMAT_AVIATION = 1,    /* aviation sentences with the altitude item */
+  ORVEX_GPS_FORMAT_NMEA = 2,        /* one NMEA RMC sentence per record */
+  ORVEX_GPS_FORMAT_AVIATION_STX = 3 /* aviation sentences found by their STX, no altitude */
 };
 
 /* Decoder options. Every field but the two texts is 0 = off, 1 = on unless noted. */
@@ -77,28 +77,26 @@ analog_input_const OrvexDecode_default_constants(void);
 const char* OrvexDecode_version(void);
 
 /* The XML report. Returns the result of the last write (negative when a write failed). */
-int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options,
-                           FILE* input, FILE* output, FILE* debug, const char* description);
+int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
+                           FILE* output, FILE* debug, const char* description);
 
 /* The KML flight path with both wingtip lines. */
-int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options,
-                           FILE* input, FILE* output, FILE* debug, const char* description);
+int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options, FILE* input,
+                           FILE* output, FILE* debug, const char* description);
 
 /* Tab-separated track between "BOF" and "EOF" lines. */
-int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_options* options,
-                           FILE* input, FILE* output, FILE* debug);
+int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_options* options, FILE* input,
+                           FILE* output, FILE* debug);
 
 /* The same track with airspeed, engine speed, timestamp and GPS altitude columns in front. */
-int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants,
-                                  const library_options* options, FILE* input, FILE* output,
-                                  FILE* debug);
+int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options, FILE* input,
+                                  FILE* output, FILE* debug);
 
 /* The XML report and the KML flight path from one read of the input: the same two documents
  * as OrvexDecode_LOG_to_XML followed by OrvexDecode_LOG_to_KML over the rewound input, for an
  * input that cannot be rewound or read twice cheaply. Returns 0, or -1 when a write failed. */
-int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options,
-                                   FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug,
-                                   const char* description);
+int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options, FILE* input,
+                                   FILE* xml_output, FILE* kml_output, FILE* debug, const char* description);
 
 /* A decode context: options, constants, the latest-value cache, the GPS sentence assembly, the
  * reader and the output writer of one conversion at a time. Create one per thread. */
@@ -109,36 +107,33 @@ decode_context* OrvexDecode_context_new(void);
 void OrvexDecode_context_free(decode_context* context);
 
 int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output,
-                                   FILE* debug, const char* description);
+                                   const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                   const char* description);
 int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output,
-                                   FILE* debug, const char* description);
+                                   const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                   const char* description);
 int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
                                            const library_options* options, FILE* input, FILE* xml_output,
                                            FILE* kml_output, FILE* debug, const char* description);
 int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output,
-                                   FILE* debug);
-int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context,
-                                          const analog_input_const* constants,
-                                          const library_options* options, FILE* input,
-                                          FILE* output, FILE* debug);
+                                   const library_options* options, FILE* input, FILE* output, FILE* debug);
+int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context, const analog_input_const* constants,
+                                          const library_options* options, FILE* input, FILE* output, FILE* debug);
 
 /* What the last conversion on a context found in the LOG: records read whole and records the
  * reader dropped, and the losses a user would want to hear of. The documents never show these;
  * the front ends may report them. */
 typedef struct orvex_log_health {
-  uint64_t bytes_read;              /* bytes taken from the input */
-  uint64_t records_read;            /* records read whole (every source type) */
-  uint64_t unknown_source_records;  /* records of a type the LOG format does not define */
-  uint64_t dropped_zero_length;     /* records with length 0 */
-  uint64_t dropped_oversized;       /* records longer than 255 bytes, skipped whole */
-  uint64_t dropped_truncated;       /* a record cut short by the end of the input (0 or 1) */
-  uint64_t first_drop_offsets[4];   /* byte offsets of the first dropped records */
-  uint64_t largest_skip;            /* payload bytes of the longest oversized record */
-  uint64_t largest_skip_offset;     /* its byte offset */
-  int32_t input_error;              /* 1 when reading stopped on a read error, not at the end */
+  uint64_t bytes_read;                 /* bytes taken from the input */
+  uint64_t records_read;               /* records read whole (every source type) */
+  uint64_t unknown_source_records;     /* records of a type the LOG format does not define */
+  uint64_t dropped_zero_length;        /* records with length 0 */
+  uint64_t dropped_oversized;          /* records longer than 255 bytes, skipped whole */
+  uint64_t dropped_truncated;          /* a record cut short by the end of the input (0 or 1) */
+  uint64_t first_drop_offsets[4];      /* byte offsets of the first dropped records */
+  uint64_t largest_skip;               /* payload bytes of the longest oversized record */
+  uint64_t largest_skip_offset;        /* its byte offset */
+  int32_t input_error;                 /* 1 when reading stopped on a read error, not at the end */
   int32_t gps_sentence_buffer_full[2]; /* 1 when a port's buffer filled without an end of sentence */
   int32_t path_point_limit_reached;    /* 1 when the flight path filled its 8192 points */
 } orvex_log_health;

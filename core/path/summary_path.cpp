@@ -25,8 +25,7 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
   // Same time at both ends: there is no line to spread the run along.
   if (dt == 0) return;
   const double lat_step = (static_cast<double>(b.latitude) - static_cast<double>(a.latitude)) / dt;
-  const double lon_step =
-      (static_cast<double>(b.longitude) - static_cast<double>(a.longitude)) / dt;
+  const double lon_step = (static_cast<double>(b.longitude) - static_cast<double>(a.longitude)) / dt;
   const std::uint32_t a_timestamp = a.timestamp;
   for (std::int32_t k = first; k <= last; ++k) {
     path_point& p = points[k];
@@ -99,10 +98,8 @@ void path_steps::after_dispatch(const efis_record& record, bool) {
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {
   const auto within = [](float a, float b) { return std::fabs(a - b) <= path_attitude_threshold; };
   return candidate.latitude == last.latitude && candidate.longitude == last.longitude &&
-         std::abs(int{candidate.pressure_alt} - int{last.pressure_alt}) <=
-             path_pressure_alt_threshold &&
-         within(candidate.pitch_angle, last.pitch_angle) &&
-         within(candidate.roll_angle, last.roll_angle) &&
+         std::abs(int{candidate.pressure_alt} - int{last.pressure_alt}) <= path_pressure_alt_threshold &&
+         within(candidate.pitch_angle, last.pitch_angle) && within(candidate.roll_angle, last.roll_angle) &&
          within(candidate.yaw_angle, last.yaw_angle);
 }
 

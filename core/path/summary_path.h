@@ -16,18 +16,18 @@
 
 // One flight-path sample.
 struct path_point {
-  float latitude;              // decimal degrees, south negative (GPS 1)
-  float longitude;             // decimal degrees, west negative (GPS 1)
-  std::int16_t gps_altitude;   // the aviation sentence's altitude item; 0 with NMEA
-  std::int16_t track;          // whole degrees
-  std::int16_t ground_speed;   // whole knots
-  float roll_angle;            // degrees (AHRS high rate)
-  float pitch_angle;           // degrees
-  float yaw_angle;             // degrees, heading -180 to +180
-  std::int16_t pressure_alt;   // feet
-  std::int16_t asi;            // tenths of a foot per second, as logged
-  std::uint32_t timestamp;     // timestamp of the cached AHRS high-rate record
-  std::uint16_t tachometer;    // rpm (EIS)
+  float latitude;             // decimal degrees, south negative (GPS 1)
+  float longitude;            // decimal degrees, west negative (GPS 1)
+  std::int16_t gps_altitude;  // the aviation sentence's altitude item; 0 with NMEA
+  std::int16_t track;         // whole degrees
+  std::int16_t ground_speed;  // whole knots
+  float roll_angle;           // degrees (AHRS high rate)
+  float pitch_angle;          // degrees
+  float yaw_angle;            // degrees, heading -180 to +180
+  std::int16_t pressure_alt;  // feet
+  std::int16_t asi;           // tenths of a foot per second, as logged
+  std::uint32_t timestamp;    // timestamp of the cached AHRS high-rate record
+  std::uint16_t tachometer;   // rpm (EIS)
 };
 
 // Slots of the array every export passes.

@@ -8,9 +8,7 @@
 
 inline std::uint8_t u8_at(const std::uint8_t* p, std::size_t off) { return p[off]; }
 
-inline std::int8_t s8_at(const std::uint8_t* p, std::size_t off) {
-  return static_cast<std::int8_t>(p[off]);
-}
+inline std::int8_t s8_at(const std::uint8_t* p, std::size_t off) { return static_cast<std::int8_t>(p[off]); }
 
 inline std::uint16_t be_u16_at(const std::uint8_t* p, std::size_t off) {
   return static_cast<std::uint16_t>((p[off] << 8) | p[off + 1]);
@@ -21,6 +19,6 @@ inline std::int16_t be_s16_at(const std::uint8_t* p, std::size_t off) {
 }
 
 inline std::uint32_t be_u32_at(const std::uint8_t* p, std::size_t off) {
-  return (std::uint32_t{p[off]} << 24) | (std::uint32_t{p[off + 1]} << 16) |
-         (std::uint32_t{p[off + 2]} << 8) | std::uint32_t{p[off + 3]};
+  return (std::uint32_t{p[off]} << 24) | (std::uint32_t{p[off + 1]} << 16) | (std::uint32_t{p[off + 2]} << 8) |
+         std::uint32_t{p[off + 3]};
 }

@@ -20,16 +20,16 @@
 enum class read_outcome { record, dropped, end };
 
 struct reader_stats {
-  std::uint64_t records = 0;       // read whole
-  std::array<std::uint64_t, 256> by_type{};  // records read whole, by source type byte
-  std::uint64_t zero_length = 0;   // dropped: length 0
-  std::uint64_t oversized = 0;     // dropped: longer than 255 bytes, skipped
-  std::uint64_t truncated = 0;     // dropped: cut short by the end of the input
+  std::uint64_t records = 0;                          // read whole
+  std::array<std::uint64_t, 256> by_type{};           // records read whole, by source type byte
+  std::uint64_t zero_length = 0;                      // dropped: length 0
+  std::uint64_t oversized = 0;                        // dropped: longer than 255 bytes, skipped
+  std::uint64_t truncated = 0;                        // dropped: cut short by the end of the input
   std::array<std::uint64_t, 4> first_drop_offsets{};  // of the first dropped records
-  std::uint32_t drops_noted = 0;   // how many of first_drop_offsets are set
-  std::uint64_t largest_skip = 0;  // payload bytes of the longest oversized record
+  std::uint32_t drops_noted = 0;                      // how many of first_drop_offsets are set
+  std::uint64_t largest_skip = 0;                     // payload bytes of the longest oversized record
   std::uint64_t largest_skip_offset = 0;
-  bool input_error = false;        // reading stopped on a read error, not at the end
+  bool input_error = false;  // reading stopped on a read error, not at the end
 };
 
 class record_reader {

@@ -23,14 +23,14 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
   out.escaped(stored_text(o.xsl_stylesheet));
   out.text("\"?>\n<orvex_efis_decode prog=\"");
   out.escaped(stored_text(o.prog));
-  out.line(OUT_FORMAT("\" lib_version=\"{}\" decode_timestamp=\"{}\" description=\""), std::string_view(ORVEXDECODE_VERSION),
-           now.view());
+  out.line(OUT_FORMAT("\" lib_version=\"{}\" decode_timestamp=\"{}\" description=\""),
+           std::string_view(ORVEXDECODE_VERSION), now.view());
   out.escaped(description != nullptr ? std::string_view(description) : std::string_view());
   out.text("\">\n");
 }
 
-int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                 FILE* input, FILE* output, FILE* debug, const char* description) {
+int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
+                 FILE* output, FILE* debug, const char* description) {
   begin_pass(ctx, constants, options, input, output, debug);
   xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
   run_record_loop(ctx, steps);
@@ -141,7 +141,6 @@ int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_c
 
 int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug, const char* description) {
-  return with_own_context([&](decode_context& ctx) {
-    return run_xml_pass(ctx, constants, options, input, output, debug, description);
-  });
+  return with_own_context(
+      [&](decode_context& ctx) { return run_xml_pass(ctx, constants, options, input, output, debug, description); });
 }

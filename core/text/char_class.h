@@ -3,9 +3,7 @@
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-constexpr bool is_xdigit(char c) {
-  return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+constexpr bool is_xdigit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Space, tab, newline, vertical tab, form feed and carriage return.
 constexpr bool is_white_space(char c) {

@@ -7,11 +7,13 @@
 namespace decimal_digits {
 
 // 10^0 to 10^19, every power of ten a 64-bit number holds.
+// clang-format off
 inline constexpr std::uint64_t powers_of_ten[] = {
     1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
     1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
     100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
     1000000000000000000ull, 10000000000000000000ull};
+// clang-format on
 
 // Number of decimal digits of n (1 for 0): the count its bit width suggests (log10(2) is about
 // 1233 / 4096), one less when n lies below that count's power of ten.

@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-
 struct decode_time_text {
   char text[32];
   // Empty when the clock could not be read.

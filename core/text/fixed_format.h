@@ -24,14 +24,10 @@ struct fixed_value {
 };
 
 // "%.Nf" and "%W.Nf".
-constexpr fixed_value fixed(double value, int precision, int width = 0) {
-  return {value, precision, false, width};
-}
+constexpr fixed_value fixed(double value, int precision, int width = 0) { return {value, precision, false, width}; }
 
 // "%+.Nf": a sign on every value, "+0.00" for zero and "-0.00" for negative zero.
-constexpr fixed_value signed_fixed(double value, int precision) {
-  return {value, precision, true, 0};
-}
+constexpr fixed_value signed_fixed(double value, int precision) { return {value, precision, true, 0}; }
 
 // numerator / denominator with `precision` decimals (0 to 6), worked out in integers and
 // rounded half to even. It is the text printf gives for the double of the quotient when the

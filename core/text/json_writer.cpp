@@ -11,23 +11,12 @@ constexpr std::string_view replacement_character = "\\ufffd";
 
 void append_control(std::string& out, unsigned char c) {
   switch (c) {
-    case '\b':
-      out += "\\b";
-      return;
-    case '\f':
-      out += "\\f";
-      return;
-    case '\n':
-      out += "\\n";
-      return;
-    case '\r':
-      out += "\\r";
-      return;
-    case '\t':
-      out += "\\t";
-      return;
-    default:
-      break;
+    case '\b': out += "\\b"; return;
+    case '\f': out += "\\f"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: break;
   }
   static constexpr char hex[] = "0123456789abcdef";
   out += "\\u00";

@@ -24,7 +24,7 @@ struct format_text {
 enum class placeholder_kind { plain, hex, plus, two_digits, width_5 };
 
 struct format_piece {
-  std::size_t literal_start = 0;   // literal text before the placeholder
+  std::size_t literal_start = 0;  // literal text before the placeholder
   std::size_t literal_length = 0;
   placeholder_kind kind = placeholder_kind::plain;
 };

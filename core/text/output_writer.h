@@ -96,7 +96,7 @@ class output_writer {
     return fixed_format_max + static_cast<std::size_t>(f.width > 0 ? f.width : 0);
   }
   template <typename T>
-    requires std::is_arithmetic_v<T>
+  requires std::is_arithmetic_v<T>
   static std::size_t bound_of(T) {
     // "%f" of the largest double has 309 integer digits.
     return std::is_floating_point_v<T> ? 330 : 24;

@@ -27,13 +27,13 @@ inline char* hexadecimal(char* out, std::uint64_t n) {
 }
 
 template <placeholder_kind Kind, typename T>
-  requires std::is_integral_v<T> && (!std::is_same_v<T, char>) && (!std::is_same_v<T, bool>)
-inline char* put(char* out, T value) {
+requires std::is_integral_v<T> &&
+    (!std::is_same_v<T, char>)&&(!std::is_same_v<T, bool>)inline char* put(char* out, T value) {
   const bool negative = value < 0;
   // The magnitude, without overflow for the most negative value.
-  const std::uint64_t magnitude =
-      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-               : static_cast<std::uint64_t>(value);
+  const std::uint64_t magnitude = negative
+                                      ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+                                      : static_cast<std::uint64_t>(value);
   if constexpr (Kind == placeholder_kind::width_5) {
     char text[24];
     char* end = text;
@@ -64,10 +64,14 @@ inline char* put_text(char* out, std::string_view text) {
 }
 
 template <placeholder_kind Kind>
-inline char* put(char* out, std::string_view text) { return put_text<Kind>(out, text); }
+inline char* put(char* out, std::string_view text) {
+  return put_text<Kind>(out, text);
+}
 
 template <placeholder_kind Kind>
-inline char* put(char* out, const char* text) { return put_text<Kind>(out, text); }
+inline char* put(char* out, const char* text) {
+  return put_text<Kind>(out, text);
+}
 
 template <placeholder_kind Kind>
 inline char* put(char* out, char c) {

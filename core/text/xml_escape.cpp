@@ -10,9 +10,7 @@ std::size_t put(char* dest, const char* text) {
   return n;
 }
 
-bool is_xml_illegal_control(unsigned char c) {
-  return c >= 0x01 && c <= 0x1F && c != '\t' && c != '\n' && c != '\r';
-}
+bool is_xml_illegal_control(unsigned char c) { return c >= 0x01 && c <= 0x1F && c != '\t' && c != '\n' && c != '\r'; }
 
 }  // namespace
 

@@ -90,12 +90,14 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
   int count = 0;
   if (state->format == gps_format_aviation) {
     const std::string_view text(state->sentence, bounded_strlen(state->sentence, gps_sentence_size));
+    // clang-format off
     const scan_field fields[] = {
         skipped_field, field_of(parsed.altitude), field_of(parsed.latitude),
         field_of(parsed.longitude), field_of(parsed.track), field_of(parsed.ground_speed),
         field_of(parsed.dist_to_wpt), field_of(parsed.item_g), field_of(parsed.desired_track),
         field_of(parsed.wpt_ident), field_of(parsed.bearing_to_wpt), field_of(parsed.mag_variation),
         field_of(parsed.nav_flag), field_of(parsed.warning_status), field_of(parsed.wpt_dist)};
+    // clang-format on
     count = scan_text<aviation_with_altitude>(text, fields);
   } else if (state->format == gps_format_aviation_stx) {
     // Bytes before the first STX are skipped; without one there is no sentence.
@@ -107,12 +109,14 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
     const auto offset = static_cast<std::size_t>(static_cast<const char*>(start) - state->sentence);
     const char* from = state->sentence + offset;
     const std::string_view text(from, bounded_strlen(from, gps_sentence_size - offset));
+    // clang-format off
     const scan_field fields[] = {
         skipped_field, field_of(parsed.latitude), field_of(parsed.longitude),
         field_of(parsed.track), field_of(parsed.ground_speed), field_of(parsed.dist_to_wpt),
         field_of(parsed.item_g), field_of(parsed.desired_track), field_of(parsed.wpt_ident),
         field_of(parsed.bearing_to_wpt), field_of(parsed.mag_variation), field_of(parsed.nav_flag),
         field_of(parsed.warning_status), field_of(parsed.wpt_dist)};
+    // clang-format on
     count = scan_text<aviation_from_stx>(text, fields);
   } else {
     return;

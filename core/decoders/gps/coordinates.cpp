@@ -85,9 +85,7 @@ float nmea_decimal(const char* text, const char* hemisphere, int degree_width, c
 
 float aviation_latitude_decimal(const char* latitude) { return aviation_decimal(latitude, 2, 'S'); }
 
-float aviation_longitude_decimal(const char* longitude) {
-  return aviation_decimal(longitude, 3, 'W');
-}
+float aviation_longitude_decimal(const char* longitude) { return aviation_decimal(longitude, 3, 'W'); }
 
 float nmea_latitude_decimal(const char* latitude, const char* hemisphere) {
   return nmea_decimal(latitude, hemisphere, 2, 'S');
@@ -102,7 +100,8 @@ double decimal_number(const char* text) {
   // digits are an exact double and so is every power of ten up to 10^22, so one division
   // rounds once, to the value strtod gives. Anything else (blanks, exponents, hexadecimal,
   // longer numbers) goes to strtod.
-  static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const char* p = text;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;

@@ -9,9 +9,10 @@
 constexpr int gps_sentence_size = 2048;
 
 // Sentence formats of a port; any other value leaves the port's records unassembled.
-constexpr std::int32_t gps_format_aviation = ORVEX_GPS_FORMAT_AVIATION;          // sentence at the buffer start, altitude item
-constexpr std::int32_t gps_format_nmea = ORVEX_GPS_FORMAT_NMEA;                  // one RMC sentence per record
-constexpr std::int32_t gps_format_aviation_stx = ORVEX_GPS_FORMAT_AVIATION_STX;  // sentence found by its STX, no altitude
+constexpr std::int32_t gps_format_aviation = ORVEX_GPS_FORMAT_AVIATION;  // sentence at the buffer start, altitude item
+constexpr std::int32_t gps_format_nmea = ORVEX_GPS_FORMAT_NMEA;          // one RMC sentence per record
+constexpr std::int32_t gps_format_aviation_stx =
+    ORVEX_GPS_FORMAT_AVIATION_STX;  // sentence found by its STX, no altitude
 
 constexpr bool is_gps_format(std::int32_t format) {
   return format == gps_format_aviation || format == gps_format_nmea || format == gps_format_aviation_stx;
@@ -69,7 +70,7 @@ struct gps_fix {
   std::int16_t track_whole;
   std::int16_t ground_speed_whole;
   // Decimal values for figures and exports, where the sentence carries them.
-  bool has_altitude;    // the aviation altitude item, feet
+  bool has_altitude;  // the aviation altitude item, feet
   bool has_track;
   bool has_ground_speed;
   double altitude_ft;
@@ -93,5 +94,5 @@ struct gps_composite_state {
   gps_fix fix;          // the numbers of the last accepted sentence
   std::uint64_t sentences_accepted;
   std::uint64_t sentences_rejected;
-  bool buffer_full;     // the aviation buffer filled without an ETX: the port stores no more
+  bool buffer_full;  // the aviation buffer filled without an ETX: the port stores no more
 };

@@ -45,42 +45,39 @@ int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port_
   if (debug) print_rawdata(out, port, *state);
   if (f.latitude[0] != '\0') {
     const double decimal = state->fix.latitude_deg;
-    out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port,
-             fixed(decimal, 6, 2), port);
-    out.line(OUT_FORMAT("\t\t<gps_{}_latitude>{}</gps_{}_latitude>\n"), port,
-             right_aligned(stored_text(f.latitude), 9), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port, fixed(decimal, 6, 2),
+             port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_latitude>{}</gps_{}_latitude>\n"), port, right_aligned(stored_text(f.latitude), 9),
+             port);
   }
   if (f.longitude[0] != '\0') {
     const double decimal = state->fix.longitude_deg;
-    out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port,
-             fixed(decimal, 6, 3), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port, fixed(decimal, 6, 3),
+             port);
     out.line(OUT_FORMAT("\t\t<gps_{}_longitude>{}</gps_{}_longitude>\n"), port,
              right_aligned(stored_text(f.longitude), 10), port);
   }
   if (f.track[0] != '\0') {
     // The ground speed goes with the track, even when it is empty.
     out.line(OUT_FORMAT("\t\t<gps_{}_track>{}</gps_{}_track>\n"), port, right_aligned(stored_text(f.track), 3), port);
-    out.line(OUT_FORMAT("\t\t<gps_{}_ground_speed units=\"knots\">{}</gps_{}_ground_speed>\n"),
-             port, right_aligned(stored_text(f.ground_speed), 3), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_ground_speed units=\"knots\">{}</gps_{}_ground_speed>\n"), port,
+             right_aligned(stored_text(f.ground_speed), 3), port);
   }
   if (f.mag_variation[0] != '\0') {
     // Direction letter, then tenths of a degree.
-    out.line(OUT_FORMAT("\t\t<gps_{}_mag_variation>{} {}</gps_{}_mag_variation>\n"), port,
-             f.mag_variation[0], tenths(f.mag_variation + 1, 2), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_mag_variation>{} {}</gps_{}_mag_variation>\n"), port, f.mag_variation[0],
+             tenths(f.mag_variation + 1, 2), port);
   }
   if (f.altitude[0] != '\0') {
-    out.line(OUT_FORMAT("\t\t<gps_{}_altitude>{:5}</gps_{}_altitude>\n"), port,
-             whole_number(f.altitude), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_altitude>{:5}</gps_{}_altitude>\n"), port, whole_number(f.altitude), port);
   }
-  out.line(OUT_FORMAT("\t\t<gps_{}_desired_track>{}</gps_{}_desired_track>\n"), port,
-           tenths(f.desired_track, 3), port);
-  out.line(OUT_FORMAT("\t\t<gps_{}_bearing_to_wpt>{}</gps_{}_bearing_to_wpt>\n"), port,
-           tenths(f.bearing_to_wpt, 3), port);
+  out.line(OUT_FORMAT("\t\t<gps_{}_desired_track>{}</gps_{}_desired_track>\n"), port, tenths(f.desired_track, 3), port);
+  out.line(OUT_FORMAT("\t\t<gps_{}_bearing_to_wpt>{}</gps_{}_bearing_to_wpt>\n"), port, tenths(f.bearing_to_wpt, 3),
+           port);
   out.line(OUT_FORMAT("\t\t<gps_{}_wpt_ident>{}</gps_{}_wpt_ident>\n"), port,
            right_aligned(stored_text(f.wpt_ident), 5), port);
   if (f.wpt_dist[0] != '\0') {
-    out.line(OUT_FORMAT("\t\t<gps_{}_wpt_dist units=\"nm\">{}</gps_{}_wpt_dist>\n"), port,
-             tenths(f.wpt_dist, 4), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_wpt_dist units=\"nm\">{}</gps_{}_wpt_dist>\n"), port, tenths(f.wpt_dist, 4), port);
   }
   if (f.dist_to_wpt[0] != '\0') {
     out.line(OUT_FORMAT("\t\t<gps_{}_dist_to_wpt units=\"nm\">{}</gps_{}_dist_to_wpt>\n"), port,
@@ -119,21 +116,23 @@ int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port_name
            right_aligned(stored_text(f.longitude_hemisphere), 1), right_aligned(stored_text(f.longitude), 10), port);
   const double latitude = state->fix.latitude_deg;
   const double longitude = state->fix.longitude_deg;
-  out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port,
-           fixed(latitude, 6, 2), port);
-  out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port,
-           fixed(longitude, 6, 3), port);
+  out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port, fixed(latitude, 6, 2),
+           port);
+  out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port, fixed(longitude, 6, 3),
+           port);
   out.line(OUT_FORMAT("\t\t<gps_{}_track>{}</gps_{}_track>\n"), port, right_aligned(stored_text(f.track), 5), port);
-  out.line(OUT_FORMAT("\t\t<gps_{}_ground_speed units=\"knots\">{}</gps_{}_ground_speed>\n"),
-           port, right_aligned(stored_text(f.ground_speed), 5), port);
+  out.line(OUT_FORMAT("\t\t<gps_{}_ground_speed units=\"knots\">{}</gps_{}_ground_speed>\n"), port,
+           right_aligned(stored_text(f.ground_speed), 5), port);
   out.line(OUT_FORMAT("\t\t<gps_{}_mag_variation>{} {}</gps_{}_mag_variation>\n"), port,
-           right_aligned(stored_text(f.mag_variation_direction), 1), fixed(decimal_number(f.mag_variation), 1, 2), port);
+           right_aligned(stored_text(f.mag_variation_direction), 1), fixed(decimal_number(f.mag_variation), 1, 2),
+           port);
   out.line(OUT_FORMAT("\t\t<gps_{}_utc_date>{}</gps_{}_utc_date>\n"), port, right_aligned(stored_text(f.utc_date), 6),
            port);
   out.line(OUT_FORMAT("\t\t<gps_{}_utc_time>{}</gps_{}_utc_time>\n"), port, right_aligned(stored_text(f.utc_time), 6),
            port);
   if (verbose) {
-    out.line(OUT_FORMAT("\t\t<gps_{}_status>{}</gps_{}_status>\n"), port, right_aligned(stored_text(f.status), 1), port);
+    out.line(OUT_FORMAT("\t\t<gps_{}_status>{}</gps_{}_status>\n"), port, right_aligned(stored_text(f.status), 1),
+             port);
   }
   const int result = out.line(OUT_FORMAT("\t</gps_{}_composite_entry>\n"), port);
   // An NMEA fix is written once: the next summary shows the port only after a new sentence.

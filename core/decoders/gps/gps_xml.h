@@ -10,5 +10,5 @@ int print_xml_gps_composite_entry(output_writer& out, const char* port, gps_comp
                                   bool debug);
 int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port, gps_composite_state* state,
                                            bool verbose, bool debug);
-int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port, gps_composite_state* state,
-                                       bool verbose, bool debug);
+int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port, gps_composite_state* state, bool verbose,
+                                       bool debug);

@@ -17,9 +17,7 @@ constexpr int rmc_least_count = 9;
 
 bool is_number_char(char c) { return is_digit(c) || c == '.'; }
 
-bool all_of(std::string_view s, bool (*accepts)(char)) {
-  return std::all_of(s.begin(), s.end(), accepts);
-}
+bool all_of(std::string_view s, bool (*accepts)(char)) { return std::all_of(s.begin(), s.end(), accepts); }
 
 bool is_one_of(std::string_view field, std::string_view letters) {
   return field.size() == 1 && letters.find(field[0]) != std::string_view::npos;
@@ -80,20 +78,25 @@ class field_reader {
 }  // namespace
 
 bool read_rmc_strict(std::string_view text, gps_nmea_fields* fields) {
-  const scan_field targets[] = {
-      field_of(fields->utc_time), field_of(fields->status), field_of(fields->latitude),
-      field_of(fields->latitude_hemisphere), field_of(fields->longitude),
-      field_of(fields->longitude_hemisphere), field_of(fields->ground_speed), field_of(fields->track),
-      field_of(fields->utc_date), field_of(fields->mag_variation),
-      field_of(fields->mag_variation_direction), field_of(fields->checksum)};
+  const scan_field targets[] = {field_of(fields->utc_time),
+                                field_of(fields->status),
+                                field_of(fields->latitude),
+                                field_of(fields->latitude_hemisphere),
+                                field_of(fields->longitude),
+                                field_of(fields->longitude_hemisphere),
+                                field_of(fields->ground_speed),
+                                field_of(fields->track),
+                                field_of(fields->utc_date),
+                                field_of(fields->mag_variation),
+                                field_of(fields->mag_variation_direction),
+                                field_of(fields->checksum)};
   const int count = scan_text<rmc_pattern>(text, targets);
   return count >= rmc_least_count && fields->latitude[0] != '\0' && fields->longitude[0] != '\0';
 }
 
 bool read_rmc_relaxed(std::string_view text, gps_nmea_fields* fields) {
   constexpr std::size_t head = 7;  // "$ttRMC,"
-  if (text.size() < head || text[0] != '$' || !is_talker(text.substr(1, 2)) ||
-      text.substr(3, 4) != "RMC,") {
+  if (text.size() < head || text[0] != '$' || !is_talker(text.substr(1, 2)) || text.substr(3, 4) != "RMC,") {
     return false;
   }
   const std::size_t line_end = std::min(text.find_first_of("\r\n"), text.size());
@@ -111,9 +114,8 @@ bool read_rmc_relaxed(std::string_view text, gps_nmea_fields* fields) {
   const std::string_view date = reader.next();
   const auto [time, status, latitude, north_south, longitude, east_west, speed, track] = before_date;
   if (!is_time(time) || !is_one_of(status, "vVaA") || !is_number_text(latitude, 1, 12) ||
-      !is_one_of(north_south, "nsNS") || !is_number_text(longitude, 1, 12) ||
-      !is_one_of(east_west, "ewEW") || !is_number_text(speed, 0, 10) ||
-      !is_number_text(track, 0, 10) || date.size() != 6 || !all_of(date, is_digit)) {
+      !is_one_of(north_south, "nsNS") || !is_number_text(longitude, 1, 12) || !is_one_of(east_west, "ewEW") ||
+      !is_number_text(speed, 0, 10) || !is_number_text(track, 0, 10) || date.size() != 6 || !all_of(date, is_digit)) {
     return false;
   }
   const std::string_view variation = reader.next();
