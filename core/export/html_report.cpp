@@ -50,11 +50,11 @@ std::vector<chart_band> phase_bands(const report_context& r) {
 }
 
 struct chart_plan {
-  chart_spec spec;
+  chart_design design;
   bool optional = false;  // left out when the LOG holds none of its series
 };
 
-void add_line(chart_spec& c, const report_data& d, series_id id, std::string name, std::string unit, int decimals,
+void add_line(chart_design& c, const report_data& d, series_id id, std::string name, std::string unit, int decimals,
               int axis) {
   c.lines.push_back({&d[id], std::move(name), std::move(unit), decimals, axis, static_cast<int>(c.lines.size())});
 }
@@ -65,37 +65,37 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
   const std::string temperature = temperature_unit_text(u.other_temperatures);
   const std::string flow(flow_unit_symbol(u.fuel));
   std::vector<chart_plan> plans(8);
-  chart_spec& flight = plans[0].spec;
+  chart_design& flight = plans[0].design;
   flight = {"flight", "Altitude and speed", {"ft", "kt"}, {}, {}, {}, ""};
   add_line(flight, d, series_id::pressure_altitude, "Pressure altitude", "ft", 0, 0);
   add_line(flight, d, series_id::gps_altitude, "GPS altitude", "ft", 0, 0);
   add_line(flight, d, series_id::ias, "IAS", "kt", 1, 1);
   add_line(flight, d, series_id::ground_speed, "Ground speed", "kt", 1, 1);
-  chart_spec& engine = plans[1].spec;
+  chart_design& engine = plans[1].design;
   engine = {"engine", "Engine speed and fuel flow", {"rpm", flow}, {}, {}, {}, ""};
   add_line(engine, d, series_id::rpm, "RPM", "rpm", 0, 0);
   add_line(engine, d, series_id::fuel_flow, "Fuel flow", flow, 1, 1);
-  chart_spec& cht = plans[2].spec;
+  chart_design& cht = plans[2].design;
   cht = {"cht", "Cylinder head temperatures", {cht_unit, ""}, {}, {}, {}, ""};
-  chart_spec& egt = plans[3].spec;
+  chart_design& egt = plans[3].design;
   egt = {"egt", "Exhaust gas temperatures", {temperature, ""}, {}, {}, {}, ""};
   const std::size_t cylinders = cylinders_drawn(r.summary, d);
   for (std::size_t i = 0; i < cylinders; ++i) {
     add_line(cht, d, cht_series(i), std::string("CHT ") + std::to_string(i + 1), cht_unit, 1, 0);
     add_line(egt, d, egt_series(i), std::string("EGT ") + std::to_string(i + 1), temperature, 1, 0);
   }
-  chart_spec& oil = plans[4].spec;
+  chart_design& oil = plans[4].design;
   oil = {"oil", "Oil temperature and pressure", {temperature, "psi"}, {}, {}, {}, ""};
   add_line(oil, d, series_id::oil_temperature, "Oil temperature", temperature, 1, 0);
   add_line(oil, d, series_id::oil_pressure, "Oil pressure", "psi", 0, 1);
-  chart_spec& bus = plans[5].spec;
+  chart_design& bus = plans[5].design;
   bus = {"bus", "Bus voltage", {"V", ""}, {}, {}, {}, ""};
   add_line(bus, d, series_id::bus_voltage, "Bus voltage", "V", 1, 0);
-  chart_spec& attitude = plans[6].spec;
+  chart_design& attitude = plans[6].design;
   attitude = {"attitude", "Pitch and roll", {"\xC2\xB0", ""}, {}, {}, {}, ""};
   add_line(attitude, d, series_id::pitch, "Pitch (nose up +)", "\xC2\xB0", 1, 0);
   add_line(attitude, d, series_id::roll, "Roll (right wing down +)", "\xC2\xB0", 1, 0);
-  chart_spec& approach = plans[7].spec;
+  chart_design& approach = plans[7].design;
   // The deviations as the analog inputs give them: thousandths of full scale.
   const std::string per_mille = "\xE2\x80\xB0 of full scale";
   approach = {"approach", "Localiser and glideslope deviation", {per_mille, ""}, {}, {}, {}, ""};
@@ -108,14 +108,14 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
 // Limits as lines on their charts (in the chart's unit) and exceedances as bands.
 void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
   const log_summary& s = r.summary;
-  const auto chart = [&plans](std::string_view id) -> chart_spec* {
+  const auto chart = [&plans](std::string_view id) -> chart_design* {
     for (chart_plan& p : plans) {
-      if (p.spec.id == id) return &p.spec;
+      if (p.design.id == id) return &p.design;
     }
     return nullptr;
   };
   for (const aircraft_limit& limit : s.limits) {
-    chart_spec* c = chart(limit_chart(limit.parameter));
+    chart_design* c = chart(limit_chart(limit.parameter));
     if (c == nullptr || limit.parameter == limit_parameter::egt_span_max) continue;
     double value = limit.value;
     if (limit.has_temperature_unit) {
@@ -136,7 +136,7 @@ void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
     const exceedance& x = s.exceedances[i];
     if (!r.overlaps(x.start.log_ms, x.end.log_ms)) continue;
     const aircraft_limit& limit = s.limits[x.limit_index];
-    chart_spec* c = chart(limit_chart(limit.parameter));
+    chart_design* c = chart(limit_chart(limit.parameter));
     if (c == nullptr) continue;
     std::string title =
         std::string("Exceedance ") + std::to_string(i + 1) + ": " + std::string(limit_display_name(limit.parameter));
@@ -293,7 +293,7 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   add_limits(plans, r);
   const std::vector<chart_band> phases = phase_bands(r);
   for (chart_plan& plan : plans) {
-    chart_spec& c = plan.spec;
+    chart_design& c = plan.design;
     const bool any =
         std::any_of(c.lines.begin(), c.lines.end(), [](const chart_line& l) { return !l.series->empty(); });
     if (!any && plan.optional) continue;

@@ -8,9 +8,7 @@
 
 namespace {
 
-// The chart's own coordinates: the plot area inside a 1000-wide image.
-constexpr double image_width = 1000.0;
-constexpr double image_height = 232.0;
+// The chart's own coordinates: the plot area inside the image of 1000 by 232 (its viewBox).
 constexpr double plot_left = 62.0;
 constexpr double plot_top = 22.0;
 constexpr double plot_width = 876.0;
@@ -135,7 +133,7 @@ value_range nice_range(double low, double high, int ticks) {
   return {std::floor(low / step + 1e-9) * step, std::ceil(high / step - 1e-9) * step, step};
 }
 
-void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis& axis) {
+void render_svg_chart(std::string& out, const chart_design& chart, const time_axis& axis) {
   // The text alternative: each series' range and when it peaked.
   std::string summary = chart.summary;
   for (const chart_line& line : chart.lines) {

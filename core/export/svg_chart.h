@@ -55,7 +55,7 @@ struct chart_limit {
   std::string title;
 };
 
-struct chart_spec {
+struct chart_design {
   std::string id;             // "cht": the figure is "chart-cht"
   std::string title;          // "Cylinder head temperature"
   std::string axis_label[2];  // "ft", "kt"; empty: no axis on that side
@@ -66,7 +66,7 @@ struct chart_spec {
 };
 
 // Appends the <figure> of a chart to out.
-void render_svg_chart(std::string& out, const chart_spec& chart, const time_axis& axis);
+void render_svg_chart(std::string& out, const chart_design& chart, const time_axis& axis);
 
 // The x tick step, in seconds, for a span of seconds: 1 2 5 10 15 30 s, 1 2 5 10 15 30 min,
 // 1 2 3 6 12 24 h, the finest that gives at most max_ticks ticks.
