@@ -36,4 +36,5 @@ void run_record_loop(decode_context& ctx, Steps& steps) {
       if (steps.finished()) break;
     }
   }
+  ctx.reader.stop_reading();
 }

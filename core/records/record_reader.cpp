@@ -4,22 +4,43 @@
 #include <cstring>
 
 void record_reader::reset(FILE* input) {
+  ahead_.stop();
   input_ = input;
+  block_ = blocks_[0];
+  may_read_ahead_ = read_ahead::suits(input);
   pos_ = end_ = 0;
   block_offset_ = 0;
   exhausted_ = false;
   stats_ = reader_stats{};
 }
 
+void record_reader::stop_reading() {
+  ahead_.stop();
+  exhausted_ = true;
+  pos_ = end_;
+}
+
 bool record_reader::refill() {
   if (exhausted_) return false;
   block_offset_ += end_;
   pos_ = 0;
-  end_ = std::fread(block_, 1, block_size, input_);
+  bool read_error = false;
+  if (ahead_.running()) {
+    block_ = ahead_.exchange(block_, end_, read_error);
+  } else {
+    end_ = std::fread(block_, 1, block_size, input_);
+    read_error = end_ == 0 && std::ferror(input_) != 0;
+    if (end_ == block_size && may_read_ahead_) {
+      // A file longer than one block: read its next blocks ahead from here on.
+      may_read_ahead_ = false;
+      ahead_.start(input_, block_ == blocks_[0] ? blocks_[1] : blocks_[0], block_size);
+    }
+  }
   if (end_ == 0) {
     // End of file or a read error: either way nothing more will come.
     exhausted_ = true;
-    stats_.input_error = std::ferror(input_) != 0;
+    stats_.input_error = read_error;
+    ahead_.stop();
     return false;
   }
   return true;

@@ -6,6 +6,9 @@
 // by a read error) is dropped and ends the reading. A record with length 0 is consumed and
 // dropped; a payload longer than 255 bytes is skipped whole and the record dropped; reading goes
 // on after either. The reader counts what it read and dropped, for the LOG's health.
+//
+// A regular file longer than one block is read ahead on a second thread (see read_ahead.h);
+// other inputs (pipes, terminals, memory streams) are read on the caller's thread.
 #pragma once
 
 #include <array>
@@ -15,6 +18,7 @@
 
 #include "records/byte_order.h"
 #include "records/efis_record.h"
+#include "records/read_ahead.h"
 #include "records/source_type.h"
 
 enum class read_outcome { record, dropped, end };
@@ -38,6 +42,10 @@ class record_reader {
 
   // Starts reading input from its current position, with an empty block and clean counts.
   void reset(FILE* input);
+
+  // Ends the reading early (or after the end): any read-ahead stops, so the caller may use the
+  // input again, and next() gives the end from here on. reset() starts again.
+  void stop_reading();
 
   // The next record. For a dropped record the header fields are set (its payload is not);
   // at the end nothing is.
@@ -82,7 +90,10 @@ class record_reader {
   std::size_t end_ = 0;
   std::uint64_t block_offset_ = 0;  // input offset of block_[0]
   bool exhausted_ = false;
+  bool may_read_ahead_ = false;  // a regular file whose first block is not read yet
   reader_stats stats_;
+  std::uint8_t* block_ = blocks_[0];  // the block records are read from
   std::uint8_t staged_[max_payload_size];
-  std::uint8_t block_[block_size];
+  std::uint8_t blocks_[2][block_size];  // the current block and the one being read ahead
+  read_ahead ahead_;                    // declared last: its thread stops before the blocks go
 };

@@ -18,10 +18,10 @@ const std::string tracker = ORVEX_TRACK_PATH;
 
 std::string hint() { return "\n\nTry `" + decoder + " --help` for more information\n"; }
 
-// More than one 256 KiB read block, so that a read can fail in the middle of a pass.
+// Several 256 KiB read blocks, so that a read can fail in the middle of a pass.
 std::string long_log() {
   log_writer log;
-  for (std::uint32_t i = 0; i < 30000; ++i) log.record(13, i, "x");
+  for (std::uint32_t i = 0; i < 120000; ++i) log.record(13, i, "x");
   return log.str();
 }
 
@@ -47,10 +47,11 @@ program_result run_bash(const std::string& command_line) {
 // strace is installed and may trace here (a container can forbid it).
 bool have_strace() { return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0; }
 
-// The command with the n-th read of path (counting only reads of that file) failing with EIO.
+// The command with the n-th read of path (counting only reads of that file, on the thread that
+// makes it) failing with EIO.
 // The leak checker of a sanitizer build can't work under strace, so it is turned off.
 std::string with_read_error(const std::string& path, const std::string& when, const std::string& command) {
-  return "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" strace -o /dev/null -P " +
+  return "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" strace -f -o /dev/null -P " +
          shell_quote(path) + " -e trace=read -e inject=read:error=EIO:when=" + when + " " + command;
 }
 

@@ -151,3 +151,24 @@ TEST(RecordReader, RecordsSpanningBlockBoundariesAreWhole) {
     ASSERT_EQ(seen[i].payload, std::string(91, static_cast<char>('a' + i % 26)));
   }
 }
+
+TEST(RecordReader, StoppingEarlyHandsTheInputBack) {
+  // A file of several blocks is read ahead; stopping ends that, and the input can be read again.
+  log_writer log;
+  const std::size_t count = record_reader::block_size / 20 * 4;
+  for (std::size_t i = 0; i < count; ++i) log.record(13, static_cast<std::uint32_t>(i), "0123456789");
+  static record_reader reader;
+  static efis_record rec;
+  FILE* in = stream_with(log.str());
+  reader.reset(in);
+  for (std::size_t i = 0; i < count / 2; ++i) ASSERT_EQ(reader.next(rec), read_outcome::record);
+  reader.stop_reading();
+  EXPECT_EQ(reader.next(rec), read_outcome::end);
+  std::rewind(in);
+  reader.reset(in);
+  std::size_t again = 0;
+  while (reader.next(rec) == read_outcome::record) ASSERT_EQ(rec.timestamp, again++);
+  EXPECT_EQ(again, count);
+  EXPECT_EQ(reader.bytes_read(), log.str().size());
+  std::fclose(in);
+}

@@ -1,0 +1,78 @@
+#include "records/read_ahead.h"
+
+#include <sys/stat.h>
+
+#include <system_error>
+
+bool read_ahead::suits(FILE* input) {
+  if (input == nullptr) return false;
+  const int fd = fileno(input);
+  struct stat st;
+  return fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool read_ahead::start(FILE* input, std::uint8_t* spare, std::size_t block_size) {
+  stop();
+  input_ = input;
+  block_size_ = block_size;
+  to_fill_ = spare;
+  filled_ = nullptr;
+  filled_size_ = 0;
+  read_error_ = false;
+  stopping_ = false;
+  try {
+    thread_ = std::thread(&read_ahead::run, this);
+  } catch (const std::system_error&) {
+    to_fill_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void read_ahead::run() {
+  for (;;) {
+    std::uint8_t* buffer;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return stopping_ || to_fill_ != nullptr; });
+      if (stopping_) return;
+      buffer = to_fill_;
+      to_fill_ = nullptr;
+    }
+    const std::size_t size = std::fread(buffer, 1, block_size_, input_);
+    const bool failed = size == 0 && std::ferror(input_) != 0;
+    {
+      std::lock_guard lock(mutex_);
+      filled_ = buffer;
+      filled_size_ = size;
+      read_error_ = failed;
+    }
+    changed_.notify_all();
+    if (size == 0) return;  // the end of the input or a read error: nothing more will come
+  }
+}
+
+std::uint8_t* read_ahead::exchange(std::uint8_t* done, std::size_t& size, bool& read_error) {
+  std::uint8_t* block;
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return filled_ != nullptr; });
+    block = filled_;
+    size = filled_size_;
+    read_error = read_error_;
+    filled_ = nullptr;
+    to_fill_ = done;
+  }
+  changed_.notify_all();
+  return block;
+}
+
+void read_ahead::stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
