@@ -35,9 +35,10 @@ documents decode_all(decode_context* ctx, const std::string& log, const library_
 
 }  // namespace
 
+// LOGs longer than one read block, so each decode also reads ahead on a thread of its own.
 TEST(ConcurrentDecode, TwoLogsOnTwoThreadsGiveTheSameBytesAsOneAfterTheOther) {
-  const std::string first = simulated_log({.seed = 3, .minutes = 2.0});
-  const std::string second = simulated_log({.seed = 4, .minutes = 2.0, .swap_gps = true});
+  const std::string first = simulated_log({.seed = 3, .minutes = 4.0});
+  const std::string second = simulated_log({.seed = 4, .minutes = 4.0, .swap_gps = true});
   const library_options aviation = options_with([](library_options& o) { o.eis = o.ahrs = 1, o.gps_2_type = 2; });
   const library_options nmea = options_with([](library_options& o) { o.verbose = o.analog = 1, o.gps_1_type = 2, o.gps_2_type = 1; });
 
