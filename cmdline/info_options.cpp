@@ -2,13 +2,13 @@
 
 #include <getopt.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "limits_file.h"
 #include "orvexdecode_version.h"
 
 namespace {
@@ -55,11 +55,6 @@ constexpr const char* usage_text =
   std::exit(1);
 }
 
-[[noreturn]] void exit_error(const std::string& message) {
-  std::fprintf(stderr, "ERROR: %s\n", message.c_str());
-  std::exit(2);
-}
-
 double parse_number(const char* text, const char* option, double least) {
   double value = 0.0;
   const char* end = text + std::strlen(text);
@@ -71,23 +66,6 @@ double parse_number(const char* text, const char* option, double least) {
   return value;
 }
 
-void read_limits(info_request& request) {
-  FILE* in = std::fopen(request.limits_file.c_str(), "rb");
-  if (in == nullptr) exit_error("limits file can't be opened: " + request.limits_file + ": " + std::strerror(errno));
-  std::string text;
-  char block[4096];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, in)) > 0) text.append(block, n);
-  const bool failed = std::ferror(in) != 0;
-  const int error = errno;
-  std::fclose(in);
-  if (failed) exit_error("limits file can't be read: " + request.limits_file + ": " + std::strerror(error));
-  const limits_parse_result parsed = parse_limits(text);
-  if (!parsed.ok()) {
-    exit_error(request.limits_file + ":" + std::to_string(parsed.error_line) + ": " + parsed.error);
-  }
-  request.analysis.limits = parsed.limits;
-}
 
 }  // namespace
 
@@ -167,6 +145,6 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");
   for (int i = optind; i < argc; ++i) request.logs.emplace_back(argv[i]);
   if (request.logs.empty()) exit_usage("no LOG given");
-  if (!request.limits_file.empty()) read_limits(request);
+  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
   return request;
 }

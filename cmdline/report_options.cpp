@@ -3,7 +3,6 @@
 #include <getopt.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "file_checks.h"
+#include "limits_file.h"
 #include "orvexdecode_version.h"
 
 namespace {
@@ -71,23 +71,6 @@ time_point parse_time(const char* text, const char* option) {
   return *t;
 }
 
-void read_limits(report_request& request) {
-  FILE* in = std::fopen(request.limits_file.c_str(), "rb");
-  if (in == nullptr) exit_file_error("Limits file can't be opened", request.limits_file.c_str(), errno);
-  std::string text;
-  char block[4096];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, in)) > 0) text.append(block, n);
-  const int error = read_error_of(in);
-  std::fclose(in);
-  if (error != 0) exit_file_error("Limits file can't be read", request.limits_file.c_str(), error);
-  const limits_parse_result parsed = parse_limits(text);
-  if (!parsed.ok()) {
-    std::fprintf(stderr, "ERROR: %s:%d: %s\n", request.limits_file.c_str(), parsed.error_line, parsed.error.c_str());
-    std::exit(2);
-  }
-  request.analysis.limits = parsed.limits;
-}
 
 }  // namespace
 
@@ -191,6 +174,6 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  if (!request.limits_file.empty()) read_limits(request);
+  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
   return request;
 }

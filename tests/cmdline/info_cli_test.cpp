@@ -78,7 +78,7 @@ TEST(InfoCommandLine, ABadLimitsFileIsRefusedBeforeAnyLogIsRead) {
   EXPECT_EQ(r.err, "ERROR: " + limits + ":3: unit \"K\" does not fit egt_max (F or C)\n");
   const program_result missing = run_program(program, "--limits " + shell_quote(t.path("none")) + " -");
   EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(missing.err.starts_with("ERROR: limits file can't be opened: ")) << missing.err;
+  EXPECT_TRUE(missing.err.starts_with("ERROR: Limits file can't be opened: ")) << missing.err;
 }
 
 TEST(InfoCommandLine, SeveralLogsKeepTheirOrderAndAnUnreadableOneFailsAlone) {
