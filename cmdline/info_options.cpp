@@ -66,7 +66,6 @@ double parse_number(const char* text, const char* option, double least) {
   return value;
 }
 
-
 }  // namespace
 
 info_request parse_info_arguments(int argc, char** argv) {

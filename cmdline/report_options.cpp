@@ -71,7 +71,6 @@ time_point parse_time(const char* text, const char* option) {
   return *t;
 }
 
-
 }  // namespace
 
 report_request parse_report_arguments(int argc, char** argv) {
