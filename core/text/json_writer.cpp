@@ -72,11 +72,12 @@ void json_writer::before_value() {
   first_in_container_ = false;
 }
 
-void json_writer::key(std::string_view name) {
+json_writer& json_writer::key(std::string_view name) {
   before_value();
   append_json_string(out_, name);
   out_ += ':';
   after_key_ = true;
+  return *this;
 }
 
 void json_writer::string(std::string_view s) {

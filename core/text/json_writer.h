@@ -3,8 +3,7 @@
 //
 //   json_writer json(text);
 //   json.begin_object();
-//   json.key("max_ias_kt");
-//   json.number(112.4, 1);
+//   json.key("max_ias_kt").number(112.4, 1);
 //   json.end_object();
 #pragma once
 
@@ -26,14 +25,29 @@ class json_writer {
   void begin_array() { open('['); }
   void end_array() { close(']'); }
 
-  // The name of the next member of an object.
-  void key(std::string_view name);
+  // The name of the next member of an object; the value follows on the writer returned.
+  json_writer& key(std::string_view name);
 
   void string(std::string_view s);
   void null();
   void boolean(bool value);
   void integer(std::int64_t value);
   void unsigned_integer(std::uint64_t value);
+  // The value, or null when there is none.
+  void string_or_null(const std::optional<std::string_view>& s) {
+    if (s) {
+      string(*s);
+    } else {
+      null();
+    }
+  }
+  void integer_or_null(const std::optional<std::int64_t>& value) {
+    if (value) {
+      integer(*value);
+    } else {
+      null();
+    }
+  }
   // value rounded to `decimals` decimals (0 to 17), without trailing zeros; a value that is not
   // finite is null.
   void number(double value, int decimals);
