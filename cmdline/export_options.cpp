@@ -2,12 +2,12 @@
 
 #include <getopt.h>
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "option_values.h"
 #include "orvexdecode_version.h"
 
 namespace {
@@ -65,12 +65,6 @@ bool format_of(std::string_view name, export_format& format) {
   return false;
 }
 
-time_point time_argument(const char* text, const char* option) {
-  const std::optional<time_point> t = parse_time_point(text);
-  if (!t) exit_usage(std::string(option) + ": neither an ISO 8601 UTC time nor LOG seconds: " + text);
-  return *t;
-}
-
 }  // namespace
 
 export_arguments parse_export_arguments(int argc, char** argv) {
@@ -109,34 +103,11 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     const int c = getopt_long(argc, argv, "h", long_options, nullptr);
     if (c == -1) break;
     switch (c) {
-      case opt_flight: {
-        int n = 0;
-        const char* end = optarg + std::strlen(optarg);
-        const auto [stop, error] = std::from_chars(optarg, end, n);
-        if (error != std::errc() || stop != end || n < 1) {
-          exit_usage(std::string("--flight: not a flight number (1 or more): ") + optarg);
-        }
-        r.window.flight = n;
-        break;
-      }
-      case opt_from: r.window.from = time_argument(optarg, "--from"); break;
-      case opt_to: r.window.to = time_argument(optarg, "--to"); break;
-      case opt_every: {
-        double seconds = 0.0;
-        const char* end = optarg + std::strlen(optarg);
-        const auto [stop, error] = std::from_chars(optarg, end, seconds, std::chars_format::fixed);
-        if (error != std::errc() || stop != end || !(seconds >= 0.001) || seconds > 86400.0) {
-          exit_usage(std::string("--every: not a number of seconds from 0.001 to 86400: ") + optarg);
-        }
-        r.every_ms = static_cast<std::uint32_t>(seconds * 1000.0 + 0.5);
-        break;
-      }
-      case opt_utc_start: {
-        const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
-        if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
-        r.utc_start_ms = utc;
-        break;
-      }
+      case opt_flight: r.window.flight = flight_number_option(optarg, exit_usage); break;
+      case opt_from: r.window.from = time_option(optarg, "--from", exit_usage); break;
+      case opt_to: r.window.to = time_option(optarg, "--to", exit_usage); break;
+      case opt_every: r.every_ms = period_option(optarg, 0.001, 86400.0, exit_usage); break;
+      case opt_utc_start: r.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_tail: r.tail = optarg; break;
       case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "limits_file.h"
+#include "option_values.h"
 #include "orvexdecode_version.h"
 
 namespace {
@@ -117,12 +118,7 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_json: request.json = true; break;
       case 'j': request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1)); break;
       case opt_limits: request.limits_file = optarg; break;
-      case opt_utc_start: {
-        const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
-        if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
-        request.analysis.utc_start_ms = utc;
-        break;
-      }
+      case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;

@@ -3,8 +3,6 @@
 #include <getopt.h>
 #include <unistd.h>
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +11,7 @@
 
 #include "file_checks.h"
 #include "limits_file.h"
+#include "option_values.h"
 #include "orvexdecode_version.h"
 
 namespace {
@@ -52,23 +51,6 @@ constexpr const char* usage_text =
   std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
   std::fprintf(stderr, usage_text, program_name);
   std::exit(1);
-}
-
-// --every: seconds from 0.02 to a day, as whole milliseconds.
-std::uint32_t parse_every(const char* text) {
-  double value = 0.0;
-  const char* end = text + std::strlen(text);
-  const auto [stop, error] = std::from_chars(text, end, value, std::chars_format::fixed);
-  if (error != std::errc() || stop != end || !(value >= 0.02) || !(value <= 86400.0)) {
-    exit_usage(std::string("--every: not a number of seconds from 0.02 to 86400: ") + text);
-  }
-  return static_cast<std::uint32_t>(std::llround(value * 1000.0));
-}
-
-time_point parse_time(const char* text, const char* option) {
-  const std::optional<time_point> t = parse_time_point(text);
-  if (!t) exit_usage(std::string(option) + ": not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time: " + text);
-  return *t;
 }
 
 }  // namespace
@@ -117,32 +99,18 @@ report_request parse_report_arguments(int argc, char** argv) {
         output_given = true;
         request.output = std::strcmp(optarg, "-") == 0 ? "" : optarg;
         break;
-      case opt_flight: {
-        int n = 0;
-        const char* end = optarg + std::strlen(optarg);
-        const auto [stop, error] = std::from_chars(optarg, end, n);
-        if (error != std::errc() || stop != end || n < 1) {
-          exit_usage(std::string("--flight: not a flight number (1 for the first): ") + optarg);
-        }
-        request.window.flight = n;
-        break;
-      }
+      case opt_flight: request.window.flight = flight_number_option(optarg, exit_usage); break;
       case opt_from:
-        request.window.from = parse_time(optarg, "--from");
+        request.window.from = time_option(optarg, "--from", exit_usage);
         from_text = optarg;
         break;
       case opt_to:
-        request.window.to = parse_time(optarg, "--to");
+        request.window.to = time_option(optarg, "--to", exit_usage);
         to_text = optarg;
         break;
-      case opt_every: request.every_ms = parse_every(optarg); break;
+      case opt_every: request.every_ms = period_option(optarg, 0.02, 86400.0, exit_usage); break;
       case opt_limits: request.limits_file = optarg; break;
-      case opt_utc_start: {
-        const std::optional<std::int64_t> utc = parse_utc_iso8601(optarg);
-        if (!utc) exit_usage(std::string("--utc-start: not an ISO 8601 UTC time: ") + optarg);
-        request.analysis.utc_start_ms = utc;
-        break;
-      }
+      case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;

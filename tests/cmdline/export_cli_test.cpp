@@ -43,7 +43,7 @@ TEST(ExportCommandLine, UsageErrorsEndWithStatus1) {
       {"tsv a.LOG", "unknown FORMAT"},
       {"csv a.LOG b c", "too many arguments"},
       {"csv --flight 0 a.LOG", "--flight: not a flight number"},
-      {"csv --from yesterday a.LOG", "--from: neither an ISO 8601 UTC time nor LOG seconds"},
+      {"csv --from yesterday a.LOG", "--from: not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time"},
       {"csv --every 0 a.LOG", "--every: not a number of seconds"},
       {"csv --utc-start 12:00 a.LOG", "--utc-start: not an ISO 8601 UTC time"},
       {"csv --nosuch a.LOG", "nosuch"},
