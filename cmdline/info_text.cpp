@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "text/readable_text.h"
 #include "text/utc_text.h"
 
 namespace {
@@ -22,38 +23,11 @@ std::string format(const char* pattern, ...) {
   return std::string(text, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
 }
 
-std::string with_commas(std::uint64_t n) {
-  const std::string digits = std::to_string(n);
-  std::string text;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-    text += digits[i];
-  }
-  return text;
-}
-
-// A number with at most `decimals` decimals, without trailing zeros.
-std::string number(double v, int decimals) {
-  std::string text = format("%.*f", decimals, v);
-  if (text.find('.') != std::string::npos) {
-    while (text.ends_with('0')) text.pop_back();
-    if (text.ends_with('.')) text.pop_back();
-  }
-  return text == "-0" ? "0" : text;
-}
-
-// h:mm:ss of a number of seconds.
-std::string duration(double seconds) {
-  const auto s = static_cast<long long>(std::llround(std::max(0.0, seconds)));
-  return format("%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
-}
-
 class info_text {
  public:
   info_text(std::string& out, const log_summary& s) : out_(out), s_(s) {
     if (s.time.has_records && s.time.first.has_utc) {
-      const utc_fields f = utc_fields_of(whole_seconds_of(s.time.first.utc_ms));
-      start_day_ = format("%04d-%02d-%02d", f.year, f.month, f.day);
+      start_day_ = utc_date_text(s.time.first.utc_ms);
     }
   }
 
@@ -69,10 +43,9 @@ class info_text {
   // A moment: UTC ("15:06:04Z", with the date when it is not the LOG's first day), else the
   // LOG time.
   std::string when(const log_instant& at) const {
-    if (!at.has_utc) return "LOG " + duration(log_seconds(at.log_ms));
-    const utc_fields f = utc_fields_of(whole_seconds_of(at.utc_ms));
-    const std::string day = format("%04d-%02d-%02d", f.year, f.month, f.day);
-    const std::string time = format("%02d:%02d:%02dZ", f.hour, f.minute, f.second);
+    if (!at.has_utc) return "LOG " + duration_text(log_seconds(at.log_ms));
+    const std::string day = utc_date_text(at.utc_ms);
+    const std::string time = utc_time_text(at.utc_ms);
     return day == start_day_ ? time : day + " " + time;
   }
   // A LOG time as a moment, through the clock of the LOG's first record.
@@ -128,7 +101,8 @@ void info_text::header(const std::string& file) {
     return;
   }
   std::string span = when(t.first) + " to " + when(t.last) + "  (" +
-                     duration(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) + ")";
+                     duration_text(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) +
+                     ")";
   if (t.first.has_utc) span = start_day_ + " " + span;
   switch (t.source) {
     case utc_source::gps: span += ", UTC from GPS"; break;
@@ -161,8 +135,8 @@ void info_text::window(const std::string& title, const flight_record& w) {
   if (w.engine_start) {
     std::string text = when(w.engine_start->when) + " to " +
                        (w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"));
-    text += "   engine " + duration(w.engine_time_s);
-    if (w.block_time_s) text += ", block " + duration(*w.block_time_s);
+    text += "   engine " + duration_text(w.engine_time_s);
+    if (w.block_time_s) text += ", block " + duration_text(*w.block_time_s);
     if (w.engine_runs > 1) text += format(" (%u engine runs)", w.engine_runs);
     line("  Engine", text);
   } else {
@@ -171,7 +145,7 @@ void info_text::window(const std::string& title, const flight_record& w) {
   if (w.takeoff) line("  Takeoff", when(w.takeoff->when) + place(*w.takeoff));
   if (w.is_flight()) {
     std::string text = w.landing ? when(w.landing->when) + place(*w.landing) : std::string("end of LOG (airborne)");
-    text += "   flight " + duration(w.flight_time_s);
+    text += "   flight " + duration_text(w.flight_time_s);
     if (w.distance_nm) text += format(", %.1f nm", *w.distance_nm);
     if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
     line("  Landing", text);
@@ -238,11 +212,11 @@ void info_text::limits(const flight_record& w) {
     if (first.cylinder > 0) text += format(" #%d", first.cylinder);
     const std::string condition = condition_text(limit.when);
     const std::string_view unit = limit_unit_symbol(limit, s_.units);
-    text += format(" %s %s %.*s%s%s: ", maximum ? ">" : "<", number(limit.value, 3).c_str(),
+    text += format(" %s %s %.*s%s%s: ", maximum ? ">" : "<", number_text(limit.value, 3).c_str(),
                    static_cast<int>(unit.size()), unit.data(), condition.empty() ? "" : " when ", condition.c_str());
     text += times == 1 ? std::string("once") : format("%zu times", times);
-    text += format(", %s in all, %s %s at %s", duration(seconds).c_str(), maximum ? "peak" : "lowest",
-                   number(worst->peak, 1).c_str(), when(worst->peak_at).c_str());
+    text += format(", %s in all, %s %s at %s", duration_text(seconds).c_str(), maximum ? "peak" : "lowest",
+                   number_text(worst->peak, 1).c_str(), when(worst->peak_at).c_str());
     line("  Exceedance", text);
   }
 }
