@@ -13,6 +13,8 @@ packages+=(xsltproc)
 packages+=(python3-jsonschema)
 # strace: the command-line tests make reads fail with it.
 packages+=(strace)
+# tzdata: local times come from the system's time-zone files, which the tests read too.
+packages+=(tzdata)
 # The exports are read back by real readers: GPSBabel (GPX and the avionics CSV) and GDAL's
 # LIBKML driver (KML); xmllint (libxml2-utils) checks the GPX against its schema.
 packages+=(gpsbabel gdal-bin)
