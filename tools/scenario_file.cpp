@@ -18,8 +18,10 @@ struct bad_line : std::runtime_error {
 
 // A departure or landing farther than this from where the aircraft stands cannot be taxied to.
 constexpr double longest_taxi_m = 5000.0;
-// Longer than this for a single step or time would run the LOG timer past its end.
+// Longer than this for a single step or time, or for the timed steps together, would run the
+// LOG timer towards its end (some 49 days).
 constexpr double longest_seconds = 14.0 * 86400.0;
+constexpr double longest_scenario_seconds = 30.0 * 86400.0;
 
 std::vector<std::string_view> words_of(std::string_view line) {
   std::vector<std::string_view> words;
@@ -343,10 +345,13 @@ void check_steps(const scenario& s) {
   enum class where { parked, ground_running, airborne };
   where state = where::parked;
   std::optional<geo_position> standing;  // the last runway point on the ground
+  double seconds = 0.0;                  // of the timed steps so far
   for (const scenario_step& step : s.steps) {
     const auto fail = [&step](const std::string& message) {
       throw scenario_error{step.line, std::string(command_name(step.command)) + " " + message};
     };
+    seconds += step.seconds;
+    if (seconds > longest_scenario_seconds) fail("makes the scenario longer than 30 days");
     switch (step.command) {
       case scenario_command::depart:
         if (state == where::airborne) fail("in the air: land first");

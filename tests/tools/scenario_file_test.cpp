@@ -99,6 +99,8 @@ TEST(ScenarioFile, ABadLineIsRefusedWithItsNumber) {
       {head + departure + "cylinder 2 egt probe-fail 10:00\n", 3, "expected 'at TIME'"},
       {head + departure + "cylinder 5 cht +90 from 4:00\n", 3, "cylinder 5 of an engine of 4 cylinders"},
       {head + departure + "mixture best from 4:00\n", 3, "expected: mixture rich|lean from TIME [to TIME]"},
+      {head + departure + "fly-to 47.6 -122.3 3500 115\nwait 300:00:00\npower-off 300:00:00\npower-off 300:00:00\n", 6,
+       "power-off makes the scenario longer than 30 days"},
       {departure, 0, "no start line: the scenario needs its UTC start"},
       {head + "wait 30\n", 0, "no depart line: the aircraft needs a place to start from"},
   };

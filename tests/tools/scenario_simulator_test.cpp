@@ -140,6 +140,44 @@ TEST(ScenarioSimulator, EveryShippedScenarioFliesWhatItPlansQuickly) {
   }
 }
 
+TEST(ScenarioSimulator, EachSegmentKeepsItsOwnClock) {
+  // A power-off leaves a gap as long as the EFIS was off, in LOG time and in UTC; a clock
+  // restart sends LOG time back to a few seconds while UTC runs on.
+  const struct {
+    const char* name;
+    double off_s;
+    bool restart;
+  } rows[] = {
+      {"two_flights_power_off", 600.0, false},
+      {"in_flight_restart", 40.0, false},
+      {"joined_logs", 1800.0, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    const scenario_truth& t = fly(r.name).truth;
+    ASSERT_EQ(t.segments.size(), 2u);
+    const truth_segment& before = t.segments[0];
+    const truth_segment& after = t.segments[1];
+    EXPECT_NEAR(after.off_seconds, r.off_s, 0.05);
+    EXPECT_NEAR((after.first_utc_ms - before.last_utc_ms) / 1000.0, r.off_s, 1.0);
+    if (r.restart) {
+      EXPECT_LT(after.first_log_ms, 3100u);
+    } else {
+      EXPECT_EQ(after.utc_ms_at_log_zero, before.utc_ms_at_log_zero);
+      EXPECT_NEAR((static_cast<double>(after.first_log_ms) - before.last_log_ms) / 1000.0, r.off_s, 1.0);
+    }
+    // Every moment of a flight lies in the segment whose LOG time and UTC it gives.
+    for (const truth_flight& f : t.flights) {
+      for (const truth_phase& p : f.phases) {
+        for (const truth_moment& m : {p.start, p.end}) {
+          if (!m.logged) continue;
+          EXPECT_EQ(*t.utc_of(m.segment, m.log_ms), m.utc_ms);
+        }
+      }
+    }
+  }
+}
+
 TEST(ScenarioSimulator, GpsFixesArriveAsTheTruthSays) {
   const struct {
     const char* name;
@@ -333,4 +371,16 @@ TEST(ScenarioSimulator, CommandLineReadsAndRefusesScenarioFiles) {
   const flown& f = fly("gps_delay_whole_port1");
   EXPECT_TRUE(read_file(t.path("flight.LOG")) == f.log);
   EXPECT_EQ(read_file(t.path("truth.json")), truth_json(f.truth));
+  // The classic options change the scenario's settings: RMC moves to GPS 2.
+  ASSERT_EQ(run_program(simulator, "--scenario " + shell_quote(good) + " --swap-gps --seed 3 " +
+                                       shell_quote(t.path("swapped.LOG")))
+                .status,
+            0);
+  const std::string swapped = read_file(t.path("swapped.LOG"));
+  EXPECT_FALSE(swapped == f.log);
+  for (const log_entry& r : split_log(swapped)) {
+    if (r.type == 3 || r.type == 11) {
+      ASSERT_EQ(r.payload.rfind("$GPRMC,", 0) == 0, r.type == 11) << r.payload;
+    }
+  }
 }
