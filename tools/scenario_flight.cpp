@@ -10,7 +10,9 @@ constexpr double taxi_speed_mps = 7.0;
 constexpr double landing_roll_end_mps = 15.0 * mps_per_knot;  // the landing roll ends at taxi speed
 constexpr double rotate_kt = 53.0;
 constexpr double liftoff_kt = 58.0;
-constexpr double runup_seconds = 45.0;
+constexpr double runup_seconds = 45.0;  // standing at the holding point
+constexpr double runup_power_s = 3.0;   // the checks, from the power coming up to idle again
+constexpr double runup_idle_s = 36.0;
 constexpr double touch_and_go_roll_seconds = 4.0;
 constexpr double glide_feet_per_metre = 0.052407779283 / metres_per_foot;  // tan 3 degrees
 constexpr double aim_before_point_m = 20.0;  // the flare floats the aircraft on to about the point
@@ -388,9 +390,11 @@ void scenario_flight::step_air(double dt) {
 
   // Vertical: follow the target altitude, feeding forward its slope.
   const bool idle = on_leg_ && leg_.step->idle;
-  double vs_command = slope * a.ground_speed_mps * 60.0 + 4.0 * (target_ft - a.altitude_ft);
+  // A brisk capture: levelling off takes a few seconds, as a pilot does it.
+  double vs_command = slope * a.ground_speed_mps * 60.0 + 20.0 * (target_ft - a.altitude_ft);
   const double max_climb = 800.0 * (1.0 - a.altitude_ft / 16000.0);
-  const double max_descent = idle ? 1500.0 : landing ? 1000.0 : 500.0;
+  const bool on_path = landing && target_ft < leg_.cap_ft - 1.0;  // the 3 degree path, below the altitude held
+  const double max_descent = idle ? 1500.0 : on_path ? 1000.0 : 500.0;
   vs_command = std::clamp(vs_command, -max_descent, max_climb);
   if (on_final && height_ft < 30.0) vs_command = std::max(vs_command, -(100.0 + height_ft * 20.0));  // flare
   a.vertical_speed_fpm = approach(a.vertical_speed_fpm, vs_command, 300.0 * dt);
@@ -400,7 +404,6 @@ void scenario_flight::step_air(double dt) {
   // The vertical mode, for the phase: climbing, level or descending towards the target.
   const double diff = target_ft - a.altitude_ft;
   if (landing) {
-    const bool on_path = target_ft < leg_.cap_ft - 1.0;
     if (diff > 100.0) {
       vertical_ = vertical::climb;
     } else if (on_path) {
@@ -548,7 +551,7 @@ void scenario_flight::step_activity(double dt) {
         if (t >= 10.0 && t < 14.0) rpm -= 110.0;
         if (t >= 18.0 && t < 22.0) rpm -= 130.0;
         if (t >= 28.0 && t < 32.0) rpm -= 80.0;
-        if (t < 3.0 || t >= 36.0) rpm = 950.0;
+        if (t < runup_power_s || t >= runup_idle_s) rpm = 950.0;
       }
       rpm_target_ = rpm;
       if (activity_time_ >= (activity_ == activity::runup ? runup_seconds : 8.0)) {
@@ -650,7 +653,10 @@ void scenario_flight::update_phase() {
       break;
     case activity::holding:
     case activity::lineup: phase_ = flown_phase::taxi_out; break;
-    case activity::runup: phase_ = flown_phase::runup; break;
+    case activity::runup:  // the engine checks, from the power coming up to its return to idle
+      phase_ =
+          activity_time_ >= runup_power_s && activity_time_ < runup_idle_s ? flown_phase::runup : flown_phase::taxi_out;
+      break;
     case activity::takeoff_roll: phase_ = flown_phase::takeoff_roll; break;
     case activity::airborne:
       phase_ = approach_                       ? flown_phase::approach
