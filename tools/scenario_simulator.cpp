@@ -414,10 +414,10 @@ class scenario_recorder {
     m.utc_ms = scenario_.settings.start_utc_ms + t;
     for (std::size_t i = 0; i < segments_.size(); ++i) {
       const live_segment& s = segments_[i];
-      if (t < s.t0 || t >= s.t_end) continue;
+      if (t < s.t0 || t >= s.t_end || segment_index_[i] < 0) continue;
       m.logged = true;
       m.log_ms = static_cast<std::uint32_t>(s.log0 + (t - s.t0));
-      m.segment = static_cast<int>(i);
+      m.segment = segment_index_[i];
     }
     return m;
   }
@@ -431,14 +431,19 @@ class scenario_recorder {
     truth.cylinders = set.cylinders;
     truth.aux = set.aux;
     truth.gps = set.gps;
+    // A power-up cut short before its first record (a clock restart at once) is no segment.
     for (std::size_t i = 0; i < segments_.size(); ++i) {
       truth_segment s = segment_truth_[i];
+      segment_index_.push_back(s.records == 0 ? -1 : static_cast<int>(truth.segments.size()));
+      if (s.records == 0) continue;
       s.first_utc_ms = s.utc_ms_at_log_zero + s.first_log_ms;
       s.last_utc_ms = s.utc_ms_at_log_zero + s.last_log_ms;
       truth.segments.push_back(s);
     }
     for (std::size_t i = 0; i < fixes_.size(); ++i) {
-      if (fix_written_[i]) truth.fixes.push_back(fixes_[i]);
+      if (!fix_written_[i]) continue;
+      truth.fixes.push_back(fixes_[i]);
+      truth.fixes.back().segment = segment_index_[static_cast<std::size_t>(fixes_[i].segment)];
     }
     if (current_run() != nullptr) end_run(end_ms_);
     for (live_run& run : runs_) {
@@ -495,6 +500,7 @@ class scenario_recorder {
   std::optional<scenario_error> failure_;
   std::vector<live_segment> segments_;
   std::vector<truth_segment> segment_truth_;
+  std::vector<int> segment_index_;  // of each segment in the truth; -1 for one without records
   bool segment_open_ = false;
   int power_ups_ = 0;
   std::int64_t power_up_ms_ = 0;
