@@ -70,3 +70,32 @@ struct local_frame {
             radians(g.latitude - origin.latitude) * earth_radius};
   }
 };
+
+// Great-circle geometry on a sphere of the mean earth radius, for routes that leave the
+// neighbourhood of one reference point.
+constexpr double earth_radius_m = 6371000.0;
+
+// Distance in metres between two positions (haversine).
+inline double geo_distance(geo_position a, geo_position b) {
+  const double dlat = radians(b.latitude - a.latitude);
+  const double dlon = radians(b.longitude - a.longitude);
+  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) + std::cos(radians(a.latitude)) *
+                                                                 std::cos(radians(b.latitude)) * std::sin(dlon / 2) *
+                                                                 std::sin(dlon / 2);
+  return 2.0 * earth_radius_m * std::asin(std::sqrt(std::fmin(1.0, h)));
+}
+
+// Initial true bearing from a towards b, [0, 360).
+inline double geo_bearing(geo_position a, geo_position b) {
+  const double p1 = radians(a.latitude);
+  const double p2 = radians(b.latitude);
+  const double dlon = radians(b.longitude - a.longitude);
+  return wrap360(degrees(std::atan2(std::sin(dlon) * std::cos(p2),
+                                    std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dlon))));
+}
+
+// The position a short displacement (metres east and north) away, as one step of motion moves.
+inline geo_position geo_moved(geo_position p, vec2 displacement) {
+  return {p.latitude + degrees(displacement.y / earth_radius_m),
+          p.longitude + degrees(displacement.x / (earth_radius_m * std::cos(radians(p.latitude))))};
+}

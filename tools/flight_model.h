@@ -30,8 +30,8 @@ struct engine_state {
   double rpm = 0.0;
   double fuel_flow_gph = 0.0;
   double fuel_gal = 0.0;
-  std::array<double, 4> cht = {};  // degrees F
-  std::array<double, 4> egt = {};  // degrees F
+  std::array<double, 6> cht = {};  // degrees F; the classic sortie fits four cylinders
+  std::array<double, 6> egt = {};  // degrees F
   double oil_temp_f = 0.0;
   double oil_pressure_psi = 0.0;
   double manifold_inhg = 0.0;

@@ -90,16 +90,21 @@ std::string gprmc_sentence(const gps_report& r) {
   char text[160];
   const int t = r.utc_seconds;
   const char status = r.fix ? 'A' : 'V';
+  char hhmmss[48];
+  if (r.utc_hundredths >= 0) {
+    std::snprintf(hhmmss, sizeof hhmmss, "%02d%02d%02d.%02d", t / 3600, t / 60 % 60, t % 60, r.utc_hundredths % 100);
+  } else {
+    std::snprintf(hhmmss, sizeof hhmmss, "%02d%02d%02d", t / 3600, t / 60 % 60, t % 60);
+  }
   if (r.fix) {
-    std::snprintf(text, sizeof text, "GPRMC,%02d%02d%02d,%c,%s,%c,%s,%c,%05.1f,%05.1f,%02d%02d%02d,%05.1f,%c", t / 3600,
-                  t / 60 % 60, t % 60, status, nmea_coordinate(r.latitude, 2).c_str(), r.latitude < 0.0 ? 'S' : 'N',
+    std::snprintf(text, sizeof text, "GPRMC,%s,%c,%s,%c,%s,%c,%05.1f,%05.1f,%02d%02d%02d,%05.1f,%c", hhmmss, status,
+                  nmea_coordinate(r.latitude, 2).c_str(), r.latitude < 0.0 ? 'S' : 'N',
                   nmea_coordinate(r.longitude, 3).c_str(), r.longitude < 0.0 ? 'W' : 'E',
                   std::min(999.9, std::max(0.0, r.ground_speed_kt)),
                   static_cast<double>(tenths_of_degree(r.track_deg)) / 10.0, r.day, r.month, r.year % 100,
                   std::min(99.9, std::fabs(r.variation_deg)), r.variation_deg < 0.0 ? 'W' : 'E');
   } else {
-    std::snprintf(text, sizeof text, "GPRMC,%02d%02d%02d,%c,,,,,,,%02d%02d%02d,,", t / 3600, t / 60 % 60, t % 60,
-                  status, r.day, r.month, r.year % 100);
+    std::snprintf(text, sizeof text, "GPRMC,%s,%c,,,,,,,%02d%02d%02d,,", hhmmss, status, r.day, r.month, r.year % 100);
   }
   char tail[16];
   std::snprintf(tail, sizeof tail, "*%02X\r\n", nmea_checksum(text));

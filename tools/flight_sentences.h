@@ -18,8 +18,9 @@ struct gps_report {
   double cross_track_nm = 0.0;  // left of the course positive
   double desired_track_deg = 0.0;
   double bearing_deg = 0.0;
-  bool fix = true;      // a position is known
-  int utc_seconds = 0;  // of the day
+  bool fix = true;          // a position is known
+  int utc_seconds = 0;      // of the day
+  int utc_hundredths = -1;  // written after the seconds of the RMC time ("123519.25"); -1: whole seconds only
   int day = 1;
   int month = 1;
   int year = 2000;

@@ -9,6 +9,7 @@
 
 #include "flight_model.h"
 #include "flight_sentences.h"
+#include "flight_sources.h"
 #include "log_writer.h"
 
 namespace {
@@ -17,28 +18,6 @@ constexpr int steps_per_second = 25;  // the AHRS high-rate message rate
 constexpr double step_seconds = 1.0 / steps_per_second;
 constexpr int step_ms = 1000 / steps_per_second;
 constexpr double bytes_per_second_estimate = 1365.0;  // of a typical flight, for --size-mb
-
-// The panel's analog inputs and their scale factors as the EFIS is set up.
-constexpr double power_monitor_volts_per_count = 0.034896;
-constexpr double internal_temp_per_count = 5.05 / 1024.0 * 10.0;
-constexpr double general_input_volts_per_count = 0.018475;
-constexpr double localiser_zero = 606.0;
-constexpr double localiser_per_count = 0.987;  // deflection units per count; full scale is 150
-constexpr double glideslope_zero = 610.0;
-constexpr double glideslope_per_count = 0.98;
-
-std::uint8_t payload_sum(const std::vector<std::uint8_t>& payload, std::size_t checksum_offset) {
-  unsigned sum = 0;
-  for (std::size_t i = 0; i < checksum_offset && i < payload.size(); ++i) sum += payload[i];
-  return static_cast<std::uint8_t>(sum & 0xFF);
-}
-
-template <typename T>
-T clamped(double value) {
-  const double lo = static_cast<double>(std::numeric_limits<T>::min());
-  const double hi = static_cast<double>(std::numeric_limits<T>::max());
-  return static_cast<T>(std::clamp(std::round(value), lo, hi));
-}
 
 // A calendar date, moved on a day at a time as the flight crosses midnight UTC.
 struct civil_date {
@@ -73,21 +52,6 @@ std::int64_t utc_day_number(int year, int month, int day) {
 struct pending_record {
   std::uint32_t timestamp;
   std::vector<std::uint8_t> bytes;
-};
-
-// A validity flag of the navigation receiver: well above 20 when valid, a few counts when not,
-// and one sample in the doubtful band 11 to 19 as it changes.
-class valid_flag {
- public:
-  std::uint16_t next(bool valid, flight_random& rng) {
-    const bool changed = valid != valid_;
-    valid_ = valid;
-    if (changed) return static_cast<std::uint16_t>(rng.between(11, 19));
-    return static_cast<std::uint16_t>(valid ? rng.between(470, 500) : rng.between(2, 6));
-  }
-
- private:
-  bool valid_ = false;
 };
 
 class flight_recorder {
@@ -183,35 +147,16 @@ class flight_recorder {
   // ---- AHRS ----
 
   void ahrs_high_rate(std::uint32_t timestamp) {
-    const aircraft_state& a = model_.aircraft();
-    ahrs_hr_fields f;
-    f.mode = model_.time() < 20.0 ? 2 : 1;  // aligning just after power-up
-    f.roll_angle = ahrs_angle(a.bank_deg + 0.05 * sensor_rng_.noise());
-    f.pitch_angle = ahrs_angle(a.pitch_deg + 0.05 * sensor_rng_.noise());
-    f.yaw_angle = ahrs_angle(wrap180(model_.magnetic_heading_deg() + 0.1 * sensor_rng_.noise()));
-    f.pressure_alt = clamped<std::uint16_t>(a.altitude_ft + 2.0 * sensor_rng_.noise() + 5000.0);
-    f.vsi = clamped<std::int16_t>(a.vertical_speed_fpm + (a.airborne ? 15.0 : 2.0) * sensor_rng_.noise());
-    f.asi = a.ias_kt >= 20.0 ? clamped<std::int16_t>(a.ias_kt * 16.878099) : 0;
-    f.asi_roc = clamped<std::int16_t>(a.ias_rate_kt_s * 1.6878099 / 0.02 + 2.0 * sensor_rng_.noise());
-    f.accelerometer_roll_angle = ahrs_angle(a.slip_deg);
-    f.acceleration = clamped<std::int16_t>(a.load_factor * 980.665);
-    f.checksum = payload_sum(ahrs_hr_payload(f), 22);
+    const ahrs_hr_fields f =
+        ahrs_high_rate_reading(model_.aircraft(), model_.magnetic_heading_deg(), model_.time() < 20.0, sensor_rng_);
     log_writer w;
     w.ahrs_hr(timestamp, f);
     add(w, timestamp);
   }
 
   void ahrs_low_rate(std::uint32_t timestamp) {
-    const engine_state& e = model_.engine();
-    ahrs_lr_fields f;
-    f.outsidetemp = clamped<std::int8_t>(model_.outside_temp_c());
-    f.voltage_1 = clamped<std::int16_t>(e.bus_volts * 100.0 + sensor_rng_.between(-3, 3));
-    f.voltage_2 = clamped<std::int16_t>(1230.0 - model_.time() / 600.0 + sensor_rng_.between(-2, 2));
-    f.voltage_3 = clamped<std::int16_t>(500.0 + sensor_rng_.between(-1, 1));
-    f.internaltemp = clamped<std::uint8_t>(28.0 + std::min(12.0, model_.time() / 300.0));
-    f.sw_internal_version_major = 3;
-    f.sw_internal_version_minor = 1;
-    f.checksum = payload_sum(ahrs_lr_payload(f), 20);
+    const ahrs_lr_fields f =
+        ahrs_low_rate_reading(model_.outside_temp_c(), model_.engine().bus_volts, model_.time(), sensor_rng_);
     log_writer w;
     w.ahrs_lr(timestamp, f);
     add(w, timestamp);
@@ -241,39 +186,11 @@ class flight_recorder {
   // ---- EIS ----
 
   void eis(std::uint32_t timestamp) {
-    const aircraft_state& a = model_.aircraft();
     const engine_state& e = model_.engine();
-    eis_fields f;
-    f.tachometer = e.rpm < 1.0 ? 0 : clamped<std::uint16_t>(e.rpm + (e.running ? 4.0 * sensor_rng_.noise() : 0.0));
-    for (std::size_t i = 0; i < 4; ++i) {  // a four-cylinder engine: probes 5 and 6 are not fitted
-      f.cht[i] = clamped<std::uint16_t>(e.cht[i] + 0.6 * sensor_rng_.noise());
-      f.egt[i] = clamped<std::uint16_t>(e.egt[i] + 2.0 * sensor_rng_.noise());
-    }
+    // A four-cylinder engine: probes 5 and 6 are not fitted.
+    eis_fields f = eis_reading(model_.aircraft(), e, model_.outside_temp_c(), model_.time(), 4, 2.0, sensor_rng_);
     f.aux[0] = clamped<std::int16_t>(e.manifold_inhg * 10.0);      // aux 1: manifold pressure
     f.aux[1] = clamped<std::int16_t>(e.fuel_pressure_psi * 10.0);  // aux 2: fuel pressure
-    f.airspeed = a.ias_kt >= 20.0 ? clamped<std::uint16_t>(a.ias_kt) : 0;
-    f.altitude = clamped<std::uint16_t>(a.altitude_ft / 10.0);
-    f.primaryvoltage = clamped<std::uint16_t>(e.bus_volts * 10.0);
-    f.fuelflow = clamped<std::uint16_t>(e.fuel_flow_gph * 10.0);
-    f.unittemp = clamped<std::uint8_t>(24.0 + std::min(14.0, model_.time() / 240.0));
-    const double oat_f = model_.outside_temp_c() * 9.0 / 5.0 + 32.0;
-    f.carbtemp = clamped<std::int8_t>(oat_f - (e.running ? 12.0 : 0.0));
-    f.rateofclimb = clamped<std::int8_t>(a.vertical_speed_fpm / 100.0);
-    f.outsidetemp = clamped<std::uint8_t>(oat_f + 50.0);
-    f.oiltemp = clamped<std::uint16_t>(e.oil_temp_f);
-    f.oilpressure = clamped<std::uint8_t>(e.oil_pressure_psi);
-    f.elapsed_time = clamped<std::uint16_t>(std::floor(e.hobbs_hours * 10.0));
-    f.fuelqty = clamped<std::uint16_t>(e.fuel_gal * 10.0);
-    const auto timer = static_cast<long>(e.timer_seconds);
-    f.flighttimer_hours = static_cast<std::uint8_t>(std::min(99L, timer / 3600));
-    f.flighttimer_mins = static_cast<std::uint8_t>(timer / 60 % 60);
-    f.flighttimer_secs = static_cast<std::uint8_t>(timer % 60);
-    if (e.fuel_flow_gph > 0.5) {
-      const auto endurance = static_cast<long>(e.fuel_gal / e.fuel_flow_gph * 60.0);  // minutes
-      f.fuelendurance_hours = static_cast<std::uint8_t>(std::min(99L, endurance / 60));
-      f.fuelendurance_mins = static_cast<std::uint8_t>(endurance % 60);
-    }
-    f.baroset = 2992;
     f.checksum = payload_sum(eis_payload(f), 72);
     note_eis(f);
     log_writer w;
@@ -286,38 +203,11 @@ class flight_recorder {
   void analog(std::uint32_t timestamp) {
     const airfield& field = home_airfield();
     const aircraft_state& a = model_.aircraft();
-    const engine_state& e = model_.engine();
     const vec2 d = a.position - field.threshold;
-    const double u = dot(d, field.along());
-    const double v = dot(d, field.left());
-    // Localiser antenna 300 m beyond the far end, glideslope antenna beside the aiming point.
-    const double to_localiser = field.runway_length() + 300.0 - u;
-    const double loc_angle = degrees(std::atan2(v, to_localiser));
-    const bool loc_valid = to_localiser > 0.0 && std::fabs(loc_angle) < 35.0 && to_localiser < 18.0 * metres_per_nm;
-    const double to_glideslope = std::hypot(300.0 - u, v + 120.0);
-    const double height_m = (a.altitude_ft - field.elevation_ft) * metres_per_foot - 3.0;
-    const double elevation = degrees(std::atan2(height_m, to_glideslope));
-    const bool gs_valid = u < 300.0 && to_glideslope < 10.0 * metres_per_nm && std::fabs(loc_angle) < 8.0 &&
-                          elevation > 1.35 && elevation < 5.25;
-    std::array<std::uint16_t, 16> values{};
-    const auto counts = [this](double volts, double per_count) {
-      return clamped<std::uint16_t>(volts / per_count + sensor_rng_.between(-1, 1));
-    };
-    values[0] = counts(12.3 - model_.time() / 36000.0, power_monitor_volts_per_count);  // voltage 3: standby battery
-    values[1] = counts(e.bus_volts - 0.3, power_monitor_volts_per_count);               // voltage 2: essential bus
-    values[2] = counts(e.bus_volts, power_monitor_volts_per_count);                     // voltage 1: main bus
-    values[3] =
-        clamped<std::uint16_t>(localiser_zero + std::clamp(loc_angle / 2.5, -2.0, 2.0) * 150.0 / localiser_per_count +
-                               sensor_rng_.between(-1, 1));
-    values[4] = localiser_flag_.next(loc_valid, sensor_rng_);
-    values[5] = clamped<std::uint16_t>(
-        glideslope_zero + std::clamp((elevation - glidepath_deg) / 0.7, -2.0, 2.0) * 150.0 / glideslope_per_count +
-        sensor_rng_.between(-1, 1));
-    values[6] = glideslope_flag_.next(gs_valid, sensor_rng_);
-    values[7] = counts(26.0 + std::min(12.0, model_.time() / 300.0), internal_temp_per_count);
-    values[8] = counts(e.bus_volts * 0.85, general_input_volts_per_count);              // avionics supply sense
-    values[9] = counts(0.5 + a.flaps_deg / 30.0 * 4.0, general_input_volts_per_count);  // flap position
-    values[10] = counts(2.5 + 0.02 * a.pitch_deg, general_input_volts_per_count);       // pitch trim position
+    const ils_view ils = {dot(d, field.along()), dot(d, field.left()), field.runway_length(),
+                          a.altitude_ft - field.elevation_ft};
+    const std::array<std::uint16_t, 16> values =
+        analog_reading(ils, a, model_.engine().bus_volts, model_.time(), analog_flags_, sensor_rng_);
     log_writer w;
     w.analog(timestamp, values);
     add(w, timestamp);
@@ -467,8 +357,7 @@ class flight_recorder {
   std::array<std::array<drifting_noise, 3>, 2> gps_noise_ = {
       {{drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05)},
        {drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05), drifting_noise(12.0, 0.05)}}};
-  valid_flag localiser_flag_;
-  valid_flag glideslope_flag_;
+  analog_flags analog_flags_;
   flight_phase last_phase_ = flight_phase::parked;
   bool approach_tuned_ = false;
   std::vector<pending_record> second_;

@@ -1,7 +1,9 @@
-// orvexdecode-simulate: writes the LOG of a simulated flight, the same bytes for the same seed.
+// orvexdecode-simulate: writes the LOG of a simulated flight, the same bytes for the same seed,
+// or of a scenario file with the truth of what it planted.
 //
 //   orvexdecode-simulate --seed 7 --minutes 45 flight.LOG
 //   orvexdecode-simulate --size-mb 20 - | orvexdecode -
+//   orvexdecode-simulate --scenario pattern.scenario --truth pattern.json pattern.LOG
 #include <getopt.h>
 #include <unistd.h>
 
@@ -10,9 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "flight_simulator.h"
 #include "orvexdecode_version.h"
+#include "scenario_simulator.h"
 
 namespace {
 
@@ -21,7 +25,7 @@ const char* program_name = "orvexdecode-simulate";
 void print_usage(FILE* to) {
   std::fprintf(to,
                "Usage: %s [options] [output file]\n"
-               "Writes the LOG of a simulated flight from and back to one airfield.\n"
+               "Writes the LOG of a simulated flight from and back to one airfield, or of a scenario.\n"
                "  -s --seed <n>             pseudo-random seed: the same seed gives the same LOG (default 1)\n"
                "  -m --minutes <m>          length of the LOG in minutes (default 10)\n"
                "     --size-mb <s>          length chosen for a LOG of about s megabytes (10^6 bytes)\n"
@@ -29,6 +33,9 @@ void print_usage(FILE* to) {
                "                            (decode with --gps_1_nmea --gps_2_aviation)\n"
                "     --aviation-format <f>  1: aviation sentences with the altitude item (default);\n"
                "                            3: without it\n"
+               "     --scenario <file>      fly a scenario file (see the manual page); --seed, --swap-gps\n"
+               "                            and --aviation-format override its settings\n"
+               "     --truth <file>         with --scenario: write what the scenario planted as JSON\n"
                "  -o --output <file>        output file; \"-\" is standard output (the default)\n"
                "  -h --help                 this message\n"
                "     --version              print the version and exit\n"
@@ -36,9 +43,51 @@ void print_usage(FILE* to) {
                program_name);
 }
 
+// A usage error: status 1.
 [[noreturn]] void fail(const std::string& message) {
   std::fprintf(stderr, "%s: %s\nTry `%s --help` for more information\n", program_name, message.c_str(), program_name);
+  std::exit(1);
+}
+
+// A file that cannot be read or written: status 2.
+[[noreturn]] void fail_file(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
   std::exit(2);
+}
+
+std::string read_whole(const std::string& path) {
+  FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  if (in == nullptr) fail_file("cannot read " + path + ": " + std::strerror(errno));
+  std::string text;
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    text.append(buffer, n);
+    if (text.size() > 16u << 20) fail_file(path + " is too large for a scenario file");
+  }
+  const bool failed = std::ferror(in) != 0;
+  if (in != stdin) std::fclose(in);
+  if (failed) fail_file("cannot read " + path);
+  return text;
+}
+
+// The scenario of the file, with the options given on the command line taking the place of its
+// settings.
+scenario scenario_of(const std::string& path, const flight_options& options, bool have_seed, bool have_format) {
+  scenario s;
+  scenario_error error;
+  if (!read_scenario(read_whole(path), s, error)) fail(path + ": " + error_text(error));
+  scenario_settings& set = s.settings;
+  if (have_seed) set.seed = options.seed;
+  if (options.swap_gps) std::swap(set.gps[0], set.gps[1]);
+  if (have_format) {
+    for (gps_sentences& g : set.gps) {
+      if (g == gps_sentences::aviation || g == gps_sentences::aviation_3) {
+        g = options.aviation_format == 3 ? gps_sentences::aviation_3 : gps_sentences::aviation;
+      }
+    }
+  }
+  return s;
 }
 
 double parse_number(const char* text, const char* what) {
@@ -64,14 +113,20 @@ int main(int argc, char** argv) {
   std::string output = "-";
   bool have_minutes = false;
   bool have_size = false;
+  bool have_seed = false;
+  bool have_format = false;
   double size_mb = 0.0;
-  enum { opt_size = 1000, opt_swap, opt_format, opt_version };
+  std::string scenario_path;
+  std::string truth_path;
+  enum { opt_size = 1000, opt_swap, opt_format, opt_version, opt_scenario, opt_truth };
   static const option long_options[] = {
       {"seed", required_argument, nullptr, 's'},
       {"minutes", required_argument, nullptr, 'm'},
       {"size-mb", required_argument, nullptr, opt_size},
       {"swap-gps", no_argument, nullptr, opt_swap},
       {"aviation-format", required_argument, nullptr, opt_format},
+      {"scenario", required_argument, nullptr, opt_scenario},
+      {"truth", required_argument, nullptr, opt_truth},
       {"output", required_argument, nullptr, 'o'},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
@@ -80,7 +135,10 @@ int main(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, "s:m:o:h", long_options, nullptr)) != -1) {
     switch (c) {
-      case 's': options.seed = parse_seed(optarg); break;
+      case 's':
+        options.seed = parse_seed(optarg);
+        have_seed = true;
+        break;
       case 'm':
         options.minutes = parse_number(optarg, "minutes");
         have_minutes = true;
@@ -93,7 +151,10 @@ int main(int argc, char** argv) {
       case opt_format:
         if (std::strcmp(optarg, "1") != 0 && std::strcmp(optarg, "3") != 0) fail("the aviation format is 1 or 3");
         options.aviation_format = optarg[0] - '0';
+        have_format = true;
         break;
+      case opt_scenario: scenario_path = optarg; break;
+      case opt_truth: truth_path = optarg; break;
       case 'o': output = optarg; break;
       case 'h': print_usage(stdout); return std::fflush(stdout) == 0 ? 0 : 2;
       case opt_version:
@@ -105,20 +166,48 @@ int main(int argc, char** argv) {
   if (optind < argc) output = argv[optind++];
   if (optind < argc) fail("more than one output file");
   if (have_minutes && have_size) fail("give --minutes or --size-mb, not both");
+  if (!scenario_path.empty() && (have_minutes || have_size))
+    fail("a scenario sets its own length: no --minutes or --size-mb");
+  if (!truth_path.empty() && scenario_path.empty()) fail("--truth needs --scenario");
+  if (!truth_path.empty() && truth_path == output) fail("the truth and the LOG go to the same file");
   if (have_size) options.minutes = minutes_for_megabytes(size_mb);
   if (options.minutes > longest_flight_minutes) fail("the flight is longer than the LOG timestamps can cover");
+
+  scenario planned;
+  if (!scenario_path.empty()) planned = scenario_of(scenario_path, options, have_seed, have_format);
 
   FILE* out = stdout;
   if (output != "-") {
     out = std::fopen(output.c_str(), "wb");
-    if (out == nullptr) fail("cannot open " + output + " for writing: " + std::strerror(errno));
+    if (out == nullptr) fail_file("cannot open " + output + " for writing: " + std::strerror(errno));
   } else if (isatty(fileno(stdout))) {
     fail("the LOG is binary: name an output file or redirect standard output");
   }
-  const bool written = simulate_flight(options, [out](std::span<const std::uint8_t> bytes) {
+  const log_sink sink = [out](std::span<const std::uint8_t> bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  });
+  };
+  bool written = true;
+  scenario_truth truth;
+  scenario_error flown;
+  if (scenario_path.empty()) {
+    written = simulate_flight(options, sink);
+  } else if (!simulate_scenario(planned, sink, truth_path.empty() ? nullptr : &truth, &flown) && flown.line >= 0) {
+    if (out != stdout) {
+      std::fclose(out);
+      std::remove(output.c_str());  // no LOG of a scenario that could not be flown
+    }
+    fail(scenario_path + ": " + error_text(flown));
+  } else {
+    written = flown.message.empty();
+  }
   const bool closed = out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0;
-  if (!written || !closed) fail("cannot write " + (output == "-" ? std::string("standard output") : output));
+  if (!written || !closed) fail_file("cannot write " + (output == "-" ? std::string("standard output") : output));
+  if (!truth_path.empty()) {
+    const std::string json = truth_json(truth);
+    FILE* t = truth_path == "-" ? stdout : std::fopen(truth_path.c_str(), "wb");
+    if (t == nullptr) fail_file("cannot open " + truth_path + " for writing: " + std::strerror(errno));
+    const bool ok = std::fwrite(json.data(), 1, json.size(), t) == json.size();
+    if (!((t == stdout ? std::fflush(t) == 0 : std::fclose(t) == 0) && ok)) fail_file("cannot write " + truth_path);
+  }
   return 0;
 }

@@ -71,7 +71,9 @@ orvexdecode-simulate |a.LOG b.log sub
 orvexdecode-simulate -o |a.LOG b.log sub
 orvexdecode-simulate --aviation-format |1 3
 orvexdecode-simulate --seed |
-orvexdecode-simulate --s|--seed --size-mb --swap-gps
+orvexdecode-simulate --s|--scenario --seed --size-mb --swap-gps
+orvexdecode-simulate --scenario |sub
+orvexdecode-simulate --t|--truth
 orvexdecode-info |a.LOG b.log sub
 orvexdecode-info --json a.LOG |a.LOG b.log sub
 orvexdecode-info --limits |$all_files
