@@ -2,12 +2,14 @@
 // (tests/export/report_browser), with every request but the file itself refused and counted.
 // Each chart must hold its series with the points and extremes the LOG holds, the map its
 // path, the script must zoom and read out, and a printed chart must fit an A4 page. The
-// screenshots stay in the build directory. Skipped when chromium, node or the npm package is
-// missing (scripts/test.sh installs them), except under CI, where that fails.
+// screenshots (at 1280 px and 412 px) and printed PDFs (A4 and Letter) stay in the build
+// directory. Skipped when chromium, node or the npm package is missing (scripts/test.sh
+// installs them), except under CI, where that fails.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -99,7 +101,10 @@ std::string short_flight() {
 TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePage) {
   SKIP_WITHOUT_BROWSER();
   temp_files t;
-  const std::string log = t.write("short flight.LOG", short_flight());
+  // The LOG stays beside its report, so that the page can be made again as it was.
+  std::filesystem::create_directories(artefact_dir);
+  const std::string log = artefact_dir + "/short flight.LOG";
+  std::ofstream(log, std::ios::binary) << short_flight();
   const std::string limits = t.write("limits.txt", "cht_max = 450 F\n");
   const std::string facts = report_in_browser("short_flight", log, "--limits " + shell_quote(limits));
   // 240 AHRS messages, 110 EIS records in two runs around the silent ten seconds, 120 fixes,
