@@ -1,10 +1,12 @@
 // The HTML report opened in a real browser: Debian's headless Chromium, driven by puppeteer-core
 // (tests/export/report_browser), with every request but the file itself refused and counted.
 // Each chart must hold its series with the points and extremes the LOG holds, the map its
-// path, the script must zoom and read out, and a printed chart must fit an A4 page. The
-// screenshots (at 1280 px and 412 px) and printed PDFs (A4 and Letter) stay in the build
-// directory. Skipped when chromium, node or the npm package is missing (scripts/test.sh
-// installs them), except under CI, where that fails.
+// path, the script must zoom and read out, and a printed chart must fit an A4 page. On a phone
+// (412 px wide, and 360 px and 768 px) the page must not scroll sideways, every table cell must
+// lie inside the screen and every text must read at 10 px or more, uncut. The screenshots (at
+// 1280 px and 412 px) and printed PDFs (A4 and Letter) stay in the build directory. Skipped
+// when chromium, node or the npm package is missing (scripts/test.sh installs them), except
+// under CI, where that fails.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -60,6 +62,33 @@ std::string report_in_browser(const std::string& name, const std::string& log_pa
 
 bool has_line(const std::string& facts, const std::string& line) {
   return ("\n" + facts).find("\n" + line + "\n") != std::string::npos;
+}
+
+// On each width the browser tried, as loaded and zoomed: the document as wide as the screen, no
+// text under 10 px or cut off, no table cell outside the screen.
+void expect_reads_on_a_phone(const std::string& facts) {
+  for (const char* width : {"412", "360", "768"}) {
+    for (const std::string state : {"", " zoomed"}) {
+      const std::string label = std::string("phone ") + width + state;
+      EXPECT_TRUE(has_line(facts, label + " document " + width)) << label << "\n" << facts;
+      const std::size_t texts = facts.find("\n" + label + " texts ");
+      const std::size_t cells = facts.find("\n" + label + " cells ");
+      ASSERT_NE(texts, std::string::npos) << label << "\n" << facts;
+      ASSERT_NE(cells, std::string::npos) << label << "\n" << facts;
+      int shown = 0, small = 0, cut = 0, shown_cells = 0, outside = 0;
+      double smallest = 0;
+      const std::string text_line = "\n" + label + " texts %d below-10px %d smallest %lf cut %d";
+      const std::string cell_line = "\n" + label + " cells %d outside %d";
+      ASSERT_EQ(std::sscanf(facts.c_str() + texts, text_line.c_str(), &shown, &small, &smallest, &cut), 4) << facts;
+      ASSERT_EQ(std::sscanf(facts.c_str() + cells, cell_line.c_str(), &shown_cells, &outside), 2) << facts;
+      EXPECT_GT(shown, 100) << label;
+      EXPECT_EQ(small, 0) << label << "\n" << facts;
+      EXPECT_GE(smallest, 10.0) << label;
+      EXPECT_EQ(cut, 0) << label << "\n" << facts;
+      EXPECT_GT(shown_cells, 0) << label;
+      EXPECT_EQ(outside, 0) << label << "\n" << facts;
+    }
+  }
 }
 
 // Two minutes of a short flight with every source, at rates the charts keep whole: EIS every
@@ -141,6 +170,7 @@ TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePa
     EXPECT_TRUE(has_line(facts, line)) << line << "\n\n" << facts;
   }
   EXPECT_NE(facts.find("\nprint widest "), std::string::npos) << facts;
+  expect_reads_on_a_phone(facts);
 }
 
 TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) {
@@ -176,4 +206,5 @@ TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) 
   ASSERT_EQ(std::sscanf(facts.c_str() + at, "print widest %d tallest %d", &widest, &tallest), 2) << facts;
   EXPECT_LE(widest, 703) << facts;
   EXPECT_LE(tallest, 965) << facts;
+  expect_reads_on_a_phone(facts);
 }
