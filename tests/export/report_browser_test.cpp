@@ -45,12 +45,15 @@ std::string browser_missing() {
   } while (false)
 
 // Writes the report of a LOG into the artefact folder and reads it in the browser; returns the
-// facts the browser found, one a line.
+// facts the browser found, one a line. The report runs in the source folder, so that a LOG
+// named from there is named on the page as a user of the checkout would name it
+// (scripts/report_screenshot.sh takes its picture of the sample's page).
 std::string report_in_browser(const std::string& name, const std::string& log_path, const std::string& options) {
   std::filesystem::create_directories(artefact_dir);
   const std::string html = artefact_dir + "/" + name + ".html";
-  const program_result report =
-      run_program(ORVEX_REPORT_PATH, options + " -o " + shell_quote(html) + " " + shell_quote(log_path));
+  const std::string command = "cd " + shell_quote(ORVEX_SOURCE_DIR) + " && exec " + shell_quote(ORVEX_REPORT_PATH) +
+                              " " + options + " -o " + shell_quote(html) + " " + shell_quote(log_path);
+  const program_result report = run_program("/bin/sh", "-c " + shell_quote(command));
   EXPECT_EQ(report.status, 0) << report.err;
   const std::string png = artefact_dir + "/" + name + ".png";
   const program_result browser = run_program("node", shell_quote(browser_dir + "/check_report.cjs") + " " +
@@ -176,7 +179,7 @@ TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePa
 TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) {
   SKIP_WITHOUT_BROWSER();
   const std::string sample = std::string(ORVEX_SOURCE_DIR) + "/samples/demo_flight.LOG";
-  const std::string facts = report_in_browser("demo_flight", sample, "");
+  const std::string facts = report_in_browser("demo_flight", "samples/demo_flight.LOG", "");
   const log_summary summary = analyse_bytes(read_file(sample));
   const flight_figures& f = summary.log.figures;
   EXPECT_TRUE(has_line(facts, "requests refused 0")) << facts;
