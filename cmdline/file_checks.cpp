@@ -44,10 +44,11 @@ int read_error_of(FILE* input) {
   return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
 }
 
-void exit_file_error(const char* what, const char* name, int error) {
+void exit_file_error(const char* what, const char* name, int error, const char* hint) {
   std::fprintf(stderr, "ERROR: %s", what);
   if (name != nullptr) std::fprintf(stderr, ": %s", name);
   if (error != 0) std::fprintf(stderr, ": %s", std::strerror(error));
   std::fputc('\n', stderr);
+  if (hint != nullptr) std::fprintf(stderr, "%s\n", hint);
   std::exit(2);
 }

@@ -22,5 +22,7 @@ bool is_the_input(FILE* input, const char* output);
 // it can't be one).
 int read_error_of(FILE* input);
 
-// Prints "ERROR: what[: name][: reason of error]" on standard error and ends with status 2.
-[[noreturn]] void exit_file_error(const char* what, const char* name = nullptr, int error = 0);
+// Prints "ERROR: what[: name][: reason of error]" on standard error, then the hint (what to do
+// about it) on a line of its own when there is one, and ends with status 2.
+[[noreturn]] void exit_file_error(const char* what, const char* name = nullptr, int error = 0,
+                                  const char* hint = nullptr);

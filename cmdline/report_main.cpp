@@ -8,8 +8,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "export/html_report.h"
 #include "file_checks.h"
@@ -21,6 +23,29 @@ namespace {
 
 constexpr std::size_t default_buckets = 1500;
 constexpr std::size_t most_buckets = 20000;  // with --every: the finest a chart gets (about 12 MB of page)
+
+// What to do when the report can't be written where it was going. Without -o it goes beside
+// the LOG, often on a card that is read-only or full: the hint names that folder and the way
+// around it. With -o the user chose the place; nothing to add.
+std::string output_hint(const report_request& request) {
+  if (!request.output_beside_log) return "";
+  const std::filesystem::path report(request.output);
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::absolute(report, error).lexically_normal().parent_path();
+  if (error) folder = report.parent_path().empty() ? std::filesystem::path(".") : report.parent_path();
+  std::string name = report.filename().string();
+  if (name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-+,@%") !=
+      std::string::npos) {
+    name = "'" + name + "'";  // for the shell; a name with a quote in it is left to the user
+  }
+  return "The report goes beside the LOG unless -o names another file, and " + folder.string() +
+         " can't take it: try -o ~/" + name;
+}
+
+[[noreturn]] void exit_output_error(const report_request& request, const char* what, const char* name, int error) {
+  const std::string hint = output_hint(request);
+  exit_file_error(what, name, error, hint.empty() ? nullptr : hint.c_str());
+}
 
 }  // namespace
 
@@ -45,7 +70,8 @@ int main(int argc, char** argv) {
     exit_file_error("Output file is the same file as the input file", output_name ? output_name : "standard output");
   }
   output_file output;
-  if (!output.open(output_name)) exit_file_error("Output file can't be opened for writing", output_name, errno);
+  if (!output.open(output_name))
+    exit_output_error(request, "Output file can't be opened for writing", output_name, errno);
 
   rewindable_input log = make_rewindable(input, input_name);
   decode_context* ctx = OrvexDecode_context_new();
@@ -89,7 +115,7 @@ int main(int argc, char** argv) {
   const bool written = write_html_report(*writer, page) >= 0 && writer->flush() >= 0;
   OrvexDecode_context_free(ctx);
   if (!output.finish() || !written)
-    exit_file_error("Output can't be written", output_name ? output_name : "standard output");
-  if (!output.commit()) exit_file_error("Output file can't be replaced", output_name, errno);
+    exit_output_error(request, "Output can't be written", output_name ? output_name : "standard output", 0);
+  if (!output.commit()) exit_output_error(request, "Output file can't be replaced", output_name, errno);
   return 0;
 }

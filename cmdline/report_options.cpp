@@ -132,6 +132,7 @@ report_request parse_report_arguments(int argc, char** argv) {
   if (request.log.empty()) exit_usage("an empty LOG name");
   if (!output_given && request.log != "-") {
     request.output = std::filesystem::path(request.log).replace_extension(".html").string();
+    request.output_beside_log = true;
   }
 
   if (request.window.flight) request.window_label = std::string("flight ") + std::to_string(*request.window.flight);

@@ -12,7 +12,8 @@
 // A small inline script zooms all charts together (drag across one; double-click shows all
 // again), reads every series out under the cursor and moves a marker along the map. Without
 // it the page is complete and static; the print styles put each chart whole on an A4 or Letter
-// page, on white.
+// page, on white. On a narrow screen (a phone) nothing scrolls sideways and no text is under
+// 10 px: the tables become one block per row, the charts grow taller with larger labels.
 #pragma once
 
 #include <cstdint>

@@ -19,9 +19,14 @@ std::string place(const log_event& e) {
   return text;
 }
 
-std::string event_cell(const report_context& r, const std::optional<log_event>& e, const char* missing) {
-  if (!e) return std::string("<td>") + missing + "</td>";
-  std::string cell = std::string("<td>") + r.moment(e->when);
+// A cell of a table that a narrow screen shows as one block per row: the cell carries its
+// column's name, which the style sheet writes before it there.
+std::string open_cell(const char* column) { return std::string("<td data-label=\"") + column + "\">"; }
+
+std::string event_cell(const report_context& r, const char* column, const std::optional<log_event>& e,
+                       const char* missing) {
+  if (!e) return open_cell(column) + missing + "</td>";
+  std::string cell = open_cell(column) + r.moment(e->when);
   const std::string where = place(*e);
   if (!where.empty()) cell += std::string("<br><small>") + where + "</small>";
   return cell + "</td>";
@@ -41,18 +46,20 @@ void flight_row(std::string& out, const report_context& r, const std::string& ti
   const bool shown = r.overlaps(w.start_ms, w.end_ms);
   out += shown ? "<tr>" : "<tr class=\"outside\">";
   out += std::string("<th scope=\"row\">") + title + "</th>";
-  out += event_cell(r, w.engine_start, "no engine data");
-  out += event_cell(r, w.takeoff, "\xE2\x80\x94");
-  out += event_cell(r, w.landing, w.is_flight() ? "end of LOG (airborne)" : "\xE2\x80\x94");
-  out += event_cell(r, w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : "\xE2\x80\x94");
-  out += "<td>" + (w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94")) + "</td>";
-  out += "<td>" + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
+  out += event_cell(r, "Engine start", w.engine_start, "no engine data");
+  out += event_cell(r, "Takeoff", w.takeoff, "\xE2\x80\x94");
+  out += event_cell(r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : "\xE2\x80\x94");
+  out += event_cell(r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : "\xE2\x80\x94");
+  out += open_cell("Block") + (w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94")) + "</td>";
+  out += open_cell("Flight") + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
   if (w.airborne_periods > 1)
     out += std::string("<br><small>") + std::to_string(w.airborne_periods) + " takeoffs</small>";
-  out += "</td><td>" + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
+  out +=
+      "</td>" + open_cell("Engine") + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
   if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
-  out += std::string("</td><td>") + fuel_text(r, w) + "</td>";
-  out += "<td>" + (w.distance_nm ? fixed_text(*w.distance_nm, 1) + " nm" : std::string("\xE2\x80\x94")) + "</td></tr>";
+  out += "</td>" + open_cell("Fuel used") + fuel_text(r, w) + "</td>";
+  out += open_cell("Distance") + (w.distance_nm ? fixed_text(*w.distance_nm, 1) + " nm" : std::string("\xE2\x80\x94")) +
+         "</td></tr>";
 }
 
 // The health in one line, as orvexdecode-info tells it.
@@ -150,7 +157,7 @@ void append_flights_section(std::string& out, const report_context& r) {
                : "<p>None: the LOG holds no engine or speed data.</p>";
   } else {
     out +=
-        "<div class=\"scroll\"><table class=\"flights\"><thead><tr><th scope=\"col\"></th>"
+        "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
         "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
         "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
         "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
@@ -196,11 +203,12 @@ void append_limits_section(std::string& out, const report_context& r) {
     if (!condition.empty()) what += std::string(" when ") + condition;
     const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
     const std::string id = std::string("x") + std::to_string(i + 1);
-    rows += std::string("<tr><th scope=\"row\">") + std::to_string(i + 1) + "</th><td>" + html_escaped(what) +
-            "</td><td>" + r.moment(x.start) + "</td><td>" + duration_text(seconds) + "</td><td>" +
-            number_text(x.peak, 1) + " " + unit + " at " + r.moment(x.peak_at) +
-            "</td><td><a class=\"exceed\" href=\"#chart-" + std::string(limit_chart(limit.parameter)) +
-            "\" data-band=\"" + id + "\" data-from=\"";
+    rows += std::string("<tr><th scope=\"row\" data-label=\"Exceedance\">") + std::to_string(i + 1) + "</th>" +
+            open_cell("Limit") + html_escaped(what) + "</td>" + open_cell("Start") + r.moment(x.start) + "</td>" +
+            open_cell("Duration") + duration_text(seconds) + "</td>" + open_cell("Peak") + number_text(x.peak, 1) +
+            " " + unit + " at " + r.moment(x.peak_at) + "</td>" + open_cell("Place") +
+            "<a class=\"exceed\" href=\"#chart-" + std::string(limit_chart(limit.parameter)) + "\" data-band=\"" + id +
+            "\" data-from=\"";
     append_number(rows, r.axis.x_of(x.start.log_ms), 1);
     rows += "\" data-to=\"";
     append_number(rows, r.axis.x_of(x.end.log_ms), 1);
@@ -223,7 +231,7 @@ void append_limits_section(std::string& out, const report_context& r) {
     return;
   }
   out +=
-      "<div class=\"scroll\"><table class=\"limits\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
+      "<div class=\"scroll\"><table class=\"limits stack\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
       "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
       "<th scope=\"col\">Place</th></tr></thead><tbody>" +
       rows + "</tbody></table></div>";

@@ -172,7 +172,8 @@ void render_svg_chart(std::string& out, const chart_design& chart, const time_ax
   out += "</ul><p class=\"readout\" aria-hidden=\"true\"></p>";
   out += std::string("<svg class=\"plot\" viewBox=\"0 0 1000 232\" role=\"img\" aria-label=\"") +
          html_escaped(chart.title) + "\" aria-describedby=\"alt-" + chart.id + "\">";
-  out += "<rect class=\"frame\" x=\"62\" y=\"22\" width=\"876\" height=\"176\"/>";
+  // The drawing in one group, which a narrow screen's style sheet stretches to a taller chart.
+  out += "<g><rect class=\"frame\" x=\"62\" y=\"22\" width=\"876\" height=\"176\"/>";
 
   // Bands behind everything.
   if (!chart.bands.empty()) {
@@ -250,5 +251,5 @@ void render_svg_chart(std::string& out, const chart_design& chart, const time_ax
     }
     out += "</svg>";
   }
-  out += "</svg></figure>\n";
+  out += "</g></svg></figure>\n";
 }

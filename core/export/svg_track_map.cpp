@@ -74,7 +74,10 @@ void grid(std::string& out, const map_projection& p) {
     const double step = step_minutes / 60.0;
     for (double v = std::ceil((center - half) / step) * step; v <= center + half; v += step) {
       if (latitude && std::fabs(v) > 90.0) continue;
-      // Labels stay clear of the map's edges, the scale bar and the north arrow.
+      // Labels stay clear of the map's edges, the scale bar and the north arrow. A narrow
+      // screen draws them larger and leaves out those of class "edge", which would then reach
+      // the right edge or the north arrow (longitudes in the right 40 %), the longitudes' row
+      // or the scale bar (latitudes near the top and the bottom).
       const std::string label = degrees_text(v, latitude != 0, decimals);
       if (latitude) {
         const double y = p.y_of(v);
@@ -82,7 +85,7 @@ void grid(std::string& out, const map_projection& p) {
         append_number(out, y, 1);
         out += "H1000\"/>";
         if (y < 30 || y > p.height - 70) continue;
-        out += "<text x=\"6\" y=\"";
+        out += y < 110 || y > p.height - 120 ? "<text class=\"edge\" x=\"6\" y=\"" : "<text x=\"6\" y=\"";
         append_number(out, y - 4, 1);
         out += std::string("\">") + label + "</text>";
       } else {
@@ -91,7 +94,7 @@ void grid(std::string& out, const map_projection& p) {
         append_number(out, x, 1);
         out += " 0V640\"/>";
         if (x < 60 || x > p.width - 120) continue;
-        out += "<text x=\"";
+        out += x > p.width - 400 ? "<text class=\"lon edge\" x=\"" : "<text class=\"lon\" x=\"";
         append_number(out, x + 4, 1);
         out += std::string("\" y=\"14\">") + label + "</text>";
       }
@@ -220,7 +223,10 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
   for (const map_mark& m : marks) {
     const double x = p.x_of(m.longitude_deg);
     const double y = p.y_of(m.latitude_deg);
-    out += std::string("<g class=\"mark ") + (m.takeoff ? "takeoff" : "landing") + "\"><path d=\"M";
+    // A narrow screen writes the label of a mark in the eastern half to its left, where its
+    // larger type has room.
+    out += std::string("<g class=\"mark ") + (m.takeoff ? "takeoff" : "landing") + (x > p.width / 2 ? " east" : "") +
+           "\"><path d=\"M";
     append_number(out, x, 1);
     out += ' ';
     append_number(out, y, 1);

@@ -2,6 +2,7 @@
 // the stretch shown, the errors that end a run (changing no file), and a page that asks for
 // nothing outside itself.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -99,6 +100,59 @@ TEST(ReportCommandLine, TheReportGoesBesideTheLogOrToStandardOutput) {
       std::regex_replace(from_file, std::regex(std::regex_replace(log, std::regex("[.]"), "[.]")), "standard input"),
       piped);
   EXPECT_EQ(page, from_file);
+}
+
+// Without -o the report goes beside the LOG: when that folder can't take it (read-only, or a
+// full card, here a report that is a link to /dev/full), the error names the folder and
+// suggests -o. With -o it adds nothing. Permissions do not stop root: as root, the runs in the
+// read-only folder drop to nobody's ids.
+TEST(ReportCommandLine, AFolderThatCannotTakeTheDefaultReportIsNamedWithTheWayAround) {
+  temp_files t;
+  const std::string card = t.path("card");
+  const std::string full = t.path("full");
+  std::filesystem::create_directories(card);
+  std::filesystem::create_directories(full);
+  t.write("card/flight.LOG", two_flights_log());
+  t.write("full/flight.LOG", two_flights_log());
+  std::filesystem::create_symlink("/dev/full", full + "/flight.html");
+  using std::filesystem::perms;
+  std::filesystem::permissions(t.dir, perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
+                                          perms::others_exec);
+  std::filesystem::permissions(card, perms::owner_write, std::filesystem::perm_options::remove);
+  std::string as_user;
+  std::string cannot_drop;
+  if (geteuid() == 0) {
+    as_user = "/usr/bin/setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (!std::filesystem::exists("/usr/bin/setpriv")) {
+      cannot_drop = "running as root without setpriv, a read-only folder can't be made";
+    } else if (run_bash(as_user + shell_quote(program) + " --version").status != 0) {
+      cannot_drop = "running as root, and nobody may not run " + program + " (a folder above it is closed)";
+    }
+  }
+  const auto hint = [](const std::string& folder) {
+    return "The report goes beside the LOG unless -o names another file, and " + folder +
+           " can't take it: try -o ~/flight.html\n";
+  };
+  const struct {
+    bool read_only;
+    std::string args;
+    std::string says;
+  } rows[] = {
+      {true, shell_quote(card + "/flight.LOG"),
+       "ERROR: Output file can't be opened for writing: " + card + "/flight.html: Permission denied\n" + hint(card)},
+      {true, "-o " + shell_quote(card + "/named.html") + " " + shell_quote(card + "/flight.LOG"),
+       "ERROR: Output file can't be opened for writing: " + card + "/named.html: Permission denied\n"},
+      {false, shell_quote(full + "/flight.LOG"), "ERROR: Output can't be written: " + full + "/flight.html\n" + hint(full)},
+  };
+  for (const auto& r : rows) {
+    if (r.read_only && !cannot_drop.empty()) continue;
+    const program_result result = run_bash((r.read_only ? as_user : "") + shell_quote(program) + " " + r.args);
+    EXPECT_EQ(result.status, 2) << r.args;
+    EXPECT_EQ(result.err, r.says) << r.args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(card + "/flight.html"));
+  std::filesystem::permissions(card, perms::owner_write, std::filesystem::perm_options::add);
+  if (!cannot_drop.empty()) GTEST_SKIP() << cannot_drop;
 }
 
 TEST(ReportCommandLine, AFlightOrAWindowNarrowsTheCharts) {

@@ -1,13 +1,17 @@
 // The HTML report opened in a real browser: Debian's headless Chromium, driven by puppeteer-core
 // (tests/export/report_browser), with every request but the file itself refused and counted.
 // Each chart must hold its series with the points and extremes the LOG holds, the map its
-// path, the script must zoom and read out, and a printed chart must fit an A4 page. The
-// screenshots stay in the build directory. Skipped when chromium, node or the npm package is
-// missing (scripts/test.sh installs them), except under CI, where that fails.
+// path, the script must zoom and read out, and a printed chart must fit an A4 page. On a phone
+// (412 px wide, and 360 px and 768 px) the page must not scroll sideways, every table cell must
+// lie inside the screen and every text must read at 10 px or more, uncut. The screenshots (at
+// 1280 px and 412 px) and printed PDFs (A4 and Letter) stay in the build directory. Skipped
+// when chromium, node or the npm package is missing (scripts/test.sh installs them), except
+// under CI, where that fails.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -41,12 +45,15 @@ std::string browser_missing() {
   } while (false)
 
 // Writes the report of a LOG into the artefact folder and reads it in the browser; returns the
-// facts the browser found, one a line.
+// facts the browser found, one a line. The report runs in the source folder, so that a LOG
+// named from there is named on the page as a user of the checkout would name it
+// (scripts/report_screenshot.sh takes its picture of the sample's page).
 std::string report_in_browser(const std::string& name, const std::string& log_path, const std::string& options) {
   std::filesystem::create_directories(artefact_dir);
   const std::string html = artefact_dir + "/" + name + ".html";
-  const program_result report =
-      run_program(ORVEX_REPORT_PATH, options + " -o " + shell_quote(html) + " " + shell_quote(log_path));
+  const std::string command = "cd " + shell_quote(ORVEX_SOURCE_DIR) + " && exec " + shell_quote(ORVEX_REPORT_PATH) +
+                              " " + options + " -o " + shell_quote(html) + " " + shell_quote(log_path);
+  const program_result report = run_program("/bin/sh", "-c " + shell_quote(command));
   EXPECT_EQ(report.status, 0) << report.err;
   const std::string png = artefact_dir + "/" + name + ".png";
   const program_result browser = run_program("node", shell_quote(browser_dir + "/check_report.cjs") + " " +
@@ -58,6 +65,33 @@ std::string report_in_browser(const std::string& name, const std::string& log_pa
 
 bool has_line(const std::string& facts, const std::string& line) {
   return ("\n" + facts).find("\n" + line + "\n") != std::string::npos;
+}
+
+// On each width the browser tried, as loaded and zoomed: the document as wide as the screen, no
+// text under 10 px or cut off, no table cell outside the screen.
+void expect_reads_on_a_phone(const std::string& facts) {
+  for (const char* width : {"412", "360", "768"}) {
+    for (const std::string state : {"", " zoomed"}) {
+      const std::string label = std::string("phone ") + width + state;
+      EXPECT_TRUE(has_line(facts, label + " document " + width)) << label << "\n" << facts;
+      const std::size_t texts = facts.find("\n" + label + " texts ");
+      const std::size_t cells = facts.find("\n" + label + " cells ");
+      ASSERT_NE(texts, std::string::npos) << label << "\n" << facts;
+      ASSERT_NE(cells, std::string::npos) << label << "\n" << facts;
+      int shown = 0, small = 0, cut = 0, shown_cells = 0, outside = 0;
+      double smallest = 0;
+      const std::string text_line = "\n" + label + " texts %d below-10px %d smallest %lf cut %d";
+      const std::string cell_line = "\n" + label + " cells %d outside %d";
+      ASSERT_EQ(std::sscanf(facts.c_str() + texts, text_line.c_str(), &shown, &small, &smallest, &cut), 4) << facts;
+      ASSERT_EQ(std::sscanf(facts.c_str() + cells, cell_line.c_str(), &shown_cells, &outside), 2) << facts;
+      EXPECT_GT(shown, 100) << label;
+      EXPECT_EQ(small, 0) << label << "\n" << facts;
+      EXPECT_GE(smallest, 10.0) << label;
+      EXPECT_EQ(cut, 0) << label << "\n" << facts;
+      EXPECT_GT(shown_cells, 0) << label;
+      EXPECT_EQ(outside, 0) << label << "\n" << facts;
+    }
+  }
 }
 
 // Two minutes of a short flight with every source, at rates the charts keep whole: EIS every
@@ -99,7 +133,10 @@ std::string short_flight() {
 TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePage) {
   SKIP_WITHOUT_BROWSER();
   temp_files t;
-  const std::string log = t.write("short flight.LOG", short_flight());
+  // The LOG stays beside its report, so that the page can be made again as it was.
+  std::filesystem::create_directories(artefact_dir);
+  const std::string log = artefact_dir + "/short flight.LOG";
+  std::ofstream(log, std::ios::binary) << short_flight();
   const std::string limits = t.write("limits.txt", "cht_max = 450 F\n");
   const std::string facts = report_in_browser("short_flight", log, "--limits " + shell_quote(limits));
   // 240 AHRS messages, 110 EIS records in two runs around the silent ten seconds, 120 fixes,
@@ -136,12 +173,13 @@ TEST(ReportInBrowser, AShortFlightShowsEverySeriesWholeWithNoRequestLeavingThePa
     EXPECT_TRUE(has_line(facts, line)) << line << "\n\n" << facts;
   }
   EXPECT_NE(facts.find("\nprint widest "), std::string::npos) << facts;
+  expect_reads_on_a_phone(facts);
 }
 
 TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) {
   SKIP_WITHOUT_BROWSER();
   const std::string sample = std::string(ORVEX_SOURCE_DIR) + "/samples/demo_flight.LOG";
-  const std::string facts = report_in_browser("demo_flight", sample, "");
+  const std::string facts = report_in_browser("demo_flight", "samples/demo_flight.LOG", "");
   const log_summary summary = analyse_bytes(read_file(sample));
   const flight_figures& f = summary.log.figures;
   EXPECT_TRUE(has_line(facts, "requests refused 0")) << facts;
@@ -171,4 +209,5 @@ TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) 
   ASSERT_EQ(std::sscanf(facts.c_str() + at, "print widest %d tallest %d", &widest, &tallest), 2) << facts;
   EXPECT_LE(widest, 703) << facts;
   EXPECT_LE(tallest, 965) << facts;
+  expect_reads_on_a_phone(facts);
 }
