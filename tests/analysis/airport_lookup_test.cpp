@@ -81,6 +81,7 @@ const known_point known_points[] = {
   {"Harborview Medical Center's roof, heliports asked for", {47.604, -122.322998}, 90, "WA53 -", 3000, true},
   {"00A, a helipad whose place the data does not give", {40.070985, -74.933689}, 90, "00A -", 3000, true},
   {"Sand Point, a closed naval air station", {47.68164, -122.25347}, 90, "nothing"},
+  {"2.7 km from Rabi Island (NFFR), across the 180th meridian", {-16.5337, -179.999}, 90, "NFFR -", 3000, false, false},
 };
 // clang-format on
 
@@ -249,7 +250,13 @@ TEST(AirportTable, DamagedOrCutFilesGiveAnErrorNeverAWrongAnswer) {
   ASSERT_TRUE(sound.ok());
   ASSERT_EQ(answer(sound.match), "KRNT 16");
 
-  for (std::size_t size = 0; size < good.size(); ++size) {
+  // Every byte but those of the grid rows (720 of 12 bytes, most of them zeros), of which every
+  // seventh.
+  const auto next = [](std::size_t at) {
+    const bool in_grid = at >= airport_file::header_size && at < airport_file::zones_offset;
+    return at + (in_grid ? 7 : 1);
+  };
+  for (std::size_t size = 0; size < good.size(); size = next(size)) {
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
     const airport_table::opened cut = airport_table::open(path);
     EXPECT_FALSE(cut.table) << size;
@@ -257,8 +264,9 @@ TEST(AirportTable, DamagedOrCutFilesGiveAnErrorNeverAWrongAnswer) {
   }
   dir.write("airports.idx", good);
   const int fd = open(path.c_str(), O_WRONLY);
+  std::size_t tried = 0;
   std::size_t detected = 0;
-  for (std::size_t at = 0; at < good.size(); ++at) {
+  for (std::size_t at = 0; at < good.size(); at = next(at), ++tried) {
     const char changed = static_cast<char>(good[at] ^ 0x41);
     ASSERT_EQ(pwrite(fd, &changed, 1, static_cast<off_t>(at)), 1);
     airport_table::opened damaged = airport_table::open(path);
@@ -272,7 +280,7 @@ TEST(AirportTable, DamagedOrCutFilesGiveAnErrorNeverAWrongAnswer) {
     }
   }
   close(fd);
-  EXPECT_EQ(detected, good.size());
+  EXPECT_EQ(detected, tried);
 }
 
 TEST(AirportTable, CellsOfAnyContentAreReadWithinTheirBounds) {
