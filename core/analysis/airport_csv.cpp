@@ -106,6 +106,12 @@ bool csv_rows::next() {
   if (!error_.empty()) return false;
   row_line_ = line_;
   int c = read_char();
+  if (line_ == 1 && c == 0xEF) {  // the UTF-8 byte order mark a spreadsheet may put first
+    const int b = read_char();
+    const int m = read_char();
+    if (b != 0xBB || m != 0xBF) return fail("the file does not start as UTF-8 text");
+    c = read_char();
+  }
   if (c == EOF) return std::ferror(file_) ? fail("the file cannot be read") : false;
   std::size_t field_start = 0;
   bool in_quotes = false;

@@ -35,8 +35,17 @@ struct file_closer {
 using file_handle = std::unique_ptr<std::FILE, file_closer>;
 
 file_handle open_file(const std::string& path, std::string& error) {
-  file_handle f(is_file(path) ? std::fopen(path.c_str(), "rb") : nullptr);
-  if (!f) error = path + ": " + (is_file(path) ? std::strerror(errno) : "no such file");
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    error = path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = path + ": not a file";
+    return nullptr;
+  }
+  file_handle f(std::fopen(path.c_str(), "rb"));
+  if (!f) error = path + ": " + std::strerror(errno);
   return f;
 }
 

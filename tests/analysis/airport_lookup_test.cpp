@@ -161,13 +161,14 @@ TEST(AirportLookup, DefaultTableIsFoundBesideTheExecutableOrWhereTheEnvironmentS
 }
 
 TEST(AirportCsv, ReadsOurAirportsQuotingLineEndsAndClosedRows) {
+  // A file saved by a spreadsheet: a byte order mark before its first column, CRLF line ends.
   temp_files dir;
   dir.write("airports.csv",
-            "\"id\",\"ident\",\"type\",\"name\",\"latitude_deg\",\"longitude_deg\",\"elevation_ft\"\r\n"
-            "1,\"XA\",\"small_airport\",\"Strip \"\"Two\"\", North,\r\nEnd\",10.0,20.0,\r\n"
-            "2,\"XB\",\"closed\",\"Gone\",10.01,20.0,5\r\n"
-            "3,\"XC\",\"small_airport\",\"Bad\",100.0,20.0,5\r\n"
-            "4,\"XD\",\"small_airport\",\"Dot\",10.2,20.0,7");
+            "\xEF\xBB\xBF\"ident\",\"id\",\"type\",\"name\",\"latitude_deg\",\"longitude_deg\",\"elevation_ft\"\r\n"
+            "\"XA\",1,\"small_airport\",\"Strip \"\"Two\"\", North,\r\nEnd\",10.0,20.0,\r\n"
+            "\"XB\",2,\"closed\",\"Gone\",10.01,20.0,5\r\n"
+            "\"XC\",3,\"small_airport\",\"Bad\",100.0,20.0,5\r\n"
+            "\"XD\",4,\"small_airport\",\"Dot\",10.2,20.0,7");
   dir.write("runways.csv",
             "\"airport_ident\",\"closed\",\"le_ident\",\"le_heading_degT\",\"he_ident\",\"he_heading_degT\"\n"
             "\"XA\",1,\"09\",95,\"27\",275\n"
@@ -197,7 +198,8 @@ TEST(AirportCsv, RefusesFilesItCannotRead) {
     EXPECT_NE(o.error.find(r.says), std::string::npos) << o.error;
     EXPECT_FALSE(o.lookup.enabled());
   }
-  EXPECT_NE(airport_lookup::open(dir.path("missing.csv")).error.find("no such file"), std::string::npos);
+  EXPECT_NE(airport_lookup::open(dir.path("missing.csv")).error.find("No such file"), std::string::npos);
+  EXPECT_NE(airport_lookup::open(dir.dir).error.find("not a file"), std::string::npos);
 
   // Errors found while reading rows come with their line.
   const std::string header = "ident,type,latitude_deg,longitude_deg\n";
