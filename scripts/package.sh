@@ -65,6 +65,8 @@ xmllint --noout "$root/demo.gpx" "$root/demo.replay.kml"
 "$bin/orvexdecode-report" -o "$root/demo.report.html" "$sample"
 [ "$(tail -n 1 "$root/demo.report.html")" = "</body></html>" ] ||
   { echo "ERROR: the flight report is not a whole page"; exit 1; }
+# The airport table the commands look airports up in, where they look for it.
+[ -s "$root/usr/share/orvexdecode/airports.idx" ] || { echo "ERROR: the package holds no airport table"; exit 1; }
 for name in orvexdecode-track orvexdecode-simulate orvexdecode-export orvexdecode-report; do
   [ "$("$bin/$name" --version)" = "$name ${version%-*}" ] || { echo "ERROR: $name --version"; exit 1; }
 done
