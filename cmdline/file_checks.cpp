@@ -4,13 +4,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <getopt.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "records/byte_order.h"
+#include "records/efis_record.h"
+#include "records/source_type.h"
+#include "text/utf8_text.h"
+
 namespace {
 
 bool closed_at_start[3] = {false, false, false};
+
+// Opens what path names (nullptr: what standard output writes to) for reading, without waiting
+// on a FIFO or taking a terminal; -1 when that is not possible.
+int open_for_a_look(const char* path) {
+  constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  if (path != nullptr) return ::open(path, flags);
+  struct stat st {};
+  if (fstat(STDOUT_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return ::open("/proc/self/fd/1", flags);
+}
 
 }  // namespace
 
@@ -37,6 +55,26 @@ bool is_the_input(FILE* input, const char* output) {
   return found == 0 && in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
 }
 
+bool holds_log_records(const char* path) {
+  const int fd = open_for_a_look(path);
+  if (fd < 0) return false;
+  struct stat st {};
+  std::uint8_t header[record_header_size];
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const bool read_whole = regular && pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+  close(fd);
+  if (!read_whole) return false;
+  const std::uint32_t length = be_u32_at(header, 5);
+  return is_known_source_type(header[0]) && length >= 1 && length <= max_payload_size &&
+         static_cast<std::uint64_t>(st.st_size) >= record_header_size + length;
+}
+
+const char* not_a_log_reason(const orvex_log_health& health) {
+  if (health.input_error != 0) return nullptr;
+  if (health.bytes_read == 0) return "empty";
+  return health.records_read == health.unknown_source_records ? "no record could be read" : nullptr;
+}
+
 int read_error_of(FILE* input) {
   if (!std::ferror(input)) return 0;
   // A number parsed after a read that failed part way may have left ERANGE, which no read
@@ -44,10 +82,55 @@ int read_error_of(FILE* input) {
   return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
 }
 
+std::string terminal_text(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const std::size_t n = utf8_character_length(text.substr(i));
+    // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F in UTF-8.
+    const bool control =
+        byte < 0x20 || byte == 0x7F || (n == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+    if (n != 0 && !control) {
+      shown.append(text.substr(i, n));
+      i += n;
+      continue;
+    }
+    const std::size_t bytes = n != 0 ? n : 1;
+    for (std::size_t k = 0; k < bytes; ++k) {
+      static constexpr char hex[] = "0123456789abcdef";
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      shown += "\\x";
+      shown += hex[b >> 4];
+      shown += hex[b & 0xF];
+    }
+    i += bytes;
+  }
+  return shown;
+}
+
+std::string option_error_text(char** argv, const char* short_options) {
+  const std::string given = optind > 0 && argv[optind - 1] != nullptr ? terminal_text(argv[optind - 1]) : "";
+  if (optopt == 0) return "unknown option (or an abbreviation of several) '" + given + "'";
+  if (optopt < 0x80 && std::isprint(optopt)) {
+    const char* const known = std::strchr(short_options, optopt);
+    const std::string option(1, static_cast<char>(optopt));
+    return known != nullptr && known[1] == ':' ? "option requires an argument -- '" + option + "'"
+                                               : "invalid option -- '" + option + "'";
+  }
+  return "option '" + given + "' lacks its value, or has one it does not take";
+}
+
+void print_file_error(const char* what, const char* name, int error) {
+  std::string line = std::string("ERROR: ") + terminal_text(what);
+  if (name != nullptr) line += ": " + terminal_text(name);
+  if (error != 0) line += std::string(": ") + std::strerror(error);
+  line += '\n';
+  std::fputs(line.c_str(), stderr);
+}
+
 void exit_file_error(const char* what, const char* name, int error) {
-  std::fprintf(stderr, "ERROR: %s", what);
-  if (name != nullptr) std::fprintf(stderr, ": %s", name);
-  if (error != 0) std::fprintf(stderr, ": %s", std::strerror(error));
-  std::fputc('\n', stderr);
+  print_file_error(what, name, error);
   std::exit(2);
 }
