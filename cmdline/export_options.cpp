@@ -145,7 +145,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("orvexdecode-export %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage(option_error_text(argv, "o:h"));
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   const int operands = argc - optind;

@@ -5,6 +5,8 @@
 // terminal goes through terminal_text.
 #pragma once
 
+#include <getopt.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -44,10 +46,10 @@ int read_error_of(FILE* input);
 // colours or hide part of a message.
 std::string terminal_text(std::string_view text);
 
-// What getopt_long, run with opterr = 0, found wrong in argv when it returned '?', said as it
-// would have said it but through terminal_text: an option name may come from a file name that
-// a shell glob put on the command line.
-std::string option_error_text(char** argv, const char* short_options);
+// What getopt_long, run with opterr = 0, found wrong in argv when it returned '?', said in its
+// own words but through terminal_text: an option may be a file name that a shell glob put on
+// the command line. long_options ends with an entry whose name is nullptr.
+std::string option_error_text(char** argv, const char* short_options, const option* long_options);
 
 // Prints "ERROR: what[: name][: reason of error]" on standard error, name made safe for the
 // terminal.

@@ -142,7 +142,9 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage(option_error_text(argv, "j:h"));
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "j:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");

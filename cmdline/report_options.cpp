@@ -128,7 +128,9 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage(option_error_text(argv, "o:h"));
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   const int operands = argc - optind;

@@ -86,7 +86,7 @@ track_request parse_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage(option_error_text(argv, "h").c_str());
+      default: exit_usage(option_error_text(argv, "h", long_options).c_str());
     }
   }
   const int operands = argc - optind;
