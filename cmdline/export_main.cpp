@@ -59,7 +59,7 @@ int export_to_one_output(const export_arguments& args) {
 
   const int status = write_export({args.format, args.request, log.stream, log_name, args.output, ""});
   close_input(log);
-  if (input != stdin && !log.copied) std::fclose(input);
+  if (input != stdin) std::fclose(input);
   return status;
 }
 
@@ -106,7 +106,7 @@ class folder_run {
       }
     }
     close_input(log);
-    if (!log.copied) std::fclose(input);
+    std::fclose(input);
     return status;
   }
 
