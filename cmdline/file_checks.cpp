@@ -29,6 +29,20 @@ int open_for_a_look(const char* path) {
   return ::open("/proc/self/fd/1", flags);
 }
 
+// A character that changes how a terminal shows the text rather than showing itself: a C0 or
+// C1 control, DEL, or an invisible format character (zero-width spaces and joiners, the
+// direction marks, embeddings, overrides and isolates, the byte-order mark), which can hide or
+// reorder what a message says.
+bool is_hidden_or_control(std::string_view character) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(character[i]); };
+  if (character.size() == 1) return byte(0) < 0x20 || byte(0) == 0x7F;
+  if (character.size() == 2) return byte(0) == 0xC2 && byte(1) < 0xA0;  // U+0080 to U+009F
+  if (character.size() != 3) return false;
+  const unsigned code = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+  return (code >= 0x200B && code <= 0x200F) || (code >= 0x202A && code <= 0x202E) ||
+         (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
+}
+
 }  // namespace
 
 void guard_standard_descriptors() {
@@ -86,25 +100,20 @@ std::string terminal_text(std::string_view text) {
   shown.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
     const std::size_t n = utf8_character_length(text.substr(i));
-    // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F in UTF-8.
-    const bool control =
-        byte < 0x20 || byte == 0x7F || (n == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
-    if (n != 0 && !control) {
+    if (n != 0 && !is_hidden_or_control(text.substr(i, n))) {
       shown.append(text.substr(i, n));
       i += n;
       continue;
     }
-    const std::size_t bytes = n != 0 ? n : 1;
-    for (std::size_t k = 0; k < bytes; ++k) {
+    for (std::size_t k = 0; k < (n != 0 ? n : 1); ++k) {
       static constexpr char hex[] = "0123456789abcdef";
       const auto b = static_cast<unsigned char>(text[i + k]);
       shown += "\\x";
       shown += hex[b >> 4];
       shown += hex[b & 0xF];
     }
-    i += bytes;
+    i += n != 0 ? n : 1;
   }
   return shown;
 }

@@ -41,9 +41,10 @@ const char* not_a_log_reason(const orvex_log_health& health);
 // it can't be one).
 int read_error_of(FILE* input);
 
-// Text made safe to print on a terminal: control characters (C0, DEL, C1) and bytes that are
-// not UTF-8 are shown as \xNN, so that a file name or an option can't move the cursor, change
-// colours or hide part of a message.
+// Text made safe to print on a terminal: control characters (C0, DEL, C1), invisible format
+// characters (zero-width ones, direction marks and overrides, the byte-order mark) and bytes
+// that are not UTF-8 are shown as \xNN, byte by byte, so that a file name or an option can't
+// move the cursor, change colours, or hide or reorder part of a message.
 std::string terminal_text(std::string_view text);
 
 // What getopt_long, run with opterr = 0, found wrong in argv when it returned '?', said in its
