@@ -2,11 +2,13 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "file_checks.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
 
@@ -16,6 +18,7 @@ const char* program_name = "orvexdecode-export";
 
 constexpr const char* usage_text =
     "Usage: %s FORMAT [options] LOG [OUTPUT]\n"
+    "       %s FORMAT [options] --output-dir DIR [--each-flight] LOG...\n"
     "Writes an EFIS LOG file in a format that flight-analysis services, logbooks and globe\n"
     "viewers import.\n"
     "\n"
@@ -24,13 +27,18 @@ constexpr const char* usage_text =
     "                          gpx: GPX 1.1, a track per flight, a point per GPS 1 fix\n"
     "                          kml: KML 2.2 with time, to replay the flight\n"
     "  LOG                     a LOG file, or \"-\" for standard input\n"
-    "  OUTPUT                  the file to write; default (or \"-\") standard output\n"
+    "  OUTPUT, -o FILE         the file to write; default (or \"-\") standard output\n"
+    "  --output-dir DIR        write each LOG to DIR/NAME.csv, .gpx or .kml (NAME: the LOG's\n"
+    "                          name without its extension); DIR is made when missing\n"
+    "  --each-flight           with --output-dir: a file per detected flight,\n"
+    "                          NAME-flight-N-YYYY-MM-DD.EXT (the UTC date of its start)\n"
+    "  --force                 overwrite an output that is a LOG file\n"
     "  --flight N              only detected flight N (1 for the first)\n"
     "  --from TIME             only from TIME on (included): UTC in ISO 8601\n"
     "                          (2026-03-11T22:22:46Z) or seconds of LOG time (754.2)\n"
     "  --to TIME               only up to TIME (excluded)\n"
     "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
-    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
+    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
     "  --tail IDENT            the aircraft's registration, for headers and names\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
@@ -39,12 +47,13 @@ constexpr const char* usage_text =
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
-    "Exit status: 0 on success, 1 on a usage error, 2 when the LOG can't be read, the output\n"
-    "can't be written or the LOG does not hold what was asked for (\"ERROR:\" on standard error).\n";
+    "Exit status: 0 on success, 1 on a usage error, 2 when a LOG can't be read or is not a LOG,\n"
+    "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
+    "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n";
 
 [[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
-  std::fprintf(stderr, usage_text, program_name);
+  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
+  std::fprintf(stderr, usage_text, program_name, program_name);
   std::exit(1);
 }
 
@@ -81,6 +90,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_gps_2_aviation,
     opt_gps_2_nmea,
     opt_version,
+    opt_output_dir,
+    opt_each_flight,
+    opt_force,
   };
   static const option long_options[] = {
       {"flight", required_argument, nullptr, opt_flight},
@@ -93,14 +105,20 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
       {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
+      {"output", required_argument, nullptr, 'o'},
+      {"output-dir", required_argument, nullptr, opt_output_dir},
+      {"each-flight", no_argument, nullptr, opt_each_flight},
+      {"force", no_argument, nullptr, opt_force},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
   };
   export_arguments a;
   export_request& r = a.request;
+  const char* output_option = nullptr;
+  opterr = 0;  // the error is told through option_error_text
   for (;;) {
-    const int c = getopt_long(argc, argv, "h", long_options, nullptr);
+    const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
     switch (c) {
       case opt_flight: r.window.flight = flight_number_option(optarg, exit_usage); break;
@@ -113,11 +131,23 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_2_nmea: r.decode.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
-      case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case 'o':
+        if (optarg[0] == '\0') exit_usage("-o: an empty file name");
+        output_option = optarg;
+        break;
+      case opt_output_dir:
+        if (optarg[0] == '\0') exit_usage("--output-dir: an empty folder name");
+        a.output_dir = optarg;
+        break;
+      case opt_each_flight: a.each_flight = true; break;
+      case opt_force: a.force = true; break;
+      case 'h': std::printf(usage_text, program_name, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-export %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage("unknown option or missing value");  // getopt_long has said which
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   const int operands = argc - optind;
@@ -126,8 +156,34 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     exit_usage(std::string("unknown FORMAT (csv, avionics-csv, gpx or kml): ") + argv[optind]);
   }
   if (operands < 2) exit_usage("no LOG given");
-  if (operands > 3) exit_usage("too many arguments");
-  a.log = argv[optind + 1];
-  if (operands == 3 && std::strcmp(argv[optind + 2], "-") != 0) a.output = argv[optind + 2];
+  a.logs.assign(argv + optind + 1, argv + argc);
+  if (a.each_flight && a.output_dir.empty())
+    exit_usage("--each-flight writes a file per flight: give --output-dir DIR");
+  if (a.each_flight && r.window.flight) exit_usage("--each-flight and --flight exclude each other");
+  if (!a.output_dir.empty()) {
+    if (output_option != nullptr) exit_usage("-o names one file and --output-dir a folder: give one of them");
+    if (std::find(a.logs.begin(), a.logs.end(), "-") != a.logs.end()) {
+      exit_usage("--output-dir names its files after the LOGs: standard input (\"-\") has no name");
+    }
+    return a;
+  }
+  // Without --output-dir a LOG is followed by at most its OUTPUT: "*.LOG" must not make one LOG
+  // the output of another.
+  if (operands > 3 || (operands == 3 && output_option != nullptr)) {
+    exit_usage("too many arguments: one LOG [OUTPUT]; several LOGs are exported with --output-dir DIR");
+  }
+  if (operands == 3) output_option = argv[optind + 2];
+  a.logs.resize(1);
+  if (output_option != nullptr && std::strcmp(output_option, "-") != 0) a.output = output_option;
   return a;
+}
+
+const char* extension_of(export_format format) {
+  switch (format) {
+    case export_format::csv:
+    case export_format::avionics_csv: return ".csv";
+    case export_format::gpx: return ".gpx";
+    case export_format::kml: return ".kml";
+  }
+  return "";
 }

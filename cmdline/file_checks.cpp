@@ -4,13 +4,44 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <getopt.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "records/byte_order.h"
+#include "records/efis_record.h"
+#include "records/source_type.h"
+#include "text/utf8_text.h"
+
 namespace {
 
 bool closed_at_start[3] = {false, false, false};
+
+// Opens what path names (nullptr: what standard output writes to) for reading, without waiting
+// on a FIFO or taking a terminal; -1 when that is not possible.
+int open_for_a_look(const char* path) {
+  constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  if (path != nullptr) return ::open(path, flags);
+  struct stat st {};
+  if (fstat(STDOUT_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return ::open("/proc/self/fd/1", flags);
+}
+
+// A character that changes how a terminal shows the text rather than showing itself: a C0 or
+// C1 control, DEL, or an invisible format character (zero-width spaces and joiners, the
+// direction marks, embeddings, overrides and isolates, the byte-order mark), which can hide or
+// reorder what a message says.
+bool is_hidden_or_control(std::string_view character) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(character[i]); };
+  if (character.size() == 1) return byte(0) < 0x20 || byte(0) == 0x7F;
+  if (character.size() == 2) return byte(0) == 0xC2 && byte(1) < 0xA0;  // U+0080 to U+009F
+  if (character.size() != 3) return false;
+  const unsigned code = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+  return (code >= 0x200B && code <= 0x200F) || (code >= 0x202A && code <= 0x202E) ||
+         (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
+}
 
 }  // namespace
 
@@ -37,6 +68,26 @@ bool is_the_input(FILE* input, const char* output) {
   return found == 0 && in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino;
 }
 
+bool holds_log_records(const char* path) {
+  const int fd = open_for_a_look(path);
+  if (fd < 0) return false;
+  struct stat st {};
+  std::uint8_t header[record_header_size];
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const bool read_whole = regular && pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+  close(fd);
+  if (!read_whole) return false;
+  const std::uint32_t length = be_u32_at(header, 5);
+  return is_known_source_type(header[0]) && length >= 1 && length <= max_payload_size &&
+         static_cast<std::uint64_t>(st.st_size) >= record_header_size + length;
+}
+
+const char* not_a_log_reason(const orvex_log_health& health) {
+  if (health.input_error != 0) return nullptr;
+  if (health.bytes_read == 0) return "empty";
+  return health.records_read == health.unknown_source_records ? "no record could be read" : nullptr;
+}
+
 int read_error_of(FILE* input) {
   if (!std::ferror(input)) return 0;
   // A number parsed after a read that failed part way may have left ERANGE, which no read
@@ -44,11 +95,69 @@ int read_error_of(FILE* input) {
   return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
 }
 
+std::string terminal_text(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t n = utf8_character_length(text.substr(i));
+    if (n != 0 && !is_hidden_or_control(text.substr(i, n))) {
+      shown.append(text.substr(i, n));
+      i += n;
+      continue;
+    }
+    for (std::size_t k = 0; k < (n != 0 ? n : 1); ++k) {
+      static constexpr char hex[] = "0123456789abcdef";
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      shown += "\\x";
+      shown += hex[b >> 4];
+      shown += hex[b & 0xF];
+    }
+    i += n != 0 ? n : 1;
+  }
+  return shown;
+}
+
+std::string option_error_text(char** argv, const char* short_options, const option* long_options) {
+  const std::string_view given = optind > 0 && argv[optind - 1] != nullptr ? argv[optind - 1] : "";
+  if (given.starts_with("--")) {
+    const std::string_view name = given.substr(2, given.find('=') - 2);
+    // As getopt_long counts them: the first option the name starts, and every later one that
+    // differs from it in its argument, flag or value.
+    const option* found = nullptr;
+    std::string possibilities;
+    for (const option* o = long_options; o->name != nullptr; ++o) {
+      if (!std::string_view(o->name).starts_with(name)) continue;
+      if (found == nullptr) {
+        found = o;
+      } else if (found->has_arg != o->has_arg || found->flag != o->flag || found->val != o->val) {
+        if (possibilities.empty()) possibilities = std::string(" '--") + found->name + "'";
+        possibilities += std::string(" '--") + o->name + "'";
+      }
+    }
+    if (optopt == 0 && !possibilities.empty()) {
+      return "option '" + terminal_text(given) + "' is ambiguous; possibilities:" + possibilities;
+    }
+    if (optopt == 0 || found == nullptr) return "unrecognized option '" + terminal_text(given) + "'";
+    return "option '--" + std::string(found->name) +
+           (found->has_arg == no_argument ? "' doesn't allow an argument" : "' requires an argument");
+  }
+  const std::string letter(1, static_cast<char>(optopt));
+  const char* const known = optopt > 0 && optopt < 0x80 ? std::strchr(short_options, optopt) : nullptr;
+  if (known != nullptr && known[1] == ':') return "option requires an argument -- '" + letter + "'";
+  return "invalid option -- '" + terminal_text(letter) + "'";
+}
+
+void print_file_error(const char* what, const char* name, int error, const char* hint) {
+  std::string line = std::string("ERROR: ") + terminal_text(what);
+  if (name != nullptr) line += ": " + terminal_text(name);
+  if (error != 0) line += std::string(": ") + std::strerror(error);
+  line += '\n';
+  if (hint != nullptr) line += terminal_text(hint) + '\n';
+  std::fputs(line.c_str(), stderr);
+}
+
 void exit_file_error(const char* what, const char* name, int error, const char* hint) {
-  std::fprintf(stderr, "ERROR: %s", what);
-  if (name != nullptr) std::fprintf(stderr, ": %s", name);
-  if (error != 0) std::fprintf(stderr, ": %s", std::strerror(error));
-  std::fputc('\n', stderr);
-  if (hint != nullptr) std::fprintf(stderr, "%s\n", hint);
+  print_file_error(what, name, error, hint);
   std::exit(2);
 }

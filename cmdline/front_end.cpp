@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "file_checks.h"
 #include "loss_warnings.h"
@@ -121,6 +123,23 @@ void copy_argument(char* dest, std::size_t size, const char* arg, const char* wh
 
 bool names_stdin(const char* name) { return std::strcmp(name, "-") == 0 || std::strcmp(name, "stdin") == 0; }
 
+// One LOG is decoded: the first argument after the options, else the last -i. Any other input
+// named (a shell glob of several LOGs, say) is told on standard error, so that no one takes the
+// report for theirs.
+void warn_of_ignored_inputs(const std::vector<const char*>& infile_options, int first_operand, int argc, char** argv) {
+  std::vector<const char*> ignored;
+  const bool operand = first_operand < argc;
+  for (std::size_t i = 0; i < infile_options.size(); ++i) {
+    if (operand || i + 1 < infile_options.size()) ignored.push_back(infile_options[i]);
+  }
+  for (int i = first_operand + 1; i < argc; ++i) ignored.push_back(argv[i]);
+  if (ignored.empty()) return;
+  std::string line = "warning: one input is decoded: " + terminal_text(front_end.input_filename) + " (ignored: ";
+  for (std::size_t i = 0; i < ignored.size(); ++i) line += (i == 0 ? "" : ", ") + terminal_text(ignored[i]);
+  line += ")\n";
+  std::fputs(line.c_str(), stderr);
+}
+
 const char* input_display_name() {
   return names_stdin(front_end.input_filename) ? "standard input" : front_end.input_filename;
 }
@@ -145,6 +164,11 @@ void check_written(FILE* stream) {
 
 void open_output(output_file& output, const char* name) {
   if (!output.open(name[0] != '\0' ? name : nullptr)) {
+    if (output.refused()) {
+      exit_error(("ERROR: Output file can't be replaced safely (no temporary file can be made beside it): " +
+                  terminal_text(name))
+                     .c_str());
+    }
     exit_error("ERROR: Output file can't be openned for writing");
   }
 }
@@ -173,6 +197,7 @@ void init_global_defaults() {
 
 void parse_commandline_args(int argc, char** argv) {
   library_options& o = front_end.options;
+  std::vector<const char*> infile_options;
   for (;;) {
     int option_index = 0;
     const int c = getopt_long(argc, argv, short_options, long_options, &option_index);
@@ -181,7 +206,10 @@ void parse_commandline_args(int argc, char** argv) {
       case 0: break;
       case 'd': o.debug = 1; break;
       case 'v': o.verbose = 1; break;
-      case 'i': copy_argument(front_end.input_filename, file_name_size, optarg, "Input file name"); break;
+      case 'i':
+        copy_argument(front_end.input_filename, file_name_size, optarg, "Input file name");
+        infile_options.push_back(optarg);
+        break;
       case 'o': copy_argument(front_end.output_filename, file_name_size, optarg, "Output file name"); break;
       case 'k': copy_argument(front_end.kml_output_filename, file_name_size, optarg, "KML file name"); break;
       case 'x': copy_argument(o.xsl_stylesheet, sizeof o.xsl_stylesheet, optarg, "XSLT style sheet reference"); break;
@@ -194,6 +222,7 @@ void parse_commandline_args(int argc, char** argv) {
   if (optind < argc) {
     copy_argument(front_end.input_filename, file_name_size, argv[optind], "Input file name");
   }
+  warn_of_ignored_inputs(infile_options, optind, argc, argv);
 }
 
 void init_internals() {
@@ -221,10 +250,17 @@ void init_internals() {
     exit_error("ERROR: Output file is the same file as the input file");
   }
   if (kml_name != nullptr && outputs_collide(output_name, kml_name)) {
-    char message[file_name_size + 64];
-    std::snprintf(message, sizeof message, "ERROR: Output file is the same file as the other output: %s", kml_name);
-    exit_error(message);
+    exit_error(("ERROR: Output file is the same file as the other output: " + terminal_text(kml_name)).c_str());
   }
+  // A LOG is never overwritten, nor a document appended to one: the user removes it first.
+  const auto refuse_a_log = [](const char* name) {
+    if (!holds_log_records(name)) return;
+    exit_error(("ERROR: Output file is a LOG file and is not overwritten: " +
+                terminal_text(name != nullptr ? name : "standard output"))
+                   .c_str());
+  };
+  refuse_a_log(output_name);
+  if (kml_name != nullptr) refuse_a_log(kml_name);
 
   open_output(front_end.output, front_end.output_filename);
   if (kml_name != nullptr) open_output(front_end.kml_output, kml_name);
@@ -245,7 +281,11 @@ void run_conversions() {
     OrvexDecode_context_LOG_to_XML(context, &front_end.constants, &front_end.options, front_end.input_file_handle,
                                    front_end.output.stream(), debug, front_end.input_filename);
   }
-  print_loss_warnings(OrvexDecode_context_health(context), kml ? "KML" : nullptr);
+  const orvex_log_health health = OrvexDecode_context_health(context);
+  if (const char* reason = not_a_log_reason(health)) {
+    std::fprintf(stderr, "warning: not a LOG file (%s): %s\n", reason, terminal_text(input_display_name()).c_str());
+  }
+  print_loss_warnings(health, kml ? "KML" : nullptr);
   OrvexDecode_context_free(context);
   check_read(front_end.input_file_handle);
   check_written(front_end.output.stream());

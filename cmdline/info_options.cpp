@@ -2,12 +2,14 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "file_checks.h"
 #include "limits_file.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
@@ -21,14 +23,15 @@ constexpr const char* usage_text =
     "Tells the flights in EFIS LOG files: engine and flight times, takeoff and landing, engine\n"
     "and flight figures, and the health of each LOG.\n"
     "\n"
-    "  LOG                     a LOG file, a folder (its .LOG files, by name), or \"-\" for\n"
-    "                          standard input\n"
+    "  LOG                     a LOG file, a folder (the .LOG files in it and in its folders,\n"
+    "                          by name), or \"-\" for standard input (once)\n"
     "  --json                  one JSON object per LOG, one a line (JSON Lines)\n"
     "  -j, --jobs N            read N LOGs at once (default: the number of cores); the reports\n"
     "                          keep the order of the LOGs\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
-    "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z)\n"
+    "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
+    "  --force                 write to a standard output that is a LOG file all the same\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -48,10 +51,11 @@ constexpr const char* usage_text =
     "      --version           the version\n"
     "\n"
     "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG or the limits\n"
-    "file could not be read or the output not written (\"ERROR:\" on standard error).\n";
+    "file could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
+    "written (\"ERROR:\" on standard error).\n";
 
 [[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
+  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
   std::fprintf(stderr, usage_text, program_name);
   std::exit(1);
 }
@@ -73,6 +77,7 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
   enum : int {
     opt_json = 256,
+    opt_force,
     opt_limits,
     opt_utc_start,
     opt_gps_1_aviation,
@@ -90,6 +95,7 @@ info_request parse_info_arguments(int argc, char** argv) {
   };
   static const option long_options[] = {
       {"json", no_argument, nullptr, opt_json},
+      {"force", no_argument, nullptr, opt_force},
       {"jobs", required_argument, nullptr, 'j'},
       {"limits", required_argument, nullptr, opt_limits},
       {"utc-start", required_argument, nullptr, opt_utc_start},
@@ -111,11 +117,13 @@ info_request parse_info_arguments(int argc, char** argv) {
   info_request request;
   detection_options& d = request.analysis.detection;
   library_options& o = request.analysis.decode;
+  opterr = 0;  // the error is told through option_error_text
   for (;;) {
     const int c = getopt_long(argc, argv, "j:h", long_options, nullptr);
     if (c == -1) break;
     switch (c) {
       case opt_json: request.json = true; break;
+      case opt_force: request.force = true; break;
       case 'j': request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1)); break;
       case opt_limits: request.limits_file = optarg; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
@@ -134,12 +142,17 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage("unknown option or missing value");  // getopt_long has said which
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "j:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");
   for (int i = optind; i < argc; ++i) request.logs.emplace_back(argv[i]);
   if (request.logs.empty()) exit_usage("no LOG given");
+  if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
+    exit_usage("standard input (\"-\") may be given once");
+  }
   if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
   return request;
 }

@@ -9,12 +9,14 @@
 struct info_request {
   std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
   bool json = false;
+  bool force = false;       // append to a standard output that is a LOG
   unsigned jobs = 0;        // 0: the number of cores
   std::string limits_file;  // empty: no limits checked
   analysis_options analysis = default_analysis_options();
 };
 
-// Reads the arguments. --help and --version print and exit 0; a usage error prints the usage on
+// Reads the arguments. --help and --version print and exit 0; a usage error (standard input
+// "-" given twice among them) prints the usage on
 // standard error and exits 1; a limits file that cannot be read or holds a bad line prints
 // "ERROR: ..." and exits 2, before any LOG is read.
 info_request parse_info_arguments(int argc, char** argv);

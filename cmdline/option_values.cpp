@@ -32,6 +32,11 @@ std::optional<Number> whole_text_as(const char* text) {
   return value;
 }
 
+// The years a user may give: a LOG's clock and the documents' dates stay within them.
+constexpr std::int64_t first_utc_ms = 0;                // 1970-01-01T00:00:00Z
+constexpr std::int64_t end_utc_ms = 4'102'444'800'000;  // 2100-01-01T00:00:00Z
+bool is_within_years(std::int64_t utc_ms) { return utc_ms >= first_utc_ms && utc_ms < end_utc_ms; }
+
 std::string seconds_text(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", seconds);
@@ -51,12 +56,16 @@ time_point time_option(const char* text, const char* option, usage_failure fail)
   if (!t) {
     refuse(fail, std::string(option) + ": not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time: " + text);
   }
+  if (t->is_utc && !is_within_years(t->utc_ms)) {
+    refuse(fail, std::string(option) + ": not a UTC time from 1970 to 2099: " + text);
+  }
   return *t;
 }
 
 std::int64_t utc_start_option(const char* text, usage_failure fail) {
   const std::optional<std::int64_t> utc = parse_utc_iso8601(text);
   if (!utc) refuse(fail, std::string("--utc-start: not an ISO 8601 UTC time: ") + text);
+  if (!is_within_years(*utc)) refuse(fail, std::string("--utc-start: not a UTC time from 1970 to 2099: ") + text);
   return *utc;
 }
 

@@ -1,7 +1,9 @@
 #include "output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -12,6 +14,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 
 namespace {
 
@@ -24,7 +28,13 @@ struct temporary_entry {
 constexpr int temporary_capacity = 8;
 temporary_entry temporaries[temporary_capacity];
 
-constexpr int removal_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
+// Every signal whose default action ends the process, but SIGKILL and SIGSTOP, which can't be
+// caught (a temporary file a SIGKILL leaves is swept by the next run, see sweep_stale_temporaries),
+// and the real-time signals, added at installation.
+constexpr int removal_signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                                   SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                                   SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSYS};
+struct sigaction previous_actions[NSIG];
 
 void remove_temporaries() {
   for (temporary_entry& t : temporaries) {
@@ -35,13 +45,40 @@ void remove_temporaries() {
   }
 }
 
-// Removes the temporary files, then lets the signal do what it would have done.
-void remove_temporaries_on_signal(int signal_number) {
+bool is_fault(int signal_number) {
+  return signal_number == SIGSEGV || signal_number == SIGBUS || signal_number == SIGFPE || signal_number == SIGILL;
+}
+
+// Removes the temporary files, then lets the signal do what it would have done without this
+// handler: the action found at installation (the default, or a sanitizer's) is put back and
+// the signal raised again. A fault the processor raised is not raised again: returning runs
+// the faulting instruction again, which raises it with its address.
+void remove_temporaries_on_signal(int signal_number, siginfo_t* info, void*) {
   const int saved_errno = errno;
   remove_temporaries();
-  std::signal(signal_number, SIG_DFL);
-  std::raise(signal_number);
+  sigaction(signal_number, &previous_actions[signal_number], nullptr);
+  if (!(is_fault(signal_number) && info != nullptr && info->si_code > 0)) raise(signal_number);
   errno = saved_errno;
+}
+
+void install_removal_handler(int signal_number) {
+  if (signal_number <= 0 || signal_number >= NSIG) return;
+  struct sigaction& current = previous_actions[signal_number];
+  if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+  struct sigaction handler {};
+  handler.sa_sigaction = remove_temporaries_on_signal;
+  handler.sa_flags = SA_SIGINFO;
+  sigemptyset(&handler.sa_mask);
+  sigaction(signal_number, &handler, nullptr);
+}
+
+// The signals held back while a temporary file is made and entered in the list.
+sigset_t removal_signal_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int s : removal_signals) sigaddset(&set, s);
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&set, s);
+  return set;
 }
 
 // Installed once, before the first temporary file: an exit handler and the signal handlers
@@ -51,15 +88,16 @@ void install_removal() {
   if (installed) return;
   installed = true;
   std::atexit(remove_temporaries);
-  for (const int s : removal_signals) {
-    struct sigaction current {};
-    if (sigaction(s, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-    struct sigaction handler {};
-    handler.sa_handler = remove_temporaries_on_signal;
-    sigemptyset(&handler.sa_mask);
-    sigaction(s, &handler, nullptr);
-  }
+  for (const int s : removal_signals) install_removal_handler(s);
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) install_removal_handler(s);
 }
+
+// What a temporary file's name adds to its target's name: ".NAME" + marker + six characters.
+constexpr std::string_view temporary_marker = ".orvexdecode-";
+constexpr std::size_t temporary_suffix = 6;
+// A temporary file this old (by its last change) that no run holds locked was left by a run that
+// was killed (SIGKILL, a power cut). The age keeps a file just made, not yet locked, safe.
+constexpr int stale_after_s = 10;
 
 std::string directory_of(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -73,7 +111,7 @@ std::string base_of(const std::string& path) {
 }
 
 // In a sticky directory (such as /tmp) only the owner of a file, or of the directory, may
-// rename over it; another user's file there that may be written to is written directly.
+// rename over it.
 bool may_rename_over(const std::string& dir, const struct stat& file) {
   struct stat d {};
   if (stat(dir.c_str(), &d) != 0 || (d.st_mode & S_ISVTX) == 0) return true;
@@ -81,50 +119,84 @@ bool may_rename_over(const std::string& dir, const struct stat& file) {
   return me == 0 || me == file.st_uid || me == d.st_uid;
 }
 
-// The file a named output stands for once symbolic links are followed. True when that file
-// is to be replaced through a temporary file: it is a regular file (exists is then true and
-// st holds its status) or it does not exist yet. False when it is written directly: it is
-// something else, a link lies in /proc (a descriptor's link, as /dev/stdout leads to), or the
-// name can't be looked at (opening it will say why).
-bool find_replaceable_target(const char* path, std::string& target, struct stat& st, bool& exists) {
+enum class target_kind {
+  file,         // a regular file, or none yet: replaced through a temporary file
+  other,        // a device, a FIFO, a descriptor's link in /proc: written directly
+  not_renamed,  // a regular file in a sticky directory that only its owner may replace
+  unknown,      // the name can't be looked at (opening it will say why)
+};
+
+// The file a named output stands for once symbolic links are followed, and how it is written.
+// For a file, target is its name and exists says whether it is there (st holds its status).
+target_kind find_target(const char* path, std::string& target, struct stat& st, bool& exists) {
   std::string name = path;
   for (int hops = 0; hops < 40; ++hops) {
     if (lstat(name.c_str(), &st) != 0) {
-      if (errno != ENOENT) return false;
+      if (errno != ENOENT) return target_kind::unknown;
       target = name;
       exists = false;
-      return true;
+      return target_kind::file;
     }
     const std::string dir = directory_of(name);
     if (!S_ISLNK(st.st_mode)) {
-      if (!S_ISREG(st.st_mode) || !may_rename_over(dir, st)) return false;
+      if (!S_ISREG(st.st_mode)) return target_kind::other;
+      if (!may_rename_over(dir, st)) return target_kind::not_renamed;
       target = name;
       exists = true;
-      return true;
+      return target_kind::file;
     }
     struct statfs fs {};
-    if (statfs(dir.c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) return false;
+    if (statfs(dir.c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) return target_kind::other;
     char link[PATH_MAX];
     const ssize_t n = readlink(name.c_str(), link, sizeof link - 1);
-    if (n < 0) return false;
+    if (n < 0) return target_kind::unknown;
     link[n] = '\0';
     name = link[0] == '/' ? std::string(link) : dir + "/" + link;
   }
-  return false;
+  return target_kind::unknown;
+}
+
+// Removes the temporary files of target that a killed run left: named as this program names
+// them, owned by the user, unchanged for a while and held locked by no run.
+void sweep_stale_temporaries(const std::string& dir, const std::string& prefix) {
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return;
+  const time_t now = time(nullptr);
+  while (const dirent* e = readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name.size() != prefix.size() + temporary_suffix || !name.starts_with(prefix)) continue;
+    const int fd = openat(dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_mtime + stale_after_s < now &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlinkat(dirfd(d), e->d_name, 0);
+    }
+    close(fd);
+  }
+  closedir(d);
 }
 
 // Creates the temporary file beside target and enters it in the removal list, with the
-// removal signals held back so that none can fall between the two. -1 when it can't be done.
-int create_temporary(const std::string& target, int& slot) {
-  const std::string name = directory_of(target) + "/." + base_of(target).substr(0, 64) + ".XXXXXX";
-  if (name.size() >= PATH_MAX) return -1;
+// removal signals held back so that none can fall between the two, and locks it for as long as
+// lock_fd stays open. -1 with errno set when it can't be done.
+int create_temporary(const std::string& target, int& slot, int& lock_fd) {
+  const std::string dir = directory_of(target);
+  std::string prefix(1, '.');
+  prefix.append(base_of(target), 0, 64);
+  prefix.append(temporary_marker);
+  const std::string name = dir + "/" + prefix + std::string(temporary_suffix, 'X');
+  if (name.size() >= PATH_MAX) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  sweep_stale_temporaries(dir, prefix);
   install_removal();
-  sigset_t held;
+  const sigset_t held = removal_signal_set();
   sigset_t previous;
-  sigemptyset(&held);
-  for (const int s : removal_signals) sigaddset(&held, s);
   sigprocmask(SIG_BLOCK, &held, &previous);
   int fd = -1;
+  errno = EMFILE;
   for (int i = 0; i < temporary_capacity; ++i) {
     if (temporaries[i].active != 0) continue;
     std::memcpy(temporaries[i].path, name.c_str(), name.size() + 1);
@@ -136,7 +208,13 @@ int create_temporary(const std::string& target, int& slot) {
     }
     break;
   }
+  const int saved = errno;
   sigprocmask(SIG_SETMASK, &previous, nullptr);
+  if (fd >= 0) {
+    lock_fd = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (lock_fd >= 0) flock(lock_fd, LOCK_EX);
+  }
+  errno = saved;
   return fd;
 }
 
@@ -152,7 +230,7 @@ std::string resolved_new_path(const char* path) {
   std::string target;
   struct stat st {};
   bool exists = false;
-  if (!find_replaceable_target(path, target, st, exists) || exists) return "";
+  if (find_target(path, target, st, exists) != target_kind::file || exists) return "";
   char dir[PATH_MAX];
   if (realpath(directory_of(target).c_str(), dir) == nullptr) return "";
   return std::string(dir) + "/" + base_of(target);
@@ -162,6 +240,7 @@ std::string resolved_new_path(const char* path) {
 
 bool output_file::open(const char* path) {
   discard();
+  refused_ = false;
   if (path == nullptr) {
     stream_ = stdout;
     return true;
@@ -169,41 +248,48 @@ bool output_file::open(const char* path) {
   std::string target;
   struct stat st {};
   bool exists = false;
-  if (find_replaceable_target(path, target, st, exists)) {
-    if (exists) {
-      // The file must be writable as it is, as for a direct open, though it is not opened.
-      const int probe = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-      if (probe < 0) return false;
-      close(probe);
-    }
-    int slot = -1;
-    const int fd = create_temporary(target, slot);
-    if (fd >= 0) {
-      slot_ = slot;
-      if (exists) {
-        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-          // Only the owner's own files keep their owner; the mode is still kept.
-        }
-        fchmod(fd, st.st_mode & 07777);
-      } else {
-        fchmod(fd, creation_mode());
-      }
-      stream_ = fdopen(fd, "wb");
-      if (stream_ == nullptr) {
-        const int saved = errno;
-        close(fd);
-        discard();
-        errno = saved;
-        return false;
-      }
-      target_ = target;
-      return true;
-    }
-    // No temporary file beside it (a directory the user can't write to, say): the target
-    // itself, when it can be opened.
+  switch (find_target(path, target, st, exists)) {
+    case target_kind::other:
+    case target_kind::unknown: stream_ = std::fopen(path, "wb"); return stream_ != nullptr;
+    case target_kind::not_renamed:
+      refused_ = true;
+      errno = EPERM;
+      return false;
+    case target_kind::file: break;
   }
-  stream_ = std::fopen(path, "wb");
-  return stream_ != nullptr;
+  if (exists) {
+    // The file must be writable as it is, as for a direct open, though it is not opened.
+    const int probe = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (probe < 0) return false;
+    close(probe);
+  }
+  int slot = -1;
+  const int fd = create_temporary(target, slot, lock_fd_);
+  if (fd < 0) {
+    // No temporary file beside it (a folder the user can't write to, say): an existing file is
+    // not written directly, where a failed run would leave it cut short.
+    refused_ = exists;
+    return false;
+  }
+  slot_ = slot;
+  if (exists) {
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // Only the owner's own files keep their owner; the mode is still kept.
+    }
+    fchmod(fd, st.st_mode & 07777);
+  } else {
+    fchmod(fd, creation_mode());
+  }
+  stream_ = fdopen(fd, "wb");
+  if (stream_ == nullptr) {
+    const int saved = errno;
+    close(fd);
+    discard();
+    errno = saved;
+    return false;
+  }
+  target_ = target;
+  return true;
 }
 
 bool output_file::finish() {
@@ -229,6 +315,7 @@ bool output_file::commit() {
   }
   temporaries[slot_].active = 0;
   slot_ = -1;
+  release_lock();
   return true;
 }
 
@@ -240,7 +327,13 @@ void output_file::discard() {
     temporaries[slot_].active = 0;
     slot_ = -1;
   }
+  release_lock();
   target_.clear();
+}
+
+void output_file::release_lock() {
+  if (lock_fd_ >= 0) close(lock_fd_);
+  lock_fd_ = -1;
 }
 
 bool outputs_collide(const char* a, const char* b) {

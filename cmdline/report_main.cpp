@@ -15,6 +15,7 @@
 
 #include "export/html_report.h"
 #include "file_checks.h"
+#include "log_content.h"
 #include "output_file.h"
 #include "report_options.h"
 #include "rewindable_input.h"
@@ -66,14 +67,22 @@ int main(int argc, char** argv) {
   if (output_name == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
     exit_file_error("Standard output is closed");
   }
-  if (is_the_input(input, output_name)) {
-    exit_file_error("Output file is the same file as the input file", output_name ? output_name : "standard output");
+  const char* const shown_output = output_name ? output_name : "standard output";
+  if (is_the_input(input, output_name)) exit_file_error("Output file is the same file as the input file", shown_output);
+  if (!request.force && holds_log_records(output_name)) {
+    exit_file_error("Output file is a LOG file (--force overwrites it)", shown_output);
   }
   output_file output;
-  if (!output.open(output_name))
+  if (!output.open(output_name)) {
+    if (output.refused()) {
+      exit_output_error(request, "Output file can't be replaced safely (no temporary file can be made beside it)",
+                        output_name, errno);
+    }
     exit_output_error(request, "Output file can't be opened for writing", output_name, errno);
+  }
 
-  rewindable_input log = make_rewindable(input, input_name);
+  rewindable_input log;
+  if (const std::string error = make_rewindable(input, input_name, log); !error.empty()) exit_file_error(error.c_str());
   decode_context* ctx = OrvexDecode_context_new();
   const std::unique_ptr<output_writer> writer(new (std::nothrow) output_writer);
   if (ctx == nullptr || writer == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
@@ -81,11 +90,14 @@ int main(int argc, char** argv) {
   errno = 0;
   const log_summary summary = analyse_log(*ctx, request.analysis, log.stream);
   if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
+  if (const char* reason = not_a_log_reason(summary.health)) {
+    exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), input_name);
+  }
 
   const log_window window = resolve_window(request.window, summary);
   if (!window.error.empty())
     exit_file_error((std::string("The stretch asked for can't be shown: ") + window.error).c_str());
-  if (!window.warning.empty()) std::fprintf(stderr, "warning: %s\n", window.warning.c_str());
+  if (!window.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(window.warning).c_str());
 
   report_gathering gathering;
   gathering.from_ms = window.from_ms;
@@ -114,8 +126,7 @@ int main(int argc, char** argv) {
   writer->attach(output.stream());
   const bool written = write_html_report(*writer, page) >= 0 && writer->flush() >= 0;
   OrvexDecode_context_free(ctx);
-  if (!output.finish() || !written)
-    exit_output_error(request, "Output can't be written", output_name ? output_name : "standard output", 0);
+  if (!output.finish() || !written) exit_output_error(request, "Output can't be written", shown_output, 0);
   if (!output.commit()) exit_output_error(request, "Output file can't be replaced", output_name, errno);
   return 0;
 }

@@ -34,8 +34,9 @@ constexpr const char* usage_text =
     "  --to TIME               show up to TIME (not included)\n"
     "  --every S               the charts' and the track's time step in seconds - default: the\n"
     "                          stretch shown in about 1500 steps, none under 0.2 s\n"
+    "  --force                 overwrite a REPORT.html that is a LOG file\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
-    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
+    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -44,11 +45,12 @@ constexpr const char* usage_text =
     "      --version           the version\n"
     "\n"
     "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG or the limits\n"
-    "file could not be read, the flight asked for is not in the LOG, or the report could not be\n"
-    "written (\"ERROR:\" on standard error; no file named is changed then).\n";
+    "file could not be read, the LOG is not a LOG, the flight asked for is not in the LOG, or the\n"
+    "report is a LOG file or could not be written (\"ERROR:\" on standard error; no file named is\n"
+    "changed then).\n";
 
 [[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
+  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
   std::fprintf(stderr, usage_text, program_name);
   std::exit(1);
 }
@@ -69,6 +71,7 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_gps_2_aviation,
     opt_gps_2_nmea,
     opt_version,
+    opt_force,
   };
   static const option long_options[] = {
       {"output", required_argument, nullptr, 'o'},
@@ -82,6 +85,7 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
       {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
+      {"force", no_argument, nullptr, opt_force},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -90,6 +94,7 @@ report_request parse_report_arguments(int argc, char** argv) {
   library_options& o = request.analysis.decode;
   bool output_given = false;
   std::string from_text, to_text;
+  opterr = 0;  // the error is told through option_error_text
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
@@ -110,6 +115,7 @@ report_request parse_report_arguments(int argc, char** argv) {
         break;
       case opt_every: request.every_ms = period_option(optarg, 0.02, 86400.0, exit_usage); break;
       case opt_limits: request.limits_file = optarg; break;
+      case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
@@ -122,7 +128,9 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage("unknown option or missing value");  // getopt_long has said which
+      default:
+        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
+        exit_usage("unknown option or missing value");
     }
   }
   const int operands = argc - optind;

@@ -12,6 +12,7 @@ struct report_request {
   std::string log;                 // "-" for standard input
   std::string output;              // empty: standard output
   bool output_beside_log = false;  // output is the default: the LOG's name with .html
+  bool force = false;              // overwrite an output that is a LOG file
   window_request window;
   std::string window_label;    // "flight 2, from 754 to 1200"; empty for the whole LOG
   std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length

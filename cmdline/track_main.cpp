@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "file_checks.h"
 #include "loss_warnings.h"
@@ -62,6 +63,7 @@ track_request parse_arguments(int argc, char** argv) {
   };
   track_request request;
   bool format_given = false;
+  opterr = 0;  // the error is told through option_error_text
   for (;;) {
     const int c = getopt_long(argc, argv, "h", long_options, nullptr);
     if (c == -1) break;
@@ -84,7 +86,7 @@ track_request parse_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default: exit_usage(nullptr);  // getopt_long has said what was wrong
+      default: exit_usage(option_error_text(argv, "h", long_options).c_str());
     }
   }
   const int operands = argc - optind;
@@ -116,8 +118,16 @@ int main(int argc, char** argv) {
   if (is_the_input(input, request.output_name)) {
     exit_file_error("Output file is the same file as the input file", display_name(request.output_name));
   }
+  // A LOG is never overwritten (two LOGs of a shell glob, say): the user removes it first.
+  if (holds_log_records(request.output_name)) {
+    exit_file_error("Output file is a LOG file and is not overwritten", display_name(request.output_name));
+  }
   output_file output;
   if (!output.open(request.output_name)) {
+    if (output.refused()) {
+      exit_file_error("Output file can't be replaced safely (no temporary file can be made beside it)",
+                      request.output_name, errno);
+    }
     exit_file_error("Output file can't be opened for writing", request.output_name, errno);
   }
 
@@ -129,10 +139,14 @@ int main(int argc, char** argv) {
       request.binary
           ? OrvexDecode_context_LOG_to_FRC_binary(context, &constants, &request.options, input, output.stream(), stderr)
           : OrvexDecode_context_LOG_to_FRC(context, &constants, &request.options, input, output.stream(), stderr);
-  print_loss_warnings(OrvexDecode_context_health(context), "track");
+  const orvex_log_health health = OrvexDecode_context_health(context);
+  print_loss_warnings(health, "track");
   OrvexDecode_context_free(context);
 
   if (const int error = read_error_of(input)) exit_file_error("Input file can't be read", input_name, error);
+  if (const char* reason = not_a_log_reason(health)) {
+    exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), input_name);
+  }
   std::fclose(input);
   if (!output.finish() || result < 0) {
     exit_file_error("Output can't be written", display_name(request.output_name));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 
 #include "text/char_class.h"
 
@@ -45,6 +46,12 @@ std::string_view unit_words(limit_kind kind) {
   return "";
 }
 
+// The numbers a limits file may hold: no limit or condition of an aircraft lies outside them, and
+// inside them every value is shown and compared as written (inf, nan and 1e300 are refused).
+constexpr double largest_limit_value = 100000.0;
+
+enum class number_read : std::uint8_t { number, none, out_of_range };
+
 bool is_word_char(char c) { return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 
 // Reads one line of the file, left to right.
@@ -71,13 +78,16 @@ class line_reader {
     text_.remove_prefix(s.size());
     return true;
   }
-  bool number(double& value) {
+  number_read number(double& value, std::string_view& written) {
     skip_blanks();
     const char* begin = text_.data();
     const auto [end, error] = std::from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || !(value == value)) return false;
-    text_.remove_prefix(static_cast<std::size_t>(end - begin));
-    return true;
+    if (error != std::errc() && error != std::errc::result_out_of_range) return number_read::none;
+    written = take(static_cast<std::size_t>(end - begin));
+    if (error != std::errc() || !(value >= -largest_limit_value && value <= largest_limit_value)) {
+      return number_read::out_of_range;
+    }
+    return number_read::number;
   }
   // The rest of the line up to the next blank, for messages.
   std::string_view next_item() {
@@ -103,6 +113,19 @@ std::string quoted(std::string_view s) {
   q.append(s);
   q += '"';
   return q;
+}
+
+// Reads a number into value; returns the error, or "" when there is one in range.
+std::string read_number(line_reader& in, double& value, std::string_view where) {
+  std::string_view written;
+  switch (in.number(value, written)) {
+    case number_read::number: return "";
+    case number_read::none: return "expected a number " + std::string(where) + ", found " + quoted(in.next_item());
+    case number_read::out_of_range: break;
+  }
+  char range[64];
+  std::snprintf(range, sizeof range, " is not a number from %.0f to %.0f", -largest_limit_value, largest_limit_value);
+  return quoted(written) + range;
 }
 
 std::string known_parameters() {
@@ -131,7 +154,7 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
   }
   if (!in.symbol("=")) return "expected \"=\" after " + std::string(name);
   limit.parameter = row->parameter;
-  if (!in.number(limit.value)) return "expected a number after \"=\", found " + quoted(in.next_item());
+  if (std::string error = read_number(in, limit.value, "after \"=\""); !error.empty()) return error;
   std::string_view next = in.word();
   if (!next.empty() && next != "when") {
     const bool temperature = row->kind == limit_kind::temperature || row->kind == limit_kind::temperature_span;
@@ -162,7 +185,7 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
       } else {
         return "expected <, <=, > or >= after " + std::string(subject);
       }
-      if (!in.number(limit.when.value)) return "expected a number in the condition, found " + quoted(in.next_item());
+      if (std::string error = read_number(in, limit.when.value, "in the condition"); !error.empty()) return error;
     } else {
       return "unknown condition " + quoted(subject.empty() ? in.next_item() : subject) +
              " (known: airborne, rpm <op> number, ias <op> number)";
@@ -177,6 +200,8 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
 
 limits_parse_result parse_limits(std::string_view text) {
   limits_parse_result result;
+  // A byte-order mark, which some editors put before UTF-8 text, is not part of the first line.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   int line_number = 0;
   while (!text.empty()) {
     ++line_number;

@@ -11,7 +11,8 @@
 // limit_parameters (limits.cpp); temperatures take F or C and are otherwise in the unit the LOG
 // stores them in, the other units (psi, rpm, V, kt) may be written for clarity. A condition is
 // `airborne` or `rpm|ias <|<=|>|>= number`. The same parameter may appear again with another
-// condition. Any other line is refused with its line number.
+// condition. Numbers lie from -100000 to 100000 (no inf, no nan). Lines may end in CR LF and the
+// text may begin with a UTF-8 byte-order mark. Any other line is refused with its line number.
 #pragma once
 
 #include <cstdint>

@@ -47,6 +47,7 @@ decode_context* own_context() {
 
 orvex_log_health OrvexDecode_context_health(const decode_context* context) {
   orvex_log_health health{};
+  if (context == nullptr) return health;
   const reader_stats& s = context->reader.stats();
   health.bytes_read = context->reader.bytes_read();
   health.records_read = s.records;

@@ -26,6 +26,7 @@
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
 #include "text/utc_text.h"
+#include "text/utf8_text.h"
 
 namespace {
 
@@ -131,15 +132,24 @@ std::string_view unit_text(const export_column& c, const engine_units& units) {
   return "";
 }
 
-// A header value in double quotes; a quote or a line break in the user's text would end it, so
-// those become blanks.
+// A header value in double quotes; a quote, a comma or a control character (a line break
+// above all) in the user's text would end it or the cell, so those become blanks, and a byte
+// that is not UTF-8 becomes U+FFFD, as in the XML documents.
 void write_quoted_value(writer& out, std::string_view key, std::string_view value) {
   out.text(", ");
   out.text(key);
   out.text("=\"");
-  for (const char c : value) {
-    const char plain = c == '"' || c == '\r' || c == '\n' || c == ',' ? ' ' : c;
-    out.text(std::string_view(&plain, 1));
+  while (!value.empty()) {
+    const std::size_t n = utf8_character_length(value);
+    const auto c = static_cast<unsigned char>(value[0]);
+    if (n == 0) {
+      out.text("\xEF\xBF\xBD");
+    } else if (c == '"' || c == ',' || c < 0x20 || c == 0x7F) {
+      out.text(" ");
+    } else {
+      out.text(value.substr(0, n));
+    }
+    value.remove_prefix(n != 0 ? n : 1);
   }
   out.text("\"");
 }

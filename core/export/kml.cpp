@@ -7,6 +7,7 @@
 #include <new>
 #include <string_view>
 
+#include "decode/public_call.h"
 #include "text/utf8_text.h"
 
 namespace {
@@ -123,11 +124,16 @@ int run_kml_pass(decode_context& ctx, const analog_input_const* constants, const
 int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output, FILE* debug,
                                    const char* description) {
-  return run_kml_pass(*context, constants, options, input, output, debug, description);
+  return run_public_conversion(context, constants, options, {input, output},
+                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                 return run_kml_pass(ctx, c, o, input, output, debug, description);
+                               });
 }
 
 int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug, const char* description) {
-  return with_own_context(
-      [&](decode_context& ctx) { return run_kml_pass(ctx, constants, options, input, output, debug, description); });
+  return run_classic_conversion(constants, options, {input, output},
+                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                  return run_kml_pass(ctx, c, o, input, output, debug, description);
+                                });
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "decode/public_call.h"
 #include "decoders/ahrs.h"
 #include "export/kml.h"
 
@@ -57,24 +58,32 @@ int print_frc_binary_track(output_writer& out, const path_point* points, std::in
 
 int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output, FILE* debug) {
-  return run_track_pass(*context, constants, options, input, output, debug, print_frc_track);
+  return run_public_conversion(context, constants, options, {input, output},
+                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                 return run_track_pass(ctx, c, o, input, output, debug, print_frc_track);
+                               });
 }
 
 int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context, const analog_input_const* constants,
                                           const library_options* options, FILE* input, FILE* output, FILE* debug) {
-  return run_track_pass(*context, constants, options, input, output, debug, print_frc_binary_track);
+  return run_public_conversion(context, constants, options, {input, output},
+                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                 return run_track_pass(ctx, c, o, input, output, debug, print_frc_binary_track);
+                               });
 }
 
 int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug) {
-  return with_own_context([&](decode_context& ctx) {
-    return run_track_pass(ctx, constants, options, input, output, debug, print_frc_track);
-  });
+  return run_classic_conversion(constants, options, {input, output},
+                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                  return run_track_pass(ctx, c, o, input, output, debug, print_frc_track);
+                                });
 }
 
 int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options, FILE* input,
                                   FILE* output, FILE* debug) {
-  return with_own_context([&](decode_context& ctx) {
-    return run_track_pass(ctx, constants, options, input, output, debug, print_frc_binary_track);
-  });
+  return run_classic_conversion(constants, options, {input, output},
+                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                  return run_track_pass(ctx, c, o, input, output, debug, print_frc_binary_track);
+                                });
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "decode/public_call.h"
 #include "decode/record_loop.h"
 #include "export/kml.h"
 #include "path/summary_path.h"
@@ -59,12 +60,16 @@ int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, co
 int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
                                            const library_options* options, FILE* input, FILE* xml_output,
                                            FILE* kml_output, FILE* debug, const char* description) {
-  return run_xml_and_kml(*context, constants, options, input, xml_output, kml_output, debug, description);
+  return run_public_conversion(context, constants, options, {input, xml_output, kml_output},
+                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                 return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, debug, description);
+                               });
 }
 
 int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options, FILE* input,
                                    FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
-  return with_own_context([&](decode_context& ctx) {
-    return run_xml_and_kml(ctx, constants, options, input, xml_output, kml_output, debug, description);
-  });
+  return run_classic_conversion(constants, options, {input, xml_output, kml_output},
+                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                  return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, debug, description);
+                                });
 }

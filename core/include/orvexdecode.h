@@ -10,6 +10,23 @@
  * caller owns, so several decodes can run at once in one process (one context per thread) and
  * the caller can read what the last conversion found in the LOG.
  *
+ * Pointers. Every conversion checks what it is given before it reads or writes anything:
+ *   - input, output (xml_output, kml_output) and context may not be NULL: the conversion then
+ *     returns -1 with errno EINVAL and reads and writes nothing;
+ *   - constants and options may be NULL: they stand for OrvexDecode_default_constants() and
+ *     OrvexDecode_default_options();
+ *   - debug may be NULL (the stream is never written); description may be NULL, the same as
+ *     an empty description.
+ * OrvexDecode_context_free(NULL) does nothing; OrvexDecode_context_health(NULL) is all zero.
+ * The texts of library_options need not end in a NUL: at most their size is read.
+ *
+ * Threads. A context belongs to one thread at a time: a conversion run on a context while
+ * another thread's conversion runs on it returns -1 with errno EBUSY and touches nothing.
+ * Contexts on different threads share nothing; the classic entry points use a context of the
+ * calling thread's own. A stream (input or output) must not be used by anyone else while a
+ * conversion runs on it. A classic entry point returns -1 with errno ENOMEM when its context
+ * could not be made.
+ *
  * The header compiles as C and as C++. */
 #ifndef ORVEXDECODE_H
 #define ORVEXDECODE_H
@@ -78,7 +95,8 @@ analog_input_const OrvexDecode_default_constants(void);
 /* The library's version text, ORVEXDECODE_VERSION of the build. */
 const char* OrvexDecode_version(void);
 
-/* The XML report. Returns the result of the last write (negative when a write failed). */
+/* The XML report. Returns the result of the last write (negative when a write failed, -1 with
+ * errno EINVAL, EBUSY or ENOMEM when the call was refused as said above). */
 int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug, const char* description);
 
@@ -101,12 +119,16 @@ int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const li
                                    FILE* xml_output, FILE* kml_output, FILE* debug, const char* description);
 
 /* A decode context: options, constants, the latest-value cache, the GPS sentence assembly, the
- * reader and the output writer of one conversion at a time. Create one per thread. */
+ * reader and the output writer of one conversion at a time. Create one per thread; it may be
+ * handed to another thread between conversions. */
 typedef struct decode_context decode_context;
 
 /* A new context, or NULL when memory is short. */
 decode_context* OrvexDecode_context_new(void);
+/* Frees a context no conversion runs on; NULL is ignored. */
 void OrvexDecode_context_free(decode_context* context);
+
+/* The same conversions on the caller's context, with the same results. */
 
 int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output, FILE* debug,
@@ -140,7 +162,8 @@ typedef struct orvex_log_health {
   int32_t path_point_limit_reached;    /* 1 when the flight path filled its 8192 points */
 } orvex_log_health;
 
-/* The health of the last conversion run on context (all zero before the first). */
+/* The health of the last conversion run on context (all zero before the first, and for a NULL
+ * context). Read it on the thread that ran the conversion, or after it returned. */
 orvex_log_health OrvexDecode_context_health(const decode_context* context);
 
 #ifdef __cplusplus

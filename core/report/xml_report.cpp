@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "decode/public_call.h"
 #include "decode/record_loop.h"
 #include "decode/source_table.h"
 #include "decoders/ahrs_xml.h"
@@ -136,11 +137,16 @@ int print_xml_summary(decode_context& ctx) {
 int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
                                    const library_options* options, FILE* input, FILE* output, FILE* debug,
                                    const char* description) {
-  return run_xml_pass(*context, constants, options, input, output, debug, description);
+  return run_public_conversion(context, constants, options, {input, output},
+                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                 return run_xml_pass(ctx, c, o, input, output, debug, description);
+                               });
 }
 
 int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
                            FILE* output, FILE* debug, const char* description) {
-  return with_own_context(
-      [&](decode_context& ctx) { return run_xml_pass(ctx, constants, options, input, output, debug, description); });
+  return run_classic_conversion(constants, options, {input, output},
+                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
+                                  return run_xml_pass(ctx, c, o, input, output, debug, description);
+                                });
 }

@@ -32,6 +32,15 @@ TEST(LimitsFile, ReadsEveryFormOfALimit) {
   EXPECT_EQ(condition_text(r.limits[6].when), "ias < 40.5");
 }
 
+TEST(LimitsFile, ReadsCrLfLinesAfterAByteOrderMarkAndTheWholeRange) {
+  const limits_parse_result r =
+      parse_limits("\xEF\xBB\xBF" "cht_max = 100000\r\nrpm_max = -100000 when ias > 0\r\n# end\r\n");
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_EQ(r.limits.size(), 2u);
+  EXPECT_EQ(r.limits[0].value, 100000.0);
+  EXPECT_EQ(r.limits[1].value, -100000.0);
+}
+
 TEST(LimitsFile, RefusesABadLineWithItsNumber) {
   const struct {
     const char* text;
@@ -54,6 +63,12 @@ TEST(LimitsFile, RefusesABadLineWithItsNumber) {
       {"cht_max = 460;", 1, "unexpected \";\""},
       {"cht_max = 460\ncht_max = 470 F\n", 2, "cht_max is already given on line 1"},
       {"= 460", 1, "unknown parameter \"=\""},
+      {"cht_max = inf", 1, "\"inf\" is not a number from -100000 to 100000"},
+      {"cht_max = -infinity", 1, "\"-infinity\" is not a number from -100000 to 100000"},
+      {"cht_max = nan", 1, "\"nan\" is not a number from"},
+      {"rpm_max = 100000.5", 1, "\"100000.5\" is not a number from"},
+      {"rpm_max = 2700 when rpm > -100001", 1, "\"-100001\" is not a number from"},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF" "cht_max = 460", 1, "unknown parameter"},  // one mark only
   };
   for (const auto& r : rows) {
     const limits_parse_result result = parse_limits(r.text);

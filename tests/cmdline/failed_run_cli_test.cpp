@@ -27,7 +27,7 @@ std::string long_log() {
 
 std::string small_log() {
   log_writer log;
-  log.record(13, 100, "a").record(14, 200, "b");
+  log.record(9, 100, "a").record(14, 200, "b");
   return log.str();
 }
 

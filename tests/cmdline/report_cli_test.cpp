@@ -259,6 +259,6 @@ TEST(ReportCommandLine, ErrorsEndWithStatus2AndChangeNoFile) {
   const program_result copy = run_bash("cat " + shell_quote(log) + " | TMPDIR=" + shell_quote(t.path("none")) + " " +
                                        shell_quote(program) + " -o " + shell_quote(html) + " -");
   EXPECT_EQ(copy.status, 2);
-  EXPECT_EQ(copy.err, "ERROR: Standard input can't be copied to a temporary file: No such file or directory\n");
+  EXPECT_EQ(copy.err, "ERROR: LOG can't be copied to a temporary file: standard input: No such file or directory\n");
   EXPECT_EQ(read_file(html), "old");
 }

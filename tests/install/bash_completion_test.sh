@@ -88,7 +88,11 @@ orvexdecode-export gpx a.LOG |$all_files
 orvexdecode-export csv - |$all_files
 orvexdecode-export csv a.LOG out.csv |
 orvexdecode-export csv --every |
-orvexdecode-export --f|--flight --from
+orvexdecode-export --f|--flight --force --from
+orvexdecode-export gpx -o |$all_files
+orvexdecode-export gpx --output-dir |sub
+orvexdecode-export gpx --output-dir sub a.LOG |a.LOG b.log sub
+orvexdecode-export gpx --each-flight --output-dir=sub a.LOG b.log |a.LOG b.log sub
 orvexdecode-report |a.LOG b.log sub
 orvexdecode-report -o |f.html sub
 orvexdecode-report --output |f.html sub

@@ -1,0 +1,136 @@
+#include "export_outputs.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "analysis/flight_timeline.h"
+#include "file_checks.h"
+#include "loss_warnings.h"
+#include "output_file.h"
+#include "text/utc_text.h"
+
+namespace {
+
+export_result run_export(export_format format, decode_context& ctx, const export_request& request, FILE* input,
+                         FILE* output) {
+  switch (format) {
+    case export_format::csv: return export_csv(ctx, request, input, output);
+    case export_format::avionics_csv: return export_avionics_csv(ctx, request, input, output);
+    case export_format::gpx: return export_gpx(ctx, request, input, output);
+    case export_format::kml: return export_kml_time(ctx, request, input, output);
+  }
+  return {};
+}
+
+// UTC of a flight's start: the time of its engine start or takeoff, or the LOG's clock.
+std::optional<std::int64_t> start_utc_ms(const flight_record& flight, const log_summary& summary) {
+  for (const std::optional<log_event>* event : {&flight.engine_start, &flight.takeoff}) {
+    if (*event && (*event)->when.log_ms == flight.start_ms && (*event)->when.has_utc) return (*event)->when.utc_ms;
+  }
+  if (summary.time.source == utc_source::none) return std::nullopt;
+  const utc_anchor& anchor = summary.time.first_anchor;
+  return anchor.utc_ms + (std::int64_t{flight.start_ms} - anchor.log_ms);
+}
+
+}  // namespace
+
+int write_export(const export_target& t) {
+  const char* const output_name = t.output != nullptr ? t.output : "standard output";
+  output_file output;
+  if (!output.open(t.output)) {
+    print_file_error(output.refused() ? "Output file can't be replaced safely (no temporary file can be made beside it)"
+                                      : "Output file can't be opened for writing",
+                     output_name, errno);
+    return 2;
+  }
+  decode_context* ctx = OrvexDecode_context_new();
+  if (ctx == nullptr) {
+    print_file_error("Out of memory");
+    return 2;
+  }
+  errno = 0;
+  const export_result result = run_export(t.format, *ctx, t.request, t.log, output.stream());
+  const orvex_log_health health = OrvexDecode_context_health(ctx);
+  OrvexDecode_context_free(ctx);
+
+  if (const int error = read_error_of(t.log)) {
+    print_file_error("LOG can't be read", t.log_name, error);
+    return 2;
+  }
+  if (!result.error.empty()) {
+    print_file_error((t.prefix + result.error).c_str());
+    return 2;
+  }
+  if (!output.finish() || result.write_failed) {
+    print_file_error("Output can't be written", output_name);
+    return 2;
+  }
+  if (!output.commit()) {
+    print_file_error("Output file can't be replaced", output_name, errno);
+    return 2;
+  }
+  for (const std::string& w : result.warnings) {
+    std::fprintf(stderr, "warning: %s\n", terminal_text(t.prefix + w).c_str());
+  }
+  print_loss_warnings(health, nullptr);
+  return 0;
+}
+
+std::vector<planned_export> plan_folder_exports(const export_arguments& args, const std::string& log_arg, FILE* log,
+                                                int& status) {
+  const std::filesystem::path dir = args.output_dir;
+  const std::string name = std::filesystem::path(log_arg).stem().string();
+  const char* const extension = extension_of(args.format);
+  if (!args.each_flight) return {{(dir / (name + extension)).string(), args.request}};
+
+  analysis_options options = default_analysis_options();
+  options.decode = args.request.decode;
+  options.constants = args.request.constants;
+  options.utc_start_ms = args.request.utc_start_ms;
+  decode_context* ctx = OrvexDecode_context_new();
+  if (ctx == nullptr) {
+    print_file_error("Out of memory");
+    status = 2;
+    return {};
+  }
+  errno = 0;
+  const log_summary summary = analyse_log(*ctx, options, log);
+  OrvexDecode_context_free(ctx);
+  if (const int error = read_error_of(log)) {
+    print_file_error("LOG can't be read", log_arg.c_str(), error);
+    status = 2;
+    return {};
+  }
+  if (summary.flights.empty()) {
+    std::fprintf(stderr, "warning: %s: no flight found; no file written\n", terminal_text(log_arg).c_str());
+    return {};
+  }
+  std::vector<planned_export> exports;
+  for (std::size_t i = 0; i < summary.flights.size(); ++i) {
+    std::string file = name + "-flight-" + std::to_string(i + 1);
+    if (const std::optional<std::int64_t> utc = start_utc_ms(summary.flights[i], summary)) {
+      const std::int64_t seconds = *utc >= 0 ? *utc / 1000 : (*utc - 999) / 1000;  // the day it began in
+      file += '-';
+      file += iso8601_utc(seconds).view().substr(0, 10);
+    }
+    planned_export e{(dir / (file + extension)).string(), args.request};
+    e.request.window.flight = static_cast<int>(i + 1);
+    exports.push_back(std::move(e));
+  }
+  return exports;
+}
+
+void make_output_folder(const std::string& dir) {
+  struct stat st {};
+  if (stat(dir.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) exit_file_error("Output folder is not a folder", dir.c_str());
+    return;
+  }
+  if (errno != ENOENT || (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)) {
+    exit_file_error("Output folder can't be made", dir.c_str(), errno);
+  }
+}
