@@ -1,9 +1,9 @@
 #include "analysis/limits.h"
 
 #include <array>
-#include <charconv>
 
 #include "text/char_class.h"
+#include "text/float_from_chars.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ class line_reader {
   bool number(double& value) {
     skip_blanks();
     const char* begin = text_.data();
-    const auto [end, error] = std::from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
+    const auto [end, error] = float_from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
     if (error != std::errc() || !(value == value)) return false;
     text_.remove_prefix(static_cast<std::size_t>(end - begin));
     return true;
