@@ -144,7 +144,8 @@ export function c_atoi(text) {
 
 const utf8_length = (text) => new TextEncoder().encode(text).length;
 
-// orvexdecode's usage, as it prints it, and what the WebAssembly front end adds.
+// orvexdecode's usage, as it prints it (--document NAME with a name it does not know gives the
+// front end's own forms).
 const classic_usage = (program) => `Usage: ${program} [options] <input file> (v2.24)
 Options:
  -i --infile <filename>        : Input LOG file (or last parm) - "-" is stdin
@@ -176,7 +177,7 @@ Options:
     --[no]weather  : (N/A) All weather records - default OFF
 
   -d --[no]debug : \tDebug output to stderr (non XML based)
-${document_usage()}`;
+`;
 
 const version_block = 'Extended version information:\nprog_version="2.24"\n' +
   'program_cvs_revision="$Revision: 2.23.1.2 $"\nprog_date="$Date: 2007/05/09 22:42:59 $"\n\n';
@@ -184,12 +185,12 @@ const version_block = 'Extended version information:\nprog_version="2.24"\n' +
 export function document_usage() {
   const names = Object.entries(documents).filter(([, d]) => !d.hidden);
   const of = (command) => names.filter(([, d]) => d.command === command).map(([n]) => n).join(', ');
-  return `
-node tools/wasm/orvexdecode.mjs runs orvexdecode through its WebAssembly module; given first,
-  --document NAME [options] <input file> [output]
-writes one document with the options of the command that writes it:
-  ${of('orvexdecode')}: orvexdecode's options above (the document goes to -o or standard output)
-  ${of('orvexdecode-track')}: orvexdecode-track's [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
+  return `Usage: node tools/wasm/orvexdecode.mjs [orvexdecode's options] <input file>
+       node tools/wasm/orvexdecode.mjs --document NAME [options] <input file> [output]
+orvexdecode through its WebAssembly module. --document, given first, writes one document with
+the options of the command that writes it:
+  ${of('orvexdecode')}: orvexdecode's (orvexdecode --help; the document goes to -o or standard output)
+  ${of('orvexdecode-track')}: orvexdecode-track's, [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
 `;
 }
 
@@ -309,8 +310,7 @@ export function parse_command_line(args, version) {
     document = args[0] === '--document' ? args[1] : args[0].slice('--document='.length);
     args = args.slice(args[0] === '--document' ? 2 : 1);
     if (documents[document] === undefined || documents[document].hidden) {
-      const names = Object.keys(documents).filter((n) => !documents[n].hidden).join(', ');
-      throw new usage_exit(1, `${program}: --document needs one of ${names}\n`);
+      throw new usage_exit(1, `${program}: no document ${JSON.stringify(document ?? '')}\n${document_usage()}`);
     }
   }
   const command = documents[document].command;
