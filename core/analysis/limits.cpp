@@ -1,10 +1,10 @@
 #include "analysis/limits.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 #include "text/char_class.h"
+#include "text/float_from_chars.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ class line_reader {
   number_read number(double& value, std::string_view& written) {
     skip_blanks();
     const char* begin = text_.data();
-    const auto [end, error] = std::from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
+    const auto [end, error] = float_from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
     if (error != std::errc() && error != std::errc::result_out_of_range) return number_read::none;
     written = take(static_cast<std::size_t>(end - begin));
     if (error != std::errc() || !(value >= -largest_limit_value && value <= largest_limit_value)) {

@@ -13,10 +13,11 @@
 // against what it indexes; a file that breaks a rule is refused with the reason.
 #include "analysis/time_zone.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "records/byte_order.h"
@@ -227,24 +228,32 @@ time_zone_load load_time_zone(std::string_view name) {
   if (!is_time_zone_name(name)) return {std::nullopt, quoted(name) + " is not a time zone name"};
   const char* tzdir = std::getenv("TZDIR");
   const std::string folder = tzdir != nullptr && *tzdir != '\0' ? tzdir : "/usr/share/zoneinfo";
-  const std::filesystem::path path = std::filesystem::path(folder) / std::string(name);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  // The name holds no "." or empty component, so the file is the folder and the name joined.
+  const std::string path = folder + (folder.back() == '/' ? "" : "/") + std::string(name);
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
     return {std::nullopt, "no time zone " + quoted(name) + " in " + folder};
   }
-  std::ifstream in(path, std::ios::binary);
+  // Read with the C library's streams, which the WebAssembly build has too.
+  std::FILE* in = std::fopen(path.c_str(), "rb");
   std::vector<std::uint8_t> bytes;
-  bytes.reserve(8192);
-  char block[4096];
-  while (in && bytes.size() <= largest_file) {
-    in.read(block, sizeof block);
-    bytes.insert(bytes.end(), block, block + in.gcount());
+  bool read_whole = false;
+  if (in != nullptr) {
+    bytes.reserve(8192);
+    std::uint8_t block[4096];
+    while (bytes.size() <= largest_file) {
+      const std::size_t n = std::fread(block, 1, sizeof block, in);
+      bytes.insert(bytes.end(), block, block + n);
+      if (n < sizeof block) {
+        read_whole = std::ferror(in) == 0;
+        break;
+      }
+    }
+    std::fclose(in);
   }
-  if (in.bad() || (!in.eof() && bytes.size() <= largest_file)) {
-    return {std::nullopt, "cannot read the time zone file " + path.string()};
-  }
-  if (bytes.size() > largest_file) return {std::nullopt, path.string() + " is too large to be a time zone file"};
+  if (bytes.size() > largest_file) return {std::nullopt, path + " is too large to be a time zone file"};
+  if (!read_whole) return {std::nullopt, "cannot read the time zone file " + path};
   time_zone_load load = read_time_zone(name, bytes);
-  if (!load.zone) load.error = "the time zone file " + path.string() + " is damaged: " + load.error;
+  if (!load.zone) load.error = "the time zone file " + path + " is damaged: " + load.error;
   return load;
 }

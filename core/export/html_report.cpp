@@ -10,8 +10,6 @@
 
 namespace {
 
-const std::string dash = "\xE2\x80\x94";
-
 std::string temperature_unit_text(temperature_unit u) { return display_unit(unit_symbol(u)); }
 
 // The cylinders drawn: those the LOG says are fitted, else those that read above 0.

@@ -1,6 +1,6 @@
 #include "export/log_window.h"
 
-#include <charconv>
+#include "text/float_from_chars.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ std::optional<time_point> parse_time_point(std::string_view text) {
   if (const std::optional<std::int64_t> utc = parse_utc_iso8601(text)) return time_point{true, *utc, 0};
   double seconds = 0.0;
   const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
+  const auto [stop, error] = float_from_chars(text.data(), end, seconds, std::chars_format::fixed);
   if (error != std::errc() || stop != end || !(seconds >= 0.0) || seconds * 1000.0 > UINT32_MAX) return std::nullopt;
   return time_point{false, 0, static_cast<std::uint32_t>(seconds * 1000.0 + 0.5)};
 }

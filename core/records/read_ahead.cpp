@@ -1,5 +1,7 @@
 #include "records/read_ahead.h"
 
+#if !defined(__wasi__)
+
 #include <sys/stat.h>
 
 #include <system_error>
@@ -76,3 +78,5 @@ void read_ahead::stop() {
   changed_.notify_all();
   thread_.join();
 }
+
+#endif

@@ -4,12 +4,33 @@
 // Two buffers change hands: the thread fills one while the caller reads the other. The thread
 // makes exactly the reads the caller would have made, in the same order, so what is read (and
 // where a read error or the end falls) does not change; it is at most one block ahead.
+//
+// WebAssembly under WASI has no threads: there the class never starts one (suits() is false),
+// and the reader reads every block on the caller's thread, as it does for pipes.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#if defined(__wasi__)
+
+class read_ahead {
+ public:
+  static bool suits(FILE*) { return false; }
+  bool start(FILE*, std::uint8_t*, std::size_t) { return false; }
+  bool running() const { return false; }
+  std::uint8_t* exchange(std::uint8_t* done, std::size_t& size, bool& read_error) {
+    size = 0;
+    read_error = false;
+    return done;
+  }
+  void stop() {}
+};
+
+#else
+
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -50,3 +71,5 @@ class read_ahead {
   bool read_error_ = false;
   bool stopping_ = false;
 };
+
+#endif

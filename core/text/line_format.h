@@ -21,6 +21,11 @@ struct format_text {
   static constexpr std::size_t length = N - 1;
 };
 
+// Named where a format is wrong. It is not constexpr, so a wrong format fails to compile with
+// this call and its reason in the message; unlike a throw, that needs no exceptions (the
+// WebAssembly build has none).
+inline void bad_line_format(const char* /*reason*/) {}
+
 enum class placeholder_kind { plain, hex, plus, two_digits, width_5 };
 
 struct format_piece {
@@ -45,11 +50,11 @@ struct line_format {
     std::size_t start = 0;
     std::size_t n = 0;
     for (std::size_t i = 0; i < F.length; ++i) {
-      if (F.chars[i] == '}') throw "a lone '}' in a line format";
+      if (F.chars[i] == '}') bad_line_format("a lone '}' in a line format");
       if (F.chars[i] != '{') continue;
       std::size_t close = i + 1;
       while (close < F.length && F.chars[close] != '}') ++close;
-      if (close == F.length) throw "an unclosed '{' in a line format";
+      if (close == F.length) bad_line_format("an unclosed '{' in a line format");
       const auto placeholder_is = [&](const char* s) {
         std::size_t k = 0;
         while (s[k] != '\0') {
@@ -71,7 +76,7 @@ struct line_format {
       } else if (placeholder_is(":5")) {
         out[n].kind = placeholder_kind::width_5;
       } else {
-        throw "a placeholder the line formats do not know";
+        bad_line_format("a placeholder the line formats do not know");
       }
       ++n;
       start = close + 1;

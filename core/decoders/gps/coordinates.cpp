@@ -4,12 +4,12 @@
 // They run for every record of the flight-path pass, so they are plain loops over the text.
 #include "decoders/gps/coordinates.h"
 
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 
 #include "text/char_class.h"
+#include "text/float_from_chars.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void read_float(const char* p, float* value) {
   const bool plus = *p == '+';
   if (plus && (p[1] == '-' || p[1] == '+')) return;
   float v = 0.0f;
-  const auto result = std::from_chars(p + (plus ? 1 : 0), end, v, std::chars_format::general);
+  const auto result = float_from_chars(p + (plus ? 1 : 0), end, v, std::chars_format::general);
   if (result.ec == std::errc()) *value = v;
 }
 

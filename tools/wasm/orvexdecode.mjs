@@ -1,0 +1,105 @@
+#!/usr/bin/env node
+// orvexdecode through the WebAssembly module, under Node's WASI: the same options, documents,
+// files and exit status as the native commands (command_lines.mjs has the options).
+//
+//   node tools/wasm/orvexdecode.mjs [orvexdecode's options] LOG          the XML report (-k: and the KML)
+//   node tools/wasm/orvexdecode.mjs --document NAME [its options] LOG ... one document
+//
+// The module is build-wasm/orvexdecode.wasm beside this tree (bash scripts/wasm.sh builds it),
+// or the file ORVEXDECODE_WASM names.
+import fs from 'node:fs';
+import { fileURLToPath } from 'node:url';
+
+import { parse_command_line, usage_exit } from './command_lines.mjs';
+import { instantiate, failure } from './orvexdecode_module.mjs';
+import {
+  exit_file_error, is_the_input, log_input, output_file, outputs_collide, standard_descriptor_was_closed, write_all,
+} from './output_files.mjs';
+
+// Node tells of WASI as experimental on standard error, which belongs to the decoder here.
+process.removeAllListeners('warning');
+const { WASI } = await import('node:wasi');
+
+const module_path = process.env.ORVEXDECODE_WASM ||
+  fileURLToPath(new URL('../../build-wasm/orvexdecode.wasm', import.meta.url));
+
+let module_bytes;
+try {
+  module_bytes = fs.readFileSync(module_path);
+} catch (error) {
+  exit_file_error('No WebAssembly module (bash scripts/wasm.sh builds it)', module_path, error);
+}
+const wasi = new WASI({ version: 'preview1', args: ['orvexdecode'], env: {}, returnOnExit: true });
+const decoder = await instantiate(module_bytes, wasi);
+
+let run;
+try {
+  run = parse_command_line(process.argv.slice(2), decoder.version);
+} catch (error) {
+  if (!(error instanceof usage_exit)) throw error;
+  if (error.stdout_text) write_all(1, Buffer.from(error.stdout_text));
+  if (error.stderr_text) write_all(2, Buffer.from(error.stderr_text));
+  process.exit(error.status);
+}
+const classic = run.command === 'orvexdecode';
+
+// The messages name the native command the front end stands for. orvexdecode's errors before
+// the run end with a hint to its help; orvexdecode-track's name a file.
+const exit_error = (message) => {
+  write_all(2, Buffer.from(`${message}\n\nTry \`orvexdecode --help\` for more information\n`));
+  process.exit(2);
+};
+
+let input_fd = 0;
+if (run.input === null && standard_descriptor_was_closed(0)) exit_file_error('Standard input is closed');
+if (run.input !== null) {
+  try {
+    input_fd = fs.openSync(run.input, 'r');
+  } catch (error) {
+    if (classic) exit_error("ERROR: Input file can't be openned for reading");
+    exit_file_error("Input file can't be opened for reading", run.input_display, error);
+  }
+}
+
+const [, output_name, second_name] = run.outputs;
+if (output_name === null && standard_descriptor_was_closed(1)) exit_file_error('Standard output is closed');
+if (is_the_input(input_fd, output_name) || (second_name !== null && is_the_input(input_fd, second_name))) {
+  if (classic) exit_error('ERROR: Output file is the same file as the input file');
+  exit_file_error('Output file is the same file as the input file', output_name ?? 'standard output');
+}
+if (second_name !== null && outputs_collide(output_name, second_name)) {
+  exit_error(`ERROR: Output file is the same file as the other output: ${second_name}`);
+}
+const outputs = [null];
+for (const name of second_name !== null ? [output_name, second_name] : [output_name]) {
+  const output = new output_file();
+  try {
+    output.open(name);
+  } catch (error) {
+    if (classic) exit_error("ERROR: Output file can't be openned for writing");
+    exit_file_error("Output file can't be opened for writing", name, error);
+  }
+  outputs.push(output);
+}
+
+const errors = {};
+const failed = decoder.convert(run.document, run.fields, run.description, new log_input(input_fd), outputs, errors);
+if (failed & failure.out_of_memory) exit_file_error('Out of memory');
+decoder.print_loss_warnings(run.path_document);
+
+if (failed & failure.input) exit_file_error("Input file can't be read", run.input_display, errors.input);
+const written = (failed & (failure.output | failure.second_output)) === 0;
+if (classic && !written) exit_file_error("Output file can't be written");
+if (run.input !== null) fs.closeSync(input_fd);
+const finished = outputs.slice(1).map((output) => output.finish()).every(Boolean);
+if (!finished || !written) {
+  if (classic) exit_file_error("Output file can't be written");
+  exit_file_error("Output can't be written", output_name ?? 'standard output');
+}
+outputs.slice(1).forEach((output, i) => {
+  try {
+    output.commit();
+  } catch (error) {
+    exit_file_error("Output file can't be replaced", run.outputs[i + 1], error);
+  }
+});

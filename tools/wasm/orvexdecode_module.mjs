@@ -1,0 +1,146 @@
+// The OrvexDecode WebAssembly module (build-wasm/orvexdecode.wasm) for JavaScript, in Node or in
+// a page: nothing here needs Node. tools/wasm/wasm_documents.cpp says what the module imports
+// and exports; this file gives it the LOG and takes its documents.
+//
+//   const decoder = await instantiate(bytes, wasi);   // wasi: { wasiImport, initialize(instance) },
+//                                                     // as node:wasi's WASI gives them
+//   const failures = decoder.convert('xml', { verbose: 1 }, 'flight.LOG', input, [null, out]);
+//
+// input is { read(bytes) -> count, 0 at the end; seek(offset, whence) -> position } (seek may
+// be left out when the document reads the LOG once); outputs[1] and outputs[2] are
+// { write(bytes) } for the document and the second document. A read or write that throws is
+// a failure the module is told of; convert() returns the failure bits below (0 on success).
+
+// Every document the module writes, by name: the exported function that writes it, the command
+// whose options and operands it takes (tools/wasm/orvexdecode.mjs parses them) and how many
+// documents one run writes. A new document is a row here and one export in wasm_documents.cpp.
+export const documents = {
+  'xml': { entry: 'orvex_document_xml', command: 'orvexdecode', streams: 1 },
+  'path-kml': { entry: 'orvex_document_path_kml', command: 'orvexdecode', streams: 1 },
+  'xml+path-kml': { entry: 'orvex_document_xml_and_path_kml', command: 'orvexdecode', streams: 2, hidden: true },
+  'track': { entry: 'orvex_document_track', command: 'orvexdecode-track', streams: 1 },
+  'track-binary': { entry: 'orvex_document_track_binary', command: 'orvexdecode-track', streams: 1 },
+};
+
+export const failure = {
+  input: 1,          // a read of the LOG failed: the documents are cut short
+  output: 2,         // a write of the document failed
+  second_output: 4,  // a write of the second document failed
+  out_of_memory: 8,  // nothing was written
+};
+
+const SEEK_WHENCE = [0, 1, 2];  // SEEK_SET, SEEK_CUR, SEEK_END: the same numbers in WASI's C library
+
+export async function instantiate(module_bytes, wasi) {
+  let run = null;  // the input and outputs of the conversion under way
+  const memory_bytes = (at, size) => new Uint8Array(exports.memory.buffer, at, size);
+  const host = {
+    read(at, size) {
+      try {
+        return run.input.read(memory_bytes(at, size));
+      } catch (error) {
+        run.errors.input ??= error;
+        return -1;
+      }
+    },
+    seek(offset, whence) {
+      try {
+        if (run.input.seek === undefined || !SEEK_WHENCE.includes(whence)) return -1n;
+        return BigInt(run.input.seek(Number(offset), whence));
+      } catch (error) {
+        run.errors.input ??= error;
+        return -1n;
+      }
+    },
+    write(stream, at, size) {
+      try {
+        run.outputs[stream].write(memory_bytes(at, size));
+        return 0;
+      } catch (error) {
+        run.errors[stream] ??= error;
+        return -1;
+      }
+    },
+  };
+  const compiled = module_bytes instanceof WebAssembly.Module ? module_bytes : await WebAssembly.compile(module_bytes);
+  const instance = await WebAssembly.instantiate(compiled, {
+    wasi_snapshot_preview1: wasi.wasiImport,
+    orvex_host: host,
+  });
+  const exports = instance.exports;
+  wasi.initialize(instance);
+
+  const encoder = new TextEncoder();
+  // A text in the module's memory, zero-terminated, for the caller to free.
+  const text_in_memory = (text) => {
+    const bytes = encoder.encode(text);
+    const at = exports.malloc(bytes.length + 1);
+    if (at === 0) throw new Error('the module is out of memory');
+    memory_bytes(at, bytes.length).set(bytes);
+    memory_bytes(at + bytes.length, 1)[0] = 0;
+    return at;
+  };
+  const offsets = new Map();
+  const offset_of = (field) => {
+    if (!offsets.has(field)) {
+      const name = text_in_memory(field);
+      offsets.set(field, exports.orvex_option_offset(name));
+      exports.free(name);
+    }
+    const offset = offsets.get(field);
+    if (offset < 0) throw new Error(`the module has no option ${field}`);
+    return offset;
+  };
+  // library_options in the module's memory: the defaults, then the given fields (numbers are
+  // 32-bit integers; texts hold at most 254 bytes of UTF-8).
+  const options_in_memory = (fields) => {
+    const at = exports.orvex_options_new();
+    if (at === 0) throw new Error('the module is out of memory');
+    const view = new DataView(exports.memory.buffer);
+    for (const [field, value] of Object.entries(fields)) {
+      const offset = offset_of(field);
+      if (typeof value === 'number') {
+        view.setInt32(at + offset, value, true);
+      } else {
+        const bytes = encoder.encode(value);
+        if (bytes.length > 254) throw new Error(`option ${field} is longer than 254 bytes`);
+        memory_bytes(at + offset, bytes.length).set(bytes);
+        memory_bytes(at + offset + bytes.length, 1)[0] = 0;
+      }
+    }
+    return at;
+  };
+
+  return {
+    version: (() => {
+      const at = exports.orvex_version();
+      const bytes = memory_bytes(at, 64);
+      return new TextDecoder().decode(bytes.subarray(0, bytes.indexOf(0)));
+    })(),
+
+    // Writes document name of the LOG that input reads to outputs; returns the failure bits.
+    // errors receives what the host's streams threw: errors.input, errors[1], errors[2].
+    convert(name, fields, description, input, outputs, errors = {}) {
+      const document = documents[name];
+      if (document === undefined) throw new Error(`no document ${name}`);
+      const options = options_in_memory(fields);
+      const text = text_in_memory(description ?? '');
+      run = { input, outputs, errors };
+      try {
+        return exports[document.entry](options, text);
+      } finally {
+        run = null;
+        exports.free(text);
+        exports.free(options);
+      }
+    },
+
+    // The warnings of data the LOG lost in the last conversion, on WASI's standard error, as
+    // the command line prints them; path_document names the document holding the flight path.
+    print_loss_warnings(path_document) {
+      const text = path_document === null ? 0 : text_in_memory(path_document);
+      exports.orvex_print_loss_warnings(text);
+      if (text !== 0) exports.free(text);
+    },
+  };
+}

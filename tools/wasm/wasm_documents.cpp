@@ -1,0 +1,205 @@
+// The library as a WebAssembly module (a WASI reactor) for JavaScript, in Node or in a page.
+//
+// The LOG comes in and the documents go out through functions the host gives the module, so the
+// host decides where the bytes live (a file in Node, a dropped file in a page) and the module's
+// memory stays flat in the LOG's size. Imports, module "orvex_host":
+//   read(buffer, size)          bytes read into buffer; 0 at the end of the LOG, -1 on a read error
+//   seek(offset, whence)        the new position (whence as fseek's), -1 when the LOG can't be
+//                               positioned (a conversion that reads the LOG twice rewinds it)
+//   write(stream, data, size)   0, or -1 when the write failed; stream 1 is the document, stream 2
+//                               the second document of a run that writes two (the KML beside the XML)
+// Debug text and the warnings of data the LOG lost go to WASI's standard error, as the command
+// line front ends write them.
+//
+// Exports: malloc and free; orvex_version(); orvex_options_new() (the command line's defaults, for free());
+// orvex_option_offset(name) (where a field of library_options lies, for the host to set it);
+// one function per document, taking the options and the description (the LOG's name in the
+// XML and KML): it returns 0, or the orvex_failure bits of what went wrong; then
+// orvex_last_health() and orvex_print_loss_warnings(path_document) tell what the LOG lost.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "loss_warnings.h"
+#include "orvexdecode.h"
+
+#define ORVEX_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+#define ORVEX_IMPORT(name) extern "C" __attribute__((import_module("orvex_host"), import_name(#name)))
+
+ORVEX_IMPORT(read) std::int32_t host_read(void* buffer, std::int32_t size);
+ORVEX_IMPORT(seek) std::int64_t host_seek(std::int64_t offset, std::int32_t whence);
+ORVEX_IMPORT(write) std::int32_t host_write(std::int32_t stream, const void* data, std::int32_t size);
+
+// What the C and C++ runtimes of WASI lack. 128-bit division in the compiler's builtins checks
+// its stack against a guard the C library does not define. The C++ runtime, built without
+// threads, has no destructors at thread exit: the one thread's end is the module's end.
+extern "C" {
+std::uintptr_t __stack_chk_guard = 0x2f5b1ad3;
+void __stack_chk_fail(void) { std::abort(); }
+int __cxa_atexit(void (*destructor)(void*), void* object, void* module_handle);
+int __cxa_thread_atexit(void (*destructor)(void*), void* object, void* module_handle) {
+  return __cxa_atexit(destructor, object, module_handle);
+}
+}
+
+namespace {
+
+enum orvex_failure : std::int32_t {
+  input_failed = 1,          // a read of the LOG failed: the documents are cut short
+  output_failed = 2,         // a write of stream 1 failed
+  second_output_failed = 4,  // a write of stream 2 failed
+  out_of_memory = 8,         // no document was written
+};
+
+// The host's streams as C streams, the form the library reads and writes.
+ssize_t read_host(void*, char* buffer, std::size_t size) {
+  const std::size_t most = 1u << 30;
+  return host_read(buffer, static_cast<std::int32_t>(size < most ? size : most));
+}
+
+int seek_host(void*, off_t* offset, int whence) {
+  const std::int64_t at = host_seek(*offset, whence);
+  if (at < 0) return -1;
+  *offset = static_cast<off_t>(at);
+  return 0;
+}
+
+ssize_t write_host(void* stream, const char* data, std::size_t size) {
+  const auto n = static_cast<std::int32_t>(size);
+  if (host_write(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(stream)), data, n) != 0) return -1;
+  return n;
+}
+
+FILE* open_input() { return fopencookie(nullptr, "rb", {read_host, nullptr, seek_host, nullptr}); }
+
+FILE* open_output(std::intptr_t stream) {
+  return fopencookie(reinterpret_cast<void*>(stream), "wb", {nullptr, write_host, nullptr, nullptr});
+}
+
+// Flushes and closes an output; false when any write to it failed.
+bool close_output(FILE* output) {
+  const bool written = std::fflush(output) == 0 && !std::ferror(output);
+  return std::fclose(output) == 0 && written;
+}
+
+orvex_log_health last_health{};
+
+using conversion = int (*)(decode_context*, const analog_input_const*, const library_options*, FILE*, FILE*, FILE*,
+                           const char*);
+
+// One document to stream 1, or two to streams 1 and 2 (second is then the conversion).
+std::int32_t run_document(const library_options* options, const char* description, conversion one,
+                          decltype(&OrvexDecode_context_LOG_to_XML_and_KML) two = nullptr) {
+  last_health = orvex_log_health{};
+  decode_context* const context = OrvexDecode_context_new();
+  FILE* const input = open_input();
+  FILE* const output = open_output(1);
+  FILE* const second = two != nullptr ? open_output(2) : nullptr;
+  if (context == nullptr || input == nullptr || output == nullptr || (two != nullptr && second == nullptr)) {
+    if (second != nullptr) std::fclose(second);
+    if (output != nullptr) std::fclose(output);
+    if (input != nullptr) std::fclose(input);
+    OrvexDecode_context_free(context);
+    return out_of_memory;
+  }
+  const analog_input_const constants = OrvexDecode_default_constants();
+  const int result = two != nullptr ? two(context, &constants, options, input, output, second, stderr, description)
+                                    : one(context, &constants, options, input, output, stderr, description);
+  last_health = OrvexDecode_context_health(context);
+  OrvexDecode_context_free(context);
+  std::int32_t failures = std::ferror(input) ? input_failed : 0;
+  std::fclose(input);
+  if (!close_output(output) || (result < 0 && two == nullptr)) failures |= output_failed;
+  if (second != nullptr && !close_output(second)) failures |= second_output_failed;
+  if (result < 0 && two != nullptr && (failures & (output_failed | second_output_failed)) == 0) {
+    failures |= output_failed;
+  }
+  fflush(stderr);
+  return failures;
+}
+
+// The track conversions take no description.
+template <int (*track)(decode_context*, const analog_input_const*, const library_options*, FILE*, FILE*, FILE*)>
+int track_document(decode_context* context, const analog_input_const* constants, const library_options* options,
+                   FILE* input, FILE* output, FILE* debug, const char*) {
+  return track(context, constants, options, input, output, debug);
+}
+
+struct option_field {
+  const char* name;
+  std::size_t offset;
+};
+
+// clang-format off
+#define ORVEX_FIELD(name) {#name, offsetof(library_options, name)}
+constexpr option_field option_fields[] = {
+    ORVEX_FIELD(verbose),    ORVEX_FIELD(debug),          ORVEX_FIELD(summary),    ORVEX_FIELD(summary_deciseconds),
+    ORVEX_FIELD(constants),  ORVEX_FIELD(ahrs),           ORVEX_FIELD(ahrs_hr),    ORVEX_FIELD(ahrs_lr),
+    ORVEX_FIELD(eis),        ORVEX_FIELD(gps_1),          ORVEX_FIELD(gps_1_type), ORVEX_FIELD(gps_2),
+    ORVEX_FIELD(gps_2_type), ORVEX_FIELD(analog),         ORVEX_FIELD(set_menu),   ORVEX_FIELD(state),
+    ORVEX_FIELD(arinc),      ORVEX_FIELD(weather),        ORVEX_FIELD(sl30_1),     ORVEX_FIELD(sl30_2),
+    ORVEX_FIELD(sl40),       ORVEX_FIELD(xsl_stylesheet), ORVEX_FIELD(prog),
+};
+#undef ORVEX_FIELD
+// clang-format on
+
+}  // namespace
+
+// The library's version text.
+ORVEX_EXPORT(orvex_version) const char* orvex_version() { return OrvexDecode_version(); }
+
+// The command line's defaults in memory the caller frees with free(); NULL when memory is short.
+ORVEX_EXPORT(orvex_options_new) library_options* orvex_options_new() {
+  auto* options = static_cast<library_options*>(std::malloc(sizeof(library_options)));
+  if (options != nullptr) *options = OrvexDecode_default_options();
+  return options;
+}
+
+// The byte offset of a field of library_options (a 32-bit integer, or a text of 255 bytes with
+// its terminating zero: xsl_stylesheet, prog); -1 for a name it does not have.
+ORVEX_EXPORT(orvex_option_offset) std::int32_t orvex_option_offset(const char* name) {
+  for (const option_field& f : option_fields) {
+    if (std::strcmp(f.name, name) == 0) return static_cast<std::int32_t>(f.offset);
+  }
+  return -1;
+}
+
+// The XML report (orvexdecode's standard output or -o).
+ORVEX_EXPORT(orvex_document_xml)
+std::int32_t orvex_document_xml(const library_options* options, const char* description) {
+  return run_document(options, description, OrvexDecode_context_LOG_to_XML);
+}
+
+// The flight path as KML (orvexdecode -k).
+ORVEX_EXPORT(orvex_document_path_kml)
+std::int32_t orvex_document_path_kml(const library_options* options, const char* description) {
+  return run_document(options, description, OrvexDecode_context_LOG_to_KML);
+}
+
+// The XML report to stream 1 and the KML flight path to stream 2 from one read of the LOG.
+ORVEX_EXPORT(orvex_document_xml_and_path_kml)
+std::int32_t orvex_document_xml_and_path_kml(const library_options* options, const char* description) {
+  return run_document(options, description, nullptr, OrvexDecode_context_LOG_to_XML_and_KML);
+}
+
+// The tab-separated track (orvexdecode-track) and its form with more columns (--binary).
+ORVEX_EXPORT(orvex_document_track) std::int32_t orvex_document_track(const library_options* options, const char*) {
+  return run_document(options, nullptr, track_document<OrvexDecode_context_LOG_to_FRC>);
+}
+
+ORVEX_EXPORT(orvex_document_track_binary)
+std::int32_t orvex_document_track_binary(const library_options* options, const char*) {
+  return run_document(options, nullptr, track_document<OrvexDecode_context_LOG_to_FRC_binary>);
+}
+
+// What the last document's run found lost in the LOG.
+ORVEX_EXPORT(orvex_last_health) const orvex_log_health* orvex_last_health() { return &last_health; }
+
+// The warnings the command line prints after a run, on standard error; path_document names the
+// document that holds the flight path (NULL when none does).
+ORVEX_EXPORT(orvex_print_loss_warnings) void orvex_print_loss_warnings(const char* path_document) {
+  print_loss_warnings(last_health, path_document);
+  std::fflush(stderr);
+}
