@@ -53,7 +53,7 @@ std::size_t closeness(const std::string& given, const std::string& known) {
 
 // The argument that held an unknown short option. getopt has moved past it when the letter was
 // its last; when the letter was its first of several, the argument is the next one to read.
-std::string_view argument_of_short_option(char** argv) {
+std::string argument_of_short_option(char** argv) {
   const std::string alone = std::string("-") + static_cast<char>(optopt);
   if (optind > 0 && argv[optind - 1] != nullptr && argv[optind - 1] == alone) return alone;
   if (argv[optind] != nullptr && std::string_view(argv[optind]).starts_with(alone)) return argv[optind];
@@ -63,9 +63,10 @@ std::string_view argument_of_short_option(char** argv) {
 }  // namespace
 
 std::vector<std::string_view> nearest_names(std::string_view given, std::span<const std::string_view> known) {
+  std::vector<std::string_view> nearest;
+  if (given.size() > 64) return nearest;  // no option name is that long; spare the table
   const std::string g = comparable(given);
   const std::size_t allowed = edits_allowed(g.size());
-  std::vector<std::string_view> nearest;
   std::size_t best = 0;
   for (const std::string_view name : known) {
     const std::size_t c = closeness(g, comparable(name));
@@ -133,9 +134,9 @@ std::string mistyped_option_text(char** argv, const char* short_options, const o
   const char* const known = optopt > 0 && optopt < 0x80 ? std::strchr(short_options, optopt) : nullptr;
   if (known != nullptr) return option_error_text(argv, short_options, long_options);  // its value is missing
   // A long name after one dash ("-flight"), or a letter in the wrong case ("-O").
-  const std::string_view argument = argument_of_short_option(argv);
+  const std::string argument = argument_of_short_option(argv);
   if (argument.size() > 2) {
-    const std::string_view name = argument.substr(1, argument.find('=') - 1);
+    const std::string_view name = std::string_view(argument).substr(1, argument.find('=') - 1);
     const std::string suggestion = did_you_mean(name, names, "--");
     if (!suggestion.empty()) return "unknown option " + terminal_text(argument) + suggestion;
   }
