@@ -129,6 +129,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case opt_flight: r.window.flight = flight_number_option(optarg, exit_usage); break;
       case opt_from: r.window.from = time_option(optarg, "--from", exit_usage); break;

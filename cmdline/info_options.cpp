@@ -119,6 +119,9 @@ info_request parse_info_arguments(int argc, char** argv) {
   for (;;) {
     const int c = getopt_long(argc, argv, "j:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case opt_json: request.json = true; break;
       case opt_force: request.force = true; break;

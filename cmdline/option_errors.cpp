@@ -150,6 +150,19 @@ std::string mistyped_option_text(char** argv, const char* short_options, const o
   return text;
 }
 
+std::string single_dash_long_option_text(char** argv, const option* long_options) {
+  if (optarg == nullptr || optind < 1 || argv[optind - 1] == nullptr) return "";
+  const char* const argument = argv[optind - 1];
+  if (argument[0] != '-' || argument[1] == '-' || argument[1] == '\0' || optarg != argument + 2) return "";
+  const std::string_view word = std::string_view(argument + 1).substr(0, std::string_view(argument + 1).find('='));
+  for (const option* o = long_options; o->name != nullptr; ++o) {
+    if (comparable(word) == comparable(o->name)) {
+      return "unknown option " + terminal_text(argument) + "; did you mean --" + o->name + "?";
+    }
+  }
+  return "";
+}
+
 void exit_usage_error(const char* program, std::string_view message) {
   const std::string name = terminal_text(program);
   const std::string line = name + ": " + terminal_text(message) + " (see " + name + " --help)\n";

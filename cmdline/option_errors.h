@@ -26,6 +26,11 @@ std::string option_error_text(char** argv, const char* short_options, const opti
 // long name ("-flight") is taken for the double dash it lacks.
 std::string mistyped_option_text(char** argv, const char* short_options, const option* long_options);
 
+// A long option written with one dash, "-json" or "-output", reads to getopt as a short option
+// with its value attached ("-j" "son"): called after getopt_long returned an option, the text
+// that tells the mistake when the argument spells a long option's name, else "".
+std::string single_dash_long_option_text(char** argv, const option* long_options);
+
 // The known names nearest to given: those at the least edit distance (a letter added, dropped,
 // changed, or two neighbours swapped; case and '-' against '_' count for nothing), a name that
 // given starts or that starts given counting as one edit when the shorter has 3 letters or

@@ -96,6 +96,9 @@ report_request parse_report_arguments(int argc, char** argv) {
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case 'o':
         if (optarg[0] == '\0') exit_usage("-o: an empty file name");

@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
   opterr = 0;  // the error is told through mistyped_option_text
   int c;
   while ((c = getopt_long(argc, argv, "s:m:o:h", long_options, nullptr)) != -1) {
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) fail(mistake);
     switch (c) {
       case 's':
         options.seed = parse_seed(optarg);
