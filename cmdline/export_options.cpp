@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "file_checks.h"
+#include "option_errors.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
 
@@ -51,20 +53,18 @@ constexpr const char* usage_text =
     "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
     "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n";
 
-[[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
-  std::fprintf(stderr, usage_text, program_name, program_name);
-  std::exit(1);
-}
+// A usage error: one line, no usage text.
+[[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
+
+constexpr struct {
+  std::string_view name;
+  export_format format;
+} formats[] = {{"csv", export_format::csv},
+               {"avionics-csv", export_format::avionics_csv},
+               {"gpx", export_format::gpx},
+               {"kml", export_format::kml}};
 
 bool format_of(std::string_view name, export_format& format) {
-  static constexpr struct {
-    std::string_view name;
-    export_format format;
-  } formats[] = {{"csv", export_format::csv},
-                 {"avionics-csv", export_format::avionics_csv},
-                 {"gpx", export_format::gpx},
-                 {"kml", export_format::kml}};
   for (const auto& f : formats) {
     if (f.name == name) {
       format = f.format;
@@ -72,6 +72,15 @@ bool format_of(std::string_view name, export_format& format) {
     }
   }
   return false;
+}
+
+// "unknown FORMAT gpxx; did you mean gpx?", or the formats there are when none is near.
+std::string unknown_format_text(std::string_view given) {
+  std::vector<std::string_view> names;
+  for (const auto& f : formats) names.push_back(f.name);
+  const std::string suggestion = did_you_mean(given, names, "");
+  return "unknown FORMAT " + std::string(given) +
+         (suggestion.empty() ? "; the FORMATs are csv, avionics-csv, gpx and kml" : suggestion);
 }
 
 }  // namespace
@@ -116,10 +125,13 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   export_arguments a;
   export_request& r = a.request;
   const char* output_option = nullptr;
-  opterr = 0;  // the error is told through option_error_text
+  opterr = 0;  // the error is told through mistyped_option_text
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case opt_flight: r.window.flight = flight_number_option(optarg, exit_usage); break;
       case opt_from: r.window.from = time_option(optarg, "--from", exit_usage); break;
@@ -145,15 +157,13 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("orvexdecode-export %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
-        exit_usage("unknown option or missing value");
+      default: exit_usage(mistyped_option_text(argv, "o:h", long_options));
     }
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
   if (!format_of(argv[optind], a.format)) {
-    exit_usage(std::string("unknown FORMAT (csv, avionics-csv, gpx or kml): ") + argv[optind]);
+    exit_usage(unknown_format_text(argv[optind]));
   }
   if (operands < 2) exit_usage("no LOG given");
   a.logs.assign(argv + optind + 1, argv + argc);

@@ -22,6 +22,6 @@ struct export_arguments {
 // The file name extension of a format's files: ".csv", ".gpx" or ".kml".
 const char* extension_of(export_format format);
 
-// Reads the arguments. --help and --version print and exit 0; a usage error prints the usage on
-// standard error and exits 1.
+// Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
+// standard error (exit_usage_error) and exits 1.
 export_arguments parse_export_arguments(int argc, char** argv);

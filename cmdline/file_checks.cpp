@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <getopt.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -116,36 +114,6 @@ std::string terminal_text(std::string_view text) {
     i += n != 0 ? n : 1;
   }
   return shown;
-}
-
-std::string option_error_text(char** argv, const char* short_options, const option* long_options) {
-  const std::string_view given = optind > 0 && argv[optind - 1] != nullptr ? argv[optind - 1] : "";
-  if (given.starts_with("--")) {
-    const std::string_view name = given.substr(2, given.find('=') - 2);
-    // As getopt_long counts them: the first option the name starts, and every later one that
-    // differs from it in its argument, flag or value.
-    const option* found = nullptr;
-    std::string possibilities;
-    for (const option* o = long_options; o->name != nullptr; ++o) {
-      if (!std::string_view(o->name).starts_with(name)) continue;
-      if (found == nullptr) {
-        found = o;
-      } else if (found->has_arg != o->has_arg || found->flag != o->flag || found->val != o->val) {
-        if (possibilities.empty()) possibilities = std::string(" '--") + found->name + "'";
-        possibilities += std::string(" '--") + o->name + "'";
-      }
-    }
-    if (optopt == 0 && !possibilities.empty()) {
-      return "option '" + terminal_text(given) + "' is ambiguous; possibilities:" + possibilities;
-    }
-    if (optopt == 0 || found == nullptr) return "unrecognized option '" + terminal_text(given) + "'";
-    return "option '--" + std::string(found->name) +
-           (found->has_arg == no_argument ? "' doesn't allow an argument" : "' requires an argument");
-  }
-  const std::string letter(1, static_cast<char>(optopt));
-  const char* const known = optopt > 0 && optopt < 0x80 ? std::strchr(short_options, optopt) : nullptr;
-  if (known != nullptr && known[1] == ':') return "option requires an argument -- '" + letter + "'";
-  return "invalid option -- '" + terminal_text(letter) + "'";
 }
 
 void print_file_error(const char* what, const char* name, int error, const char* hint) {

@@ -5,8 +5,6 @@
 // terminal goes through terminal_text.
 #pragma once
 
-#include <getopt.h>
-
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -46,11 +44,6 @@ int read_error_of(FILE* input);
 // that are not UTF-8 are shown as \xNN, byte by byte, so that a file name or an option can't
 // move the cursor, change colours, or hide or reorder part of a message.
 std::string terminal_text(std::string_view text);
-
-// What getopt_long, run with opterr = 0, found wrong in argv when it returned '?', said in its
-// own words but through terminal_text: an option may be a file name that a shell glob put on
-// the command line. long_options ends with an entry whose name is nullptr.
-std::string option_error_text(char** argv, const char* short_options, const option* long_options);
 
 // Prints "ERROR: what[: name][: reason of error]" on standard error, name made safe for the
 // terminal, then the hint (what to do about it) on a line of its own when there is one.

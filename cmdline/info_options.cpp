@@ -11,6 +11,7 @@
 
 #include "file_checks.h"
 #include "limits_file.h"
+#include "option_errors.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
 
@@ -54,11 +55,8 @@ constexpr const char* usage_text =
     "file could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
     "written (\"ERROR:\" on standard error).\n";
 
-[[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
-  std::fprintf(stderr, usage_text, program_name);
-  std::exit(1);
-}
+// A usage error: one line, no usage text.
+[[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
 
 double parse_number(const char* text, const char* option, double least) {
   double value = 0.0;
@@ -117,10 +115,13 @@ info_request parse_info_arguments(int argc, char** argv) {
   info_request request;
   detection_options& d = request.analysis.detection;
   library_options& o = request.analysis.decode;
-  opterr = 0;  // the error is told through option_error_text
+  opterr = 0;  // the error is told through mistyped_option_text
   for (;;) {
     const int c = getopt_long(argc, argv, "j:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case opt_json: request.json = true; break;
       case opt_force: request.force = true; break;
@@ -142,9 +143,7 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "j:h", long_options).c_str());
-        exit_usage("unknown option or missing value");
+      default: exit_usage(mistyped_option_text(argv, "j:h", long_options));
     }
   }
   if (d.landing_kt > d.takeoff_kt) exit_usage("--landing-speed is above --takeoff-speed");

@@ -16,7 +16,7 @@ struct info_request {
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input
-// "-" given twice among them) prints the usage on
-// standard error and exits 1; a limits file that cannot be read or holds a bad line prints
-// "ERROR: ..." and exits 2, before any LOG is read.
+// "-" given twice among them) prints one line on standard error (exit_usage_error) and exits 1;
+// a limits file that cannot be read or holds a bad line prints "ERROR: ..." and exits 2, before
+// any LOG is read.
 info_request parse_info_arguments(int argc, char** argv);

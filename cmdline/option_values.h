@@ -1,6 +1,6 @@
 // The values of options that orvexdecode-info, -export and -report share, read from their
 // text. A text that is not such a value is a usage error: fail (the front end's own, which
-// prints its usage and ends the run) is called with the message.
+// tells it and ends the run) is called with the message.
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,7 @@
 
 #include "file_checks.h"
 #include "limits_file.h"
+#include "option_errors.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
 
@@ -49,11 +50,8 @@ constexpr const char* usage_text =
     "report is a LOG file or could not be written (\"ERROR:\" on standard error; no file named is\n"
     "changed then).\n";
 
-[[noreturn]] void exit_usage(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, terminal_text(message).c_str());
-  std::fprintf(stderr, usage_text, program_name);
-  std::exit(1);
-}
+// A usage error: one line, no usage text.
+[[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
 
 }  // namespace
 
@@ -94,10 +92,13 @@ report_request parse_report_arguments(int argc, char** argv) {
   library_options& o = request.analysis.decode;
   bool output_given = false;
   std::string from_text, to_text;
-  opterr = 0;  // the error is told through option_error_text
+  opterr = 0;  // the error is told through mistyped_option_text
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
     if (c == -1) break;
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) {
+      exit_usage(mistake);
+    }
     switch (c) {
       case 'o':
         if (optarg[0] == '\0') exit_usage("-o: an empty file name");
@@ -128,9 +129,7 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_version:
         std::printf("%s %s\n", command_name, ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
-      default:
-        std::fprintf(stderr, "%s: %s\n", program_name, option_error_text(argv, "o:h", long_options).c_str());
-        exit_usage("unknown option or missing value");
+      default: exit_usage(mistyped_option_text(argv, "o:h", long_options));
     }
   }
   const int operands = argc - optind;

@@ -20,7 +20,7 @@ struct report_request {
   analysis_options analysis = default_analysis_options();
 };
 
-// Reads the arguments. --help and --version print and exit 0; a usage error prints the usage on
-// standard error and exits 1; a limits file that cannot be read or holds a bad line prints
-// "ERROR: ..." and exits 2, before the LOG is read.
+// Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
+// standard error (exit_usage_error) and exits 1; a limits file that cannot be read or holds a
+// bad line prints "ERROR: ..." and exits 2, before the LOG is read.
 report_request parse_report_arguments(int argc, char** argv);

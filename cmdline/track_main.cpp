@@ -17,6 +17,7 @@
 
 #include "file_checks.h"
 #include "loss_warnings.h"
+#include "option_errors.h"
 #include "orvexdecode.h"
 #include "output_file.h"
 

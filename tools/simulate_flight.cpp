@@ -14,13 +14,16 @@
 #include <string>
 #include <utility>
 
+#include "file_checks.h"
 #include "flight_simulator.h"
+#include "option_errors.h"
 #include "orvexdecode_version.h"
 #include "scenario_simulator.h"
 
 namespace {
 
-const char* program_name = "orvexdecode-simulate";
+constexpr const char* simulator_name = "orvexdecode-simulate";
+const char* program_name = simulator_name;
 
 void print_usage(FILE* to) {
   std::fprintf(to,
@@ -43,15 +46,18 @@ void print_usage(FILE* to) {
                program_name);
 }
 
-// A usage error: status 1.
-[[noreturn]] void fail(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\nTry `%s --help` for more information\n", program_name, message.c_str(), program_name);
+// A usage error: one line, status 1.
+[[noreturn]] void fail(const std::string& message) { exit_usage_error(program_name, message); }
+
+// A scenario file that can't be flown: status 1, as a bad value is.
+[[noreturn]] void fail_scenario(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", terminal_text(program_name).c_str(), terminal_text(message).c_str());
   std::exit(1);
 }
 
 // A file that cannot be read or written: status 2.
 [[noreturn]] void fail_file(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", program_name, message.c_str());
+  std::fprintf(stderr, "%s: %s\n", terminal_text(program_name).c_str(), terminal_text(message).c_str());
   std::exit(2);
 }
 
@@ -76,7 +82,7 @@ std::string read_whole(const std::string& path) {
 scenario scenario_of(const std::string& path, const flight_options& options, bool have_seed, bool have_format) {
   scenario s;
   scenario_error error;
-  if (!read_scenario(read_whole(path), s, error)) fail(path + ": " + error_text(error));
+  if (!read_scenario(read_whole(path), s, error)) fail_scenario(path + ": " + error_text(error));
   scenario_settings& set = s.settings;
   if (have_seed) set.seed = options.seed;
   if (options.swap_gps) std::swap(set.gps[0], set.gps[1]);
@@ -109,6 +115,7 @@ std::uint64_t parse_seed(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 0 && argv[0] != nullptr) program_name = argv[0];
   flight_options options;
   std::string output = "-";
   bool have_minutes = false;
@@ -132,8 +139,10 @@ int main(int argc, char** argv) {
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
   };
+  opterr = 0;  // the error is told through mistyped_option_text
   int c;
   while ((c = getopt_long(argc, argv, "s:m:o:h", long_options, nullptr)) != -1) {
+    if (const std::string mistake = single_dash_long_option_text(argv, long_options); !mistake.empty()) fail(mistake);
     switch (c) {
       case 's':
         options.seed = parse_seed(optarg);
@@ -158,9 +167,9 @@ int main(int argc, char** argv) {
       case 'o': output = optarg; break;
       case 'h': print_usage(stdout); return std::fflush(stdout) == 0 ? 0 : 2;
       case opt_version:
-        std::printf("%s %s\n", program_name, ORVEXDECODE_VERSION);
+        std::printf("%s %s\n", simulator_name, ORVEXDECODE_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 2;
-      default: fail("unknown option");
+      default: fail(mistyped_option_text(argv, "s:m:o:h", long_options));
     }
   }
   if (optind < argc) output = argv[optind++];
@@ -196,7 +205,7 @@ int main(int argc, char** argv) {
       std::fclose(out);
       std::remove(output.c_str());  // no LOG of a scenario that could not be flown
     }
-    fail(scenario_path + ": " + error_text(flown));
+    fail_scenario(scenario_path + ": " + error_text(flown));
   } else {
     written = flown.message.empty();
   }

@@ -23,39 +23,6 @@ std::string small_log() {
 
 }  // namespace
 
-TEST(ExportCommandLine, HelpAndVersionGoToStandardOutputWithStatus0) {
-  const program_result help = run_program(program, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: " + program + " FORMAT [options] LOG [OUTPUT]\n")) << help.out;
-  EXPECT_EQ(help.err, "");
-  const program_result version = run_program(program, "--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(version.out.starts_with("orvexdecode-export ")) << version.out;
-}
-
-TEST(ExportCommandLine, UsageErrorsEndWithStatus1) {
-  const struct {
-    const char* args;
-    const char* says;
-  } rows[] = {
-      {"", "no FORMAT given"},
-      {"csv", "no LOG given"},
-      {"tsv a.LOG", "unknown FORMAT"},
-      {"csv a.LOG b c", "too many arguments"},
-      {"csv --flight 0 a.LOG", "--flight: not a flight number"},
-      {"csv --from yesterday a.LOG", "--from: not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time"},
-      {"csv --every 0 a.LOG", "--every: not a number of seconds"},
-      {"csv --utc-start 12:00 a.LOG", "--utc-start: not an ISO 8601 UTC time"},
-      {"csv --nosuch a.LOG", "nosuch"},
-  };
-  for (const auto& r : rows) {
-    const program_result result = run_program(program, r.args);
-    EXPECT_EQ(result.status, 1) << r.args;
-    EXPECT_EQ(result.out, "") << r.args;
-    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
-  }
-}
-
 TEST(ExportCommandLine, FileAndRequestErrorsEndWithStatus2AndLeaveNoOutput) {
   const temp_files t;
   const std::string log = t.write("flight.LOG", small_log());

@@ -12,44 +12,6 @@ namespace {
 
 const std::string program = ORVEX_CMDLINE_PATH;
 
-std::string usage_for(const std::string& name) {
-  return "Usage: " + name + " [options] <input file> (v2.24)\n" +
-         "Options:\n"
-         " -i --infile <filename>        : Input LOG file (or last parm) - \"-\" is stdin\n"
-         " -o --outfile <filename>       : Output XML file - default stdout\n"
-         " -k --kmlfile <filename>       : Output KML (Goggle Earth) file - default not generated\n"
-         "    --[no]summary              : Toggle summary output - default ON\n"
-         "    --summary_period <decisec> : Set summary period - default every .5 secs\n"
-         "    --[no]constants            : Toggle PFD constants output - default ON\n"
-         " -v --[no]verbose              : Provide some extra XML entries - default OFF\n"
-         " -x --xsl_style_sheet <url>    : Specify a custom XSLT style sheet\n"
-         " -h --help                     : This help message\n"
-         "\n"
-         "    --[no]ahrs     : All AHRS records - default OFF\n"
-         "    --[no]ahrs_hr  : All AHRS High Rate records - default OFF\n"
-         "    --[no]ahrs_lr  : All AHRS Low Rate records - default OFF\n"
-         "    --[no]eis      : All EIS records - default OFF\n"
-         "    --[no]analog   : All analog records - default OFF\n"
-         "    --[no]gps_1    : (N/A) All GPS 1 records - default OFF\n"
-         "    --[no]gps_2    : (N/A) All GPS 2 records - default OFF\n"
-         "      --gps_1_aviation : GPS 1 format (used for Garmin sources) - default\n"
-         "      --gps_1_nmea : GPS 1 format (used for internal / other sources)\n"
-         "      --gps_2_aviation : GPS 2 format (used for Garmin sources)\n"
-         "      --gps_2_nmea : GPS 2 format (used for internal / other sources)\n"
-         "    --[no]arinc    : (N/A) All records - default OFF\n"
-         "    --[no]set_menu : All Set Menu records - default OFF\n"
-         "    --[no]sl30_1   : (N/A) All SL30 1 records - default OFF\n"
-         "    --[no]sl30_2   : (N/A) All SL30 2 records - default OFF\n"
-         "    --[no]sl40_1   : (N/A) All SL40 1 records - default OFF\n"
-         "    --[no]weather  : (N/A) All weather records - default OFF\n"
-         "\n"
-         "  -d --[no]debug : \tDebug output to stderr (non XML based)\n";
-}
-
-const std::string version_block =
-    "Extended version information:\nprog_version=\"2.24\"\n"
-    "program_cvs_revision=\"$Revision: 2.23.1.2 $\"\nprog_date=\"$Date: 2007/05/09 22:42:59 $\"\n\n";
-
 std::string hint() { return "\n\nTry `" + program + " --help` for more information\n"; }
 
 // A small LOG: one EIS record, one GPS 2 record of type b and an unknown type.
@@ -68,38 +30,6 @@ std::string value_of(const std::string& doc, const std::string& element) {
 }
 
 }  // namespace
-
-TEST(CommandLine, HelpPrintsUsageAndExitsOne) {
-  for (const char* args : {"-h", "--help", "--he"}) {
-    const program_result r = run_program(program, args);
-    EXPECT_EQ(r.status, 1) << args;
-    EXPECT_EQ(r.err, usage_for(program)) << args;
-    EXPECT_EQ(r.out, "") << args;
-  }
-}
-
-TEST(CommandLine, VersionAndParseErrorsPrintVersionBlockThenUsage) {
-  struct row {
-    const char* args;
-    const char* diagnostic;  // what getopt_long itself prints first
-  };
-  const row rows[] = {
-      {"-?", ""},
-      {"--version", ""},
-      {"--sl40_1 x.log", "unrecognized option '--sl40_1'"},
-      {"-q x.log", "invalid option -- 'q'"},
-      {"-o", "option requires an argument -- 'o'"},
-      {"--no x.log", "option '--no' is ambiguous"},
-  };
-  for (const row& r : rows) {
-    const program_result result = run_program(program, r.args);
-    EXPECT_EQ(result.status, 1) << r.args;
-    const std::string tail = version_block + usage_for(program);
-    ASSERT_GE(result.err.size(), tail.size()) << r.args;
-    EXPECT_EQ(result.err.substr(result.err.size() - tail.size()), tail) << r.args;
-    EXPECT_NE(result.err.find(r.diagnostic), std::string::npos) << r.args << "\n" << result.err;
-  }
-}
 
 TEST(CommandLine, ErrorsGiveMessageHintAndStatusTwo) {
   temp_files t;

@@ -33,42 +33,6 @@ std::string validator_missing() {
 
 }  // namespace
 
-TEST(InfoCommandLine, HelpAndVersionGoToStandardOutputWithStatus0) {
-  const program_result help = run_program(program, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: " + program + " [options] LOG...\n")) << help.out;
-  for (const char* shown : {"--engine-rpm N", "default 500", "default 30", "default 50", "default 10", "default 35"}) {
-    EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
-  }
-  const program_result version = run_program(program, "--version x.LOG");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string("orvexdecode-info ") + ORVEXDECODE_VERSION + "\n");
-  EXPECT_EQ(help.err + version.err, "");
-}
-
-TEST(InfoCommandLine, UsageErrorsEndWithStatus1) {
-  const struct {
-    const char* args;
-    const char* says;
-  } rows[] = {
-      {"", "no LOG given"},
-      {"--json", "no LOG given"},
-      {"-j 0 a.LOG", "-j: not a number of at least 1: 0"},
-      {"-j two a.LOG", "-j: not a number"},
-      {"--engine-rpm -5 a.LOG", "--engine-rpm: not a number"},
-      {"--utc-start 2026-03-11 a.LOG", "--utc-start: not an ISO 8601 UTC time: 2026-03-11"},
-      {"--landing-speed 60 a.LOG", "--landing-speed is above --takeoff-speed"},
-      {"--nosuch a.LOG", "nosuch"},
-  };
-  for (const auto& r : rows) {
-    const program_result result = run_program(program, r.args);
-    EXPECT_EQ(result.status, 1) << r.args;
-    EXPECT_EQ(result.out, "") << r.args;
-    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
-    EXPECT_NE(result.err.find("Usage: "), std::string::npos) << r.args;
-  }
-}
-
 TEST(InfoCommandLine, ABadLimitsFileIsRefusedBeforeAnyLogIsRead) {
   const temp_files t;
   const std::string limits = t.write("aircraft.limits", "cht_max = 460\n\negt_max = 1650 K\n");

@@ -45,40 +45,6 @@ bool is_whole_page(const std::string& page) {
 
 }  // namespace
 
-TEST(ReportCommandLine, HelpAndVersionGoToStandardOutputWithStatus0) {
-  const program_result help = run_program(program, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: " + program + " [options] LOG [-o REPORT.html]\n")) << help.out;
-  const program_result version = run_program(program, "--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string("orvexdecode-report ") + ORVEXDECODE_VERSION + "\n");
-  EXPECT_EQ(help.err + version.err, "");
-}
-
-TEST(ReportCommandLine, UsageErrorsEndWithStatus1) {
-  const struct {
-    const char* args;
-    const char* says;
-  } rows[] = {
-      {"", "no LOG given"},
-      {"a.LOG b.LOG", "one LOG at a time"},
-      {"--flight 0 a.LOG", "--flight: not a flight number (1 for the first): 0"},
-      {"--flight x a.LOG", "--flight: not a flight number"},
-      {"--from noon a.LOG", "--from: not a UTC time (2026-03-11T22:22:46Z) or seconds of LOG time: noon"},
-      {"--every 0.001 a.LOG", "--every: not a number of seconds from 0.02 to 86400: 0.001"},
-      {"--utc-start 2026-03-11 a.LOG", "--utc-start: not an ISO 8601 UTC time"},
-      {"-o '' a.LOG", "-o: an empty file name"},
-      {"--nonsense a.LOG", "unknown option"},
-  };
-  for (const auto& r : rows) {
-    const program_result result = run_program(program, r.args);
-    EXPECT_EQ(result.status, 1) << r.args;
-    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
-    EXPECT_NE(result.err.find("Usage: "), std::string::npos) << r.args;
-    EXPECT_EQ(result.out, "") << r.args;
-  }
-}
-
 TEST(ReportCommandLine, TheReportGoesBesideTheLogOrToStandardOutput) {
   temp_files t;
   const std::string bytes = two_flights_log();

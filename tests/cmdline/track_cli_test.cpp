@@ -29,38 +29,6 @@ std::string flight_log(bool nmea) {
 
 }  // namespace
 
-TEST(TrackCommandLine, HelpGoesToStandardOutputWithStatus0) {
-  for (const char* args : {"--help", "-h", "--binary --help x.LOG"}) {
-    const program_result r = run_program(program, args);
-    EXPECT_EQ(r.status, 0) << args;
-    EXPECT_TRUE(r.out.starts_with("Usage: " + program +
-                                  " [--binary] [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]\n"))
-        << r.out;
-    EXPECT_EQ(r.err, "") << args;
-  }
-}
-
-TEST(TrackCommandLine, UsageErrorsEndWithStatus1) {
-  const struct {
-    const char* args;
-    const char* says;  // a piece of the diagnostic before the usage text
-  } rows[] = {
-      {"", "no INPUT given"},
-      {"--binary", "no INPUT given"},
-      {"a.LOG b.txt c.txt", "too many arguments"},
-      {"--gps_1_aviation --gps_1_nmea a.LOG", "exclude each other"},
-      {"--nosuch a.LOG", "nosuch"},
-      {"-x a.LOG", "invalid option"},
-  };
-  for (const auto& r : rows) {
-    const program_result result = run_program(program, r.args);
-    EXPECT_EQ(result.status, 1) << r.args;
-    EXPECT_EQ(result.out, "") << r.args;
-    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
-    EXPECT_NE(result.err.find("Usage: "), std::string::npos) << r.args;
-  }
-}
-
 TEST(TrackCommandLine, ErrorsStartWithErrorAndEndWithStatus2) {
   const temp_files t;
   const std::string log = t.write("in.LOG", flight_log(false));
