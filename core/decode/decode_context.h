@@ -1,10 +1,11 @@
 // The state of one conversion: options, constants, the streams, the reader, the latest-value
-// cache and the output writer. Every pass and every dispatch step receives it, so conversions on
+// cache, the followers and the output writer. Every pass and every dispatch step receives it, so conversions on
 // different contexts share nothing and can run at once.
 #pragma once
 
 #include <cstdio>
 
+#include "decode/followers.h"
 #include "decode/summary_record.h"
 #include "orvexdecode.h"
 #include "records/record_reader.h"
@@ -17,13 +18,14 @@ struct decode_context {
   FILE* output_file_handle;
   FILE* debug_file_handle;  // stored, never written
   summary_record summary;
+  followers follow;  // the clock, the engine units and the position, moved after every record
   record_reader reader;
   output_writer out;  // the one writer for output_file_handle
   bool path_point_limit_reached;
 };
 
 // Start of every pass: copies the constants and options, takes the streams, clears the
-// latest-value cache, loads each GPS port's sentence format from the options and starts the
+// latest-value cache and the followers, loads each GPS port's sentence format from the options and starts the
 // reader and the writer afresh.
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output, FILE* debug);

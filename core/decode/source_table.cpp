@@ -13,42 +13,48 @@ namespace {
 
 // ---- What the dispatch does with a record ------------------------------------------------------
 
+// The bytes a cache slot takes from a record: its own, zeros past its length.
+payload_image_source own_bytes(const efis_record& record) { return {record.payload, record.length}; }
+
 // The AHRS type byte decides which slot a record goes to; the other AHRS messages are not kept.
-bool dispatch_ahrs(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  const std::uint8_t ahrs_type = image.valid > ahrs_layout::ahrs_type.offset ? ahrs_type_of(image.bytes) : 0;
+void dispatch_ahrs(decode_context& ctx, const efis_record& record, record_effect& effect) {
+  const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
   if (ahrs_type == ahrs_type_low_rate) {
-    ctx.summary.ahrs_lr.store(record.timestamp, record.length, image);
-    return ctx.options.ahrs_lr != 0;
+    ctx.summary.ahrs_lr.store(record.timestamp, record.length, own_bytes(record));
+    effect.slot = cache_slot::ahrs_low_rate;
+    effect.short_record = record.length < ahrs_lr_layout::size;
+    if (ctx.options.ahrs_lr != 0) effect.selected = true;
+  } else if (ahrs_type == ahrs_type_high_rate) {
+    ctx.summary.ahrs_hr.store(record.timestamp, record.length, own_bytes(record));
+    effect.slot = cache_slot::ahrs_high_rate;
+    effect.short_record = record.length < ahrs_hr_layout::size;
+    if (ctx.options.ahrs_hr != 0) effect.selected = true;
   }
-  if (ahrs_type == ahrs_type_high_rate) {
-    ctx.summary.ahrs_hr.store(record.timestamp, record.length, image);
-    return ctx.options.ahrs_hr != 0;
-  }
-  return false;
 }
 
-bool dispatch_eis(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  ctx.summary.eis.store(record.timestamp, record.length, image);
-  return false;
+void dispatch_eis(decode_context& ctx, const efis_record& record, record_effect& effect) {
+  ctx.summary.eis.store(record.timestamp, record.length, own_bytes(record));
+  effect.slot = cache_slot::eis;
+  effect.short_record = record.length < eis_layout::size;
 }
 
-bool dispatch_analog(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  ctx.summary.analog.store(record.timestamp, record.length, image);
-  return false;
+void dispatch_analog(decode_context& ctx, const efis_record& record, record_effect& effect) {
+  ctx.summary.analog.store(record.timestamp, record.length, own_bytes(record));
+  effect.slot = cache_slot::analog;
+  effect.short_record = record.length < analog_layout::size;
 }
 
-bool dispatch_gps_1(decode_context& ctx, const efis_record& record, payload_image_source) {
-  process_gps_entry(record.payload, record.length, &ctx.summary.gps_1);
-  return false;
+void dispatch_gps_1(decode_context& ctx, const efis_record& record, record_effect& effect) {
+  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_1)) effect.new_fix_port = 0;
 }
 
-bool dispatch_gps_2(decode_context& ctx, const efis_record& record, payload_image_source) {
-  process_gps_entry(record.payload, record.length, &ctx.summary.gps_2);
-  return false;
+void dispatch_gps_2(decode_context& ctx, const efis_record& record, record_effect& effect) {
+  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_2)) effect.new_fix_port = 1;
 }
 
-bool dispatch_set_menu(decode_context& ctx, const efis_record& record, payload_image_source) {
+void dispatch_set_menu(decode_context& ctx, const efis_record& record, record_effect& effect) {
   const set_menu_values& v = ctx.summary.set_menu = decode_set_menu(record.payload, record.length);
+  effect.slot = cache_slot::set_menu;
   if (const std::optional<std::int32_t> whole = v.whole_value()) {
     engine_settings& s = ctx.summary.settings;
     switch (v.id) {
@@ -58,7 +64,6 @@ bool dispatch_set_menu(decode_context& ctx, const efis_record& record, payload_i
       default: break;
     }
   }
-  return false;
 }
 
 // ---- How the report writes a selected record ---------------------------------------------------

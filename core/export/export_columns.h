@@ -9,7 +9,7 @@
 #include <span>
 #include <string_view>
 
-#include "analysis/engine_units.h"
+#include "decode/engine_units.h"
 #include "export/sampled_rows.h"
 #include "text/output_writer.h"
 

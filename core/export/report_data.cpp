@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::uint32_t stale_after_ms = 5000;  // GPS 1 gives way to GPS 2, the AHRS to the GPS altitude
 constexpr std::size_t track_instants = 6000;
 
 // A field's value when the record holds the field, else NaN: a record shorter than its layout
@@ -19,66 +18,32 @@ double held(std::uint32_t length, const layout_field& field, double value) {
 
 double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
 
-// The moment of the latest record of a source, if any.
-struct last_seen {
-  bool has = false;
-  std::uint32_t log_ms = 0;
-  bool fresh_at(std::uint32_t t) const { return has && t >= log_ms && t - log_ms <= stale_after_ms; }
-};
-
-// The position fixes of the two ports: the latest valid one of each, and which one the track
-// follows (GPS 1, or GPS 2 while GPS 1 has given no valid fix for a while).
-struct fix_state {
-  last_seen port[2];
-  double latitude[2] = {0.0, 0.0};
-  double longitude[2] = {0.0, 0.0};
-};
-
 // Folds every record of the stretch into the series, beside the rows that sample the track.
 class series_folder {
  public:
   series_folder(decode_context& ctx, const report_gathering& request, report_data& data)
       : ctx_(ctx), request_(request), data_(data) {}
 
-  void before_dispatch() {
-    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
-    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
-  }
-  void after_dispatch(const efis_record& record, const unit_tracker& units) {
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
     const std::uint32_t t = record.timestamp;
     const bool inside = t >= request_.from_ms && t < request_.to_ms;
-    switch (record.source_type) {
-      case source_eis:
-        if (inside) take_eis(t, record.length, units);
+    switch (effect.slot) {
+      case cache_slot::eis:
+        if (inside) take_eis(t, record.length, ctx_.follow.units);
         break;
-      case source_ahrs:
-        if (record.length > ahrs_layout::ahrs_type.offset && ahrs_type_of(record.payload) == ahrs_type_high_rate) {
-          ahrs_.has = true;
-          ahrs_.log_ms = t;
-          if (inside) take_air_data(t, record.length);
-        }
+      case cache_slot::ahrs_high_rate:
+        ahrs_.note(t);
+        if (inside) take_air_data(t, record.length);
         break;
-      case source_analog:
+      case cache_slot::analog:
         if (inside) take_analog(t);
         break;
-      case source_gps_1:
-      case source_gps_2: {
-        const int port = record.source_type == source_gps_1 ? 0 : 1;
-        const gps_composite_state& gps = port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2;
-        if (gps.sentences_accepted != accepted_before_[port]) take_fix(port, gps.fix, t, inside);
-        break;
-      }
       default: break;
     }
+    if (effect.new_fix_port >= 0 && inside) take_fix(effect.new_fix_port, t);
   }
 
-  const fix_state& fixes() const { return fixes_; }
-  const last_seen& ahrs() const { return ahrs_; }
-  // The port the position comes from at t: 0, 1, or -1 when neither has a fresh fix.
-  int position_port(std::uint32_t t) const {
-    if (fixes_.port[0].fresh_at(t)) return 0;
-    return fixes_.port[1].fresh_at(t) ? 1 : -1;
-  }
+  const last_heard& ahrs() const { return ahrs_; }
 
  private:
   void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
@@ -113,14 +78,10 @@ class series_folder {
     put(series_id::glideslope, t, nan_unless(v.glide_flag == analog_flag::valid, v.glide_deviation));
   }
 
-  // A valid fix with a position moves the port on; the ground speed and GPS altitude come from
-  // the port the position comes from.
-  void take_fix(int port, const gps_fix& fix, std::uint32_t t, bool inside) {
-    if (!fix.receiver_valid || (fix.latitude_deg == 0.0f && fix.longitude_deg == 0.0f)) return;
-    fixes_.port[port] = {true, t};
-    fixes_.latitude[port] = fix.latitude_deg;
-    fixes_.longitude[port] = fix.longitude_deg;
-    if (!inside || position_port(t) != port) return;
+  // The ground speed and GPS altitude come from the fixes of the port the position comes from.
+  void take_fix(int port, std::uint32_t t) {
+    if (!ctx_.follow.position.moved()) return;
+    const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
     if (fix.has_ground_speed) put(series_id::ground_speed, t, fix.ground_speed_kt);
     if (fix.has_altitude) put(series_id::gps_altitude, t, fix.altitude_ft);
   }
@@ -128,9 +89,7 @@ class series_folder {
   decode_context& ctx_;
   const report_gathering& request_;
   report_data& data_;
-  fix_state fixes_;
-  last_seen ahrs_;
-  std::uint64_t accepted_before_[2] = {0, 0};
+  last_heard ahrs_;  // the latest AHRS high-rate record
 };
 
 // Takes a track point at each sampled instant where the position source has a fix not yet on
@@ -146,14 +105,15 @@ struct track_sampler {
   void operator()(const sampled_row& row) { take_at(row.log_ms); }
 
   void take_at(std::uint32_t t) {
-    const int port = folder.position_port(t);
+    const position_source& where = ctx.follow.position;
+    const int port = where.port_at(t);
     if (port < 0) return;
-    const last_seen& fix = folder.fixes().port[port];
+    const timed_position& fix = where.latest(port);
     if (has_last && fix.log_ms == last_fix_ms) return;
     track_point p{};
     p.log_ms = fix.log_ms;
-    p.latitude_deg = folder.fixes().latitude[port];
-    p.longitude_deg = folder.fixes().longitude[port];
+    p.latitude_deg = fix.latitude_deg;
+    p.longitude_deg = fix.longitude_deg;
     auto& ahrs = ctx.summary.ahrs_hr;
     const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
     const layout_field& altitude = ahrs_hr_layout::pressure_alt;
@@ -175,17 +135,8 @@ struct report_steps {
   row_sampler<track_sampler&>& rows;
   series_folder& folder;
 
-  void dropped(const efis_record& record) { rows.dropped(record); }
-  void before_dispatch(const efis_record& record) {
-    rows.before_dispatch(record);
-    folder.before_dispatch();
-  }
-  payload_image_source image(const efis_record& record) const { return rows.image(record); }
-  void unknown(const efis_record& record) { rows.unknown(record); }
-  void after_dispatch(const efis_record& record, bool selected) {
-    rows.after_dispatch(record, selected);  // the units follow the set menu first
-    folder.after_dispatch(record, rows.units());
-  }
+  void before_dispatch(const efis_record& record) { rows.before_dispatch(record); }
+  void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
 };
 
 }  // namespace

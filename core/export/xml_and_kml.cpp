@@ -16,22 +16,15 @@ struct report_and_path_steps {
   xml_report_steps& report;
   path_steps& path;
 
-  void dropped(const efis_record& record) {
-    report.dropped(record);
-    path.dropped(record);
-  }
+  void dropped(const efis_record& record) { report.dropped(record); }
   void before_dispatch(const efis_record& record) {
     report.before_dispatch(record);
     path.before_dispatch(record);
   }
-  payload_image_source image(const efis_record& record) const { return report.image(record); }
-  void unknown(const efis_record& record) {
-    report.unknown(record);
-    path.unknown(record);
-  }
-  void after_dispatch(const efis_record& record, bool selected) {
-    report.after_dispatch(record, selected);
-    path.after_dispatch(record, selected);
+  void unknown(const efis_record& record) { report.unknown(record); }
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    report.after_dispatch(record, effect);
+    path.after_dispatch(record, effect);
   }
 };
 

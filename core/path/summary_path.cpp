@@ -82,7 +82,7 @@ void path_steps::before_dispatch(const efis_record& record) {
   copy_short(working, record.payload, std::min<std::size_t>(record.length, sizeof working));
 }
 
-void path_steps::after_dispatch(const efis_record& record, bool) {
+void path_steps::after_dispatch(const efis_record& record, const record_effect&) {
   const payload_image_source image{working, sizeof working};
   if (record.source_type == source_ahrs && ahrs_type_of(working) == ahrs_type_high_rate) {
     sources.ahrs_hr.store(record.timestamp, record.length, image);

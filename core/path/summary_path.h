@@ -87,11 +87,8 @@ struct path_steps {
   std::uint64_t candidate_gps_fixes = 0;
   std::int32_t candidate_slot = 0;
 
-  void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record);
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool selected);
+  void after_dispatch(const efis_record& record, const record_effect& effect);
 };
 
 // After the loop: notes a full array in the context, straightens the path and returns count.

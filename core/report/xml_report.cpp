@@ -49,8 +49,8 @@ void xml_report_steps::before_dispatch(const efis_record& record) {
 
 void xml_report_steps::unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
 
-void xml_report_steps::after_dispatch(const efis_record& record, bool selected) {
-  if (selected) print_selected_record(ctx, record);
+void xml_report_steps::after_dispatch(const efis_record& record, const record_effect& effect) {
+  if (effect.selected) print_selected_record(ctx, record);
 }
 
 xml_report_steps begin_xml_report(decode_context& ctx, const char* description, const decode_time_text& now) {

@@ -118,7 +118,7 @@ std::string render_xml_record(std::uint8_t source_type, std::span<const std::uin
   if (!is_known_source_type(source_type)) {
     ctx.out.text("\t<unknown_entry_type/>\n");
   } else {
-    process_efis_record(ctx, record, own_bytes(record));
+    process_efis_record(ctx, record);
     source_row_of(source_type).print_xml(ctx, record);
   }
   ctx.out.flush();
