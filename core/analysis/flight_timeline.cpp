@@ -41,12 +41,6 @@ void add(std::optional<double>& total, const std::optional<double>& part) {
   if (part) total = total.value_or(0.0) + *part;
 }
 
-// A field's value when the record holds the field, else NaN: the figures skip it. A record
-// shorter than its layout is read as far as it goes.
-double held(std::uint32_t length, const layout_field& field, double value) {
-  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
-}
-
 class flight_timeline {
  public:
   flight_timeline(decode_context& ctx, const analysis_options& options)
@@ -94,8 +88,8 @@ class flight_timeline {
     return e;
   }
 
-  void take_eis(std::uint32_t t, std::uint32_t length);
-  void take_air_data(std::uint32_t t, std::uint32_t length);
+  void take_eis(std::uint32_t t);
+  void take_air_data(std::uint32_t t);
   void take_fix(int port, std::uint32_t t);
   void update_engine(std::uint32_t t, double rpm);
   void take_speed(std::uint32_t t, double kt);
@@ -145,13 +139,13 @@ void flight_timeline::after_dispatch(const efis_record& record, const record_eff
     case cache_slot::eis:
       health_.note_periodic(periodic_source::eis, t);
       if (effect.short_record) health_.note_short_eis();
-      take_eis(t, record.length);
+      take_eis(t);
       break;
     case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t); break;
     case cache_slot::ahrs_high_rate:
       health_.note_periodic(periodic_source::ahrs_high_rate, t);
       if (effect.short_record) health_.note_short_ahrs();
-      take_air_data(t, record.length);
+      take_air_data(t);
       break;
     case cache_slot::analog: health_.note_periodic(periodic_source::analog, t); break;
     default: break;
@@ -161,21 +155,9 @@ void flight_timeline::after_dispatch(const efis_record& record, const record_eff
   if (effect.new_fix_port >= 0) take_fix(effect.new_fix_port, t);
 }
 
-void flight_timeline::take_eis(std::uint32_t t, std::uint32_t length) {
-  namespace f = eis_layout;
-  const eis_values& v = ctx_.summary.eis.values(decode_eis);
+void flight_timeline::take_eis(std::uint32_t t) {
   const unit_tracker& units = ctx_.follow.units;
-  engine_sample s;
-  s.rpm = held(length, f::tachometer, v.rpm);
-  for (std::size_t i = 0; i < cylinder_count; ++i) {
-    s.cht[i] = held(length, f::chttemp[i], units.cht(v.cht[i]));
-    s.egt[i] = held(length, f::egttemp[i], units.temperature(v.egt[i]));
-  }
-  s.oil_temperature = held(length, f::oiltemp, units.temperature(v.oil_temp));
-  s.oil_pressure_psi = held(length, f::oilpressure, v.oil_pressure_psi);
-  s.bus_voltage = held(length, f::primaryvoltage, v.volts);
-  s.fuel_flow = held(length, f::fuelflow, units.fluid(v.fuel_flow));
-  s.fuel_quantity = held(length, f::fuelqty, units.fluid(v.fuel_qty));
+  const engine_sample s = engine_sample_of(ctx_.summary.eis, units);
 
   if (!std::isnan(s.fuel_flow)) {
     if (has_flow_ && t > last_flow_ms_ && t - last_flow_ms_ <= health_.health().gap_limit_ms) {
@@ -210,12 +192,8 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
       });
 }
 
-void flight_timeline::take_air_data(std::uint32_t t, std::uint32_t length) {
-  namespace f = ahrs_hr_layout;
-  const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-  const air_data_sample s{held(length, f::pressure_alt, v.pressure_alt_ft), held(length, f::asi, v.ias_kt()),
-                          held(length, f::vsi, v.vsi_fpm), held(length, f::roll_angle, v.roll_deg),
-                          held(length, f::pitch_angle, v.pitch_deg)};
+void flight_timeline::take_air_data(std::uint32_t t) {
+  const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
   if (!std::isnan(s.ias_kt)) {
     ahrs_airspeed_.note(t);
     now_.has_ias = true;

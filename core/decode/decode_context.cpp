@@ -13,6 +13,7 @@ void begin_pass(decode_context& ctx, const analog_input_const* constants, const 
   ctx.output_file_handle = output;
   ctx.debug_file_handle = debug;
   ctx.summary = summary_record{};
+  ctx.summary.analog.bind(analog_decoder{ctx.constants});
   ctx.follow = followers{};
   reset_gps_port(&ctx.summary.gps_1, ctx.options.gps_1_type);
   reset_gps_port(&ctx.summary.gps_2, ctx.options.gps_2_type);

@@ -25,8 +25,8 @@ struct decode_context {
 };
 
 // Start of every pass: copies the constants and options, takes the streams, clears the
-// latest-value cache and the followers, loads each GPS port's sentence format from the options and starts the
-// reader and the writer afresh.
+// latest-value cache (binding the analog slot to the constants) and the followers, loads each
+// GPS port's sentence format from the options and starts the reader and the writer afresh.
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output, FILE* debug);
 

@@ -76,13 +76,11 @@ int print_ahrs(decode_context& ctx, const efis_record& record) {
 }
 
 int print_eis(decode_context& ctx, const efis_record&) {
-  return print_xml_eis_log_entry(ctx.out, ctx.summary.eis.values(decode_eis), is_verbose(ctx));
+  return print_xml_eis_log_entry(ctx.out, ctx.summary.eis.values(), is_verbose(ctx));
 }
 
 int print_analog(decode_context& ctx, const efis_record&) {
-  const analog_values& v =
-      ctx.summary.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
-  return print_xml_analog_entry(ctx.out, v, is_verbose(ctx));
+  return print_xml_analog_entry(ctx.out, ctx.summary.analog.values(), is_verbose(ctx));
 }
 
 int print_set_menu(decode_context& ctx, const efis_record&) {

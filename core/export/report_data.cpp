@@ -4,17 +4,12 @@
 #include <cmath>
 
 #include "decode/record_loop.h"
+#include "decode/samples.h"
 #include "export/sampled_rows.h"
 
 namespace {
 
 constexpr std::size_t track_instants = 6000;
-
-// A field's value when the record holds the field, else NaN: a record shorter than its layout
-// gives the fields it holds, as the flight figures read it.
-double held(std::uint32_t length, const layout_field& field, double value) {
-  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
-}
 
 double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
 
@@ -29,11 +24,11 @@ class series_folder {
     const bool inside = t >= request_.from_ms && t < request_.to_ms;
     switch (effect.slot) {
       case cache_slot::eis:
-        if (inside) take_eis(t, record.length, ctx_.follow.units);
+        if (inside) take_eis(t);
         break;
       case cache_slot::ahrs_high_rate:
         ahrs_.note(t);
-        if (inside) take_air_data(t, record.length);
+        if (inside) take_air_data(t);
         break;
       case cache_slot::analog:
         if (inside) take_analog(t);
@@ -48,32 +43,30 @@ class series_folder {
  private:
   void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
 
-  void take_eis(std::uint32_t t, std::uint32_t length, const unit_tracker& units) {
-    namespace f = eis_layout;
-    const eis_values& v = ctx_.summary.eis.values(decode_eis);
-    put(series_id::rpm, t, held(length, f::tachometer, v.rpm));
-    for (std::size_t i = 0; i < 6; ++i) {
-      put(cht_series(i), t, held(length, f::chttemp[i], units.cht(v.cht[i])));
-      put(egt_series(i), t, held(length, f::egttemp[i], units.temperature(v.egt[i])));
+  // The same sample of the EIS record as the flight figures take.
+  void take_eis(std::uint32_t t) {
+    const engine_sample s = engine_sample_of(ctx_.summary.eis, ctx_.follow.units);
+    put(series_id::rpm, t, s.rpm);
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      put(cht_series(i), t, s.cht[i]);
+      put(egt_series(i), t, s.egt[i]);
     }
-    put(series_id::oil_temperature, t, held(length, f::oiltemp, units.temperature(v.oil_temp)));
-    put(series_id::oil_pressure, t, held(length, f::oilpressure, v.oil_pressure_psi));
-    put(series_id::bus_voltage, t, held(length, f::primaryvoltage, v.volts));
-    put(series_id::fuel_flow, t, held(length, f::fuelflow, units.fluid(v.fuel_flow)));
+    put(series_id::oil_temperature, t, s.oil_temperature);
+    put(series_id::oil_pressure, t, s.oil_pressure_psi);
+    put(series_id::bus_voltage, t, s.bus_voltage);
+    put(series_id::fuel_flow, t, s.fuel_flow);
   }
 
-  void take_air_data(std::uint32_t t, std::uint32_t length) {
-    namespace f = ahrs_hr_layout;
-    const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-    put(series_id::pressure_altitude, t, held(length, f::pressure_alt, v.pressure_alt_ft));
-    put(series_id::ias, t, held(length, f::asi, v.ias_kt()));
-    put(series_id::pitch, t, held(length, f::pitch_angle, v.pitch_deg));
-    put(series_id::roll, t, held(length, f::roll_angle, v.roll_deg));
+  void take_air_data(std::uint32_t t) {
+    const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+    put(series_id::pressure_altitude, t, s.pressure_altitude_ft);
+    put(series_id::ias, t, s.ias_kt);
+    put(series_id::pitch, t, s.pitch_deg);
+    put(series_id::roll, t, s.bank_deg);
   }
 
   void take_analog(std::uint32_t t) {
-    const analog_values& v =
-        ctx_.summary.analog.values([this](const std::uint8_t* p) { return decode_analog(p, ctx_.constants); });
+    const analog_values& v = ctx_.summary.analog.values();
     put(series_id::localiser, t, nan_unless(v.localiser_flag == analog_flag::valid, v.localiser_deviation));
     put(series_id::glideslope, t, nan_unless(v.glide_flag == analog_flag::valid, v.glide_deviation));
   }
@@ -114,12 +107,12 @@ struct track_sampler {
     p.log_ms = fix.log_ms;
     p.latitude_deg = fix.latitude_deg;
     p.longitude_deg = fix.longitude_deg;
-    auto& ahrs = ctx.summary.ahrs_hr;
     const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
-    const layout_field& altitude = ahrs_hr_layout::pressure_alt;
-    if (folder.ahrs().fresh_at(t) && ahrs.length() >= std::uint32_t{altitude.offset} + altitude.width) {
+    const double pressure_altitude_ft =
+        folder.ahrs().fresh_at(t) ? air_data_sample_of(ctx.summary.ahrs_hr).pressure_altitude_ft : std::nan("");
+    if (!std::isnan(pressure_altitude_ft)) {
       p.has_altitude = true;
-      p.altitude_ft = ahrs.values(decode_ahrs_high_rate).high_rate.pressure_alt_ft;
+      p.altitude_ft = pressure_altitude_ft;
     } else if (gps.has_altitude) {
       p.has_altitude = true;
       p.altitude_ft = gps.altitude_ft;

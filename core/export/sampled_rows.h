@@ -103,12 +103,10 @@ class row_sampler {
     row.log_ms = t;
     row.has_utc = clock.known();
     row.utc_ms = row.has_utc ? clock.utc_ms_at(t) : 0;
-    if (s.eis.received()) row.eis = &s.eis.values(decode_eis);
-    if (s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-    if (s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values(decode_ahrs).low_rate;
-    if (s.analog.received()) {
-      row.analog = &s.analog.values([this](const std::uint8_t* p) { return decode_analog(p, ctx_.constants); });
-    }
+    if (s.eis.received()) row.eis = &s.eis.values();
+    if (s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
+    if (s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
+    if (s.analog.received()) row.analog = &s.analog.values();
     if (s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
     if (s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
     row.units = &ctx_.follow.units;

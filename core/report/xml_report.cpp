@@ -121,13 +121,10 @@ int print_xml_summary(decode_context& ctx) {
                       "analog_input_timestamp=\"{}\">\n"),
            static_cast<std::int32_t>(s.eis.timestamp()), static_cast<std::int32_t>(s.ahrs_hr.timestamp()),
            static_cast<std::int32_t>(s.ahrs_lr.timestamp()), static_cast<std::int32_t>(s.analog.timestamp()));
-  if (s.eis.received()) print_xml_eis_log_entry(out, s.eis.values(decode_eis), verbose);
-  if (s.ahrs_hr.received()) print_xml_ahrs_log_entry(out, s.ahrs_hr.values(decode_ahrs_high_rate), verbose);
-  if (s.ahrs_lr.received()) print_xml_ahrs_log_entry(out, s.ahrs_lr.values(decode_ahrs), verbose);
-  if (s.analog.received()) {
-    const analog_values& v = s.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
-    print_xml_analog_entry(out, v, verbose);
-  }
+  if (s.eis.received()) print_xml_eis_log_entry(out, s.eis.values(), verbose);
+  if (s.ahrs_hr.received()) print_xml_ahrs_log_entry(out, s.ahrs_hr.values(), verbose);
+  if (s.ahrs_lr.received()) print_xml_ahrs_log_entry(out, s.ahrs_lr.values(), verbose);
+  if (s.analog.received()) print_xml_analog_entry(out, s.analog.values(), verbose);
   if (s.gps_1.valid != 0) print_xml_gps_composite_entry(out, "1", &s.gps_1, verbose, is_debug(ctx));
   if (s.gps_2.valid != 0) print_xml_gps_composite_entry(out, "2", &s.gps_2, verbose, is_debug(ctx));
   return out.text("</summary_log_entry>\n");
