@@ -23,9 +23,9 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units) {
   }
   s.oil_temperature = held(eis, f::oiltemp, units.temperature(v.oil_temp));
   s.oil_pressure_psi = held(eis, f::oilpressure, v.oil_pressure_psi);
-  s.bus_voltage = held(eis, f::primaryvoltage, v.volts);
-  s.fuel_flow = held(eis, f::fuelflow, units.fluid(v.fuel_flow));
-  s.fuel_quantity = held(eis, f::fuelqty, units.fluid(v.fuel_qty));
+  s.bus_voltage = held(eis, f::primaryvoltage, v.volts.value());
+  s.fuel_flow = held(eis, f::fuelflow, units.fluid(v.fuel_flow.value()));
+  s.fuel_quantity = held(eis, f::fuelqty, units.fluid(v.fuel_qty.value()));
   return s;
 }
 
@@ -33,5 +33,5 @@ air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs) {
   namespace f = ahrs_hr_layout;
   const ahrs_hr_values& v = ahrs.values().high_rate;
   return {held(ahrs, f::pressure_alt, v.pressure_alt_ft), held(ahrs, f::asi, v.ias_kt()), held(ahrs, f::vsi, v.vsi_fpm),
-          held(ahrs, f::roll_angle, v.roll_deg), held(ahrs, f::pitch_angle, v.pitch_deg)};
+          held(ahrs, f::roll_angle, v.roll.value()), held(ahrs, f::pitch_angle, v.pitch.value())};
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "records/byte_order.h"
+#include "text/fixed_format.h"
 
 // value = raw * multiply / divide + bias, worked out in double precision in that order (or in
 // integers when the scale is a whole multiplier and bias: see whole_value).
@@ -73,6 +74,53 @@ inline double scaled_value(const std::uint8_t* payload) {
   return v;
 }
 
+// A scaled field as one record holds it: the stored number and the field's scale in whole
+// numbers. A document prints the value's decimals exactly from integers (decimals below); the
+// figures take value(), the same double scaled_value gives.
+struct scaled_number {
+  std::int32_t stored;
+  std::int32_t multiply;
+  std::int32_t divide;
+  std::int32_t bias;
+
+  double value() const {
+    double v = stored;
+    if (multiply != 1) v *= multiply;
+    if (divide != 1) v /= divide;
+    if (bias != 0) v += bias;
+    return v;
+  }
+  // The value of a field without a divisor.
+  int whole() const { return stored * multiply + bias; }
+  // The value is numerator / denominator exactly.
+  std::int64_t numerator() const { return std::int64_t{stored} * multiply + std::int64_t{bias} * divide; }
+  std::uint32_t denominator() const { return static_cast<std::uint32_t>(divide); }
+};
+
+// "%.Nf" and "%+.Nf" of the value, worked out in integers: the renderer chooses the decimals.
+inline ratio_value decimals(const scaled_number& n, int precision) {
+  return fixed_ratio(n.numerator(), n.denominator(), precision);
+}
+inline ratio_value signed_decimals(const scaled_number& n, int precision) {
+  return signed_fixed_ratio(n.numerator(), n.denominator(), precision);
+}
+
+// A scale of whole numbers, which a scaled number can carry.
+constexpr bool is_whole_scale(const field_scale& s) {
+  return s.multiply == static_cast<int>(s.multiply) && s.divide == static_cast<int>(s.divide) && s.divide >= 1.0;
+}
+
+constexpr scaled_number scaled_number_with(int stored, const field_scale& s) {
+  return {stored, static_cast<int>(s.multiply), static_cast<int>(s.divide), s.bias};
+}
+
+// The field read as a scaled number.
+template <const layout_field& F>
+inline scaled_number scaled_number_of(const std::uint8_t* payload) {
+  static_assert(is_whole_scale(F.scale), "a scaled number has a whole multiplier and divisor");
+  return scaled_number_with(raw_value<F>(payload), F.scale);
+}
+
 // The same reads for field I of an array of fields: clang 14 takes a whole array as a template
 // argument, but not one of its elements.
 template <const auto& Fields, std::size_t I>
@@ -94,6 +142,12 @@ inline double scaled_value(const std::uint8_t* payload) {
   if constexpr (f.scale.divide != 1.0) v /= f.scale.divide;
   if constexpr (f.scale.bias != 0) v += f.scale.bias;
   return v;
+}
+
+template <const auto& Fields, std::size_t I>
+inline scaled_number scaled_number_of(const std::uint8_t* payload) {
+  static_assert(is_whole_scale(Fields[I].scale), "a scaled number has a whole multiplier and divisor");
+  return scaled_number_with(raw_value<Fields, I>(payload), Fields[I].scale);
 }
 
 // The payload bytes a layout reads: its highest field end.

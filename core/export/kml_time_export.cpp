@@ -73,12 +73,13 @@ kml_sample sample_of(const sampled_row& r) {
   float pitch = 0.0f;
   float yaw = 0.0f;
   if (r.ahrs != nullptr) {
-    roll = static_cast<float>(r.ahrs->roll_deg);
-    pitch = static_cast<float>(r.ahrs->pitch_deg);
-    yaw = static_cast<float>(r.ahrs->yaw_deg);
-    s.heading = r.ahrs->yaw_deg < 0.0 ? r.ahrs->yaw_deg + 360.0 : r.ahrs->yaw_deg;
-    s.tilt = r.ahrs->pitch_deg;
-    s.roll = r.ahrs->roll_deg;
+    const ahrs_hr_values& a = *r.ahrs;
+    roll = static_cast<float>(a.roll.value());
+    pitch = static_cast<float>(a.pitch.value());
+    yaw = static_cast<float>(a.yaw.value());
+    s.heading = a.heading().value();
+    s.tilt = a.pitch.value();
+    s.roll = a.roll.value();
     s.has_ias = true;
     s.ias_kt = r.ahrs->ias_kt();
   } else if (r.gps_1->has_track) {

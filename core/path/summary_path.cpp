@@ -49,9 +49,9 @@ void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const
   }
 
   const ahrs_hr_values& ahrs = ahrs_hr.values().high_rate;
-  point->roll_angle = static_cast<float>(ahrs.roll_deg);
-  point->pitch_angle = static_cast<float>(ahrs.pitch_deg);
-  point->yaw_angle = static_cast<float>(ahrs.yaw_deg);
+  point->roll_angle = static_cast<float>(ahrs.roll.value());
+  point->pitch_angle = static_cast<float>(ahrs.pitch.value());
+  point->yaw_angle = static_cast<float>(ahrs.yaw.value());
   point->pressure_alt = low_16_bits(ahrs.pressure_alt_ft);
   point->asi = ahrs.asi_raw;
   point->timestamp = ahrs_hr.timestamp();
