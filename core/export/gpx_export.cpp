@@ -9,9 +9,8 @@
 //
 // ele is the aviation sentence's altitude item in metres, time the fix's UTC where the LOG has
 // GPS time; ground speed (m/s) and course (degrees true) only in the track-point extension.
-#include <cmath>
-
 #include "decode/record_loop.h"
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "text/utc_text.h"
@@ -53,12 +52,8 @@ class gpx_steps {
       ++next_track_;
     }
     if (next_track_ == tracks_.size() || t < tracks_[next_track_].from_ms) return;
-    const double lat = fix.latitude_deg;
-    const double lon = fix.longitude_deg;
     // An invalid fix ends the segment; a position the schema cannot hold is left out.
-    const bool usable =
-        fix.receiver_valid && std::abs(lat) <= 90.0 && lon >= -180.0 && lon < 180.0 && (lat != 0.0 || lon != 0.0);
-    if (!usable) {
+    if (!fits_gpx(fix)) {
       close_segment();
       return;
     }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "decode/record_loop.h"
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "export/kml.h"
@@ -51,12 +52,6 @@ struct kml_sample {
   int rpm;
   double cht_max;
 };
-
-bool usable_position(const gps_fix& fix) {
-  const double lat = fix.latitude_deg;
-  const double lon = fix.longitude_deg;
-  return fix.receiver_valid && std::abs(lat) <= 90.0 && std::abs(lon) <= 180.0 && (lat != 0.0 || lon != 0.0);
-}
 
 kml_sample sample_of(const sampled_row& r) {
   kml_sample s{};
@@ -103,7 +98,7 @@ class kml_track_writer {
   }
 
   void take(const sampled_row& r) {
-    if (r.gps_1 == nullptr || !usable_position(*r.gps_1)) {
+    if (r.gps_1 == nullptr || !fits_globe(*r.gps_1)) {
       end_track(false);
       return;
     }

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "decode/record_loop.h"
+#include "decoders/gps/position_rules.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void path_steps::before_dispatch(const efis_record&) {
       candidate_slot = count;
       candidate_due = false;
       if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
-          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
+          path_keeps_position(candidate.latitude, candidate.longitude)) {
         ++count;
       }
     } else if (candidate_slot != count) {
