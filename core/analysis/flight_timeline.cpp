@@ -421,7 +421,7 @@ analysis_options default_analysis_options() {
 }
 
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
-  begin_pass(ctx, &options.constants, &options.decode, input, nullptr, nullptr);
+  begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
   return timeline.finish();

@@ -1,6 +1,6 @@
 // The state of one conversion: options, constants, the streams, the reader, the latest-value
-// cache, the followers and the output writer. Every pass and every dispatch step receives it, so conversions on
-// different contexts share nothing and can run at once.
+// cache, the followers and the output writer. Every pass and every dispatch step receives it,
+// so conversions on different contexts share nothing and can run at once.
 #pragma once
 
 #include <cstdio>
@@ -16,19 +16,26 @@ struct decode_context {
   analog_input_const constants;
   FILE* input_file_handle;
   FILE* output_file_handle;
-  FILE* debug_file_handle;  // stored, never written
   summary_record summary;
   followers follow;  // the clock, the engine units and the position, moved after every record
   record_reader reader;
   output_writer out;  // the one writer for output_file_handle
-  bool path_point_limit_reached;
+
+ protected:
+  // Contexts are made by OrvexDecode_context_new, with what the C API reports beside them.
+  decode_context() = default;
 };
 
 // Start of every pass: copies the constants and options, takes the streams, clears the
 // latest-value cache (binding the analog slot to the constants) and the followers, loads each
 // GPS port's sentence format from the options and starts the reader and the writer afresh.
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                FILE* output, FILE* debug);
+                FILE* output);
+
+// What a conversion tells OrvexDecode_context_health beyond what decoding keeps: the flight
+// path it wrote filled all its points. Kept beside the context's decode state until the next
+// pass begins.
+void note_path_point_limit(decode_context& ctx, bool reached);
 
 bool is_verbose(const decode_context& ctx);
 bool is_debug(const decode_context& ctx);

@@ -37,7 +37,7 @@ analysis_options analysis_of(const export_request& request) {
 // The time line's summary, or as much of one as the short scan gives: the first record, the
 // clock and, when the scan read to the end, the last record.
 log_summary summary_of_scan(decode_context& ctx, const export_request& request, FILE* input) {
-  begin_pass(ctx, &request.constants, &request.decode, input, nullptr, nullptr);
+  begin_pass(ctx, &request.constants, &request.decode, input, nullptr);
   units_and_clock_scan scan{ctx};
   run_record_loop(ctx, scan);
   utc_clock clock = ctx.follow.clock;
@@ -105,7 +105,7 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
 }
 
 void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  begin_pass(ctx, &request.constants, &request.decode, input, output, nullptr);
+  begin_pass(ctx, &request.constants, &request.decode, input, output);
 }
 
 void finish_export(decode_context& ctx, const export_plan& plan, export_result& result) {

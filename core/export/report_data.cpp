@@ -154,7 +154,7 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
     data.track_every_ms = buckets_over(from, to, track_instants, request.min_bucket_ms).width_ms;
   }
 
-  begin_pass(ctx, &constants, &options, input, nullptr, nullptr);
+  begin_pass(ctx, &constants, &options, input, nullptr);
   series_folder folder(ctx, request, data);
   track_sampler track{ctx, folder, data, request.gap_ms};
   sampling_options sampling;

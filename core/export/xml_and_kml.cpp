@@ -32,20 +32,21 @@ struct report_and_path_steps {
 };
 
 int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                    FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+                    FILE* input, FILE* xml_output, FILE* kml_output, const char* description) {
   const decode_time_text now = current_decode_time();
   path_point* const points = own_summary_path();
   const std::unique_ptr<output_writer> kml(new (std::nothrow) output_writer);
   if (points == nullptr || kml == nullptr) return -1;
-  begin_pass(ctx, constants, options, input, xml_output, debug);
+  begin_pass(ctx, constants, options, input, xml_output);
   xml_report_steps report = begin_xml_report(ctx, description, now);
   path_steps path(ctx, points, summary_path_capacity);
   report_and_path_steps steps{report, path};
   run_record_loop(ctx, steps);
   const int xml_result = end_xml_report(ctx);
-  const std::int32_t count = end_summary_path(ctx, path);
+  const summary_path_result result = end_summary_path(path);
+  note_path_point_limit(ctx, result.point_limit_reached);
   kml->attach(kml_output);
-  print_kml_document(*kml, points, count, now, description);
+  print_kml_document(*kml, points, result.count, now, description);
   const int kml_result = kml->flush();
   return xml_result < 0 || kml_result < 0 ? -1 : 0;
 }
@@ -54,13 +55,13 @@ int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, co
 
 int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
                                            const library_options* options, FILE* input, FILE* xml_output,
-                                           FILE* kml_output, FILE* debug, const char* description) {
-  return run_xml_and_kml(*context, constants, options, input, xml_output, kml_output, debug, description);
+                                           FILE* kml_output, FILE* /*debug*/, const char* description) {
+  return run_xml_and_kml(*context, constants, options, input, xml_output, kml_output, description);
 }
 
 int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options, FILE* input,
-                                   FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+                                   FILE* xml_output, FILE* kml_output, FILE* /*debug*/, const char* description) {
   return with_own_context([&](decode_context& ctx) {
-    return run_xml_and_kml(ctx, constants, options, input, xml_output, kml_output, debug, description);
+    return run_xml_and_kml(ctx, constants, options, input, xml_output, kml_output, description);
   });
 }

@@ -115,17 +115,16 @@ path_point* own_summary_path() {
   return points.get();
 }
 
-std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps) {
-  ctx.path_point_limit_reached = steps.capacity > 0 && steps.count == steps.capacity;
+summary_path_result end_summary_path(const path_steps& steps) {
   straighten_summary_path(steps.points, steps.count);
-  return steps.count;
+  return {steps.count, steps.capacity > 0 && steps.count == steps.capacity};
 }
 
-std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
-                                 path_point* points, std::int32_t capacity) {
-  begin_pass(ctx, constants, options, input, output, debug);
+summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                        const library_options* options, FILE* input, FILE* output, path_point* points,
+                                        std::int32_t capacity) {
+  begin_pass(ctx, constants, options, input, output);
   path_steps steps(ctx, points, capacity);
   run_record_loop(ctx, steps);
-  return end_summary_path(ctx, steps);
+  return end_summary_path(steps);
 }

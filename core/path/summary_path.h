@@ -44,12 +44,18 @@ path_point* own_summary_path();
 constexpr int path_pressure_alt_threshold = 25;
 constexpr float path_attitude_threshold = 5.0f;
 
+// What a path pass gives beside its points: count, one more than the number of stored points
+// (at most the capacity), and whether the points filled the array.
+struct summary_path_result {
+  std::int32_t count;
+  bool point_limit_reached;
+};
+
 // Reads the whole LOG from the input's current position and fills points (capacity slots,
 // cleared first). output becomes the context's output stream; nothing is written to it.
-// Returns count: one more than the number of stored points, at most capacity.
-std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
-                                 path_point* points, std::int32_t capacity);
+summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                        const library_options* options, FILE* input, FILE* output, path_point* points,
+                                        std::int32_t capacity);
 
 // Fills point from the latest records: position, GPS altitude, track and ground speed from the
 // last GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
@@ -82,8 +88,8 @@ struct path_steps {
   }
 };
 
-// After the loop: notes a full array in the context, straightens the path and returns count.
-std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps);
+// After the loop: straightens the path and tells its count and whether the array filled.
+summary_path_result end_summary_path(const path_steps& steps);
 
 // True when candidate counts as no change from the last stored point.
 bool path_point_unchanged(const path_point& candidate, const path_point& last);

@@ -30,8 +30,8 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
 }
 
 int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                 FILE* output, FILE* debug, const char* description) {
-  begin_pass(ctx, constants, options, input, output, debug);
+                 FILE* output, const char* description) {
+  begin_pass(ctx, constants, options, input, output);
   xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
   run_record_loop(ctx, steps);
   return end_xml_report(ctx);
@@ -131,13 +131,13 @@ int print_xml_summary(decode_context& ctx) {
 }
 
 int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/,
                                    const char* description) {
-  return run_xml_pass(*context, constants, options, input, output, debug, description);
+  return run_xml_pass(*context, constants, options, input, output, description);
 }
 
 int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* debug, const char* description) {
+                           FILE* output, FILE* /*debug*/, const char* description) {
   return with_own_context(
-      [&](decode_context& ctx) { return run_xml_pass(ctx, constants, options, input, output, debug, description); });
+      [&](decode_context& ctx) { return run_xml_pass(ctx, constants, options, input, output, description); });
 }

@@ -15,7 +15,7 @@ context_ptr make_context() { return context_ptr(OrvexDecode_context_new()); }
 
 decode_context& started_context(const library_options& options, const analog_input_const& constants) {
   static thread_local context_ptr context = make_context();
-  begin_pass(*context, &constants, &options, nullptr, nullptr, nullptr);
+  begin_pass(*context, &constants, &options, nullptr, nullptr);
   return *context;
 }
 
