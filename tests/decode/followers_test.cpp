@@ -1,11 +1,8 @@
-// The followers: what a record's effect moves, and the position source's hand-over between the
-// ports (timestamps may go back in a damaged LOG: a fix from later in LOG time is not fresh).
+// The position source's hand-over between the ports (timestamps may go back in a damaged LOG: a
+// fix from later in LOG time is not fresh).
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "decode/followers.h"
-#include "records/source_type.h"
 
 namespace {
 
@@ -45,23 +42,4 @@ TEST(PositionSource, GpsTwoStandsInWhileGpsOneIsSilent) {
       EXPECT_EQ(p.current().latitude_deg, s.fix.latitude_deg);
     }
   }
-}
-
-TEST(Followers, AnEffectMovesTheUnitsAndTheClockOnlyWhenItSaysSo) {
-  summary_record cache{};
-  cache.settings.temperature_units = 1;
-  cache.gps_2.fix = fix_at(47);
-  cache.gps_2.fix.has_utc = true;
-  cache.gps_2.fix.utc_seconds = 1'700'000'000;
-  followers f;
-  const efis_record record{source_gps_2, 4000, 1, nullptr, 0};
-  f.take(record, record_effect{}, cache);
-  EXPECT_FALSE(f.clock.known());
-  EXPECT_TRUE(f.units.report().temperature_assumed);
-  f.take(record, record_effect{.new_fix_port = 1}, cache);
-  EXPECT_EQ(f.clock.utc_ms_at(5000), 1'700'000'001'000);
-  EXPECT_TRUE(f.position.moved());
-  f.take(record, record_effect{.slot = cache_slot::set_menu}, cache);
-  EXPECT_FALSE(f.position.moved());
-  EXPECT_EQ(f.units.report().cht, temperature_unit::celsius);
 }

@@ -44,16 +44,3 @@ TEST(ScaledNumber, ExactDecimalsAreThePrintfTextOfTheValue) {
     }
   }
 }
-
-TEST(ScaledNumber, TheHeadingGainsAWholeTurnBelowZero) {
-  const struct {
-    std::int16_t yaw;
-    const char* heading;
-  } rows[] = {{0, "0.00"}, {16384, "90.00"}, {-16384, "270.00"}, {-1, "359.99"}, {-32768, "180.00"}};
-  for (const auto& r : rows) {
-    ahrs_hr_values v{};
-    v.yaw = scaled_number_with(r.yaw, ahrs_hr_layout::yaw_angle.scale);
-    EXPECT_EQ(exact_text(v.heading(), 2), r.heading) << r.yaw;
-    EXPECT_EQ(printf_text(v.heading().value(), 2), r.heading) << r.yaw;
-  }
-}
