@@ -21,10 +21,7 @@ struct report_and_path_steps {
     report.before_dispatch(record);
     path.before_dispatch(record);
   }
-  void unknown(const efis_record& record) {
-    report.unknown(record);
-    path.unknown(record);
-  }
+  void unknown(const efis_record& record) { report.unknown(record); }
   void after_dispatch(const efis_record& record, const record_effect& effect) {
     report.after_dispatch(record, effect);
     path.after_dispatch(record, effect);

@@ -5,8 +5,11 @@
 #include "records/short_copy.h"
 #include "records/source_type.h"
 
-bool carried_sources::take(const efis_record& record) {
+void carried_sources::copy(const efis_record& record) {
   copy_short(working_, record.payload, std::min<std::size_t>(record.length, sizeof working_));
+}
+
+bool carried_sources::store(const efis_record& record) {
   const payload_image_source image{working_, sizeof working_};
   if (record.source_type == source_ahrs && ahrs_type_of(working_) == ahrs_type_high_rate) {
     ahrs_hr_.store(record.timestamp, record.length, image);

@@ -4,6 +4,7 @@
 
 void position_source::take_fix(int port, const gps_fix& fix, std::uint32_t t) {
   gave_ = has_position(fix);
+  moved_ = false;
   if (!gave_) return;
   latest_[port] = {true, fix.latitude_deg, fix.longitude_deg, t};
   moved_ = port_at(t) == port;

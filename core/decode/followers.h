@@ -44,8 +44,6 @@ class position_source {
  public:
   // A fix the port (0 GPS 1, 1 GPS 2) accepted, completed by the record at t.
   void take_fix(int port, const gps_fix& fix, std::uint32_t t);
-  // Before each record: what the record did to the positions is not known yet.
-  void next_record() { gave_ = moved_ = false; }
 
   const timed_position& latest(int port) const { return latest_[port]; }
   bool fresh_at(int port, std::uint32_t t) const {
@@ -57,7 +55,8 @@ class position_source {
   // The source's latest position: each fix with a position from the port in charge at its time.
   const timed_position& current() const { return current_; }
 
-  // The latest record's fix had a position; it moved the source (its port was in charge).
+  // For a record whose effect has a new fix: the fix had a position; it moved the source (its
+  // port was in charge).
   bool gave_position() const { return gave_; }
   bool moved() const { return moved_; }
 
@@ -75,7 +74,6 @@ struct followers {
 
   // Every record read whole, after its dispatch (an unknown type with an empty effect).
   void take(const efis_record& record, const record_effect& effect, const summary_record& cache) {
-    position.next_record();
     if (effect.slot == cache_slot::set_menu) units.note_settings(cache.settings);
     if (effect.new_fix_port >= 0) take_fix(effect.new_fix_port, cache, record.timestamp);
   }

@@ -17,44 +17,43 @@ namespace {
 payload_image_source own_bytes(const efis_record& record) { return {record.payload, record.length}; }
 
 // The AHRS type byte decides which slot a record goes to; the other AHRS messages are not kept.
-void dispatch_ahrs(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_ahrs(decode_context& ctx, const efis_record& record) {
   const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
   if (ahrs_type == ahrs_type_low_rate) {
     ctx.summary.ahrs_lr.store(record.timestamp, record.length, own_bytes(record));
-    effect.slot = cache_slot::ahrs_low_rate;
-    effect.short_record = record.length < ahrs_lr_layout::size;
-    if (ctx.options.ahrs_lr != 0) effect.selected = true;
-  } else if (ahrs_type == ahrs_type_high_rate) {
-    ctx.summary.ahrs_hr.store(record.timestamp, record.length, own_bytes(record));
-    effect.slot = cache_slot::ahrs_high_rate;
-    effect.short_record = record.length < ahrs_hr_layout::size;
-    if (ctx.options.ahrs_hr != 0) effect.selected = true;
+    return {ctx.options.ahrs_lr != 0, cache_slot::ahrs_low_rate, -1, record.length < ahrs_lr_layout::size};
   }
+  if (ahrs_type == ahrs_type_high_rate) {
+    ctx.summary.ahrs_hr.store(record.timestamp, record.length, own_bytes(record));
+    return {ctx.options.ahrs_hr != 0, cache_slot::ahrs_high_rate, -1, record.length < ahrs_hr_layout::size};
+  }
+  return {};
 }
 
-void dispatch_eis(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_eis(decode_context& ctx, const efis_record& record) {
   ctx.summary.eis.store(record.timestamp, record.length, own_bytes(record));
-  effect.slot = cache_slot::eis;
-  effect.short_record = record.length < eis_layout::size;
+  return {false, cache_slot::eis, -1, record.length < eis_layout::size};
 }
 
-void dispatch_analog(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_analog(decode_context& ctx, const efis_record& record) {
   ctx.summary.analog.store(record.timestamp, record.length, own_bytes(record));
-  effect.slot = cache_slot::analog;
-  effect.short_record = record.length < analog_layout::size;
+  return {false, cache_slot::analog, -1, record.length < analog_layout::size};
 }
 
-void dispatch_gps_1(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_gps_1(decode_context& ctx, const efis_record& record) {
+  record_effect effect;
   if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_1)) effect.new_fix_port = 0;
+  return effect;
 }
 
-void dispatch_gps_2(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_gps_2(decode_context& ctx, const efis_record& record) {
+  record_effect effect;
   if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_2)) effect.new_fix_port = 1;
+  return effect;
 }
 
-void dispatch_set_menu(decode_context& ctx, const efis_record& record, record_effect& effect) {
+record_effect dispatch_set_menu(decode_context& ctx, const efis_record& record) {
   const set_menu_values& v = ctx.summary.set_menu = decode_set_menu(record.payload, record.length);
-  effect.slot = cache_slot::set_menu;
   if (const std::optional<std::int32_t> whole = v.whole_value()) {
     engine_settings& s = ctx.summary.settings;
     switch (v.id) {
@@ -64,6 +63,7 @@ void dispatch_set_menu(decode_context& ctx, const efis_record& record, record_ef
       default: break;
     }
   }
+  return {false, cache_slot::set_menu, -1, false};
 }
 
 // ---- How the report writes a selected record ---------------------------------------------------

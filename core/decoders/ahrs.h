@@ -81,20 +81,22 @@ constexpr std::size_t ahrs_payload_size = ahrs_user_cal_layout::size;
 // high-rate record 25 times a second and needs none of them. The angles are scaled numbers
 // (half-turn fractions: value() in degrees, decimals() exactly).
 struct ahrs_hr_values {
-  scaled_number roll;   // degrees, right wing down positive
-  scaled_number pitch;  // degrees, nose up positive
-  scaled_number yaw;    // heading, -180 to +180 degrees
-  scaled_number accelerometer_roll;
+  using angle = scaled_field<ahrs_hr_layout::roll_angle>;  // degrees
+  angle roll;                                              // right wing down positive
+  angle pitch;                                             // nose up positive
+  angle yaw;                                               // heading, -180 to +180
+  angle accelerometer_roll;
   int pressure_alt_ft;
   std::int16_t vsi_fpm;
   std::int16_t asi_raw;  // tenths of feet per second
 
   // The heading from 0 to 360 degrees: a negative yaw gains a whole turn.
-  scaled_number heading() const {
-    scaled_number h = yaw;
-    if (yaw.stored < 0) h.bias += 360;
+  exact_decimal heading() const {
+    exact_decimal h = yaw.exact();
+    if (yaw.stored < 0) h.numerator += std::int64_t{360} * h.denominator;
     return h;
   }
+  double heading_deg() const { return yaw.stored < 0 ? yaw.value() + 360.0 : yaw.value(); }
   double ias_kt() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_knot; }
   double ias_mph() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_mph; }
   double asi_fps() const { return asi_raw / 10.0; }
@@ -110,7 +112,7 @@ struct ahrs_hr_values {
 
 struct ahrs_lr_values {
   std::int8_t outside_temp_c;
-  scaled_number voltage[3];  // volts (hundredths)
+  scaled_field_at<ahrs_lr_layout::voltage, 0> voltage[3];  // volts (hundredths)
   std::int8_t status_word[3];
   std::uint8_t internal_temp;
   std::int8_t sw_version_major;

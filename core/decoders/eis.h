@@ -55,15 +55,15 @@ struct eis_values {
   std::uint16_t egt[6];
   std::int16_t aux[6];  // aux1..aux6, raw
   std::uint16_t airspeed;
-  // The scaled fields: the stored number and its scale, so the value prints exactly.
-  scaled_number altitude;        // feet (tens of feet in the LOG)
-  scaled_number volts;           // primary bus (tenths)
-  scaled_number fuel_flow;       // per hour, in the fluid unit (tenths)
-  scaled_number fuel_qty;        // in the fluid unit (tenths)
-  scaled_number elapsed_time;    // hours (tenths)
-  scaled_number baroset;         // inches of mercury (hundredths)
-  scaled_number vertical_speed;  // feet per minute (hundreds in the LOG)
-  scaled_number outside_temp;    // degrees C (plus 50 in the LOG)
+  // The scaled fields: the stored number, its scale in its type, so the value prints exactly.
+  scaled_field<eis_layout::altitude> altitude;           // feet (tens of feet in the LOG)
+  scaled_field<eis_layout::primaryvoltage> volts;        // primary bus (tenths)
+  scaled_field<eis_layout::fuelflow> fuel_flow;          // per hour, in the fluid unit (tenths)
+  scaled_field<eis_layout::fuelqty> fuel_qty;            // in the fluid unit (tenths)
+  scaled_field<eis_layout::elapsed_time> elapsed_time;   // hours (tenths)
+  scaled_field<eis_layout::baroset> baroset;             // inches of mercury (hundredths)
+  scaled_field<eis_layout::rateofclimb> vertical_speed;  // feet per minute (hundreds in the LOG)
+  scaled_field<eis_layout::outsidetemp> outside_temp;    // degrees C (plus 50 in the LOG)
   std::uint16_t oil_temp;
   std::uint8_t oil_pressure_psi;
   std::uint16_t coolant_temp;

@@ -74,35 +74,50 @@ inline double scaled_value(const std::uint8_t* payload) {
   return v;
 }
 
-// A scaled field as one record holds it: the stored number and the field's scale in whole
-// numbers. A document prints the value's decimals exactly from integers (decimals below); the
-// figures take value(), the same double scaled_value gives.
+// A value exactly: numerator / denominator.
+struct exact_decimal {
+  std::int64_t numerator;
+  std::uint32_t denominator;
+};
+
+// "%.Nf" and "%+.Nf" of an exact value, worked out in integers: the renderer chooses the decimals.
+inline ratio_value decimals(const exact_decimal& x, int precision) {
+  return fixed_ratio(x.numerator, x.denominator, precision);
+}
+inline ratio_value signed_decimals(const exact_decimal& x, int precision) {
+  return signed_fixed_ratio(x.numerator, x.denominator, precision);
+}
+
+// A scaled field as one record holds it: the stored number, with the field's scale (whole
+// numbers) in its type, value = stored * Multiply / Divide + Bias. A document prints the value
+// exactly from integers (exact(), decimals()); the figures take value(), the double
+// scaled_value gives.
+template <int Multiply, int Divide, int Bias>
 struct scaled_number {
+  static_assert(Multiply >= 1 && Divide >= 1);
   std::int32_t stored;
-  std::int32_t multiply;
-  std::int32_t divide;
-  std::int32_t bias;
 
   double value() const {
     double v = stored;
-    if (multiply != 1) v *= multiply;
-    if (divide != 1) v /= divide;
-    if (bias != 0) v += bias;
+    if constexpr (Multiply != 1) v *= Multiply;
+    if constexpr (Divide != 1) v /= Divide;
+    if constexpr (Bias != 0) v += Bias;
     return v;
   }
   // The value of a field without a divisor.
-  int whole() const { return stored * multiply + bias; }
-  // The value is numerator / denominator exactly.
-  std::int64_t numerator() const { return std::int64_t{stored} * multiply + std::int64_t{bias} * divide; }
-  std::uint32_t denominator() const { return static_cast<std::uint32_t>(divide); }
+  int whole() const requires(Divide == 1) { return stored * Multiply + Bias; }
+  exact_decimal exact() const {
+    return {std::int64_t{stored} * Multiply + std::int64_t{Bias} * Divide, static_cast<std::uint32_t>(Divide)};
+  }
 };
 
-// "%.Nf" and "%+.Nf" of the value, worked out in integers: the renderer chooses the decimals.
-inline ratio_value decimals(const scaled_number& n, int precision) {
-  return fixed_ratio(n.numerator(), n.denominator(), precision);
+template <int M, int D, int B>
+ratio_value decimals(const scaled_number<M, D, B>& n, int precision) {
+  return decimals(n.exact(), precision);
 }
-inline ratio_value signed_decimals(const scaled_number& n, int precision) {
-  return signed_fixed_ratio(n.numerator(), n.denominator(), precision);
+template <int M, int D, int B>
+ratio_value signed_decimals(const scaled_number<M, D, B>& n, int precision) {
+  return signed_decimals(n.exact(), precision);
 }
 
 // A scale of whole numbers, which a scaled number can carry.
@@ -110,15 +125,15 @@ constexpr bool is_whole_scale(const field_scale& s) {
   return s.multiply == static_cast<int>(s.multiply) && s.divide == static_cast<int>(s.divide) && s.divide >= 1.0;
 }
 
-constexpr scaled_number scaled_number_with(int stored, const field_scale& s) {
-  return {stored, static_cast<int>(s.multiply), static_cast<int>(s.divide), s.bias};
-}
+// The scaled number of a field.
+template <const layout_field& F>
+using scaled_field = scaled_number<static_cast<int>(F.scale.multiply), static_cast<int>(F.scale.divide), F.scale.bias>;
 
 // The field read as a scaled number.
 template <const layout_field& F>
-inline scaled_number scaled_number_of(const std::uint8_t* payload) {
+inline scaled_field<F> scaled_number_of(const std::uint8_t* payload) {
   static_assert(is_whole_scale(F.scale), "a scaled number has a whole multiplier and divisor");
-  return scaled_number_with(raw_value<F>(payload), F.scale);
+  return {raw_value<F>(payload)};
 }
 
 // The same reads for field I of an array of fields: clang 14 takes a whole array as a template
@@ -145,9 +160,13 @@ inline double scaled_value(const std::uint8_t* payload) {
 }
 
 template <const auto& Fields, std::size_t I>
-inline scaled_number scaled_number_of(const std::uint8_t* payload) {
+using scaled_field_at = scaled_number<static_cast<int>(Fields[I].scale.multiply),
+                                      static_cast<int>(Fields[I].scale.divide), Fields[I].scale.bias>;
+
+template <const auto& Fields, std::size_t I>
+inline scaled_field_at<Fields, I> scaled_number_of(const std::uint8_t* payload) {
   static_assert(is_whole_scale(Fields[I].scale), "a scaled number has a whole multiplier and divisor");
-  return scaled_number_with(raw_value<Fields, I>(payload), Fields[I].scale);
+  return {raw_value<Fields, I>(payload)};
 }
 
 // The payload bytes a layout reads: its highest field end.

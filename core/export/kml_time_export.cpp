@@ -72,7 +72,7 @@ kml_sample sample_of(const sampled_row& r) {
     roll = static_cast<float>(a.roll.value());
     pitch = static_cast<float>(a.pitch.value());
     yaw = static_cast<float>(a.yaw.value());
-    s.heading = a.heading().value();
+    s.heading = a.heading_deg();
     s.tilt = a.pitch.value();
     s.roll = a.roll.value();
     s.has_ias = true;

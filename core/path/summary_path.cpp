@@ -37,8 +37,10 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
 
 }  // namespace
 
-void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
-                                     path_point* point) {
+namespace {
+
+// The candidate of the latest records (see process_summary_to_summary_path), inline in the pass.
+inline void fill_candidate(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1, path_point* point) {
   // A port without a sentence format leaves the slot's position as it was.
   if (is_gps_format(gps_1.format)) {
     const gps_fix& gps = gps_1.fix;
@@ -60,12 +62,19 @@ void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const
   point->tachometer = eis.values().rpm;
 }
 
-void path_steps::before_dispatch(const efis_record&) {
+}  // namespace
+
+void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
+                                     path_point* point) {
+  fill_candidate(ahrs_hr, eis, gps_1, point);
+}
+
+void path_steps::before_dispatch(const efis_record& record) {
   // Once the array is full no candidate is built; the rest is still read and dispatched.
   if (count < capacity) {
     if (candidate_due) {
       path_point& candidate = points[count];
-      process_summary_to_summary_path(sources.ahrs_hr(), sources.eis(), gps_1, &candidate);
+      fill_candidate(sources.ahrs_hr(), sources.eis(), gps_1, &candidate);
       candidate_slot = count;
       candidate_due = false;
       if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
@@ -79,6 +88,7 @@ void path_steps::before_dispatch(const efis_record&) {
       candidate_slot = count;
     }
   }
+  sources.copy(record);
 }
 
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {

@@ -82,9 +82,8 @@ struct path_steps {
   std::int32_t candidate_slot = 0;
 
   void before_dispatch(const efis_record& record);
-  void unknown(const efis_record& record) { sources.take(record); }
   void after_dispatch(const efis_record& record, const record_effect& effect) {
-    if (sources.take(record) || effect.new_fix_port == 0) candidate_due = true;
+    if (sources.store(record) || effect.new_fix_port == 0) candidate_due = true;
   }
 };
 

@@ -34,7 +34,6 @@ TEST(PositionSource, GpsTwoStandsInWhileGpsOneIsSilent) {
   position_source p;
   for (const auto& s : steps) {
     SCOPED_TRACE(s.t);
-    p.next_record();
     p.take_fix(s.port, s.fix, s.t);
     EXPECT_EQ(p.moved(), s.moved);
     EXPECT_EQ(p.port_at(s.t), s.port_after);

@@ -10,37 +10,30 @@
 
 namespace {
 
-std::string exact_text(const scaled_number& n, int precision) {
-  char text[ratio_format_max + 8];
-  return std::string(text, format_ratio(text, decimals(n, precision)));
-}
-
 std::string printf_text(double v, int precision) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", precision, v);
   return text;
 }
 
+// Every stored number from `from` to `to` of a field's scaled number.
+template <typename Number>
+void expect_exact(const char* name, int precision, int from, int to) {
+  for (int stored = from; stored <= to; ++stored) {
+    const Number n{stored};
+    char text[ratio_format_max + 8];
+    const std::string exact(text, format_ratio(text, decimals(n, precision)));
+    ASSERT_EQ(exact, printf_text(n.value(), precision)) << name << " " << stored;
+  }
+}
+
 }  // namespace
 
 TEST(ScaledNumber, ExactDecimalsAreThePrintfTextOfTheValue) {
-  const struct {
-    const char* name;
-    const layout_field& field;
-    int precision;
-    int from, to;  // the stored numbers
-  } rows[] = {
-      {"volts", eis_layout::primaryvoltage, 1, 0, 65535},
-      {"fuel quantity", eis_layout::fuelqty, 1, 0, 65535},
-      {"elapsed time", eis_layout::elapsed_time, 2, 0, 65535},
-      {"baroset", eis_layout::baroset, 2, 0, 65535},
-      {"roll", ahrs_hr_layout::roll_angle, 2, -32768, 32767},
-      {"AHRS voltage", ahrs_lr_layout::voltage[0], 2, -32768, 32767},
-  };
-  for (const auto& r : rows) {
-    for (int stored = r.from; stored <= r.to; ++stored) {
-      const scaled_number n = scaled_number_with(stored, r.field.scale);
-      ASSERT_EQ(exact_text(n, r.precision), printf_text(n.value(), r.precision)) << r.name << " " << stored;
-    }
-  }
+  expect_exact<scaled_field<eis_layout::primaryvoltage>>("volts", 1, 0, 65535);
+  expect_exact<scaled_field<eis_layout::fuelqty>>("fuel quantity", 1, 0, 65535);
+  expect_exact<scaled_field<eis_layout::elapsed_time>>("elapsed time", 2, 0, 65535);
+  expect_exact<scaled_field<eis_layout::baroset>>("baroset", 2, 0, 65535);
+  expect_exact<ahrs_hr_values::angle>("roll", 2, -32768, 32767);
+  expect_exact<scaled_field_at<ahrs_lr_layout::voltage, 0>>("AHRS voltage", 2, -32768, 32767);
 }
