@@ -22,8 +22,6 @@ void begin_pass(decode_context& ctx, const analog_input_const* constants, const 
                 FILE* output) {
   ctx.constants = *constants;
   ctx.options = *options;
-  ctx.input_file_handle = input;
-  ctx.output_file_handle = output;
   ctx.summary = summary_record{};
   ctx.summary.analog.bind(analog_decoder{ctx.constants});
   ctx.follow = followers{};
@@ -42,7 +40,6 @@ bool is_debug(const decode_context& ctx) { return ctx.options.debug != 0; }
 decode_context* OrvexDecode_context_new(void) {
   api_context* context = new (std::nothrow) api_context;
   if (context == nullptr) return nullptr;
-  context->input_file_handle = context->output_file_handle = nullptr;
   context->summary = summary_record{};  // the health of a context before its first pass reads it
   context->reader.reset(nullptr);
   context->out.attach(nullptr);

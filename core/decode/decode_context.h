@@ -1,6 +1,6 @@
-// The state of one conversion: options, constants, the streams, the reader, the latest-value
-// cache, the followers and the output writer. Every pass and every dispatch step receives it,
-// so conversions on different contexts share nothing and can run at once.
+// The state of one conversion: options, constants, the latest-value cache, the followers, the
+// reader of the input and the writer of the output. Every pass and every dispatch step receives
+// it, so conversions on different contexts share nothing and can run at once.
 #pragma once
 
 #include <cstdio>
@@ -14,21 +14,19 @@
 struct decode_context {
   library_options options;
   analog_input_const constants;
-  FILE* input_file_handle;
-  FILE* output_file_handle;
   summary_record summary;
-  followers follow;  // the clock, the engine units and the position, moved after every record
-  record_reader reader;
-  output_writer out;  // the one writer for output_file_handle
+  followers follow;      // the clock, the engine units and the position, moved after every record
+  record_reader reader;  // reads the input stream
+  output_writer out;     // the one writer for the output stream
 
  protected:
   // Contexts are made by OrvexDecode_context_new, with what the C API reports beside them.
   decode_context() = default;
 };
 
-// Start of every pass: copies the constants and options, takes the streams, clears the
-// latest-value cache (binding the analog slot to the constants) and the followers, loads each
-// GPS port's sentence format from the options and starts the reader and the writer afresh.
+// Start of every pass: copies the constants and options, clears the latest-value cache (binding
+// the analog slot to the constants) and the followers, loads each GPS port's sentence format
+// from the options and starts the reader on the input and the writer on the output afresh.
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output);
 
