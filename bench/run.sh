@@ -6,16 +6,21 @@
 #   A  default options (summaries only)                  MB/s of LOG input
 #   B  every source selected, verbose and debug          MB/s of XML output
 #   C  KML pass (-k, summaries off)                      MB/s of LOG input
+#   T  orvexdecode-track (the tab-separated track)      MB/s of LOG input
 #   F  orvexdecode-export, each format (csv, avionics-csv, gpx, kml)   MB/s of LOG input
+#   I  orvexdecode-info --json                           MB/s of LOG input
+#   R  orvexdecode-report (the HTML flight report)       MB/s of LOG input
 #   D  peak resident memory of each run                  MB, for both sizes
 #   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2)   aggregate MB/s of LOG input
 #   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
 #
 # With BASELINE=<git revision>, that revision is built beside this tree (in a temporary git
-# worktree) and measured in the same run, row by row, so a change can be judged against it.
+# worktree) and measured in the same run: every figure from A to R is then the median of at
+# least 15 runs of each build, the two builds taking turns run by run (which one goes first
+# alternates), and the baseline's row follows with this build's time as a share of it.
 #
-# Times are hyperfine medians (warm page cache, output to /dev/null); memory is the maximum
-# resident set size that /usr/bin/time -v reports. MB = 10^6 bytes.
+# Times are hyperfine medians (warm page cache, output to /dev/null), or the interleaved medians
+# above; memory is the maximum resident set size that /usr/bin/time -v reports. MB = 10^6 bytes.
 #
 #   bash bench/run.sh
 #   SIZES="20" RUNS=15 bash bench/run.sh            # one size, more runs
@@ -44,12 +49,13 @@ fi
 
 echo "Building Release in $build ..." >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target OrvexDecode_CmdLine OrvexDecode_Export orvexdecode_simulate >/dev/null
-decoder=$build/cmdline/orvexdecode
-exporter=$build/cmdline/orvexdecode-export
+front_ends=(OrvexDecode_CmdLine OrvexDecode_Track OrvexDecode_Export OrvexDecode_Info OrvexDecode_Report)
+cmake --build "$build" -j"$(nproc)" --target "${front_ends[@]}" orvexdecode_simulate >/dev/null
+bin=$build/cmdline
+decoder=$bin/orvexdecode
 simulator=$build/tools/orvexdecode-simulate
 
-baseline_decoder=
+baseline_bin=
 if [ -n "${BASELINE:-}" ]; then
   baseline_tree=$work/baseline-tree
   rm -rf "$baseline_tree"
@@ -57,8 +63,9 @@ if [ -n "${BASELINE:-}" ]; then
   git -C "$root" worktree add --detach "$baseline_tree" "$BASELINE" >/dev/null 2>&1
   echo "Building $BASELINE in $baseline_tree ..." >&2
   cmake -S "$baseline_tree" -B "$baseline_tree/build" -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$baseline_tree/build" -j"$(nproc)" --target OrvexDecode_CmdLine >/dev/null
-  baseline_decoder=$baseline_tree/build/cmdline/orvexdecode
+  cmake --build "$baseline_tree/build" -j"$(nproc)" --target "${front_ends[@]}" >/dev/null
+  baseline_bin=$baseline_tree/build/cmdline
+  paired_runs=$((runs > 15 ? runs : 15))
 fi
 
 mkdir -p "$work"
@@ -71,6 +78,38 @@ median_of() {
   awk -F, 'NR == 2 { print $4 }' "$csv"
 }
 
+# Seconds of one run of a command line (no shell), output to /dev/null.
+seconds_of_run() {
+  local start=$EPOCHREALTIME
+  # shellcheck disable=SC2086
+  $1 >/dev/null 2>&1
+  local end=$EPOCHREALTIME
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+}
+
+median_of_list() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Median seconds of this build's command line and of the baseline's, "this baseline": one
+# warm-up run of each, then paired_runs runs of each, the builds taking turns.
+paired_medians_of() {
+  local ours=$1 theirs=$2 i
+  local ours_file=$work/paired_ours.txt theirs_file=$work/paired_theirs.txt
+  : >"$ours_file"
+  : >"$theirs_file"
+  seconds_of_run "$ours" >/dev/null
+  seconds_of_run "$theirs" >/dev/null
+  for ((i = 0; i < paired_runs; i++)); do
+    if ((i % 2 == 0)); then
+      seconds_of_run "$ours" >>"$ours_file"
+      seconds_of_run "$theirs" >>"$theirs_file"
+    else
+      seconds_of_run "$theirs" >>"$theirs_file"
+      seconds_of_run "$ours" >>"$ours_file"
+    fi
+  done
+  echo "$(median_of_list <"$ours_file") $(median_of_list <"$theirs_file")"
+}
+
 # peak resident set size in MB of one command line
 peak_mb_of() {
   # shellcheck disable=SC2086
@@ -80,11 +119,33 @@ peak_mb_of() {
 
 every_source="--ahrs --eis --analog --set_menu --gps_1 --gps_2 --gps_1_aviation --gps_2_nmea --arinc --sl30_1 --sl30_2 --sl40 --weather --verbose --debug"
 
-# One table row: label, seconds, megabytes the rate counts, what they are, peak MB; uses the
-# reference time and the input size of the LOG being measured.
+# One table row: label, seconds, megabytes the rate counts, what they are, peak MB, and for a
+# baseline row this build's seconds; uses the reference time and the input size of the LOG
+# being measured.
 row() {
-  awk -v label="$1" -v s="$2" -v mb="$3" -v of="$4" -v ref="$ref" -v rss="$5" -v in_mb="$in_mb" \
-    'BEGIN { printf "%-30s %8s MB %10.4f %9.1f %-13s %8.2f %9s\n", label, in_mb, s, mb / s, of, s / ref, rss }'
+  awk -v label="$1" -v s="$2" -v mb="$3" -v of="$4" -v ref="$ref" -v rss="$5" -v in_mb="$in_mb" -v ours="${6:-}" \
+    'BEGIN { printf "%-30s %8s MB %10.4f %9.1f %-13s %8.2f %9s", label, in_mb, s, mb / s, of, s / ref, rss
+             if (ours != "") printf "   this build %+.1f %%", (ours / s - 1) * 100
+             printf "\n" }'
+}
+
+# The row of a figure: this build's median, and with a baseline the medians of both builds
+# measured in turns and the baseline's row under it. Arguments: label, command line (of this
+# build: its programs under $bin), megabytes the rate counts, what they are, peak MB. Leaves
+# this build's median in figure_seconds.
+figure() {
+  local label=$1 cmd=$2 mb=$3 of=$4 rss=$5
+  if [ -z "$baseline_bin" ]; then
+    figure_seconds=$(median_of "$cmd")
+    rows+=("$(row "$label" "$figure_seconds" "$mb" "$of" "$rss")")
+    return
+  fi
+  local both theirs
+  both=$(paired_medians_of "$cmd" "${cmd//$bin\//$baseline_bin/}")
+  figure_seconds=${both% *}
+  theirs=${both#* }
+  rows+=("$(row "$label" "$figure_seconds" "$mb" "$of" "$rss")")
+  rows+=("$(row "  of $BASELINE" "$theirs" "$mb" "$of" "" "$figure_seconds")")
 }
 
 rows=()
@@ -106,28 +167,30 @@ for size in $sizes; do
   cmd_c="$decoder --nosummary -o /dev/null -k /dev/null $log"
   xml_bytes=$("$decoder" $every_source "$log" | wc -c)
   xml_mb=$(awk -v b="$xml_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
-  a=$(median_of "$cmd_a")
-  b=$(median_of "$cmd_b")
-  c=$(median_of "$cmd_c")
-  seconds[a$size]=$a seconds[b$size]=$b seconds[c$size]=$c seconds[bytes$size]=$in_bytes
   rss_ref=$(peak_mb_of "cat $log")
   rss_a=$(peak_mb_of "$cmd_a")
   rss_b=$(peak_mb_of "$cmd_b")
   rss_c=$(peak_mb_of "$cmd_c")
 
   rows+=("$(row "cat LOG > /dev/null" "$ref" "$in_mb" "input" "$rss_ref")")
-  rows+=("$(row "A default (summaries)" "$a" "$in_mb" "input" "$rss_a")")
-  [ -n "$baseline_decoder" ] && rows+=("$(row "  A of $BASELINE" "$(median_of "${cmd_a/$decoder/$baseline_decoder}")" "$in_mb" "input" "")")
-  rows+=("$(row "B every source" "$b" "$xml_mb" "XML ($xml_mb MB)" "$rss_b")")
-  [ -n "$baseline_decoder" ] && rows+=("$(row "  B of $BASELINE" "$(median_of "${cmd_b/$decoder/$baseline_decoder}")" "$xml_mb" "XML" "")")
-  rows+=("$(row "C KML pass" "$c" "$in_mb" "input" "$rss_c")")
-  [ -n "$baseline_decoder" ] && rows+=("$(row "  C of $BASELINE" "$(median_of "${cmd_c/$decoder/$baseline_decoder}")" "$in_mb" "input" "")")
+  figure "A default (summaries)" "$cmd_a" "$in_mb" "input" "$rss_a"
+  seconds[a$size]=$figure_seconds
+  figure "B every source" "$cmd_b" "$xml_mb" "XML ($xml_mb MB)" "$rss_b"
+  seconds[b$size]=$figure_seconds
+  figure "C KML pass" "$cmd_c" "$in_mb" "input" "$rss_c"
+  seconds[c$size]=$figure_seconds seconds[bytes$size]=$in_bytes
+  cmd_t="$bin/orvexdecode-track $log /dev/null"
+  figure "T track" "$cmd_t" "$in_mb" "input" "$(peak_mb_of "$cmd_t")"
   # F: each export, two passes over the LOG (the first stops early once the units and the
   # clock are known; the GPX's runs the flight time line).
   for format in csv avionics-csv gpx kml; do
-    cmd_f="$exporter $format $log /dev/null"
-    rows+=("$(row "F export $format" "$(median_of "$cmd_f")" "$in_mb" "input" "$(peak_mb_of "$cmd_f")")")
+    cmd_f="$bin/orvexdecode-export $format $log /dev/null"
+    figure "F export $format" "$cmd_f" "$in_mb" "input" "$(peak_mb_of "$cmd_f")"
   done
+  cmd_i="$bin/orvexdecode-info --json $log"
+  figure "I info --json" "$cmd_i" "$in_mb" "input" "$(peak_mb_of "$cmd_i")"
+  cmd_r="$bin/orvexdecode-report $log -o /dev/null"
+  figure "R report" "$cmd_r" "$in_mb" "input" "$(peak_mb_of "$cmd_r")"
   peak=$(printf "%s\n%s\n%s\n" "$rss_a" "$rss_b" "$rss_c" | sort -g | tail -1)
   rows+=("$(printf "%-30s %8s MB %10s %9s %-13s %8s %9s" "D peak memory (A, B, C)" "$in_mb" "" "" "" "" "$peak")")
 done
@@ -153,12 +216,17 @@ fleet_of() {
 ref=$(median_of "cat ${fleet[*]}")
 in_mb=$fleet_mb
 rows+=("$(row "cat of the ten LOGs" "$ref" "$fleet_mb" "input" "")")
-rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$(fleet_of "$decoder")" "$fleet_mb" "input" "")")
-[ -n "$baseline_decoder" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_decoder")" "$fleet_mb" "input" "")")
+fleet_seconds=$(fleet_of "$decoder")
+rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$fleet_seconds" "$fleet_mb" "input" "")")
+[ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_bin/orvexdecode")" "$fleet_mb" "input" "" "$fleet_seconds")")
 
 echo
 echo "OrvexDecode benchmark: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
-echo "hyperfine medians of $runs runs, warm cache, output to /dev/null; MB = 10^6 bytes"
+if [ -n "$baseline_bin" ]; then
+  echo "A to R: medians of $paired_runs runs of each build taking turns; the rest hyperfine medians of $runs runs"
+else
+  echo "hyperfine medians of $runs runs, warm cache, output to /dev/null; MB = 10^6 bytes"
+fi
 printf "%-30s %11s %10s %9s %-13s %8s %9s\n" "figure" "LOG" "median s" "MB/s" "of" "x cat" "peak MB"
 printf "%s\n" "${rows[@]}"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <type_traits>
 
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 
 namespace {
 

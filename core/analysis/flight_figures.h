@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "analysis/log_instant.h"
+#include "decode/samples.h"
 
 template <bool Highest>
 struct extreme {
@@ -55,30 +56,6 @@ struct first_last {
   }
   // last - first, for running totals; nothing without a value.
   std::optional<double> growth() const { return has ? std::optional<double>(last - first) : std::nullopt; }
-};
-
-constexpr std::size_t cylinder_count = 6;
-
-// One EIS snapshot in the reporting units (see engine_units.h); NaN for a field the record is
-// too short to hold.
-struct engine_sample {
-  double rpm;
-  double cht[cylinder_count];
-  double egt[cylinder_count];
-  double oil_temperature;
-  double oil_pressure_psi;
-  double bus_voltage;  // the EIS primary bus voltage
-  double fuel_flow;    // per hour
-  double fuel_quantity;
-};
-
-// One AHRS high-rate message; NaN for a field the record is too short to hold.
-struct air_data_sample {
-  double pressure_altitude_ft;
-  double ias_kt;
-  double vertical_speed_fpm;
-  double bank_deg;   // right wing down positive
-  double pitch_deg;  // nose up positive
 };
 
 struct flight_figures {

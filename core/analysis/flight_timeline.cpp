@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t stale_after_ms = 5000;        // AHRS airspeed, GPS 1 position
 constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
@@ -42,19 +41,6 @@ void add(std::optional<double>& total, const std::optional<double>& part) {
   if (part) total = total.value_or(0.0) + *part;
 }
 
-// A field's value when the record holds the field, else NaN: the figures skip it. A record
-// shorter than its layout is read as far as it goes.
-double held(std::uint32_t length, const layout_field& field, double value) {
-  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
-}
-
-// A position with the LOG time of its fix.
-struct timed_position {
-  bool has = false;
-  geo_point point{};
-  std::uint32_t log_ms = 0;
-};
-
 class flight_timeline {
  public:
   flight_timeline(decode_context& ctx, const analysis_options& options)
@@ -67,7 +53,6 @@ class flight_timeline {
 
   // ---- the steps around the dispatch ----
 
-  void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record) {
     health_.note_record(record);
     log_time_span& time = summary_.time;
@@ -76,12 +61,8 @@ class flight_timeline {
     time.last.log_ms = record.timestamp;
     time.earliest_ms = std::min(time.earliest_ms, record.timestamp);
     time.latest_ms = std::max(time.latest_ms, record.timestamp);
-    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
-    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
   }
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool);
+  void after_dispatch(const efis_record& record, const record_effect& effect);
 
   log_summary finish();
 
@@ -89,24 +70,26 @@ class flight_timeline {
   log_instant instant_at(std::uint32_t t) const {
     log_instant at;
     at.log_ms = t;
-    if (clock_.known()) {
+    const utc_clock& clock = ctx_.follow.clock;
+    if (clock.known()) {
       at.has_utc = true;
-      at.utc_ms = clock_.utc_ms_at(t);
+      at.utc_ms = clock.utc_ms_at(t);
     }
     return at;
   }
   log_event event_at(std::uint32_t t) const {
     log_event e;
     e.when = instant_at(t);
-    if (position_.has && t >= position_.log_ms && t - position_.log_ms <= position_max_age_ms) {
+    const timed_position& here = ctx_.follow.position.current();
+    if (here.has && t >= here.log_ms && t - here.log_ms <= position_max_age_ms) {
       e.has_position = true;
-      e.position = position_.point;
+      e.position = {here.latitude_deg, here.longitude_deg};
     }
     return e;
   }
 
-  void take_eis(std::uint32_t t, std::uint32_t length);
-  void take_air_data(std::uint32_t t, std::uint32_t length);
+  void take_eis(std::uint32_t t);
+  void take_air_data(std::uint32_t t);
   void take_fix(int port, std::uint32_t t);
   void update_engine(std::uint32_t t, double rpm);
   void take_speed(std::uint32_t t, double kt);
@@ -125,8 +108,6 @@ class flight_timeline {
   const analysis_options& options_;
   log_summary summary_;
   health_tracker health_;
-  utc_clock clock_;
-  unit_tracker units_;
   debounced_switch engine_;
   debounced_switch airborne_;
   figure_window<flight_figures> group_window_;
@@ -135,72 +116,48 @@ class flight_timeline {
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
   condition_values now_;
-  std::uint64_t accepted_before_[2] = {0, 0};
 
   log_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
   std::uint32_t engine_run_start_ms_ = 0;
   std::uint32_t airborne_start_ms_ = 0;
   std::uint32_t last_engine_sample_ms_ = 0;
   std::uint32_t last_speed_sample_ms_ = 0;
-  bool has_ahrs_ = false;
-  std::uint32_t last_ahrs_ms_ = 0;
+  last_heard ahrs_airspeed_;  // the latest AHRS high-rate record that held the airspeed
 
   double fuel_burned_total_ = 0.0;
   bool has_flow_ = false;
   double last_flow_ = 0.0;
   std::uint32_t last_flow_ms_ = 0;
 
-  timed_position position_;  // of the position source (GPS 1, or GPS 2 while GPS 1 is stale)
-  timed_position gps_1_position_;
+  timed_position distance_from_;  // the GPS 1 position the distance flown was last added up to
   double distance_total_nm_ = 0.0;
 };
 
-void flight_timeline::after_dispatch(const efis_record& record, bool) {
+void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
   const std::uint32_t t = record.timestamp;
-  switch (record.source_type) {
-    case source_set_menu: units_.note_settings(ctx_.summary.settings); break;
-    case source_eis:
+  switch (effect.slot) {
+    case cache_slot::eis:
       health_.note_periodic(periodic_source::eis, t);
-      if (record.length < eis_layout::size) health_.note_short_eis();
-      take_eis(t, record.length);
+      if (effect.short_record) health_.note_short_eis();
+      take_eis(t);
       break;
-    case source_ahrs: {
-      if (record.length <= ahrs_layout::ahrs_type.offset) break;
-      const std::uint8_t type = ahrs_type_of(record.payload);
-      if (type == ahrs_type_low_rate) health_.note_periodic(periodic_source::ahrs_low_rate, t);
-      if (type != ahrs_type_high_rate) break;
+    case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t); break;
+    case cache_slot::ahrs_high_rate:
       health_.note_periodic(periodic_source::ahrs_high_rate, t);
-      if (record.length < ahrs_hr_layout::size) health_.note_short_ahrs();
-      take_air_data(t, record.length);
+      if (effect.short_record) health_.note_short_ahrs();
+      take_air_data(t);
       break;
-    }
-    case source_analog: health_.note_periodic(periodic_source::analog, t); break;
-    case source_gps_1:
-      health_.note_periodic(periodic_source::gps_1, t);
-      if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0]) take_fix(0, t);
-      break;
-    case source_gps_2:
-      health_.note_periodic(periodic_source::gps_2, t);
-      if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1]) take_fix(1, t);
-      break;
+    case cache_slot::analog: health_.note_periodic(periodic_source::analog, t); break;
     default: break;
   }
+  if (record.source_type == source_gps_1) health_.note_periodic(periodic_source::gps_1, t);
+  if (record.source_type == source_gps_2) health_.note_periodic(periodic_source::gps_2, t);
+  if (effect.new_fix_port >= 0) take_fix(effect.new_fix_port, t);
 }
 
-void flight_timeline::take_eis(std::uint32_t t, std::uint32_t length) {
-  namespace f = eis_layout;
-  const eis_values& v = ctx_.summary.eis.values(decode_eis);
-  engine_sample s;
-  s.rpm = held(length, f::tachometer, v.rpm);
-  for (std::size_t i = 0; i < cylinder_count; ++i) {
-    s.cht[i] = held(length, f::chttemp[i], units_.cht(v.cht[i]));
-    s.egt[i] = held(length, f::egttemp[i], units_.temperature(v.egt[i]));
-  }
-  s.oil_temperature = held(length, f::oiltemp, units_.temperature(v.oil_temp));
-  s.oil_pressure_psi = held(length, f::oilpressure, v.oil_pressure_psi);
-  s.bus_voltage = held(length, f::primaryvoltage, v.volts);
-  s.fuel_flow = held(length, f::fuelflow, units_.fluid(v.fuel_flow));
-  s.fuel_quantity = held(length, f::fuelqty, units_.fluid(v.fuel_qty));
+void flight_timeline::take_eis(std::uint32_t t) {
+  const unit_tracker& units = ctx_.follow.units;
+  const engine_sample s = engine_sample_of(ctx_.summary.eis, units);
 
   if (!std::isnan(s.fuel_flow)) {
     if (has_flow_ && t > last_flow_ms_ && t - last_flow_ms_ <= health_.health().gap_limit_ms) {
@@ -217,7 +174,7 @@ void flight_timeline::take_eis(std::uint32_t t, std::uint32_t length) {
   log_figures_.take_engine(s, at, burned);
   if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
-  exceedances_.take_engine(s, units_.report(), ctx_.summary.settings.cylinders, now_, at);
+  exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
 }
 
 void flight_timeline::update_engine(std::uint32_t t, double rpm) {
@@ -235,15 +192,10 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
       });
 }
 
-void flight_timeline::take_air_data(std::uint32_t t, std::uint32_t length) {
-  namespace f = ahrs_hr_layout;
-  const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-  const air_data_sample s{held(length, f::pressure_alt, v.pressure_alt_ft), held(length, f::asi, v.ias_kt()),
-                          held(length, f::vsi, v.vsi_fpm), held(length, f::roll_angle, v.roll_deg),
-                          held(length, f::pitch_angle, v.pitch_deg)};
+void flight_timeline::take_air_data(std::uint32_t t) {
+  const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
   if (!std::isnan(s.ias_kt)) {
-    has_ahrs_ = true;
-    last_ahrs_ms_ = t;
+    ahrs_airspeed_.note(t);
     now_.has_ias = true;
     now_.ias_kt = s.ias_kt;
     take_speed(t, s.ias_kt);
@@ -254,26 +206,25 @@ void flight_timeline::take_air_data(std::uint32_t t, std::uint32_t length) {
   exceedances_.take_airspeed(s.ias_kt, now_, at);
 }
 
+// A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
+// ground speed (the speed that detects flight while the AHRS airspeed is not fresh).
 void flight_timeline::take_fix(int port, std::uint32_t t) {
-  const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
-  if (!fix.receiver_valid) return;
-  clock_.follow_fix(fix, t);
-  if (fix.latitude_deg == 0.0f && fix.longitude_deg == 0.0f) return;  // no position in the sentence
-  const geo_point here{fix.latitude_deg, fix.longitude_deg};
+  const position_source& where = ctx_.follow.position;
+  if (!where.gave_position()) return;
   if (port == 0) {
-    if (gps_1_position_.has && t > gps_1_position_.log_ms) {
-      const double nm = great_circle_nm(gps_1_position_.point, here);
-      if (nm / ((t - gps_1_position_.log_ms) / 3'600'000.0) <= glitch_speed_kt) distance_total_nm_ += nm;
+    const timed_position& here = where.latest(0);
+    if (distance_from_.has && t > distance_from_.log_ms) {
+      const double nm = great_circle_nm({distance_from_.latitude_deg, distance_from_.longitude_deg},
+                                        {here.latitude_deg, here.longitude_deg});
+      if (nm / ((t - distance_from_.log_ms) / 3'600'000.0) <= glitch_speed_kt) distance_total_nm_ += nm;
     }
-    gps_1_position_ = {true, here, t};
+    distance_from_ = here;
     if (airborne_figures* a = airborne_window_.target()) a->take_distance(distance_total_nm_);
   }
-  const bool gps_1_stale =
-      !gps_1_position_.has || t < gps_1_position_.log_ms || t - gps_1_position_.log_ms > stale_after_ms;
-  if (port == 1 && !gps_1_stale) return;
-  position_ = {true, here, t};
+  if (!where.moved()) return;
+  const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
-  if (!has_ahrs_ || t < last_ahrs_ms_ || t - last_ahrs_ms_ > stale_after_ms) take_speed(t, fix.ground_speed_kt);
+  if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
   if (flight_figures* f = group_window_.target()) f->take_ground_speed(fix.ground_speed_kt, at);
@@ -432,8 +383,8 @@ log_summary flight_timeline::finish() {
 
   log_summary& s = summary_;
   s.health = health;
-  s.units = units_.report();
-  s.units_changed = units_.changed_in_log();
+  s.units = ctx_.follow.units.report();
+  s.units_changed = ctx_.follow.units.changed_in_log();
   s.cylinders = ctx_.summary.settings.cylinders;
   s.log.figures = log_figures_;
   s.log.start_ms = s.time.first.log_ms;
@@ -448,13 +399,14 @@ log_summary flight_timeline::finish() {
       }
     }
   }
-  if (!clock_.known() && options_.utc_start_ms && s.time.has_records) {
-    clock_.set_from_user(*options_.utc_start_ms, s.time.first.log_ms);
+  utc_clock clock = ctx_.follow.clock;
+  if (!clock.known() && options_.utc_start_ms && s.time.has_records) {
+    clock.set_from_user(*options_.utc_start_ms, s.time.first.log_ms);
   }
-  s.time.source = clock_.source();
-  s.time.first_anchor = clock_.first();
-  s.time.day_corrections = clock_.day_corrections();
-  resolve_utc(s, clock_);
+  s.time.source = clock.source();
+  s.time.first_anchor = clock.first();
+  s.time.day_corrections = clock.day_corrections();
+  resolve_utc(s, clock);
   return std::move(summary_);
 }
 
@@ -469,7 +421,7 @@ analysis_options default_analysis_options() {
 }
 
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
-  begin_pass(ctx, &options.constants, &options.decode, input, nullptr, nullptr);
+  begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
   return timeline.finish();

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/engine_units.h"
+#include "decode/engine_units.h"
 
 enum class limit_parameter : std::uint8_t {
   cht_max,

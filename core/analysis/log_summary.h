@@ -7,13 +7,13 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/engine_units.h"
 #include "analysis/exceedances.h"
 #include "analysis/flight_figures.h"
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
-#include "analysis/utc_clock.h"
+#include "decode/engine_units.h"
+#include "decode/utc_clock.h"
 
 // A flight (one or more takeoffs between an engine start and the engine stop), a ground run (an
 // engine run without a takeoff), or the whole LOG. The window runs from the first of engine start

@@ -4,6 +4,6 @@
 #pragma once
 
 #include "analysis/log_summary.h"
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 
 void resolve_utc(log_summary& summary, const utc_clock& clock);

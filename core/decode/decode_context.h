@@ -1,10 +1,11 @@
-// The state of one conversion: options, constants, the streams, the reader, the latest-value
-// cache and the output writer. Every pass and every dispatch step receives it, so conversions on
-// different contexts share nothing and can run at once.
+// The state of one conversion: options, constants, the latest-value cache, the followers, the
+// reader of the input and the writer of the output. Every pass and every dispatch step receives
+// it, so conversions on different contexts share nothing and can run at once.
 #pragma once
 
 #include <cstdio>
 
+#include "decode/followers.h"
 #include "decode/summary_record.h"
 #include "orvexdecode.h"
 #include "records/record_reader.h"
@@ -13,20 +14,26 @@
 struct decode_context {
   library_options options;
   analog_input_const constants;
-  FILE* input_file_handle;
-  FILE* output_file_handle;
-  FILE* debug_file_handle;  // stored, never written
   summary_record summary;
-  record_reader reader;
-  output_writer out;  // the one writer for output_file_handle
-  bool path_point_limit_reached;
+  followers follow;      // the clock, the engine units and the position, moved after every record
+  record_reader reader;  // reads the input stream
+  output_writer out;     // the one writer for the output stream
+
+ protected:
+  // Contexts are made by OrvexDecode_context_new, with what the C API reports beside them.
+  decode_context() = default;
 };
 
-// Start of every pass: copies the constants and options, takes the streams, clears the
-// latest-value cache, loads each GPS port's sentence format from the options and starts the
-// reader and the writer afresh.
+// Start of every pass: copies the constants and options, clears the latest-value cache (binding
+// the analog slot to the constants) and the followers, loads each GPS port's sentence format
+// from the options and starts the reader on the input and the writer on the output afresh.
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                FILE* output, FILE* debug);
+                FILE* output);
+
+// What a conversion tells OrvexDecode_context_health beyond what decoding keeps: the flight
+// path it wrote filled all its points. Kept beside the context's decode state until the next
+// pass begins.
+void note_path_point_limit(decode_context& ctx, bool reached);
 
 bool is_verbose(const decode_context& ctx);
 bool is_debug(const decode_context& ctx);

@@ -1,13 +1,13 @@
-// The read loop every pass runs: each record read whole goes through the pass's steps around
-// the dispatch into the latest-value cache.
+// The read loop every pass runs: each record read whole is dispatched into the latest-value
+// cache, the followers move after it, and the pass's steps see it before and after. A step the
+// pass does not need is left out:
 //
 //   struct steps {
 //     void dropped(const efis_record&);          // length 0 or oversized: header fields only
-//     void before_dispatch(const efis_record&);  // the cache as it stood before the record
-//     payload_image_source image(const efis_record&);  // the bytes cache slots take
+//     void before_dispatch(const efis_record&);  // the cache and the followers as they stood before
 //     void unknown(const efis_record&);          // a type the LOG format does not define
-//     void after_dispatch(const efis_record&, bool selected);
-//     bool finished() const;                     // optional: true ends the loop early
+//     void after_dispatch(const efis_record&, const record_effect&);
+//     bool finished() const;                     // true ends the loop early
 //   };
 #pragma once
 
@@ -22,16 +22,18 @@ void run_record_loop(decode_context& ctx, Steps& steps) {
     const read_outcome outcome = ctx.reader.next(record);
     if (outcome == read_outcome::end) break;
     if (outcome == read_outcome::dropped) {
-      steps.dropped(record);
+      if constexpr (requires { steps.dropped(record); }) steps.dropped(record);
       continue;
     }
-    steps.before_dispatch(record);
+    if constexpr (requires { steps.before_dispatch(record); }) steps.before_dispatch(record);
     if (!is_known_source_type(record.source_type)) {
-      steps.unknown(record);
+      ctx.follow.take(record, record_effect{}, ctx.summary);
+      if constexpr (requires { steps.unknown(record); }) steps.unknown(record);
       continue;
     }
-    const bool selected = process_efis_record(ctx, record, steps.image(record));
-    steps.after_dispatch(record, selected);
+    const record_effect effect = process_efis_record(ctx, record);
+    ctx.follow.take(record, effect, ctx.summary);
+    if constexpr (requires { steps.after_dispatch(record, effect); }) steps.after_dispatch(record, effect);
     if constexpr (requires { steps.finished(); }) {
       if (steps.finished()) break;
     }

@@ -13,41 +13,46 @@ namespace {
 
 // ---- What the dispatch does with a record ------------------------------------------------------
 
+// The bytes a cache slot takes from a record: its own, zeros past its length.
+payload_image_source own_bytes(const efis_record& record) { return {record.payload, record.length}; }
+
 // The AHRS type byte decides which slot a record goes to; the other AHRS messages are not kept.
-bool dispatch_ahrs(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  const std::uint8_t ahrs_type = image.valid > ahrs_layout::ahrs_type.offset ? ahrs_type_of(image.bytes) : 0;
+record_effect dispatch_ahrs(decode_context& ctx, const efis_record& record) {
+  const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
   if (ahrs_type == ahrs_type_low_rate) {
-    ctx.summary.ahrs_lr.store(record.timestamp, record.length, image);
-    return ctx.options.ahrs_lr != 0;
+    ctx.summary.ahrs_lr.store(record.timestamp, record.length, own_bytes(record));
+    return {ctx.options.ahrs_lr != 0, cache_slot::ahrs_low_rate, -1, record.length < ahrs_lr_layout::size};
   }
   if (ahrs_type == ahrs_type_high_rate) {
-    ctx.summary.ahrs_hr.store(record.timestamp, record.length, image);
-    return ctx.options.ahrs_hr != 0;
+    ctx.summary.ahrs_hr.store(record.timestamp, record.length, own_bytes(record));
+    return {ctx.options.ahrs_hr != 0, cache_slot::ahrs_high_rate, -1, record.length < ahrs_hr_layout::size};
   }
-  return false;
+  return {};
 }
 
-bool dispatch_eis(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  ctx.summary.eis.store(record.timestamp, record.length, image);
-  return false;
+record_effect dispatch_eis(decode_context& ctx, const efis_record& record) {
+  ctx.summary.eis.store(record.timestamp, record.length, own_bytes(record));
+  return {false, cache_slot::eis, -1, record.length < eis_layout::size};
 }
 
-bool dispatch_analog(decode_context& ctx, const efis_record& record, payload_image_source image) {
-  ctx.summary.analog.store(record.timestamp, record.length, image);
-  return false;
+record_effect dispatch_analog(decode_context& ctx, const efis_record& record) {
+  ctx.summary.analog.store(record.timestamp, record.length, own_bytes(record));
+  return {false, cache_slot::analog, -1, record.length < analog_layout::size};
 }
 
-bool dispatch_gps_1(decode_context& ctx, const efis_record& record, payload_image_source) {
-  process_gps_entry(record.payload, record.length, &ctx.summary.gps_1);
-  return false;
+record_effect dispatch_gps_1(decode_context& ctx, const efis_record& record) {
+  record_effect effect;
+  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_1)) effect.new_fix_port = 0;
+  return effect;
 }
 
-bool dispatch_gps_2(decode_context& ctx, const efis_record& record, payload_image_source) {
-  process_gps_entry(record.payload, record.length, &ctx.summary.gps_2);
-  return false;
+record_effect dispatch_gps_2(decode_context& ctx, const efis_record& record) {
+  record_effect effect;
+  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_2)) effect.new_fix_port = 1;
+  return effect;
 }
 
-bool dispatch_set_menu(decode_context& ctx, const efis_record& record, payload_image_source) {
+record_effect dispatch_set_menu(decode_context& ctx, const efis_record& record) {
   const set_menu_values& v = ctx.summary.set_menu = decode_set_menu(record.payload, record.length);
   if (const std::optional<std::int32_t> whole = v.whole_value()) {
     engine_settings& s = ctx.summary.settings;
@@ -58,7 +63,7 @@ bool dispatch_set_menu(decode_context& ctx, const efis_record& record, payload_i
       default: break;
     }
   }
-  return false;
+  return {false, cache_slot::set_menu, -1, false};
 }
 
 // ---- How the report writes a selected record ---------------------------------------------------
@@ -71,13 +76,11 @@ int print_ahrs(decode_context& ctx, const efis_record& record) {
 }
 
 int print_eis(decode_context& ctx, const efis_record&) {
-  return print_xml_eis_log_entry(ctx.out, ctx.summary.eis.values(decode_eis), is_verbose(ctx));
+  return print_xml_eis_log_entry(ctx.out, ctx.summary.eis.values(), is_verbose(ctx));
 }
 
 int print_analog(decode_context& ctx, const efis_record&) {
-  const analog_values& v =
-      ctx.summary.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
-  return print_xml_analog_entry(ctx.out, v, is_verbose(ctx));
+  return print_xml_analog_entry(ctx.out, ctx.summary.analog.values(), is_verbose(ctx));
 }
 
 int print_set_menu(decode_context& ctx, const efis_record&) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "decode/decode_context.h"
+#include "decode/record_effect.h"
 #include "records/efis_record.h"
 #include "records/source_type.h"
 
@@ -15,10 +16,10 @@ struct source_row {
   std::uint32_t type;
   std::string_view name;                  // the source_type_desc of its records
   std::int32_t library_options::*option;  // selects every record of the type
-  // Feeds a record to the cache, its GPS port or the settings (the image source gives the bytes
-  // a cache slot takes); returns true when the record is selected beyond the option (the AHRS
-  // rates have options of their own). Sources that are only logged have none.
-  bool (*dispatch)(decode_context& ctx, const efis_record& record, payload_image_source image);
+  // Feeds a record to the cache, its GPS port or the settings and says what it did (the slot
+  // filled, a new fix); selects it beyond the option where a rate has an option of its own (the
+  // AHRS rates). Sources that are only logged have none.
+  record_effect (*dispatch)(decode_context& ctx, const efis_record& record);
   // Writes the body of a selected record, right after its dispatch, inside its report element.
   int (*print_xml)(decode_context& ctx, const efis_record& record);
 };

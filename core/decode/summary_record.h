@@ -1,11 +1,12 @@
 // The latest-value cache: the latest record of each periodic source, the two GPS ports and the
 // engine monitor's settings, as they stand after the records read so far. Summaries, the flight
-// path, the flight figures and the exports all read it.
+// path, the flight figures and the exports all read it; each slot owns its decoding.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "decoders/ahrs.h"
 #include "decoders/analog.h"
@@ -20,11 +21,19 @@ struct payload_image_source {
   std::size_t valid;
 };
 
-// The latest record of one kind: a fixed-size image of its payload, decoded on first use.
-template <std::size_t Size, typename Values>
+// The latest record of one kind: a fixed-size image of its payload and the decoder bound to
+// the slot, which reads the image once, the first time its values are asked for after a record.
+template <std::size_t Size, typename Decoder>
 class cached_payload {
  public:
+  using values_type = decltype(std::declval<const Decoder&>()(static_cast<const std::uint8_t*>(nullptr)));
   static constexpr std::size_t size = Size;
+
+  // Binds the slot's decoder (the analog slot's carries the pass's constants).
+  void bind(const Decoder& decoder) {
+    decoder_ = decoder;
+    decoded_ = false;
+  }
 
   void store(std::uint32_t timestamp, std::uint32_t length, payload_image_source source) {
     timestamp_ = timestamp;
@@ -43,24 +52,46 @@ class cached_payload {
   std::uint32_t timestamp() const { return timestamp_; }
   std::uint32_t length() const { return length_; }
   const std::uint8_t* image() const { return image_; }
+  // Whether the record held the field: a record shorter than its layout holds the fields it
+  // reaches, and its image reads zeros past them.
+  bool holds(const layout_field& field) const { return length_ >= std::uint32_t{field.offset} + field.width; }
 
-  // The values of the image, decoded once per record by decode(image).
-  template <typename Decode>
-  const Values& values(Decode&& decode) {
+  // The values of the record, decoded once.
+  const values_type& values() {
     if (!decoded_) {
-      values_ = decode(image_);
+      values_ = decoder_(image_);
       decoded_ = true;
     }
     return values_;
   }
 
  private:
+  Decoder decoder_{};
   std::uint32_t timestamp_ = 0;
   std::uint32_t length_ = 0;
   bool decoded_ = false;
   std::uint8_t image_[Size] = {};
-  Values values_{};
+  values_type values_{};
 };
+
+// A slot's decoder that needs nothing but the image.
+template <auto Decode>
+struct decoded_by {
+  auto operator()(const std::uint8_t* image) const { return Decode(image); }
+};
+
+// The analog inputs' decoder, with the constants of the pass.
+struct analog_decoder {
+  analog_input_const constants{};
+  analog_values operator()(const std::uint8_t* image) const { return decode_analog(image, constants); }
+};
+
+using eis_slot = cached_payload<eis_layout::size, decoded_by<decode_eis>>;
+// The high-rate slot reads its record as a high-rate message whatever the type byte says (a
+// slot that never received a record reads as zeros); the low-rate slot by its type byte.
+using ahrs_hr_slot = cached_payload<ahrs_payload_size, decoded_by<decode_ahrs_high_rate>>;
+using ahrs_lr_slot = cached_payload<ahrs_payload_size, decoded_by<decode_ahrs>>;
+using analog_slot = cached_payload<analog_layout::size, analog_decoder>;
 
 // What the set menu said last about how the engine monitor stores its values; -1 while the
 // LOG has not said.
@@ -71,10 +102,10 @@ struct engine_settings {
 };
 
 struct summary_record {
-  cached_payload<eis_layout::size, eis_values> eis;
-  cached_payload<ahrs_payload_size, ahrs_values> ahrs_hr;
-  cached_payload<ahrs_payload_size, ahrs_values> ahrs_lr;
-  cached_payload<analog_layout::size, analog_values> analog;
+  eis_slot eis;
+  ahrs_hr_slot ahrs_hr;
+  ahrs_lr_slot ahrs_lr;
+  analog_slot analog;
   gps_composite_state gps_1;
   gps_composite_state gps_2;
   set_menu_values set_menu;  // the latest set-menu record

@@ -35,12 +35,9 @@ constexpr std::array<ahrs_type_name, 5> ahrs_type_names = {{
 ahrs_lr_values decode_ahrs_lr(const std::uint8_t* p) {
   ahrs_lr_values v;
   v.outside_temp_c = static_cast<std::int8_t>(raw_value<lr::outsidetemp>(p));
-  v.voltage[0] = scaled_value<lr::voltage, 0>(p);
-  v.voltage[1] = scaled_value<lr::voltage, 1>(p);
-  v.voltage[2] = scaled_value<lr::voltage, 2>(p);
-  v.voltage_raw[0] = static_cast<std::int16_t>(raw_value<lr::voltage, 0>(p));
-  v.voltage_raw[1] = static_cast<std::int16_t>(raw_value<lr::voltage, 1>(p));
-  v.voltage_raw[2] = static_cast<std::int16_t>(raw_value<lr::voltage, 2>(p));
+  v.voltage[0] = scaled_number_of<lr::voltage, 0>(p);
+  v.voltage[1] = scaled_number_of<lr::voltage, 1>(p);
+  v.voltage[2] = scaled_number_of<lr::voltage, 2>(p);
   v.status_word[0] = static_cast<std::int8_t>(raw_value<lr::status_word, 0>(p));
   v.status_word[1] = static_cast<std::int8_t>(raw_value<lr::status_word, 1>(p));
   v.status_word[2] = static_cast<std::int8_t>(raw_value<lr::status_word, 2>(p));
@@ -55,18 +52,14 @@ ahrs_lr_values decode_ahrs_lr(const std::uint8_t* p) {
 
 ahrs_hr_values decode_ahrs_hr(const std::uint8_t* p) {
   ahrs_hr_values v;
-  v.roll_deg = scaled_value<hr::roll_angle>(p);
-  v.pitch_deg = scaled_value<hr::pitch_angle>(p);
-  v.yaw_deg = scaled_value<hr::yaw_angle>(p);
+  v.roll = scaled_number_of<hr::roll_angle>(p);
+  v.pitch = scaled_number_of<hr::pitch_angle>(p);
+  v.yaw = scaled_number_of<hr::yaw_angle>(p);
+  v.accelerometer_roll = scaled_number_of<hr::accelerometer_roll_angle>(p);
   v.pressure_alt_ft = whole_value<hr::pressure_alt>(p);
   v.vsi_fpm = static_cast<std::int16_t>(raw_value<hr::vsi>(p));
   v.asi_raw = static_cast<std::int16_t>(raw_value<hr::asi>(p));
-  v.accelerometer_roll_deg = scaled_value<hr::accelerometer_roll_angle>(p);
-  v.roll_raw = static_cast<std::int16_t>(raw_value<hr::roll_angle>(p));
-  v.pitch_raw = static_cast<std::int16_t>(raw_value<hr::pitch_angle>(p));
-  v.yaw_raw = static_cast<std::int16_t>(raw_value<hr::yaw_angle>(p));
   v.acceleration_raw = static_cast<std::int16_t>(raw_value<hr::acceleration>(p));
-  v.accelerometer_roll_raw = static_cast<std::int16_t>(raw_value<hr::accelerometer_roll_angle>(p));
   v.asi_roc_raw = static_cast<std::int16_t>(raw_value<hr::asi_roc>(p));
   v.mode = static_cast<std::uint8_t>(raw_value<hr::mode>(p));
   v.checksum = static_cast<std::uint8_t>(raw_value<hr::checksum>(p));

@@ -78,16 +78,25 @@ inline constexpr std::size_t size = 25;
 constexpr std::size_t ahrs_payload_size = ahrs_user_cal_layout::size;
 
 // The air data that take a division are worked out when asked for: the flight path reads a
-// high-rate record 25 times a second and needs none of them.
+// high-rate record 25 times a second and needs none of them. The angles are scaled numbers
+// (half-turn fractions: value() in degrees, decimals() exactly).
 struct ahrs_hr_values {
-  double roll_deg;
-  double pitch_deg;
-  double yaw_deg;  // heading, -180 to +180
+  using angle = scaled_field<ahrs_hr_layout::roll_angle>;  // degrees
+  angle roll;                                              // right wing down positive
+  angle pitch;                                             // nose up positive
+  angle yaw;                                               // heading, -180 to +180
+  angle accelerometer_roll;
   int pressure_alt_ft;
   std::int16_t vsi_fpm;
   std::int16_t asi_raw;  // tenths of feet per second
-  double accelerometer_roll_deg;
 
+  // The heading from 0 to 360 degrees: a negative yaw gains a whole turn.
+  exact_decimal heading() const {
+    exact_decimal h = yaw.exact();
+    if (yaw.stored < 0) h.numerator += std::int64_t{360} * h.denominator;
+    return h;
+  }
+  double heading_deg() const { return yaw.stored < 0 ? yaw.value() + 360.0 : yaw.value(); }
   double ias_kt() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_knot; }
   double ias_mph() const { return asi_raw / ahrs_hr_layout::tenths_fps_per_mph; }
   double asi_fps() const { return asi_raw / 10.0; }
@@ -95,11 +104,7 @@ struct ahrs_hr_values {
   double acceleration_ms2() const { return acceleration_raw / ahrs_hr_layout::acceleration.scale.divide; }
   double acceleration_g() const { return acceleration_ms2() / ahrs_hr_layout::standard_gravity; }
 
-  std::int16_t roll_raw;
-  std::int16_t pitch_raw;
-  std::int16_t yaw_raw;
   std::int16_t acceleration_raw;
-  std::int16_t accelerometer_roll_raw;
   std::int16_t asi_roc_raw;
   std::uint8_t mode;
   std::uint8_t checksum;
@@ -107,8 +112,7 @@ struct ahrs_hr_values {
 
 struct ahrs_lr_values {
   std::int8_t outside_temp_c;
-  double voltage[3];
-  std::int16_t voltage_raw[3];
+  scaled_field_at<ahrs_lr_layout::voltage, 0> voltage[3];  // volts (hundredths)
   std::int8_t status_word[3];
   std::uint8_t internal_temp;
   std::int8_t sw_version_major;

@@ -1,13 +1,5 @@
 #include "decoders/ahrs_xml.h"
 
-namespace {
-
-// An angle in degrees from its stored half-turn fraction: raw * 180 / 32768 is raw * 45 / 8192
-// exactly, so it prints from integers.
-ratio_value degrees_text(std::int16_t raw) { return signed_fixed_ratio(std::int64_t{raw} * 45, 8192, 2); }
-
-}  // namespace
-
 int print_xml_ahrs_log_entry(output_writer& out, const ahrs_values& v, bool verbose) {
   const int ahrs_type = v.ahrs_type;
   // The source_type attribute here carries the AHRS type, not the record's source type.
@@ -29,13 +21,13 @@ int print_xml_ahrs_log_entry(output_writer& out, const ahrs_values& v, bool verb
 
 int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, bool verbose) {
   out.text("\t<ahrs_hr_log_entry>\n");
-  out.line(OUT_FORMAT("\t\t<roll_angle>{}</roll_angle>\n"), degrees_text(v.roll_raw));
-  out.line(OUT_FORMAT("\t\t<pitch_angle>{}</pitch_angle>\n"), degrees_text(v.pitch_raw));
-  out.line(OUT_FORMAT("\t\t<yaw_angle>{}</yaw_angle>\n"), degrees_text(v.yaw_raw));
+  out.line(OUT_FORMAT("\t\t<roll_angle>{}</roll_angle>\n"), signed_decimals(v.roll, 2));
+  out.line(OUT_FORMAT("\t\t<pitch_angle>{}</pitch_angle>\n"), signed_decimals(v.pitch, 2));
+  out.line(OUT_FORMAT("\t\t<yaw_angle>{}</yaw_angle>\n"), signed_decimals(v.yaw, 2));
   if (verbose) {
-    out.line(OUT_FORMAT("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), v.roll_raw);
-    out.line(OUT_FORMAT("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), v.pitch_raw);
-    out.line(OUT_FORMAT("\t\t<yaw_angle_raw>{}</yaw_angle_raw>\n"), v.yaw_raw);
+    out.line(OUT_FORMAT("\t\t<roll_angle_raw>{}</roll_angle_raw>\n"), v.roll.stored);
+    out.line(OUT_FORMAT("\t\t<pitch_angle_raw>{}</pitch_angle_raw>\n"), v.pitch.stored);
+    out.line(OUT_FORMAT("\t\t<yaw_angle_raw>{}</yaw_angle_raw>\n"), v.yaw.stored);
   }
   // Anything below the 5000 ft offset prints negative.
   out.line(OUT_FORMAT("\t\t<pressure_alt unit=\"feet\">{}</pressure_alt>\n"), v.pressure_alt_ft);
@@ -61,9 +53,9 @@ int print_xml_ahrs_hr_log_entry(output_writer& out, const ahrs_hr_values& v, boo
   if (verbose) {
     out.line(OUT_FORMAT("\t\t<asi_roc unit=\"fpsps\">{}</asi_roc>\n"), signed_fixed_ratio(v.asi_roc_raw, 50, 2));
     out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle>{}</accelerometer_roll_angle>\n"),
-             degrees_text(v.accelerometer_roll_raw));
+             signed_decimals(v.accelerometer_roll, 2));
     out.line(OUT_FORMAT("\t\t<accelerometer_roll_angle_raw>{}</accelerometer_roll_angle_raw>\n"),
-             v.accelerometer_roll_raw);
+             v.accelerometer_roll.stored);
     out.line(OUT_FORMAT("\t\t<mode>{}</mode>\n"), int{v.mode});
     out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{v.checksum});
   }
@@ -74,9 +66,9 @@ int print_xml_ahrs_lr_log_entry(output_writer& out, const ahrs_lr_values& v, boo
   out.text("\t<ahrs_lr_log_entry>\n");
   // Printed as stored: unlike the EIS outside temperature there is no offset.
   out.line(OUT_FORMAT("\t\t<outsidetemp>{:+}</outsidetemp>\n"), int{v.outside_temp_c});
-  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed_ratio(v.voltage_raw[0], 100, 2));
-  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed_ratio(v.voltage_raw[1], 100, 2));
-  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed_ratio(v.voltage_raw[2], 100, 2));
+  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), decimals(v.voltage[0], 2));
+  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), decimals(v.voltage[1], 2));
+  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), decimals(v.voltage[2], 2));
   if (verbose) {
     out.line(OUT_FORMAT("\t\t<verboseinfo checksum=\"{}\"/>\n"), int{v.checksum});
     out.line(OUT_FORMAT("\t\t<status_word1>{}</status_word1>\n"), int{v.status_word[0]});
@@ -85,9 +77,9 @@ int print_xml_ahrs_lr_log_entry(output_writer& out, const ahrs_lr_values& v, boo
     out.line(OUT_FORMAT("\t\t<internaltemp>{:+}</internaltemp>\n"), int{v.internal_temp});
     out.line(OUT_FORMAT("\t\t<sw_internal_version>{}.{}</sw_internal_version>\n"), int{v.sw_version_major},
              int{v.sw_version_minor});
-    out.line(OUT_FORMAT("\t\t<voltage_1_raw>{}</voltage_1_raw>\n"), v.voltage_raw[0]);
-    out.line(OUT_FORMAT("\t\t<voltage_2_raw>{}</voltage_2_raw>\n"), v.voltage_raw[1]);
-    out.line(OUT_FORMAT("\t\t<voltage_3_raw>{}</voltage_3_raw>\n"), v.voltage_raw[2]);
+    out.line(OUT_FORMAT("\t\t<voltage_1_raw>{}</voltage_1_raw>\n"), v.voltage[0].stored);
+    out.line(OUT_FORMAT("\t\t<voltage_2_raw>{}</voltage_2_raw>\n"), v.voltage[1].stored);
+    out.line(OUT_FORMAT("\t\t<voltage_3_raw>{}</voltage_3_raw>\n"), v.voltage[2].stored);
   }
   return out.text("\t</ahrs_lr_log_entry>\n");
 }

@@ -40,14 +40,14 @@ eis_values decode_eis(const std::uint8_t* p) {
   v.aux[4] = static_cast<std::int16_t>(raw_value<f::aux5>(p));
   v.aux[5] = static_cast<std::int16_t>(raw_value<f::aux6>(p));
   v.airspeed = static_cast<std::uint16_t>(raw_value<f::airspeed>(p));
-  v.altitude_ft = whole_value<f::altitude>(p);
-  v.volts = scaled_value<f::primaryvoltage>(p);
-  v.fuel_flow = scaled_value<f::fuelflow>(p);
-  v.fuel_qty = scaled_value<f::fuelqty>(p);
-  v.elapsed_time_hours = scaled_value<f::elapsed_time>(p);
-  v.baro_inhg = scaled_value<f::baroset>(p);
-  v.vertical_speed_fpm = whole_value<f::rateofclimb>(p);
-  v.outside_temp_c = whole_value<f::outsidetemp>(p);
+  v.altitude = scaled_number_of<f::altitude>(p);
+  v.volts = scaled_number_of<f::primaryvoltage>(p);
+  v.fuel_flow = scaled_number_of<f::fuelflow>(p);
+  v.fuel_qty = scaled_number_of<f::fuelqty>(p);
+  v.elapsed_time = scaled_number_of<f::elapsed_time>(p);
+  v.baroset = scaled_number_of<f::baroset>(p);
+  v.vertical_speed = scaled_number_of<f::rateofclimb>(p);
+  v.outside_temp = scaled_number_of<f::outsidetemp>(p);
   v.oil_temp = static_cast<std::uint16_t>(raw_value<f::oiltemp>(p));
   v.oil_pressure_psi = static_cast<std::uint8_t>(raw_value<f::oilpressure>(p));
   v.coolant_temp = static_cast<std::uint16_t>(raw_value<f::coolanttemp>(p));
@@ -59,13 +59,5 @@ eis_values decode_eis(const std::uint8_t* p) {
   v.fuel_endurance[0] = static_cast<std::uint8_t>(raw_value<f::fuelendurance_hours>(p));
   v.fuel_endurance[1] = static_cast<std::uint8_t>(raw_value<f::fuelendurance_mins>(p));
   v.checksum = static_cast<std::uint8_t>(raw_value<f::checksum>(p));
-  v.volts_raw = static_cast<std::uint16_t>(raw_value<f::primaryvoltage>(p));
-  v.altitude_raw = static_cast<std::uint16_t>(raw_value<f::altitude>(p));
-  v.fuel_qty_raw = static_cast<std::uint16_t>(raw_value<f::fuelqty>(p));
-  v.fuel_flow_raw = static_cast<std::uint16_t>(raw_value<f::fuelflow>(p));
-  v.elapsed_time_raw = static_cast<std::uint16_t>(raw_value<f::elapsed_time>(p));
-  v.baroset_raw = static_cast<std::uint16_t>(raw_value<f::baroset>(p));
-  v.outside_temp_raw = static_cast<std::uint8_t>(raw_value<f::outsidetemp>(p));
-  v.vertical_speed_raw = static_cast<std::int8_t>(raw_value<f::rateofclimb>(p));
   return v;
 }

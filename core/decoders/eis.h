@@ -55,14 +55,15 @@ struct eis_values {
   std::uint16_t egt[6];
   std::int16_t aux[6];  // aux1..aux6, raw
   std::uint16_t airspeed;
-  int altitude_ft;   // tens of feet in the LOG
-  double volts;      // primary bus
-  double fuel_flow;  // per hour, in the fluid unit
-  double fuel_qty;
-  double elapsed_time_hours;
-  double baro_inhg;
-  int vertical_speed_fpm;  // hundreds of feet per minute in the LOG
-  int outside_temp_c;
+  // The scaled fields: the stored number, its scale in its type, so the value prints exactly.
+  scaled_field<eis_layout::altitude> altitude;           // feet (tens of feet in the LOG)
+  scaled_field<eis_layout::primaryvoltage> volts;        // primary bus (tenths)
+  scaled_field<eis_layout::fuelflow> fuel_flow;          // per hour, in the fluid unit (tenths)
+  scaled_field<eis_layout::fuelqty> fuel_qty;            // in the fluid unit (tenths)
+  scaled_field<eis_layout::elapsed_time> elapsed_time;   // hours (tenths)
+  scaled_field<eis_layout::baroset> baroset;             // inches of mercury (hundredths)
+  scaled_field<eis_layout::rateofclimb> vertical_speed;  // feet per minute (hundreds in the LOG)
+  scaled_field<eis_layout::outsidetemp> outside_temp;    // degrees C (plus 50 in the LOG)
   std::uint16_t oil_temp;
   std::uint8_t oil_pressure_psi;
   std::uint16_t coolant_temp;
@@ -71,15 +72,6 @@ struct eis_values {
   std::uint8_t flight_timer[3];    // hours, minutes, seconds
   std::uint8_t fuel_endurance[2];  // hours, minutes
   std::uint8_t checksum;
-  // The stored numbers of the scaled fields, which the verbose report shows.
-  std::uint16_t volts_raw;
-  std::uint16_t altitude_raw;
-  std::uint16_t fuel_qty_raw;
-  std::uint16_t fuel_flow_raw;
-  std::uint16_t elapsed_time_raw;
-  std::uint16_t baroset_raw;
-  std::uint8_t outside_temp_raw;
-  std::int8_t vertical_speed_raw;
 };
 
 // Decodes a payload of eis_layout::size bytes (a shorter record zero-padded to that size).

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "records/byte_order.h"
+#include "text/fixed_format.h"
 
 // value = raw * multiply / divide + bias, worked out in double precision in that order (or in
 // integers when the scale is a whole multiplier and bias: see whole_value).
@@ -73,6 +74,68 @@ inline double scaled_value(const std::uint8_t* payload) {
   return v;
 }
 
+// A value exactly: numerator / denominator.
+struct exact_decimal {
+  std::int64_t numerator;
+  std::uint32_t denominator;
+};
+
+// "%.Nf" and "%+.Nf" of an exact value, worked out in integers: the renderer chooses the decimals.
+inline ratio_value decimals(const exact_decimal& x, int precision) {
+  return fixed_ratio(x.numerator, x.denominator, precision);
+}
+inline ratio_value signed_decimals(const exact_decimal& x, int precision) {
+  return signed_fixed_ratio(x.numerator, x.denominator, precision);
+}
+
+// A scaled field as one record holds it: the stored number, with the field's scale (whole
+// numbers) in its type, value = stored * Multiply / Divide + Bias. A document prints the value
+// exactly from integers (exact(), decimals()); the figures take value(), the double
+// scaled_value gives.
+template <int Multiply, int Divide, int Bias>
+struct scaled_number {
+  static_assert(Multiply >= 1 && Divide >= 1);
+  std::int32_t stored;
+
+  double value() const {
+    double v = stored;
+    if constexpr (Multiply != 1) v *= Multiply;
+    if constexpr (Divide != 1) v /= Divide;
+    if constexpr (Bias != 0) v += Bias;
+    return v;
+  }
+  // The value of a field without a divisor.
+  int whole() const requires(Divide == 1) { return stored * Multiply + Bias; }
+  exact_decimal exact() const {
+    return {std::int64_t{stored} * Multiply + std::int64_t{Bias} * Divide, static_cast<std::uint32_t>(Divide)};
+  }
+};
+
+template <int M, int D, int B>
+ratio_value decimals(const scaled_number<M, D, B>& n, int precision) {
+  return decimals(n.exact(), precision);
+}
+template <int M, int D, int B>
+ratio_value signed_decimals(const scaled_number<M, D, B>& n, int precision) {
+  return signed_decimals(n.exact(), precision);
+}
+
+// A scale of whole numbers, which a scaled number can carry.
+constexpr bool is_whole_scale(const field_scale& s) {
+  return s.multiply == static_cast<int>(s.multiply) && s.divide == static_cast<int>(s.divide) && s.divide >= 1.0;
+}
+
+// The scaled number of a field.
+template <const layout_field& F>
+using scaled_field = scaled_number<static_cast<int>(F.scale.multiply), static_cast<int>(F.scale.divide), F.scale.bias>;
+
+// The field read as a scaled number.
+template <const layout_field& F>
+inline scaled_field<F> scaled_number_of(const std::uint8_t* payload) {
+  static_assert(is_whole_scale(F.scale), "a scaled number has a whole multiplier and divisor");
+  return {raw_value<F>(payload)};
+}
+
 // The same reads for field I of an array of fields: clang 14 takes a whole array as a template
 // argument, but not one of its elements.
 template <const auto& Fields, std::size_t I>
@@ -94,6 +157,16 @@ inline double scaled_value(const std::uint8_t* payload) {
   if constexpr (f.scale.divide != 1.0) v /= f.scale.divide;
   if constexpr (f.scale.bias != 0) v += f.scale.bias;
   return v;
+}
+
+template <const auto& Fields, std::size_t I>
+using scaled_field_at = scaled_number<static_cast<int>(Fields[I].scale.multiply),
+                                      static_cast<int>(Fields[I].scale.divide), Fields[I].scale.bias>;
+
+template <const auto& Fields, std::size_t I>
+inline scaled_field_at<Fields, I> scaled_number_of(const std::uint8_t* payload) {
+  static_assert(is_whole_scale(Fields[I].scale), "a scaled number has a whole multiplier and divisor");
+  return {raw_value<Fields, I>(payload)};
 }
 
 // The payload bytes a layout reads: its highest field end.

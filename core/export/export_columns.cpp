@@ -71,12 +71,10 @@ const std::array columns = {
     export_column{"pressure_altitude_ft", "ft", F, CELL(if (r.ahrs) put_int(out, r.ahrs->pressure_alt_ft))},
     export_column{"ias_kt", "kt", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->ias_kt(), 2)))},
     export_column{"vertical_speed_fpm", "fpm", F, CELL(if (r.ahrs) put_int(out, r.ahrs->vsi_fpm))},
-    export_column{"pitch_deg", "deg", F,
-                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->pitch_raw)))},
-    export_column{"roll_deg", "deg", F,
-                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::angle_deg(r.ahrs->roll_raw)))},
+    export_column{"pitch_deg", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->pitch, 2)))},
+    export_column{"roll_deg", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->roll, 2)))},
     export_column{"heading_deg", "deg", F,
-                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), row_values::heading_deg(*r.ahrs)))},
+                  CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->heading(), 2)))},
     export_column{"normal_acceleration_g", "G", F,
                   CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
     // EIS
@@ -100,18 +98,18 @@ const std::array columns = {
                   CELL(if (r.eis) put_temperature(out, r, r.eis->coolant_temp))},
     export_column{"carb_temp", "", column_unit::temperature,
                   CELL(if (r.eis) put_temperature(out, r, r.eis->carb_temp))},
-    export_column{"fuel_flow", "", column_unit::fuel_flow, CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_flow))},
-    export_column{"fuel_qty", "", column_unit::fuel, CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_qty))},
-    export_column{"volts", "V", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->volts_raw, 10, 1)))},
-    export_column{"oat_c", "C", F, CELL(if (r.eis) put_int(out, r.eis->outside_temp_c))},
-    export_column{"baro_inhg", "inHg", F,
-                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->baroset_raw, 100, 2)))},
-    export_column{"eis_altitude_ft", "ft", F, CELL(if (r.eis) put_int(out, r.eis->altitude_ft))},
-    export_column{"eis_vertical_speed_fpm", "fpm", F, CELL(if (r.eis) put_int(out, r.eis->vertical_speed_fpm))},
+    export_column{"fuel_flow", "", column_unit::fuel_flow,
+                  CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_flow.value()))},
+    export_column{"fuel_qty", "", column_unit::fuel, CELL(if (r.eis) put_fluid(out, r, r.eis->fuel_qty.value()))},
+    export_column{"volts", "V", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), decimals(r.eis->volts, 1)))},
+    export_column{"oat_c", "C", F, CELL(if (r.eis) put_int(out, r.eis->outside_temp.whole()))},
+    export_column{"baro_inhg", "inHg", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), decimals(r.eis->baroset, 2)))},
+    export_column{"eis_altitude_ft", "ft", F, CELL(if (r.eis) put_int(out, r.eis->altitude.whole()))},
+    export_column{"eis_vertical_speed_fpm", "fpm", F, CELL(if (r.eis) put_int(out, r.eis->vertical_speed.whole()))},
     export_column{"eis_airspeed", "", F, CELL(if (r.eis) put_int(out, r.eis->airspeed))},
     export_column{"eis_unit_temp", "", F, CELL(if (r.eis) put_int(out, int{r.eis->unit_temp}))},
     export_column{"engine_time_h", "h", F,
-                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed_ratio(r.eis->elapsed_time_raw, 10, 1)))},
+                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), decimals(r.eis->elapsed_time, 1)))},
     export_column{"flight_timer_s", "s", F,
                   CELL(if (r.eis) put_int(
                       out, r.eis->flight_timer[0] * 3600 + r.eis->flight_timer[1] * 60 + r.eis->flight_timer[2]))},
@@ -126,11 +124,11 @@ const std::array columns = {
     // AHRS low rate
     export_column{"ahrs_oat_c", "C", F, CELL(if (r.ahrs_lr) put_int(out, int{r.ahrs_lr->outside_temp_c}))},
     export_column{"ahrs_volts1", "V", F,
-                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[0], 100, 2)))},
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), decimals(r.ahrs_lr->voltage[0], 2)))},
     export_column{"ahrs_volts2", "V", F,
-                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[1], 100, 2)))},
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), decimals(r.ahrs_lr->voltage[1], 2)))},
     export_column{"ahrs_volts3", "V", F,
-                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), fixed_ratio(r.ahrs_lr->voltage_raw[2], 100, 2)))},
+                  CELL(if (r.ahrs_lr) out.line(OUT_FORMAT("{}"), decimals(r.ahrs_lr->voltage[2], 2)))},
     // Analog inputs
     export_column{"analog_volts1", "V", F,
                   CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->voltage[0], 2)))},
@@ -193,14 +191,6 @@ std::string_view csv_unit_suffix(column_unit kind, const engine_units& units) {
 }
 
 namespace row_values {
-
-ratio_value heading_deg(const ahrs_hr_values& v) {
-  // raw * 180 / 32768 is raw * 45 / 8192; a negative heading gains a whole turn.
-  const std::int64_t eighths = std::int64_t{v.yaw_raw} * 45 + (v.yaw_raw < 0 ? 360 * 8192 : 0);
-  return fixed_ratio(eighths, 8192, 2);
-}
-
-ratio_value angle_deg(std::int16_t raw) { return fixed_ratio(std::int64_t{raw} * 45, 8192, 2); }
 
 void write_gps_number(output_writer& out, double value) {
   if (!(std::abs(value) < 1e9)) {

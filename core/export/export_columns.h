@@ -9,7 +9,7 @@
 #include <span>
 #include <string_view>
 
-#include "analysis/engine_units.h"
+#include "decode/engine_units.h"
 #include "export/sampled_rows.h"
 #include "text/output_writer.h"
 
@@ -38,10 +38,6 @@ std::string_view csv_unit_suffix(column_unit kind, const engine_units& units);
 
 // Values several exports share, read from a row the same way everywhere.
 namespace row_values {
-// The AHRS heading from 0 to 360 degrees (the AHRS logs -180 to +180), two decimals, exact.
-ratio_value heading_deg(const ahrs_hr_values& v);
-// An AHRS angle in degrees, two decimals, exact.
-ratio_value angle_deg(std::int16_t raw);
 // A GPS number: whole for the aviation format, up to two decimals for NMEA.
 void write_gps_number(output_writer& out, double value);
 }  // namespace row_values

@@ -6,37 +6,23 @@
 namespace {
 
 // The short first pass: the first records, up to the first unit settings of both kinds and the
-// first GPS time (all of the LOG when one of them never comes). It follows the units and the
-// clock exactly as the flight time line does, so it finds the same reporting units and first
-// anchor.
+// first GPS time (all of the LOG when one of them never comes). The units and the clock are the
+// context's followers, which the flight time line reads too, so the scan finds the same
+// reporting units and first anchor.
 struct units_and_clock_scan {
   decode_context& ctx;
-  unit_tracker units;
-  utc_clock clock;
   bool has_records = false;
   std::uint32_t first_ms = 0;
   std::uint32_t last_ms = 0;
-  std::uint64_t accepted_before[2] = {};
 
-  void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record) {
     if (!has_records) first_ms = record.timestamp;
     has_records = true;
     last_ms = record.timestamp;
-    accepted_before[0] = ctx.summary.gps_1.sentences_accepted;
-    accepted_before[1] = ctx.summary.gps_2.sentences_accepted;
-  }
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool) {
-    if (record.source_type == source_set_menu) units.note_settings(ctx.summary.settings);
-    if (ctx.summary.gps_1.sentences_accepted != accepted_before[0])
-      clock.follow_fix(ctx.summary.gps_1.fix, record.timestamp);
-    if (ctx.summary.gps_2.sentences_accepted != accepted_before[1])
-      clock.follow_fix(ctx.summary.gps_2.fix, record.timestamp);
   }
   bool finished() const {
-    return clock.known() && !units.report().temperature_assumed && !units.report().fluid_assumed;
+    const engine_units& units = ctx.follow.units.report();
+    return ctx.follow.clock.known() && !units.temperature_assumed && !units.fluid_assumed;
   }
 };
 
@@ -51,20 +37,21 @@ analysis_options analysis_of(const export_request& request) {
 // The time line's summary, or as much of one as the short scan gives: the first record, the
 // clock and, when the scan read to the end, the last record.
 log_summary summary_of_scan(decode_context& ctx, const export_request& request, FILE* input) {
-  begin_pass(ctx, &request.constants, &request.decode, input, nullptr, nullptr);
-  units_and_clock_scan scan{ctx, {}, {}};
+  begin_pass(ctx, &request.constants, &request.decode, input, nullptr);
+  units_and_clock_scan scan{ctx};
   run_record_loop(ctx, scan);
-  if (!scan.clock.known() && request.utc_start_ms && scan.has_records) {
-    scan.clock.set_from_user(*request.utc_start_ms, scan.first_ms);
+  utc_clock clock = ctx.follow.clock;
+  if (!clock.known() && request.utc_start_ms && scan.has_records) {
+    clock.set_from_user(*request.utc_start_ms, scan.first_ms);
   }
   log_summary s;
-  s.units = scan.units.report();
+  s.units = ctx.follow.units.report();
   s.time.has_records = scan.has_records;
   s.time.first.log_ms = scan.first_ms;
   // Stopped early, the scan does not know where the LOG ends.
   s.time.last.log_ms = scan.finished() ? UINT32_MAX : scan.last_ms;
-  s.time.source = scan.clock.source();
-  s.time.first_anchor = scan.clock.first();
+  s.time.source = clock.source();
+  s.time.first_anchor = clock.first();
   return s;
 }
 
@@ -118,7 +105,7 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
 }
 
 void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  begin_pass(ctx, &request.constants, &request.decode, input, output, nullptr);
+  begin_pass(ctx, &request.constants, &request.decode, input, output);
 }
 
 void finish_export(decode_context& ctx, const export_plan& plan, export_result& result) {

@@ -9,9 +9,8 @@
 //
 // ele is the aviation sentence's altitude item in metres, time the fix's UTC where the LOG has
 // GPS time; ground speed (m/s) and course (degrees true) only in the track-point extension.
-#include <cmath>
-
 #include "decode/record_loop.h"
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "text/utc_text.h"
@@ -36,24 +35,12 @@ class gpx_steps {
             export_result& result)
       : ctx_(ctx), out_(ctx.out), tracks_(std::move(tracks)), tail_(tail), result_(result) {
     if (plan.sampling.clock_source != utc_source::none) {
-      clock_.start_from(plan.sampling.clock_source, plan.sampling.clock_first);
+      ctx.follow.clock.start_from(plan.sampling.clock_source, plan.sampling.clock_first);
     }
   }
 
-  void dropped(const efis_record&) {}
-  void before_dispatch(const efis_record&) {
-    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
-    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
-  }
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool) {
-    const bool gps_1_fix = ctx_.summary.gps_1.sentences_accepted != accepted_before_[0];
-    if (gps_1_fix) clock_.follow_fix(ctx_.summary.gps_1.fix, record.timestamp);
-    if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1]) {
-      clock_.follow_fix(ctx_.summary.gps_2.fix, record.timestamp);
-    }
-    if (gps_1_fix) take_fix(ctx_.summary.gps_1.fix, record.timestamp);
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    if (effect.new_fix_port == 0) take_fix(ctx_.summary.gps_1.fix, record.timestamp);
   }
 
   void finish() { close_track(); }
@@ -65,12 +52,8 @@ class gpx_steps {
       ++next_track_;
     }
     if (next_track_ == tracks_.size() || t < tracks_[next_track_].from_ms) return;
-    const double lat = fix.latitude_deg;
-    const double lon = fix.longitude_deg;
     // An invalid fix ends the segment; a position the schema cannot hold is left out.
-    const bool usable =
-        fix.receiver_valid && std::abs(lat) <= 90.0 && lon >= -180.0 && lon < 180.0 && (lat != 0.0 || lon != 0.0);
-    if (!usable) {
+    if (!fits_gpx(fix)) {
       close_segment();
       return;
     }
@@ -89,7 +72,8 @@ class gpx_steps {
     out_.line(OUT_FORMAT("      <trkpt lat=\"{}\" lon=\"{}\">"), fixed(static_cast<double>(fix.latitude_deg), 7),
               fixed(static_cast<double>(fix.longitude_deg), 7));
     if (fix.has_altitude) out_.line(OUT_FORMAT("<ele>{}</ele>"), fixed(fix.altitude_ft * metres_per_foot, 1));
-    if (clock_.known()) out_.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(clock_.utc_ms_at(t)).view());
+    const utc_clock& clock = ctx_.follow.clock;
+    if (clock.known()) out_.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(clock.utc_ms_at(t)).view());
     const bool speed = fix.has_ground_speed && fix.ground_speed_kt >= 0.0;
     const bool course = fix.has_track && fix.track_deg >= 0.0 && fix.track_deg < 360.0;
     if (speed || course) {
@@ -138,8 +122,6 @@ class gpx_steps {
   std::vector<gpx_track> tracks_;
   const std::string& tail_;
   export_result& result_;
-  utc_clock clock_;
-  std::uint64_t accepted_before_[2] = {};
   std::size_t next_track_ = 0;
   bool track_open_ = false;
   bool segment_open_ = false;

@@ -109,31 +109,32 @@ int print_kml_document(output_writer& out, const path_point* points, std::int32_
 namespace {
 
 int run_kml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                 FILE* output, FILE* debug, const char* description) {
+                 FILE* output, const char* description) {
   const decode_time_text now = current_decode_time();
   path_point* const summary_path = own_summary_path();
   if (summary_path == nullptr) return -1;
-  const std::int32_t count =
-      LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path, summary_path_capacity);
-  const int last = print_kml_document(ctx.out, summary_path, count, now, description);
+  const summary_path_result path =
+      LOG_to_summary_path(ctx, constants, options, input, output, summary_path, summary_path_capacity);
+  note_path_point_limit(ctx, path.point_limit_reached);
+  const int last = print_kml_document(ctx.out, summary_path, path.count, now, description);
   return ctx.out.flush() == 0 ? last : -1;
 }
 
 }  // namespace
 
 int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/,
                                    const char* description) {
   return run_public_conversion(context, constants, options, {input, output},
                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_kml_pass(ctx, c, o, input, output, debug, description);
+                                 return run_kml_pass(ctx, c, o, input, output, description);
                                });
 }
 
 int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* debug, const char* description) {
+                           FILE* output, FILE* /*debug*/, const char* description) {
   return run_classic_conversion(constants, options, {input, output},
                                 [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_kml_pass(ctx, c, o, input, output, debug, description);
+                                  return run_kml_pass(ctx, c, o, input, output, description);
                                 });
 }

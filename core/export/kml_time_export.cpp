@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "decode/record_loop.h"
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "export/kml.h"
@@ -52,12 +53,6 @@ struct kml_sample {
   double cht_max;
 };
 
-bool usable_position(const gps_fix& fix) {
-  const double lat = fix.latitude_deg;
-  const double lon = fix.longitude_deg;
-  return fix.receiver_valid && std::abs(lat) <= 90.0 && std::abs(lon) <= 180.0 && (lat != 0.0 || lon != 0.0);
-}
-
 kml_sample sample_of(const sampled_row& r) {
   kml_sample s{};
   s.log_ms = r.log_ms;
@@ -73,12 +68,13 @@ kml_sample sample_of(const sampled_row& r) {
   float pitch = 0.0f;
   float yaw = 0.0f;
   if (r.ahrs != nullptr) {
-    roll = static_cast<float>(r.ahrs->roll_deg);
-    pitch = static_cast<float>(r.ahrs->pitch_deg);
-    yaw = static_cast<float>(r.ahrs->yaw_deg);
-    s.heading = r.ahrs->yaw_deg < 0.0 ? r.ahrs->yaw_deg + 360.0 : r.ahrs->yaw_deg;
-    s.tilt = r.ahrs->pitch_deg;
-    s.roll = r.ahrs->roll_deg;
+    const ahrs_hr_values& a = *r.ahrs;
+    roll = static_cast<float>(a.roll.value());
+    pitch = static_cast<float>(a.pitch.value());
+    yaw = static_cast<float>(a.yaw.value());
+    s.heading = a.heading_deg();
+    s.tilt = a.pitch.value();
+    s.roll = a.roll.value();
     s.has_ias = true;
     s.ias_kt = r.ahrs->ias_kt();
   } else if (r.gps_1->has_track) {
@@ -102,7 +98,7 @@ class kml_track_writer {
   }
 
   void take(const sampled_row& r) {
-    if (r.gps_1 == nullptr || !usable_position(*r.gps_1)) {
+    if (r.gps_1 == nullptr || !fits_globe(*r.gps_1)) {
       end_track(false);
       return;
     }

@@ -4,35 +4,14 @@
 #include <cmath>
 
 #include "decode/record_loop.h"
+#include "decode/samples.h"
 #include "export/sampled_rows.h"
 
 namespace {
 
-constexpr std::uint32_t stale_after_ms = 5000;  // GPS 1 gives way to GPS 2, the AHRS to the GPS altitude
 constexpr std::size_t track_instants = 6000;
 
-// A field's value when the record holds the field, else NaN: a record shorter than its layout
-// gives the fields it holds, as the flight figures read it.
-double held(std::uint32_t length, const layout_field& field, double value) {
-  return length >= std::uint32_t{field.offset} + field.width ? value : std::nan("");
-}
-
 double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
-
-// The moment of the latest record of a source, if any.
-struct last_seen {
-  bool has = false;
-  std::uint32_t log_ms = 0;
-  bool fresh_at(std::uint32_t t) const { return has && t >= log_ms && t - log_ms <= stale_after_ms; }
-};
-
-// The position fixes of the two ports: the latest valid one of each, and which one the track
-// follows (GPS 1, or GPS 2 while GPS 1 has given no valid fix for a while).
-struct fix_state {
-  last_seen port[2];
-  double latitude[2] = {0.0, 0.0};
-  double longitude[2] = {0.0, 0.0};
-};
 
 // Folds every record of the stretch into the series, beside the rows that sample the track.
 class series_folder {
@@ -40,87 +19,62 @@ class series_folder {
   series_folder(decode_context& ctx, const report_gathering& request, report_data& data)
       : ctx_(ctx), request_(request), data_(data) {}
 
-  void before_dispatch() {
-    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
-    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
-  }
-  void after_dispatch(const efis_record& record, const unit_tracker& units) {
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
     const std::uint32_t t = record.timestamp;
     const bool inside = t >= request_.from_ms && t < request_.to_ms;
-    switch (record.source_type) {
-      case source_eis:
-        if (inside) take_eis(t, record.length, units);
+    switch (effect.slot) {
+      case cache_slot::eis:
+        if (inside) take_eis(t);
         break;
-      case source_ahrs:
-        if (record.length > ahrs_layout::ahrs_type.offset && ahrs_type_of(record.payload) == ahrs_type_high_rate) {
-          ahrs_.has = true;
-          ahrs_.log_ms = t;
-          if (inside) take_air_data(t, record.length);
-        }
+      case cache_slot::ahrs_high_rate:
+        ahrs_.note(t);
+        if (inside) take_air_data(t);
         break;
-      case source_analog:
+      case cache_slot::analog:
         if (inside) take_analog(t);
         break;
-      case source_gps_1:
-      case source_gps_2: {
-        const int port = record.source_type == source_gps_1 ? 0 : 1;
-        const gps_composite_state& gps = port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2;
-        if (gps.sentences_accepted != accepted_before_[port]) take_fix(port, gps.fix, t, inside);
-        break;
-      }
       default: break;
     }
+    if (effect.new_fix_port >= 0 && inside) take_fix(effect.new_fix_port, t);
   }
 
-  const fix_state& fixes() const { return fixes_; }
-  const last_seen& ahrs() const { return ahrs_; }
-  // The port the position comes from at t: 0, 1, or -1 when neither has a fresh fix.
-  int position_port(std::uint32_t t) const {
-    if (fixes_.port[0].fresh_at(t)) return 0;
-    return fixes_.port[1].fresh_at(t) ? 1 : -1;
-  }
+  const last_heard& ahrs() const { return ahrs_; }
 
  private:
   void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
 
-  void take_eis(std::uint32_t t, std::uint32_t length, const unit_tracker& units) {
-    namespace f = eis_layout;
-    const eis_values& v = ctx_.summary.eis.values(decode_eis);
-    put(series_id::rpm, t, held(length, f::tachometer, v.rpm));
-    for (std::size_t i = 0; i < 6; ++i) {
-      put(cht_series(i), t, held(length, f::chttemp[i], units.cht(v.cht[i])));
-      put(egt_series(i), t, held(length, f::egttemp[i], units.temperature(v.egt[i])));
+  // The same sample of the EIS record as the flight figures take.
+  void take_eis(std::uint32_t t) {
+    const engine_sample s = engine_sample_of(ctx_.summary.eis, ctx_.follow.units);
+    put(series_id::rpm, t, s.rpm);
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      put(cht_series(i), t, s.cht[i]);
+      put(egt_series(i), t, s.egt[i]);
     }
-    put(series_id::oil_temperature, t, held(length, f::oiltemp, units.temperature(v.oil_temp)));
-    put(series_id::oil_pressure, t, held(length, f::oilpressure, v.oil_pressure_psi));
-    put(series_id::bus_voltage, t, held(length, f::primaryvoltage, v.volts));
-    put(series_id::fuel_flow, t, held(length, f::fuelflow, units.fluid(v.fuel_flow)));
+    put(series_id::oil_temperature, t, s.oil_temperature);
+    put(series_id::oil_pressure, t, s.oil_pressure_psi);
+    put(series_id::bus_voltage, t, s.bus_voltage);
+    put(series_id::fuel_flow, t, s.fuel_flow);
   }
 
-  void take_air_data(std::uint32_t t, std::uint32_t length) {
-    namespace f = ahrs_hr_layout;
-    const ahrs_hr_values& v = ctx_.summary.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-    put(series_id::pressure_altitude, t, held(length, f::pressure_alt, v.pressure_alt_ft));
-    put(series_id::ias, t, held(length, f::asi, v.ias_kt()));
-    put(series_id::pitch, t, held(length, f::pitch_angle, v.pitch_deg));
-    put(series_id::roll, t, held(length, f::roll_angle, v.roll_deg));
+  void take_air_data(std::uint32_t t) {
+    const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+    put(series_id::pressure_altitude, t, s.pressure_altitude_ft);
+    put(series_id::ias, t, s.ias_kt);
+    put(series_id::pitch, t, s.pitch_deg);
+    put(series_id::roll, t, s.bank_deg);
   }
 
   void take_analog(std::uint32_t t) {
-    const analog_values& v =
-        ctx_.summary.analog.values([this](const std::uint8_t* p) { return decode_analog(p, ctx_.constants); });
+    const analog_values& v = ctx_.summary.analog.values();
     put(series_id::localiser, t, nan_unless(v.localiser_flag == analog_flag::valid, v.localiser_deviation));
     put(series_id::glideslope, t, nan_unless(v.glide_flag == analog_flag::valid, v.glide_deviation));
   }
 
-  // A valid fix with a position moves the port on; the ground speed and GPS altitude come from
-  // the port the position comes from.
-  void take_fix(int port, const gps_fix& fix, std::uint32_t t, bool inside) {
-    if (!fix.receiver_valid || (fix.latitude_deg == 0.0f && fix.longitude_deg == 0.0f)) return;
-    fixes_.port[port] = {true, t};
-    fixes_.latitude[port] = fix.latitude_deg;
-    fixes_.longitude[port] = fix.longitude_deg;
-    if (!inside || position_port(t) != port) return;
+  // The ground speed and GPS altitude come from the fixes of the port the position comes from.
+  void take_fix(int port, std::uint32_t t) {
+    if (!ctx_.follow.position.moved()) return;
+    const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
     if (fix.has_ground_speed) put(series_id::ground_speed, t, fix.ground_speed_kt);
     if (fix.has_altitude) put(series_id::gps_altitude, t, fix.altitude_ft);
   }
@@ -128,9 +82,7 @@ class series_folder {
   decode_context& ctx_;
   const report_gathering& request_;
   report_data& data_;
-  fix_state fixes_;
-  last_seen ahrs_;
-  std::uint64_t accepted_before_[2] = {0, 0};
+  last_heard ahrs_;  // the latest AHRS high-rate record
 };
 
 // Takes a track point at each sampled instant where the position source has a fix not yet on
@@ -146,20 +98,21 @@ struct track_sampler {
   void operator()(const sampled_row& row) { take_at(row.log_ms); }
 
   void take_at(std::uint32_t t) {
-    const int port = folder.position_port(t);
+    const position_source& where = ctx.follow.position;
+    const int port = where.port_at(t);
     if (port < 0) return;
-    const last_seen& fix = folder.fixes().port[port];
+    const timed_position& fix = where.latest(port);
     if (has_last && fix.log_ms == last_fix_ms) return;
     track_point p{};
     p.log_ms = fix.log_ms;
-    p.latitude_deg = folder.fixes().latitude[port];
-    p.longitude_deg = folder.fixes().longitude[port];
-    auto& ahrs = ctx.summary.ahrs_hr;
+    p.latitude_deg = fix.latitude_deg;
+    p.longitude_deg = fix.longitude_deg;
     const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
-    const layout_field& altitude = ahrs_hr_layout::pressure_alt;
-    if (folder.ahrs().fresh_at(t) && ahrs.length() >= std::uint32_t{altitude.offset} + altitude.width) {
+    const double pressure_altitude_ft =
+        folder.ahrs().fresh_at(t) ? air_data_sample_of(ctx.summary.ahrs_hr).pressure_altitude_ft : std::nan("");
+    if (!std::isnan(pressure_altitude_ft)) {
       p.has_altitude = true;
-      p.altitude_ft = ahrs.values(decode_ahrs_high_rate).high_rate.pressure_alt_ft;
+      p.altitude_ft = pressure_altitude_ft;
     } else if (gps.has_altitude) {
       p.has_altitude = true;
       p.altitude_ft = gps.altitude_ft;
@@ -175,17 +128,8 @@ struct report_steps {
   row_sampler<track_sampler&>& rows;
   series_folder& folder;
 
-  void dropped(const efis_record& record) { rows.dropped(record); }
-  void before_dispatch(const efis_record& record) {
-    rows.before_dispatch(record);
-    folder.before_dispatch();
-  }
-  payload_image_source image(const efis_record& record) const { return rows.image(record); }
-  void unknown(const efis_record& record) { rows.unknown(record); }
-  void after_dispatch(const efis_record& record, bool selected) {
-    rows.after_dispatch(record, selected);  // the units follow the set menu first
-    folder.after_dispatch(record, rows.units());
-  }
+  void before_dispatch(const efis_record& record) { rows.before_dispatch(record); }
+  void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
 };
 
 }  // namespace
@@ -210,7 +154,7 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
     data.track_every_ms = buckets_over(from, to, track_instants, request.min_bucket_ms).width_ms;
   }
 
-  begin_pass(ctx, &constants, &options, input, nullptr, nullptr);
+  begin_pass(ctx, &constants, &options, input, nullptr);
   series_folder folder(ctx, request, data);
   track_sampler track{ctx, folder, data, request.gap_ms};
   sampling_options sampling;

@@ -12,10 +12,10 @@
 
 #include <cstdint>
 
-#include "analysis/engine_units.h"
-#include "analysis/utc_clock.h"
 #include "decode/decode_context.h"
-#include "decode/dispatch.h"
+#include "decode/engine_units.h"
+#include "decode/record_effect.h"
+#include "decode/utc_clock.h"
 
 struct sampled_row {
   std::uint32_t log_ms;
@@ -48,13 +48,15 @@ struct sampling_options {
 template <typename Emit>
 class row_sampler {
  public:
+  // On a pass that has begun: the pass's clock starts from the anchor an earlier pass found.
   row_sampler(decode_context& ctx, const sampling_options& options, Emit emit)
       : ctx_(ctx), options_(options), emit_(static_cast<Emit&&>(emit)) {
-    if (options.clock_source != utc_source::none) clock_.start_from(options.clock_source, options.clock_first);
+    if (options.clock_source != utc_source::none) {
+      ctx.follow.clock.start_from(options.clock_source, options.clock_first);
+    }
     origin_ = next_ = options.from_ms;
   }
 
-  void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record) {
     const std::uint32_t t = record.timestamp;
     if (!started_) {
@@ -65,21 +67,7 @@ class row_sampler {
       take_rows_before(t);
     }
     last_ = t;
-    accepted_before_[0] = ctx_.summary.gps_1.sentences_accepted;
-    accepted_before_[1] = ctx_.summary.gps_2.sentences_accepted;
   }
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool) {
-    if (record.source_type == source_set_menu) units_.note_settings(ctx_.summary.settings);
-    if (ctx_.summary.gps_1.sentences_accepted != accepted_before_[0])
-      clock_.follow_fix(ctx_.summary.gps_1.fix, record.timestamp);
-    if (ctx_.summary.gps_2.sentences_accepted != accepted_before_[1])
-      clock_.follow_fix(ctx_.summary.gps_2.fix, record.timestamp);
-  }
-
-  const utc_clock& clock() const { return clock_; }
-  const unit_tracker& units() const { return units_; }
 
  private:
   // The first grid instant at or after t.
@@ -110,30 +98,26 @@ class row_sampler {
 
   sampled_row row_at(std::uint32_t t) {
     summary_record& s = ctx_.summary;
+    const utc_clock& clock = ctx_.follow.clock;
     sampled_row row{};
     row.log_ms = t;
-    row.has_utc = clock_.known();
-    row.utc_ms = row.has_utc ? clock_.utc_ms_at(t) : 0;
-    if (s.eis.received()) row.eis = &s.eis.values(decode_eis);
-    if (s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-    if (s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values(decode_ahrs).low_rate;
-    if (s.analog.received()) {
-      row.analog = &s.analog.values([this](const std::uint8_t* p) { return decode_analog(p, ctx_.constants); });
-    }
+    row.has_utc = clock.known();
+    row.utc_ms = row.has_utc ? clock.utc_ms_at(t) : 0;
+    if (s.eis.received()) row.eis = &s.eis.values();
+    if (s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
+    if (s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
+    if (s.analog.received()) row.analog = &s.analog.values();
     if (s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
     if (s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
-    row.units = &units_;
+    row.units = &ctx_.follow.units;
     return row;
   }
 
   decode_context& ctx_;
   sampling_options options_;
   Emit emit_;
-  utc_clock clock_;
-  unit_tracker units_;
   bool started_ = false;
   std::uint32_t last_ = 0;    // the latest record's timestamp
   std::uint32_t origin_ = 0;  // the grid's first instant
   std::uint32_t next_ = 0;    // the next grid instant
-  std::uint64_t accepted_before_[2] = {};
 };

@@ -24,12 +24,13 @@ void print_track_columns(output_writer& out, const path_point& p) {
 // Runs the extraction into the export's own array and writes the document with print.
 template <typename Print>
 int run_track_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                   FILE* input, FILE* output, FILE* debug, Print print) {
+                   FILE* input, FILE* output, Print print) {
   path_point* const summary_path = own_summary_path();
   if (summary_path == nullptr) return -1;
-  const std::int32_t count =
-      LOG_to_summary_path(ctx, constants, options, input, output, debug, summary_path, summary_path_capacity);
-  const int last = print(ctx.out, summary_path, count);
+  const summary_path_result path =
+      LOG_to_summary_path(ctx, constants, options, input, output, summary_path, summary_path_capacity);
+  note_path_point_limit(ctx, path.point_limit_reached);
+  const int last = print(ctx.out, summary_path, path.count);
   return ctx.out.flush() == 0 ? last : -1;
 }
 
@@ -57,33 +58,33 @@ int print_frc_binary_track(output_writer& out, const path_point* points, std::in
 }
 
 int OrvexDecode_context_LOG_to_FRC(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* debug) {
+                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/) {
   return run_public_conversion(context, constants, options, {input, output},
                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_track_pass(ctx, c, o, input, output, debug, print_frc_track);
+                                 return run_track_pass(ctx, c, o, input, output, print_frc_track);
                                });
 }
 
 int OrvexDecode_context_LOG_to_FRC_binary(decode_context* context, const analog_input_const* constants,
-                                          const library_options* options, FILE* input, FILE* output, FILE* debug) {
+                                          const library_options* options, FILE* input, FILE* output, FILE* /*debug*/) {
   return run_public_conversion(context, constants, options, {input, output},
                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_track_pass(ctx, c, o, input, output, debug, print_frc_binary_track);
+                                 return run_track_pass(ctx, c, o, input, output, print_frc_binary_track);
                                });
 }
 
 int OrvexDecode_LOG_to_FRC(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* debug) {
+                           FILE* output, FILE* /*debug*/) {
   return run_classic_conversion(constants, options, {input, output},
                                 [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_track_pass(ctx, c, o, input, output, debug, print_frc_track);
+                                  return run_track_pass(ctx, c, o, input, output, print_frc_track);
                                 });
 }
 
 int OrvexDecode_LOG_to_FRC_binary(const analog_input_const* constants, const library_options* options, FILE* input,
-                                  FILE* output, FILE* debug) {
+                                  FILE* output, FILE* /*debug*/) {
   return run_classic_conversion(constants, options, {input, output},
                                 [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_track_pass(ctx, c, o, input, output, debug, print_frc_binary_track);
+                                  return run_track_pass(ctx, c, o, input, output, print_frc_binary_track);
                                 });
 }

@@ -8,7 +8,8 @@
  * (OrvexDecode_LOG_to_XML, ..._KML, ..._FRC, ..._FRC_binary) each run on a decode context of
  * their own; the OrvexDecode_context_* forms run the same conversions on a context that the
  * caller owns, so several decodes can run at once in one process (one context per thread) and
- * the caller can read what the last conversion found in the LOG.
+ * the caller can read what the last conversion found in the LOG. The debug stream the entry
+ * points take is kept for the callers that pass one: nothing is written to it.
  *
  * Pointers. Every conversion checks what it is given before it reads or writes anything:
  *   - input, output (xml_output, kml_output) and context may not be NULL: the conversion then

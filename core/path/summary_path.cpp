@@ -11,7 +11,7 @@
 #include <new>
 
 #include "decode/record_loop.h"
-#include "records/short_copy.h"
+#include "decoders/gps/position_rules.h"
 
 namespace {
 
@@ -37,7 +37,10 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
 
 }  // namespace
 
-void process_summary_to_summary_path(path_sources& sources, const gps_composite_state& gps_1, path_point* point) {
+namespace {
+
+// The candidate of the latest records (see process_summary_to_summary_path), inline in the pass.
+inline void fill_candidate(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1, path_point* point) {
   // A port without a sentence format leaves the slot's position as it was.
   if (is_gps_format(gps_1.format)) {
     const gps_fix& gps = gps_1.fix;
@@ -48,28 +51,34 @@ void process_summary_to_summary_path(path_sources& sources, const gps_composite_
     point->ground_speed = gps.ground_speed_whole;
   }
 
-  const ahrs_hr_values& ahrs = sources.ahrs_hr.values(decode_ahrs_high_rate).high_rate;
-  point->roll_angle = static_cast<float>(ahrs.roll_deg);
-  point->pitch_angle = static_cast<float>(ahrs.pitch_deg);
-  point->yaw_angle = static_cast<float>(ahrs.yaw_deg);
+  const ahrs_hr_values& ahrs = ahrs_hr.values().high_rate;
+  point->roll_angle = static_cast<float>(ahrs.roll.value());
+  point->pitch_angle = static_cast<float>(ahrs.pitch.value());
+  point->yaw_angle = static_cast<float>(ahrs.yaw.value());
   point->pressure_alt = low_16_bits(ahrs.pressure_alt_ft);
   point->asi = ahrs.asi_raw;
-  point->timestamp = sources.ahrs_hr.timestamp();
+  point->timestamp = ahrs_hr.timestamp();
 
-  point->tachometer = sources.eis.values(decode_eis).rpm;
+  point->tachometer = eis.values().rpm;
+}
+
+}  // namespace
+
+void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
+                                     path_point* point) {
+  fill_candidate(ahrs_hr, eis, gps_1, point);
 }
 
 void path_steps::before_dispatch(const efis_record& record) {
   // Once the array is full no candidate is built; the rest is still read and dispatched.
   if (count < capacity) {
-    if (source_changes != candidate_source_changes || gps_1.sentences_accepted != candidate_gps_fixes) {
+    if (candidate_due) {
       path_point& candidate = points[count];
-      process_summary_to_summary_path(sources, gps_1, &candidate);
+      fill_candidate(sources.ahrs_hr(), sources.eis(), gps_1, &candidate);
       candidate_slot = count;
-      candidate_source_changes = source_changes;
-      candidate_gps_fixes = gps_1.sentences_accepted;
+      candidate_due = false;
       if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
-          candidate.latitude != 0.0f && candidate.longitude != 0.0f) {
+          path_keeps_position(candidate.latitude, candidate.longitude)) {
         ++count;
       }
     } else if (candidate_slot != count) {
@@ -79,20 +88,7 @@ void path_steps::before_dispatch(const efis_record& record) {
       candidate_slot = count;
     }
   }
-  copy_short(working, record.payload, std::min<std::size_t>(record.length, sizeof working));
-}
-
-void path_steps::after_dispatch(const efis_record& record, bool) {
-  const payload_image_source image{working, sizeof working};
-  if (record.source_type == source_ahrs && ahrs_type_of(working) == ahrs_type_high_rate) {
-    sources.ahrs_hr.store(record.timestamp, record.length, image);
-    ++source_changes;
-  } else if (record.source_type == source_eis) {
-    sources.eis.store(record.timestamp, record.length, image);
-    ++source_changes;
-  } else if (record.source_type == source_set_menu && record.length < sizeof working) {
-    working[record.length] = 0;  // parsing a set-menu text ends it inside the working payload
-  }
+  sources.copy(record);
 }
 
 bool path_point_unchanged(const path_point& candidate, const path_point& last) {
@@ -129,17 +125,16 @@ path_point* own_summary_path() {
   return points.get();
 }
 
-std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps) {
-  ctx.path_point_limit_reached = steps.capacity > 0 && steps.count == steps.capacity;
+summary_path_result end_summary_path(const path_steps& steps) {
   straighten_summary_path(steps.points, steps.count);
-  return steps.count;
+  return {steps.count, steps.capacity > 0 && steps.count == steps.capacity};
 }
 
-std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
-                                 path_point* points, std::int32_t capacity) {
-  begin_pass(ctx, constants, options, input, output, debug);
+summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                        const library_options* options, FILE* input, FILE* output, path_point* points,
+                                        std::int32_t capacity) {
+  begin_pass(ctx, constants, options, input, output);
   path_steps steps(ctx, points, capacity);
   run_record_loop(ctx, steps);
-  return end_summary_path(ctx, steps);
+  return end_summary_path(steps);
 }

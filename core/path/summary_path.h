@@ -11,8 +11,9 @@
 
 #include <cstring>
 
+#include "decode/carried_sources.h"
 #include "decode/decode_context.h"
-#include "decode/dispatch.h"
+#include "decode/record_effect.h"
 
 // One flight-path sample.
 struct path_point {
@@ -43,31 +44,28 @@ path_point* own_summary_path();
 constexpr int path_pressure_alt_threshold = 25;
 constexpr float path_attitude_threshold = 5.0f;
 
+// What a path pass gives beside its points: count, one more than the number of stored points
+// (at most the capacity), and whether the points filled the array.
+struct summary_path_result {
+  std::int32_t count;
+  bool point_limit_reached;
+};
+
 // Reads the whole LOG from the input's current position and fills points (capacity slots,
 // cleared first). output becomes the context's output stream; nothing is written to it.
-// Returns count: one more than the number of stored points, at most capacity.
-std::int32_t LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
-                                 const library_options* options, FILE* input, FILE* output, FILE* debug,
-                                 path_point* points, std::int32_t capacity);
-
-// The AHRS high-rate and EIS records as the path pass keeps them. Its working payload is not
-// cleared between records, so bytes past a short record's length keep what earlier records
-// left there (where the cache of the other passes holds zeros): a short AHRS or EIS record
-// carries on the bytes of the records before it, and a record of two bytes or less is taken
-// as high-rate by a type byte an earlier record left.
-struct path_sources {
-  cached_payload<ahrs_payload_size, ahrs_values> ahrs_hr;
-  cached_payload<eis_layout::size, eis_values> eis;
-};
+summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
+                                        const library_options* options, FILE* input, FILE* output, path_point* points,
+                                        std::int32_t capacity);
 
 // Fills point from the latest records: position, GPS altitude, track and ground speed from the
 // last GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
-// record, engine speed from the EIS record.
-void process_summary_to_summary_path(path_sources& sources, const gps_composite_state& gps_1, path_point* point);
+// record, engine speed from the EIS record (the path's carried sources).
+void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
+                                     path_point* point);
 
 // The path's steps around each record of the read loop: a candidate from the latest records
-// before the record, then the record into the working payload and the path's sources. They
-// take no cache images, so they run beside another pass's steps in one loop.
+// before the record, then the record into the path's carried sources. They take nothing from
+// the cache but GPS 1, so they run beside another pass's steps in one loop.
 struct path_steps {
   path_steps(decode_context& ctx, path_point* points_, std::int32_t capacity_)
       : gps_1(ctx.summary.gps_1), points(points_), capacity(capacity_) {
@@ -78,24 +76,19 @@ struct path_steps {
   path_point* points;
   std::int32_t capacity;
   std::int32_t count = 1;
-  std::uint8_t working[largest_cached_payload] = {};
-  path_sources sources;
-  // What the last candidate was made of: a new candidate is built only when a record changed
-  // the path's sources or GPS 1 accepted a sentence.
-  std::uint64_t source_changes = 0;
-  std::uint64_t candidate_source_changes = ~std::uint64_t{0};
-  std::uint64_t candidate_gps_fixes = 0;
+  carried_sources sources;
+  // A new candidate is built only after a record changed the path's sources or GPS 1's fix.
+  bool candidate_due = true;
   std::int32_t candidate_slot = 0;
 
-  void dropped(const efis_record&) {}
   void before_dispatch(const efis_record& record);
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
-  void unknown(const efis_record&) {}
-  void after_dispatch(const efis_record& record, bool selected);
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    if (sources.store(record) || effect.new_fix_port == 0) candidate_due = true;
+  }
 };
 
-// After the loop: notes a full array in the context, straightens the path and returns count.
-std::int32_t end_summary_path(decode_context& ctx, const path_steps& steps);
+// After the loop: straightens the path and tells its count and whether the array filled.
+summary_path_result end_summary_path(const path_steps& steps);
 
 // True when candidate counts as no change from the last stored point.
 bool path_point_unchanged(const path_point& candidate, const path_point& last);

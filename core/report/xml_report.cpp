@@ -31,8 +31,8 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
 }
 
 int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                 FILE* output, FILE* debug, const char* description) {
-  begin_pass(ctx, constants, options, input, output, debug);
+                 FILE* output, const char* description) {
+  begin_pass(ctx, constants, options, input, output);
   xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
   run_record_loop(ctx, steps);
   return end_xml_report(ctx);
@@ -50,8 +50,8 @@ void xml_report_steps::before_dispatch(const efis_record& record) {
 
 void xml_report_steps::unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
 
-void xml_report_steps::after_dispatch(const efis_record& record, bool selected) {
-  if (selected) print_selected_record(ctx, record);
+void xml_report_steps::after_dispatch(const efis_record& record, const record_effect& effect) {
+  if (effect.selected) print_selected_record(ctx, record);
 }
 
 xml_report_steps begin_xml_report(decode_context& ctx, const char* description, const decode_time_text& now) {
@@ -122,31 +122,28 @@ int print_xml_summary(decode_context& ctx) {
                       "analog_input_timestamp=\"{}\">\n"),
            static_cast<std::int32_t>(s.eis.timestamp()), static_cast<std::int32_t>(s.ahrs_hr.timestamp()),
            static_cast<std::int32_t>(s.ahrs_lr.timestamp()), static_cast<std::int32_t>(s.analog.timestamp()));
-  if (s.eis.received()) print_xml_eis_log_entry(out, s.eis.values(decode_eis), verbose);
-  if (s.ahrs_hr.received()) print_xml_ahrs_log_entry(out, s.ahrs_hr.values(decode_ahrs_high_rate), verbose);
-  if (s.ahrs_lr.received()) print_xml_ahrs_log_entry(out, s.ahrs_lr.values(decode_ahrs), verbose);
-  if (s.analog.received()) {
-    const analog_values& v = s.analog.values([&ctx](const std::uint8_t* p) { return decode_analog(p, ctx.constants); });
-    print_xml_analog_entry(out, v, verbose);
-  }
+  if (s.eis.received()) print_xml_eis_log_entry(out, s.eis.values(), verbose);
+  if (s.ahrs_hr.received()) print_xml_ahrs_log_entry(out, s.ahrs_hr.values(), verbose);
+  if (s.ahrs_lr.received()) print_xml_ahrs_log_entry(out, s.ahrs_lr.values(), verbose);
+  if (s.analog.received()) print_xml_analog_entry(out, s.analog.values(), verbose);
   if (s.gps_1.valid != 0) print_xml_gps_composite_entry(out, "1", &s.gps_1, verbose, is_debug(ctx));
   if (s.gps_2.valid != 0) print_xml_gps_composite_entry(out, "2", &s.gps_2, verbose, is_debug(ctx));
   return out.text("</summary_log_entry>\n");
 }
 
 int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* debug,
+                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/,
                                    const char* description) {
   return run_public_conversion(context, constants, options, {input, output},
                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_xml_pass(ctx, c, o, input, output, debug, description);
+                                 return run_xml_pass(ctx, c, o, input, output, description);
                                });
 }
 
 int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* debug, const char* description) {
+                           FILE* output, FILE* /*debug*/, const char* description) {
   return run_classic_conversion(constants, options, {input, output},
                                 [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_xml_pass(ctx, c, o, input, output, debug, description);
+                                  return run_xml_pass(ctx, c, o, input, output, description);
                                 });
 }

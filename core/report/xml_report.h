@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "decode/decode_context.h"
-#include "decode/dispatch.h"
+#include "decode/record_effect.h"
 #include "records/efis_record.h"
 #include "text/decode_time.h"
 
@@ -22,9 +22,8 @@ struct xml_report_steps {
   }
   void dropped(const efis_record& record) { take_first_reference(record); }
   void before_dispatch(const efis_record& record);
-  payload_image_source image(const efis_record& record) const { return own_bytes(record); }
   void unknown(const efis_record& record);
-  void after_dispatch(const efis_record& record, bool selected);
+  void after_dispatch(const efis_record& record, const record_effect& effect);
 };
 
 // Writes the prologue, the options block and (when asked for) the constants of a pass that has

@@ -25,7 +25,7 @@ struct test_record {
   }
 };
 
-bool dispatch(decode_context& ctx, const test_record& r) { return process_efis_record(ctx, r.record, own_bytes(r.record)); }
+bool dispatch(decode_context& ctx, const test_record& r) { return process_efis_record(ctx, r.record).selected; }
 
 }  // namespace
 
@@ -118,7 +118,7 @@ TEST(RecordDispatch, SetMenuRecordsKeepTheEngineUnits) {
   EXPECT_EQ(ctx.summary.settings.temperature_units, -1);
   for (const char* text : {"345=1", "346=2", "58=6", "345=0x"}) {
     const efis_record r{7, 1, static_cast<std::uint32_t>(std::strlen(text)), reinterpret_cast<const std::uint8_t*>(text), 0};
-    process_efis_record(ctx, r, own_bytes(r));
+    process_efis_record(ctx, r);
   }
   EXPECT_EQ(ctx.summary.settings.temperature_units, 0);  // "345=0x" reads as 0
   EXPECT_EQ(ctx.summary.settings.fluid_units, 2);

@@ -191,8 +191,8 @@ TEST(EisRecord, SingleBytesAndWordsComeFromTheirOwnOffsets) {
   EXPECT_EQ(v.egt[5], be(27));
   EXPECT_EQ(v.unit_temp, p[41]);
   EXPECT_EQ(v.carb_temp, static_cast<std::int8_t>(p[42]));
-  EXPECT_EQ(v.vertical_speed_raw, static_cast<std::int8_t>(p[43]));
-  EXPECT_EQ(v.outside_temp_raw, p[44]);
+  EXPECT_EQ(v.vertical_speed.stored, static_cast<std::int8_t>(p[43]));
+  EXPECT_EQ(v.outside_temp.stored, p[44]);
   EXPECT_EQ(v.oil_temp, be(45));  // just behind the single bytes
   EXPECT_EQ(v.oil_pressure_psi, p[47]);
   EXPECT_EQ(v.aux[0], static_cast<std::int16_t>(be(48)));

@@ -22,7 +22,7 @@ std::vector<seen_row> rows_of(const std::string& log, sampling_options options) 
   const library_options o = default_options();
   const analog_input_const c = default_constants();
   FILE* in = stream_with(log);
-  begin_pass(*ctx, &c, &o, in, nullptr, nullptr);
+  begin_pass(*ctx, &c, &o, in, nullptr);
   std::vector<seen_row> rows;
   auto emit = [&rows](const sampled_row& r) { rows.push_back({r.log_ms, r.eis ? r.eis->rpm : -1, r.gps_1 != nullptr}); };
   row_sampler<decltype(emit)> sampler(*ctx, options, emit);

@@ -44,7 +44,7 @@ inline path_run run_path_pass(const std::string& log, std::int32_t capacity = su
   FILE* in = stream_with(log);
   FILE* out = std::tmpfile();
   const context_ptr ctx = make_context();
-  run.count = LOG_to_summary_path(*ctx, &c, &options, in, out, stderr, run.points.data(), capacity);
+  run.count = LOG_to_summary_path(*ctx, &c, &options, in, out, run.points.data(), capacity).count;
   std::fclose(in);
   ctx->out.flush();
   run.output = drain_stream(out);

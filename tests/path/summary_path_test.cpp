@@ -23,8 +23,8 @@ summary_record cache_with(const ahrs_hr_fields& ahrs, std::uint32_t ahrs_timesta
 
 // The candidate the path pass samples from these latest records.
 void sample_candidate(const summary_record& cache, path_point* p) {
-  path_sources sources{cache.ahrs_hr, cache.eis};
-  process_summary_to_summary_path(sources, cache.gps_1, p);
+  summary_record sources = cache;
+  process_summary_to_summary_path(sources.ahrs_hr, sources.eis, cache.gps_1, p);
 }
 
 void set_text(char* field, std::size_t size, const char* text) {

@@ -15,7 +15,7 @@ context_ptr make_context() { return context_ptr(OrvexDecode_context_new()); }
 
 decode_context& started_context(const library_options& options, const analog_input_const& constants) {
   static thread_local context_ptr context = make_context();
-  begin_pass(*context, &constants, &options, nullptr, nullptr, nullptr);
+  begin_pass(*context, &constants, &options, nullptr, nullptr);
   return *context;
 }
 
@@ -118,7 +118,7 @@ std::string render_xml_record(std::uint8_t source_type, std::span<const std::uin
   if (!is_known_source_type(source_type)) {
     ctx.out.text("\t<unknown_entry_type/>\n");
   } else {
-    process_efis_record(ctx, record, own_bytes(record));
+    process_efis_record(ctx, record);
     source_row_of(source_type).print_xml(ctx, record);
   }
   ctx.out.flush();

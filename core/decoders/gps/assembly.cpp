@@ -43,22 +43,23 @@ bool accept_aviation(int count, const gps_aviation_fields& f) {
 
 }  // namespace
 
-void process_gps_entry(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+bool process_gps_entry(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
   switch (state->format) {
     case gps_format_aviation:
-    case gps_format_aviation_stx: process_gps_entry_aviation(payload, length, state); break;
-    case gps_format_nmea: process_gps_entry_nmea(payload, length, state); break;
-    default: break;  // the port is not read
+    case gps_format_aviation_stx: return process_gps_entry_aviation(payload, length, state);
+    case gps_format_nmea: return process_gps_entry_nmea(payload, length, state);
+    default: return false;  // the port is not read
   }
 }
 
-void process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
   const std::uint8_t* bytes = payload;
   std::size_t left = length;
+  bool accepted = false;
   while (left > 0) {
     if (state->write_position < 0 || state->write_position >= gps_sentence_size) {
       state->buffer_full = true;
-      return;
+      return accepted;
     }
     const auto position = static_cast<std::size_t>(state->write_position);
     const std::size_t room = gps_sentence_size - position;
@@ -76,16 +77,17 @@ void process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     // The ETX is stored with its sentence and parsed with it.
     const auto through_etx = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end_mark) - bytes) + 1;
     std::memcpy(state->sentence + position, bytes, through_etx);
-    process_gps_composite_aviation_entry(state);
+    if (process_gps_composite_aviation_entry(state)) accepted = true;
     // Past the stored bytes the buffer is still zero: clearing those bytes clears it all.
     std::memset(state->sentence, 0, position + through_etx);
     state->write_position = 0;
     bytes += through_etx;
     left -= through_etx;
   }
+  return accepted;
 }
 
-void process_gps_composite_aviation_entry(gps_composite_state* state) {
+bool process_gps_composite_aviation_entry(gps_composite_state* state) {
   gps_aviation_fields parsed{};
   int count = 0;
   if (state->format == gps_format_aviation) {
@@ -104,7 +106,7 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
     const void* start = std::memchr(state->sentence, stx, gps_sentence_size);
     if (start == nullptr) {
       ++state->sentences_rejected;
-      return;
+      return false;
     }
     const auto offset = static_cast<std::size_t>(static_cast<const char*>(start) - state->sentence);
     const char* from = state->sentence + offset;
@@ -119,19 +121,20 @@ void process_gps_composite_aviation_entry(gps_composite_state* state) {
     // clang-format on
     count = scan_text<aviation_from_stx>(text, fields);
   } else {
-    return;
+    return false;
   }
   if (!accept_aviation(count, parsed)) {
     ++state->sentences_rejected;
-    return;  // the last accepted fix stays
+    return false;  // the last accepted fix stays
   }
   state->fields.aviation = parsed;
   state->fix = fix_of(state->format, state->fields);
   ++state->sentences_accepted;
   state->valid = 1;
+  return true;
 }
 
-void process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+bool process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
   const auto* chars = reinterpret_cast<const char*>(payload);
   const std::string_view text = stored_text(chars, length);
 
@@ -140,7 +143,7 @@ void process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, g
     parsed = gps_nmea_fields{};
     if (!read_rmc_relaxed(text, &parsed)) {
       ++state->sentences_rejected;
-      return;  // nothing changes
+      return false;  // nothing changes
     }
   }
   state->fields.nmea = parsed;
@@ -150,6 +153,7 @@ void process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, g
   std::memset(state->sentence, 0, sizeof state->sentence);
   std::memcpy(state->sentence, payload, std::min<std::size_t>(length, gps_sentence_size));
   state->valid = 1;
+  return true;
 }
 
 void reset_gps_port(gps_composite_state* state, std::int32_t format) {

@@ -6,11 +6,12 @@
 #include "decoders/gps/gps_state.h"
 
 // Feeds one GPS record's payload (`length` bytes, at most 255) to its port by the port's
-// format; other formats ignore it.
-void process_gps_entry(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
-void process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
-void process_gps_composite_aviation_entry(gps_composite_state* state);
-void process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
+// format; other formats ignore it. Each returns true when the record completed a sentence that
+// was accepted, so that the port's fix is new.
+bool process_gps_entry(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
+bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
+bool process_gps_composite_aviation_entry(gps_composite_state* state);
+bool process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state);
 
 // A port set to read `format`, with nothing assembled yet.
 void reset_gps_port(gps_composite_state* state, std::int32_t format);

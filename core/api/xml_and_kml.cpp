@@ -17,40 +17,34 @@ struct report_and_path_steps {
   xml_report_steps& report;
   path_steps& path;
 
-  void dropped(const efis_record& record) {
-    report.dropped(record);
-    path.dropped(record);
-  }
+  void dropped(const efis_record& record) { report.dropped(record); }
   void before_dispatch(const efis_record& record) {
     report.before_dispatch(record);
     path.before_dispatch(record);
   }
-  payload_image_source image(const efis_record& record) const { return report.image(record); }
-  void unknown(const efis_record& record) {
-    report.unknown(record);
-    path.unknown(record);
-  }
-  void after_dispatch(const efis_record& record, bool selected) {
-    report.after_dispatch(record, selected);
-    path.after_dispatch(record, selected);
+  void unknown(const efis_record& record) { report.unknown(record); }
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    report.after_dispatch(record, effect);
+    path.after_dispatch(record, effect);
   }
 };
 
 int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, const library_options* options,
-                    FILE* input, FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+                    FILE* input, FILE* xml_output, FILE* kml_output, const char* description) {
   const decode_time_text now = current_decode_time();
   path_point* const points = own_summary_path();
   const std::unique_ptr<output_writer> kml(new (std::nothrow) output_writer);
   if (points == nullptr || kml == nullptr) return -1;
-  begin_pass(ctx, constants, options, input, xml_output, debug);
+  begin_pass(ctx, constants, options, input, xml_output);
   xml_report_steps report = begin_xml_report(ctx, description, now);
   path_steps path(ctx, points, summary_path_capacity);
   report_and_path_steps steps{report, path};
   run_record_loop(ctx, steps);
   const int xml_result = end_xml_report(ctx);
-  const std::int32_t count = end_summary_path(ctx, path);
+  const summary_path_result result = end_summary_path(path);
+  note_path_point_limit(ctx, result.point_limit_reached);
   kml->attach(kml_output);
-  print_kml_document(*kml, points, count, now, description);
+  print_kml_document(*kml, points, result.count, now, description);
   const int kml_result = kml->flush();
   return xml_result < 0 || kml_result < 0 ? -1 : 0;
 }
@@ -59,17 +53,17 @@ int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, co
 
 int OrvexDecode_context_LOG_to_XML_and_KML(decode_context* context, const analog_input_const* constants,
                                            const library_options* options, FILE* input, FILE* xml_output,
-                                           FILE* kml_output, FILE* debug, const char* description) {
+                                           FILE* kml_output, FILE* /*debug*/, const char* description) {
   return run_public_conversion(context, constants, options, {input, xml_output, kml_output},
                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, debug, description);
+                                 return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, description);
                                });
 }
 
 int OrvexDecode_LOG_to_XML_and_KML(const analog_input_const* constants, const library_options* options, FILE* input,
-                                   FILE* xml_output, FILE* kml_output, FILE* debug, const char* description) {
+                                   FILE* xml_output, FILE* kml_output, FILE* /*debug*/, const char* description) {
   return run_classic_conversion(constants, options, {input, xml_output, kml_output},
                                 [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, debug, description);
+                                  return run_xml_and_kml(ctx, c, o, input, xml_output, kml_output, description);
                                 });
 }

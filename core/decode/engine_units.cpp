@@ -1,4 +1,4 @@
-#include "analysis/engine_units.h"
+#include "decode/engine_units.h"
 
 namespace {
 

@@ -33,7 +33,7 @@ class utc_clock {
   // LOG times before the first fix map as they did there.
   void start_from(utc_source source, const utc_anchor& first);
   // Follows the fix a record just completed: a valid NMEA fix with its date and time sets the
-  // clock. Every pass that maps LOG time to UTC follows the fixes of both ports through this.
+  // clock. The followers follow the fixes of both ports through this, for every pass.
   void follow_fix(const gps_fix& fix, std::uint32_t log_ms) {
     if (fix.receiver_valid && fix.has_utc) set_from_fix(fix.utc_seconds, log_ms);
   }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 #include "decoders/gps/fix.h"
 #include "text/utc_text.h"
 

@@ -1,4 +1,4 @@
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 
 #include <cstdlib>
 

@@ -1,0 +1,36 @@
+// The values the flight figures and the report's charts take from a cache slot, one record at a
+// time: the EIS snapshot in the reporting units and the AHRS air data. A field the record is too
+// short to hold is NaN, which the figures and the charts skip.
+#pragma once
+
+#include <cstddef>
+
+#include "decode/engine_units.h"
+#include "decode/summary_record.h"
+
+constexpr std::size_t cylinder_count = 6;
+
+struct engine_sample {
+  double rpm;
+  double cht[cylinder_count];
+  double egt[cylinder_count];
+  double oil_temperature;
+  double oil_pressure_psi;
+  double bus_voltage;  // the EIS primary bus voltage
+  double fuel_flow;    // per hour
+  double fuel_quantity;
+};
+
+struct air_data_sample {
+  double pressure_altitude_ft;
+  double ias_kt;
+  double vertical_speed_fpm;
+  double bank_deg;   // right wing down positive
+  double pitch_deg;  // nose up positive
+};
+
+// The slot's EIS record with its temperatures and fuel converted to the reporting units.
+engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
+
+// The slot's AHRS high-rate message.
+air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs);
