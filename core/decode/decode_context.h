@@ -42,10 +42,3 @@ bool is_debug(const decode_context& ctx);
 // that a program calling them many times does not pay for a new context each time. Null when
 // memory is short.
 decode_context* own_context();
-
-// Runs fn(context) on the calling thread's own context, for the classic entry points.
-template <typename Fn>
-int with_own_context(Fn&& fn) {
-  decode_context* context = own_context();
-  return context == nullptr ? -1 : fn(*context);
-}

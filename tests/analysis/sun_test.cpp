@@ -13,7 +13,7 @@
 #include <string>
 
 #include "analysis/sun.h"
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/time_zone.h"
-#include "analysis/utc_clock.h"
+#include "decode/utc_clock.h"
 #include "support/random_bits.h"
 #include "support/run_program.h"
 #include "text/local_time_text.h"
