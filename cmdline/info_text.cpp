@@ -135,8 +135,14 @@ void info_text::window(const std::string& title, const flight_record& w) {
   if (w.engine_start) {
     std::string text = when(w.engine_start->when) + " to " +
                        (w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"));
-    text += "   engine " + duration_text(w.engine_time_s);
-    if (w.block_time_s) text += ", block " + duration_text(*w.block_time_s);
+    // Block: engine start to engine stop; engine: the engine running. Once when they agree.
+    const std::string engine = duration_text(w.engine_time_s);
+    const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string();
+    if (block == engine) {
+      text += "   block and engine " + engine;
+    } else {
+      text += block.empty() ? "   engine " + engine : "   block " + block + ", engine " + engine;
+    }
     if (w.engine_runs > 1) text += format(" (%u engine runs)", w.engine_runs);
     line("  Engine", text);
   } else {
@@ -145,11 +151,12 @@ void info_text::window(const std::string& title, const flight_record& w) {
   if (w.takeoff) line("  Takeoff", when(w.takeoff->when) + place(*w.takeoff));
   if (w.is_flight()) {
     std::string text = w.landing ? when(w.landing->when) + place(*w.landing) : std::string("end of LOG (airborne)");
-    text += "   flight " + duration_text(w.flight_time_s);
+    text += "   airborne " + duration_text(w.flight_time_s);
     if (w.distance_nm) text += format(", %.1f nm", *w.distance_nm);
     if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
     line("  Landing", text);
   }
+  if (f.engine_hours.has) line("  Hobbs", format("%.1f to %.1f", f.engine_hours.first, f.engine_hours.last));
   std::string highest_text;
   if (f.pressure_altitude_ft.has)
     highest_text += format(
@@ -174,8 +181,12 @@ void info_text::window(const std::string& title, const flight_record& w) {
     oil += format("%smin %.0f psi airborne", oil.empty() ? "" : ", ", w.airborne.oil_pressure_psi.value);
   if (!oil.empty()) line("  Oil", oil);
   if (f.bus_voltage_low.has) line("  Bus", format("%.1f to %.1f V", f.bus_voltage_low.value, f.bus_voltage_high.value));
+  const char* fuel_unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
+  if (f.fuel_quantity.has) {
+    line("  Fuel", format("%.1f to %.1f %s on board", f.fuel_quantity.first, f.fuel_quantity.last, fuel_unit));
+  }
   if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
-    const char* unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
+    const char* unit = fuel_unit;
     std::string text;
     if (w.fuel_used_from_quantity) text += format("%.1f %s by quantity", *w.fuel_used_from_quantity, unit);
     if (w.fuel_used_from_flow)

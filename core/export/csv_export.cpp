@@ -32,12 +32,13 @@ export_result export_csv(decode_context& ctx, const export_request& request, FIL
   begin_export_pass(ctx, request, input, output);
   output_writer& out = ctx.out;
   write_header(out, plan.units);
-  const auto write_row = [&out, &result](const sampled_row& r) {
+  const std::size_t cylinders = plan.cylinders;
+  const auto write_row = [&out, &result, cylinders](const sampled_row& r) {
     bool first = true;
     for (const export_column& c : csv_columns()) {
       if (!first) out.text(",");
       first = false;
-      c.write(out, r);
+      if (c.holds_data(cylinders)) c.write(out, r);
     }
     out.text("\r\n");
     ++result.items;

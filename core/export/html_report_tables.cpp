@@ -32,8 +32,16 @@ std::string event_cell(const report_context& r, const char* column, const std::o
   return cell + "</td>";
 }
 
+const char* fuel_unit(const report_context& r) { return r.summary.units.fuel == fluid_unit::litres ? " L" : " gal"; }
+
+// A value at the start and the end of a flight ("2321.1 to 2321.3"), in tenths.
+std::string from_to_text(const first_last& x, const char* unit) {
+  if (!x.has) return "\xE2\x80\x94";
+  return fixed_text(x.first, 1) + " to " + fixed_text(x.last, 1) + unit;
+}
+
 std::string fuel_text(const report_context& r, const flight_record& w) {
-  const std::string unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+  const std::string unit = fuel_unit(r);
   std::string text;
   if (w.fuel_used_from_flow) text += fixed_text(*w.fuel_used_from_flow, 1) + unit + " by flow";
   if (w.fuel_used_from_quantity) {
@@ -50,14 +58,22 @@ void flight_row(std::string& out, const report_context& r, const std::string& ti
   out += event_cell(r, "Takeoff", w.takeoff, "\xE2\x80\x94");
   out += event_cell(r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : "\xE2\x80\x94");
   out += event_cell(r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : "\xE2\x80\x94");
-  out += open_cell("Block") + (w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94")) + "</td>";
-  out += open_cell("Flight") + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
+  // Block (engine start to engine stop) and engine (the engine running): one cell when they agree.
+  const std::string engine = w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94");
+  const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94");
+  if (block == engine) {
+    out += "<td data-label=\"Block, engine\" colspan=\"2\">" + block;
+  } else {
+    out += open_cell("Block") + block + "</td>" + open_cell("Engine") + engine;
+  }
+  if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
+  out +=
+      "</td>" + open_cell("Airborne") + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
   if (w.airborne_periods > 1)
     out += std::string("<br><small>") + std::to_string(w.airborne_periods) + " takeoffs</small>";
-  out +=
-      "</td>" + open_cell("Engine") + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
-  if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
-  out += "</td>" + open_cell("Fuel used") + fuel_text(r, w) + "</td>";
+  out += "</td>" + open_cell("Hobbs") + from_to_text(w.figures.engine_hours, "") + "</td>";
+  out += open_cell("Fuel on board") + from_to_text(w.figures.fuel_quantity, fuel_unit(r)) + "</td>";
+  out += open_cell("Fuel used") + fuel_text(r, w) + "</td>";
   out += open_cell("Distance") + (w.distance_nm ? fixed_text(*w.distance_nm, 1) + " nm" : std::string("\xE2\x80\x94")) +
          "</td></tr>";
 }
@@ -159,9 +175,9 @@ void append_flights_section(std::string& out, const report_context& r) {
     out +=
         "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
         "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
-        "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
-        "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
-        "scope=\"col\">Distance</th></tr></thead><tbody>";
+        "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Engine</th>"
+        "<th scope=\"col\">Airborne</th><th scope=\"col\">Hobbs</th><th scope=\"col\">Fuel on board</th>"
+        "<th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th></tr></thead><tbody>";
     int n = 0;
     for (const flight_record& w : s.flights) flight_row(out, r, std::string("Flight ") + std::to_string(++n), w);
     n = 0;
