@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "file_checks.h"
-#include "info_json.h"
+#include "report/summary/summary_json.h"
 #include "info_options.h"
-#include "info_text.h"
+#include "report/summary/summary_text.h"
 #include "log_content.h"
 
 namespace {

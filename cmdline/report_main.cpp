@@ -13,7 +13,7 @@
 #include <new>
 #include <string>
 
-#include "export/html_report.h"
+#include "report/html/html_report.h"
 #include "file_checks.h"
 #include "log_content.h"
 #include "output_file.h"

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "decoders/ahrs_xml.h"
-#include "decoders/analog_xml.h"
-#include "decoders/eis_xml.h"
+#include "report/xml/ahrs_xml.h"
+#include "report/xml/analog_xml.h"
+#include "report/xml/eis_xml.h"
 #include "decoders/gps/assembly.h"
-#include "decoders/set_menu_xml.h"
+#include "report/xml/set_menu_xml.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "analysis/log_summary.h"
 #include "export/log_exports.h"
-#include "export/sampled_rows.h"
+#include "sampling/sampled_rows.h"
 
 struct export_plan {
   sampling_options sampling;  // the period, the window and the clock for row_sampler

@@ -27,7 +27,7 @@
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
-#include "export/kml.h"
+#include "path/kml.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
 

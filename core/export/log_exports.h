@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "decode/decode_context.h"
-#include "export/log_window.h"
+#include "sampling/log_window.h"
 
 struct export_request {
   library_options decode;  // the GPS ports' sentence formats

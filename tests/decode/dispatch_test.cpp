@@ -7,7 +7,7 @@
 
 #include "decode/dispatch.h"
 #include "decode/source_table.h"
-#include "report/xml_report.h"
+#include "report/xml/xml_report.h"
 #include "support/capture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "analysis/flight_timeline.h"
 #include "export/export_run.h"
 #include "export/log_exports.h"
-#include "export/report_data.h"
+#include "report/html/report_data.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
 #include "support/capture.h"
