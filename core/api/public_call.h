@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "api/context.h"
 #include "decode/decode_context.h"
 
 // Marks context as in use by the calling thread's conversion for as long as it lives.
@@ -49,6 +50,7 @@ int run_public_conversion(decode_context* context, const analog_input_const* con
     errno = claim.refusal();
     return -1;
   }
+  note_path_point_limit(*context, false);
   const analog_input_const default_constants = OrvexDecode_default_constants();
   const library_options default_options = OrvexDecode_default_options();
   return fn(*context, constants != nullptr ? constants : &default_constants,

@@ -1,13 +1,10 @@
-// OrvexDecode_LOG_to_KML: the summary path as a KML 2.0 document for a globe viewer.
+// The KML flight path: the summary path as a KML 2.0 document for a globe viewer.
 #include "path/kml.h"
 
 #include <math.h>
 
-#include <memory>
-#include <new>
 #include <string_view>
 
-#include "api/public_call.h"
 #include "text/utf8_text.h"
 
 namespace {
@@ -104,37 +101,4 @@ int print_kml_document(output_writer& out, const path_point* points, std::int32_
   out.text(line_string_end);
 
   return out.text("</Document></kml>\n");
-}
-
-namespace {
-
-int run_kml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                 FILE* output, const char* description) {
-  const decode_time_text now = current_decode_time();
-  path_point* const summary_path = own_summary_path();
-  if (summary_path == nullptr) return -1;
-  const summary_path_result path =
-      LOG_to_summary_path(ctx, constants, options, input, output, summary_path, summary_path_capacity);
-  note_path_point_limit(ctx, path.point_limit_reached);
-  const int last = print_kml_document(ctx.out, summary_path, path.count, now, description);
-  return ctx.out.flush() == 0 ? last : -1;
-}
-
-}  // namespace
-
-int OrvexDecode_context_LOG_to_KML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/,
-                                   const char* description) {
-  return run_public_conversion(context, constants, options, {input, output},
-                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_kml_pass(ctx, c, o, input, output, description);
-                               });
-}
-
-int OrvexDecode_LOG_to_KML(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* /*debug*/, const char* description) {
-  return run_classic_conversion(constants, options, {input, output},
-                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_kml_pass(ctx, c, o, input, output, description);
-                                });
 }

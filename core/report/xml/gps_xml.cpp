@@ -1,8 +1,5 @@
-// The GPS composite elements of the periodic summary: the last accepted fix of one port.
-//
-// Aviation ports repeat their last fix in every summary; an NMEA port is written only when a
-// sentence was accepted since the previous summary, because its renderer clears `valid`.
-// Text fields are printed as stored, right-aligned to their minimum widths; longer texts
+// The GPS composite elements of the periodic summary: the last accepted fix of one port. Text
+// fields are printed as stored, right-aligned to their minimum widths; longer texts
 // print whole.
 #include "report/xml/gps_xml.h"
 
@@ -26,9 +23,9 @@ ratio_value tenths(const char* text, int width) { return fixed_ratio(whole_numbe
 
 }  // namespace
 
-int print_xml_gps_composite_entry(output_writer& out, const char* port, gps_composite_state* state, bool verbose,
+int print_xml_gps_composite_entry(output_writer& out, const char* port, const gps_composite_state& state, bool verbose,
                                   bool debug) {
-  switch (state->format) {
+  switch (state.format) {
     case gps_format_aviation:
     case gps_format_aviation_stx: return print_xml_gps_composite_aviation_entry(out, port, state, verbose, debug);
     case gps_format_nmea: return print_xml_gps_composite_nmea_entry(out, port, state, verbose, debug);
@@ -36,22 +33,22 @@ int print_xml_gps_composite_entry(output_writer& out, const char* port, gps_comp
   }
 }
 
-int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port_name, gps_composite_state* state,
+int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port_name, const gps_composite_state& state,
                                            bool verbose, bool debug) {
   const std::string_view port(port_name);
-  const gps_aviation_fields& f = state->fields.aviation;
+  const gps_aviation_fields& f = state.fields.aviation;
 
   out.line(OUT_FORMAT("\t<gps_{}_composite_entry format=\"aviation\">\n"), port);
-  if (debug) print_rawdata(out, port, *state);
+  if (debug) print_rawdata(out, port, state);
   if (f.latitude[0] != '\0') {
-    const double decimal = state->fix.latitude_deg;
+    const double decimal = state.fix.latitude_deg;
     out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port, fixed(decimal, 6, 2),
              port);
     out.line(OUT_FORMAT("\t\t<gps_{}_latitude>{}</gps_{}_latitude>\n"), port, right_aligned(stored_text(f.latitude), 9),
              port);
   }
   if (f.longitude[0] != '\0') {
-    const double decimal = state->fix.longitude_deg;
+    const double decimal = state.fix.longitude_deg;
     out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port, fixed(decimal, 6, 3),
              port);
     out.line(OUT_FORMAT("\t\t<gps_{}_longitude>{}</gps_{}_longitude>\n"), port,
@@ -99,23 +96,22 @@ int print_xml_gps_composite_aviation_entry(output_writer& out, const char* port_
     out.line(OUT_FORMAT("\t\t<gps_{}_mag_variation_raw>{}</gps_{}_mag_variation_raw>\n"), port,
              right_aligned(stored_text(f.mag_variation), 4), port);
   }
-  // The aviation fix stays valid: it is repeated in every later summary.
   return out.line(OUT_FORMAT("\t</gps_{}_composite_entry>\n"), port);
 }
 
-int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port_name, gps_composite_state* state,
+int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port_name, const gps_composite_state& state,
                                        bool verbose, bool debug) {
   const std::string_view port(port_name);
-  const gps_nmea_fields& f = state->fields.nmea;
+  const gps_nmea_fields& f = state.fields.nmea;
 
   out.line(OUT_FORMAT("\t<gps_{}_composite_entry format=\"nmea\">\n"), port);
-  if (debug) print_rawdata(out, port, *state);
+  if (debug) print_rawdata(out, port, state);
   out.line(OUT_FORMAT("\t\t<gps_{}_latitude>{} {}</gps_{}_latitude>\n"), port,
            right_aligned(stored_text(f.latitude_hemisphere), 1), right_aligned(stored_text(f.latitude), 9), port);
   out.line(OUT_FORMAT("\t\t<gps_{}_longitude>{} {}</gps_{}_longitude>\n"), port,
            right_aligned(stored_text(f.longitude_hemisphere), 1), right_aligned(stored_text(f.longitude), 10), port);
-  const double latitude = state->fix.latitude_deg;
-  const double longitude = state->fix.longitude_deg;
+  const double latitude = state.fix.latitude_deg;
+  const double longitude = state.fix.longitude_deg;
   out.line(OUT_FORMAT("\t\t<gps_{}_latitude_decimal>{}</gps_{}_latitude_decimal>\n"), port, fixed(latitude, 6, 2),
            port);
   out.line(OUT_FORMAT("\t\t<gps_{}_longitude_decimal>{}</gps_{}_longitude_decimal>\n"), port, fixed(longitude, 6, 3),
@@ -134,8 +130,5 @@ int print_xml_gps_composite_nmea_entry(output_writer& out, const char* port_name
     out.line(OUT_FORMAT("\t\t<gps_{}_status>{}</gps_{}_status>\n"), port, right_aligned(stored_text(f.status), 1),
              port);
   }
-  const int result = out.line(OUT_FORMAT("\t</gps_{}_composite_entry>\n"), port);
-  // An NMEA fix is written once: the next summary shows the port only after a new sentence.
-  state->valid = 0;
-  return result;
+  return out.line(OUT_FORMAT("\t</gps_{}_composite_entry>\n"), port);
 }

@@ -1,15 +1,14 @@
-// OrvexDecode_LOG_to_XML: one pass over the LOG, writing the report as records arrive.
+// The XML report: one pass over the LOG, writing the report as records arrive.
 #include "report/xml/xml_report.h"
 
 #include <string_view>
 
-#include "api/public_call.h"
-#include "decode/record_loop.h"
 #include "decode/source_table.h"
 #include "report/xml/ahrs_xml.h"
 #include "report/xml/analog_xml.h"
 #include "report/xml/eis_xml.h"
 #include "report/xml/gps_xml.h"
+#include "report/xml/xml_sources.h"
 #include "text/decode_time.h"
 #include "text/stored_text.h"
 
@@ -30,20 +29,12 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
   out.text("\">\n");
 }
 
-int run_xml_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
-                 FILE* output, const char* description) {
-  begin_pass(ctx, constants, options, input, output);
-  xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
-  run_record_loop(ctx, steps);
-  return end_xml_report(ctx);
-}
-
 }  // namespace
 
 void xml_report_steps::before_dispatch(const efis_record& record) {
   take_first_reference(record);
   if (summaries && record.timestamp > summary_reference + summary_period) {
-    print_xml_summary(ctx);
+    print_summary();
     summary_reference = record.timestamp;
   }
 }
@@ -51,6 +42,7 @@ void xml_report_steps::before_dispatch(const efis_record& record) {
 void xml_report_steps::unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
 
 void xml_report_steps::after_dispatch(const efis_record& record, const record_effect& effect) {
+  if (effect.new_fix_port >= 0) gps_fix_to_show[effect.new_fix_port] = true;
   if (effect.selected) print_selected_record(ctx, record);
 }
 
@@ -109,11 +101,11 @@ int print_selected_record(decode_context& ctx, const efis_record& record) {
   output_writer& out = ctx.out;
   out.line(OUT_FORMAT("<orvex_efis_log_entry source_type=\"{:x}\" source_type_desc=\"{}\" timestamp=\"{}\">\n"),
            record.source_type, enum_value_source_type(record.source_type), static_cast<std::int32_t>(record.timestamp));
-  source_row_of(record.source_type).print_xml(ctx, record);
+  print_xml_record_body(ctx, record);
   return out.text("</orvex_efis_log_entry>\n");
 }
 
-int print_xml_summary(decode_context& ctx) {
+int xml_report_steps::print_summary() {
   output_writer& out = ctx.out;
   summary_record& s = ctx.summary;
   const bool verbose = is_verbose(ctx);
@@ -126,24 +118,11 @@ int print_xml_summary(decode_context& ctx) {
   if (s.ahrs_hr.received()) print_xml_ahrs_log_entry(out, s.ahrs_hr.values(), verbose);
   if (s.ahrs_lr.received()) print_xml_ahrs_log_entry(out, s.ahrs_lr.values(), verbose);
   if (s.analog.received()) print_xml_analog_entry(out, s.analog.values(), verbose);
-  if (s.gps_1.valid != 0) print_xml_gps_composite_entry(out, "1", &s.gps_1, verbose, is_debug(ctx));
-  if (s.gps_2.valid != 0) print_xml_gps_composite_entry(out, "2", &s.gps_2, verbose, is_debug(ctx));
+  const gps_composite_state* const ports[2] = {&s.gps_1, &s.gps_2};
+  for (int p = 0; p < 2; ++p) {
+    if (!gps_fix_to_show[p]) continue;
+    print_xml_gps_composite_entry(out, p == 0 ? "1" : "2", *ports[p], verbose, is_debug(ctx));
+    if (ports[p]->format == gps_format_nmea) gps_fix_to_show[p] = false;
+  }
   return out.text("</summary_log_entry>\n");
-}
-
-int OrvexDecode_context_LOG_to_XML(decode_context* context, const analog_input_const* constants,
-                                   const library_options* options, FILE* input, FILE* output, FILE* /*debug*/,
-                                   const char* description) {
-  return run_public_conversion(context, constants, options, {input, output},
-                               [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                 return run_xml_pass(ctx, c, o, input, output, description);
-                               });
-}
-
-int OrvexDecode_LOG_to_XML(const analog_input_const* constants, const library_options* options, FILE* input,
-                           FILE* output, FILE* /*debug*/, const char* description) {
-  return run_classic_conversion(constants, options, {input, output},
-                                [&](decode_context& ctx, const analog_input_const* c, const library_options* o) {
-                                  return run_xml_pass(ctx, c, o, input, output, description);
-                                });
 }

@@ -11,11 +11,16 @@
 // The report's steps around each record of the read loop. A summary is due once a record lies
 // more than one period past the reference: the first timestamp read (even of a record then
 // dropped), then the time of the last summary.
+//
+// A summary shows a GPS port once it has a fix: an aviation port repeats its last fix in every
+// summary, an NMEA port is shown only when a sentence was accepted since the previous summary.
+// What each port has shown is the report's own state; the cache is only read.
 struct xml_report_steps {
   decode_context& ctx;
   bool summaries;
   std::uint32_t summary_period;
   std::uint32_t summary_reference;
+  bool gps_fix_to_show[2] = {false, false};  // GPS 1, GPS 2: a fix the next summary writes
 
   void take_first_reference(const efis_record& record) {
     if (summary_reference == 0) summary_reference = record.timestamp;
@@ -24,6 +29,9 @@ struct xml_report_steps {
   void before_dispatch(const efis_record& record);
   void unknown(const efis_record& record);
   void after_dispatch(const efis_record& record, const record_effect& effect);
+
+  // Writes one summary_log_entry element from the latest-value cache.
+  int print_summary();
 };
 
 // Writes the prologue, the options block and (when asked for) the constants of a pass that has
@@ -38,6 +46,3 @@ int print_xml_header(decode_context& ctx);
 
 // Writes one selected record: its orvex_efis_log_entry element and the body its source writes.
 int print_selected_record(decode_context& ctx, const efis_record& record);
-
-// Writes one summary_log_entry element from the latest-value cache.
-int print_xml_summary(decode_context& ctx);

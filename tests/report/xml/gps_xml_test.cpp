@@ -22,7 +22,7 @@ void set(char (&field)[N], const char* text) {
 std::string render(const char* port, gps_composite_state& state, int verbose, int debug) {
   state.fix = fix_of(state.format, state.fields);
   return capture_output(
-      [&](output_writer& out) { print_xml_gps_composite_entry(out, port, &state, verbose != 0, debug != 0); });
+      [&](output_writer& out) { print_xml_gps_composite_entry(out, port, state, verbose != 0, debug != 0); });
 }
 
 gps_composite_state fed(std::int32_t format, const std::string& bytes) {
@@ -64,13 +64,11 @@ TEST(GpsXml, AviationFixWithEveryItem) {
             "\t\t<gps_1_wpt_dist_raw>021821</gps_1_wpt_dist_raw>\n"
             "\t\t<gps_1_mag_variation_raw>E146</gps_1_mag_variation_raw>\n"
             "\t</gps_1_composite_entry>\n");
-  EXPECT_EQ(s.valid, 1);  // an aviation fix stays valid
 }
 
 TEST(GpsXml, SparseAviationFixPadsShortTextsAndSkipsMissingItems) {
   gps_composite_state s{};
   s.format = 3;
-  s.valid = 1;
   gps_aviation_fields& f = s.fields.aviation;
   set(f.latitude, "S 0 00");
   set(f.longitude, "W 5");
@@ -104,10 +102,10 @@ TEST(GpsXml, SparseAviationFixPadsShortTextsAndSkipsMissingItems) {
   EXPECT_EQ(no_track.find("rawdata"), std::string::npos);
 }
 
-TEST(GpsXml, NmeaFixPrintsTextsThenDecimalsAndClearsValid) {
+TEST(GpsXml, NmeaFixPrintsTextsThenDecimals) {
   const std::string sentence = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
   gps_composite_state s = fed(2, sentence);
-  ASSERT_EQ(s.valid, 1);
+  ASSERT_EQ(s.sentences_accepted, 1u);
   EXPECT_EQ(render("1", s, 1, 1),
             "\t<gps_1_composite_entry format=\"nmea\">\n"
             "\t<gps_1_rawdata_char>" + sentence + "</gps_1_rawdata_char>\n"
@@ -122,7 +120,6 @@ TEST(GpsXml, NmeaFixPrintsTextsThenDecimalsAndClearsValid) {
             "\t\t<gps_1_utc_time>123519</gps_1_utc_time>\n"
             "\t\t<gps_1_status>A</gps_1_status>\n"
             "\t</gps_1_composite_entry>\n");
-  EXPECT_EQ(s.valid, 0);
 }
 
 TEST(GpsXml, NmeaFixWithEmptyVariationAndLongFields) {
@@ -180,7 +177,7 @@ TEST(GpsXml, AviationPortRepeatsItsFixInEverySummary) {
   o.gps_1_type = 1;
   const std::string doc = decode_xml(summary_log(false), o);
   EXPECT_EQ(count_of(doc, "<gps_1_composite_entry format=\"aviation\">"), 3u);
-  EXPECT_EQ(count_of(doc, "<gps_2_composite_entry"), 0u);  // GPS 2 format 0: never valid
+  EXPECT_EQ(count_of(doc, "<gps_2_composite_entry"), 0u);  // GPS 2 format 0: never a fix
 }
 
 // Both ports in the debug and verbose report: an aviation port with STX and other control
