@@ -13,10 +13,10 @@
 #include <new>
 #include <string>
 
-#include "report/html/html_report.h"
 #include "file_checks.h"
 #include "log_content.h"
 #include "output_file.h"
+#include "report/html/html_report.h"
 #include "report_options.h"
 #include "rewindable_input.h"
 

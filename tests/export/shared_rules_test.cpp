@@ -10,9 +10,9 @@
 #include "analysis/flight_timeline.h"
 #include "export/export_run.h"
 #include "export/log_exports.h"
-#include "report/html/report_data.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
+#include "report/html/report_data.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 

@@ -1,6 +1,7 @@
 #include "report/summary/summary_json.h"
 
 #include "decode/source_table.h"
+#include "report/summary/summary_rules.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
 
@@ -15,11 +16,11 @@ std::string_view gps_format_name(std::int32_t format) {
   }
 }
 
-class info_json {
+class summary_json {
  public:
-  explicit info_json(std::string& text) : json_(text) {}
+  explicit summary_json(std::string& text) : json_(text) {}
 
-  void log(const std::string& file, const log_summary& s, const analysis_options& options);
+  void log(std::string_view file, const log_summary& s, const analysis_options& options);
 
  private:
   // The instant's UTC, or null where the LOG has no clock or there is no instant.
@@ -82,7 +83,7 @@ class info_json {
   json_writer json_;
 };
 
-void info_json::log(const std::string& file, const log_summary& s, const analysis_options& options) {
+void summary_json::log(std::string_view file, const log_summary& s, const analysis_options& options) {
   const log_health& h = s.health;
   json_.begin_object();
   json_.key("file").string(file);
@@ -131,7 +132,7 @@ void info_json::log(const std::string& file, const log_summary& s, const analysi
   json_.end_object();
 }
 
-void info_json::records(const log_health& h) {
+void summary_json::records(const log_health& h) {
   const reader_stats& r = h.reader;
   json_.key("records").begin_object();
   json_.key("total").unsigned_integer(r.records);
@@ -142,7 +143,7 @@ void info_json::records(const log_health& h) {
   json_.end_object();
   json_.end_object();
   json_.key("dropped_records").begin_object();
-  json_.key("total").unsigned_integer(r.truncated + r.zero_length + r.oversized);
+  json_.key("total").unsigned_integer(dropped_records(r));
   json_.key("truncated").unsigned_integer(r.truncated);
   json_.key("zero_length").unsigned_integer(r.zero_length);
   json_.key("oversized").unsigned_integer(r.oversized);
@@ -153,7 +154,7 @@ void info_json::records(const log_health& h) {
   json_.end_object();
 }
 
-void info_json::health(const log_health& h) {
+void summary_json::health(const log_health& h) {
   json_.key("health").begin_object();
   json_.key("input_error").boolean(h.reader.input_error);
   json_.key("time_backwards").unsigned_integer(h.time_backwards);
@@ -177,7 +178,7 @@ void info_json::health(const log_health& h) {
   json_.end_object();
 }
 
-void info_json::units(const log_summary& s) {
+void summary_json::units(const log_summary& s) {
   const engine_units& u = s.units;
   json_.key("units").begin_object();
   json_.key("cht").string(unit_symbol(u.cht));
@@ -196,7 +197,7 @@ void info_json::units(const log_summary& s) {
   json_.end_object();
 }
 
-void info_json::time(const log_summary& s) {
+void summary_json::time(const log_summary& s) {
   const log_time_span& t = s.time;
   json_.key("time").begin_object();
   json_.key("first_log_s").number(t.has_records ? std::optional<double>(log_seconds(t.first.log_ms)) : std::nullopt, 3);
@@ -215,7 +216,7 @@ void info_json::time(const log_summary& s) {
   json_.end_object();
 }
 
-void info_json::window(const flight_record& w, int number, const log_summary& s) {
+void summary_json::window(const flight_record& w, int number, const log_summary& s) {
   const flight_figures& f = w.figures;
   json_.begin_object();
   if (number > 0) {
@@ -258,7 +259,7 @@ void info_json::window(const flight_record& w, int number, const log_summary& s)
   json_.end_object();
 }
 
-void info_json::exceedances(const std::vector<exceedance>& list, const log_summary& s) {
+void summary_json::exceedances(const std::vector<exceedance>& list, const log_summary& s) {
   if (s.limits.empty()) {
     json_.null();
     return;
@@ -287,9 +288,10 @@ void info_json::exceedances(const std::vector<exceedance>& list, const log_summa
 
 }  // namespace
 
-std::string render_info_json(const std::string& file, const log_summary& summary, const analysis_options& options) {
+int write_summary_json(output_writer& out, std::string_view file, const log_summary& summary,
+                       const analysis_options& options) {
   std::string text;
-  info_json(text).log(file, summary, options);
+  summary_json(text).log(file, summary, options);
   text += '\n';
-  return text;
+  return out.text(text);
 }

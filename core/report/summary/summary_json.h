@@ -1,9 +1,13 @@
-// orvexdecode-info --json: one JSON object per LOG on one line (schemas/info.schema.json).
+// The JSON summary of a LOG (orvexdecode-info --json): one object on one line, as the JSON
+// Schema schemas/info.schema.json describes it.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "analysis/flight_timeline.h"
+#include "text/output_writer.h"
 
-// The object of one LOG and its newline.
-std::string render_info_json(const std::string& file, const log_summary& summary, const analysis_options& options);
+// Writes the object of one LOG and its newline. Returns the writer's result (negative after a
+// failed write).
+int write_summary_json(output_writer& out, std::string_view file, const log_summary& summary,
+                       const analysis_options& options);

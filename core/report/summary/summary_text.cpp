@@ -1,192 +1,226 @@
 #include "report/summary/summary_text.h"
 
-#include <cinttypes>
+#include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <vector>
 
+#include "report/summary/summary_rules.h"
 #include "text/readable_text.h"
-#include "text/utc_text.h"
 
 namespace {
 
 constexpr int label_width = 14;
 
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, pattern);
-  const int n = std::vsnprintf(text, sizeof text, pattern, args);
-  va_end(args);
-  return std::string(text, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
-}
-
-class info_text {
+// Pieces of a line with a separator between them.
+class separated {
  public:
-  info_text(std::string& out, const log_summary& s) : out_(out), s_(s) {
-    if (s.time.has_records && s.time.first.has_utc) {
-      start_day_ = utc_date_text(s.time.first.utc_ms);
-    }
+  separated(output_writer& out, std::string_view separator) : out_(out), separator_(separator) {}
+  // Writes the separator before every piece but the first.
+  output_writer& next() {
+    if (!first_) out_.text(separator_);
+    first_ = false;
+    return out_;
   }
-
-  void log(const std::string& file);
+  bool any() const { return !first_; }
 
  private:
-  void line(const std::string& label, const std::string& text) {
-    out_ += label;
-    out_.append(label.size() < label_width ? label_width - label.size() : 1, ' ');
-    out_ += text;
-    out_ += '\n';
-  }
-  // A moment: UTC ("15:06:04Z", with the date when it is not the LOG's first day), else the
-  // LOG time.
-  std::string when(const log_instant& at) const {
-    if (!at.has_utc) return "LOG " + duration_text(log_seconds(at.log_ms));
-    const std::string day = utc_date_text(at.utc_ms);
-    const std::string time = utc_time_text(at.utc_ms);
-    return day == start_day_ ? time : day + " " + time;
-  }
-  // A LOG time as a moment, through the clock of the LOG's first record.
-  log_instant instant_at(std::uint32_t log_ms) const {
-    log_instant at{log_ms, false, 0};
-    if (s_.time.first.has_utc) {
-      at.has_utc = true;
-      at.utc_ms = s_.time.first.utc_ms + (std::int64_t{log_ms} - std::int64_t{s_.time.first.log_ms});
-    }
-    return at;
-  }
-  std::string place(const log_event& e) const {
-    if (!e.has_position) return "";
-    const geo_point& p = e.position;
-    return format("   %.5f %c %.5f %c", std::fabs(p.latitude_deg), p.latitude_deg < 0 ? 'S' : 'N',
-                  std::fabs(p.longitude_deg), p.longitude_deg < 0 ? 'W' : 'E');
-  }
-  void header(const std::string& file);
-  void units();
-  void window(const std::string& title, const flight_record& w);
-  void limits(const flight_record& w);
-  void cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit);
-  void health();
-
-  std::string& out_;
-  const log_summary& s_;
-  std::string start_day_;
+  output_writer& out_;
+  std::string_view separator_;
+  bool first_ = true;
 };
 
-void info_text::log(const std::string& file) {
+class summary_text {
+ public:
+  summary_text(output_writer& out, const log_summary& s) : out_(out), s_(s), moments_(s) {}
+
+  void log(std::string_view file);
+
+ private:
+  // A line's label, padded to the width of the labels (a longer one is followed by one blank).
+  void label(std::string_view label) { out_.line(OUT_FORMAT("{} "), left_aligned(label, label_width - 1)); }
+  void line(std::string_view label, std::string_view text) {
+    this->label(label);
+    out_.line(OUT_FORMAT("{}\n"), text);
+  }
+  std::string when(const log_instant& at) const { return moments_.text(at); }
+  void place(const log_event& e) {
+    if (e.has_position) out_.line(OUT_FORMAT("   {}"), place_text(e.position));
+  }
+  void header(std::string_view file);
+  void units();
+  void window(std::string_view kind, int number, const flight_record& w);
+  void engine(const flight_record& w);
+  void airborne(const flight_record& w);
+  void highest_figures(const flight_record& w);
+  void engine_figures(const flight_record& w);
+  void limits(const flight_record& w);
+  void cylinders(std::string_view label, const highest (&x)[cylinder_count], std::string_view unit);
+  void health();
+  void gps_ports();
+  void gaps();
+
+  output_writer& out_;
+  const log_summary& s_;
+  moment_reader moments_;
+};
+
+void summary_text::log(std::string_view file) {
   header(file);
   units();
   int number = 0;
-  for (const flight_record& w : s_.flights) window(format("Flight %d", ++number), w);
+  for (const flight_record& w : s_.flights) window("Flight", ++number, w);
   number = 0;
-  for (const flight_record& w : s_.ground_runs) window(format("Ground run %d", ++number), w);
+  for (const flight_record& w : s_.ground_runs) window("Ground run", ++number, w);
   if (s_.flights.empty() && s_.ground_runs.empty()) {
     line("Flights", s_.log.figures.cht[0].has || s_.log.figures.ias_kt.has || s_.log.figures.ground_speed_kt.has
                         ? "none: the engine never ran and the aircraft never flew"
                         : "none: the LOG holds no engine or speed data");
   }
-  if (s_.windows_not_listed > 0)
-    line("", format("%s more flights and ground runs not listed", with_commas(s_.windows_not_listed).c_str()));
+  if (s_.windows_not_listed > 0) {
+    label("");
+    out_.line(OUT_FORMAT("{} more flights and ground runs not listed\n"), with_commas_of(s_.windows_not_listed));
+  }
   health();
 }
 
-void info_text::header(const std::string& file) {
+void summary_text::header(std::string_view file) {
   const log_time_span& t = s_.time;
-  std::string text = file + "   " + with_commas(s_.health.bytes) + " bytes";
-  out_ += text + '\n';
+  out_.line(OUT_FORMAT("{}   {} bytes\n"), file, with_commas_of(s_.health.bytes));
   if (!t.has_records) {
     line("Time", "no records");
     return;
   }
-  std::string span = when(t.first) + " to " + when(t.last) + "  (" +
-                     duration_text(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) +
-                     ")";
-  if (t.first.has_utc) span = start_day_ + " " + span;
+  label("Time");
+  if (t.first.has_utc) out_.line(OUT_FORMAT("{} "), moments_.first_day());
+  const double span = t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0;
+  out_.line(OUT_FORMAT("{} to {}  ({})"), when(t.first), when(t.last), duration_text(span));
   switch (t.source) {
-    case utc_source::gps: span += ", UTC from GPS"; break;
-    case utc_source::user: span += ", UTC from --utc-start"; break;
-    case utc_source::none: span += ", LOG times: no GPS time in this LOG (--utc-start sets one)"; break;
+    case utc_source::gps: out_.text(", UTC from GPS\n"); break;
+    case utc_source::user: out_.text(", UTC from --utc-start\n"); break;
+    case utc_source::none: out_.text(", LOG times: no GPS time in this LOG (--utc-start sets one)\n"); break;
   }
-  line("Time", span);
 }
 
-void info_text::units() {
+void summary_text::units() {
   const engine_units& u = s_.units;
-  std::string text;
+  label("Units");
   if (u.cht == u.other_temperatures) {
-    text = "temperatures " + std::string(unit_symbol(u.cht));
+    out_.line(OUT_FORMAT("temperatures {}"), unit_symbol(u.cht));
   } else {
-    text = "CHT " + std::string(unit_symbol(u.cht)) + ", other temperatures " +
-           std::string(unit_symbol(u.other_temperatures));
+    out_.line(OUT_FORMAT("CHT {}, other temperatures {}"), unit_symbol(u.cht), unit_symbol(u.other_temperatures));
   }
-  text += u.temperature_assumed ? " (assumed)" : "";
-  text += ", fuel " + std::string(u.fuel == fluid_unit::litres ? "litres" : "US gallons");
-  text += u.fluid_assumed ? " (assumed)" : "";
-  if (s_.cylinders > 0) text += format(", %d cylinders", s_.cylinders);
-  if (s_.units_changed) text += "; the LOG changes units: later values converted";
-  line("Units", text);
+  if (u.temperature_assumed) out_.text(" (assumed)");
+  out_.line(OUT_FORMAT(", fuel {}"), u.fuel == fluid_unit::litres ? "litres" : "US gallons");
+  if (u.fluid_assumed) out_.text(" (assumed)");
+  if (s_.cylinders > 0) out_.line(OUT_FORMAT(", {} cylinders"), s_.cylinders);
+  if (s_.units_changed) out_.text("; the LOG changes units: later values converted");
+  out_.text("\n");
 }
 
-void info_text::window(const std::string& title, const flight_record& w) {
-  out_ += title + '\n';
-  const flight_figures& f = w.figures;
-  if (w.engine_start) {
-    std::string text = when(w.engine_start->when) + " to " +
-                       (w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"));
-    text += "   engine " + duration_text(w.engine_time_s);
-    if (w.block_time_s) text += ", block " + duration_text(*w.block_time_s);
-    if (w.engine_runs > 1) text += format(" (%u engine runs)", w.engine_runs);
-    line("  Engine", text);
-  } else {
-    line("  Engine", "no engine data");
-  }
-  if (w.takeoff) line("  Takeoff", when(w.takeoff->when) + place(*w.takeoff));
-  if (w.is_flight()) {
-    std::string text = w.landing ? when(w.landing->when) + place(*w.landing) : std::string("end of LOG (airborne)");
-    text += "   flight " + duration_text(w.flight_time_s);
-    if (w.distance_nm) text += format(", %.1f nm", *w.distance_nm);
-    if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
-    line("  Landing", text);
-  }
-  std::string highest_text;
-  if (f.pressure_altitude_ft.has)
-    highest_text += format(
-        "%s ft   ", with_commas(static_cast<std::uint64_t>(std::max(0.0, f.pressure_altitude_ft.value))).c_str());
-  if (f.ias_kt.has) highest_text += format("%.0f kt IAS   ", f.ias_kt.value);
-  if (f.ground_speed_kt.has) highest_text += format("%.0f kt GS   ", f.ground_speed_kt.value);
-  if (f.vertical_speed_fpm.has) {
-    highest_text += format("%+.0f / %+.0f fpm   ", f.vertical_speed_fpm.value, f.lowest_vertical_speed_fpm.value);
-  }
-  if (f.bank_deg.has) {
-    highest_text +=
-        format("bank %.0f deg, pitch %+.0f / %+.0f deg", f.bank_deg.value, f.pitch_deg.value, f.lowest_pitch_deg.value);
-  }
-  while (highest_text.ends_with(' ')) highest_text.pop_back();
-  if (!highest_text.empty() && w.is_flight()) line("  Highest", highest_text);
-  cylinders("  CHT max", f.cht, unit_symbol(s_.units.cht));
-  cylinders("  EGT max", f.egt, unit_symbol(s_.units.other_temperatures));
-  std::string oil;
-  if (f.oil_temperature.has)
-    oil += format("max %.0f %s", f.oil_temperature.value, unit_symbol(s_.units.other_temperatures).data());
-  if (w.airborne.oil_pressure_psi.has)
-    oil += format("%smin %.0f psi airborne", oil.empty() ? "" : ", ", w.airborne.oil_pressure_psi.value);
-  if (!oil.empty()) line("  Oil", oil);
-  if (f.bus_voltage_low.has) line("  Bus", format("%.1f to %.1f V", f.bus_voltage_low.value, f.bus_voltage_high.value));
-  if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
-    const char* unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
-    std::string text;
-    if (w.fuel_used_from_quantity) text += format("%.1f %s by quantity", *w.fuel_used_from_quantity, unit);
-    if (w.fuel_used_from_flow)
-      text += format("%s%.1f %s by flow", text.empty() ? "" : ", ", *w.fuel_used_from_flow, unit);
-    line("  Fuel used", text);
-  }
+void summary_text::window(std::string_view kind, int number, const flight_record& w) {
+  out_.line(OUT_FORMAT("{} {}\n"), kind, number);
+  engine(w);
+  airborne(w);
+  highest_figures(w);
+  cylinders("  CHT max", w.figures.cht, unit_symbol(s_.units.cht));
+  cylinders("  EGT max", w.figures.egt, unit_symbol(s_.units.other_temperatures));
+  engine_figures(w);
   if (!s_.limits.empty()) limits(w);
 }
 
+void summary_text::engine(const flight_record& w) {
+  if (!w.engine_start) {
+    line("  Engine", "no engine data");
+    return;
+  }
+  label("  Engine");
+  out_.line(OUT_FORMAT("{} to {}   engine {}"), when(w.engine_start->when),
+            w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"),
+            duration_text(w.engine_time_s));
+  if (w.block_time_s) out_.line(OUT_FORMAT(", block {}"), duration_text(*w.block_time_s));
+  if (w.engine_runs > 1) out_.line(OUT_FORMAT(" ({} engine runs)"), w.engine_runs);
+  out_.text("\n");
+}
+
+void summary_text::airborne(const flight_record& w) {
+  if (w.takeoff) {
+    label("  Takeoff");
+    out_.line(OUT_FORMAT("{}"), when(w.takeoff->when));
+    place(*w.takeoff);
+    out_.text("\n");
+  }
+  if (!w.is_flight()) return;
+  label("  Landing");
+  if (w.landing) {
+    out_.line(OUT_FORMAT("{}"), when(w.landing->when));
+    place(*w.landing);
+  } else {
+    out_.text("end of LOG (airborne)");
+  }
+  out_.line(OUT_FORMAT("   flight {}"), duration_text(w.flight_time_s));
+  if (w.distance_nm) out_.line(OUT_FORMAT(", {} nm"), fixed(*w.distance_nm, 1));
+  if (w.airborne_periods > 1) out_.line(OUT_FORMAT(" ({} takeoffs)"), w.airborne_periods);
+  out_.text("\n");
+}
+
+// The highest figures of a flight on one line, three blanks apart.
+void summary_text::highest_figures(const flight_record& w) {
+  const flight_figures& f = w.figures;
+  const bool any = f.pressure_altitude_ft.has || f.ias_kt.has || f.ground_speed_kt.has || f.vertical_speed_fpm.has ||
+                   f.bank_deg.has;
+  if (!any || !w.is_flight()) return;
+  label("  Highest");
+  separated figure(out_, "   ");
+  if (f.pressure_altitude_ft.has) {
+    const auto feet = static_cast<std::uint64_t>(std::max(0.0, f.pressure_altitude_ft.value));
+    figure.next().line(OUT_FORMAT("{} ft"), with_commas_of(feet));
+  }
+  if (f.ias_kt.has) figure.next().line(OUT_FORMAT("{} kt IAS"), fixed(f.ias_kt.value, 0));
+  if (f.ground_speed_kt.has) figure.next().line(OUT_FORMAT("{} kt GS"), fixed(f.ground_speed_kt.value, 0));
+  if (f.vertical_speed_fpm.has) {
+    figure.next().line(OUT_FORMAT("{} / {} fpm"), signed_fixed(f.vertical_speed_fpm.value, 0),
+                       signed_fixed(f.lowest_vertical_speed_fpm.value, 0));
+  }
+  if (f.bank_deg.has) {
+    figure.next().line(OUT_FORMAT("bank {} deg, pitch {} / {} deg"), fixed(f.bank_deg.value, 0),
+                       signed_fixed(f.pitch_deg.value, 0), signed_fixed(f.lowest_pitch_deg.value, 0));
+  }
+  out_.text("\n");
+}
+
+// Oil, bus voltage and fuel used.
+void summary_text::engine_figures(const flight_record& w) {
+  const flight_figures& f = w.figures;
+  if (f.oil_temperature.has || w.airborne.oil_pressure_psi.has) {
+    label("  Oil");
+    separated part(out_, ", ");
+    if (f.oil_temperature.has) {
+      part.next().line(OUT_FORMAT("max {} {}"), fixed(f.oil_temperature.value, 0),
+                       unit_symbol(s_.units.other_temperatures));
+    }
+    if (w.airborne.oil_pressure_psi.has) {
+      part.next().line(OUT_FORMAT("min {} psi airborne"), fixed(w.airborne.oil_pressure_psi.value, 0));
+    }
+    out_.text("\n");
+  }
+  if (f.bus_voltage_low.has) {
+    label("  Bus");
+    out_.line(OUT_FORMAT("{} to {} V\n"), fixed(f.bus_voltage_low.value, 1), fixed(f.bus_voltage_high.value, 1));
+  }
+  if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
+    const std::string_view unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
+    label("  Fuel used");
+    separated part(out_, ", ");
+    if (w.fuel_used_from_quantity) {
+      part.next().line(OUT_FORMAT("{} {} by quantity"), fixed(*w.fuel_used_from_quantity, 1), unit);
+    }
+    if (w.fuel_used_from_flow) part.next().line(OUT_FORMAT("{} {} by flow"), fixed(*w.fuel_used_from_flow, 1), unit);
+    out_.text("\n");
+  }
+}
+
 // One line per limit (and cylinder) exceeded: how often, for how long, and the worst.
-void info_text::limits(const flight_record& w) {
+void summary_text::limits(const flight_record& w) {
   if (w.exceedances.empty()) {
     line("  Limits", "no exceedance");
     return;
@@ -208,106 +242,112 @@ void info_text::limits(const flight_record& w) {
       seconds += x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
       if (maximum ? x.peak > worst->peak : x.peak < worst->peak) worst = &x;
     }
-    std::string text(limit_name(limit.parameter));
-    if (first.cylinder > 0) text += format(" #%d", first.cylinder);
+    label("  Exceedance");
+    out_.line(OUT_FORMAT("{}"), limit_name(limit.parameter));
+    if (first.cylinder > 0) out_.line(OUT_FORMAT(" #{}"), first.cylinder);
+    out_.line(OUT_FORMAT(" {} {} {}"), maximum ? ">" : "<", shortest(limit.value, 3),
+              limit_unit_symbol(limit, s_.units));
     const std::string condition = condition_text(limit.when);
-    const std::string_view unit = limit_unit_symbol(limit, s_.units);
-    text += format(" %s %s %.*s%s%s: ", maximum ? ">" : "<", number_text(limit.value, 3).c_str(),
-                   static_cast<int>(unit.size()), unit.data(), condition.empty() ? "" : " when ", condition.c_str());
-    text += times == 1 ? std::string("once") : format("%zu times", times);
-    text += format(", %s in all, %s %s at %s", duration_text(seconds).c_str(), maximum ? "peak" : "lowest",
-                   number_text(worst->peak, 1).c_str(), when(worst->peak_at).c_str());
-    line("  Exceedance", text);
+    if (!condition.empty()) out_.line(OUT_FORMAT(" when {}"), condition);
+    out_.text(": ");
+    if (times == 1) {
+      out_.text("once");
+    } else {
+      out_.line(OUT_FORMAT("{} times"), times);
+    }
+    out_.line(OUT_FORMAT(", {} in all, {} {} at {}\n"), duration_text(seconds), maximum ? "peak" : "lowest",
+              shortest(worst->peak, 1), when(worst->peak_at));
   }
 }
 
-void info_text::cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit) {
-  // The cylinders the LOG says are fitted, else those that read above 0.
-  std::size_t shown =
-      s_.cylinders > 0 ? std::min<std::size_t>(static_cast<std::size_t>(s_.cylinders), cylinder_count) : 0;
-  if (shown == 0) {
-    for (std::size_t i = 0; i < cylinder_count; ++i) {
-      if (x[i].has && x[i].value > 0.0) shown = i + 1;
-    }
-  }
+void summary_text::cylinders(std::string_view label, const highest (&x)[cylinder_count], std::string_view unit) {
+  const std::size_t shown = cylinders_shown(s_.cylinders, [&x](std::size_t i) { return x[i].has && x[i].value > 0.0; });
   if (shown == 0) return;
-  std::string text;
+  this->label(label);
   std::size_t hottest = 0;
   for (std::size_t i = 0; i < shown; ++i) {
-    text += x[i].has ? format("#%zu %-6.0f", i + 1, x[i].value) : format("#%zu %-6s", i + 1, "-");
+    // Each value left-aligned in six places, as "%-6.0f".
+    std::string text(1, '-');
+    if (x[i].has) {
+      text.resize(fixed_format_max);
+      text.resize(static_cast<std::size_t>(format_fixed(text.data(), x[i].value, 0) - text.data()));
+    }
+    out_.line(OUT_FORMAT("#{} {}"), i + 1, left_aligned(text, 6));
     if (x[i].has && (!x[hottest].has || x[i].value > x[hottest].value)) hottest = i;
   }
-  if (x[hottest].has)
-    text += format(" %.*s, hottest #%zu at %s", static_cast<int>(unit.size()), unit.data(), hottest + 1,
-                   when(x[hottest].when).c_str());
-  line(label, text);
+  if (x[hottest].has) out_.line(OUT_FORMAT(" {}, hottest #{} at {}"), unit, hottest + 1, when(x[hottest].when));
+  out_.text("\n");
 }
 
-void info_text::health() {
+void summary_text::health() {
   const log_health& h = s_.health;
   const reader_stats& r = h.reader;
-  std::string first = with_commas(r.records) + " records";
-  const std::uint64_t dropped = r.truncated + r.zero_length + r.oversized;
+  label("Health");
+  out_.line(OUT_FORMAT("{} records"), with_commas_of(r.records));
+  const std::uint64_t dropped = dropped_records(r);
   if (dropped == 0) {
-    first += ", none dropped";
+    out_.text(", none dropped");
   } else {
-    first += format(", %s dropped (", with_commas(dropped).c_str());
-    std::string causes;
-    if (r.truncated) causes += format("%" PRIu64 " cut short", r.truncated);
-    if (r.zero_length) causes += format("%s%" PRIu64 " of length 0", causes.empty() ? "" : ", ", r.zero_length);
-    if (r.oversized) causes += format("%s%" PRIu64 " oversized", causes.empty() ? "" : ", ", r.oversized);
-    first += causes + "; at byte";
-    for (std::uint32_t i = 0; i < r.drops_noted; ++i)
-      first += format("%s %" PRIu64, i == 0 ? "" : ",", r.first_drop_offsets[i]);
-    if (dropped > r.drops_noted) first += ", ...";
-    first += ")";
+    out_.line(OUT_FORMAT(", {} dropped ("), with_commas_of(dropped));
+    separated cause(out_, ", ");
+    if (r.truncated) cause.next().line(OUT_FORMAT("{} cut short"), r.truncated);
+    if (r.zero_length) cause.next().line(OUT_FORMAT("{} of length 0"), r.zero_length);
+    if (r.oversized) cause.next().line(OUT_FORMAT("{} oversized"), r.oversized);
+    out_.text("; at byte");
+    for (std::uint32_t i = 0; i < r.drops_noted; ++i) {
+      out_.line(OUT_FORMAT("{} {}"), i == 0 ? "" : ",", r.first_drop_offsets[i]);
+    }
+    if (dropped > r.drops_noted) out_.text(", ...");
+    out_.text(")");
   }
-  if (h.unknown_source_records) first += format(", %s of unknown types", with_commas(h.unknown_source_records).c_str());
-  if (h.short_eis_records + h.short_ahrs_records) {
-    first += format(", %s read in part (short)", with_commas(h.short_eis_records + h.short_ahrs_records).c_str());
+  if (h.unknown_source_records) {
+    out_.line(OUT_FORMAT(", {} of unknown types"), with_commas_of(h.unknown_source_records));
   }
-  if (h.time_backwards == 0) {
-    first += ", time never went back";
-  } else if (h.time_backwards == 1) {
-    first += ", time went back once";
-  } else {
-    first += format(", time went back %s times", with_commas(h.time_backwards).c_str());
+  if (const std::uint64_t in_part = records_read_in_part(h)) {
+    out_.line(OUT_FORMAT(", {} read in part (short)"), with_commas_of(in_part));
   }
-  if (r.input_error) first += ", reading stopped on a read error";
-  line("Health", first);
+  out_.line(OUT_FORMAT("{}"), time_backwards_text(h.time_backwards));
+  if (r.input_error) out_.text(", reading stopped on a read error");
+  out_.text("\n");
+  gps_ports();
+  gaps();
+}
 
-  std::string gps;
+void summary_text::gps_ports() {
+  label("");
   for (std::size_t p = 0; p < 2; ++p) {
-    const gps_port_health& g = h.gps[p];
-    if (!gps.empty()) gps += "; ";
-    gps += format("GPS %zu ", p + 1);
+    const gps_port_health& g = s_.health.gps[p];
+    out_.line(OUT_FORMAT("{}GPS {} "), p == 0 ? "" : "; ", p + 1);
     if (g.format == 0) {
-      gps += "not read";
+      out_.text("not read");
       continue;
     }
-    gps += g.format == ORVEX_GPS_FORMAT_NMEA ? "NMEA" : "aviation";
-    gps += format(" %s accepted, %s rejected", with_commas(g.sentences_accepted).c_str(),
-                  with_commas(g.sentences_rejected).c_str());
-    if (g.sentences_accepted == 0 && g.sentences_rejected > 0) gps += " (another format?)";
-    if (g.buffer_full) gps += " (sentence buffer filled)";
+    out_.line(OUT_FORMAT("{} {} accepted, {} rejected"), gps_format_text(g), with_commas_of(g.sentences_accepted),
+              with_commas_of(g.sentences_rejected));
+    if (gps_maybe_other_format(g)) out_.text(" (another format?)");
+    if (g.buffer_full) out_.text(" (sentence buffer filled)");
   }
-  line("", gps);
+  out_.text("\n");
+}
 
-  std::string gaps;
+void summary_text::gaps() {
+  const log_health& h = s_.health;
+  label("");
+  out_.line(OUT_FORMAT("gaps over {} s: "), general(log_seconds(h.gap_limit_ms)));
+  separated gap(out_, "; ");
   for (std::size_t i = 0; i < periodic_source_count; ++i) {
     const source_gaps& g = h.gaps[i];
     if (g.count == 0) continue;
-    if (!gaps.empty()) gaps += "; ";
-    gaps += format("%s %s (longest %.1f s at %s)", periodic_source_name(static_cast<periodic_source>(i)).data(),
-                   with_commas(g.count).c_str(), log_seconds(g.longest_ms), when(instant_at(g.longest_at_ms)).c_str());
+    gap.next().line(OUT_FORMAT("{} {} (longest {} s at {})"), periodic_source_name(static_cast<periodic_source>(i)),
+                    with_commas_of(g.count), fixed(log_seconds(g.longest_ms), 1), when(moments_.at(g.longest_at_ms)));
   }
-  line("", format("gaps over %g s: %s", log_seconds(h.gap_limit_ms), gaps.empty() ? "none" : gaps.c_str()));
+  if (!gap.any()) out_.text("none");
+  out_.text("\n");
 }
 
 }  // namespace
 
-std::string render_info_text(const std::string& file, const log_summary& summary) {
-  std::string text;
-  info_text(text, summary).log(file);
-  return text;
+int write_summary_text(output_writer& out, std::string_view file, const log_summary& summary) {
+  summary_text(out, summary).log(file);
+  return out.text({});
 }

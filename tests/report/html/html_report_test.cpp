@@ -7,8 +7,8 @@
 #include <string>
 
 #include "analysis/flight_timeline.h"
-#include "report/html/html_report.h"
 #include "path/path_logs.h"
+#include "report/html/html_report.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 #include "support/random_bits.h"
