@@ -86,11 +86,12 @@ const char* not_a_log_reason(const orvex_log_health& health) {
   return health.records_read == health.unknown_source_records ? "no record could be read" : nullptr;
 }
 
-int read_error_of(FILE* input) {
-  if (!std::ferror(input)) return 0;
+int read_error_of(FILE* input) { return std::ferror(input) ? read_error_from(errno) : 0; }
+
+int read_error_from(int error) {
   // A number parsed after a read that failed part way may have left ERANGE, which no read
   // gives: the reason is then the plain I/O error.
-  return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
+  return error != 0 && error != ERANGE && error != EDOM ? error : EIO;
 }
 
 std::string terminal_text(std::string_view text) {

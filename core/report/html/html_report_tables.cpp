@@ -1,242 +1,270 @@
 // The tables of the HTML report: the flights and ground runs, the LOG's health, the
 // exceedances of the aircraft limits.
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
 
 #include "decode/source_table.h"
 #include "report/html/html_report_parts.h"
-#include "report/html/html_text.h"
 
 namespace {
 
-std::string place(const log_event& e) {
-  if (!e.has_position) return "";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.5f %c %.5f %c", std::fabs(e.position.latitude_deg),
-                e.position.latitude_deg < 0 ? 'S' : 'N', std::fabs(e.position.longitude_deg),
-                e.position.longitude_deg < 0 ? 'W' : 'E');
-  return text;
-}
+constexpr std::string_view dash = "\xE2\x80\x94";
+
+// A number with one decimal, as "%.1f"; 0 for a value that is not finite.
+fixed_value one_decimal(double value) { return fixed(std::isfinite(value) ? value : 0.0, 1); }
 
 // A cell of a table that a narrow screen shows as one block per row: the cell carries its
 // column's name, which the style sheet writes before it there.
-std::string open_cell(const char* column) { return std::string("<td data-label=\"") + column + "\">"; }
+void open_cell(output_writer& out, std::string_view column) { out.line(OUT_FORMAT("<td data-label=\"{}\">"), column); }
 
-std::string event_cell(const report_context& r, const char* column, const std::optional<log_event>& e,
-                       const char* missing) {
-  if (!e) return open_cell(column) + missing + "</td>";
-  std::string cell = open_cell(column) + r.moment(e->when);
-  const std::string where = place(*e);
-  if (!where.empty()) cell += std::string("<br><small>") + where + "</small>";
-  return cell + "</td>";
-}
-
-std::string fuel_text(const report_context& r, const flight_record& w) {
-  const std::string unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
-  std::string text;
-  if (w.fuel_used_from_flow) text += fixed_text(*w.fuel_used_from_flow, 1) + unit + " by flow";
-  if (w.fuel_used_from_quantity) {
-    text += (text.empty() ? "" : "<br>") + fixed_text(*w.fuel_used_from_quantity, 1) + unit + " by quantity";
+void event_cell(output_writer& out, const report_context& r, std::string_view column, const std::optional<log_event>& e,
+                std::string_view missing) {
+  open_cell(out, column);
+  if (!e) {
+    out.line(OUT_FORMAT("{}</td>"), missing);
+    return;
   }
-  return text.empty() ? "\xE2\x80\x94" : text;
+  out.line(OUT_FORMAT("{}"), r.moment(e->when));
+  if (e->has_position) out.line(OUT_FORMAT("<br><small>{}</small>"), place_text(e->position));
+  out.text("</td>");
 }
 
-void flight_row(std::string& out, const report_context& r, const std::string& title, const flight_record& w) {
-  const bool shown = r.overlaps(w.start_ms, w.end_ms);
-  out += shown ? "<tr>" : "<tr class=\"outside\">";
-  out += std::string("<th scope=\"row\">") + title + "</th>";
-  out += event_cell(r, "Engine start", w.engine_start, "no engine data");
-  out += event_cell(r, "Takeoff", w.takeoff, "\xE2\x80\x94");
-  out += event_cell(r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : "\xE2\x80\x94");
-  out += event_cell(r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : "\xE2\x80\x94");
-  out += open_cell("Block") + (w.block_time_s ? duration_text(*w.block_time_s) : std::string("\xE2\x80\x94")) + "</td>";
-  out += open_cell("Flight") + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
-  if (w.airborne_periods > 1)
-    out += std::string("<br><small>") + std::to_string(w.airborne_periods) + " takeoffs</small>";
-  out +=
-      "</td>" + open_cell("Engine") + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
-  if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
-  out += "</td>" + open_cell("Fuel used") + fuel_text(r, w) + "</td>";
-  out += open_cell("Distance") + (w.distance_nm ? fixed_text(*w.distance_nm, 1) + " nm" : std::string("\xE2\x80\x94")) +
-         "</td></tr>";
+void fuel_cell(output_writer& out, const report_context& r, const flight_record& w) {
+  const std::string_view unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+  open_cell(out, "Fuel used");
+  if (w.fuel_used_from_flow) out.line(OUT_FORMAT("{}{} by flow"), one_decimal(*w.fuel_used_from_flow), unit);
+  if (w.fuel_used_from_quantity) {
+    out.line(OUT_FORMAT("{}{}{} by quantity"), w.fuel_used_from_flow ? "<br>" : "",
+             one_decimal(*w.fuel_used_from_quantity), unit);
+  }
+  if (!w.fuel_used_from_flow && !w.fuel_used_from_quantity) out.text(dash);
+  out.text("</td>");
+}
+
+void flight_row(output_writer& out, const report_context& r, std::string_view kind, int number,
+                const flight_record& w) {
+  out.line(OUT_FORMAT("{}<th scope=\"row\">{} {}</th>"),
+           r.overlaps(w.start_ms, w.end_ms) ? "<tr>" : "<tr class=\"outside\">", kind, number);
+  event_cell(out, r, "Engine start", w.engine_start, "no engine data");
+  event_cell(out, r, "Takeoff", w.takeoff, dash);
+  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
+  event_cell(out, r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : dash);
+  open_cell(out, "Block");
+  out.line(OUT_FORMAT("{}</td>"), w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash));
+  open_cell(out, "Flight");
+  out.line(OUT_FORMAT("{}"), w.is_flight() ? duration_text(w.flight_time_s) : std::string(dash));
+  if (w.airborne_periods > 1) out.line(OUT_FORMAT("<br><small>{} takeoffs</small>"), w.airborne_periods);
+  out.text("</td>");
+  open_cell(out, "Engine");
+  out.line(OUT_FORMAT("{}"), w.engine_start ? duration_text(w.engine_time_s) : std::string(dash));
+  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
+  out.text("</td>");
+  fuel_cell(out, r, w);
+  open_cell(out, "Distance");
+  if (w.distance_nm) {
+    out.line(OUT_FORMAT("{} nm</td></tr>"), one_decimal(*w.distance_nm));
+  } else {
+    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+  }
 }
 
 // The health in one line, as orvexdecode-info tells it.
-std::string health_line(const log_health& h) {
+void write_health_line(output_writer& out, const log_health& h) {
   const reader_stats& r = h.reader;
-  const std::uint64_t dropped = r.truncated + r.zero_length + r.oversized;
-  std::string text =
-      with_commas(r.records) + " records, " + (dropped == 0 ? std::string("none") : with_commas(dropped)) + " dropped";
-  if (h.unknown_source_records) text += std::string(", ") + with_commas(h.unknown_source_records) + " of unknown types";
-  if (h.short_eis_records + h.short_ahrs_records) {
-    text += std::string(", ") + with_commas(h.short_eis_records + h.short_ahrs_records) + " read in part";
+  const std::uint64_t dropped = dropped_records(r);
+  out.line(OUT_FORMAT("{} records, "), with_commas_of(r.records));
+  if (dropped == 0) {
+    out.text("none dropped");
+  } else {
+    out.line(OUT_FORMAT("{} dropped"), with_commas_of(dropped));
   }
-  text += h.time_backwards == 0   ? std::string(", time never went back")
-          : h.time_backwards == 1 ? std::string(", time went back once")
-                                  : std::string(", time went back ").append(with_commas(h.time_backwards)) + " times";
-  if (r.input_error) text += ", reading stopped on a read error";
-  if (r.largest_skip > 1'000'000) text += ", " + with_commas(r.largest_skip) + " bytes skipped after a damaged length";
-  std::uint64_t gaps = 0;
-  for (const source_gaps& g : h.gaps) gaps += g.count;
-  char limit[32];
-  std::snprintf(limit, sizeof limit, "%g", h.gap_limit_ms / 1000.0);
-  text += gaps == 0 ? std::string("; no gaps over ") + limit + " s"
-                    : std::string("; ") + with_commas(gaps) + " gap" + (gaps == 1 ? "" : "s") + " over " + limit + " s";
+  if (h.unknown_source_records) out.line(OUT_FORMAT(", {} of unknown types"), with_commas_of(h.unknown_source_records));
+  if (const std::uint64_t in_part = records_read_in_part(h)) {
+    out.line(OUT_FORMAT(", {} read in part"), with_commas_of(in_part));
+  }
+  out.line(OUT_FORMAT("{}"), time_backwards_text(h.time_backwards));
+  if (r.input_error) out.text(", reading stopped on a read error");
+  if (r.largest_skip > 1'000'000) {
+    out.line(OUT_FORMAT(", {} bytes skipped after a damaged length"), with_commas_of(r.largest_skip));
+  }
+  const std::uint64_t gaps = gaps_over_limit(h);
+  const general_value limit = general(h.gap_limit_ms / 1000.0);
+  if (gaps == 0) {
+    out.line(OUT_FORMAT("; no gaps over {} s"), limit);
+  } else {
+    out.line(OUT_FORMAT("; {} gap{} over {} s"), with_commas_of(gaps), gaps == 1 ? "" : "s", limit);
+  }
   for (std::size_t p = 0; p < 2; ++p) {
     const gps_port_health& g = h.gps[p];
     if (g.format == 0) continue;
-    text += std::string("; GPS ") + std::to_string(p + 1) +
-            (g.format == ORVEX_GPS_FORMAT_NMEA ? " NMEA " : " aviation ") + with_commas(g.sentences_accepted) +
-            " accepted, " + with_commas(g.sentences_rejected) + " rejected";
-    if (g.sentences_accepted == 0 && g.sentences_rejected > 0) text += " (another format?)";
-    if (g.buffer_full) text += " (its sentence buffer filled: nothing more of it was read)";
+    out.line(OUT_FORMAT("; GPS {} {} {} accepted, {} rejected"), p + 1, gps_format_text(g),
+             with_commas_of(g.sentences_accepted), with_commas_of(g.sentences_rejected));
+    if (gps_maybe_other_format(g)) out.text(" (another format?)");
+    if (g.buffer_full) out.text(" (its sentence buffer filled: nothing more of it was read)");
   }
-  return text;
 }
 
-void health_details(std::string& out, const report_context& r) {
-  const log_health& h = r.summary.health;
-  const reader_stats& rs = h.reader;
-  out += "<table class=\"health\"><caption>Records by source</caption><tbody>";
+void write_records_by_source(output_writer& out, const reader_stats& rs) {
+  out.text("<table class=\"health\"><caption>Records by source</caption><tbody>");
   for (const source_row& row : source_table) {
     if (rs.by_type[row.type] == 0) continue;
-    out += std::string("<tr><th scope=\"row\">") + html_escaped(row.name) + "</th><td>" +
-           with_commas(rs.by_type[row.type]) + "</td></tr>";
+    out.line(OUT_FORMAT("<tr><th scope=\"row\">{}</th><td>{}</td></tr>"), escaped_utf8(row.name),
+             with_commas_of(rs.by_type[row.type]));
   }
-  out += "</tbody></table><ul class=\"health\">";
-  out += std::string("<li>") + with_commas(h.bytes) + " bytes read</li>";
-  const std::uint64_t dropped = rs.truncated + rs.zero_length + rs.oversized;
-  if (dropped > 0) {
-    out += std::string("<li>Dropped: ") + with_commas(rs.truncated) + " cut short, " + with_commas(rs.zero_length) +
-           " of length 0, " + with_commas(rs.oversized) + " oversized; the first at byte";
-    for (std::uint32_t i = 0; i < rs.drops_noted; ++i)
-      out += (i == 0 ? " " : ", ") + std::to_string(rs.first_drop_offsets[i]);
-    out += "</li>";
+  out.text("</tbody></table>");
+}
+
+void write_health_details(output_writer& out, const report_context& r) {
+  const log_health& h = r.summary.health;
+  const reader_stats& rs = h.reader;
+  write_records_by_source(out, rs);
+  out.line(OUT_FORMAT("<ul class=\"health\"><li>{} bytes read</li>"), with_commas_of(h.bytes));
+  if (dropped_records(rs) > 0) {
+    out.line(OUT_FORMAT("<li>Dropped: {} cut short, {} of length 0, {} oversized; the first at byte"),
+             with_commas_of(rs.truncated), with_commas_of(rs.zero_length), with_commas_of(rs.oversized));
+    for (std::uint32_t i = 0; i < rs.drops_noted; ++i) {
+      out.line(OUT_FORMAT("{}{}"), i == 0 ? " " : ", ", rs.first_drop_offsets[i]);
+    }
+    out.text("</li>");
   }
   if (rs.largest_skip > 0) {
-    out += std::string("<li>The longest damaged record length made the reader skip ") + with_commas(rs.largest_skip) +
-           " bytes at byte " + std::to_string(rs.largest_skip_offset) + "</li>";
+    out.line(OUT_FORMAT("<li>The longest damaged record length made the reader skip {} bytes at byte {}</li>"),
+             with_commas_of(rs.largest_skip), rs.largest_skip_offset);
   }
-  if (h.short_eis_records + h.short_ahrs_records) {
-    out += std::string("<li>Shorter than their layout (read as far as they go): ") + with_commas(h.short_eis_records) +
-           " EIS records, " + with_commas(h.short_ahrs_records) + " AHRS high-rate messages</li>";
+  if (records_read_in_part(h)) {
+    out.line(OUT_FORMAT("<li>Shorter than their layout (read as far as they go): {} EIS records, {} AHRS high-rate "
+                        "messages</li>"),
+             with_commas_of(h.short_eis_records), with_commas_of(h.short_ahrs_records));
   }
-  if (h.time_backwards) {
-    out += "<li>Time went back " +
-           (h.time_backwards == 1 ? std::string("once") : with_commas(h.time_backwards).append(" times")) +
-           ", by up to " + number_text(h.largest_step_back_ms / 1000.0, 3) + " s</li>";
+  if (h.time_backwards == 1) {
+    out.line(OUT_FORMAT("<li>Time went back once, by up to {} s</li>"), shortest(h.largest_step_back_ms / 1000.0, 3));
+  } else if (h.time_backwards > 1) {
+    out.line(OUT_FORMAT("<li>Time went back {} times, by up to {} s</li>"), with_commas_of(h.time_backwards),
+             shortest(h.largest_step_back_ms / 1000.0, 3));
   }
   for (std::size_t i = 0; i < periodic_source_count; ++i) {
     const source_gaps& g = h.gaps[i];
     if (g.count == 0) continue;
-    log_instant at{g.longest_at_ms, false, 0};
-    if (r.summary.time.first.has_utc) {
-      at.has_utc = true;
-      at.utc_ms = r.summary.time.first.utc_ms + (std::int64_t{g.longest_at_ms} - r.summary.time.first.log_ms);
-    }
-    out += std::string("<li>") + html_escaped(periodic_source_name(static_cast<periodic_source>(i))) + ": " +
-           with_commas(g.count) + " gap" + (g.count == 1 ? "" : "s") + ", the longest " +
-           number_text(g.longest_ms / 1000.0, 1) + " s after " + r.moment(at) + "</li>";
+    out.line(OUT_FORMAT("<li>{}: {} gap{}, the longest {} s after {}</li>"),
+             escaped_utf8(periodic_source_name(static_cast<periodic_source>(i))), with_commas_of(g.count),
+             g.count == 1 ? "" : "s", shortest(g.longest_ms / 1000.0, 1), r.moment(r.moments.at(g.longest_at_ms)));
   }
   if (r.summary.time.day_corrections) {
-    out += std::string("<li>") + with_commas(r.summary.time.day_corrections) +
-           " GPS dates a day off the time, corrected</li>";
+    out.line(OUT_FORMAT("<li>{} GPS dates a day off the time, corrected</li>"),
+             with_commas_of(r.summary.time.day_corrections));
   }
-  out += "</ul>";
+  out.text("</ul>");
+}
+
+void write_flights_table(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  out.text(
+      "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
+      "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
+      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
+      "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
+      "scope=\"col\">Distance</th></tr></thead><tbody>");
+  int n = 0;
+  for (const flight_record& w : s.flights) flight_row(out, r, "Flight", ++n, w);
+  n = 0;
+  for (const flight_record& w : s.ground_runs) flight_row(out, r, "Ground run", ++n, w);
+  out.text("</tbody></table></div>");
+  if (s.windows_not_listed > 0) {
+    out.line(OUT_FORMAT("<p>{} more flights and ground runs are not listed.</p>"),
+             with_commas_of(s.windows_not_listed));
+  }
+}
+
+// The limit an exceedance broke, in words: "CHT #3 above 400 °F when airborne".
+std::string exceeded_limit_text(const aircraft_limit& limit, const exceedance& x, const std::string& unit) {
+  std::string what(limit_display_name(limit.parameter));
+  if (x.cylinder > 0) what += std::string(" #") + std::to_string(x.cylinder);
+  what += is_maximum(limit.parameter) ? " above " : " below ";
+  what += number_text(limit.value, 3) + " " + unit;
+  const std::string condition = condition_text(limit.when);
+  if (!condition.empty()) what += std::string(" when ") + condition;
+  return what;
+}
+
+void write_exceedance_row(output_writer& out, const report_context& r, std::size_t i) {
+  const log_summary& s = r.summary;
+  const exceedance& x = s.exceedances[i];
+  const aircraft_limit& limit = s.limits[x.limit_index];
+  const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
+  const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+  out.line(OUT_FORMAT("<tr><th scope=\"row\" data-label=\"Exceedance\">{}</th>"), i + 1);
+  open_cell(out, "Limit");
+  out.line(OUT_FORMAT("{}</td>"), escaped_utf8(exceeded_limit_text(limit, x, unit)));
+  open_cell(out, "Start");
+  out.line(OUT_FORMAT("{}</td>"), r.moment(x.start));
+  open_cell(out, "Duration");
+  out.line(OUT_FORMAT("{}</td>"), duration_text(seconds));
+  open_cell(out, "Peak");
+  out.line(OUT_FORMAT("{} {} at {}</td>"), shortest(x.peak, 1), unit, r.moment(x.peak_at));
+  open_cell(out, "Place");
+  out.line(OUT_FORMAT("<a class=\"exceed\" href=\"#chart-{}\" data-band=\"x{}\" data-from=\"{}\" data-to=\"{}\">"
+                      "show on the chart</a></td></tr>"),
+           limit_chart(limit.parameter), i + 1, shortest(r.axis.x_of(x.start.log_ms), 1),
+           shortest(r.axis.x_of(x.end.log_ms), 1));
+}
+
+void write_limits_checked(output_writer& out, const log_summary& s) {
+  out.line(OUT_FORMAT("<p>{} limit{} checked: "), s.limits.size(), s.limits.size() == 1 ? "" : "s");
+  for (std::size_t i = 0; i < s.limits.size(); ++i) {
+    const aircraft_limit& limit = s.limits[i];
+    out.line(OUT_FORMAT("{}<code>{} = {}"), i == 0 ? "" : ", ", limit_name(limit.parameter), shortest(limit.value, 3));
+    if (limit.has_temperature_unit) out.line(OUT_FORMAT(" {}"), unit_symbol(limit.unit));
+    const std::string condition = condition_text(limit.when);
+    if (!condition.empty()) out.line(OUT_FORMAT(" when {}"), escaped_utf8(condition));
+    out.text("</code>");
+  }
+  out.text(".</p>");
 }
 
 }  // namespace
 
-void append_flights_section(std::string& out, const report_context& r) {
+void write_flights_section(output_writer& out, const report_context& r) {
   const log_summary& s = r.summary;
-  out += "<section id=\"flights\"><h2>Flights</h2>";
+  out.text("<section id=\"flights\"><h2>Flights</h2>");
   if (s.flights.empty() && s.ground_runs.empty()) {
-    out += s.log.figures.cht[0].has || s.log.figures.ias_kt.has || s.log.figures.ground_speed_kt.has
-               ? "<p>None: the engine never ran and the aircraft never flew.</p>"
-               : "<p>None: the LOG holds no engine or speed data.</p>";
+    out.text(s.log.figures.cht[0].has || s.log.figures.ias_kt.has || s.log.figures.ground_speed_kt.has
+                 ? "<p>None: the engine never ran and the aircraft never flew.</p>"
+                 : "<p>None: the LOG holds no engine or speed data.</p>");
   } else {
-    out +=
-        "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
-        "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
-        "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
-        "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
-        "scope=\"col\">Distance</th></tr></thead><tbody>";
-    int n = 0;
-    for (const flight_record& w : s.flights) flight_row(out, r, std::string("Flight ") + std::to_string(++n), w);
-    n = 0;
-    for (const flight_record& w : s.ground_runs)
-      flight_row(out, r, std::string("Ground run ") + std::to_string(++n), w);
-    out += "</tbody></table></div>";
-    if (s.windows_not_listed > 0) {
-      out +=
-          std::string("<p>") + with_commas(s.windows_not_listed) + " more flights and ground runs are not listed.</p>";
-    }
+    write_flights_table(out, r);
   }
-  out += std::string("<details class=\"health\"><summary><b>LOG health:</b> ") + health_line(s.health) + "</summary>";
-  health_details(out, r);
-  out += "</details></section>\n";
+  out.text("<details class=\"health\"><summary><b>LOG health:</b> ");
+  write_health_line(out, s.health);
+  out.text("</summary>");
+  write_health_details(out, r);
+  out.text("</details></section>\n");
 }
 
-void append_limits_section(std::string& out, const report_context& r) {
+void write_limits_section(output_writer& out, const report_context& r) {
   const log_summary& s = r.summary;
-  out += "<section id=\"limits\"><h2>Limits</h2>";
+  out.text("<section id=\"limits\"><h2>Limits</h2>");
   if (s.limits.empty()) {
-    out +=
+    out.text(
         "<p>No limits file was given (<code>--limits FILE</code> checks the flights against the aircraft's "
-        "limits).</p></section>\n";
+        "limits).</p></section>\n");
     return;
   }
-  std::string rows;
+  write_limits_checked(out, s);
   std::size_t shown = 0;
-  for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
-    const exceedance& x = s.exceedances[i];
-    if (!r.overlaps(x.start.log_ms, x.end.log_ms)) continue;
-    ++shown;
-    const aircraft_limit& limit = s.limits[x.limit_index];
-    const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
-    std::string what(limit_display_name(limit.parameter));
-    if (x.cylinder > 0) what += std::string(" #") + std::to_string(x.cylinder);
-    what += is_maximum(limit.parameter) ? " above " : " below ";
-    what += number_text(limit.value, 3) + " " + unit;
-    const std::string condition = condition_text(limit.when);
-    if (!condition.empty()) what += std::string(" when ") + condition;
-    const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
-    const std::string id = std::string("x") + std::to_string(i + 1);
-    rows += std::string("<tr><th scope=\"row\" data-label=\"Exceedance\">") + std::to_string(i + 1) + "</th>" +
-            open_cell("Limit") + html_escaped(what) + "</td>" + open_cell("Start") + r.moment(x.start) + "</td>" +
-            open_cell("Duration") + duration_text(seconds) + "</td>" + open_cell("Peak") + number_text(x.peak, 1) +
-            " " + unit + " at " + r.moment(x.peak_at) + "</td>" + open_cell("Place") +
-            "<a class=\"exceed\" href=\"#chart-" + std::string(limit_chart(limit.parameter)) + "\" data-band=\"" + id +
-            "\" data-from=\"";
-    append_number(rows, r.axis.x_of(x.start.log_ms), 1);
-    rows += "\" data-to=\"";
-    append_number(rows, r.axis.x_of(x.end.log_ms), 1);
-    rows += "\">show on the chart</a></td></tr>";
-  }
-  out += std::string("<p>") + std::to_string(s.limits.size()) + " limit" + (s.limits.size() == 1 ? "" : "s") +
-         " checked: ";
-  for (std::size_t i = 0; i < s.limits.size(); ++i) {
-    const aircraft_limit& limit = s.limits[i];
-    out += (i == 0 ? "<code>" : ", <code>") + std::string(limit_name(limit.parameter)) + " = " +
-           number_text(limit.value, 3);
-    if (limit.has_temperature_unit) out += std::string(" ") + std::string(unit_symbol(limit.unit));
-    const std::string condition = condition_text(limit.when);
-    if (!condition.empty()) out += std::string(" when ") + html_escaped(condition);
-    out += "</code>";
-  }
-  out += ".</p>";
+  for (const exceedance& x : s.exceedances) shown += r.overlaps(x.start.log_ms, x.end.log_ms) ? 1 : 0;
   if (shown == 0) {
-    out += "<p class=\"ok\">No exceedance in this stretch of the LOG.</p></section>\n";
+    out.text("<p class=\"ok\">No exceedance in this stretch of the LOG.</p></section>\n");
     return;
   }
-  out +=
+  out.text(
       "<div class=\"scroll\"><table class=\"limits stack\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
       "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
-      "<th scope=\"col\">Place</th></tr></thead><tbody>" +
-      rows + "</tbody></table></div>";
-  if (s.exceedances_not_listed > 0) {
-    out += std::string("<p>") + with_commas(s.exceedances_not_listed) + " more exceedances are not listed.</p>";
+      "<th scope=\"col\">Place</th></tr></thead><tbody>");
+  for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
+    if (r.overlaps(s.exceedances[i].start.log_ms, s.exceedances[i].end.log_ms)) write_exceedance_row(out, r, i);
   }
-  out += "</section>\n";
+  out.text("</tbody></table></div>");
+  if (s.exceedances_not_listed > 0) {
+    out.line(OUT_FORMAT("<p>{} more exceedances are not listed.</p>"), with_commas_of(s.exceedances_not_listed));
+  }
+  out.text("</section>\n");
 }

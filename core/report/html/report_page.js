@@ -3,10 +3,15 @@
 (function () {
   'use strict';
   var NS = 'http://www.w3.org/2000/svg';
-  var L = 62, W = 876, T = 22, H = 176;  // the plot area in each chart's coordinates
   var section = document.getElementById('charts');
   document.documentElement.className += ' js';
   if (!section) return;
+  // The charts' geometry as the page's writer declares it (chart_geometry.h): the plot area in
+  // each chart's coordinates and the time labels' baseline; the most time ticks and their steps.
+  var plot = (section.getAttribute('data-plot') || '').split(' ').map(Number);
+  var L = plot[0], T = plot[1], W = plot[2], H = plot[3], LABEL_Y = plot[4];
+  var ticks = (section.getAttribute('data-ticks') || '').split(' ').map(Number);
+  var MAX_TICKS = ticks[0], STEPS = ticks.slice(1);
   var utc0 = section.hasAttribute('data-utc') ? +section.getAttribute('data-utc') : null;
   var log0 = +(section.getAttribute('data-log') || 0);
   var bucket = +(section.getAttribute('data-bucket') || 1);
@@ -41,10 +46,10 @@
   function origin() { return utc0 !== null ? utc0 / 1000 : log0 / 1000; }
   function moment(t) { return utc0 !== null ? clock(origin() + t, true) + 'Z' : 'LOG ' + clock(origin() + t, true); }
 
-  var STEPS = [1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400];
   function tickStep(s) {
-    for (var i = 0; i < STEPS.length; i++) if (s / STEPS[i] <= 8) return STEPS[i];
-    return Math.ceil(s / 8 / 86400) * 86400;
+    for (var i = 0; i < STEPS.length; i++) if (s / STEPS[i] <= MAX_TICKS) return STEPS[i];
+    var last = STEPS[STEPS.length - 1];
+    return Math.ceil(s / MAX_TICKS / last) * last;
   }
   function el(name, attrs, text) {
     var e = document.createElementNS(NS, name);
@@ -58,8 +63,8 @@
     var s = x1 - x0, step = tickStep(s), o = origin() + x0;
     for (var t = Math.ceil(o / step - 1e-9) * step, n = 0; t <= o + s + 1e-6 && n < 64; t += step, n++) {
       var x = (L + (t - o) / s * W).toFixed(1);
-      c.xaxis.appendChild(el('path', { d: 'M' + x + ' 22V198' }));
-      c.xaxis.appendChild(el('text', { x: x, y: 214 }, clock(t, step < 60)));
+      c.xaxis.appendChild(el('path', { d: 'M' + x + ' ' + T + 'V' + (T + H) }));
+      c.xaxis.appendChild(el('text', { x: x, y: LABEL_Y }, clock(t, step < 60)));
     }
   }
   function setRange(a, b) {
@@ -76,8 +81,8 @@
     });
   }
 
-  // The points of a path, as runs of x (seconds) and values.
-  function parse(d) {
+  // The points of a chart's or the map's path data (path_data.h), as runs of x and y.
+  function readPath(d) {
     var runs = [], run = null, pending = null, re = /[MLh]|-?\d+(?:\.\d+)?/g, m;
     while ((m = re.exec(d))) {
       var s = m[0];
@@ -85,9 +90,15 @@
       else if (s === 'h') { re.exec(d); }
       else if (s !== 'L') {
         if (pending === null) pending = +s;
-        else { run.x.push(pending); run.y.push(-s); pending = null; }
+        else { run.x.push(pending); run.y.push(+s); pending = null; }
       }
     }
+    return runs;
+  }
+  // A series as runs of x (seconds) and values: a chart's y is the value negated.
+  function seriesRuns(d) {
+    var runs = readPath(d);
+    runs.forEach(function (r) { r.y = r.y.map(function (y) { return -y; }); });
     return runs;
   }
   function valueAt(runs, t) {
@@ -112,10 +123,10 @@
   var trackPoints = null;
   function trackAt(t) {
     if (!trackPoints) {
-      var runs = parse(track.getAttribute('d').replace(/-/g, ' -'));
+      var runs = readPath(track.getAttribute('d'));
       var times = track.getAttribute('data-t').split(' ').map(Number);
       trackPoints = { x: [], y: [], t: times };
-      runs.forEach(function (r) { for (var i = 0; i < r.x.length; i++) { trackPoints.x.push(r.x[i]); trackPoints.y.push(-r.y[i]); } });
+      runs.forEach(function (r) { for (var i = 0; i < r.x.length; i++) { trackPoints.x.push(r.x[i]); trackPoints.y.push(r.y[i]); } });
     }
     var p = trackPoints, lo = 0, hi = p.t.length - 1;
     if (hi < 0) return -1;
@@ -129,7 +140,7 @@
     charts.forEach(function (c) {
       c.cursor.setAttribute('x1', x); c.cursor.setAttribute('x2', x);
       c.cursor.style.visibility = 'visible';
-      if (!c.runs) c.runs = c.paths.map(function (p) { return parse(p.getAttribute('d')); });
+      if (!c.runs) c.runs = c.paths.map(function (p) { return seriesRuns(p.getAttribute('d')); });
       var parts = [moment(t)];
       c.paths.forEach(function (p, k) {
         var v = valueAt(c.runs[k], t);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sampling/chart_series.h"
+#include "text/output_writer.h"
 
 // The shared time axis: LOG time from origin_ms over span_ms, labelled in UTC when the LOG has
 // a clock (UTC at the origin, the clock's first anchor carried forward) or in LOG time.
@@ -65,11 +66,12 @@ struct chart_design {
   std::string summary;  // the text alternative: what the chart shows, in words
 };
 
-// Appends the <figure> of a chart to out.
-void render_svg_chart(std::string& out, const chart_design& chart, const time_axis& axis);
+// Writes the <figure> of a chart.
+void write_svg_chart(output_writer& out, const chart_design& chart, const time_axis& axis);
 
-// The x tick step, in seconds, for a span of seconds: 1 2 5 10 15 30 s, 1 2 5 10 15 30 min,
-// 1 2 3 6 12 24 h, the finest that gives at most max_ticks ticks.
+// The x tick step, in seconds, for a span of seconds: of chart_geometry::time_tick_steps (1 2 5
+// 10 15 30 s, 1 2 5 10 15 30 min, 1 2 3 6 12 24 h) the finest that gives at most max_ticks
+// ticks, else whole days.
 double time_tick_step(double span_s, int max_ticks);
 
 // A round step for a value axis over [low, high] with about `ticks` intervals (1, 2 or 5 times a

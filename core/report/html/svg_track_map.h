@@ -11,6 +11,7 @@
 
 #include "report/html/report_data.h"
 #include "report/html/svg_chart.h"
+#include "text/output_writer.h"
 
 struct map_mark {
   double latitude_deg;
@@ -38,6 +39,6 @@ struct map_projection {
 map_projection fit_projection(const std::vector<track_point>& track, const std::vector<map_mark>& marks, double width,
                               double height);
 
-// Appends the <figure> of the map; a stretch without positions gives a figure saying so.
-void render_svg_track_map(std::string& out, const std::vector<track_point>& track, const std::vector<map_mark>& marks,
-                          const time_axis& axis);
+// Writes the <figure> of the map; a stretch without positions gives a figure saying so.
+void write_svg_track_map(output_writer& out, const std::vector<track_point>& track, const std::vector<map_mark>& marks,
+                         const time_axis& axis);

@@ -10,6 +10,7 @@
 //                and per GPS port its format and whether another format seems to be sent
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,7 +40,7 @@ std::string place_text(const geo_point& p);
 // reads above 0.
 template <typename ReadsAboveZero>
 std::size_t cylinders_shown(std::int32_t fitted, ReadsAboveZero reads_above_zero) {
-  if (fitted > 0) return fitted < static_cast<std::int32_t>(cylinder_count) ? static_cast<std::size_t>(fitted) : cylinder_count;
+  if (fitted > 0) return std::min(static_cast<std::size_t>(fitted), cylinder_count);
   std::size_t shown = 0;
   for (std::size_t i = 0; i < cylinder_count; ++i) {
     if (reads_above_zero(i)) shown = i + 1;

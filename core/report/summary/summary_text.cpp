@@ -166,8 +166,8 @@ void summary_text::airborne(const flight_record& w) {
 // The highest figures of a flight on one line, three blanks apart.
 void summary_text::highest_figures(const flight_record& w) {
   const flight_figures& f = w.figures;
-  const bool any = f.pressure_altitude_ft.has || f.ias_kt.has || f.ground_speed_kt.has || f.vertical_speed_fpm.has ||
-                   f.bank_deg.has;
+  const bool any =
+      f.pressure_altitude_ft.has || f.ias_kt.has || f.ground_speed_kt.has || f.vertical_speed_fpm.has || f.bank_deg.has;
   if (!any || !w.is_flight()) return;
   label("  Highest");
   separated figure(out_, "   ");
