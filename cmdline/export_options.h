@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/log_exports.h"
+#include "export/export_request.h"
 
 enum class export_format { csv, avionics_csv, gpx, kml };
 

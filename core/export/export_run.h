@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/log_summary.h"
-#include "export/log_exports.h"
+#include "export/export_request.h"
 #include "sampling/sampled_rows.h"
 
 struct export_plan {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "export/log_exports.h"
+#include "export/export_request.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
 #include "support/capture.h"

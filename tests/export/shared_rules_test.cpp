@@ -9,7 +9,7 @@
 
 #include "analysis/flight_timeline.h"
 #include "export/export_run.h"
-#include "export/log_exports.h"
+#include "export/export_request.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
 #include "report/html/report_data.h"
