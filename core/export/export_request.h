@@ -1,19 +1,8 @@
-// The exports flight-analysis services, logbooks and globe viewers import, written from the
-// value layer with the one buffered writer:
-//   export_csv           one row per period of every decoded value (RFC 4180)
-//   export_avionics_csv  the avionics datalog layout that engine-trend services and GPSBabel read
-//   export_gpx           GPX 1.1: one track per flight, one point per accepted GPS 1 fix
-//   export_kml_time      KML 2.2 with a time-stamped gx:Track and wingtip segments
-//
-// Each runs two passes over the LOG: a first one that finds what the rows need before the first
-// row is written (the units the header names, the clock's first anchor, the flights when a flight
-// is asked for), then the export's own pass. The input is rewound between them to the position
-// it had, so it must be seekable (a front end copies a pipe to a temporary file first). Memory
-// does not grow with the LOG.
+// What an export is asked for and what became of it, for every format of the registry
+// (export_formats.h) and its driver (export_run.h).
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,8 +29,3 @@ struct export_result {
   std::vector<std::string> warnings;
   std::uint64_t items = 0;  // rows, track points or samples written
 };
-
-export_result export_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output);
-export_result export_avionics_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output);
-export_result export_gpx(decode_context& ctx, const export_request& request, FILE* input, FILE* output);
-export_result export_kml_time(decode_context& ctx, const export_request& request, FILE* input, FILE* output);
