@@ -24,6 +24,7 @@
 #include "file_checks.h"
 #include "info_options.h"
 #include "log_content.h"
+#include "loss_warnings.h"
 #include "report/summary/summary_json.h"
 #include "report/summary/summary_text.h"
 
