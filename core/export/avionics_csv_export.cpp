@@ -21,7 +21,6 @@
 #include <array>
 #include <cmath>
 
-#include "decode/record_loop.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"

@@ -23,7 +23,6 @@
 #include <optional>
 #include <vector>
 
-#include "decode/record_loop.h"
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
