@@ -48,12 +48,16 @@ class info_text {
     const std::string time = utc_time_text(at.utc_ms);
     return day == start_day_ ? time : day + " " + time;
   }
-  // A LOG time as a moment, through the clock of the LOG's first record.
-  log_instant instant_at(std::uint32_t log_ms) const {
-    log_instant at{log_ms, false, 0};
-    if (s_.time.first.has_utc) {
-      at.has_utc = true;
-      at.utc_ms = s_.time.first.utc_ms + (std::int64_t{log_ms} - std::int64_t{s_.time.first.log_ms});
+  // A LOG time of a segment as a moment, through that segment's clock.
+  log_instant instant_at(std::uint32_t log_ms, std::uint32_t segment) const {
+    log_instant at{log_ms, false, 0, segment};
+    if (segment < s_.segments.size()) {
+      const log_segment& e = s_.segments[segment];
+      const clock_mapping& m = e.early.known() ? e.early : e.start;
+      if (m.known()) {
+        at.has_utc = true;
+        at.utc_ms = m.utc_ms_at(log_ms);
+      }
     }
     return at;
   }
@@ -69,6 +73,7 @@ class info_text {
   void limits(const flight_record& w);
   void cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit);
   void health();
+  void segments();
 
   std::string& out_;
   const log_summary& s_;
@@ -100,9 +105,7 @@ void info_text::header(const std::string& file) {
     line("Time", "no records");
     return;
   }
-  std::string span = when(t.first) + " to " + when(t.last) + "  (" +
-                     duration_text(t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0) +
-                     ")";
+  std::string span = when(t.first) + " to " + when(t.last) + "  (" + duration_text(t.span_s) + ")";
   if (t.first.has_utc) span = start_day_ + " " + span;
   switch (t.source) {
     case utc_source::gps: span += ", UTC from GPS"; break;
@@ -149,6 +152,11 @@ void info_text::window(const std::string& title, const flight_record& w) {
     if (w.distance_nm) text += format(", %.1f nm", *w.distance_nm);
     if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
     line("  Landing", text);
+  }
+  if (w.restarts_in_flight > 0) {
+    line("  Restart", format("the EFIS restarted in flight%s, %s without records; the flight went on",
+                             w.restarts_in_flight > 1 ? format(" %u times", w.restarts_in_flight).c_str() : "",
+                             duration_text(w.restart_gap_s).c_str()));
   }
   std::string highest_text;
   if (f.pressure_altitude_ft.has)
@@ -205,7 +213,7 @@ void info_text::limits(const flight_record& w) {
       if (x.limit_index != first.limit_index || x.cylinder != first.cylinder) continue;
       told[j] = true;
       ++times;
-      seconds += x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+      seconds += seconds_from(x.start, x.end);
       if (maximum ? x.peak > worst->peak : x.peak < worst->peak) worst = &x;
     }
     std::string text(limit_name(limit.parameter));
@@ -291,6 +299,11 @@ void info_text::health() {
     if (g.sentences_accepted == 0 && g.sentences_rejected > 0) gps += " (another format?)";
     if (g.buffer_full) gps += " (sentence buffer filled)";
   }
+  if (s_.time.new_anchors > 0) {
+    gps += format(
+        "; the GPS time jumped %s (the clock started again from it)",
+        s_.time.new_anchors == 1 ? "once" : format("%s times", with_commas(s_.time.new_anchors).c_str()).c_str());
+  }
   line("", gps);
 
   std::string gaps;
@@ -299,9 +312,40 @@ void info_text::health() {
     if (g.count == 0) continue;
     if (!gaps.empty()) gaps += "; ";
     gaps += format("%s %s (longest %.1f s at %s)", periodic_source_name(static_cast<periodic_source>(i)).data(),
-                   with_commas(g.count).c_str(), log_seconds(g.longest_ms), when(instant_at(g.longest_at_ms)).c_str());
+                   with_commas(g.count).c_str(), log_seconds(g.longest_ms),
+                   when(instant_at(g.longest_at_ms, g.longest_at_segment)).c_str());
   }
   line("", format("gaps over %g s: %s", log_seconds(h.gap_limit_ms), gaps.empty() ? "none" : gaps.c_str()));
+  segments();
+}
+
+// The segments of the LOG, when it has more than one: where each lies, how it began and where
+// its UTC comes from.
+void info_text::segments() {
+  const std::uint64_t total = s_.segments.size() + s_.segments_not_listed;
+  if (total <= 1) return;
+  line("", format("%s segments (the EFIS was off between them):", with_commas(total).c_str()));
+  constexpr std::size_t most_shown = 20;
+  std::size_t number = 0;
+  for (const log_segment& e : s_.segments) {
+    if (number == most_shown) break;
+    std::string text = format("%zu  %s to %s, %s records", ++number, when(e.first).c_str(), when(e.last).c_str(),
+                              with_commas(e.records).c_str());
+    const std::string off = e.off_before_s ? duration_text(*e.off_before_s) + " without records" : "";
+    if (e.cause == segment_cause::gap) text += "; after " + off;
+    if (e.cause == segment_cause::restart) {
+      text += "; LOG time started again" + (off.empty() ? std::string() : " (" + off + ")");
+    }
+    switch (e.clock) {
+      case segment_clock::own: text += "; UTC from its GPS fixes"; break;
+      case segment_clock::previous: text += "; no GPS time of its own: UTC from the segment before"; break;
+      case segment_clock::following: text += "; no GPS time of its own: UTC from the next that has it"; break;
+      case segment_clock::user: text += "; UTC from --utc-start"; break;
+      case segment_clock::none: text += "; no UTC"; break;
+    }
+    line("", "  " + text);
+  }
+  if (total > number) line("", format("  and %s more", with_commas(total - number).c_str()));
 }
 
 }  // namespace

@@ -100,8 +100,7 @@ int main(int argc, char** argv) {
   if (!window.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(window.warning).c_str());
 
   report_gathering gathering;
-  gathering.from_ms = window.from_ms;
-  gathering.to_ms = window.to_ms;
+  gathering.bounds = window.bounds;
   gathering.gap_ms = summary.health.gap_limit_ms;
   if (request.every_ms != 0) {
     gathering.buckets = most_buckets;

@@ -30,6 +30,12 @@ struct decode_context {
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output);
 
+// Within a pass, reads again from offset (counted from where the pass began) as from the start of
+// a segment of the LOG: the cache and the followers clear as at the start of a pass (the next
+// record begins the segment numbered index, begun by cause), the writer goes on. False when the
+// input can't be repositioned.
+bool resume_pass_at(decode_context& ctx, std::uint64_t offset, std::uint32_t index, segment_cause cause);
+
 // What a conversion tells OrvexDecode_context_health beyond what decoding keeps: the flight
 // path it wrote filled all its points. Kept beside the context's decode state until the next
 // pass begins.

@@ -198,7 +198,7 @@ export_result export_avionics_csv(decode_context& ctx, const export_request& req
   if (!result.error.empty()) return result;
   if (!plan.has_utc) result.warnings.push_back(no_utc_warning("Lcl Date and Lcl Time are empty"));
 
-  begin_export_pass(ctx, request, input, output);
+  begin_export_pass(ctx, request, input, output, plan);
   output_writer& out = ctx.out;
   write_header(out, plan.units, request.tail);
   const auto take_row = [&out, &result](const sampled_row& r) {

@@ -29,7 +29,7 @@ export_result export_csv(decode_context& ctx, const export_request& request, FIL
   if (!result.error.empty()) return result;
   if (!plan.has_utc) result.warnings.push_back(no_utc_warning("time_utc is empty"));
 
-  begin_export_pass(ctx, request, input, output);
+  begin_export_pass(ctx, request, input, output, plan);
   output_writer& out = ctx.out;
   write_header(out, plan.units);
   const auto write_row = [&out, &result](const sampled_row& r) {

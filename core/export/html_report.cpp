@@ -24,24 +24,31 @@ std::size_t cylinders_drawn(const log_summary& s, const report_data& d) {
   return shown;
 }
 
-// The flight phases: the engine running on the ground, and airborne.
+// The flight phases: the engine running on the ground, and airborne; a phase across a break
+// in the LOG is a band on each side of it.
 std::vector<chart_band> phase_bands(const report_context& r) {
   std::vector<chart_band> bands;
-  const auto add = [&](std::uint32_t from, std::uint32_t to, const char* kind, const std::string& title) {
-    if (to > from && r.overlaps(from, to)) bands.push_back({from, to, kind, title, ""});
+  const auto add = [&](const log_instant& from, const log_instant& to, const char* kind, const std::string& title) {
+    if (log_order(to) <= log_order(from)) return;
+    for (const auto& [a, b] : r.axis.spans_of(from, to)) {
+      if (b > a) bands.push_back({a, b, kind, title, ""});
+    }
   };
   for (const std::vector<flight_record>* list : {&r.summary.flights, &r.summary.ground_runs}) {
     for (const flight_record& w : *list) {
+      const log_instant start = start_of(w);
+      const log_instant end = end_of(w);
       if (!w.is_flight()) {
-        add(w.start_ms, w.end_ms, "engine",
-            std::string("Ground run ") + r.axis.moment_text(w.start_ms) + " to " + r.axis.moment_text(w.end_ms));
+        add(start, end, "engine",
+            std::string("Ground run ") + r.moment(w.engine_start ? w.engine_start->when : start) + " to " +
+                r.moment(w.engine_stop ? w.engine_stop->when : end));
         continue;
       }
-      const std::uint32_t up = w.takeoff ? w.takeoff->when.log_ms : w.start_ms;
-      const std::uint32_t down = w.landing && !w.airborne_at_end ? w.landing->when.log_ms : w.end_ms;
-      add(w.start_ms, up, "engine", "Engine running before the takeoff");
-      add(up, down, "air", std::string("Airborne ") + r.axis.moment_text(up) + " to " + r.axis.moment_text(down));
-      add(down, w.end_ms, "engine", "Engine running after the landing");
+      const log_instant up = w.takeoff ? w.takeoff->when : start;
+      const log_instant down = w.landing && !w.airborne_at_end ? w.landing->when : end;
+      add(start, up, "engine", "Engine running before the takeoff");
+      add(up, down, "air", std::string("Airborne ") + r.moment(up) + " to " + r.moment(down));
+      add(down, end, "engine", "Engine running after the landing");
     }
   }
   return bands;
@@ -132,7 +139,8 @@ void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
   }
   for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
     const exceedance& x = s.exceedances[i];
-    if (!r.overlaps(x.start.log_ms, x.end.log_ms)) continue;
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans = r.axis.spans_of(x.start, x.end);
+    if (spans.empty()) continue;
     const aircraft_limit& limit = s.limits[x.limit_index];
     chart_design* c = chart(limit_chart(limit.parameter));
     if (c == nullptr) continue;
@@ -141,19 +149,20 @@ void add_limits(std::vector<chart_plan>& plans, const report_context& r) {
     if (x.cylinder > 0) title += std::string(" #") + std::to_string(x.cylinder);
     title += std::string(", peak ") + number_text(x.peak, 1) + " " + display_unit(limit_unit_symbol(limit, s.units)) +
              " at " + r.moment(x.peak_at);
-    c->bands.push_back({x.start.log_ms, x.end.log_ms, "exceed", title, std::string("x") + std::to_string(i + 1)});
+    std::string id = "x";
+    id += std::to_string(i + 1);
+    for (const auto& [a, b] : spans) c->bands.push_back({a, b, "exceed", title, id});
   }
 }
 
 std::vector<map_mark> map_marks(const report_context& r) {
   std::vector<map_mark> marks;
   for (const flight_record& w : r.summary.flights) {
-    if (w.takeoff && w.takeoff->has_position && r.overlaps(w.takeoff->when.log_ms, w.takeoff->when.log_ms)) {
+    if (w.takeoff && w.takeoff->has_position && r.overlaps(w.takeoff->when, w.takeoff->when)) {
       marks.push_back({w.takeoff->position.latitude_deg, w.takeoff->position.longitude_deg, true,
                        std::string("Takeoff ") + r.moment(w.takeoff->when)});
     }
-    if (w.landing && !w.airborne_at_end && w.landing->has_position &&
-        r.overlaps(w.landing->when.log_ms, w.landing->when.log_ms)) {
+    if (w.landing && !w.airborne_at_end && w.landing->has_position && r.overlaps(w.landing->when, w.landing->when)) {
       marks.push_back({w.landing->position.latitude_deg, w.landing->position.longitude_deg, false,
                        std::string("Landing ") + r.moment(w.landing->when)});
     }
@@ -170,9 +179,8 @@ void append_header(std::string& out, const report_context& r, const html_report_
   if (!t.has_records) {
     out += "the LOG holds no records";
   } else {
-    const double span = t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0;
     if (t.first.has_utc) out += r.first_day + " ";
-    out += r.moment(t.first) + " to " + r.moment(t.last) + " (" + duration_text(span) + ")";
+    out += r.moment(t.first) + " to " + r.moment(t.last) + " (" + duration_text(t.span_s) + ")";
     out += t.source == utc_source::gps    ? ", UTC from GPS"
            : t.source == utc_source::user ? ", UTC from --utc-start"
                                           : "; the LOG has no GPS time, so times are LOG times (--utc-start sets one)";
@@ -180,8 +188,10 @@ void append_header(std::string& out, const report_context& r, const html_report_
   out += "</dd><dt>Shown</dt><dd>";
   out += in.window_label.empty() ? std::string("the whole LOG") : html_escaped(in.window_label);
   if (r.axis.span_ms > 0) {
-    out += std::string(", ") + r.axis.moment_text(r.axis.origin_ms) + " to " +
-           r.axis.moment_text(r.axis.origin_ms + r.axis.span_ms) + " (" + duration_text(r.axis.span_s()) + ")";
+    const auto cuts =
+        std::count_if(r.axis.pieces.begin(), r.axis.pieces.end(), [](const axis_piece& p) { return p.cut_before; });
+    out += std::string(", ") + r.axis.moment_text(0) + " to " + r.axis.moment_text(r.axis.span_ms) + " (" +
+           duration_text(r.axis.span_s() - static_cast<double>(cuts) * r.axis.cut_ms / 1000.0) + ")";
   } else {
     out += ": no record of the LOG lies in it";
   }
@@ -252,12 +262,9 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   const log_summary& s = *in.summary;
   const report_data& d = *in.data;
   time_axis axis;
-  axis.origin_ms = d.from_ms;
-  axis.span_ms = d.to_ms - d.from_ms;
-  axis.has_utc = s.time.source != utc_source::none;
-  axis.utc_origin_ms = s.time.first_anchor.utc_ms + (std::int64_t{axis.origin_ms} - s.time.first_anchor.log_ms);
+  static_cast<report_axis&>(axis) = d.axis;
   axis.x_decimals = d.buckets.width_ms >= 200 ? 1 : d.buckets.width_ms >= 20 ? 2 : 3;
-  report_context r{s, axis, axis.origin_ms, axis.origin_ms + axis.span_ms, ""};
+  report_context r{s, axis, ""};
   if (s.time.has_records && s.time.first.has_utc) r.first_day = utc_date_text(s.time.first.utc_ms);
 
   std::string page;
@@ -278,11 +285,19 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   append_flights_section(page, r);
   append_limits_section(page, r);
 
-  // What the script needs to read the charts: the clock at the time axis's origin, the bucket
-  // width and the gap limit, in seconds.
-  page += "<section id=\"charts\"";
-  if (axis.has_utc) page += std::string(" data-utc=\"") + std::to_string(axis.utc_origin_ms) + "\"";
-  page += std::string(" data-log=\"") + std::to_string(axis.origin_ms) + "\" data-bucket=\"" +
+  // What the script needs to read the charts: each piece of the time axis (where it begins on
+  // the axis and its clock there, in seconds; u for UTC, l for LOG time; c when the time
+  // before it is cut out), the room of a cut, the bucket width and the gap limit, in seconds.
+  page += "<section id=\"charts\" data-axis=\"";
+  for (const axis_piece& p : axis.pieces) {
+    if (&p != &axis.pieces.front()) page += ' ';
+    append_number(page, p.axis_ms / 1000.0, 3);
+    page += ',';
+    append_number(page, p.has_utc ? p.utc_ms / 1000.0 : p.from_ms / 1000.0, 3);
+    page += p.has_utc ? ",u" : ",l";
+    if (p.cut_before) page += 'c';
+  }
+  page += std::string("\" data-cut=\"") + number_text(axis.cut_ms / 1000.0, 3) + "\" data-bucket=\"" +
           number_text(d.buckets.width_ms / 1000.0, 3) + "\" data-gap=\"" +
           number_text(s.health.gap_limit_ms / 1000.0, 3) + "\">";
   std::string charts;
@@ -334,7 +349,7 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   render_svg_track_map(page, d.track, map_marks(r), axis);
   page += "</section>\n</main>\n<footer><p>Written by OrvexDecode " ORVEXDECODE_VERSION
           " from the LOG alone: the page asks for nothing outside this file. Times are UTC";
-  page += axis.has_utc ? "" : " where the LOG has GPS time (this one does not: LOG times)";
+  page += axis.has_utc() ? "" : " where the LOG has GPS time (this one does not: LOG times)";
   page += ". Each chart keeps the lowest and highest value of every ";
   page += number_text(d.buckets.width_ms / 1000.0, 3);
   page += " s, so no peak is lost; a source silent for more than ";

@@ -43,7 +43,7 @@ std::string fuel_text(const report_context& r, const flight_record& w) {
 }
 
 void flight_row(std::string& out, const report_context& r, const std::string& title, const flight_record& w) {
-  const bool shown = r.overlaps(w.start_ms, w.end_ms);
+  const bool shown = r.overlaps(start_of(w), end_of(w));
   out += shown ? "<tr>" : "<tr class=\"outside\">";
   out += std::string("<th scope=\"row\">") + title + "</th>";
   out += event_cell(r, "Engine start", w.engine_start, "no engine data");
@@ -54,6 +54,10 @@ void flight_row(std::string& out, const report_context& r, const std::string& ti
   out += open_cell("Flight") + (w.is_flight() ? duration_text(w.flight_time_s) : std::string("\xE2\x80\x94"));
   if (w.airborne_periods > 1)
     out += std::string("<br><small>") + std::to_string(w.airborne_periods) + " takeoffs</small>";
+  if (w.restarts_in_flight > 0) {
+    out += std::string("<br><small>the EFIS restarted in flight (") + duration_text(w.restart_gap_s) +
+           " without records)</small>";
+  }
   out +=
       "</td>" + open_cell("Engine") + (w.engine_start ? duration_text(w.engine_time_s) : std::string("\xE2\x80\x94"));
   if (w.engine_runs > 1) out += std::string("<br><small>") + std::to_string(w.engine_runs) + " engine runs</small>";
@@ -130,14 +134,28 @@ void health_details(std::string& out, const report_context& r) {
   for (std::size_t i = 0; i < periodic_source_count; ++i) {
     const source_gaps& g = h.gaps[i];
     if (g.count == 0) continue;
-    log_instant at{g.longest_at_ms, false, 0};
-    if (r.summary.time.first.has_utc) {
-      at.has_utc = true;
-      at.utc_ms = r.summary.time.first.utc_ms + (std::int64_t{g.longest_at_ms} - r.summary.time.first.log_ms);
+    log_instant at{g.longest_at_ms, false, 0, g.longest_at_segment};
+    if (g.longest_at_segment < r.summary.segments.size()) {
+      const log_segment& e = r.summary.segments[g.longest_at_segment];
+      const clock_mapping& m = e.early.known() ? e.early : e.start;
+      if (m.known()) {
+        at.has_utc = true;
+        at.utc_ms = m.utc_ms_at(g.longest_at_ms);
+      }
     }
     out += std::string("<li>") + html_escaped(periodic_source_name(static_cast<periodic_source>(i))) + ": " +
            with_commas(g.count) + " gap" + (g.count == 1 ? "" : "s") + ", the longest " +
            number_text(g.longest_ms / 1000.0, 1) + " s after " + r.moment(at) + "</li>";
+  }
+  const std::uint64_t segments = r.summary.segments.size() + r.summary.segments_not_listed;
+  if (segments > 1) {
+    out += std::string("<li>") + with_commas(segments) +
+           " segments: the EFIS was off between them (the charts show them side by side in UTC, a break of "
+           "more than 10 minutes cut out of the time axis and marked)</li>";
+  }
+  if (r.summary.time.new_anchors) {
+    out += std::string("<li>The GPS time jumped ") + with_commas(r.summary.time.new_anchors) +
+           (r.summary.time.new_anchors == 1 ? " time" : " times") + "; the clock started again from it</li>";
   }
   if (r.summary.time.day_corrections) {
     out += std::string("<li>") + with_commas(r.summary.time.day_corrections) +
@@ -191,7 +209,7 @@ void append_limits_section(std::string& out, const report_context& r) {
   std::size_t shown = 0;
   for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
     const exceedance& x = s.exceedances[i];
-    if (!r.overlaps(x.start.log_ms, x.end.log_ms)) continue;
+    if (!r.overlaps(x.start, x.end)) continue;
     ++shown;
     const aircraft_limit& limit = s.limits[x.limit_index];
     const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
@@ -201,7 +219,7 @@ void append_limits_section(std::string& out, const report_context& r) {
     what += number_text(limit.value, 3) + " " + unit;
     const std::string condition = condition_text(limit.when);
     if (!condition.empty()) what += std::string(" when ") + condition;
-    const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+    const double seconds = seconds_from(x.start, x.end);
     const std::string id = std::string("x") + std::to_string(i + 1);
     rows += std::string("<tr><th scope=\"row\" data-label=\"Exceedance\">") + std::to_string(i + 1) + "</th>" +
             open_cell("Limit") + html_escaped(what) + "</td>" + open_cell("Start") + r.moment(x.start) + "</td>" +
@@ -209,9 +227,10 @@ void append_limits_section(std::string& out, const report_context& r) {
             " " + unit + " at " + r.moment(x.peak_at) + "</td>" + open_cell("Place") +
             "<a class=\"exceed\" href=\"#chart-" + std::string(limit_chart(limit.parameter)) + "\" data-band=\"" + id +
             "\" data-from=\"";
-    append_number(rows, r.axis.x_of(x.start.log_ms), 1);
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans = r.axis.spans_of(x.start, x.end);
+    append_number(rows, r.axis.x_of(spans.front().first), 1);
     rows += "\" data-to=\"";
-    append_number(rows, r.axis.x_of(x.end.log_ms), 1);
+    append_number(rows, r.axis.x_of(spans.back().second), 1);
     rows += "\">show on the chart</a></td></tr>";
   }
   out += std::string("<p>") + std::to_string(s.limits.size()) + " limit" + (s.limits.size() == 1 ? "" : "s") +

@@ -69,47 +69,55 @@ void open_layer(std::string& out, const time_axis& axis, double y, double height
   out += ">";
 }
 
+// Ticks at whole steps of each piece's clock (UTC, or LOG time) within the piece, and a break
+// mark where the axis cuts out the time between two pieces.
 void append_time_ticks(std::string& out, const time_axis& axis) {
   const double span = axis.span_s();
   if (!(span > 0.0)) return;
   const double step = time_tick_step(span, 8);
-  // Ticks at whole steps of the clock the labels read (UTC, or LOG time).
-  const double clock_origin_s = axis.has_utc ? axis.utc_origin_ms / 1000.0 : axis.origin_ms / 1000.0;
-  double tick = std::ceil(clock_origin_s / step) * step;
   out += "<g class=\"xaxis\">";
-  for (int guard = 0; tick <= clock_origin_s + span + 1e-6 && guard < 64; tick += step, ++guard) {
-    const double x = plot_left + (tick - clock_origin_s) / span * plot_width;
-    out += "<path d=\"M";
-    append_number(out, x, 1);
-    out += " 22V198\"/><text";
-    append_attribute_number(out, "x", x, 1);
-    out += " y=\"214\">";
-    const auto whole = static_cast<std::int64_t>(std::llround(tick));
-    if (axis.has_utc) {
-      const utc_fields f = utc_fields_of(whole);
-      char text[16];
-      if (step < 60) {
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", f.hour, f.minute, f.second);
-      } else {
-        std::snprintf(text, sizeof text, "%02d:%02d", f.hour, f.minute);
-      }
-      out += text;
-    } else {
-      out += duration_text(static_cast<double>(whole));
+  int guard = 0;
+  for (std::size_t i = 0; i < axis.pieces.size(); ++i) {
+    const axis_piece& piece = axis.pieces[i];
+    const double start_s = piece.axis_ms / 1000.0;
+    const double end_s = i + 1 < axis.pieces.size() ? axis.pieces[i + 1].axis_ms / 1000.0 : span;
+    if (piece.cut_before) {
+      const double x = plot_left + (start_s - axis.cut_ms / 2000.0) / span * plot_width;
+      out += "<path class=\"cut\" d=\"M";
+      append_number(out, x, 1);
+      out += " 22V198\"/>";
     }
-    out += "</text>";
+    const double clock_origin_s = piece.has_utc ? piece.utc_ms / 1000.0 : piece.from_ms / 1000.0;
+    for (double tick = std::ceil(clock_origin_s / step) * step;
+         tick - clock_origin_s <= end_s - start_s + 1e-6 && guard < 64; tick += step, ++guard) {
+      const double x = plot_left + (start_s + tick - clock_origin_s) / span * plot_width;
+      out += "<path d=\"M";
+      append_number(out, x, 1);
+      out += " 22V198\"/><text";
+      append_attribute_number(out, "x", x, 1);
+      out += " y=\"214\">";
+      const auto whole = static_cast<std::int64_t>(std::llround(tick));
+      if (piece.has_utc) {
+        const utc_fields f = utc_fields_of(whole);
+        char text[16];
+        if (step < 60) {
+          std::snprintf(text, sizeof text, "%02d:%02d:%02d", f.hour, f.minute, f.second);
+        } else {
+          std::snprintf(text, sizeof text, "%02d:%02d", f.hour, f.minute);
+        }
+        out += text;
+      } else {
+        out += duration_text(static_cast<double>(whole));
+      }
+      out += "</text>";
+    }
   }
   out += "</g><text class=\"xunit\" x=\"938\" y=\"230\">";
-  out += axis.has_utc ? "UTC" : "LOG time";
+  out += axis.has_utc() ? "UTC" : "LOG time";
   out += "</text>";
 }
 
 }  // namespace
-
-std::string time_axis::moment_text(std::uint32_t log_ms) const {
-  if (has_utc) return utc_time_text(utc_origin_ms + (std::int64_t{log_ms} - origin_ms));
-  return std::string("LOG ") + duration_text(log_ms / 1000.0);
-}
 
 double time_tick_step(double span_s, int max_ticks) {
   static constexpr double steps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,

@@ -167,8 +167,8 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
   const map_projection p = fit_projection(track, marks, map_width, map_height);
   const double across_nm =
       std::max(latitudes.high - latitudes.low, (longitudes.high - longitudes.low) * p.cos_latitude) * 60.0;
-  out += with_commas(track.size()) + " GPS positions from " + axis.moment_text(track.front().log_ms) + " to " +
-         axis.moment_text(track.back().log_ms) + ", within " + number_text(across_nm, 1) + " nm";
+  out += with_commas(track.size()) + " GPS positions from " + axis.moment_text(track.front().axis_ms) + " to " +
+         axis.moment_text(track.back().axis_ms) + ", within " + number_text(across_nm, 1) + " nm";
   if (altitudes.has) {
     out += std::string("; altitude ") + grouped_number(altitudes.low, 0) + " to " + grouped_number(altitudes.high, 0) +
            " ft";
@@ -191,7 +191,7 @@ void render_svg_track_map(std::string& out, const std::vector<track_point>& trac
     out += starts(i) ? "M" : starts(i - 1) ? "L" : " ";
     point(out, p, track[i]);
     if (i > 0) times += ' ';
-    append_number(times, axis.x_of(track[i].log_ms), 1);
+    append_number(times, axis.x_of(track[i].axis_ms), 1);
   }
   out += std::string("\" data-t=\"") + times + "\"/>";
 
