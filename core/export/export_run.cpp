@@ -1,44 +1,11 @@
 #include "export/export_run.h"
 
+#include <memory>
+#include <new>
+
 #include "analysis/flight_timeline.h"
-#include "decode/record_loop.h"
 
 namespace {
-
-// Reads on until the clock of the segments that begin where the pass began is known: it settles
-// in one of them (or at the end of one), or a restart ends them first (none is known then).
-struct chain_clock_scan {
-  explicit chain_clock_scan(decode_context& c) : ctx(c) {}
-
-  decode_context& ctx;
-  bool done = false;
-  clock_mapping found;
-
-  void before_dispatch(const efis_record&) {
-    const log_segments& s = ctx.follow.segments;
-    if (!done && s.began() && s.index() > 0 && (s.cause() == segment_cause::restart || ctx.follow.clock.settled())) {
-      conclude();
-    }
-  }
-  void after_dispatch(const efis_record&, const record_effect& effect) {
-    if (effect.new_fix_port >= 0 && ctx.follow.clock.estimate_ms()) saw_gps_time = true;
-    if (!done && ctx.follow.clock.settled()) conclude();
-  }
-  bool finished() const { return done; }
-  bool saw_gps_time = false;
-
-  // The LOG ended first: a clock that has fixes settles on them.
-  void end_of_log() {
-    if (done) return;
-    ctx.follow.clock.end_segment();
-    conclude();
-  }
-  void conclude() {
-    done = true;
-    const utc_clock& clock = ctx.follow.clock;
-    if (clock.settled()) found = clock_mapping::through(utc_source::gps, clock.first());
-  }
-};
 
 // The short first pass: the first records, up to the first unit settings of both kinds and the
 // first segment's clock (all of the LOG when one of them never comes). The units and the clock
@@ -97,30 +64,12 @@ log_summary summary_of_scan(decode_context& ctx, const export_request& request, 
   return s;
 }
 
-}  // namespace
-
-void export_clock_hints::context_deleter::operator()(decode_context* ctx) const { OrvexDecode_context_free(ctx); }
-
-clock_mapping export_clock_hints::clock_at(const log_segments& s, const efis_record& first_record) {
-  if (s.index() == 0) return first;
-  if (s.index() < segments.size()) return segments[s.index()];
-  if (s.cause() != segment_cause::restart || pass == nullptr || input == nullptr) return {};
-  // Read the segment ahead on a context of its own, then put the pass's reader back after the
-  // segment's first record.
-  const std::uint64_t resume = first_record.offset + record_header_size + first_record.length;
-  if (!pass->reader.seek(resume)) return {};
-  if (!ahead_) ahead_.reset(OrvexDecode_context_new());
-  clock_mapping found;
-  if (ahead_ && std::fseek(input, start + static_cast<long>(first_record.offset), SEEK_SET) == 0) {
-    begin_pass(*ahead_, &constants, &decode, input, nullptr);
-    chain_clock_scan scan(*ahead_);
-    run_record_loop(*ahead_, scan);
-    scan.end_of_log();
-    found = scan.found;
-  }
-  pass->reader.seek(resume);
-  return found;
+std::string no_utc_warning(std::string_view what) {
+  return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + std::string(what) +
+         " (give --utc-start for the UTC of the first record)";
 }
+
+}  // namespace
 
 export_request default_export_request() {
   export_request r;
@@ -148,7 +97,7 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   plan.sampling.every_ms = request.every_ms;
   plan.sampling.window = plan.window.bounds;
 
-  export_clock_hints& hints = plan.hints;
+  segment_clock_hints& hints = plan.hints;
   for (const log_segment& s : summary.segments) hints.segments.push_back(s.start);
   if (!hints.segments.empty()) hints.first = hints.segments.front();
   hints.input = input;
@@ -162,24 +111,57 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   return "";
 }
 
-void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output,
-                       export_plan& plan) {
+export_result export_log(const export_format& format, decode_context& ctx, const export_request& request, FILE* input,
+                         FILE* output) {
+  const log_document& document = format.per_log;
+  export_result result;
+  export_plan plan;
+  const bool window_asked = request.window.flight || request.window.from || request.window.to;
+  result.error = plan_export(ctx, request, input, document.by_flight && !window_asked, plan);
+  if (!result.error.empty()) return result;
+  if (!plan.has_utc) result.warnings.push_back(no_utc_warning(document.without_utc));
+
   begin_pass(ctx, &request.constants, &request.decode, input, output);
   plan.hints.pass = &ctx;
   ctx.follow.hints = &plan.hints;
   plan.sampling.hints = &plan.hints;
-}
-
-void finish_export(decode_context& ctx, const export_plan& plan, export_result& result) {
+  export_pass pass{ctx, ctx.out, request, plan, result};
+  document.write(pass);
   if (ctx.out.flush() != 0) result.write_failed = true;
   if (!plan.window.warning.empty()) {
     result.warnings.push_back(plan.window.warning);
   } else if (plan.window_asked && result.items == 0) {
     result.warnings.push_back("the time window holds no record of the LOG");
   }
+  return result;
 }
 
-std::string no_utc_warning(const char* what) {
-  return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + what +
-         " (give --utc-start for the UTC of the first record)";
+export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
+                             std::span<const export_input> logs, FILE* output) {
+  const flight_rows& rows = format.per_flight;
+  export_result result;
+  // The document's own writer: each LOG's pass uses the context's.
+  const std::unique_ptr<output_writer> out(new (std::nothrow) output_writer);
+  if (out == nullptr) {
+    result.error = "no memory for the document";
+    return result;
+  }
+  out->attach(output);
+  const analysis_options options = analysis_of(request);
+  rows.begin(*out, request);
+  for (const export_input& log : logs) {
+    const log_summary summary = analyse_log(ctx, options, log.input);
+    if (std::ferror(log.input)) {
+      result.error = std::string(log.log_name) + ": the LOG can't be read";
+      return result;
+    }
+    int number = 0;
+    for (const flight_record& flight : summary.flights) {
+      rows.row(*out, request, {log.log_name, summary, flight, ++number});
+      ++result.items;
+    }
+  }
+  rows.end(*out, request);
+  if (out->flush() != 0) result.write_failed = true;
+  return result;
 }

@@ -13,7 +13,7 @@
 
 #include "analysis/flight_timeline.h"
 #include "decode/utc_clock.h"
-#include "export/log_exports.h"
+#include "export/export_run.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
@@ -48,15 +48,13 @@ library_options decode_options_of(const flown& f) {
   return o;
 }
 
-using export_fn = export_result (*)(decode_context&, const export_request&, FILE*, FILE*);
-
-std::string exported(export_fn fn, const flown& f) {
+std::string exported(std::string_view format, const flown& f) {
   export_request request = default_export_request();
   request.decode = decode_options_of(f);
   const context_ptr ctx = make_context();
   FILE* in = stream_with(f.log);
   FILE* out = std::tmpfile();
-  const export_result r = fn(*ctx, request, in, out);
+  const export_result r = export_log(*find_export_format(format), *ctx, request, in, out);
   std::fclose(in);
   EXPECT_TRUE(r.error.empty()) << r.error;
   return drain_stream(out);
@@ -105,7 +103,7 @@ TEST(ScenarioTime, RowsLieOnWholeTrueSecondsAndTimesNeverGoBack) {
     // CSV: each row against the true UTC of its LOG time, in the truth's segment that holds it
     // (rows follow the LOG's order: a row past the segment's records, or before the row before
     // it, belongs to the next).
-    const std::vector<std::string> rows = lines_of(exported(export_csv, f));
+    const std::vector<std::string> rows = lines_of(exported("csv", f));
     ASSERT_GT(rows.size(), 1u);
     std::size_t segment = 0;
     std::vector<std::size_t> rows_in(segments.size());
@@ -139,7 +137,7 @@ TEST(ScenarioTime, RowsLieOnWholeTrueSecondsAndTimesNeverGoBack) {
     }
 
     // The avionics CSV: a row's date and time never repeat or go back.
-    const std::vector<std::string> avionics = lines_of(exported(export_avionics_csv, f));
+    const std::vector<std::string> avionics = lines_of(exported("avionics-csv", f));
     std::string previous_stamp;
     std::size_t stamped = 0;
     for (const std::string& row : avionics) {
@@ -153,10 +151,10 @@ TEST(ScenarioTime, RowsLieOnWholeTrueSecondsAndTimesNeverGoBack) {
 
     // GPX: a track per flight (and per segment it spans), its times strictly rising; KML: each
     // gx:Track's likewise.
-    const auto tracks = times_by_group(exported(export_gpx, f), "<trk>", "time");
+    const auto tracks = times_by_group(exported("gpx", f), "<trk>", "time");
     EXPECT_GE(tracks.size(), f.truth.flights.size());
     for (const auto& times : tracks) EXPECT_TRUE(strictly_rising(times));
-    const auto kml_tracks = times_by_group(exported(export_kml_time, f), "<gx:Track>", "when");
+    const auto kml_tracks = times_by_group(exported("kml", f), "<gx:Track>", "when");
     EXPECT_FALSE(kml_tracks.empty());
     for (const auto& times : kml_tracks) EXPECT_TRUE(strictly_rising(times));
   }
