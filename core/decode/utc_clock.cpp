@@ -31,8 +31,7 @@ int days_in_month(int year, int month) {
 
 }  // namespace
 
-std::int64_t clock_mapping::offset_at(std::uint32_t log_ms) const {
-  if (log_ms <= from_ms || target_offset_ms == from_offset_ms) return from_offset_ms;
+std::int64_t clock_mapping::offset_moving(std::uint32_t log_ms) const {
   const std::int64_t passed = std::int64_t{log_ms} - from_ms;
   if (target_offset_ms > from_offset_ms) {
     return std::min(target_offset_ms, from_offset_ms + passed / utc_clock::slew_up_divisor);
@@ -60,20 +59,31 @@ std::optional<std::int64_t> utc_clock::estimate_ms() const {
   return largest_bound(latest_fix_ms_);
 }
 
+// The window keeps, oldest first, only the fixes that may still give the largest bound: each
+// bound is smaller than every one before it (a later fix with a bound as large replaces the
+// earlier ones). So the first within the last minute is the largest.
 std::int64_t utc_clock::largest_bound(std::uint32_t t) const {
-  std::int64_t largest = INT64_MIN;
   for (std::uint32_t i = 0; i < window_count_; ++i) {
-    const bound& b = window_[i];
-    if (std::int64_t{t} - b.log_ms <= window_ms) largest = std::max(largest, b.offset_ms);
+    const bound& b = window_[(window_head_ + i) % window_fixes];
+    if (std::int64_t{t} - b.log_ms <= window_ms) return b.offset_ms;
   }
-  // The latest fix is always within the window, so there is one.
-  return largest;
+  // The latest fix is always within the window, so one is found.
+  return window_count_ > 0 ? window_[(window_head_ + window_count_ - 1) % window_fixes].offset_ms : INT64_MIN;
 }
 
-void utc_clock::add_bound(const bound& b) {
-  window_[window_next_] = b;
-  window_next_ = (window_next_ + 1) % window_fixes;
-  if (window_count_ < window_fixes) ++window_count_;
+void utc_clock::add_bound(const bound& in) {
+  bound b = in;
+  b.number = fixes_;
+  // Out of the window: fixes before the last window_fixes, and those whose bound is no larger.
+  while (window_count_ > 0 && window_[window_head_].number + window_fixes <= b.number) {
+    window_head_ = (window_head_ + 1) % window_fixes;
+    --window_count_;
+  }
+  while (window_count_ > 0 && window_[(window_head_ + window_count_ - 1) % window_fixes].offset_ms <= b.offset_ms) {
+    --window_count_;
+  }
+  window_[(window_head_ + window_count_) % window_fixes] = b;
+  ++window_count_;
   if (fixes_++ == 0) first_fix_ms_ = b.log_ms;
   latest_fix_ms_ = b.log_ms;
 }
@@ -122,7 +132,7 @@ void utc_clock::take_fix(std::int64_t utc_ms, std::uint32_t log_ms) {
     // Two fixes agree on a new time: a new anchor, the estimate made anew from them.
     const bound earlier = *set_aside_;
     set_aside_.reset();
-    window_count_ = window_next_ = fixes_ = 0;
+    window_count_ = window_head_ = fixes_ = 0;
     add_bound(earlier);
     add_bound(b);
     ++new_anchors_;
@@ -150,7 +160,7 @@ void utc_clock::begin_segment(bool timer_ran_on) {
   if (!timer_ran_on) mapping_ = clock_mapping{};
   settled_ = false;
   first_ = {};
-  window_count_ = window_next_ = fixes_ = 0;
+  window_count_ = window_head_ = fixes_ = 0;
   set_aside_.reset();
 }
 

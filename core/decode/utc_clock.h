@@ -55,7 +55,9 @@ struct clock_mapping {
   std::int64_t target_offset_ms = 0;
 
   bool known() const { return source != utc_source::none; }
-  std::int64_t offset_at(std::uint32_t log_ms) const;
+  std::int64_t offset_at(std::uint32_t log_ms) const {
+    return log_ms <= from_ms || target_offset_ms == from_offset_ms ? from_offset_ms : offset_moving(log_ms);
+  }
   std::int64_t utc_ms_at(std::uint32_t log_ms) const { return std::int64_t{log_ms} + offset_at(log_ms); }
   // The LOG time that maps to utc_ms (the inverse of utc_ms_at, kept within the timestamps).
   std::uint32_t log_ms_at(std::int64_t utc_ms) const;
@@ -64,6 +66,8 @@ struct clock_mapping {
     const std::int64_t offset = a.utc_ms - std::int64_t{a.log_ms};
     return {source, a.log_ms, offset, offset};
   }
+  // The offset after from_ms while it moves toward the target.
+  std::int64_t offset_moving(std::uint32_t log_ms) const;
 };
 
 class utc_clock {
@@ -116,6 +120,7 @@ class utc_clock {
   struct bound {
     std::int64_t offset_ms;
     std::uint32_t log_ms;
+    std::uint32_t number = 0;  // of the fix in the segment
   };
 
   std::int64_t largest_bound(std::uint32_t t) const;
@@ -128,7 +133,7 @@ class utc_clock {
   utc_anchor first_{};
   std::array<bound, window_fixes> window_{};
   std::uint32_t window_count_ = 0;
-  std::uint32_t window_next_ = 0;
+  std::uint32_t window_head_ = 0;
   std::uint32_t fixes_ = 0;
   std::uint32_t first_fix_ms_ = 0;
   std::uint32_t latest_fix_ms_ = 0;
