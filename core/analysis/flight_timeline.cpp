@@ -49,7 +49,8 @@ class flight_timeline {
         health_(milliseconds(options.gap_s)),
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
-        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances) {}
+        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
+        phases_(options.profile, ctx.follow.clock) {}
 
   // ---- the steps around the dispatch ----
 
@@ -115,6 +116,7 @@ class flight_timeline {
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
+  flight_phases phases_;
   condition_values now_;
 
   log_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
@@ -174,6 +176,9 @@ void flight_timeline::take_eis(std::uint32_t t) {
   log_figures_.take_engine(s, at, burned);
   if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
+  if (group_window_.state() != window_state::closed) {
+    phases_.take_engine(t, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders));
+  }
   exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
 }
 
@@ -194,6 +199,7 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 
 void flight_timeline::take_air_data(std::uint32_t t) {
   const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+  phases_.note_air_data(t, s);
   if (!std::isnan(s.ias_kt)) {
     ahrs_airspeed_.note(t);
     now_.has_ias = true;
@@ -224,6 +230,7 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.moved()) return;
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
+  phases_.note_ground_speed(t, fix.ground_speed_kt);
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
@@ -292,7 +299,11 @@ window_state flight_timeline::group_state() const {
 
 void flight_timeline::move_group() {
   group_window_.move_to(
-      group_state(), [this] { current_ = flight_record{}; },
+      group_state(),
+      [this] {
+        current_ = flight_record{};
+        phases_.begin();
+      },
       [this](const flight_figures& figures) { finish_window(figures); });
 }
 
@@ -319,6 +330,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   if (w.engine_running_at_end || w.airborne_at_end) end = last_ms;
   w.start_ms = start == UINT32_MAX ? end : start;
   w.end_ms = std::max(end, w.start_ms);
+  w.phases = phases_.finish(w.end_ms);
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;
@@ -390,6 +402,8 @@ log_summary flight_timeline::finish() {
   s.log.start_ms = s.time.first.log_ms;
   s.log.end_ms = s.time.last.log_ms;
   s.limits = options_.limits;
+  s.profile = options_.profile;
+  s.phases_not_listed = phases_.not_listed();
   s.exceedances = exceedances_.listed();
   s.exceedances_not_listed = exceedances_.not_listed();
   for (std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {

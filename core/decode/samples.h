@@ -19,6 +19,7 @@ struct engine_sample {
   double bus_voltage;  // the EIS primary bus voltage
   double fuel_flow;    // per hour
   double fuel_quantity;
+  double aux[6];  // the aux inputs 1-6 as the monitor gives them (their meaning is the aircraft's)
 };
 
 struct air_data_sample {

@@ -1,0 +1,162 @@
+// The engine figures of a flight phase, gathered one EIS sample at a time in flat memory: for
+// each measure its count, least, mean, median and greatest value, the median read from a
+// histogram of fixed bins one unit wide (one degree, one psi, one rpm; a tenth of a gallon an
+// hour, of an inch of mercury, of a psi of fuel pressure), so that it is exact for the values
+// the LOG stores; a value beyond the bins counts in the nearest end bin. For the fitted
+// cylinders also the spread between them (hottest minus coolest of one sample: its mean and
+// greatest) and the steepest cooling of each head: the steepest fall of a least-squares line
+// through the CHT samples of any 60 s of the phase, in degrees a minute.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "analysis/log_instant.h"
+#include "decode/samples.h"
+
+// One measure over a phase; empty (count 0) when the LOG gave no value.
+struct measure_figures {
+  std::uint64_t count = 0;
+  double min = 0.0;
+  double mean = 0.0;
+  double median = 0.0;
+  double max = 0.0;
+};
+
+// The spread between the fitted cylinders, over the samples holding two or more of them.
+struct spread_figures {
+  std::uint64_t count = 0;
+  double mean = 0.0;
+  double max = 0.0;
+};
+
+// The steepest cooling of a cylinder head: minus the slope of the least-squares line through the
+// samples of a 60 s window, in degrees a minute (positive when it cooled), and the window.
+struct cooling_figure {
+  bool has = false;  // no window of the phase spanned enough of 60 s
+  double per_minute = 0.0;
+  log_instant from;  // the window's first and last samples
+  log_instant to;
+};
+
+struct phase_figures {
+  std::uint64_t eis_samples = 0;
+  measure_figures cht[cylinder_count];  // the fitted cylinders' (the others stay empty)
+  measure_figures egt[cylinder_count];
+  spread_figures cht_spread;
+  spread_figures egt_spread;
+  measure_figures oil_temperature;
+  measure_figures oil_pressure_psi;
+  measure_figures fuel_flow;  // per hour, in the fuel unit
+  measure_figures manifold_pressure_inhg;  // from the aux input the profile maps
+  measure_figures fuel_pressure_psi;
+  measure_figures rpm;
+  cooling_figure cht_cooling[cylinder_count];
+};
+
+// The values of one EIS sample that the figures and the phases take, in the reporting units.
+// Floats: every value a LOG stores fits one exactly or within a millionth.
+struct phase_sample {
+  std::uint32_t log_ms;
+  float cht[cylinder_count];  // NaN: not held
+  float egt[cylinder_count];
+  float oil_temperature;
+  float oil_pressure_psi;
+  float fuel_flow;
+  float manifold_pressure_inhg;
+  float fuel_pressure_psi;
+  float rpm;
+  // The aircraft as it stands at the sample (NaN: not known), for the phases.
+  float altitude_ft;
+  float speed_kt;  // indicated airspeed, else ground speed
+  float ground_speed_kt;
+  float vertical_speed_fpm;
+  std::uint8_t fitted;  // the fitted cylinders when it was taken
+  std::uint8_t label;   // the phase it belongs to (flight_phases.cpp)
+  bool airborne;
+};
+
+// Sums for a least-squares line through (t, y) points that come and go in time order.
+class least_squares_window {
+ public:
+  void clear() { *this = least_squares_window{}; }
+  void add(double t, double y) { change(t, y, 1.0); }
+  void remove(double t, double y) { change(t, y, -1.0); }
+  std::size_t size() const { return n_; }
+  // The slope, per unit of t; 0 for fewer than two distinct times.
+  double slope() const;
+
+ private:
+  void change(double t, double y, double sign) {
+    n_ += sign > 0 ? 1 : -1;
+    st_ += sign * t;
+    stt_ += sign * t * t;
+    sy_ += sign * y;
+    sty_ += sign * t * y;
+  }
+  std::size_t n_ = 0;
+  double st_ = 0.0, stt_ = 0.0, sy_ = 0.0, sty_ = 0.0;
+};
+
+constexpr std::uint32_t cooling_window_ms = 60000;
+
+// Gathers the figures of one phase at a time. The histograms (some 120 KB) are allocated once;
+// begin() readies them for the next phase by clearing the bins the last one used.
+class phase_accumulator {
+ public:
+  phase_accumulator();
+  ~phase_accumulator();
+  phase_accumulator(const phase_accumulator&) = delete;
+  phase_accumulator& operator=(const phase_accumulator&) = delete;
+
+  void begin();
+  // A sample of the phase, and the samples of the cooling window: oldest is the first sample of
+  // the phase no more than 60 s older than it (the caller keeps them).
+  void take(const phase_sample& s);
+  void leave_window(const phase_sample& s);  // the oldest sample of the window leaves it
+  // The steepest cooling so far, through the window now ending at s (from: its first sample).
+  void note_cooling(const phase_sample& first, const phase_sample& last);
+  // The figures; instants of the cooling windows through at.
+  template <typename InstantAt>
+  phase_figures figures(InstantAt&& at) const {
+    phase_figures f = figures_without_instants();
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      if (!f.cht_cooling[c].has) continue;
+      f.cht_cooling[c].from = at(cooling_[c].from_ms);
+      f.cht_cooling[c].to = at(cooling_[c].to_ms);
+    }
+    return f;
+  }
+
+ private:
+  struct measure_sums {
+    std::uint64_t count = 0;
+    double sum = 0.0;
+    double min = 0.0;
+    double max = 0.0;
+  };
+  struct spread_sums {
+    std::uint64_t count = 0;
+    double sum = 0.0;
+    double max = 0.0;
+  };
+  struct steepest {
+    bool has = false;
+    double per_minute = 0.0;
+    std::uint32_t from_ms = 0;
+    std::uint32_t to_ms = 0;
+  };
+  void add(std::size_t measure, float value);
+  measure_figures summary(std::size_t measure) const;
+  phase_figures figures_without_instants() const;
+
+  std::unique_ptr<std::uint32_t[]> bins_;
+  std::array<measure_sums, 18> sums_{};
+  spread_sums cht_spread_, egt_spread_;
+  std::uint64_t samples_ = 0;
+  std::uint32_t base_ms_ = 0;  // the phase's first sample: the origin of the windows' times
+  least_squares_window window_[cylinder_count];
+  steepest cooling_[cylinder_count];
+};
