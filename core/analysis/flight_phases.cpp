@@ -18,22 +18,9 @@ constexpr std::array<std::string_view, flight_phase_kind_count> phase_names = {
 constexpr std::array<std::string_view, flight_phase_kind_count> phase_displays = {
     "Taxi out", "Run-up", "Takeoff roll", "Climb", "Cruise", "Descent", "Approach", "Landing roll", "Taxi in"};
 
-// The latest value of one input and when it came.
-struct latest {
-  bool has = false;
-  double value = 0.0;
-  std::uint32_t at = 0;
-
-  void note(std::uint32_t t, double v) {
-    if (std::isnan(v)) return;
-    has = true;
-    value = v;
-    at = t;
-  }
-  float at_time(std::uint32_t t) const {
-    return has && t >= at && t - at <= fresh_ms ? static_cast<float>(value) : std::nanf("");
-  }
-};
+float at_time(const latest_value& v, std::uint32_t t) {
+  return v.has && t >= v.at && t - v.at <= fresh_ms ? static_cast<float>(v.value) : std::nanf("");
+}
 
 }  // namespace
 
@@ -54,13 +41,6 @@ class flight_phases::machine {
     }
   }
 
-  void note_air_data(std::uint32_t t, const air_data_sample& s) {
-    ias_.note(t, s.ias_kt);
-    altitude_.note(t, s.pressure_altitude_ft);
-    vertical_speed_.note(t, s.vertical_speed_fpm);
-  }
-  void note_ground_speed(std::uint32_t t, double kt) { ground_speed_.note(t, kt); }
-
   void begin() {
     commit_ = window_ = head_ = 0;
     open_ = false;
@@ -74,27 +54,34 @@ class flight_phases::machine {
     phases_.clear();
   }
 
-  void take_engine(std::uint32_t t, const engine_sample& e, std::size_t fitted) {
+  void take_engine(std::uint32_t t, const engine_sample& e, std::size_t fitted, const aux_inputs* aux,
+                   const air_data_sample* air, const latest_value& ground_speed) {
     if (head_ - window_ == ring_size) make_room();
     phase_sample& s = at(head_);
     s.log_ms = t;
+    const float nan = std::nanf("");
+    bool every_cht = true;
     for (std::size_t c = 0; c < cylinder_count; ++c) {
-      s.cht[c] = static_cast<float>(e.cht[c]);
-      s.egt[c] = static_cast<float>(e.egt[c]);
+      const bool is_fitted = c < fitted;
+      s.value[measure_cht_1 + c] = is_fitted ? static_cast<float>(e.cht[c]) : nan;
+      s.value[measure_egt_1 + c] = is_fitted ? static_cast<float>(e.egt[c]) : nan;
+      every_cht = every_cht && (!is_fitted || e.cht[c] == e.cht[c]);
     }
-    s.oil_temperature = static_cast<float>(e.oil_temperature);
-    s.oil_pressure_psi = static_cast<float>(e.oil_pressure_psi);
-    s.fuel_flow = static_cast<float>(e.fuel_flow);
-    s.rpm = static_cast<float>(e.rpm);
-    s.manifold_pressure_inhg = map_input_ >= 0 ? static_cast<float>(e.aux[map_input_] * map_scale_) : std::nanf("");
-    s.fuel_pressure_psi =
-        fuel_pressure_input_ >= 0 ? static_cast<float>(e.aux[fuel_pressure_input_] * fuel_pressure_scale_) : std::nanf("");
-    const float ias = ias_.at_time(t);
-    s.ground_speed_kt = ground_speed_.at_time(t);
-    s.speed_kt = std::isnan(ias) ? s.ground_speed_kt : ias;
-    s.altitude_ft = altitude_.at_time(t);
-    s.vertical_speed_fpm = vertical_speed_.at_time(t);
-    s.fitted = static_cast<std::uint8_t>(fitted);
+    s.every_cht = every_cht;
+    s.value[measure_oil_temperature] = static_cast<float>(e.oil_temperature);
+    s.value[measure_oil_pressure] = static_cast<float>(e.oil_pressure_psi);
+    s.value[measure_fuel_flow] = static_cast<float>(e.fuel_flow);
+    s.value[measure_rpm] = static_cast<float>(e.rpm);
+    s.value[measure_manifold_pressure] =
+        aux != nullptr && map_input_ >= 0 ? static_cast<float>(aux->value[map_input_] * map_scale_) : nan;
+    s.value[measure_fuel_pressure] = aux != nullptr && fuel_pressure_input_ >= 0
+                                         ? static_cast<float>(aux->value[fuel_pressure_input_] * fuel_pressure_scale_)
+                                         : nan;
+    const float ias = air != nullptr ? static_cast<float>(air->ias_kt) : nan;
+    s.ground_speed_kt = at_time(ground_speed, t);
+    s.speed_kt = ias == ias ? ias : s.ground_speed_kt;
+    s.altitude_ft = air != nullptr ? static_cast<float>(air->pressure_altitude_ft) : nan;
+    s.vertical_speed_fpm = air != nullptr ? static_cast<float>(air->vertical_speed_fpm) : nan;
     const std::uint64_t i = head_++;
     if (airborne_) {
       in_the_air(i);
@@ -150,7 +137,7 @@ class flight_phases::machine {
       const float g = std::isnan(s.ground_speed_kt) ? s.speed_kt : s.ground_speed_kt;
       if (!std::isnan(g) && g < t_.taxi_kt) rolling_out_ = false;
     }
-    if (!moving && !rolling_out_ && !std::isnan(s.rpm) && s.rpm >= t_.runup_rpm) {
+    if (!moving && !rolling_out_ && s.rpm() >= t_.runup_rpm) {
       if (!runup_run_) runup_run_ = i;
       if (!in_runup_ && lasted(*runup_run_, i, t_.runup_s)) {
         in_runup_ = true;
@@ -189,8 +176,7 @@ class flight_phases::machine {
     std::uint64_t roll = first;
     while (roll > commit_) {
       const phase_sample& p = at(roll - 1);
-      const bool power = std::isnan(p.rpm) ? !std::isnan(p.ground_speed_kt) && p.ground_speed_kt >= t_.taxi_kt
-                                           : p.rpm >= t_.takeoff_rpm;
+      const bool power = std::isnan(p.rpm()) ? p.ground_speed_kt >= t_.taxi_kt : p.rpm() >= t_.takeoff_rpm;
       if (p.airborne || !power || !is_moving(p)) break;
       --roll;
     }
@@ -198,8 +184,8 @@ class flight_phases::machine {
     while (roll > commit_) {
       const phase_sample& p = at(roll - 1);
       const phase_sample& q = at(roll);
-      if (p.airborne || std::isnan(p.rpm) || std::isnan(q.rpm) || q.log_ms <= p.log_ms) break;
-      if ((q.rpm - p.rpm) * 1000.0 / (q.log_ms - p.log_ms) < takeoff_rise_rpm_per_s) break;
+      if (p.airborne || q.log_ms <= p.log_ms) break;
+      if (!((q.rpm() - p.rpm()) * 1000.0 / (q.log_ms - p.log_ms) >= takeoff_rise_rpm_per_s)) break;
       --roll;
     }
     relabel(roll, first, label(flight_phase_kind::takeoff_roll));
@@ -298,10 +284,11 @@ class flight_phases::machine {
 
   // ---- the figures, as the samples are settled ----
 
-  // The ring is full: the oldest sample waiting goes to the phase it is in now, and the oldest
-  // of the cooling window leaves it when the window holds the whole ring.
+  // The ring is full: the oldest samples waiting go to the phase they are in now, until the
+  // cooling window and the samples waiting leave room; only a window holding the whole ring
+  // loses its oldest sample.
   void make_room() {
-    if (commit_ < head_) commit_one();
+    while (head_ - window_ == ring_size && commit_ < head_) commit_one();
     if (head_ - window_ == ring_size) accumulator_.leave_window(at(window_++));
   }
 
@@ -371,7 +358,6 @@ class flight_phases::machine {
   double map_scale_ = 1.0;
   int fuel_pressure_input_ = -1;
   double fuel_pressure_scale_ = 1.0;
-  latest ias_, altitude_, vertical_speed_, ground_speed_;
 
   std::unique_ptr<phase_sample[]> ring_;
   std::uint64_t head_ = 0;    // the next sample
@@ -398,13 +384,14 @@ class flight_phases::machine {
 };
 
 flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& clock)
-    : machine_(std::make_unique<machine>(profile, clock, not_listed_)) {}
+    : machine_(std::make_unique<machine>(profile, clock, not_listed_)),
+      reads_aux_(aux_input_of(profile, aux_quantity::manifold_pressure_inhg) ||
+                 aux_input_of(profile, aux_quantity::fuel_pressure_psi)) {}
 flight_phases::~flight_phases() = default;
 
-void flight_phases::note_air_data(std::uint32_t t, const air_data_sample& s) { machine_->note_air_data(t, s); }
-void flight_phases::note_ground_speed(std::uint32_t t, double kt) { machine_->note_ground_speed(t, kt); }
 void flight_phases::begin() { machine_->begin(); }
-void flight_phases::take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted) {
-  machine_->take_engine(t, s, fitted);
+void flight_phases::take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted, const aux_inputs* aux,
+                                const air_data_sample* air) {
+  machine_->take_engine(t, s, fitted, aux, air, ground_speed_);
 }
 std::vector<phase_record> flight_phases::finish(std::uint32_t end_ms) { return machine_->finish(end_ms); }

@@ -65,6 +65,21 @@ struct phase_record {
 
 constexpr std::size_t max_listed_phases = 2000;  // in a LOG; those past it are counted
 
+// The latest value of one input and when it came.
+struct latest_value {
+  bool has = false;
+  double value = 0.0;
+  std::uint32_t at = 0;
+
+  void note(std::uint32_t t, double v) {
+    if (v != v) return;  // NaN: the record did not hold it
+    has = true;
+    value = v;
+    at = t;
+  }
+};
+
+
 class flight_phases {
  public:
   // clock gives the phases' instants UTC; profile the thresholds and the aux inputs.
@@ -73,14 +88,18 @@ class flight_phases {
   flight_phases(const flight_phases&) = delete;
   flight_phases& operator=(const flight_phases&) = delete;
 
-  // The values as they stand, from every AHRS high-rate message and every new fix.
-  void note_air_data(std::uint32_t t, const air_data_sample& s);
-  void note_ground_speed(std::uint32_t t, double kt);
+  // The ground speed as it stands, from every new fix of the position source.
+  void note_ground_speed(std::uint32_t t, double kt) { ground_speed_.note(t, kt); }
 
-  // A flight or ground run begins at LOG time t: what came before is forgotten.
+  // Whether take_engine needs the aux inputs (the profile maps one).
+  bool reads_aux() const { return reads_aux_; }
+
+  // A flight or ground run begins: what came before is forgotten.
   void begin();
-  // An EIS sample of the window; fitted: the cylinders fitted now; aux the raw aux inputs.
-  void take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted);
+  // An EIS sample of the window; fitted: the cylinders fitted now; aux: its aux inputs, when
+  // reads_aux(); air: the latest AHRS high-rate message, when one came in the last 5 s.
+  void take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted, const aux_inputs* aux,
+                   const air_data_sample* air);
   // The window ended at end_ms: its phases, each with its figures.
   std::vector<phase_record> finish(std::uint32_t end_ms);
 
@@ -89,5 +108,7 @@ class flight_phases {
  private:
   class machine;
   std::unique_ptr<machine> machine_;
+  latest_value ground_speed_;
+  bool reads_aux_ = false;
   std::uint64_t not_listed_ = 0;
 };

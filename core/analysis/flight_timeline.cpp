@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
+constexpr std::uint32_t air_data_max_age_ms = 5000;  // the phases' air data
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
@@ -177,7 +178,13 @@ void flight_timeline::take_eis(std::uint32_t t) {
   if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
   if (group_window_.state() != window_state::closed) {
-    phases_.take_engine(t, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders));
+    // The air data as they stand: the latest AHRS high-rate message of the last 5 s.
+    ahrs_hr_slot& ahrs = ctx_.summary.ahrs_hr;
+    const bool fresh = ahrs.received() && t >= ahrs.timestamp() && t - ahrs.timestamp() <= air_data_max_age_ms;
+    const air_data_sample air = fresh ? air_data_sample_of(ahrs) : air_data_sample{};
+    const aux_inputs aux = phases_.reads_aux() ? aux_inputs_of(ctx_.summary.eis) : aux_inputs{};
+    phases_.take_engine(t, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders),
+                        phases_.reads_aux() ? &aux : nullptr, fresh ? &air : nullptr);
   }
   exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
 }
@@ -199,7 +206,6 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 
 void flight_timeline::take_air_data(std::uint32_t t) {
   const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
-  phases_.note_air_data(t, s);
   if (!std::isnan(s.ias_kt)) {
     ahrs_airspeed_.note(t);
     now_.has_ias = true;

@@ -3,29 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
-// The bins of one measure: `bins` of width `step` from `low`.
+// The bins of one measure: `bins` bins of width 1 / per_unit, the first centred on low; a value
+// goes to the bin of value * per_unit + bias (bias = 0.5 - low * per_unit), rounded down.
 struct bin_layout {
-  double low;
-  double step;
-  std::size_t bins;
+  float low;
+  float per_unit;
+  float bias;
+  int bins;
   std::size_t offset;  // of its first bin in the shared store
 };
 
-// The measures in their order in the sums: CHT 1-6, EGT 1-6, then the engine's.
-enum measure_index : std::size_t {
-  cht_1 = 0,
-  egt_1 = cht_1 + cylinder_count,
-  oil_temperature = egt_1 + cylinder_count,
-  oil_pressure,
-  fuel_flow,
-  manifold_pressure,
-  fuel_pressure,
-  rpm,
-  measure_count
-};
+constexpr std::size_t measure_count = phase_measure_count;
 
 // Ranges wide enough for an engine in either temperature unit: CHT -100 to 1099, EGT -100 to
 // 2399, oil -100 to 399 degrees; 0 to 199 psi of oil; 0 to 99.9 of fuel flow, 59.9 inHg,
@@ -33,29 +25,33 @@ enum measure_index : std::size_t {
 constexpr std::array<bin_layout, measure_count> layouts = [] {
   std::array<bin_layout, measure_count> l{};
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    l[cht_1 + c] = {-100.0, 1.0, 1200, 0};
-    l[egt_1 + c] = {-100.0, 1.0, 2500, 0};
+    l[measure_cht_1 + c] = {-100.0f, 1.0f, 0.0f, 1200, 0};
+    l[measure_egt_1 + c] = {-100.0f, 1.0f, 0.0f, 2500, 0};
   }
-  l[oil_temperature] = {-100.0, 1.0, 500, 0};
-  l[oil_pressure] = {0.0, 1.0, 200, 0};
-  l[fuel_flow] = {0.0, 0.1, 1000, 0};
-  l[manifold_pressure] = {0.0, 0.1, 600, 0};
-  l[fuel_pressure] = {0.0, 0.1, 1000, 0};
-  l[rpm] = {0.0, 1.0, 4000, 0};
+  l[measure_oil_temperature] = {-100.0f, 1.0f, 0.0f, 500, 0};
+  l[measure_oil_pressure] = {0.0f, 1.0f, 0.0f, 200, 0};
+  l[measure_fuel_flow] = {0.0f, 10.0f, 0.0f, 1000, 0};
+  l[measure_manifold_pressure] = {0.0f, 10.0f, 0.0f, 600, 0};
+  l[measure_fuel_pressure] = {0.0f, 10.0f, 0.0f, 1000, 0};
+  l[measure_rpm] = {0.0f, 1.0f, 0.0f, 4000, 0};
   std::size_t offset = 0;
   for (bin_layout& b : l) {
+    b.bias = 0.5f - b.low * b.per_unit;
     b.offset = offset;
-    offset += b.bins;
+    offset += static_cast<std::size_t>(b.bins);
   }
   return l;
 }();
-static_assert(measure_count == 18, "phase_accumulator::sums_ holds one sum per measure");
-constexpr std::size_t total_bins = layouts.back().offset + layouts.back().bins;
+constexpr std::size_t total_bins = layouts.back().offset + static_cast<std::size_t>(layouts.back().bins);
 
-std::size_t bin_of(const bin_layout& b, double v) {
-  const double i = std::round((v - b.low) / b.step);
-  if (!(i > 0.0)) return 0;
-  return i >= static_cast<double>(b.bins - 1) ? b.bins - 1 : static_cast<std::size_t>(i);
+// The nearest bin (the end bins take what lies beyond them) of a value that is not NaN.
+inline std::size_t bin_of(const bin_layout& b, float v) {
+  int i = static_cast<int>(v * b.per_unit + b.bias);
+  if (static_cast<unsigned>(i) >= static_cast<unsigned>(b.bins)) i = v < b.low ? 0 : b.bins - 1;
+  return static_cast<std::size_t>(i);
+}
+inline double value_of_bin(const bin_layout& b, std::size_t i) {
+  return static_cast<double>(b.low) + static_cast<double>(i) / b.per_unit;
 }
 
 constexpr double min_window_span_ms = 0.95 * cooling_window_ms;  // a window must span 57 of its 60 s
@@ -63,121 +59,119 @@ constexpr std::size_t min_window_samples = 3;
 
 }  // namespace
 
-double least_squares_window::slope() const {
-  if (n_ < 2) return 0.0;
-  const double n = static_cast<double>(n_);
-  const double d = n * stt_ - st_ * st_;
-  if (!(d > 1e-9 * n * n)) return 0.0;
-  return (n * sty_ - st_ * sy_) / d;
-}
-
 phase_accumulator::phase_accumulator() : bins_(new std::uint32_t[total_bins]()) {}
 phase_accumulator::~phase_accumulator() = default;
 
 void phase_accumulator::begin() {
   // Only the bins between a measure's least and greatest values can hold counts.
   for (std::size_t m = 0; m < measure_count; ++m) {
-    const measure_sums& s = sums_[m];
-    if (s.count == 0) continue;
-    const bin_layout& b = layouts[m];
-    const std::size_t from = bin_of(b, s.min);
-    const std::size_t to = bin_of(b, s.max);
-    std::memset(bins_.get() + b.offset + from, 0, (to - from + 1) * sizeof(std::uint32_t));
+    if (count_[m] != 0) {
+      const bin_layout& b = layouts[m];
+      const std::size_t from = bin_of(b, min_[m]);
+      const std::size_t to = bin_of(b, max_[m]);
+      std::memset(bins_.get() + b.offset + from, 0, (to - from + 1) * sizeof(std::uint32_t));
+    }
+    min_[m] = std::numeric_limits<float>::infinity();
+    max_[m] = -std::numeric_limits<float>::infinity();
+    sum_[m] = 0.0;
+    count_[m] = 0;
   }
-  sums_ = {};
   cht_spread_ = {};
   egt_spread_ = {};
   samples_ = 0;
-  for (least_squares_window& w : window_) w.clear();
+  window_ = {};
   for (steepest& c : cooling_) c = {};
 }
 
-void phase_accumulator::add(std::size_t m, float value) {
-  if (std::isnan(value)) return;
-  const double v = value;
-  measure_sums& s = sums_[m];
-  if (s.count == 0 || v < s.min) s.min = v;
-  if (s.count == 0 || v > s.max) s.max = v;
-  ++s.count;
-  s.sum += v;
-  const bin_layout& b = layouts[m];
-  ++bins_[b.offset + bin_of(b, v)];
+// A sample holding every fitted CHT enters (sign 1) or leaves (-1) the cooling window.
+void phase_accumulator::move_window(const phase_sample& s, double sign) {
+  if (!s.every_cht) return;
+  const double t = (static_cast<double>(s.log_ms) - base_ms_) / 1000.0;
+  window_.n += sign;
+  window_.st += sign * t;
+  window_.stt += sign * t * t;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const float v = s.value[measure_cht_1 + c];
+    const double y = v == v ? sign * v : 0.0;
+    window_.sy[c] += y;
+    window_.sty[c] += t * y;
+  }
 }
 
+// Every value of the sample; the lanes run side by side (a NaN compares false and adds 0).
 void phase_accumulator::take(const phase_sample& s) {
   if (samples_ == 0) base_ms_ = s.log_ms;
   ++samples_;
-  const std::size_t fitted = std::min<std::size_t>(s.fitted, cylinder_count);
-  const auto spread = [fitted](const float (&v)[cylinder_count], spread_sums& sums) {
-    float low = 0.0f;
-    float high = 0.0f;
-    std::size_t held = 0;
-    for (std::size_t c = 0; c < fitted; ++c) {
-      if (std::isnan(v[c])) continue;
-      low = held == 0 ? v[c] : std::min(low, v[c]);
-      high = held == 0 ? v[c] : std::max(high, v[c]);
-      ++held;
+  for (std::size_t m = 0; m < measure_count; ++m) {
+    const float v = s.value[m];
+    const bool held = v == v;
+    min_[m] = v < min_[m] ? v : min_[m];
+    max_[m] = v > max_[m] ? v : max_[m];
+    sum_[m] += held ? static_cast<double>(v) : 0.0;
+    count_[m] += held;
+  }
+  std::uint32_t* const bins = bins_.get();
+  for (std::size_t m = 0; m < measure_count; ++m) {
+    const float v = s.value[m];
+    if (v == v) ++bins[layouts[m].offset + bin_of(layouts[m], v)];
+  }
+  // The spread of a sample whose fitted cylinders hold two values or more.
+  const auto spread = [](const float* v, spread_sums& sums) {
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    float low = infinity, high = -infinity;
+    int held = 0;
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      low = v[c] < low ? v[c] : low;
+      high = v[c] > high ? v[c] : high;
+      held += v[c] == v[c];
     }
     if (held < 2) return;
-    const double d = static_cast<double>(high) - low;
-    sums.max = sums.count == 0 ? d : std::max(sums.max, d);
+    const float d = high - low;
+    sums.max = sums.count == 0 || d > sums.max ? d : sums.max;
     ++sums.count;
     sums.sum += d;
   };
-  const double t = (static_cast<double>(s.log_ms) - base_ms_) / 1000.0;
-  for (std::size_t c = 0; c < fitted; ++c) {
-    add(cht_1 + c, s.cht[c]);
-    add(egt_1 + c, s.egt[c]);
-    if (!std::isnan(s.cht[c])) window_[c].add(t, s.cht[c]);
-  }
-  spread(s.cht, cht_spread_);
-  spread(s.egt, egt_spread_);
-  add(oil_temperature, s.oil_temperature);
-  add(oil_pressure, s.oil_pressure_psi);
-  add(fuel_flow, s.fuel_flow);
-  add(manifold_pressure, s.manifold_pressure_inhg);
-  add(fuel_pressure, s.fuel_pressure_psi);
-  add(rpm, s.rpm);
+  spread(s.value + measure_cht_1, cht_spread_);
+  spread(s.value + measure_egt_1, egt_spread_);
+  move_window(s, 1.0);
 }
 
-void phase_accumulator::leave_window(const phase_sample& s) {
-  const double t = (static_cast<double>(s.log_ms) - base_ms_) / 1000.0;
-  const std::size_t fitted = std::min<std::size_t>(s.fitted, cylinder_count);
-  for (std::size_t c = 0; c < fitted; ++c) {
-    if (!std::isnan(s.cht[c])) window_[c].remove(t, s.cht[c]);
-  }
-}
+void phase_accumulator::leave_window(const phase_sample& s) { move_window(s, -1.0); }
 
 void phase_accumulator::note_cooling(const phase_sample& first, const phase_sample& last) {
   if (last.log_ms < first.log_ms || last.log_ms - first.log_ms < min_window_span_ms) return;
+  const cooling_sums& w = window_;
+  if (w.n < min_window_samples) return;
+  const double d = w.n * w.stt - w.st * w.st;
+  if (!(d > 1e-9 * w.n * w.n)) return;
+  const double per_minute = -60.0 / d;  // times the slope's numerator
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    if (window_[c].size() < min_window_samples) continue;
-    const double per_minute = -window_[c].slope() * 60.0;
+    if (last.value[measure_cht_1 + c] != last.value[measure_cht_1 + c]) continue;  // not fitted
+    const double cooling = per_minute * (w.n * w.sty[c] - w.st * w.sy[c]);
     steepest& s = cooling_[c];
-    if (s.has && per_minute <= s.per_minute) continue;
-    s = {true, per_minute, first.log_ms, last.log_ms};
+    if (s.has && cooling <= s.per_minute) continue;
+    s = {true, cooling, first.log_ms, last.log_ms};
   }
 }
 
 measure_figures phase_accumulator::summary(std::size_t m) const {
-  const measure_sums& s = sums_[m];
   measure_figures f;
-  if (s.count == 0) return f;
-  f.count = s.count;
-  f.min = s.min;
-  f.max = s.max;
-  f.mean = s.sum / static_cast<double>(s.count);
+  if (count_[m] == 0) return f;
+  f.count = count_[m];
+  f.min = min_[m];
+  f.max = max_[m];
+  f.mean = sum_[m] / static_cast<double>(count_[m]);
   // The two middle values (one when the count is odd), from the bins between min and max.
   const bin_layout& b = layouts[m];
-  const std::uint64_t lower = (s.count - 1) / 2;
-  const std::uint64_t upper = s.count / 2;
+  const std::uint64_t lower = (f.count - 1) / 2;
+  const std::uint64_t upper = f.count / 2;
   const std::uint32_t* bins = bins_.get() + b.offset;
   std::uint64_t seen = 0;
   double lower_value = 0.0;
   bool has_lower = false;
-  for (std::size_t i = bin_of(b, s.min), last = bin_of(b, s.max); i <= last; ++i) {
+  for (std::size_t i = bin_of(b, min_[m]), last = bin_of(b, max_[m]); i <= last; ++i) {
     seen += bins[i];
-    const double value = std::clamp(b.low + static_cast<double>(i) * b.step, s.min, s.max);
+    const double value = std::clamp(value_of_bin(b, i), f.min, f.max);
     if (!has_lower && seen > lower) {
       lower_value = value;
       has_lower = true;
@@ -194,8 +188,8 @@ phase_figures phase_accumulator::figures_without_instants() const {
   phase_figures f;
   f.eis_samples = samples_;
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    f.cht[c] = summary(cht_1 + c);
-    f.egt[c] = summary(egt_1 + c);
+    f.cht[c] = summary(measure_cht_1 + c);
+    f.egt[c] = summary(measure_egt_1 + c);
     f.cht_cooling[c].has = cooling_[c].has;
     f.cht_cooling[c].per_minute = cooling_[c].per_minute;
   }
@@ -204,11 +198,11 @@ phase_figures phase_accumulator::figures_without_instants() const {
   };
   f.cht_spread = spread(cht_spread_);
   f.egt_spread = spread(egt_spread_);
-  f.oil_temperature = summary(oil_temperature);
-  f.oil_pressure_psi = summary(oil_pressure);
-  f.fuel_flow = summary(fuel_flow);
-  f.manifold_pressure_inhg = summary(manifold_pressure);
-  f.fuel_pressure_psi = summary(fuel_pressure);
-  f.rpm = summary(rpm);
+  f.oil_temperature = summary(measure_oil_temperature);
+  f.oil_pressure_psi = summary(measure_oil_pressure);
+  f.fuel_flow = summary(measure_fuel_flow);
+  f.manifold_pressure_inhg = summary(measure_manifold_pressure);
+  f.fuel_pressure_psi = summary(measure_fuel_pressure);
+  f.rpm = summary(measure_rpm);
   return f;
 }

@@ -56,48 +56,43 @@ struct phase_figures {
   cooling_figure cht_cooling[cylinder_count];
 };
 
+// The measures of a sample, in the order of phase_sample::value.
+enum phase_measure : std::size_t {
+  measure_cht_1 = 0,  // CHT 1-6
+  measure_egt_1 = measure_cht_1 + cylinder_count,
+  measure_oil_temperature = measure_egt_1 + cylinder_count,
+  measure_oil_pressure,
+  measure_fuel_flow,
+  measure_manifold_pressure,
+  measure_fuel_pressure,
+  measure_rpm,
+  phase_measure_count
+};
+
 // The values of one EIS sample that the figures and the phases take, in the reporting units.
 // Floats: every value a LOG stores fits one exactly or within a millionth.
 struct phase_sample {
   std::uint32_t log_ms;
-  float cht[cylinder_count];  // NaN: not held
-  float egt[cylinder_count];
-  float oil_temperature;
-  float oil_pressure_psi;
-  float fuel_flow;
-  float manifold_pressure_inhg;
-  float fuel_pressure_psi;
-  float rpm;
+  float value[phase_measure_count];  // NaN: not held, a cylinder not fitted or an input not mapped
   // The aircraft as it stands at the sample (NaN: not known), for the phases.
   float altitude_ft;
   float speed_kt;  // indicated airspeed, else ground speed
   float ground_speed_kt;
   float vertical_speed_fpm;
-  std::uint8_t fitted;  // the fitted cylinders when it was taken
-  std::uint8_t label;   // the phase it belongs to (flight_phases.cpp)
+  std::uint8_t label;  // the phase it belongs to (flight_phases.cpp)
   bool airborne;
+  bool every_cht;  // it holds the CHT of every fitted cylinder: it counts for the cooling
+
+  float rpm() const { return value[measure_rpm]; }
 };
 
-// Sums for a least-squares line through (t, y) points that come and go in time order.
-class least_squares_window {
- public:
-  void clear() { *this = least_squares_window{}; }
-  void add(double t, double y) { change(t, y, 1.0); }
-  void remove(double t, double y) { change(t, y, -1.0); }
-  std::size_t size() const { return n_; }
-  // The slope, per unit of t; 0 for fewer than two distinct times.
-  double slope() const;
-
- private:
-  void change(double t, double y, double sign) {
-    n_ += sign > 0 ? 1 : -1;
-    st_ += sign * t;
-    stt_ += sign * t * t;
-    sy_ += sign * y;
-    sty_ += sign * t * y;
-  }
-  std::size_t n_ = 0;
-  double st_ = 0.0, stt_ = 0.0, sy_ = 0.0, sty_ = 0.0;
+// Sums for least-squares lines through the CHT of each cylinder against time, over samples
+// that come and go in time order; a sample enters only when it holds every fitted CHT, so the
+// sums of time are the cylinders' shared ones.
+struct cooling_sums {
+  double n = 0.0, st = 0.0, stt = 0.0;
+  double sy[cylinder_count] = {};
+  double sty[cylinder_count] = {};
 };
 
 constexpr std::uint32_t cooling_window_ms = 60000;
@@ -131,16 +126,10 @@ class phase_accumulator {
   }
 
  private:
-  struct measure_sums {
-    std::uint64_t count = 0;
-    double sum = 0.0;
-    double min = 0.0;
-    double max = 0.0;
-  };
   struct spread_sums {
     std::uint64_t count = 0;
     double sum = 0.0;
-    double max = 0.0;
+    float max = 0.0f;
   };
   struct steepest {
     bool has = false;
@@ -148,15 +137,19 @@ class phase_accumulator {
     std::uint32_t from_ms = 0;
     std::uint32_t to_ms = 0;
   };
-  void add(std::size_t measure, float value);
+  void move_window(const phase_sample& s, double sign);
   measure_figures summary(std::size_t measure) const;
   phase_figures figures_without_instants() const;
 
   std::unique_ptr<std::uint32_t[]> bins_;
-  std::array<measure_sums, 18> sums_{};
+  // Per measure: the least and greatest (+inf and -inf before the first), the sum and the count.
+  float min_[phase_measure_count] = {};
+  float max_[phase_measure_count] = {};
+  double sum_[phase_measure_count] = {};
+  std::uint64_t count_[phase_measure_count] = {};
   spread_sums cht_spread_, egt_spread_;
   std::uint64_t samples_ = 0;
   std::uint32_t base_ms_ = 0;  // the phase's first sample: the origin of the windows' times
-  least_squares_window window_[cylinder_count];
+  cooling_sums window_;
   steepest cooling_[cylinder_count];
 };

@@ -19,7 +19,11 @@ struct engine_sample {
   double bus_voltage;  // the EIS primary bus voltage
   double fuel_flow;    // per hour
   double fuel_quantity;
-  double aux[6];  // the aux inputs 1-6 as the monitor gives them (their meaning is the aircraft's)
+};
+
+// The aux inputs 1-6 of an EIS record as the monitor gives them; their meaning is the aircraft's.
+struct aux_inputs {
+  double value[6];
 };
 
 struct air_data_sample {
@@ -32,6 +36,9 @@ struct air_data_sample {
 
 // The slot's EIS record with its temperatures and fuel converted to the reporting units.
 engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
+
+// The slot's EIS record's aux inputs.
+aux_inputs aux_inputs_of(eis_slot& eis);
 
 // The slot's AHRS high-rate message.
 air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs);
