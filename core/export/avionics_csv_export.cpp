@@ -17,9 +17,11 @@
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
 // IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
 // voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
-// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid;
+// E1 MAP the aux input the aircraft profile says carries the manifold pressure, scaled.
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "decode/record_loop.h"
 #include "export/export_columns.h"
@@ -175,7 +177,14 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-void write_row(writer& out, const row& r) {
+constexpr std::size_t map_column = [] {
+  std::size_t i = 0;
+  while (columns[i].name != "E1 MAP") ++i;
+  return i;
+}();
+
+// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, const row& r, const std::optional<aux_reading>& map) {
   if (r.has_utc) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
     out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
@@ -185,6 +194,7 @@ void write_row(writer& out, const row& r) {
   for (std::size_t i = 2; i < columns.size(); ++i) {
     out.text(", ");
     if (columns[i].write != nullptr) columns[i].write(out, r);
+    if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
   }
   out.text("\r\n");
 }
@@ -201,9 +211,9 @@ export_result export_avionics_csv(decode_context& ctx, const export_request& req
   begin_export_pass(ctx, request, input, output);
   output_writer& out = ctx.out;
   write_header(out, plan.units, request.tail);
-  const auto take_row = [&out, &result](const sampled_row& r) {
+  const auto take_row = [&out, &result, &request](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r);
+    write_row(out, r, request.manifold_pressure);
     ++result.items;
   };
   row_sampler sampler(ctx, plan.sampling, take_row);
