@@ -1,9 +1,11 @@
 #include "info_text.h"
 
+#include <cctype>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <algorithm>
 #include <vector>
 
 #include "text/readable_text.h"
@@ -67,6 +69,7 @@ class info_text {
   void units();
   void window(const std::string& title, const flight_record& w);
   void limits(const flight_record& w);
+  void phases(const flight_record& w);
   void cylinders(const char* label, const highest (&x)[cylinder_count], std::string_view unit);
   void health();
 
@@ -183,6 +186,121 @@ void info_text::window(const std::string& title, const flight_record& w) {
     line("  Fuel used", text);
   }
   if (!s_.limits.empty()) limits(w);
+  if (!w.phases.empty()) phases(w);
+}
+
+// The phases of a kind taken together: their time, and the means and greatest values of their
+// figures (means weighted by their samples).
+struct phase_card {
+  double seconds = 0.0;
+  double cht_sum[cylinder_count] = {}, egt_sum[cylinder_count] = {};
+  std::uint64_t cht_n[cylinder_count] = {}, egt_n[cylinder_count] = {};
+  double cht_spread_sum = 0.0, cht_spread_max = 0.0;
+  std::uint64_t cht_spread_n = 0;
+  double oil_t_sum = 0.0, oil_p_sum = 0.0, flow_sum = 0.0, rpm_sum = 0.0, map_sum = 0.0;
+  std::uint64_t oil_t_n = 0, oil_p_n = 0, flow_n = 0, rpm_n = 0, map_n = 0;
+  double cooling = 0.0;
+  bool has_cooling = false;
+
+  void add(const phase_record& p) {
+    const phase_figures& f = p.figures;
+    seconds += p.end.log_ms > p.start.log_ms ? (p.end.log_ms - p.start.log_ms) / 1000.0 : 0.0;
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      cht_sum[c] += f.cht[c].mean * static_cast<double>(f.cht[c].count);
+      cht_n[c] += f.cht[c].count;
+      egt_sum[c] += f.egt[c].mean * static_cast<double>(f.egt[c].count);
+      egt_n[c] += f.egt[c].count;
+      if (f.cht_cooling[c].has && (!has_cooling || f.cht_cooling[c].per_minute > cooling)) {
+        has_cooling = true;
+        cooling = f.cht_cooling[c].per_minute;
+      }
+    }
+    if (f.cht_spread.count > 0) {
+      cht_spread_max = cht_spread_n == 0 ? f.cht_spread.max : std::max(cht_spread_max, f.cht_spread.max);
+      cht_spread_sum += f.cht_spread.mean * static_cast<double>(f.cht_spread.count);
+      cht_spread_n += f.cht_spread.count;
+    }
+    const auto take = [](const measure_figures& m, double& sum, std::uint64_t& n) {
+      sum += m.mean * static_cast<double>(m.count);
+      n += m.count;
+    };
+    take(f.oil_temperature, oil_t_sum, oil_t_n);
+    take(f.oil_pressure_psi, oil_p_sum, oil_p_n);
+    take(f.fuel_flow, flow_sum, flow_n);
+    take(f.rpm, rpm_sum, rpm_n);
+    take(f.manifold_pressure_inhg, map_sum, map_n);
+  }
+};
+
+// The phases in order with their times, then a report card of the phases that tell most of the
+// engine: cruise and climb first, the means per cylinder and of the engine, the steepest cooling
+// of a head.
+void info_text::phases(const flight_record& w) {
+  // In order, with their times, a few to a line.
+  std::string order;
+  bool first_line = true;
+  for (std::size_t i = 0; i < w.phases.size(); ++i) {
+    const phase_record& p = w.phases[i];
+    std::string item(flight_phase_display(p.kind));
+    if (i > 0) item[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(item[0])));
+    item += ' ';
+    item += duration_text(p.end.log_ms > p.start.log_ms ? (p.end.log_ms - p.start.log_ms) / 1000.0 : 0.0);
+    if (!order.empty() && order.size() + item.size() + 2 > 84) {
+      line(first_line ? "  Phases" : "", order + ",");
+      first_line = false;
+      order.clear();
+    }
+    if (!order.empty()) order += ", ";
+    order += item;
+  }
+  line(first_line ? "  Phases" : "", order);
+  constexpr struct {
+    flight_phase_kind kind;
+    const char* label;
+  } carded[] = {{flight_phase_kind::cruise, "  Cruise"},
+                {flight_phase_kind::climb, "  Climb"},
+                {flight_phase_kind::descent, "  Descent"},
+                {flight_phase_kind::takeoff_roll, "  Takeoff"}};
+  const std::string cht_unit(unit_symbol(s_.units.cht));
+  const std::string other_unit(unit_symbol(s_.units.other_temperatures));
+  for (const auto& row : carded) {
+    phase_card card;
+    bool any = false;
+    for (const phase_record& p : w.phases) {
+      if (p.kind != row.kind) continue;
+      card.add(p);
+      any = true;
+    }
+    if (!any || card.cht_n[0] + card.rpm_n == 0) continue;
+    std::string temps = duration_text(card.seconds) + "   CHT";
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      if (card.cht_n[c] > 0) temps += format(" %.0f", card.cht_sum[c] / static_cast<double>(card.cht_n[c]));
+    }
+    temps += " " + cht_unit;
+    if (card.cht_spread_n > 0) {
+      temps += format(" (spread %.0f, max %.0f)", card.cht_spread_sum / static_cast<double>(card.cht_spread_n),
+                      card.cht_spread_max);
+    }
+    std::string egt;
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      if (card.egt_n[c] > 0) egt += format(" %.0f", card.egt_sum[c] / static_cast<double>(card.egt_n[c]));
+    }
+    if (!egt.empty()) temps += "   EGT" + egt + " " + other_unit;
+    line(row.label, temps);
+    std::string engine;
+    const auto mean = [](double sum, std::uint64_t n) { return sum / static_cast<double>(n); };
+    if (card.rpm_n > 0) engine += format("%.0f rpm   ", mean(card.rpm_sum, card.rpm_n));
+    if (card.map_n > 0) engine += format("%.1f inHg   ", mean(card.map_sum, card.map_n));
+    if (card.flow_n > 0) {
+      engine += format("%.1f %s   ", mean(card.flow_sum, card.flow_n), flow_unit_symbol(s_.units.fuel).data());
+    }
+    if (card.oil_t_n > 0) engine += format("oil %.0f %s", mean(card.oil_t_sum, card.oil_t_n), other_unit.c_str());
+    if (card.oil_p_n > 0) engine += format("%s%.0f psi", card.oil_t_n > 0 ? " " : "oil ", mean(card.oil_p_sum, card.oil_p_n));
+    if (card.oil_t_n + card.oil_p_n > 0) engine += "   ";
+    if (card.has_cooling && card.cooling >= 0.5) engine += format("CHT cooling up to %.0f %s/min", card.cooling, cht_unit.c_str());
+    while (engine.ends_with(' ')) engine.pop_back();
+    if (!engine.empty()) line("", "mean " + engine);
+  }
 }
 
 // One line per limit (and cylinder) exceeded: how often, for how long, and the worst.
