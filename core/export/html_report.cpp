@@ -24,7 +24,8 @@ std::size_t cylinders_drawn(const log_summary& s, const report_data& d) {
   return shown;
 }
 
-// The flight phases: the engine running on the ground, and airborne.
+// The engine running on the ground and the airborne time, shading the whole plot; then the
+// flight phases as strips at its foot.
 std::vector<chart_band> phase_bands(const report_context& r) {
   std::vector<chart_band> bands;
   const auto add = [&](std::uint32_t from, std::uint32_t to, const char* kind, const std::string& title) {
@@ -42,6 +43,22 @@ std::vector<chart_band> phase_bands(const report_context& r) {
       add(w.start_ms, up, "engine", "Engine running before the takeoff");
       add(up, down, "air", std::string("Airborne ") + r.axis.moment_text(up) + " to " + r.axis.moment_text(down));
       add(down, w.end_ms, "engine", "Engine running after the landing");
+    }
+  }
+  // Each flight's and ground run's phases, as strips at the foot (after the shading above).
+  for (const std::vector<flight_record>* list : {&r.summary.flights, &r.summary.ground_runs}) {
+    for (const flight_record& w : *list) {
+      for (const phase_record& p : w.phases) {
+        const std::uint32_t from = p.start.log_ms;
+        const std::uint32_t to = std::max(p.end.log_ms, from);
+        if (!r.overlaps(from, to == from ? to + 1 : to)) continue;
+        chart_band band{from, to, std::string(flight_phase_name(p.kind)),
+                        std::string(flight_phase_display(p.kind)) + " " + r.axis.moment_text(from) + " to " +
+                            r.axis.moment_text(to),
+                        ""};
+        band.strip = true;
+        bands.push_back(std::move(band));
+      }
     }
   }
   return bands;
@@ -277,6 +294,7 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   page += "<main>\n";
   append_flights_section(page, r);
   append_limits_section(page, r);
+  append_phases_section(page, r);
 
   // What the script needs to read the charts: the clock at the time axis's origin, the bucket
   // width and the gap limit, in seconds.

@@ -1,5 +1,5 @@
 // The parts of the HTML report page, each appended to a text: shared by html_report.cpp (the
-// page, the charts and the map) and html_report_tables.cpp (flights, health, limits).
+// page, the charts and the map) and html_report_tables.cpp (flights, health, phases, limits).
 #pragma once
 
 #include <cstdint>
@@ -31,3 +31,5 @@ std::string_view limit_chart(limit_parameter p);
 
 void append_flights_section(std::string& out, const report_context& r);
 void append_limits_section(std::string& out, const report_context& r);
+// The engine figures of each flight phase; nothing when no flight or ground run has phases.
+void append_phases_section(std::string& out, const report_context& r);

@@ -1,5 +1,6 @@
-// The tables of the HTML report: the flights and ground runs, the LOG's health, the
-// exceedances of the aircraft limits.
+// The tables of the HTML report: the flights and ground runs, the LOG's health, the engine
+// figures of the flight phases, the exceedances of the aircraft limits.
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -146,7 +147,93 @@ void health_details(std::string& out, const report_context& r) {
   out += "</ul>";
 }
 
+// The means (or greatest values) of the fitted cylinders, one after another.
+std::string cylinders_text(const measure_figures (&m)[cylinder_count], bool greatest) {
+  std::string text;
+  for (const measure_figures& c : m) {
+    if (c.count == 0) continue;
+    if (!text.empty()) text += ' ';
+    text += fixed_text(greatest ? c.max : c.mean, 0);
+  }
+  return text.empty() ? "\xE2\x80\x94" : text;
+}
+
+std::string mean_text(const measure_figures& m, int decimals) {
+  return m.count == 0 ? "\xE2\x80\x94" : fixed_text(m.mean, decimals);
+}
+
+void phase_row(std::string& out, const report_context& r, const phase_record& p) {
+  const phase_figures& f = p.figures;
+  out += r.overlaps(p.start.log_ms, std::max(p.end.log_ms, p.start.log_ms + 1)) ? "<tr>" : "<tr class=\"outside\">";
+  out += std::string("<th scope=\"row\">") + std::string(flight_phase_display(p.kind)) + "</th>";
+  out += open_cell("From") + r.moment(p.start) + "</td>";
+  out += open_cell("Time") +
+         duration_text(p.end.log_ms > p.start.log_ms ? (p.end.log_ms - p.start.log_ms) / 1000.0 : 0.0) + "</td>";
+  out += open_cell("CHT mean") + cylinders_text(f.cht, false) + "</td>";
+  out += open_cell("CHT max") + cylinders_text(f.cht, true) + "</td>";
+  out += open_cell("CHT spread") +
+         (f.cht_spread.count == 0 ? std::string("\xE2\x80\x94")
+                                  : fixed_text(f.cht_spread.mean, 0) + " / " + fixed_text(f.cht_spread.max, 0)) +
+         "</td>";
+  out += open_cell("EGT mean") + cylinders_text(f.egt, false) + "</td>";
+  out += open_cell("EGT spread") +
+         (f.egt_spread.count == 0 ? std::string("\xE2\x80\x94")
+                                  : fixed_text(f.egt_spread.mean, 0) + " / " + fixed_text(f.egt_spread.max, 0)) +
+         "</td>";
+  out += open_cell("Oil") + mean_text(f.oil_temperature, 0) + " / " + mean_text(f.oil_pressure_psi, 0) + "</td>";
+  out += open_cell("Fuel flow") + mean_text(f.fuel_flow, 1) + "</td>";
+  out += open_cell("RPM") + mean_text(f.rpm, 0) + "</td>";
+  out += open_cell("MAP") + mean_text(f.manifold_pressure_inhg, 1) + "</td>";
+  double steepest = 0.0;
+  bool has = false;
+  for (const cooling_figure& c : f.cht_cooling) {
+    if (c.has && (!has || c.per_minute > steepest)) steepest = c.per_minute;
+    has = has || c.has;
+  }
+  out += open_cell("Cooling") + (has ? fixed_text(steepest, 0) : std::string("\xE2\x80\x94")) + "</td></tr>";
+}
+
 }  // namespace
+
+void append_phases_section(std::string& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  bool any = false;
+  for (const std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {
+    for (const flight_record& w : *list) any = any || !w.phases.empty();
+  }
+  if (!any) return;
+  const std::string cht = display_unit(unit_symbol(s.units.cht));
+  const std::string other = display_unit(unit_symbol(s.units.other_temperatures));
+  out += "<section id=\"phases\"><h2>Flight phases</h2><p>The engine in each phase: means (and the greatest CHT) per "
+         "fitted cylinder, the spread between the cylinders (mean / greatest), the steepest cooling of a head over "
+         "60 s (" + cht + " a minute).</p>";
+  out += std::string(
+             "<div class=\"scroll\"><table class=\"phases stack\"><thead><tr><th scope=\"col\">Phase</th>"
+             "<th scope=\"col\">From</th><th scope=\"col\">Time</th><th scope=\"col\">CHT mean (") +
+         cht + ")</th><th scope=\"col\">CHT max</th><th scope=\"col\">CHT spread</th><th scope=\"col\">EGT mean (" +
+         other + ")</th><th scope=\"col\">EGT spread</th><th scope=\"col\">Oil (" + other +
+         " / psi)</th><th scope=\"col\">Fuel flow (" + std::string(flow_unit_symbol(s.units.fuel)) +
+         ")</th><th scope=\"col\">RPM</th><th scope=\"col\">MAP (inHg)</th><th scope=\"col\">Cooling</th></tr>"
+         "</thead>";
+  int n = 0;
+  for (const flight_record& w : s.flights) {
+    ++n;
+    if (w.phases.empty()) continue;
+    out += std::string("<tbody><tr><th colspan=\"13\" scope=\"rowgroup\">Flight ") + std::to_string(n) + "</th></tr>";
+    for (const phase_record& p : w.phases) phase_row(out, r, p);
+    out += "</tbody>";
+  }
+  n = 0;
+  for (const flight_record& w : s.ground_runs) {
+    ++n;
+    if (w.phases.empty()) continue;
+    out += std::string("<tbody><tr><th colspan=\"13\" scope=\"rowgroup\">Ground run ") + std::to_string(n) +
+           "</th></tr>";
+    for (const phase_record& p : w.phases) phase_row(out, r, p);
+    out += "</tbody>";
+  }
+  out += "</table></div></section>\n";
+}
 
 void append_flights_section(std::string& out, const report_context& r) {
   const log_summary& s = r.summary;

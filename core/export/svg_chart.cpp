@@ -169,6 +169,11 @@ void render_svg_chart(std::string& out, const chart_design& chart, const time_ax
                                          : "limit exceeded";
     out += "</li>";
   }
+  if (std::any_of(chart.bands.begin(), chart.bands.end(), [](const chart_band& b) { return b.strip; })) {
+    out += "<li><svg viewBox=\"0 0 16 10\" aria-hidden=\"true\"><rect class=\"b-climb\" width=\"5\" height=\"10\"/>"
+           "<rect class=\"b-cruise\" x=\"5\" width=\"6\" height=\"10\"/><rect class=\"b-descent\" x=\"11\" "
+           "width=\"5\" height=\"10\"/></svg>flight phases (the strip at the foot)</li>";
+  }
   out += "</ul><p class=\"readout\" aria-hidden=\"true\"></p>";
   out += std::string("<svg class=\"plot\" viewBox=\"0 0 1000 232\" role=\"img\" aria-label=\"") +
          html_escaped(chart.title) + "\" aria-describedby=\"alt-" + chart.id + "\">";
@@ -186,9 +191,9 @@ void render_svg_chart(std::string& out, const chart_design& chart, const time_ax
       out += std::string("<rect class=\"b-") + band.kind + "\"";
       if (!band.id.empty()) out += std::string(" id=\"") + band.id + "\"";
       append_attribute_number(out, "x", x0, 2);
-      out += " y=\"0\"";
+      out += band.strip ? " y=\"0.92\"" : " y=\"0\"";
       append_attribute_number(out, "width", std::max(x1 - x0, min_width), 2);
-      out += std::string(" height=\"1\"><title>") + html_escaped(band.title) + "</title></rect>";
+      out += std::string(band.strip ? " height=\"0.08\"><title>" : " height=\"1\"><title>") + html_escaped(band.title) + "</title></rect>";
     }
     out += "</svg>";
   }
