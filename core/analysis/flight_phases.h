@@ -6,12 +6,13 @@
 //     a value older than 5 s is not known;
 //   - lift-off: on the ground, the first sample of 5 s at 55 kt or more; touchdown: in the air,
 //     the first sample of 3 s below 55 kt;
-//   - taxi out: on the ground before the first lift-off, from the first ground speed of 3 kt
+//   - taxi out: on the ground before the first lift-off, from the first ground speed of 2 kt
 //     (the stops in between included); taxi in: after the landing roll, up to the last sample
-//     below 3 kt that lasts to the end (coming to rest);
-//   - run-up: on the ground, standing still (below 3 kt) at 1,500 rpm or more, for 5 s or more;
-//   - takeoff roll: the samples before lift-off at 2,000 rpm or more while moving (without an
-//     engine speed: at 15 kt or more), back to the first of them;
+//     below 2 kt that lasts to the end (coming to rest);
+//   - run-up: on the ground, standing still (below 2 kt) at 1,500 rpm or more, for 5 s or more;
+//   - takeoff roll: the samples before lift-off at 1,600 rpm or more while moving (without an
+//     engine speed: at 15 kt or more), back to the first of them and over the rise of the
+//     engine speed to that power;
 //   - climb, cruise and descent: in the air, from the vertical speed: climbing at +300 fpm or
 //     more, descending at -300 fpm or less, level (cruise) between; a climb, cruise or descent
 //     begins at the first sample of a run of 10, 15 or 10 s of its kind; after lift-off the
@@ -78,7 +79,6 @@ struct latest_value {
     at = t;
   }
 };
-
 
 class flight_phases {
  public:

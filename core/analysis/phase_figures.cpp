@@ -46,9 +46,7 @@ constexpr std::size_t total_bins = layouts.back().offset + static_cast<std::size
 
 // The nearest bin (the end bins take what lies beyond them) of a value that is not NaN.
 inline std::size_t bin_of(const bin_layout& b, float v) {
-  int i = static_cast<int>(v * b.per_unit + b.bias);
-  if (static_cast<unsigned>(i) >= static_cast<unsigned>(b.bins)) i = v < b.low ? 0 : b.bins - 1;
-  return static_cast<std::size_t>(i);
+  return static_cast<std::size_t>(std::clamp(v * b.per_unit + b.bias, 0.0f, static_cast<float>(b.bins - 1)));
 }
 inline double value_of_bin(const bin_layout& b, std::size_t i) {
   return static_cast<double>(b.low) + static_cast<double>(i) / b.per_unit;
