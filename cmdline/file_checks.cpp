@@ -80,12 +80,6 @@ bool holds_log_records(const char* path) {
          static_cast<std::uint64_t>(st.st_size) >= record_header_size + length;
 }
 
-const char* not_a_log_reason(const orvex_log_health& health) {
-  if (health.input_error != 0) return nullptr;
-  if (health.bytes_read == 0) return "empty";
-  return health.records_read == health.unknown_source_records ? "no record could be read" : nullptr;
-}
-
 int read_error_of(FILE* input) {
   if (!std::ferror(input)) return 0;
   // A number parsed after a read that failed part way may have left ERANGE, which no read

@@ -29,11 +29,6 @@ bool is_the_input(FILE* input, const char* output);
 // that can't be looked at, or any other kind of file, gives false: opening it will tell.
 bool holds_log_records(const char* path);
 
-// Why a LOG that was read to its end is not a LOG: "empty" when it held no byte, "no record
-// could be read" when no record of a type the LOG format defines was read whole; nullptr when
-// it is a LOG (or the read failed, which is an error of its own).
-const char* not_a_log_reason(const orvex_log_health& health);
-
 // The error of a read that failed on input during the last pass, or 0 when every read
 // succeeded. Clear errno before the pass: its value after the pass names the reason (EIO when
 // it can't be one).

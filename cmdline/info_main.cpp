@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "file_checks.h"
+#include "loss_warnings.h"
 #include "info_json.h"
 #include "info_options.h"
 #include "info_text.h"

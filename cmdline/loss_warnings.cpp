@@ -29,3 +29,9 @@ void print_loss_warnings(const orvex_log_health& health, const char* path_docume
                  path_document);
   }
 }
+
+const char* not_a_log_reason(const orvex_log_health& health) {
+  if (health.input_error != 0) return nullptr;
+  if (health.bytes_read == 0) return "empty";
+  return health.records_read == health.unknown_source_records ? "no record could be read" : nullptr;
+}

@@ -10,3 +10,8 @@
 // path_document names what ends at the point limit ("KML", "track"), or is nullptr when the
 // run wrote no flight path.
 void print_loss_warnings(const orvex_log_health& health, const char* path_document);
+
+// Why a LOG that was read to its end is not a LOG: "empty" when it held no byte, "no record
+// could be read" when no record of a type the LOG format defines was read whole; nullptr when
+// it is a LOG (or the read failed, which is an error of its own).
+const char* not_a_log_reason(const orvex_log_health& health);

@@ -15,6 +15,7 @@
 
 #include "export/html_report.h"
 #include "file_checks.h"
+#include "loss_warnings.h"
 #include "log_content.h"
 #include "output_file.h"
 #include "report_options.h"

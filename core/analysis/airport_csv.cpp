@@ -1,8 +1,9 @@
 #include "analysis/airport_csv.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
+
+#include "text/float_from_chars.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ std::string missing_column(std::string_view file, std::string_view column) {
 bool read_number(std::string_view text, double& value) {
   if (text.empty()) return false;
   if (text.front() == '+') text.remove_prefix(1);
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const auto [end, error] = float_from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 

@@ -49,6 +49,14 @@ file_handle open_file(const std::string& path, std::string& error) {
   return f;
 }
 
+// The running program's own file, or "" where the system does not tell it.
+std::string executable_path() {
+  char buffer[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return "";
+  return std::string(buffer, static_cast<std::size_t>(length));
+}
+
 }  // namespace
 
 std::string default_airport_table_path(std::vector<std::string>* tried) {
@@ -60,11 +68,11 @@ std::string default_airport_table_path(std::vector<std::string>* tried) {
     if (tried != nullptr) tried->push_back(env);
     return env;
   }
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const std::string beside =
-        (executable.parent_path() / ".." / "share" / "orvexdecode" / "airports.idx").lexically_normal().string();
+  if (const std::string executable = executable_path(); !executable.empty()) {
+    const std::string beside = (std::filesystem::path(executable).parent_path() / ".." / "share" / "orvexdecode" /
+                                "airports.idx")
+                                   .lexically_normal()
+                                   .string();
     if (look(beside)) return beside;
   }
 #ifdef ORVEX_INSTALL_DATADIR

@@ -11,12 +11,8 @@
 #include <new>
 
 #include "decode/record_loop.h"
-#include "decoders/gps/position_rules.h"
 
 namespace {
-
-// A number kept to the 16 bits of a path point field (modular, as the field's width says).
-std::int16_t low_16_bits(int value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value)); }
 
 void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) {
   const path_point& a = points[first];
@@ -36,68 +32,6 @@ void interpolate_run(path_point* points, std::int32_t first, std::int32_t last) 
 }
 
 }  // namespace
-
-namespace {
-
-// The candidate of the latest records (see process_summary_to_summary_path), inline in the pass.
-inline void fill_candidate(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1, path_point* point) {
-  // A port without a sentence format leaves the slot's position as it was.
-  if (is_gps_format(gps_1.format)) {
-    const gps_fix& gps = gps_1.fix;
-    point->latitude = gps.latitude_deg;
-    point->longitude = gps.longitude_deg;
-    point->gps_altitude = gps.altitude_whole;
-    point->track = gps.track_whole;
-    point->ground_speed = gps.ground_speed_whole;
-  }
-
-  const ahrs_hr_values& ahrs = ahrs_hr.values().high_rate;
-  point->roll_angle = static_cast<float>(ahrs.roll.value());
-  point->pitch_angle = static_cast<float>(ahrs.pitch.value());
-  point->yaw_angle = static_cast<float>(ahrs.yaw.value());
-  point->pressure_alt = low_16_bits(ahrs.pressure_alt_ft);
-  point->asi = ahrs.asi_raw;
-  point->timestamp = ahrs_hr.timestamp();
-
-  point->tachometer = eis.values().rpm;
-}
-
-}  // namespace
-
-void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
-                                     path_point* point) {
-  fill_candidate(ahrs_hr, eis, gps_1, point);
-}
-
-void path_steps::before_dispatch(const efis_record& record) {
-  // Once the array is full no candidate is built; the rest is still read and dispatched.
-  if (count < capacity) {
-    if (candidate_due) {
-      path_point& candidate = points[count];
-      fill_candidate(sources.ahrs_hr(), sources.eis(), gps_1, &candidate);
-      candidate_slot = count;
-      candidate_due = false;
-      if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
-          path_keeps_position(candidate.latitude, candidate.longitude)) {
-        ++count;
-      }
-    } else if (candidate_slot != count) {
-      // Nothing the candidate is made of has changed: it equals the point just stored, which
-      // it cannot differ from, so it is only written into the next slot.
-      points[count] = points[candidate_slot];
-      candidate_slot = count;
-    }
-  }
-  sources.copy(record);
-}
-
-bool path_point_unchanged(const path_point& candidate, const path_point& last) {
-  const auto within = [](float a, float b) { return std::fabs(a - b) <= path_attitude_threshold; };
-  return candidate.latitude == last.latitude && candidate.longitude == last.longitude &&
-         std::abs(int{candidate.pressure_alt} - int{last.pressure_alt}) <= path_pressure_alt_threshold &&
-         within(candidate.pitch_angle, last.pitch_angle) && within(candidate.roll_angle, last.roll_angle) &&
-         within(candidate.yaw_angle, last.yaw_angle);
-}
 
 void straighten_summary_path(path_point* points, std::int32_t count) {
   bool run_open = false;

@@ -6,14 +6,16 @@
 // was not stored, while count < capacity.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-
+#include <cstdlib>
 #include <cstring>
 
 #include "decode/carried_sources.h"
 #include "decode/decode_context.h"
 #include "decode/record_effect.h"
+#include "decoders/gps/position_rules.h"
 
 // One flight-path sample.
 struct path_point {
@@ -59,9 +61,40 @@ summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_
 
 // Fills point from the latest records: position, GPS altitude, track and ground speed from the
 // last GPS 1 fix, attitude, pressure altitude, airspeed and timestamp from the AHRS high-rate
-// record, engine speed from the EIS record (the path's carried sources).
-void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
-                                     path_point* point);
+// record, engine speed from the EIS record (the path's carried sources). Inline, as the steps
+// below are: the path pass runs them for every record.
+inline void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis, const gps_composite_state& gps_1,
+                                            path_point* point) {
+  // A port without a sentence format leaves the slot's position as it was.
+  if (is_gps_format(gps_1.format)) {
+    const gps_fix& gps = gps_1.fix;
+    point->latitude = gps.latitude_deg;
+    point->longitude = gps.longitude_deg;
+    point->gps_altitude = gps.altitude_whole;
+    point->track = gps.track_whole;
+    point->ground_speed = gps.ground_speed_whole;
+  }
+
+  const ahrs_hr_values& ahrs = ahrs_hr.values().high_rate;
+  point->roll_angle = static_cast<float>(ahrs.roll.value());
+  point->pitch_angle = static_cast<float>(ahrs.pitch.value());
+  point->yaw_angle = static_cast<float>(ahrs.yaw.value());
+  // Kept to the field's 16 bits (modular, as its width says).
+  point->pressure_alt = static_cast<std::int16_t>(static_cast<std::uint16_t>(ahrs.pressure_alt_ft));
+  point->asi = ahrs.asi_raw;
+  point->timestamp = ahrs_hr.timestamp();
+
+  point->tachometer = eis.values().rpm;
+}
+
+// True when candidate counts as no change from the last stored point.
+inline bool path_point_unchanged(const path_point& candidate, const path_point& last) {
+  const auto within = [](float a, float b) { return std::fabs(a - b) <= path_attitude_threshold; };
+  return candidate.latitude == last.latitude && candidate.longitude == last.longitude &&
+         std::abs(int{candidate.pressure_alt} - int{last.pressure_alt}) <= path_pressure_alt_threshold &&
+         within(candidate.pitch_angle, last.pitch_angle) && within(candidate.roll_angle, last.roll_angle) &&
+         within(candidate.yaw_angle, last.yaw_angle);
+}
 
 // The path's steps around each record of the read loop: a candidate from the latest records
 // before the record, then the record into the path's carried sources. They take nothing from
@@ -81,7 +114,27 @@ struct path_steps {
   bool candidate_due = true;
   std::int32_t candidate_slot = 0;
 
-  void before_dispatch(const efis_record& record);
+  void before_dispatch(const efis_record& record) {
+    // Once the array is full no candidate is built; the rest is still read and dispatched.
+    if (count < capacity) {
+      if (candidate_due) {
+        path_point& candidate = points[count];
+        process_summary_to_summary_path(sources.ahrs_hr(), sources.eis(), gps_1, &candidate);
+        candidate_slot = count;
+        candidate_due = false;
+        if (!path_point_unchanged(candidate, points[count - 1]) && gps_1.sentences_accepted != 0 &&
+            path_keeps_position(candidate.latitude, candidate.longitude)) {
+          ++count;
+        }
+      } else if (candidate_slot != count) {
+        // Nothing the candidate is made of has changed: it equals the point just stored, which
+        // it cannot differ from, so it is only written into the next slot.
+        points[count] = points[candidate_slot];
+        candidate_slot = count;
+      }
+    }
+    sources.copy(record);
+  }
   void after_dispatch(const efis_record& record, const record_effect& effect) {
     if (sources.store(record) || effect.new_fix_port == 0) candidate_due = true;
   }
@@ -89,9 +142,6 @@ struct path_steps {
 
 // After the loop: straightens the path and tells its count and whether the array filled.
 summary_path_result end_summary_path(const path_steps& steps);
-
-// True when candidate counts as no change from the last stored point.
-bool path_point_unchanged(const path_point& candidate, const path_point& last);
 
 // Spreads each run of stored points with one position (slots 1 to count - 1) along the
 // straight line, in time, to the next point with another position.

@@ -186,9 +186,15 @@ function run_module(command, options, log) {
   const fd = fs.openSync(log, 'r');
   const failed = decoder.convert(run.document, run.fields, run.description, new log_input(fd), outputs);
   fs.closeSync(fd);
+  // As tools/wasm/orvexdecode.mjs: the XML report warns of an input that is not a LOG, the
+  // track refuses it.
+  const not_a_log = decoder.not_a_log_reason();
+  const classic = command === 'orvexdecode';
+  if (classic && not_a_log !== null) fs.writeSync(stderr_fd, `warning: not a LOG file (${not_a_log}): ${log}\n`);
   decoder.print_loss_warnings(run.path_document);
+  if (!classic && not_a_log !== null) fs.writeSync(stderr_fd, `ERROR: Not a LOG file (${not_a_log}): ${log}\n`);
   return {
-    status: failed === 0 ? 0 : 2,
+    status: failed === 0 && (classic || not_a_log === null) ? 0 : 2,
     stdout: outputs[1].bytes(),
     stderr: fs.readFileSync(stderr_file),
     kml: run.outputs[2] !== null ? outputs[2].bytes() : null,

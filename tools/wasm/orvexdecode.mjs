@@ -85,9 +85,15 @@ for (const name of second_name !== null ? [output_name, second_name] : [output_n
 const errors = {};
 const failed = decoder.convert(run.document, run.fields, run.description, new log_input(input_fd), outputs, errors);
 if (failed & failure.out_of_memory) exit_file_error('Out of memory');
+// Not a LOG: the XML report says so in a warning and is still written, the track is an error.
+const not_a_log = decoder.not_a_log_reason();
+if (classic && not_a_log !== null) {
+  write_all(2, Buffer.from(`warning: not a LOG file (${not_a_log}): ${run.input_display}\n`));
+}
 decoder.print_loss_warnings(run.path_document);
 
 if (failed & failure.input) exit_file_error("Input file can't be read", run.input_display, errors.input);
+if (!classic && not_a_log !== null) exit_file_error(`Not a LOG file (${not_a_log})`, run.input_display);
 const written = (failed & (failure.output | failure.second_output)) === 0;
 if (classic && !written) exit_file_error("Output file can't be written");
 if (run.input !== null) fs.closeSync(input_fd);

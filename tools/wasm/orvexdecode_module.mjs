@@ -135,6 +135,14 @@ export async function instantiate(module_bytes, wasi) {
       }
     },
 
+    // Why the last conversion's input was not a LOG ("empty", "no record could be read"), or null.
+    not_a_log_reason() {
+      const at = exports.orvex_not_a_log_reason();
+      if (at === 0) return null;
+      const bytes = memory_bytes(at, 64);
+      return new TextDecoder().decode(bytes.subarray(0, bytes.indexOf(0)));
+    },
+
     // The warnings of data the LOG lost in the last conversion, on WASI's standard error, as
     // the command line prints them; path_document names the document holding the flight path.
     print_loss_warnings(path_document) {

@@ -15,7 +15,8 @@
 // orvex_option_offset(name) (where a field of library_options lies, for the host to set it);
 // one function per document, taking the options and the description (the LOG's name in the
 // XML and KML): it returns 0, or the orvex_failure bits of what went wrong; then
-// orvex_last_health() and orvex_print_loss_warnings(path_document) tell what the LOG lost.
+// orvex_last_health() and orvex_print_loss_warnings(path_document) tell what the LOG lost, and
+// orvex_not_a_log_reason() why the input was not a LOG (NULL when it was).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -196,6 +197,10 @@ std::int32_t orvex_document_track_binary(const library_options* options, const c
 
 // What the last document's run found lost in the LOG.
 ORVEX_EXPORT(orvex_last_health) const orvex_log_health* orvex_last_health() { return &last_health; }
+
+// Why the last document's input was not a LOG ("empty", "no record could be read"), as the
+// command line says it; NULL when it was a LOG.
+ORVEX_EXPORT(orvex_not_a_log_reason) const char* orvex_not_a_log_reason() { return not_a_log_reason(last_health); }
 
 // The warnings the command line prints after a run, on standard error; path_document names the
 // document that holds the flight path (NULL when none does).
