@@ -206,15 +206,15 @@ void append_phases_section(std::string& out, const report_context& r) {
   const std::string other = display_unit(unit_symbol(s.units.other_temperatures));
   out += "<section id=\"phases\"><h2>Flight phases</h2><p>The engine in each phase: means (and the greatest CHT) per "
          "fitted cylinder, the spread between the cylinders (mean / greatest), the steepest cooling of a head over "
-         "60 s (" + cht + " a minute).</p>";
+         "60 s (negative: it warmed).</p>";
   out += std::string(
              "<div class=\"scroll\"><table class=\"phases stack\"><thead><tr><th scope=\"col\">Phase</th>"
              "<th scope=\"col\">From</th><th scope=\"col\">Time</th><th scope=\"col\">CHT mean (") +
          cht + ")</th><th scope=\"col\">CHT max</th><th scope=\"col\">CHT spread</th><th scope=\"col\">EGT mean (" +
          other + ")</th><th scope=\"col\">EGT spread</th><th scope=\"col\">Oil (" + other +
          " / psi)</th><th scope=\"col\">Fuel flow (" + std::string(flow_unit_symbol(s.units.fuel)) +
-         ")</th><th scope=\"col\">RPM</th><th scope=\"col\">MAP (inHg)</th><th scope=\"col\">Cooling</th></tr>"
-         "</thead>";
+         ")</th><th scope=\"col\">RPM</th><th scope=\"col\">MAP (inHg)</th><th scope=\"col\">Cooling (" + cht +
+         "/min)</th></tr></thead>";
   int n = 0;
   for (const flight_record& w : s.flights) {
     ++n;
