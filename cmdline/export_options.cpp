@@ -177,13 +177,7 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
-  aircraft_profile profile;
-  if (!profile_file.empty()) profile = read_profile_file(profile_file);
-  for (const std::string& setting : profile_settings) {
-    if (const std::string e = apply_profile_setting(profile, setting); !e.empty()) {
-      exit_usage("--profile-set: " + e + ": " + setting);
-    }
-  }
+  const aircraft_profile profile = profile_option(profile_file, profile_settings, exit_usage);
   r.tail = tail != nullptr ? std::string(tail) : profile.tail;
   if (const auto input = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
     r.manifold_pressure = aux_reading{*input, profile.aux[*input].scale};

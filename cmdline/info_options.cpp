@@ -161,14 +161,8 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
     exit_usage("standard input (\"-\") may be given once");
   }
-  aircraft_profile& profile = request.analysis.profile;
-  if (!request.profile_file.empty()) profile = read_profile_file(request.profile_file);
-  for (const std::string& setting : request.profile_settings) {
-    if (const std::string e = apply_profile_setting(profile, setting); !e.empty()) {
-      exit_usage("--profile-set: " + e + ": " + setting);
-    }
-  }
+  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
   request.analysis.limits = limits_to_check(
-      profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
+      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
   return request;
 }

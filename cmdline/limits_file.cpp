@@ -56,9 +56,14 @@ aircraft_profile read_profile_file(const std::string& path) {
   return profile;
 }
 
-std::string apply_profile_setting(aircraft_profile& profile, const std::string& setting) {
-  const profile_parse_result parsed = read_aircraft_profile(setting, profile);
-  return parsed.ok() ? std::string() : parsed.error;
+aircraft_profile profile_option(const std::string& file, const std::vector<std::string>& settings,
+                                void (*usage_error)(const std::string& message)) {
+  aircraft_profile profile = file.empty() ? aircraft_profile{} : read_profile_file(file);
+  for (const std::string& setting : settings) {
+    const profile_parse_result parsed = read_aircraft_profile(setting, profile);
+    if (!parsed.ok()) usage_error("--profile-set: " + parsed.error + ": " + setting);
+  }
+  return profile;
 }
 
 std::vector<aircraft_limit> limits_to_check(const aircraft_profile& profile, std::vector<aircraft_limit> file) {

@@ -25,9 +25,11 @@ std::string read_settings_file(const std::string& path, const std::string& what)
 // The aircraft profile the file at path holds, over the default one; fails as read_limits_file.
 aircraft_profile read_profile_file(const std::string& path);
 
-// One setting of a profile given on the command line ("liftoff_speed = 50"), over the profile
-// (a file's setting included): the error, or "" when it was taken.
-std::string apply_profile_setting(aircraft_profile& profile, const std::string& setting);
+// The profile of --profile FILE (the default one when file is empty; read as read_profile_file)
+// with the --profile-set settings over it; a bad setting ends the run through usage_error
+// ("--profile-set: ERROR: SETTING").
+aircraft_profile profile_option(const std::string& file, const std::vector<std::string>& settings,
+                                void (*usage_error)(const std::string& message));
 
 // The limits a run checks: the profile's, but those a limits file gives for the same parameter
 // and condition, then the file's in its order.

@@ -49,9 +49,9 @@ constexpr const char* usage_text =
     "      --version           the version\n"
     "\n"
     "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG, the limits\n"
-    "file or the profile could not be read, the LOG is not a LOG, the flight asked for is not in the LOG, or the\n"
-    "report is a LOG file or could not be written (\"ERROR:\" on standard error; no file named is\n"
-    "changed then).\n";
+    "file or the profile could not be read, the LOG is not a LOG, the flight asked for is not in\n"
+    "the LOG, or the report is a LOG file or could not be written (\"ERROR:\" on standard error;\n"
+    "no file named is changed then).\n";
 
 // A usage error: one line, no usage text.
 [[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
@@ -158,14 +158,8 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  aircraft_profile& profile = request.analysis.profile;
-  if (!request.profile_file.empty()) profile = read_profile_file(request.profile_file);
-  for (const std::string& setting : request.profile_settings) {
-    if (const std::string e = apply_profile_setting(profile, setting); !e.empty()) {
-      exit_usage("--profile-set: " + e + ": " + setting);
-    }
-  }
+  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
   request.analysis.limits = limits_to_check(
-      profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
+      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
   return request;
 }
