@@ -260,7 +260,7 @@ void info_text::phases(const flight_record& w) {
   } carded[] = {{flight_phase_kind::cruise, "  Cruise"},
                 {flight_phase_kind::climb, "  Climb"},
                 {flight_phase_kind::descent, "  Descent"},
-                {flight_phase_kind::takeoff_roll, "  Takeoff"}};
+                {flight_phase_kind::takeoff_roll, "  T/O roll"}};
   const std::string cht_unit(unit_symbol(s_.units.cht));
   const std::string other_unit(unit_symbol(s_.units.other_temperatures));
   for (const auto& row : carded) {
