@@ -54,11 +54,13 @@ class flight_phases::machine {
     phases_.clear();
   }
 
-  void take_engine(std::uint32_t t, const engine_sample& e, std::size_t fitted, const aux_inputs* aux,
-                   const air_data_sample* air, const latest_value& ground_speed) {
+  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& e, std::size_t fitted,
+                   const aux_inputs* aux, const air_data_sample* air, const latest_value& ground_speed) {
     if (head_ - window_ == ring_size) make_room();
     phase_sample& s = at(head_);
     s.log_ms = t;
+    s.segment = segment;
+    segment_ = segment;
     const float nan = std::nanf("");
     bool every_cht = true;
     for (std::size_t c = 0; c < cylinder_count; ++c) {
@@ -90,10 +92,10 @@ class flight_phases::machine {
     }
   }
 
-  std::vector<phase_record> finish(std::uint32_t end_ms) {
+  std::vector<phase_record> finish(std::uint32_t end_ms, std::uint32_t end_segment) {
     // Past the window's end no phase; standing still at its end, no taxiing.
     for (std::uint64_t i = commit_; i < head_; ++i) {
-      if (at(i).log_ms > end_ms) at(i).label = no_phase;
+      if (log_order(at(i).segment, at(i).log_ms) > log_order(end_segment, end_ms)) at(i).label = no_phase;
     }
     for (std::uint64_t i = head_; i > commit_ && !airborne_;) {
       phase_sample& s = at(--i);
@@ -102,7 +104,7 @@ class flight_phases::machine {
       s.label = no_phase;
     }
     commit_to(head_);
-    close_phase(std::nullopt);
+    close_phase(nullptr);
     std::vector<phase_record> done = std::move(phases_);
     begin();
     return done;
@@ -299,23 +301,23 @@ class flight_phases::machine {
   void commit_one() {
     const phase_sample& s = at(commit_);
     if (s.label == no_phase) {
-      close_phase(s.log_ms);
+      close_phase(&s);
       window_ = ++commit_;
       return;
     }
     if (!open_ || open_kind_ != s.label) {
-      close_phase(s.log_ms);
+      close_phase(&s);
       accumulator_.begin();
       open_ = true;
       open_kind_ = s.label;
-      first_ms_ = s.log_ms;
+      first_ = {s.log_ms, s.segment};
       window_ = commit_;
-    } else if (s.log_ms < last_ms_) {
-      // The LOG's time went back: no window spans the step.
+    } else if (s.segment != last_.segment || s.log_ms < last_.log_ms) {
+      // A new segment of the LOG: no window spans the break.
       while (window_ < commit_) accumulator_.leave_window(at(window_++));
     }
     accumulator_.take(s);
-    last_ms_ = s.log_ms;
+    last_ = {s.log_ms, s.segment};
     while (window_ < commit_ && std::uint64_t{at(window_).log_ms} + cooling_window_ms < s.log_ms) {
       accumulator_.leave_window(at(window_++));
     }
@@ -323,8 +325,8 @@ class flight_phases::machine {
     ++commit_;
   }
 
-  // The open phase ends at next_ms (the first sample after it), or at its last sample.
-  void close_phase(std::optional<std::uint32_t> next_ms) {
+  // The open phase ends at next (the first sample after it), or at its last sample.
+  void close_phase(const phase_sample* next) {
     if (!open_) return;
     open_ = false;
     if (listed_ == max_listed_phases) {
@@ -334,16 +336,19 @@ class flight_phases::machine {
     ++listed_;
     phase_record p;
     p.kind = static_cast<flight_phase_kind>(open_kind_);
-    p.start = instant(first_ms_);
-    p.end = instant(next_ms ? *next_ms : last_ms_);
-    p.figures = accumulator_.figures([this](std::uint32_t t) { return instant(t); });
+    p.start = instant(first_.log_ms, first_.segment);
+    p.end = next != nullptr ? instant(next->log_ms, next->segment) : instant(last_.log_ms, last_.segment);
+    p.figures = accumulator_.figures([this](std::uint32_t t, std::uint32_t segment) { return instant(t, segment); });
     phases_.push_back(std::move(p));
   }
 
-  log_instant instant(std::uint32_t t) const {
+  log_instant instant(std::uint32_t t, std::uint32_t segment) const {
     log_instant at;
     at.log_ms = t;
-    if (clock_.known()) {
+    at.segment = segment;
+    // The clock is the segment's the samples are in now; an earlier segment's instants get their
+    // UTC when the summary is resolved (resolve_utc.h).
+    if (segment == segment_ && clock_.known()) {
       at.has_utc = true;
       at.utc_ms = clock_.utc_ms_at(t);
     }
@@ -378,8 +383,12 @@ class flight_phases::machine {
   phase_accumulator accumulator_;
   bool open_ = false;  // a phase is being gathered
   std::uint8_t open_kind_ = 0;
-  std::uint32_t first_ms_ = 0;
-  std::uint32_t last_ms_ = 0;
+  struct sample_time {
+    std::uint32_t log_ms = 0;
+    std::uint32_t segment = 0;
+  };
+  sample_time first_, last_;  // of the open phase
+  std::uint32_t segment_ = 0;  // of the latest sample
   std::vector<phase_record> phases_;
 };
 
@@ -390,8 +399,10 @@ flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& c
 flight_phases::~flight_phases() = default;
 
 void flight_phases::begin() { machine_->begin(); }
-void flight_phases::take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted, const aux_inputs* aux,
-                                const air_data_sample* air) {
-  machine_->take_engine(t, s, fitted, aux, air, ground_speed_);
+void flight_phases::take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, std::size_t fitted,
+                                const aux_inputs* aux, const air_data_sample* air) {
+  machine_->take_engine(t, segment, s, fitted, aux, air, ground_speed_);
 }
-std::vector<phase_record> flight_phases::finish(std::uint32_t end_ms) { return machine_->finish(end_ms); }
+std::vector<phase_record> flight_phases::finish(std::uint32_t end_ms, std::uint32_t end_segment) {
+  return machine_->finish(end_ms, end_segment);
+}

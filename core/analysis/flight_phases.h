@@ -96,12 +96,13 @@ class flight_phases {
 
   // A flight or ground run begins: what came before is forgotten.
   void begin();
-  // An EIS sample of the window; fitted: the cylinders fitted now; aux: its aux inputs, when
-  // reads_aux(); air: the latest AHRS high-rate message, when one came in the last 5 s.
-  void take_engine(std::uint32_t t, const engine_sample& s, std::size_t fitted, const aux_inputs* aux,
-                   const air_data_sample* air);
-  // The window ended at end_ms: its phases, each with its figures.
-  std::vector<phase_record> finish(std::uint32_t end_ms);
+  // An EIS sample of the window at LOG time t in the LOG's segment; fitted: the cylinders fitted
+  // now; aux: its aux inputs, when reads_aux(); air: the latest AHRS high-rate message, when one
+  // came in the last 5 s.
+  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, std::size_t fitted,
+                   const aux_inputs* aux, const air_data_sample* air);
+  // The window ended at end_ms of end_segment: its phases, each with its figures.
+  std::vector<phase_record> finish(std::uint32_t end_ms, std::uint32_t end_segment);
 
   std::uint64_t not_listed() const { return not_listed_; }
 

@@ -148,7 +148,7 @@ void phase_accumulator::note_cooling(const phase_sample& first, const phase_samp
     const double cooling = per_minute * (w.n * w.sty[c] - w.st * w.sy[c]);
     steepest& s = cooling_[c];
     if (s.has && cooling <= s.per_minute) continue;
-    s = {true, cooling, first.log_ms, last.log_ms};
+    s = {true, cooling, first.log_ms, last.log_ms, first.segment, last.segment};
   }
 }
 

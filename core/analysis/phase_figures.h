@@ -73,6 +73,7 @@ enum phase_measure : std::size_t {
 // Floats: every value a LOG stores fits one exactly or within a millionth.
 struct phase_sample {
   std::uint32_t log_ms;
+  std::uint32_t segment;  // of the LOG (log_instant.h)
   float value[phase_measure_count];  // NaN: not held, a cylinder not fitted or an input not mapped
   // The aircraft as it stands at the sample (NaN: not known), for the phases.
   float altitude_ft;
@@ -114,13 +115,14 @@ class phase_accumulator {
   // The steepest cooling so far, through the window now ending at s (from: its first sample).
   void note_cooling(const phase_sample& first, const phase_sample& last);
   // The figures; instants of the cooling windows through at.
+  // The figures; instants of the cooling windows through at(log_ms, segment).
   template <typename InstantAt>
   phase_figures figures(InstantAt&& at) const {
     phase_figures f = figures_without_instants();
     for (std::size_t c = 0; c < cylinder_count; ++c) {
       if (!f.cht_cooling[c].has) continue;
-      f.cht_cooling[c].from = at(cooling_[c].from_ms);
-      f.cht_cooling[c].to = at(cooling_[c].to_ms);
+      f.cht_cooling[c].from = at(cooling_[c].from_ms, cooling_[c].from_segment);
+      f.cht_cooling[c].to = at(cooling_[c].to_ms, cooling_[c].to_segment);
     }
     return f;
   }
@@ -136,6 +138,8 @@ class phase_accumulator {
     double per_minute = 0.0;
     std::uint32_t from_ms = 0;
     std::uint32_t to_ms = 0;
+    std::uint32_t from_segment = 0;
+    std::uint32_t to_segment = 0;
   };
   void move_window(const phase_sample& s, double sign);
   measure_figures summary(std::size_t measure) const;
