@@ -17,11 +17,13 @@
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
 // IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
 // voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
-// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid;
+// E1 MAP the aux input the aircraft profile says carries the manifold pressure, scaled.
 // The CHT and EGT of a cylinder that is not fitted stay empty: a trend service would read its
 // probe's 0 as a dead cylinder.
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "export/export_columns.h"
 #include "export/export_run.h"
@@ -176,7 +178,14 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-void write_row(writer& out, const row& r, std::size_t cylinders) {
+constexpr std::size_t map_column = [] {
+  std::size_t i = 0;
+  while (columns[i].name != "E1 MAP") ++i;
+  return i;
+}();
+
+// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map) {
   if (r.has_utc) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
     out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
@@ -186,6 +195,7 @@ void write_row(writer& out, const row& r, std::size_t cylinders) {
   for (std::size_t i = 2; i < columns.size(); ++i) {
     out.text(", ");
     if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
+    if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
   }
   out.text("\r\n");
 }
@@ -197,9 +207,9 @@ void write_avionics_csv(export_pass& pass) {
   export_result& result = pass.result;
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, pass.request.tail);
-  for_each_row(pass, [&out, &result, cylinders](const sampled_row& r) {
+  for_each_row(pass, [&out, &result, &pass, cylinders](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r, cylinders);
+    write_row(out, r, cylinders, pass.request.manifold_pressure);
     ++result.items;
   });
 }
