@@ -178,7 +178,7 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-constexpr std::size_t map_column = [] {
+const std::size_t map_column = [] {
   std::size_t i = 0;
   while (columns[i].name != "E1 MAP") ++i;
   return i;
