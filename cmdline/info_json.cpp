@@ -1,6 +1,7 @@
 #include "info_json.h"
 
 #include "decode/source_table.h"
+#include "info_places.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
 
@@ -128,6 +129,7 @@ void info_json::log(const std::string& file, const log_summary& s, const analysi
   json_.key("windows_not_listed").unsigned_integer(s.windows_not_listed);
   json_.key("limits_checked").unsigned_integer(s.limits.size());
   json_.key("exceedances_not_listed").unsigned_integer(s.exceedances_not_listed);
+  write_airport_search_json(json_, s);
   json_.end_object();
 }
 
@@ -225,6 +227,7 @@ void info_json::window(const flight_record& w, int number, const log_summary& s)
   event("engine_stop", w.engine_stop);
   event("takeoff", w.takeoff);
   event("landing", w.landing);
+  write_places_json(json_, s, w);
   json_.key("start_log_s");
   log_time(log_seconds(w.start_ms));
   json_.key("end_log_s");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "info_places.h"
 #include "text/readable_text.h"
 #include "text/utc_text.h"
 
@@ -150,6 +151,7 @@ void info_text::window(const std::string& title, const flight_record& w) {
     if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
     line("  Landing", text);
   }
+  for (const auto& [label, text] : place_lines(s_, w)) line(label, text);
   std::string highest_text;
   if (f.pressure_altitude_ft.has)
     highest_text += format(

@@ -12,6 +12,7 @@
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
+#include "analysis/runway_contacts.h"
 #include "decode/engine_units.h"
 #include "decode/utc_clock.h"
 
@@ -38,6 +39,10 @@ struct flight_record {
   flight_figures figures;
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
+  // Each takeoff, touch-and-go and full-stop landing in order (the first max_listed_contacts),
+  // and their airports once located (flight_places.h).
+  std::vector<runway_contact> contacts;
+  std::uint32_t contacts_not_listed = 0;
 
   bool is_flight() const { return airborne_periods > 0; }
 };
@@ -66,4 +71,5 @@ struct log_summary {
   std::vector<aircraft_limit> limits;    // the limits checked (none without a limits file)
   std::vector<exceedance> exceedances;   // all of them, in the order they began
   std::uint64_t exceedances_not_listed = 0;
+  std::optional<airport_search> airports;  // set when the flights' airports were looked up
 };
