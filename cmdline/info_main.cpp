@@ -23,11 +23,11 @@
 
 #include "analysis/flight_places.h"
 #include "file_checks.h"
-#include "loss_warnings.h"
-#include "info_json.h"
 #include "info_options.h"
-#include "info_text.h"
 #include "log_content.h"
+#include "loss_warnings.h"
+#include "report/summary/summary_json.h"
+#include "report/summary/summary_text.h"
 
 namespace {
 
@@ -156,8 +156,15 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = "Airports can't be read: " + e;
     return;
   }
-  job.report = request.json ? render_info_json(job.name, summary, request.analysis)
-                            : render_info_text(terminal_text(shown), summary);
+  // The report waits in memory for its turn (the reports keep the order of the LOGs).
+  ctx.out.attach(job.report);
+  if (request.json) {
+    write_summary_json(ctx.out, job.name, summary, request.analysis);
+  } else {
+    write_summary_text(ctx.out, terminal_text(shown), summary);
+  }
+  ctx.out.flush();
+  ctx.out.attach(nullptr);
 }
 
 }  // namespace

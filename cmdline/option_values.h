@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "export/log_window.h"
+#include "sampling/log_window.h"
 
 using usage_failure = void (*)(const std::string& message);
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "analysis/flight_timeline.h"
-#include "export/log_window.h"
+#include "sampling/log_window.h"
 
 struct report_request {
   std::string log;                 // "-" for standard input

@@ -21,7 +21,6 @@
 #include <array>
 #include <cmath>
 
-#include "decode/record_loop.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
@@ -191,23 +190,13 @@ void write_row(writer& out, const row& r) {
 
 }  // namespace
 
-export_result export_avionics_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  export_result result;
-  export_plan plan;
-  result.error = plan_export(ctx, request, input, false, plan);
-  if (!result.error.empty()) return result;
-  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("Lcl Date and Lcl Time are empty"));
-
-  begin_export_pass(ctx, request, input, output);
-  output_writer& out = ctx.out;
-  write_header(out, plan.units, request.tail);
-  const auto take_row = [&out, &result](const sampled_row& r) {
+void write_avionics_csv(export_pass& pass) {
+  output_writer& out = pass.out;
+  export_result& result = pass.result;
+  write_header(out, pass.plan.units, pass.request.tail);
+  for_each_row(pass, [&out, &result](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
     write_row(out, r);
     ++result.items;
-  };
-  row_sampler sampler(ctx, plan.sampling, take_row);
-  run_record_loop(ctx, sampler);
-  finish_export(ctx, plan, result);
-  return result;
+  });
 }
