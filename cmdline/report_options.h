@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "airport_option.h"
 #include "analysis/flight_timeline.h"
 #include "sampling/log_window.h"
 
@@ -18,9 +19,12 @@ struct report_request {
   std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length
   std::string limits_file;
   analysis_options analysis = default_analysis_options();
+  airport_choice airports;
+  airport_lookup lookup;  // opened from the choice
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
 // standard error (exit_usage_error) and exits 1; a limits file that cannot be read or holds a
-// bad line prints "ERROR: ..." and exits 2, before the LOG is read.
+// bad line, or airports given that cannot be read, print "ERROR: ..." and exit 2, before the LOG
+// is read.
 report_request parse_report_arguments(int argc, char** argv);
