@@ -13,7 +13,7 @@ namespace {
 bool shows_an_airport(const report_context& r) {
   if (!r.summary.airports) return false;
   for (const flight_record& w : r.summary.flights) {
-    if (!r.overlaps(w.start_ms, w.end_ms)) continue;
+    if (!r.overlaps(start_of(w), end_of(w))) continue;
     for (const runway_contact& c : w.contacts) {
       if (c.airport) return true;
     }
@@ -48,7 +48,7 @@ void add_airport_marks(const report_context& r, std::vector<map_mark>& marks) {
   if (!r.summary.airports) return;
   std::vector<std::string> marked;
   for (const flight_record& w : r.summary.flights) {
-    if (!r.overlaps(w.start_ms, w.end_ms)) continue;
+    if (!r.overlaps(start_of(w), end_of(w))) continue;
     for (const runway_contact& c : w.contacts) {
       if (!c.airport || std::find(marked.begin(), marked.end(), c.airport->ident) != marked.end()) continue;
       marked.push_back(c.airport->ident);
