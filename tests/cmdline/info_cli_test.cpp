@@ -33,12 +33,6 @@ std::string scenario_bytes(const char* name) {
   return scenario_log(planned);
 }
 
-// Why the schema cannot be checked here, or "" when it can. CI must check it.
-std::string validator_missing() {
-  if (run_program("/usr/bin/python3", "-c 'import jsonschema'").status == 0) return "";
-  return "python3-jsonschema is not installed (scripts/install_deps.sh installs it)";
-}
-
 }  // namespace
 
 TEST(InfoCommandLine, ABadLimitsFileIsRefusedBeforeAnyLogIsRead) {
