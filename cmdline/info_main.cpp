@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/flight_places.h"
 #include "file_checks.h"
 #include "info_options.h"
 #include "log_content.h"
@@ -139,7 +140,7 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     return;
   }
   errno = 0;
-  const log_summary summary = analyse_log(ctx, request.analysis, input);
+  log_summary summary = analyse_log(ctx, request.analysis, input);
   const int read_errno = errno;
   const bool failed = summary.health.reader.input_error || std::ferror(input);
   if (!standard_input) std::fclose(input);
@@ -149,6 +150,10 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
   }
   if (const char* reason = not_a_log_reason(summary.health)) {
     job.error = std::string("Not a LOG file (") + reason + "): " + shown;
+    return;
+  }
+  if (const std::string e = locate_flights(summary, request.lookup, request.airports.options); !e.empty()) {
+    job.error = "Airports can't be read: " + e;
     return;
   }
   // The report waits in memory for its turn (the reports keep the order of the LOGs).

@@ -36,6 +36,11 @@ constexpr const char* usage_text =
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
     "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
     "  --force                 write to a standard output that is a LOG file all the same\n"
+    "  --airports FILE         the airports of the takeoffs and landings: an airport table, or\n"
+    "                          OurAirports' airports.csv (with its runways.csv beside it), or\n"
+    "                          \"none\" - default the table installed with the program\n"
+    "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
+    "  --heliports             heliports, seaplane bases and balloon ports too\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -94,6 +99,9 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_landing_speed,
     opt_landing_time,
     opt_gap,
+    opt_airports,
+    opt_airport_radius,
+    opt_heliports,
     opt_version,
   };
   static const option long_options[] = {
@@ -115,6 +123,9 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"landing-speed", required_argument, nullptr, opt_landing_speed},
       {"landing-time", required_argument, nullptr, opt_landing_time},
       {"gap", required_argument, nullptr, opt_gap},
+      {"airports", required_argument, nullptr, opt_airports},
+      {"airport-radius", required_argument, nullptr, opt_airport_radius},
+      {"heliports", no_argument, nullptr, opt_heliports},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -148,6 +159,15 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
       case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
       case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
+      case opt_airports:
+        request.airports.given = true;
+        request.airports.source = optarg;
+        if (request.airports.source.empty()) exit_usage("--airports: a file or \"none\" is needed");
+        break;
+      case opt_airport_radius:
+        request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        break;
+      case opt_heliports: request.airports.options.other_bases = true; break;
       case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
@@ -164,5 +184,6 @@ info_request parse_info_arguments(int argc, char** argv) {
   request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
   request.analysis.limits = limits_to_check(
       request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
+  request.lookup = open_chosen_airports(request.airports);
   return request;
 }

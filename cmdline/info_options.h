@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "airport_option.h"
 #include "analysis/flight_timeline.h"
 
 struct info_request {
@@ -15,10 +16,12 @@ struct info_request {
   std::string profile_file;  // empty: the default profile
   std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
   analysis_options analysis = default_analysis_options();
+  airport_choice airports;
+  airport_lookup lookup;  // opened from the choice
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input
 // "-" given twice among them) prints one line on standard error (exit_usage_error) and exits 1;
-// a limits file or profile that cannot be read or holds a bad line prints "ERROR: ..." and exits 2, before
-// any LOG is read.
+// a limits file or profile that cannot be read or holds a bad line, or airports given that cannot
+// be read, print "ERROR: ..." and exit 2, before any LOG is read.
 info_request parse_info_arguments(int argc, char** argv);

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
   report.window_label = request.window_label;
   report.every_ms = request.every_ms;
   report.log_name = input_name;
+  report.airports = &request.lookup;
+  report.lookup_options = request.airports.options;
   const flight_report_result result = write_flight_report(*ctx, report, log.stream, output.stream());
   if (!result.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(result.warning).c_str());
   switch (result.status) {
@@ -98,6 +100,7 @@ int main(int argc, char** argv) {
       exit_file_error((std::string("The stretch asked for can't be shown: ") + result.error).c_str());
     case flight_report_status::rewind_failed:
       exit_file_error("Input file can't be read again", input_name, result.read_errno);
+    case flight_report_status::airports_failed: exit_file_error("Airports can't be read", result.error.c_str());
     case flight_report_status::written:
     case flight_report_status::write_failed: break;
   }

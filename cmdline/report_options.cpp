@@ -45,6 +45,11 @@ constexpr const char* usage_text =
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
     "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
+    "  --airports FILE         the airports of the takeoffs and landings: an airport table, or\n"
+    "                          OurAirports' airports.csv (with its runways.csv beside it), or\n"
+    "                          \"none\" - default the table installed with the program\n"
+    "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
+    "  --heliports             heliports, seaplane bases and balloon ports too\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
@@ -75,6 +80,9 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_gps_2_nmea,
     opt_version,
     opt_force,
+    opt_airports,
+    opt_airport_radius,
+    opt_heliports,
   };
   static const option long_options[] = {
       {"output", required_argument, nullptr, 'o'},
@@ -91,6 +99,9 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
       {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
       {"force", no_argument, nullptr, opt_force},
+      {"airports", required_argument, nullptr, opt_airports},
+      {"airport-radius", required_argument, nullptr, opt_airport_radius},
+      {"heliports", no_argument, nullptr, opt_heliports},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -131,6 +142,15 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_airports:
+        request.airports.given = true;
+        request.airports.source = optarg;
+        if (request.airports.source.empty()) exit_usage("--airports: a file or \"none\" is needed");
+        break;
+      case opt_airport_radius:
+        request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        break;
+      case opt_heliports: request.airports.options.other_bases = true; break;
       case 'h':
         if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
@@ -161,5 +181,6 @@ report_request parse_report_arguments(int argc, char** argv) {
   request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
   request.analysis.limits = limits_to_check(
       request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
+  request.lookup = open_chosen_airports(request.airports);
   return request;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "airport_option.h"
 #include "analysis/flight_timeline.h"
 #include "sampling/log_window.h"
 
@@ -21,9 +22,12 @@ struct report_request {
   std::string profile_file;  // empty: the default profile
   std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
   analysis_options analysis = default_analysis_options();
+  airport_choice airports;
+  airport_lookup lookup;  // opened from the choice
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
-// standard error (exit_usage_error) and exits 1; a limits file or profile that cannot be read or holds a
-// bad line prints "ERROR: ..." and exits 2, before the LOG is read.
+// standard error (exit_usage_error) and exits 1; a limits file or profile that cannot be read or
+// holds a bad line, or airports given that cannot be read, print "ERROR: ..." and exit 2, before
+// the LOG is read.
 report_request parse_report_arguments(int argc, char** argv);

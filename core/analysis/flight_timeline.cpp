@@ -15,6 +15,7 @@ constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
 constexpr std::uint32_t air_data_max_age_ms = 5000;  // the phases' air data
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
+constexpr double min_track_speed_kt = 5.0;  // slower, a GPS track says little
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
 // An EFIS restart in flight: the flight goes on across a break in the LOG shorter than this.
@@ -78,7 +79,8 @@ class flight_timeline {
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
         exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
-        phases_(options.profile, ctx.follow.clock) {}
+        phases_(options.profile, ctx.follow.clock),
+        touches_(options.detection.takeoff_kt) {}
 
   // ---- the steps around the dispatch ----
 
@@ -126,6 +128,10 @@ class flight_timeline {
     if (here.has && t >= here.log_ms && t - here.log_ms <= position_max_age_ms) {
       e.has_position = true;
       e.position = {here.latitude_deg, here.longitude_deg};
+    }
+    if (track_.has && t >= track_.log_ms && t - track_.log_ms <= position_max_age_ms) e.track_true_deg = track_deg_;
+    if (altitude_.has && t >= altitude_.log_ms && t - altitude_.log_ms <= position_max_age_ms) {
+      e.altitude_ft = altitude_ft_;
     }
     return e;
   }
@@ -207,6 +213,13 @@ class flight_timeline {
 
   timed_position distance_from_;  // the GPS 1 position the distance flown was last added up to
   double distance_total_nm_ = 0.0;
+
+  // For the runway contacts: the latest true track while moving, the latest pressure altitude.
+  last_heard track_;
+  double track_deg_ = 0.0;
+  last_heard altitude_;
+  double altitude_ft_ = 0.0;
+  touch_and_go_finder touches_;
 };
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
@@ -404,6 +417,10 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 
 void flight_timeline::take_air_data(std::uint32_t t) {
   const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+  if (!std::isnan(s.pressure_altitude_ft)) {
+    altitude_.note(t);
+    altitude_ft_ = s.pressure_altitude_ft;
+  }
   if (!std::isnan(s.ias_kt)) {
     ahrs_airspeed_.note(t);
     now_.has_ias = true;
@@ -436,6 +453,10 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
   phases_.note_ground_speed(t, fix.ground_speed_kt);
+  if (fix.has_track && fix.ground_speed_kt >= min_track_speed_kt) {
+    track_.note(t);
+    track_deg_ = fix.track_deg;
+  }
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
@@ -457,8 +478,15 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         if (!current_.takeoff) current_.takeoff = e.event;
         ++current_.airborne_periods;
         airborne_start_flow_ = e.flow_ms;
+        add_contact(current_.contacts, current_.contacts_not_listed, {contact_kind::takeoff, e.event, std::nullopt});
+        touches_.reset();
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
+  if (now_.airborne) {
+    if (auto c = touches_.take_speed(kt, [&] { return event_at(t); })) {
+      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*c));
+    }
+  }
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is
@@ -488,6 +516,8 @@ void flight_timeline::engine_stopped(const timed_event& e) {
 
 void flight_timeline::airborne_stopped(const timed_event& e) {
   current_.landing = e.event;
+  add_contact(current_.contacts, current_.contacts_not_listed, touches_.landing(e.event));
+  touches_.reset();
   current_.flight_time_s += seconds_between(airborne_start_flow_, e.flow_ms);
 }
 

@@ -14,6 +14,7 @@
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
+#include "analysis/runway_contacts.h"
 #include "decode/engine_units.h"
 #include "decode/log_segments.h"
 #include "decode/utc_clock.h"
@@ -48,6 +49,10 @@ struct flight_record {
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
   std::vector<phase_record> phases;     // in order (none for the whole LOG)
+  // Each takeoff, touch-and-go and full-stop landing in order (the first max_listed_contacts),
+  // and their airports once located (flight_places.h).
+  std::vector<runway_contact> contacts;
+  std::uint32_t contacts_not_listed = 0;
 
   bool is_flight() const { return airborne_periods > 0; }
   std::uint64_t start_order() const { return log_order(start_segment, start_ms); }
@@ -116,4 +121,5 @@ struct log_summary {
   std::uint64_t exceedances_not_listed = 0;
   aircraft_profile profile;  // as given, or the default
   std::uint64_t phases_not_listed = 0;  // past max_listed_phases
+  std::optional<airport_search> airports;  // set when the flights' airports were looked up
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "flight_simulator.h"
+#include "scenario_simulator.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 #include "support/info_schema_check.h"
@@ -22,6 +23,14 @@ std::string report_log() {
   return profile_log(
       {{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}, {60, 1000, 10}, {60, 0, 0}, {90, 1800, 0}, {40, 0, 0}},
       {.gps_speed = true, .settings = {"58=4", "345=0"}, .engine_hours = 1234.5});
+}
+
+// The LOG of a shipped scenario: a flight between airports, for the airports' keys.
+std::string scenario_bytes(const char* name) {
+  scenario planned;
+  scenario_error error;
+  EXPECT_TRUE(read_scenario(read_file(source_dir + "/samples/scenarios/" + name + ".scenario"), planned, error));
+  return scenario_log(planned);
 }
 
 }  // namespace
@@ -127,12 +136,13 @@ TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
       t.write("cut.LOG", simulated.substr(0, simulated.size() / 3 + 5)),
       t.write("no_time.LOG", profile_log({{30, 0, 0}, {60, 1000, 10}, {300, 2400, 100}}, {.nmea_time = false})),
       t.write("name \"quoted\" \xE9.LOG", report_log()),
+      t.write("route.LOG", scenario_bytes("krnt_bfi_pae")),
   };
   const std::string limits = t.write("limits", "cht_max = 241\negt_span_max = 20 F\nias_max = 90 when airborne\n");
   t.write("aircraft.profile",
           "tail = N1\ncylinders = 4\nhorsepower = 180\ninduction = injected\nfuel_capacity = 200 L\n"
           "aux1 = manifold_pressure_inhg / 10\naux2 = fuel_pressure_psi * 0.5\nrpm_max = 2000\n");
-  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation",
+  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --airports none --heliports",
                               "--profile aircraft.profile --profile-set 'climb_rate = 200'"}) {
     std::string args = "--json -j 3 ";
     args += options;

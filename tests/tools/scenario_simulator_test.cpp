@@ -75,6 +75,7 @@ TEST(ScenarioSimulator, EveryShippedScenarioFliesWhatItPlansQuickly) {
       {"pattern_krnt", {segment_start::power_up}, {"TTTF"}},
       {"ksea_far_end", {segment_start::power_up}, {"F"}},
       {"off_airport", {segment_start::power_up}, {"F"}},
+      {"krnt_bfi_pae", {segment_start::power_up}, {"TF"}},
       {"two_flights_power_off", {segment_start::power_up, segment_start::power_off}, {"F", "F"}},
       {"joined_logs", {segment_start::power_up, segment_start::clock_restart}, {"F", "F"}},
       {"in_flight_restart", {segment_start::power_up, segment_start::power_off}, {"F"}},

@@ -253,5 +253,6 @@ std::vector<map_mark> map_marks(const report_context& r) {
                        std::string("Landing ") + r.moment(w.landing->when)});
     }
   }
+  add_airport_marks(r, marks);
   return marks;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/flight_places.h"
 #include "decode/source_table.h"
 #include "report/html/html_report_parts.h"
 
@@ -20,7 +21,7 @@ fixed_value one_decimal(double value) { return fixed(std::isfinite(value) ? valu
 void open_cell(output_writer& out, std::string_view column) { out.line(OUT_FORMAT("<td data-label=\"{}\">"), column); }
 
 void event_cell(output_writer& out, const report_context& r, std::string_view column, const std::optional<log_event>& e,
-                std::string_view missing) {
+                std::string_view missing, const runway_contact* place = nullptr) {
   open_cell(out, column);
   if (!e) {
     out.line(OUT_FORMAT("{}</td>"), missing);
@@ -28,6 +29,7 @@ void event_cell(output_writer& out, const report_context& r, std::string_view co
   }
   out.line(OUT_FORMAT("{}"), r.moment(e->when));
   if (e->has_position) out.line(OUT_FORMAT("<br><small>{}</small>"), place_text(e->position));
+  write_contact_place(out, r, place);
   out.text("</td>");
 }
 
@@ -62,8 +64,8 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
   out.line(OUT_FORMAT("{}<th scope=\"row\">{} {}</th>"),
            r.overlaps(start_of(w), end_of(w)) ? "<tr>" : "<tr class=\"outside\">", kind, number);
   event_cell(out, r, "Engine start", w.engine_start, "no engine data");
-  event_cell(out, r, "Takeoff", w.takeoff, dash);
-  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
+  event_cell(out, r, "Takeoff", w.takeoff, dash, departure_contact(w));
+  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash, arrival_contact(w));
   event_cell(out, r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : dash);
   // Block (engine start to engine stop) and engine (the engine running): one cell when they agree.
   const std::string engine = w.engine_start ? duration_text(w.engine_time_s) : std::string(dash);
@@ -91,10 +93,12 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
   fuel_cell(out, r, w);
   open_cell(out, "Distance");
   if (w.distance_nm) {
-    out.line(OUT_FORMAT("{} nm</td></tr>"), one_decimal(*w.distance_nm));
+    out.line(OUT_FORMAT("{} nm</td>"), one_decimal(*w.distance_nm));
   } else {
-    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+    out.line(OUT_FORMAT("{}</td>"), dash);
   }
+  if (r.summary.airports) write_route_cell(out, r, w);
+  out.text("</tr>");
 }
 
 // The health in one line, as orvexdecode-info tells it.
@@ -202,7 +206,9 @@ void write_flights_table(output_writer& out, const report_context& r) {
       "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
       "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Engine</th>"
       "<th scope=\"col\">Airborne</th><th scope=\"col\">Hobbs</th><th scope=\"col\">Fuel on board</th>"
-      "<th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th></tr></thead><tbody>");
+      "<th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th>");
+  if (s.airports) out.text("<th scope=\"col\">Route</th>");
+  out.text("</tr></thead><tbody>");
   int n = 0;
   for (const flight_record& w : s.flights) flight_row(out, r, "Flight", ++n, w);
   n = 0;

@@ -1,6 +1,7 @@
 #include "report/summary/summary_json.h"
 
 #include "decode/source_table.h"
+#include "report/summary/summary_places.h"
 #include "report/summary/summary_rules.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
@@ -182,6 +183,7 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   json_.key("exceedances_not_listed").unsigned_integer(s.exceedances_not_listed);
   profile(s.profile);
   json_.key("phases_not_listed").unsigned_integer(s.phases_not_listed);
+  write_airport_search_json(json_, s);
   json_.end_object();
 }
 
@@ -405,6 +407,7 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   event("engine_stop", w.engine_stop);
   event("takeoff", w.takeoff);
   event("landing", w.landing);
+  write_places_json(json_, s, w);
   json_.key("start_log_s");
   log_time(log_seconds(w.start_ms));
   json_.key("end_log_s");

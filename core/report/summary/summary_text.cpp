@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "report/summary/summary_places.h"
 #include "report/summary/summary_rules.h"
 #include "text/readable_text.h"
 
@@ -124,6 +125,7 @@ void summary_text::window(std::string_view kind, int number, const flight_record
   out_.line(OUT_FORMAT("{} {}\n"), kind, number);
   engine(w);
   airborne(w);
+  for (const auto& [label, text] : place_lines(s_, w)) line(label, text);
   const first_last& hobbs = w.figures.engine_hours;
   if (hobbs.has) {
     label("  Hobbs");
