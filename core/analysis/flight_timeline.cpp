@@ -5,6 +5,7 @@
 
 #include "analysis/debounced_switch.h"
 #include "analysis/figure_window.h"
+#include "analysis/logbook_tracker.h"
 #include "analysis/resolve_utc.h"
 #include "decode/record_loop.h"
 #include "decoders/gps/gps_state.h"
@@ -49,7 +50,8 @@ class flight_timeline {
         health_(milliseconds(options.gap_s)),
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
-        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances) {}
+        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
+        logbook_(options.detection.takeoff_kt, options.logbook) {}
 
   // ---- the steps around the dispatch ----
 
@@ -115,6 +117,7 @@ class flight_timeline {
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
+  logbook_tracker logbook_;
   condition_values now_;
 
   log_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
@@ -224,6 +227,8 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.moved()) return;
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
+  logbook_.take_fix(event_at(t), fix.ground_speed_kt, fix.has_track ? fix.track_deg : std::nan(""),
+                    is_on_or_turning_off(engine_.state()));
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
@@ -241,6 +246,7 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         airborne_start_ms_ = e.when.log_ms;
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
+  logbook_.take_speed(event_at(t), kt);
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is
@@ -292,7 +298,11 @@ window_state flight_timeline::group_state() const {
 
 void flight_timeline::move_group() {
   group_window_.move_to(
-      group_state(), [this] { current_ = flight_record{}; },
+      group_state(),
+      [this] {
+        current_ = flight_record{};
+        logbook_.begin();
+      },
       [this](const flight_figures& figures) { finish_window(figures); });
 }
 
@@ -319,6 +329,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   if (w.engine_running_at_end || w.airborne_at_end) end = last_ms;
   w.start_ms = start == UINT32_MAX ? end : start;
   w.end_ms = std::max(end, w.start_ms);
+  w.logbook = logbook_.finish(w.engine_stop);
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;

@@ -26,6 +26,7 @@
 
 #include "analysis/limits.h"
 #include "analysis/log_summary.h"
+#include "analysis/logbook_row.h"
 #include "decode/decode_context.h"
 
 struct detection_options {
@@ -44,6 +45,7 @@ struct analysis_options {
   double gap_s = 5.0;                        // longer gaps in a periodic source are told
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without NMEA time
   std::vector<aircraft_limit> limits;
+  logbook_options logbook;  // the cross-country distance
 };
 
 constexpr std::size_t max_listed_windows = 1000;

@@ -12,6 +12,7 @@
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
+#include "analysis/logbook_row.h"
 #include "decode/engine_units.h"
 #include "decode/utc_clock.h"
 
@@ -38,6 +39,7 @@ struct flight_record {
   flight_figures figures;
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
+  logbook_row logbook;                  // a flight's logbook times, night and landings
 
   bool is_flight() const { return airborne_periods > 0; }
 };

@@ -36,6 +36,9 @@ struct resolver {
     (*this)(w.figures);
     (*this)(w.airborne.oil_pressure_psi);
     for (exceedance& x : w.exceedances) (*this)(x);
+    logbook_row& row = w.logbook;
+    for (std::optional<log_event>* e : {&row.out, &row.off, &row.on, &row.in}) (*this)(*e);
+    for (logbook_landing& l : row.landings) (*this)(l.touchdown.when);
   }
 };
 

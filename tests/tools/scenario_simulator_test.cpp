@@ -79,6 +79,7 @@ TEST(ScenarioSimulator, EveryShippedScenarioFliesWhatItPlansQuickly) {
       {"joined_logs", {segment_start::power_up, segment_start::clock_restart}, {"F", "F"}},
       {"in_flight_restart", {segment_start::power_up, segment_start::power_off}, {"F"}},
       {"evening_twilight", {segment_start::power_up}, {"F"}},
+      {"morning_twilight", {segment_start::power_up}, {"F"}},
       {"night_flight", {segment_start::power_up}, {"TF"}},
       {"night_cross_country", {segment_start::power_up}, {"F"}},
       {"gps_delay_fraction_port2", {segment_start::power_up}, {"F"}},
