@@ -1,6 +1,7 @@
 #include "info_json.h"
 
 #include "decode/source_table.h"
+#include "logbook_json.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
 
@@ -72,7 +73,7 @@ class info_json {
     }
     json_.end_array();
   }
-  void window(const flight_record& w, int number, const log_summary& s);
+  void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
   void exceedances(const std::vector<exceedance>& list, const log_summary& s);
   void records(const log_health& h);
   void health(const log_health& h);
@@ -119,7 +120,7 @@ void info_json::log(const std::string& file, const log_summary& s, const analysi
   window(s.log, 0, s);
   json_.key("flights").begin_array();
   int number = 0;
-  for (const flight_record& w : s.flights) window(w, ++number, s);
+  for (const flight_record& w : s.flights) window(w, ++number, s, &options.logbook);
   json_.end_array();
   json_.key("ground_runs").begin_array();
   number = 0;
@@ -215,7 +216,7 @@ void info_json::time(const log_summary& s) {
   json_.end_object();
 }
 
-void info_json::window(const flight_record& w, int number, const log_summary& s) {
+void info_json::window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook) {
   const flight_figures& f = w.figures;
   json_.begin_object();
   if (number > 0) {
@@ -255,6 +256,10 @@ void info_json::window(const flight_record& w, int number, const log_summary& s)
   figure("min_pitch_deg", f.lowest_pitch_deg, 1);
   json_.key("exceedances");
   exceedances(number > 0 ? w.exceedances : s.exceedances, s);
+  if (logbook != nullptr) {
+    json_.key("logbook");
+    write_logbook_json(json_, w.logbook, *logbook);
+  }
   json_.end_object();
 }
 

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/logbook_local.h"
 #include "file_checks.h"
 #include "loss_warnings.h"
 #include "info_json.h"
@@ -139,7 +140,7 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     return;
   }
   errno = 0;
-  const log_summary summary = analyse_log(ctx, request.analysis, input);
+  log_summary summary = analyse_log(ctx, request.analysis, input);
   const int read_errno = errno;
   const bool failed = summary.health.reader.input_error || std::ferror(input);
   if (!standard_input) std::fclose(input);
@@ -151,6 +152,7 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = std::string("Not a LOG file (") + reason + "): " + shown;
     return;
   }
+  if (request.zone) give_local_times(summary, *request.zone);
   job.report = request.json ? render_info_json(job.name, summary, request.analysis)
                             : render_info_text(terminal_text(shown), summary);
 }

@@ -32,6 +32,10 @@ constexpr const char* usage_text =
     "  --limits FILE           check the flights against an aircraft limits file\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
     "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
+    "  --time-zone ZONE        give local times in ZONE (an IANA name such as\n"
+    "                          America/Los_Angeles, from the system's time-zone data)\n"
+    "  --cross-country NM      a flight with a landing NM or more from its departure\n"
+    "                          (straight line) is cross-country - default 50\n"
     "  --force                 write to a standard output that is a LOG file all the same\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
@@ -89,6 +93,8 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_landing_speed,
     opt_landing_time,
     opt_gap,
+    opt_time_zone,
+    opt_cross_country,
     opt_version,
   };
   static const option long_options[] = {
@@ -108,6 +114,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"landing-speed", required_argument, nullptr, opt_landing_speed},
       {"landing-time", required_argument, nullptr, opt_landing_time},
       {"gap", required_argument, nullptr, opt_gap},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -139,6 +147,10 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
       case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
       case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
+      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);

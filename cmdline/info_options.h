@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/flight_timeline.h"
+#include "analysis/time_zone.h"
 
 struct info_request {
   std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
@@ -13,6 +14,7 @@ struct info_request {
   unsigned jobs = 0;        // 0: the number of cores
   std::string limits_file;  // empty: no limits checked
   analysis_options analysis = default_analysis_options();
+  std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input

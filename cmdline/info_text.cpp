@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "logbook_text.h"
 #include "text/readable_text.h"
 #include "text/utc_text.h"
 
@@ -149,6 +150,8 @@ void info_text::window(const std::string& title, const flight_record& w) {
     if (w.distance_nm) text += format(", %.1f nm", *w.distance_nm);
     if (w.airborne_periods > 1) text += format(" (%u takeoffs)", w.airborne_periods);
     line("  Landing", text);
+    const auto utc = [this](const log_instant& at) { return when(at); };
+    for (const auto& [label, text] : logbook_text_lines(w.logbook, w.flight_time_s, utc)) line(label, text);
   }
   std::string highest_text;
   if (f.pressure_altitude_ft.has)

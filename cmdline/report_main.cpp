@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 
+#include "analysis/logbook_local.h"
 #include "export/html_report.h"
 #include "file_checks.h"
 #include "loss_warnings.h"
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
   if (ctx == nullptr || writer == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
 
   errno = 0;
-  const log_summary summary = analyse_log(*ctx, request.analysis, log.stream);
+  log_summary summary = analyse_log(*ctx, request.analysis, log.stream);
+  if (request.zone) give_local_times(summary, *request.zone);
   if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
   if (const char* reason = not_a_log_reason(summary.health)) {
     exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), input_name);

@@ -38,6 +38,9 @@ constexpr const char* usage_text =
     "  --force                 overwrite a REPORT.html that is a LOG file\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
+    "  --time-zone ZONE        give the logbook's local times in ZONE (America/Los_Angeles)\n"
+    "  --cross-country NM      a landing NM or more from the departure makes a flight\n"
+    "                          cross-country - default 50\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -70,6 +73,8 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_gps_2_nmea,
     opt_version,
     opt_force,
+    opt_time_zone,
+    opt_cross_country,
   };
   static const option long_options[] = {
       {"output", required_argument, nullptr, 'o'},
@@ -84,6 +89,8 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
       {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
       {"force", no_argument, nullptr, opt_force},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -118,6 +125,10 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_limits: request.limits_file = optarg; break;
       case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
+      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "analysis/flight_timeline.h"
+#include "analysis/time_zone.h"
 #include "export/log_window.h"
 
 struct report_request {
@@ -18,6 +20,7 @@ struct report_request {
   std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length
   std::string limits_file;
   analysis_options analysis = default_analysis_options();
+  std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on

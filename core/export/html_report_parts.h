@@ -30,4 +30,7 @@ std::string_view limit_display_name(limit_parameter p);
 std::string_view limit_chart(limit_parameter p);
 
 void append_flights_section(std::string& out, const report_context& r);
+// The flights' logbook rows (html_logbook_table.cpp): date, out, off, on, in, total, night,
+// landings, cross-country; nothing without a flight.
+void append_logbook_table(std::string& out, const report_context& r);
 void append_limits_section(std::string& out, const report_context& r);

@@ -168,6 +168,7 @@ void append_flights_section(std::string& out, const report_context& r) {
     for (const flight_record& w : s.ground_runs)
       flight_row(out, r, std::string("Ground run ") + std::to_string(++n), w);
     out += "</tbody></table></div>";
+    append_logbook_table(out, r);
     if (s.windows_not_listed > 0) {
       out +=
           std::string("<p>") + with_commas(s.windows_not_listed) + " more flights and ground runs are not listed.</p>";

@@ -101,7 +101,7 @@ TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
       t.write("name \"quoted\" \xE9.LOG", report_log()),
   };
   const std::string limits = t.write("limits", "cht_max = 241\negt_span_max = 20 F\nias_max = 90 when airborne\n");
-  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation"}) {
+  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --time-zone America/Denver"}) {
     std::string args = "--json -j 3 ";
     args += options;
     for (const std::string& log : logs) {
