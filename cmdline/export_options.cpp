@@ -42,6 +42,9 @@ constexpr const char* usage_text =
     "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
     "  --tail IDENT            the aircraft's registration, for headers and names\n"
+    "  --local-time            avionics_csv: Lcl Date, Lcl Time and UTCOfst in the local time of\n"
+    "                          the departure (--time-zone names the zone) - default UTC, +00:00\n"
+    "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -94,6 +97,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_every,
     opt_utc_start,
     opt_tail,
+    opt_local_time,
+    opt_time_zone,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
     opt_gps_2_aviation,
@@ -110,6 +115,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"every", required_argument, nullptr, opt_every},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"tail", required_argument, nullptr, opt_tail},
+      {"local-time", no_argument, nullptr, opt_local_time},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
@@ -139,6 +146,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_every: r.every_ms = period_option(optarg, 0.001, 86400.0, exit_usage); break;
       case opt_utc_start: r.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_tail: r.tail = optarg; break;
+      case opt_local_time: r.local_time = true; break;
+      case opt_time_zone: r.local_time_zone = time_zone_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
@@ -166,6 +175,10 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     exit_usage(unknown_format_text(argv[optind]));
   }
   if (operands < 2) exit_usage("no LOG given");
+  if (r.local_time && a.format != export_format::avionics_csv) {
+    exit_usage("--local-time: only avionics_csv writes local times (the others keep UTC)");
+  }
+  if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
   a.logs.assign(argv + optind + 1, argv + argc);
   if (a.each_flight && a.output_dir.empty())
     exit_usage("--each-flight writes a file per flight: give --output-dir DIR");

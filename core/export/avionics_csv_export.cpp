@@ -25,6 +25,7 @@
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
+#include "text/local_time_text.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
 
@@ -53,7 +54,7 @@ void put_deviation(writer& out, double thousandths, analog_flag flag) {
 const std::array columns = {
     export_column{"Lcl Date", "yyy-mm-dd", F, NONE},  // written by the row itself
     export_column{"Lcl Time", "hh:mm:ss", F, NONE},
-    export_column{"UTCOfst", "hh:mm", F, CELL(if (r.has_utc) out.text("+00:00"))},
+    export_column{"UTCOfst", "hh:mm", F, NONE},
     export_column{"AtvWpt", "ident", F, NONE},
     export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
     export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
@@ -175,14 +176,29 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-void write_row(writer& out, const row& r) {
-  if (r.has_utc) {
+// The row's date, time and offset: UTC, or the zone's local time.
+void write_time(writer& out, const row& r, const time_zone* zone) {
+  if (!r.has_utc) {
+    out.text(", , ");
+  } else if (zone == nullptr) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
-    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
+    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}, +00:00"), f.year, f.month, f.day, f.hour, f.minute,
+             f.second);
   } else {
+    const std::int64_t s = whole_seconds_of(r.utc_ms);
+    const utc_text local = iso8601_local(s, zone->offset_at(s).utc_offset_s);  // YYYY-MM-DDThh:mm:ss+hh:mm
+    const std::string_view t = local.view();
+    out.text(t.substr(0, 10));
     out.text(", ");
+    out.text(t.substr(11, 8));
+    out.text(", ");
+    out.text(t.substr(19));
   }
-  for (std::size_t i = 2; i < columns.size(); ++i) {
+}
+
+void write_row(writer& out, const row& r, const time_zone* zone) {
+  write_time(out, r, zone);
+  for (std::size_t i = 3; i < columns.size(); ++i) {
     out.text(", ");
     if (columns[i].write != nullptr) columns[i].write(out, r);
   }
@@ -197,13 +213,18 @@ export_result export_avionics_csv(decode_context& ctx, const export_request& req
   result.error = plan_export(ctx, request, input, false, plan);
   if (!result.error.empty()) return result;
   if (!plan.has_utc) result.warnings.push_back(no_utc_warning("Lcl Date and Lcl Time are empty"));
+  const time_zone* zone = request.local_time && request.local_time_zone ? &*request.local_time_zone : nullptr;
+  if (request.local_time && zone == nullptr) {
+    result.warnings.push_back(
+        "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
+  }
 
   begin_export_pass(ctx, request, input, output);
   output_writer& out = ctx.out;
   write_header(out, plan.units, request.tail);
-  const auto take_row = [&out, &result](const sampled_row& r) {
+  const auto take_row = [&out, &result, zone](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r);
+    write_row(out, r, zone);
     ++result.items;
   };
   row_sampler sampler(ctx, plan.sampling, take_row);
