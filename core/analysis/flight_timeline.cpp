@@ -246,7 +246,7 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         airborne_start_ms_ = e.when.log_ms;
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
-  logbook_.take_speed(event_at(t), kt);
+  logbook_.take_speed(t, kt, [&] { return event_at(t); });
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is

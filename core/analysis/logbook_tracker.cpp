@@ -10,6 +10,7 @@ constexpr double threshold_share_of_takeoff = 1.1;
 constexpr double moving_kt = 3.0;     // out: moving above it; in: at rest at or below it
 constexpr double full_stop_kt = 5.0;  // a landing slowed below it is a full stop
 constexpr double metres_per_nm = 1852.0;
+constexpr std::uint32_t night_point_every_ms = 20'000;
 
 bool later_than(const log_event& a, const log_event& b) { return a.when.log_ms > b.when.log_ms; }
 
@@ -22,18 +23,25 @@ logbook_tracker::logbook_tracker(double takeoff_kt, const logbook_options& optio
 
 void logbook_tracker::begin() { *this = logbook_tracker(threshold_kt_ / threshold_share_of_takeoff, options_); }
 
-void logbook_tracker::take_speed(const log_event& at, double kt) {
-  const switch_state before = air_.state();
-  const switch_state after = air_.update(at.when.log_ms, kt >= threshold_kt_, kt < threshold_kt_);
-  if (before == after) return;
+void logbook_tracker::switched(switch_state before, switch_state after, const log_event& at) {
   const bool was_airborne = is_on_or_turning_off(before);
+  if (before == switch_state::on) {
+    // The track up to the first sample of a touchdown is counted before the count is kept.
+    flush_night_point();
+    if (counting_night_) count_night_point(at);
+  }
   if (before == switch_state::off || before == switch_state::on) {
-    // A run begins: a lift-off or touchdown from here, if it lasts.
+    // A run begins: a lift-off or touchdown from here, if it lasts. The night time counted
+    // up to its start is kept to go back to.
     run_start_ = at;
     track_at_run_start_ = last_track_;
     night_before_run_ = night_;
   }
-  if (before == switch_state::off) counting_night_ = true;
+  if (before == switch_state::off) {
+    counting_night_ = true;
+    has_waiting_point_ = false;
+    count_night_point(at);
+  }
   if (before == switch_state::turning_on && after == switch_state::off) {
     night_ = night_before_run_;  // it did not lift off
     counting_night_ = false;
@@ -51,8 +59,12 @@ void logbook_tracker::take_fix(const log_event& at, double ground_speed_kt, doub
                                bool engine_running) {
   if (!std::isnan(track_true_deg)) last_track_ = track_true_deg;
   if (counting_night_ && at.when.has_utc && at.has_position) {
-    night_.add(at.when.utc_ms, at.position);
-    night_points_ = true;
+    if (!night_points_ || at.when.log_ms - last_point_ms_ >= night_point_every_ms) {
+      count_night_point(at);
+    } else {
+      has_waiting_point_ = true;
+      waiting_point_ = at;
+    }
   }
   if (std::isnan(ground_speed_kt)) return;
   if (!row_.out && !row_.off && engine_running && ground_speed_kt > moving_kt) row_.out = at;
@@ -66,6 +78,18 @@ void logbook_tracker::take_fix(const log_event& at, double ground_speed_kt, doub
     resting_ = true;
     rest_start_ = at;
   }
+}
+
+void logbook_tracker::count_night_point(const log_event& at) {
+  if (!at.when.has_utc || !at.has_position) return;
+  night_.add(at.when.utc_ms, at.position);
+  night_points_ = true;
+  last_point_ms_ = at.when.log_ms;
+  has_waiting_point_ = false;
+}
+
+void logbook_tracker::flush_night_point() {
+  if (counting_night_ && has_waiting_point_) count_night_point(waiting_point_);
 }
 
 void logbook_tracker::lifted_off(const log_event& at) {
@@ -109,6 +133,7 @@ void logbook_tracker::settle_pending_landing(bool full_stop) {
 logbook_row logbook_tracker::finish(const std::optional<log_event>& engine_stop) {
   // A touchdown still being decided did happen; a lift-off still being decided did not.
   const switch_state state = air_.state();
+  if (state == switch_state::on) flush_night_point();  // the LOG ends airborne
   if (state == switch_state::turning_off) {
     night_ = night_before_run_;
     touched_down(run_start_);
