@@ -1,7 +1,7 @@
 // orvexdecode-export: writes a LOG as CSV, the avionics datalog CSV, GPX or KML with time
 // (cmdline/export_options.cpp has the usage).
 //
-// An export reads the LOG twice (core/export/log_exports.h): a LOG file is rewound, and
+// An export reads the LOG twice (core/export/export_run.h): a LOG file is rewound, and
 // standard input or any other stream that can't be rewound is first copied to a temporary
 // file. The output replaces a named file only once the whole run has succeeded, and never a
 // LOG file unless --force says so. A warning (a window that holds nothing, a LOG without GPS
@@ -57,7 +57,7 @@ int export_to_one_output(const export_arguments& args) {
   }
   if (!rewind_input(log)) exit_file_error("LOG can't be read again", log_name, errno);
 
-  const int status = write_export({args.format, args.request, log.stream, log_name, args.output, ""});
+  const int status = write_export({*args.format, args.request, log.stream, log_name, args.output, ""});
   close_input(log);
   if (input != stdin) std::fclose(input);
   return status;
@@ -100,7 +100,7 @@ class folder_run {
           status = 2;
           continue;
         }
-        if (write_export({args_.format, e.request, log.stream, log_name, e.output.c_str(), log_arg + ": "}) != 0) {
+        if (write_export({*args_.format, e.request, log.stream, log_name, e.output.c_str(), log_arg + ": "}) != 0) {
           status = 2;
         }
       }

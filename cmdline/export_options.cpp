@@ -18,72 +18,92 @@ namespace {
 
 const char* program_name = "orvexdecode-export";
 
-constexpr const char* usage_text =
-    "Usage: %s FORMAT [options] LOG [OUTPUT]\n"
-    "       %s FORMAT [options] --output-dir DIR [--each-flight] LOG...\n"
-    "Writes an EFIS LOG file in a format that flight-analysis services, logbooks and globe\n"
-    "viewers import.\n"
-    "\n"
-    "  FORMAT                  csv: one row per period of every decoded value (RFC 4180)\n"
-    "                          avionics-csv: the avionics datalog CSV layout\n"
-    "                          gpx: GPX 1.1, a track per flight, a point per GPS 1 fix\n"
-    "                          kml: KML 2.2 with time, to replay the flight\n"
-    "  LOG                     a LOG file, or \"-\" for standard input\n"
-    "  OUTPUT, -o FILE         the file to write; default (or \"-\") standard output\n"
-    "  --output-dir DIR        write each LOG to DIR/NAME.csv, .gpx or .kml (NAME: the LOG's\n"
-    "                          name without its extension); DIR is made when missing\n"
-    "  --each-flight           with --output-dir: a file per detected flight,\n"
-    "                          NAME-flight-N-YYYY-MM-DD.EXT (the UTC date of its start)\n"
-    "  --force                 overwrite an output that is a LOG file\n"
-    "  --flight N              only detected flight N (1 for the first)\n"
-    "  --from TIME             only from TIME on (included): UTC in ISO 8601\n"
-    "                          (2026-03-11T22:22:46Z) or seconds of LOG time (754.2)\n"
-    "  --to TIME               only up to TIME (excluded)\n"
-    "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
-    "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
-    "  --tail IDENT            the aircraft's registration, for headers and names\n"
-    "  --local-time            avionics_csv: Lcl Date, Lcl Time and UTCOfst in the local time of\n"
-    "                          the departure (--time-zone names the zone) - default UTC, +00:00\n"
-    "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
-    "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
-    "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
-    "  --gps_2_aviation        GPS 2 sends the aviation format\n"
-    "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
-    "  -h, --help              this help\n"
-    "      --version           the version\n"
-    "\n"
-    "Exit status: 0 on success, 1 on a usage error, 2 when a LOG can't be read or is not a LOG,\n"
-    "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
-    "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n";
+// "a, b and c" (or "a, b or c").
+std::string spoken_list(const std::vector<std::string_view>& items, std::string_view last_joint) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? last_joint : std::string_view(", ");
+    text += items[i];
+  }
+  return text;
+}
+
+std::vector<std::string_view> format_names() {
+  std::vector<std::string_view> names;
+  for (const export_format& f : export_formats()) names.push_back(f.name);
+  return names;
+}
+
+// The formats' extensions, each once, in the registry's order.
+std::vector<std::string_view> format_extensions() {
+  std::vector<std::string_view> extensions;
+  for (const export_format& f : export_formats()) {
+    if (std::find(extensions.begin(), extensions.end(), f.extension) == extensions.end()) {
+      extensions.push_back(f.extension);
+    }
+  }
+  return extensions;
+}
+
+// The usage, its FORMATs and their extensions from the registry.
+std::string usage_text(std::string_view program) {
+  constexpr std::string_view option_column = "                          ";
+  std::string text;
+  text.append("Usage: ").append(program).append(" FORMAT [options] LOG [OUTPUT]\n");
+  text.append("       ").append(program).append(" FORMAT [options] --output-dir DIR [--each-flight] LOG...\n");
+  text.append(
+      "Writes an EFIS LOG file in a format that flight-analysis services, logbooks and globe\n"
+      "viewers import.\n"
+      "\n");
+  bool first = true;
+  for (const export_format& f : export_formats()) {
+    text.append(first ? std::string_view("  FORMAT                  ") : option_column);
+    text.append(f.name).append(": ").append(f.summary).append("\n");
+    first = false;
+  }
+  text.append(
+      "  LOG                     a LOG file, or \"-\" for standard input\n"
+      "  OUTPUT, -o FILE         the file to write; default (or \"-\") standard output\n"
+      "  --output-dir DIR        write each LOG to DIR/NAME");
+  text.append(spoken_list(format_extensions(), " or "));
+  text.append(
+      " (NAME: the LOG's\n"
+      "                          name without its extension); DIR is made when missing\n"
+      "  --each-flight           with --output-dir: a file per detected flight,\n"
+      "                          NAME-flight-N-YYYY-MM-DD.EXT (the UTC date of its start)\n"
+      "  --force                 overwrite an output that is a LOG file\n"
+      "  --flight N              only detected flight N (1 for the first)\n"
+      "  --from TIME             only from TIME on (included): UTC in ISO 8601\n"
+      "                          (2026-03-11T22:22:46Z) or seconds of LOG time (754.2)\n"
+      "  --to TIME               only up to TIME (excluded)\n"
+      "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
+      "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
+      "  --tail IDENT            the aircraft's registration, for headers and names\n"
+      "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
+      "                          of the departure (--time-zone names the zone) - default UTC\n"
+      "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
+      "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
+      "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
+      "  --gps_2_aviation        GPS 2 sends the aviation format\n"
+      "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
+      "  -h, --help              this help\n"
+      "      --version           the version\n"
+      "\n"
+      "Exit status: 0 on success, 1 on a usage error, 2 when a LOG can't be read or is not a LOG,\n"
+      "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
+      "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n");
+  return text;
+}
 
 // A usage error: one line, no usage text.
 [[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
 
-constexpr struct {
-  std::string_view name;
-  export_format format;
-} formats[] = {{"csv", export_format::csv},
-               {"avionics-csv", export_format::avionics_csv},
-               {"gpx", export_format::gpx},
-               {"kml", export_format::kml}};
-
-bool format_of(std::string_view name, export_format& format) {
-  for (const auto& f : formats) {
-    if (f.name == name) {
-      format = f.format;
-      return true;
-    }
-  }
-  return false;
-}
-
 // "unknown FORMAT gpxx; did you mean gpx?", or the formats there are when none is near.
 std::string unknown_format_text(std::string_view given) {
-  std::vector<std::string_view> names;
-  for (const auto& f : formats) names.push_back(f.name);
+  const std::vector<std::string_view> names = format_names();
   const std::string suggestion = did_you_mean(given, names, "");
   return "unknown FORMAT " + std::string(given) +
-         (suggestion.empty() ? "; the FORMATs are csv, avionics-csv, gpx and kml" : suggestion);
+         (suggestion.empty() ? "; the FORMATs are " + spoken_list(names, " and ") : suggestion);
 }
 
 }  // namespace
@@ -162,7 +182,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
         break;
       case opt_each_flight: a.each_flight = true; break;
       case opt_force: a.force = true; break;
-      case 'h': std::printf(usage_text, program_name, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
+      case 'h':
+        std::fputs(usage_text(program_name).c_str(), stdout);
+        std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-export %s\n", ORVEXDECODE_VERSION);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
@@ -171,12 +193,11 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
-  if (!format_of(argv[optind], a.format)) {
-    exit_usage(unknown_format_text(argv[optind]));
-  }
+  a.format = find_export_format(argv[optind]);
+  if (a.format == nullptr) exit_usage(unknown_format_text(argv[optind]));
   if (operands < 2) exit_usage("no LOG given");
-  if (r.local_time && a.format != export_format::avionics_csv) {
-    exit_usage("--local-time: only avionics_csv writes local times (the others keep UTC)");
+  if (r.local_time && a.format->name != "avionics-csv") {
+    exit_usage("--local-time: only avionics-csv writes local times (the others keep UTC)");
   }
   if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
   a.logs.assign(argv + optind + 1, argv + argc);
@@ -199,14 +220,4 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   a.logs.resize(1);
   if (output_option != nullptr && std::strcmp(output_option, "-") != 0) a.output = output_option;
   return a;
-}
-
-const char* extension_of(export_format format) {
-  switch (format) {
-    case export_format::csv:
-    case export_format::avionics_csv: return ".csv";
-    case export_format::gpx: return ".gpx";
-    case export_format::kml: return ".kml";
-  }
-  return "";
 }

@@ -6,25 +6,16 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "analysis/flight_timeline.h"
+#include "export/export_run.h"
 #include "file_checks.h"
 #include "loss_warnings.h"
 #include "output_file.h"
 #include "text/utc_text.h"
 
 namespace {
-
-export_result run_export(export_format format, decode_context& ctx, const export_request& request, FILE* input,
-                         FILE* output) {
-  switch (format) {
-    case export_format::csv: return export_csv(ctx, request, input, output);
-    case export_format::avionics_csv: return export_avionics_csv(ctx, request, input, output);
-    case export_format::gpx: return export_gpx(ctx, request, input, output);
-    case export_format::kml: return export_kml_time(ctx, request, input, output);
-  }
-  return {};
-}
 
 // UTC of a flight's start: the time of its engine start or takeoff, or the LOG's clock.
 std::optional<std::int64_t> start_utc_ms(const flight_record& flight, const log_summary& summary) {
@@ -53,7 +44,7 @@ int write_export(const export_target& t) {
     return 2;
   }
   errno = 0;
-  const export_result result = run_export(t.format, *ctx, t.request, t.log, output.stream());
+  const export_result result = export_log(t.format, *ctx, t.request, t.log, output.stream());
   const orvex_log_health health = OrvexDecode_context_health(ctx);
   OrvexDecode_context_free(ctx);
 
@@ -84,8 +75,8 @@ std::vector<planned_export> plan_folder_exports(const export_arguments& args, co
                                                 int& status) {
   const std::filesystem::path dir = args.output_dir;
   const std::string name = std::filesystem::path(log_arg).stem().string();
-  const char* const extension = extension_of(args.format);
-  if (!args.each_flight) return {{(dir / (name + extension)).string(), args.request}};
+  const std::string_view extension = args.format->extension;
+  if (!args.each_flight) return {{(dir / (name + std::string(extension))).string(), args.request}};
 
   analysis_options options = default_analysis_options();
   options.decode = args.request.decode;
@@ -117,7 +108,7 @@ std::vector<planned_export> plan_folder_exports(const export_arguments& args, co
       file += '-';
       file += iso8601_utc(seconds).view().substr(0, 10);
     }
-    planned_export e{(dir / (file + extension)).string(), args.request};
+    planned_export e{(dir / (file + std::string(extension))).string(), args.request};
     e.request.window.flight = static_cast<int>(i + 1);
     exports.push_back(std::move(e));
   }

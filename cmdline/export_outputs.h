@@ -9,7 +9,7 @@
 #include "export_options.h"
 
 struct export_target {
-  export_format format;
+  const export_format& format;
   export_request request;
   FILE* log;             // read twice: a regular file or its temporary copy, at the LOG's start
   const char* log_name;  // for messages

@@ -80,11 +80,12 @@ bool holds_log_records(const char* path) {
          static_cast<std::uint64_t>(st.st_size) >= record_header_size + length;
 }
 
-int read_error_of(FILE* input) {
-  if (!std::ferror(input)) return 0;
+int read_error_of(FILE* input) { return std::ferror(input) ? read_error_from(errno) : 0; }
+
+int read_error_from(int error) {
   // A number parsed after a read that failed part way may have left ERANGE, which no read
   // gives: the reason is then the plain I/O error.
-  return errno != 0 && errno != ERANGE && errno != EDOM ? errno : EIO;
+  return error != 0 && error != ERANGE && error != EDOM ? error : EIO;
 }
 
 std::string terminal_text(std::string_view text) {

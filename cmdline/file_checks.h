@@ -33,6 +33,8 @@ bool holds_log_records(const char* path);
 // succeeded. Clear errno before the pass: its value after the pass names the reason (EIO when
 // it can't be one).
 int read_error_of(FILE* input);
+// The same reason of a read that failed, from the errno it left.
+int read_error_from(int error);
 
 // Text made safe to print on a terminal: control characters (C0, DEL, C1), invisible format
 // characters (zero-width ones, direction marks and overrides, the byte-order mark) and bytes

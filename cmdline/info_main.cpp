@@ -23,11 +23,11 @@
 
 #include "analysis/logbook_local.h"
 #include "file_checks.h"
-#include "loss_warnings.h"
-#include "info_json.h"
 #include "info_options.h"
-#include "info_text.h"
 #include "log_content.h"
+#include "loss_warnings.h"
+#include "report/summary/summary_json.h"
+#include "report/summary/summary_text.h"
 
 namespace {
 
@@ -153,8 +153,15 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     return;
   }
   if (request.zone) give_local_times(summary, *request.zone);
-  job.report = request.json ? render_info_json(job.name, summary, request.analysis)
-                            : render_info_text(terminal_text(shown), summary);
+  // The report waits in memory for its turn (the reports keep the order of the LOGs).
+  ctx.out.attach(job.report);
+  if (request.json) {
+    write_summary_json(ctx.out, job.name, summary, request.analysis);
+  } else {
+    write_summary_text(ctx.out, terminal_text(shown), summary);
+  }
+  ctx.out.flush();
+  ctx.out.attach(nullptr);
 }
 
 }  // namespace

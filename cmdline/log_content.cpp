@@ -5,12 +5,6 @@
 
 #include "records/record_reader.h"
 
-const char* not_a_log_reason(const log_health& health) {
-  if (health.reader.input_error) return nullptr;
-  if (health.bytes == 0) return "empty";
-  return health.reader.records == health.unknown_source_records ? "no record could be read" : nullptr;
-}
-
 const char* scan_for_log_records(FILE* input) {
   const std::unique_ptr<record_reader> reader(new (std::nothrow) record_reader);
   if (reader == nullptr) return nullptr;  // no room to look: the export's own pass will tell

@@ -7,11 +7,7 @@
 
 #include "analysis/log_health.h"
 
-// The reason a LOG read to its end is not one ("empty", "no record could be read"), or nullptr
-// when it is (or when the read failed, which is an error of its own).
-const char* not_a_log_reason(const log_health& health);
-
 // Reads input from its position up to its first record of a defined type, or to its end, and
-// gives not_a_log_reason of what it read. A LOG stops the scan at its first record; the caller
-// rewinds the input.
+// gives not_a_log_reason (analysis/log_health.h) of what it read. A LOG stops the scan at its
+// first record; the caller rewinds the input.
 const char* scan_for_log_records(FILE* input);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/time_zone.h"
-#include "export/log_window.h"
+#include "sampling/log_window.h"
 
 using usage_failure = void (*)(const std::string& message);
 

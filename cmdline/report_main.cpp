@@ -1,31 +1,24 @@
 // orvexdecode-report: writes the flight report of an EFIS LOG as one self-contained HTML page
 // (cmdline/report_options.cpp has the usage).
 //
-// Two reads of the LOG: the flight time line first (flights, figures, health, exceedances, the
-// clock and the units), then the charts' series and the track over the stretch asked for. The
-// report goes to a temporary file renamed over its name only once the run has succeeded.
+// The library reads the LOG twice (core/report/html/flight_report.h): a LOG file is rewound,
+// and standard input or any other stream that can't be rewound is first copied to a temporary
+// file. The report goes to a temporary file renamed over its name only once the run has
+// succeeded.
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <string>
 
-#include "analysis/logbook_local.h"
-#include "export/html_report.h"
 #include "file_checks.h"
-#include "loss_warnings.h"
-#include "log_content.h"
 #include "output_file.h"
+#include "report/html/flight_report.h"
 #include "report_options.h"
 #include "rewindable_input.h"
 
 namespace {
-
-constexpr std::size_t default_buckets = 1500;
-constexpr std::size_t most_buckets = 20000;  // with --every: the finest a chart gets (about 12 MB of page)
 
 // What to do when the report can't be written where it was going. Without -o it goes beside
 // the LOG, often on a card that is read-only or full: the hint names that folder and the way
@@ -86,49 +79,33 @@ int main(int argc, char** argv) {
   rewindable_input log;
   if (const std::string error = make_rewindable(input, input_name, log); !error.empty()) exit_file_error(error.c_str());
   decode_context* ctx = OrvexDecode_context_new();
-  const std::unique_ptr<output_writer> writer(new (std::nothrow) output_writer);
-  if (ctx == nullptr || writer == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
+  if (ctx == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
 
-  errno = 0;
-  log_summary summary = analyse_log(*ctx, request.analysis, log.stream);
-  if (request.zone) give_local_times(summary, *request.zone);
-  if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
-  if (const char* reason = not_a_log_reason(summary.health)) {
-    exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), input_name);
+  flight_report_request report;
+  report.analysis = request.analysis;
+  report.window = request.window;
+  report.window_label = request.window_label;
+  report.every_ms = request.every_ms;
+  report.log_name = input_name;
+  if (request.zone) report.zone = &*request.zone;
+  const flight_report_result result = write_flight_report(*ctx, report, log.stream, output.stream());
+  if (!result.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(result.warning).c_str());
+  switch (result.status) {
+    case flight_report_status::read_failed:
+      exit_file_error("Input file can't be read", input_name, read_error_from(result.read_errno));
+    case flight_report_status::not_a_log:
+      exit_file_error((std::string("Not a LOG file (") + result.not_a_log_reason + ")").c_str(), input_name);
+    case flight_report_status::window_refused:
+      exit_file_error((std::string("The stretch asked for can't be shown: ") + result.error).c_str());
+    case flight_report_status::rewind_failed:
+      exit_file_error("Input file can't be read again", input_name, result.read_errno);
+    case flight_report_status::written:
+    case flight_report_status::write_failed: break;
   }
-
-  const log_window window = resolve_window(request.window, summary);
-  if (!window.error.empty())
-    exit_file_error((std::string("The stretch asked for can't be shown: ") + window.error).c_str());
-  if (!window.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(window.warning).c_str());
-
-  report_gathering gathering;
-  gathering.from_ms = window.from_ms;
-  gathering.to_ms = window.to_ms;
-  gathering.gap_ms = summary.health.gap_limit_ms;
-  if (request.every_ms != 0) {
-    gathering.buckets = most_buckets;
-    gathering.min_bucket_ms = request.every_ms;
-    gathering.track_every_ms = request.every_ms;
-  } else {
-    gathering.buckets = default_buckets;
-  }
-  if (!rewind_input(log)) exit_file_error("Input file can't be read again", input_name, errno);
-  errno = 0;
-  const report_data data =
-      gather_report_data(*ctx, request.analysis.decode, request.analysis.constants, summary, gathering, log.stream);
-  if (const int error = read_error_of(log.stream)) exit_file_error("Input file can't be read", input_name, error);
   close_input(log);
   if (!standard_input) std::fclose(input);
-
-  html_report_input page;
-  page.log_name = input_name;
-  page.window_label = request.window_label;
-  page.summary = &summary;
-  page.data = &data;
-  writer->attach(output.stream());
-  const bool written = write_html_report(*writer, page) >= 0 && writer->flush() >= 0;
   OrvexDecode_context_free(ctx);
+  const bool written = result.status == flight_report_status::written;
   if (!output.finish() || !written) exit_output_error(request, "Output can't be written", shown_output, 0);
   if (!output.commit()) exit_output_error(request, "Output file can't be replaced", output_name, errno);
   return 0;

@@ -8,7 +8,7 @@
 
 #include "analysis/flight_timeline.h"
 #include "analysis/time_zone.h"
-#include "export/log_window.h"
+#include "sampling/log_window.h"
 
 struct report_request {
   std::string log;                 // "-" for standard input

@@ -12,6 +12,12 @@ std::string_view periodic_source_name(periodic_source s) {
   return "Unknown";
 }
 
+const char* not_a_log_reason(const log_health& health) {
+  if (health.reader.input_error) return nullptr;
+  if (health.bytes == 0) return "empty";
+  return health.reader.records == health.unknown_source_records ? "no record could be read" : nullptr;
+}
+
 void health_tracker::note_record(const efis_record& record) {
   if (any_record_ && record.timestamp < previous_ms_) {
     ++health_.time_backwards;

@@ -43,6 +43,11 @@ struct log_health {
   std::array<gps_port_health, 2> gps{};
 };
 
+// Why a LOG read to its end is not one ("empty", "no record could be read": no record of a
+// type the LOG format defines), or nullptr when it is (or when the read failed, which is an
+// error of its own).
+const char* not_a_log_reason(const log_health& health);
+
 // Follows the record times through the LOG.
 class health_tracker {
  public:

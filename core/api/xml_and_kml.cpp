@@ -5,11 +5,11 @@
 #include <memory>
 #include <new>
 
-#include "decode/public_call.h"
+#include "api/public_call.h"
 #include "decode/record_loop.h"
-#include "export/kml.h"
+#include "path/kml.h"
 #include "path/summary_path.h"
-#include "report/xml_report.h"
+#include "report/xml/xml_report.h"
 
 namespace {
 

@@ -20,7 +20,8 @@ struct decode_context {
   output_writer out;     // the one writer for the output stream
 
  protected:
-  // Contexts are made by OrvexDecode_context_new, with what the C API reports beside them.
+  // Contexts are made by OrvexDecode_context_new (api/context.cpp), with what the C API reports
+  // beside them.
   decode_context() = default;
 };
 
@@ -30,15 +31,5 @@ struct decode_context {
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output);
 
-// What a conversion tells OrvexDecode_context_health beyond what decoding keeps: the flight
-// path it wrote filled all its points. Kept beside the context's decode state until the next
-// pass begins.
-void note_path_point_limit(decode_context& ctx, bool reached);
-
 bool is_verbose(const decode_context& ctx);
 bool is_debug(const decode_context& ctx);
-
-// The context the classic entry points run on: one per thread, made on first use and kept, so
-// that a program calling them many times does not pay for a new context each time. Null when
-// memory is short.
-decode_context* own_context();

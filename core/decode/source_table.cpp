@@ -1,13 +1,6 @@
 #include "decode/source_table.h"
 
-#include <algorithm>
-#include <cstring>
-
-#include "decoders/ahrs_xml.h"
-#include "decoders/analog_xml.h"
-#include "decoders/eis_xml.h"
 #include "decoders/gps/assembly.h"
-#include "decoders/set_menu_xml.h"
 
 namespace {
 
@@ -66,70 +59,23 @@ record_effect dispatch_set_menu(decode_context& ctx, const efis_record& record) 
   return {false, cache_slot::set_menu, -1, false};
 }
 
-// ---- How the report writes a selected record ---------------------------------------------------
-
-int print_ahrs(decode_context& ctx, const efis_record& record) {
-  // Every AHRS message is shown, cached or not: decode the record itself, zero-padded.
-  std::uint8_t padded[ahrs_payload_size] = {};
-  std::memcpy(padded, record.payload, std::min<std::size_t>(record.length, sizeof padded));
-  return print_xml_ahrs_log_entry(ctx.out, decode_ahrs(padded), is_verbose(ctx));
-}
-
-int print_eis(decode_context& ctx, const efis_record&) {
-  return print_xml_eis_log_entry(ctx.out, ctx.summary.eis.values(), is_verbose(ctx));
-}
-
-int print_analog(decode_context& ctx, const efis_record&) {
-  return print_xml_analog_entry(ctx.out, ctx.summary.analog.values(), is_verbose(ctx));
-}
-
-int print_set_menu(decode_context& ctx, const efis_record&) {
-  return print_xml_set_menu_entry(ctx.out, ctx.summary.set_menu, is_verbose(ctx));
-}
-
-// GPS records are shown in the summaries; a selected one leaves an empty wrapper in verbose
-// debug mode.
-template <const std::string_view& Open, const std::string_view& Close>
-int print_gps_verbose_wrapper(decode_context& ctx, const efis_record&) {
-  if (!is_verbose(ctx) || !is_debug(ctx)) return 0;
-  ctx.out.text(Open);
-  return ctx.out.text(Close);
-}
-
-// Sources that are logged but not decoded leave a placeholder element in verbose mode.
-template <const std::string_view& Element>
-int print_verbose_placeholder(decode_context& ctx, const efis_record&) {
-  return is_verbose(ctx) ? ctx.out.text(Element) : 0;
-}
-
-constexpr std::string_view gps_1_open = "\t<gps_1_entry_verbose>\n";
-constexpr std::string_view gps_1_close = "\t</gps_1_entry_verbose>\n";
-constexpr std::string_view gps_2_open = "\t<gps_2_entry_verbose>\n";
-constexpr std::string_view gps_2_close = "\t</gps_2_entry_verbose>\n";
-constexpr std::string_view sl30_1_element = "\t<sl30_1_input_entry_verbose/>\n";
-constexpr std::string_view sl30_2_element = "\t<sl30_2_input_entry_verbose/>\n";
-constexpr std::string_view state_element = "\t<state_entry_verbose/>\n";
-constexpr std::string_view arinc_element = "\t<arinc_input_entry_verbose/>\n";
-constexpr std::string_view weather_element = "\t<weather_entry_verbose/>\n";
-constexpr std::string_view sl40_element = "\t<sl40_input_entry_verbose/>\n";
-
 using o = library_options;
 
 }  // namespace
 
 const std::array<source_row, last_source_type> source_table = {{
-    {source_ahrs, "AHRS_Input", &o::ahrs, dispatch_ahrs, print_ahrs},
-    {source_eis, "EIS_Input", &o::eis, dispatch_eis, print_eis},
-    {source_gps_1, "GPS1_Input", &o::gps_1, dispatch_gps_1, print_gps_verbose_wrapper<gps_1_open, gps_1_close>},
-    {source_analog, "ANALOG_Input", &o::analog, dispatch_analog, print_analog},
-    {source_sl30_1, "SL30_1_Input", &o::sl30_1, nullptr, print_verbose_placeholder<sl30_1_element>},
-    {source_sl30_2, "SL30_2_Input", &o::sl30_2, nullptr, print_verbose_placeholder<sl30_2_element>},
-    {source_set_menu, "Set_Menu", &o::set_menu, dispatch_set_menu, print_set_menu},
-    {source_state, "State", &o::state, nullptr, print_verbose_placeholder<state_element>},
-    {source_arinc, "ARINC_Input", &o::arinc, nullptr, print_verbose_placeholder<arinc_element>},
-    {source_weather, "Weather_Input", &o::weather, nullptr, print_verbose_placeholder<weather_element>},
-    {source_gps_2, "GPS2_Input", &o::gps_2, dispatch_gps_2, print_gps_verbose_wrapper<gps_2_open, gps_2_close>},
-    {source_sl40, "SL40_Input", &o::sl40, nullptr, print_verbose_placeholder<sl40_element>},
+    {source_ahrs, "AHRS_Input", &o::ahrs, dispatch_ahrs},
+    {source_eis, "EIS_Input", &o::eis, dispatch_eis},
+    {source_gps_1, "GPS1_Input", &o::gps_1, dispatch_gps_1},
+    {source_analog, "ANALOG_Input", &o::analog, dispatch_analog},
+    {source_sl30_1, "SL30_1_Input", &o::sl30_1, nullptr},
+    {source_sl30_2, "SL30_2_Input", &o::sl30_2, nullptr},
+    {source_set_menu, "Set_Menu", &o::set_menu, dispatch_set_menu},
+    {source_state, "State", &o::state, nullptr},
+    {source_arinc, "ARINC_Input", &o::arinc, nullptr},
+    {source_weather, "Weather_Input", &o::weather, nullptr},
+    {source_gps_2, "GPS2_Input", &o::gps_2, dispatch_gps_2},
+    {source_sl40, "SL40_Input", &o::sl40, nullptr},
 }};
 
 std::string_view enum_value_source_type(std::uint32_t type) {

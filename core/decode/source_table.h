@@ -1,6 +1,6 @@
-// One row per source type of the LOG: its name, the option that selects its records, what the
-// dispatch does with each record and how the report writes a selected one. Dispatch, selection
-// and the report read this table; adding a source means its decoder unit and one row here.
+// One row per source type of the LOG: its name, the option that selects its records and what the
+// dispatch does with each record. Dispatch and selection read this table; adding a source means
+// its decoder unit, one row here and, for the XML report, one row in report/xml/xml_sources.cpp.
 #pragma once
 
 #include <array>
@@ -20,8 +20,6 @@ struct source_row {
   // filled, a new fix); selects it beyond the option where a rate has an option of its own (the
   // AHRS rates). Sources that are only logged have none.
   record_effect (*dispatch)(decode_context& ctx, const efis_record& record);
-  // Writes the body of a selected record, right after its dispatch, inside its report element.
-  int (*print_xml)(decode_context& ctx, const efis_record& record);
 };
 
 extern const std::array<source_row, last_source_type> source_table;

@@ -21,7 +21,6 @@
 #include <array>
 #include <cmath>
 
-#include "decode/record_loop.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
@@ -207,28 +206,19 @@ void write_row(writer& out, const row& r, const time_zone* zone) {
 
 }  // namespace
 
-export_result export_avionics_csv(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  export_result result;
-  export_plan plan;
-  result.error = plan_export(ctx, request, input, false, plan);
-  if (!result.error.empty()) return result;
-  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("Lcl Date and Lcl Time are empty"));
+void write_avionics_csv(export_pass& pass) {
+  output_writer& out = pass.out;
+  export_result& result = pass.result;
+  const export_request& request = pass.request;
   const time_zone* zone = request.local_time && request.local_time_zone ? &*request.local_time_zone : nullptr;
   if (request.local_time && zone == nullptr) {
     result.warnings.push_back(
         "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
   }
-
-  begin_export_pass(ctx, request, input, output);
-  output_writer& out = ctx.out;
-  write_header(out, plan.units, request.tail);
-  const auto take_row = [&out, &result, zone](const sampled_row& r) {
+  write_header(out, pass.plan.units, request.tail);
+  for_each_row(pass, [&out, &result, zone](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
     write_row(out, r, zone);
     ++result.items;
-  };
-  row_sampler sampler(ctx, plan.sampling, take_row);
-  run_record_loop(ctx, sampler);
-  finish_export(ctx, plan, result);
-  return result;
+  });
 }

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "decode/engine_units.h"
-#include "export/sampled_rows.h"
+#include "sampling/sampled_rows.h"
 #include "text/output_writer.h"
 
 enum class column_unit : std::uint8_t {

@@ -1,7 +1,9 @@
 #include "export/export_run.h"
 
+#include <memory>
+#include <new>
+
 #include "analysis/flight_timeline.h"
-#include "decode/record_loop.h"
 
 namespace {
 
@@ -55,6 +57,11 @@ log_summary summary_of_scan(decode_context& ctx, const export_request& request, 
   return s;
 }
 
+std::string no_utc_warning(std::string_view what) {
+  return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + std::string(what) +
+         " (give --utc-start for the UTC of the first record)";
+}
+
 // The first instant at or after t that the clock maps to a whole second of UTC, so that rows
 // fall on whole seconds (exactly up to the first fix, within the receiver's timing after it).
 std::uint32_t whole_second_at_or_after(std::uint32_t t, const utc_anchor& anchor) {
@@ -104,20 +111,54 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   return "";
 }
 
-void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  begin_pass(ctx, &request.constants, &request.decode, input, output);
-}
+export_result export_log(const export_format& format, decode_context& ctx, const export_request& request, FILE* input,
+                         FILE* output) {
+  const log_document& document = format.per_log;
+  export_result result;
+  export_plan plan;
+  const bool window_asked = request.window.flight || request.window.from || request.window.to;
+  result.error = plan_export(ctx, request, input, document.by_flight && !window_asked, plan);
+  if (!result.error.empty()) return result;
+  if (!plan.has_utc) result.warnings.push_back(no_utc_warning(document.without_utc));
 
-void finish_export(decode_context& ctx, const export_plan& plan, export_result& result) {
+  begin_pass(ctx, &request.constants, &request.decode, input, output);
+  export_pass pass{ctx, ctx.out, request, plan, result};
+  document.write(pass);
   if (ctx.out.flush() != 0) result.write_failed = true;
   if (!plan.window.warning.empty()) {
     result.warnings.push_back(plan.window.warning);
   } else if (plan.window_asked && result.items == 0) {
     result.warnings.push_back("the time window holds no record of the LOG");
   }
+  return result;
 }
 
-std::string no_utc_warning(const char* what) {
-  return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + what +
-         " (give --utc-start for the UTC of the first record)";
+export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
+                             std::span<const export_input> logs, FILE* output) {
+  const flight_rows& rows = format.per_flight;
+  export_result result;
+  // The document's own writer: each LOG's pass uses the context's.
+  const std::unique_ptr<output_writer> out(new (std::nothrow) output_writer);
+  if (out == nullptr) {
+    result.error = "no memory for the document";
+    return result;
+  }
+  out->attach(output);
+  const analysis_options options = analysis_of(request);
+  rows.begin(*out, request);
+  for (const export_input& log : logs) {
+    const log_summary summary = analyse_log(ctx, options, log.input);
+    if (std::ferror(log.input)) {
+      result.error = std::string(log.log_name) + ": the LOG can't be read";
+      return result;
+    }
+    int number = 0;
+    for (const flight_record& flight : summary.flights) {
+      rows.row(*out, request, {log.log_name, summary, flight, ++number});
+      ++result.items;
+    }
+  }
+  rows.end(*out, request);
+  if (out->flush() != 0) result.write_failed = true;
+  return result;
 }

@@ -1,15 +1,25 @@
-// What every export does around its own pass: the first pass that finds what the rows need
-// before the first row is written, the rewind, the window, and the end of the document.
+// The driver of the exports: the passes, the window and the warnings that every format of the
+// registry (export_formats.h) shares.
+//
+// A document per LOG takes two passes over the LOG: a first one that finds what the rows need
+// before the first row is written (the units the header names, the clock's first anchor, the
+// flights when the document follows them or a flight is asked for), then the format's own pass.
+// The input is rewound between them to the position it had, so it must be seekable (a front end
+// copies a pipe to a temporary file first). Memory does not grow with the LOG.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/log_summary.h"
-#include "export/log_exports.h"
-#include "export/sampled_rows.h"
+#include "decode/record_loop.h"
+#include "export/export_formats.h"
+#include "export/export_request.h"
+#include "sampling/sampled_rows.h"
 
 struct export_plan {
   sampling_options sampling;  // the period, the window and the clock for row_sampler
@@ -20,6 +30,39 @@ struct export_plan {
   std::vector<flight_record> flights;  // only when the first pass ran the flight time line
 };
 
+// A format's pass over one LOG, as the driver has begun it: the reader on the LOG, the writer
+// on the output.
+struct export_pass {
+  decode_context& ctx;
+  output_writer& out;
+  const export_request& request;
+  const export_plan& plan;
+  export_result& result;  // the format counts its items
+};
+
+// Writes the document of one LOG in the format (per_log), reading the LOG from the input's
+// position on ctx.
+export_result export_log(const export_format& format, decode_context& ctx, const export_request& request, FILE* input,
+                         FILE* output);
+
+// One LOG of an export of flights across LOGs.
+struct export_input {
+  FILE* input;                // read once, from its position
+  std::string_view log_name;  // as the document names it and the errors tell it
+};
+
+// Writes one document of the flights of every LOG in the format (per_flight). A LOG that can't
+// be read ends the export with an error.
+export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
+                             std::span<const export_input> logs, FILE* output);
+
+// Runs the format's pass with emit(const sampled_row&) taking each row, in LOG order.
+template <typename Emit>
+void for_each_row(export_pass& pass, Emit emit) {
+  row_sampler sampler(pass.ctx, pass.plan.sampling, emit);
+  run_record_loop(pass.ctx, sampler);
+}
+
 // Runs the first pass from the input's current position and rewinds the input to it. With
 // need_flights the pass is the whole flight time line; otherwise it is a short scan that stops
 // as soon as the units and the clock's first anchor are known (at the LOG's end when they never
@@ -27,12 +70,3 @@ struct export_plan {
 // ("" when the plan is ready).
 std::string plan_export(decode_context& ctx, const export_request& request, FILE* input, bool need_flights,
                         export_plan& plan);
-
-// Starts the export's own pass on ctx: the reader on input, the writer on output.
-void begin_export_pass(decode_context& ctx, const export_request& request, FILE* input, FILE* output);
-
-// Flushes the writer and adds the warnings of a window that gave nothing.
-void finish_export(decode_context& ctx, const export_plan& plan, export_result& result);
-
-// The warning of a LOG without UTC, naming what stays empty in the document.
-std::string no_utc_warning(const char* what);

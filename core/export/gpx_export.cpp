@@ -145,16 +145,9 @@ std::vector<gpx_track> tracks_of(const export_plan& plan, const export_request& 
 
 }  // namespace
 
-export_result export_gpx(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  export_result result;
-  export_plan plan;
-  const bool window_asked = request.window.flight || request.window.from || request.window.to;
-  result.error = plan_export(ctx, request, input, !window_asked, plan);
-  if (!result.error.empty()) return result;
-  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("the track points have no time"));
-
-  begin_export_pass(ctx, request, input, output);
-  output_writer& out = ctx.out;
+void write_gpx(export_pass& pass) {
+  output_writer& out = pass.out;
+  const export_request& request = pass.request;
   out.text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
   out.text(
       "<gpx version=\"1.1\" creator=\"OrvexDecode\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
@@ -164,10 +157,8 @@ export_result export_gpx(decode_context& ctx, const export_request& request, FIL
   out.text("  <metadata><name>");
   write_escaped_utf8(out, request.tail.empty() ? std::string_view("EFIS LOG") : std::string_view(request.tail));
   out.text("</name></metadata>\n");
-  gpx_steps steps(ctx, plan, tracks_of(plan, request), request.tail, result);
-  run_record_loop(ctx, steps);
+  gpx_steps steps(pass.ctx, pass.plan, tracks_of(pass.plan, request), request.tail, pass.result);
+  run_record_loop(pass.ctx, steps);
   steps.finish();
   out.text("</gpx>\n");
-  finish_export(ctx, plan, result);
-  return result;
 }

@@ -23,11 +23,10 @@
 #include <optional>
 #include <vector>
 
-#include "decode/record_loop.h"
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
-#include "export/kml.h"
+#include "path/kml.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
 
@@ -251,22 +250,11 @@ void write_document_head(output_writer& out, const export_request& request, cons
 
 }  // namespace
 
-export_result export_kml_time(decode_context& ctx, const export_request& request, FILE* input, FILE* output) {
-  export_result result;
-  export_plan plan;
-  result.error = plan_export(ctx, request, input, false, plan);
-  if (!result.error.empty()) return result;
-  if (!plan.has_utc) result.warnings.push_back(no_utc_warning("the path has no times to replay"));
-
-  begin_export_pass(ctx, request, input, output);
-  output_writer& out = ctx.out;
-  write_document_head(out, request, plan.units);
-  kml_track_writer tracks(out, plan.has_utc, plan.sampling.every_ms, result);
-  const auto take = [&tracks](const sampled_row& r) { tracks.take(r); };
-  row_sampler sampler(ctx, plan.sampling, take);
-  run_record_loop(ctx, sampler);
+void write_kml_time(export_pass& pass) {
+  output_writer& out = pass.out;
+  write_document_head(out, pass.request, pass.plan.units);
+  kml_track_writer tracks(out, pass.plan.has_utc, pass.plan.sampling.every_ms, pass.result);
+  for_each_row(pass, [&tracks](const sampled_row& r) { tracks.take(r); });
   tracks.finish();
   out.text("</Document>\n</kml>\n");
-  finish_export(ctx, plan, result);
-  return result;
 }

@@ -7,13 +7,23 @@
 
 void output_writer::attach(FILE* stream) {
   stream_ = stream;
+  text_ = nullptr;
   used_ = 0;
   failed_ = false;
 }
 
+void output_writer::attach(std::string& text) {
+  attach(nullptr);
+  text_ = &text;
+}
+
 void output_writer::drain() {
   if (used_ != 0 && !failed_) {
-    if (stream_ == nullptr || std::fwrite(buffer_, 1, used_, stream_) != used_) failed_ = true;
+    if (text_ != nullptr) {
+      text_->append(buffer_, used_);
+    } else if (stream_ == nullptr || std::fwrite(buffer_, 1, used_, stream_) != used_) {
+      failed_ = true;
+    }
   }
   used_ = 0;
 }

@@ -1,7 +1,7 @@
 // The one buffered writer through which every document leaves the library.
 //
 // Lines are formatted with compile-time line formats (OUT_FORMAT) straight into a large
-// buffer that goes to the stream in big blocks. A failed write is remembered: the writer then
+// buffer that goes to the stream (or a string) in big blocks. A failed write is remembered: the writer then
 // drops the rest and reports -1 from every later call, so the caller can tell at the end.
 #pragma once
 
@@ -24,6 +24,8 @@ class output_writer {
 
   // Starts writing to stream with an empty buffer and a clean error state.
   void attach(FILE* stream);
+  // The same, writing to the end of text: a document kept in memory until its turn comes.
+  void attach(std::string& text);
 
   // Writes one line of a compile-time line format (OUT_FORMAT); returns the number of
   // characters, or -1 after a failure.
@@ -89,6 +91,14 @@ class output_writer {
   static std::size_t bound_of(const right_aligned_text& t) {
     return t.text.size() + static_cast<std::size_t>(t.width > 0 ? t.width : 0);
   }
+  static std::size_t bound_of(const left_aligned_text& t) {
+    return t.text.size() + static_cast<std::size_t>(t.width > 0 ? t.width : 0);
+  }
+  static std::size_t bound_of(const shortest_value&) { return shortest_text_max; }
+  static std::size_t bound_of(const grouped_value&) { return grouped_text_max; }
+  static std::size_t bound_of(grouped_count) { return grouped_count_max; }
+  static std::size_t bound_of(general_value) { return general_text_max; }
+  static std::size_t bound_of(const escaped_utf8_text& t) { return t.text.size() * escaped_utf8_max_expansion; }
   static std::size_t bound_of(const ratio_value& r) {
     return ratio_format_max + static_cast<std::size_t>(r.width > 0 ? r.width : 0);
   }
@@ -107,6 +117,7 @@ class output_writer {
   void drain();
 
   FILE* stream_ = nullptr;
+  std::string* text_ = nullptr;  // written instead of stream_ when set
   std::size_t used_ = 0;
   bool failed_ = false;
   char buffer_[buffer_size];

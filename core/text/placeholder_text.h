@@ -11,6 +11,8 @@
 #include "text/fixed_format.h"
 #include "text/line_format.h"
 #include "text/padded_text.h"
+#include "text/readable_text.h"
+#include "text/utf8_text.h"
 
 namespace placeholder_text {
 
@@ -97,6 +99,44 @@ inline char* put(char* out, const right_aligned_text& t) {
   static_assert(Kind == placeholder_kind::plain, "right_aligned() carries its own width");
   for (int i = static_cast<int>(t.text.size()); i < t.width; ++i) *out++ = ' ';
   return put_text<Kind>(out, t.text);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const left_aligned_text& t) {
+  static_assert(Kind == placeholder_kind::plain, "left_aligned() carries its own width");
+  out = put_text<Kind>(out, t.text);
+  for (int i = static_cast<int>(t.text.size()); i < t.width; ++i) *out++ = ' ';
+  return out;
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const shortest_value& v) {
+  static_assert(Kind == placeholder_kind::plain, "shortest() carries its own format");
+  return put_shortest(out, v);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const grouped_value& v) {
+  static_assert(Kind == placeholder_kind::plain, "grouped() carries its own format");
+  return put_grouped(out, v);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, grouped_count n) {
+  static_assert(Kind == placeholder_kind::plain, "with_commas_of() carries its own format");
+  return put_grouped_count(out, n);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, general_value v) {
+  static_assert(Kind == placeholder_kind::plain, "general() carries its own format");
+  return put_general(out, v);
+}
+
+template <placeholder_kind Kind>
+inline char* put(char* out, const escaped_utf8_text& t) {
+  static_assert(Kind == placeholder_kind::plain, "escaped_utf8() carries its own format");
+  return put_escaped_utf8(out, t.text);
 }
 
 }  // namespace placeholder_text

@@ -4,19 +4,21 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "text/utc_text.h"
 
-void append_number(std::string& out, double value, int decimals) {
-  if (!std::isfinite(value)) {
-    out += '0';
-    return;
+char* put_shortest(char* out, const shortest_value& v) {
+  if (!std::isfinite(v.value)) {
+    *out = '0';
+    return out + 1;
   }
-  char text[64];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  char text[shortest_text_max];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, v.value, std::chars_format::fixed, v.decimals);
   if (error != std::errc()) {
-    out += '0';
-    return;
+    *out = '0';
+    return out + 1;
   }
   std::string_view s(text, static_cast<std::size_t>(end - text));
   if (s.find('.') != std::string_view::npos) {
@@ -24,7 +26,44 @@ void append_number(std::string& out, double value, int decimals) {
     if (s.ends_with('.')) s.remove_suffix(1);
   }
   if (s == "-0") s = "0";
-  out += s;
+  std::memcpy(out, s.data(), s.size());
+  return out + s.size();
+}
+
+char* put_grouped(char* out, const grouped_value& v) {
+  char text[shortest_text_max];
+  const std::string_view s(text, static_cast<std::size_t>(put_shortest(text, shortest(v.value, v.decimals)) - text));
+  const std::size_t sign = s.starts_with('-') ? 1 : 0;
+  const std::size_t end = std::min(s.find('.'), s.size());
+  for (std::size_t i = 0; i < sign; ++i) *out++ = s[i];
+  for (std::size_t i = sign; i < end; ++i) {
+    if (i > sign && (end - i) % 3 == 0) *out++ = ',';
+    *out++ = s[i];
+  }
+  std::memcpy(out, s.data() + end, s.size() - end);
+  return out + (s.size() - end);
+}
+
+char* put_grouped_count(char* out, grouped_count n) {
+  char digits[24];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, n.count);
+  const auto length = static_cast<std::size_t>(end - digits);
+  for (std::size_t i = 0; i < length; ++i) {
+    if (i > 0 && (length - i) % 3 == 0) *out++ = ',';
+    *out++ = digits[i];
+  }
+  return out;
+}
+
+char* put_general(char* out, general_value v) {
+  // to_chars with a precision writes what printf writes for the same conversion.
+  const auto [end, error] = std::to_chars(out, out + general_text_max, v.value, std::chars_format::general, 6);
+  return error == std::errc() ? end : out;
+}
+
+void append_number(std::string& out, double value, int decimals) {
+  char text[shortest_text_max];
+  out.append(text, put_shortest(text, shortest(value, decimals)));
 }
 
 std::string number_text(double value, int decimals) {
@@ -40,26 +79,13 @@ std::string fixed_text(double value, int decimals) {
 }
 
 std::string with_commas(std::uint64_t n) {
-  const std::string digits = std::to_string(n);
-  std::string text;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-    text += digits[i];
-  }
-  return text;
+  char text[grouped_count_max];
+  return std::string(text, put_grouped_count(text, with_commas_of(n)));
 }
 
 std::string grouped_number(double value, int decimals) {
-  const std::string text = number_text(value, decimals);
-  const std::size_t sign = text.starts_with('-') ? 1 : 0;
-  const std::size_t end = std::min(text.find('.'), text.size());
-  std::string out = text.substr(0, sign);
-  for (std::size_t i = sign; i < end; ++i) {
-    if (i > sign && (end - i) % 3 == 0) out += ',';
-    out += text[i];
-  }
-  out.append(text, end, std::string::npos);
-  return out;
+  char text[grouped_text_max];
+  return std::string(text, put_grouped(text, grouped(value, decimals)));
 }
 
 std::string duration_text(double seconds) {

@@ -1,6 +1,9 @@
 #include "text/utf8_text.h"
 
+#include <cstring>
+
 #include "text/output_writer.h"
+#include "text/xml_escape.h"
 
 namespace {
 
@@ -59,4 +62,23 @@ int write_escaped_utf8(output_writer& out, std::string_view text) {
   }
   if (i > run_start) result = out.escaped(text.substr(run_start, i - run_start));
   return result;
+}
+
+char* put_escaped_utf8(char* out, std::string_view text) {
+  static_assert(escaped_utf8_max_expansion >= xml_escape_max_expansion && escaped_utf8_max_expansion >= 3);
+  std::size_t run_start = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t n = utf8_character_length(text.substr(i));
+    if (n != 0) {
+      i += n;
+      continue;
+    }
+    out += xml_escape(text.substr(run_start, i - run_start), out);
+    std::memcpy(out, replacement_character.data(), replacement_character.size());
+    out += replacement_character.size();
+    ++i;
+    run_start = i;
+  }
+  return out + xml_escape(text.substr(run_start, i - run_start), out);
 }

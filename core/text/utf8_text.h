@@ -16,3 +16,12 @@ std::size_t utf8_character_length(std::string_view text);
 // sequence written as U+FFFD (EF BF BD). Returns the writer's result for the last piece
 // (negative after a failed write).
 int write_escaped_utf8(output_writer& out, std::string_view text);
+
+// The same text as a value of a line format (OUT_FORMAT): escaped_utf8(name) writes it in place.
+struct escaped_utf8_text {
+  std::string_view text;
+};
+constexpr escaped_utf8_text escaped_utf8(std::string_view text) { return {text}; }
+// The most bytes one byte of text becomes: an escape, or the three of U+FFFD.
+constexpr std::size_t escaped_utf8_max_expansion = 8;
+char* put_escaped_utf8(char* out, std::string_view text);

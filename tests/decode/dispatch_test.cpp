@@ -7,7 +7,7 @@
 
 #include "decode/dispatch.h"
 #include "decode/source_table.h"
-#include "report/xml_report.h"
+#include "report/xml/xml_report.h"
 #include "support/capture.h"
 
 namespace {
@@ -87,7 +87,7 @@ TEST(RecordDispatch, CacheHoldsEachRecordZeroPaddedToItsLayout) {
       EXPECT_EQ(std::vector<std::uint8_t>(image, image + size), expected) << type << "/" << length;
       FILE* sink = std::tmpfile();
       ctx.out.attach(sink);
-      print_xml_summary(ctx);  // reads and decodes the slot
+      xml_report_steps{ctx, true, 1000, 0}.print_summary();  // reads and decodes the slot
       ctx.out.attach(nullptr);
       std::fclose(sink);
     }
@@ -105,10 +105,10 @@ TEST(RecordDispatch, StartOfPassClearsTheCacheAndLoadsGpsFormats) {
   const library_options o = options_with([&](library_options& o) { o.gps_1_type = 2, o.gps_2_type = 3; });
   decode_context& ctx = started_context(o);
   dispatch(ctx, test_record(2, 10));
-  ctx.summary.gps_1.valid = 1;
+  ctx.summary.gps_1.sentences_accepted = 1;
   started_context(o);
   EXPECT_FALSE(ctx.summary.eis.received());
-  EXPECT_EQ(ctx.summary.gps_1.valid, 0);
+  EXPECT_EQ(ctx.summary.gps_1.sentences_accepted, 0u);
   EXPECT_EQ(ctx.summary.gps_1.format, 2);
   EXPECT_EQ(ctx.summary.gps_2.format, 3);
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "decoders/analog.h"
-#include "decoders/analog_xml.h"
+#include "report/xml/analog_xml.h"
 #include "support/capture.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "decoders/set_menu.h"
-#include "decoders/set_menu_xml.h"
+#include "report/xml/set_menu_xml.h"
 #include "support/capture.h"
 #include "support/xml_check.h"
 

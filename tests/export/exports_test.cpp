@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <string>
 
-#include "export/log_exports.h"
+#include "export/export_run.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
 #include "support/capture.h"
 
 namespace {
 
-using export_fn = export_result (*)(decode_context&, const export_request&, FILE*, FILE*);
+using export_fn = std::string_view;  // the format's name
 
 struct exported {
   export_result result;
@@ -27,7 +27,7 @@ exported run_export(export_fn fn, const std::string& log, const export_request& 
   FILE* in = stream_with(log);
   FILE* out = std::tmpfile();
   exported e;
-  e.result = fn(*ctx, request, in, out);
+  e.result = export_log(*find_export_format(fn), *ctx, request, in, out);
   std::fclose(in);
   e.document = drain_stream(out);  // and closes it
   return e;
@@ -124,10 +124,10 @@ TEST(Exports, SmallLogGivesTheDocumentsKeptBesideTheTest) {
     const char* file;
     std::uint64_t items;
   } rows[] = {
-      {export_csv, "small.csv", 4},
-      {export_avionics_csv, "small_avionics.csv", 3},  // from the first GPS 1 fix on
-      {export_gpx, "small.gpx", 2},
-      {export_kml_time, "small.kml", 3},
+      {"csv", "small.csv", 4},
+      {"avionics-csv", "small_avionics.csv", 3},  // from the first GPS 1 fix on
+      {"gpx", "small.gpx", 2},
+      {"kml", "small.kml", 3},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.file);
@@ -152,7 +152,7 @@ TEST(Exports, CsvHeaderNamesTheLogsUnits) {
     log_writer log;
     log.eis(100, {.tachometer = 2400}).set_menu(500, r.settings[0]).set_menu(510, r.settings[1]);
     log.eis(1100, {.tachometer = 2400}).record(13, 2200, "end");
-    const std::string document = run_export(export_csv, log.str()).document;
+    const std::string document = run_export("csv", log.str()).document;
     const std::string header = document.substr(0, document.find("\r\n"));
     for (const char* name : r.names) EXPECT_NE(header.find(name), std::string::npos) << name << " in " << header;
   }
@@ -173,7 +173,7 @@ TEST(Exports, WindowStartIsIncludedAndItsEndExcluded) {
   for (const auto& r : rows) {
     export_request request = default_export_request();
     request.window = r.window;
-    const exported e = run_export(export_csv, small_log(), request);
+    const exported e = run_export("csv", small_log(), request);
     EXPECT_TRUE(e.result.error.empty()) << e.result.error;
     EXPECT_EQ(e.result.items, r.rows);
     EXPECT_EQ(count_of(e.document, "\r\n"), r.rows + 1);
@@ -184,7 +184,7 @@ TEST(Exports, WindowStartIsIncludedAndItsEndExcluded) {
 TEST(Exports, AFlightTheLogDoesNotHoldIsAnError) {
   export_request request = default_export_request();
   request.window.flight = 1;
-  for (const export_fn fn : {export_csv, export_avionics_csv, export_gpx, export_kml_time}) {
+  for (const export_fn fn : {"csv", "avionics-csv", "gpx", "kml"}) {
     const exported e = run_export(fn, small_log(), request);
     EXPECT_EQ(e.result.error, "the LOG holds 0 flights, not flight 1");
     EXPECT_EQ(e.document, "");
@@ -192,15 +192,15 @@ TEST(Exports, AFlightTheLogDoesNotHoldIsAnError) {
 }
 
 TEST(Exports, WithoutGpsTimeTimesStayEmptyAndAWarningSaysSo) {
-  const exported csv = run_export(export_csv, small_log(false));
+  const exported csv = run_export("csv", small_log(false));
   EXPECT_NE(csv.document.find("\r\n,1.100,47.390835,-122.205666,1234,95,123,1,1200,"), std::string::npos)
       << csv.document;
-  const exported avionics = run_export(export_avionics_csv, small_log(false));
+  const exported avionics = run_export("avionics-csv", small_log(false));
   EXPECT_NE(avionics.document.find("\r\n, , , , 47.3908348, -122.2056656,"), std::string::npos) << avionics.document;
-  const exported gpx = run_export(export_gpx, small_log(false));
+  const exported gpx = run_export("gpx", small_log(false));
   EXPECT_EQ(count_of(gpx.document, "<trkpt "), 2u);
   EXPECT_EQ(count_of(gpx.document, "<time>"), 0u);
-  const exported kml = run_export(export_kml_time, small_log(false));
+  const exported kml = run_export("kml", small_log(false));
   EXPECT_EQ(count_of(kml.document, "<gx:Track>"), 0u);
   EXPECT_EQ(count_of(kml.document, "<LineString>"), 3u);  // the path and the two wingtips
   for (const exported* e : {&csv, &avionics, &gpx, &kml}) {
@@ -210,7 +210,7 @@ TEST(Exports, WithoutGpsTimeTimesStayEmptyAndAWarningSaysSo) {
   // The user's UTC of the first record places the rows.
   export_request request = default_export_request();
   request.utc_start_ms = parse_utc_iso8601("2026-03-11T22:00:00Z");
-  EXPECT_NE(run_export(export_csv, small_log(false), request).document.find("\r\n2026-03-11T22:00:01Z,1.100,"),
+  EXPECT_NE(run_export("csv", small_log(false), request).document.find("\r\n2026-03-11T22:00:01Z,1.100,"),
             std::string::npos);
 }
 
@@ -218,13 +218,13 @@ TEST(Exports, GpxHasATrackPerFlightAndSegmentsBreakAtGaps) {
   flight_notes notes;
   const std::string log = simulated_log({.seed = 11, .minutes = 200.0}, &notes);  // two sorties
   ASSERT_EQ(notes.sorties.size(), 2u);
-  const exported gpx = run_export(export_gpx, log);
+  const exported gpx = run_export("gpx", log);
   EXPECT_EQ(count_of(gpx.document, "<trk>"), 2u);
   EXPECT_NE(gpx.document.find("<name>flight 2</name>"), std::string::npos);
   EXPECT_EQ(count_of(gpx.document, "<trkseg>"), 2u);
   export_request second = default_export_request();
   second.window.flight = 2;
-  const exported one = run_export(export_gpx, log, second);
+  const exported one = run_export("gpx", log, second);
   EXPECT_EQ(count_of(one.document, "<trk>"), 1u);
   EXPECT_NE(one.document.find("<number>2</number>"), std::string::npos);
 
@@ -232,14 +232,14 @@ TEST(Exports, GpxHasATrackPerFlightAndSegmentsBreakAtGaps) {
   log_writer gaps;
   gaps.gps1(1000, aviation_fix("N 47 2345", "W 122 1234")).gps1(2000, aviation_fix("N 47 2346", "W 122 1234"));
   gaps.gps1(8000, aviation_fix("N 47 2347", "W 122 1234")).record(13, 9000, "end");
-  EXPECT_EQ(count_of(run_export(export_gpx, gaps.str()).document, "<trkseg>"), 2u);
+  EXPECT_EQ(count_of(run_export("gpx", gaps.str()).document, "<trkseg>"), 2u);
   log_writer invalid;
   export_request nmea = default_export_request();
   nmea.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA;
   invalid.gps1(1000, nmea_fix("4723.450", "N", "12212.340", "W"))
       .gps1(2000, "$GPRMC,123520,V,4723.455,N,12212.340,W,000.0,000.0,230394,003.1,W*6A\r\n");
   invalid.gps1(3000, nmea_fix("4723.460", "N", "12212.340", "W")).record(13, 4000, "end");
-  const exported split = run_export(export_gpx, invalid.str(), nmea);
+  const exported split = run_export("gpx", invalid.str(), nmea);
   EXPECT_EQ(count_of(split.document, "<trkseg>"), 2u);
   EXPECT_EQ(count_of(split.document, "<trkpt "), 2u);
 }
@@ -250,7 +250,7 @@ TEST(Exports, KmlTrackSplitsAtGapsInTheRows) {
   for (std::uint32_t t = 200; t < 4000; t += 500) log.gps1(t, aviation_fix("N 47 2345", "W 122 1234"));
   for (std::uint32_t t = 9000; t < 12000; t += 500) log.gps1(t, aviation_fix("N 47 2345", "W 122 1234"));
   log.record(13, 12500, "end");
-  const exported kml = run_export(export_kml_time, log.str());
+  const exported kml = run_export("kml", log.str());
   EXPECT_EQ(count_of(kml.document, "<gx:Track>"), 2u);
   EXPECT_EQ(count_of(kml.document, "<when>"), kml.result.items);
   EXPECT_EQ(count_of(kml.document, "<gx:coord>"), kml.result.items);
@@ -262,9 +262,9 @@ TEST(Exports, EveryTruncationOfALogGivesCompleteDocuments) {
   for (std::size_t size = 0; size <= log.size(); ++size) {
     SCOPED_TRACE(size);
     const std::string cut = log.substr(0, size);
-    ASSERT_TRUE(cells_match_header(run_export(export_csv, cut).document));
-    ASSERT_TRUE(cells_match_header(run_export(export_avionics_csv, cut).document));
-    ASSERT_TRUE(parses_as_xml(run_export(export_gpx, cut).document));
-    ASSERT_TRUE(parses_as_xml(run_export(export_kml_time, cut).document));
+    ASSERT_TRUE(cells_match_header(run_export("csv", cut).document));
+    ASSERT_TRUE(cells_match_header(run_export("avionics-csv", cut).document));
+    ASSERT_TRUE(parses_as_xml(run_export("gpx", cut).document));
+    ASSERT_TRUE(parses_as_xml(run_export("kml", cut).document));
   }
 }

@@ -9,10 +9,9 @@
 
 #include "analysis/flight_timeline.h"
 #include "export/export_run.h"
-#include "export/log_exports.h"
-#include "export/report_data.h"
 #include "flight_simulator.h"
 #include "path/path_logs.h"
+#include "report/html/report_data.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 
@@ -69,7 +68,7 @@ std::string csv_of(const std::string& log) {
   const context_ptr ctx = make_context();
   FILE* in = stream_with(log);
   FILE* out = std::tmpfile();
-  export_csv(*ctx, default_export_request(), in, out);
+  export_log(*find_export_format("csv"), *ctx, default_export_request(), in, out);
   std::fclose(in);
   return drain_stream(out);
 }

@@ -6,6 +6,7 @@
 
 #include "decode/dispatch.h"
 #include "decode/source_table.h"
+#include "report/xml/xml_sources.h"
 
 library_options default_options() { return OrvexDecode_default_options(); }
 
@@ -119,7 +120,7 @@ std::string render_xml_record(std::uint8_t source_type, std::span<const std::uin
     ctx.out.text("\t<unknown_entry_type/>\n");
   } else {
     process_efis_record(ctx, record);
-    source_row_of(source_type).print_xml(ctx, record);
+    print_xml_record_body(ctx, record);
   }
   ctx.out.flush();
   ctx.out.attach(nullptr);

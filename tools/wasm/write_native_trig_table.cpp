@@ -5,7 +5,7 @@
 //
 // The KML's angles are the AHRS roll, pitch and yaw: a 16-bit count of half turns (decoders/ahrs.h),
 // as a double, then a float in the flight path (path/summary_path.cpp), in radians as a float
-// (radians_of in export/kml.cpp): 65536 values. The C library's sinf and cosf are not always
+// (radians_of in path/kml.cpp): 65536 values. The C library's sinf and cosf are not always
 // correctly rounded, and the module's C library rounds differently. The module computes the
 // correctly rounded value from its double-precision sine and cosine; this table gives the native
 // value wherever that is not it, and wherever the exact value lies too close to a rounding

@@ -130,7 +130,6 @@ bool process_gps_composite_aviation_entry(gps_composite_state* state) {
   state->fields.aviation = parsed;
   state->fix = fix_of(state->format, state->fields);
   ++state->sentences_accepted;
-  state->valid = 1;
   return true;
 }
 
@@ -152,7 +151,6 @@ bool process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, g
   // The buffer then holds exactly the last accepted sentence, for the debug element.
   std::memset(state->sentence, 0, sizeof state->sentence);
   std::memcpy(state->sentence, payload, std::min<std::size_t>(length, gps_sentence_size));
-  state->valid = 1;
   return true;
 }
 

@@ -90,7 +90,6 @@ struct gps_composite_state {
   std::int32_t write_position;
   gps_fields fields;
   std::int32_t format;  // 1 aviation, 2 NMEA, 3 aviation framed by STX; other: ignored
-  std::int32_t valid;   // a sentence was accepted (the NMEA report clears it once written)
   gps_fix fix;          // the numbers of the last accepted sentence
   std::uint64_t sentences_accepted;
   std::uint64_t sentences_rejected;

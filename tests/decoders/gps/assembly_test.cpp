@@ -72,10 +72,10 @@ TEST(GpsAviationAssembly, SentenceSplitAtEveryPositionIsParsedOnceAtItsEtx) {
       for (std::size_t second = cut; second < sentence.size(); second += 7) {
         gps_composite_state s = port(format);
         feed(s, sentence.substr(0, sentence.size() - 1), {cut, second});
-        ASSERT_EQ(s.valid, 0) << cut;
+        ASSERT_EQ(s.sentences_accepted, 0u) << cut;
         EXPECT_EQ(s.write_position, static_cast<std::int32_t>(sentence.size() - 1));
         feed(s, "\x03");
-        ASSERT_EQ(s.valid, 1) << format << " cut " << cut << "," << second;
+        ASSERT_EQ(s.sentences_accepted, 1u) << format << " cut " << cut << "," << second;
         expect_full_fix(s.fields.aviation, format == 1 ? "04985" : "");
         EXPECT_EQ(s.write_position, 0);
         EXPECT_TRUE(all_zero(s.sentence, sizeof s.sentence));
@@ -104,13 +104,13 @@ TEST(GpsAviationAssembly, BufferHoldsExactly2048BytesThenDropsThePort) {
   ASSERT_EQ(exact.size(), 2048u);
   gps_composite_state s = port(1);
   feed(s, exact, {100, 1000, 2047});
-  EXPECT_EQ(s.valid, 1);
+  EXPECT_EQ(s.sentences_accepted, 1u);
   EXPECT_EQ(s.write_position, 0);
 
   // 2048 bytes without an ETX: the ETX that follows and every later sentence are dropped.
   gps_composite_state full = port(1);
   feed(full, exact.substr(0, 2047) + "y" + "\x03" + with_altitude);
-  EXPECT_EQ(full.valid, 0);
+  EXPECT_EQ(full.sentences_accepted, 0u);
   EXPECT_EQ(full.write_position, 2048);
   EXPECT_EQ(full.sentence[2047], 'y');
 }
@@ -120,11 +120,10 @@ TEST(GpsAviationAssembly, FullBufferWithoutZeroIsReadOnlyWithinIt) {
   gps_composite_state s = port(3);
   std::memset(s.sentence, 'A', sizeof s.sentence);
   s.sentence[gps_sentence_size - 1] = '\x02';
-  process_gps_composite_aviation_entry(&s);
-  EXPECT_EQ(s.valid, 0);
+  EXPECT_FALSE(process_gps_composite_aviation_entry(&s));
   s.format = 1;
-  process_gps_composite_aviation_entry(&s);
-  EXPECT_EQ(s.valid, 0);
+  EXPECT_FALSE(process_gps_composite_aviation_entry(&s));
+  EXPECT_EQ(s.sentences_accepted, 0u);
 }
 
 TEST(GpsAviationAssembly, AcceptanceNeedsFiveConversionsAndBothCoordinates) {
@@ -152,7 +151,7 @@ TEST(GpsAviationAssembly, AcceptanceNeedsFiveConversionsAndBothCoordinates) {
   for (const row& r : rows) {
     gps_composite_state s = port(r.format);
     feed(s, r.sentence);
-    EXPECT_EQ(s.valid, r.accepted ? 1 : 0) << r.format << " " << r.sentence;
+    EXPECT_EQ(s.sentences_accepted, r.accepted ? 1u : 0u) << r.format << " " << r.sentence;
     if (r.accepted) {
       EXPECT_STREQ(s.fields.aviation.ground_speed, r.format == 3 ? "186" : "");
     }
@@ -164,7 +163,8 @@ TEST(GpsAviationAssembly, RejectedSentenceKeepsTheLastFix) {
   feed(s, with_altitude);
   // Format 1: the CR LF after the ETX starts the next sentence, which is then rejected.
   feed(s, "\r\n\x02z01000\r\nAN 10 0000\r\nBE 010 0000\r\nC001\r\n\x03");
-  EXPECT_EQ(s.valid, 1);
+  EXPECT_EQ(s.sentences_accepted, 1u);
+  EXPECT_EQ(s.sentences_rejected, 1u);
   expect_full_fix(s.fields.aviation, "04985");
 }
 
@@ -187,7 +187,7 @@ void check_rmc_rows(const std::vector<rmc_row>& rows) {
     gps_composite_state s = port(2);
     const std::string record(r.payload);
     feed_record(record, &s);
-    EXPECT_EQ(s.valid, r.accepted ? 1 : 0) << r.payload;
+    EXPECT_EQ(s.sentences_accepted, r.accepted ? 1u : 0u) << r.payload;
     if (r.accepted) {
       EXPECT_EQ(fields_of(s.fields.nmea), r.fields) << r.payload;
       EXPECT_EQ(std::string(s.sentence), r.payload.substr(0, r.payload.find('\0')));
@@ -278,7 +278,7 @@ TEST(GpsNmeaAssembly, RelaxedReadingAcceptsWhatRealReceiversSend) {
     gps_composite_state s = port(2);
     const std::string record(payload);
     feed_record(record, &s);
-    EXPECT_EQ(s.valid, 0) << payload;
+    EXPECT_EQ(s.sentences_accepted, 0u) << payload;
   }
 }
 
@@ -291,9 +291,8 @@ TEST(GpsNmeaAssembly, AcceptedSentenceReplacesTheWholeBuffer) {
   feed_record(shorter, &s);
   EXPECT_EQ(std::string(s.sentence), "$GPRMC,1,A,1,N,1,E,1,1,1*00");
   EXPECT_TRUE(all_zero(s.sentence + 27, sizeof s.sentence - 27));
-  s.valid = 0;
-  feed_record(other, &s);  // ignored: fields, buffer and valid stay
-  EXPECT_EQ(s.valid, 0);
+  feed_record(other, &s);  // ignored: fields, buffer and count stay
+  EXPECT_EQ(s.sentences_accepted, 2u);
   EXPECT_STREQ(s.fields.nmea.utc_time, "1");
   EXPECT_EQ(std::string(s.sentence), "$GPRMC,1,A,1,N,1,E,1,1,1*00");
 }

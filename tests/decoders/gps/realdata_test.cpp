@@ -90,11 +90,10 @@ std::map<int, port_run> run_ports(const std::vector<log_entry>& records, int for
     if (r.type != 3 && r.type != 11) continue;
     const int port = r.type == 3 ? 1 : 2;
     gps_composite_state& state = states[port - 1];
-    state.valid = 0;
-    process_gps_entry(reinterpret_cast<const std::uint8_t*>(r.payload.data()),
-                      static_cast<std::uint32_t>(r.payload.size()), &state);
+    const bool accepted = process_gps_entry(reinterpret_cast<const std::uint8_t*>(r.payload.data()),
+                                            static_cast<std::uint32_t>(r.payload.size()), &state);
     port_run& run = runs[port];
-    if (state.valid != 0) run.accepted_at[i] = state.fields;
+    if (accepted) run.accepted_at[i] = state.fields;
     run.fields_after[i] = state.fields;
     if (state.format == 2) {
       gps_nmea_fields strict{};

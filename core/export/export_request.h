@@ -1,0 +1,36 @@
+// What an export is asked for and what became of it, for every format of the registry
+// (export_formats.h) and its driver (export_run.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/time_zone.h"
+#include "decode/decode_context.h"
+#include "sampling/log_window.h"
+
+struct export_request {
+  library_options decode;  // the GPS ports' sentence formats
+  analog_input_const constants;
+  window_request window;                     // a flight, or a window of time
+  std::uint32_t every_ms = 1000;             // the row period (the GPX writes every fix)
+  std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without GPS time
+  std::string tail;                          // the aircraft's registration, for headers and names; may be empty
+  // The avionics CSV's date and time in local time (with its offset) instead of UTC: in
+  // local_time_zone when given, else in the departure airport's zone where one is known.
+  bool local_time = false;
+  std::optional<time_zone> local_time_zone;
+};
+
+// GPS 1 as orvexdecode reads it (aviation unless said), GPS 2 as NMEA: the port that usually
+// carries the date and time.
+export_request default_export_request();
+
+struct export_result {
+  bool write_failed = false;  // a write to the output failed
+  std::string error;          // the request cannot be met (nothing useful was written)
+  std::vector<std::string> warnings;
+  std::uint64_t items = 0;  // rows, track points or samples written
+};

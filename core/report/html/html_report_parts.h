@@ -1,0 +1,54 @@
+// The parts of the HTML report page: the page and its header (html_report.cpp), the charts'
+// designs (chart_plans.cpp) and the tables of flights, health and limits
+// (html_report_tables.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/log_summary.h"
+#include "report/html/report_data.h"
+#include "report/html/svg_chart.h"
+#include "report/html/svg_track_map.h"
+#include "report/summary/summary_rules.h"
+#include "text/output_writer.h"
+
+struct report_context {
+  const log_summary& summary;
+  time_axis axis;
+  std::uint32_t from_ms;  // the stretch drawn: [from, to)
+  std::uint32_t to_ms;
+  moment_reader moments;
+
+  // "15:04:56Z" (with the date on another day than the first), or "LOG 0:04:56".
+  std::string moment(const log_instant& at) const { return moments.text(at); }
+  bool overlaps(std::uint32_t start_ms, std::uint32_t end_ms) const { return start_ms < to_ms && end_ms >= from_ms; }
+};
+
+// "°F" for a temperature unit letter, the unit itself otherwise.
+std::string display_unit(std::string_view unit);
+
+// The name a pilot reads for a limit parameter ("CHT", "Oil pressure").
+std::string_view limit_display_name(limit_parameter p);
+// The chart an exceedance of the parameter shows on ("cht").
+std::string_view limit_chart(limit_parameter p);
+
+// A chart as the page draws it: its design with the lines that hold data, the flight phases,
+// the limits and the exceedances; or, when none of its series holds data, a figure that says so.
+struct chart_plan {
+  chart_design design;
+  bool has_data = false;
+};
+
+// The charts of the page, in order; an optional chart (the approach) without data is left out.
+std::vector<chart_plan> chart_plans(const report_context& r, const report_data& d);
+// The takeoffs and landings the map marks.
+std::vector<map_mark> map_marks(const report_context& r);
+
+void write_flights_section(output_writer& out, const report_context& r);
+// The flights' logbook rows (html_logbook_table.cpp): date, out, off, on, in, total, night,
+// landings, cross-country; nothing without a flight.
+void write_logbook_table(output_writer& out, const report_context& r);
+void write_limits_section(output_writer& out, const report_context& r);

@@ -1,0 +1,271 @@
+// The tables of the HTML report: the flights and ground runs, the LOG's health, the
+// exceedances of the aircraft limits.
+#include <cmath>
+
+#include "decode/source_table.h"
+#include "report/html/html_report_parts.h"
+
+namespace {
+
+constexpr std::string_view dash = "\xE2\x80\x94";
+
+// A number with one decimal, as "%.1f"; 0 for a value that is not finite.
+fixed_value one_decimal(double value) { return fixed(std::isfinite(value) ? value : 0.0, 1); }
+
+// A cell of a table that a narrow screen shows as one block per row: the cell carries its
+// column's name, which the style sheet writes before it there.
+void open_cell(output_writer& out, std::string_view column) { out.line(OUT_FORMAT("<td data-label=\"{}\">"), column); }
+
+void event_cell(output_writer& out, const report_context& r, std::string_view column, const std::optional<log_event>& e,
+                std::string_view missing) {
+  open_cell(out, column);
+  if (!e) {
+    out.line(OUT_FORMAT("{}</td>"), missing);
+    return;
+  }
+  out.line(OUT_FORMAT("{}"), r.moment(e->when));
+  if (e->has_position) out.line(OUT_FORMAT("<br><small>{}</small>"), place_text(e->position));
+  out.text("</td>");
+}
+
+void fuel_cell(output_writer& out, const report_context& r, const flight_record& w) {
+  const std::string_view unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+  open_cell(out, "Fuel used");
+  if (w.fuel_used_from_flow) out.line(OUT_FORMAT("{}{} by flow"), one_decimal(*w.fuel_used_from_flow), unit);
+  if (w.fuel_used_from_quantity) {
+    out.line(OUT_FORMAT("{}{}{} by quantity"), w.fuel_used_from_flow ? "<br>" : "",
+             one_decimal(*w.fuel_used_from_quantity), unit);
+  }
+  if (!w.fuel_used_from_flow && !w.fuel_used_from_quantity) out.text(dash);
+  out.text("</td>");
+}
+
+void flight_row(output_writer& out, const report_context& r, std::string_view kind, int number,
+                const flight_record& w) {
+  out.line(OUT_FORMAT("{}<th scope=\"row\">{} {}</th>"),
+           r.overlaps(w.start_ms, w.end_ms) ? "<tr>" : "<tr class=\"outside\">", kind, number);
+  event_cell(out, r, "Engine start", w.engine_start, "no engine data");
+  event_cell(out, r, "Takeoff", w.takeoff, dash);
+  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
+  event_cell(out, r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : dash);
+  open_cell(out, "Block");
+  out.line(OUT_FORMAT("{}</td>"), w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash));
+  open_cell(out, "Flight");
+  out.line(OUT_FORMAT("{}"), w.is_flight() ? duration_text(w.flight_time_s) : std::string(dash));
+  if (w.airborne_periods > 1) out.line(OUT_FORMAT("<br><small>{} takeoffs</small>"), w.airborne_periods);
+  out.text("</td>");
+  open_cell(out, "Engine");
+  out.line(OUT_FORMAT("{}"), w.engine_start ? duration_text(w.engine_time_s) : std::string(dash));
+  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
+  out.text("</td>");
+  fuel_cell(out, r, w);
+  open_cell(out, "Distance");
+  if (w.distance_nm) {
+    out.line(OUT_FORMAT("{} nm</td></tr>"), one_decimal(*w.distance_nm));
+  } else {
+    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+  }
+}
+
+// The health in one line, as orvexdecode-info tells it.
+void write_health_line(output_writer& out, const log_health& h) {
+  const reader_stats& r = h.reader;
+  const std::uint64_t dropped = dropped_records(r);
+  out.line(OUT_FORMAT("{} records, "), with_commas_of(r.records));
+  if (dropped == 0) {
+    out.text("none dropped");
+  } else {
+    out.line(OUT_FORMAT("{} dropped"), with_commas_of(dropped));
+  }
+  if (h.unknown_source_records) out.line(OUT_FORMAT(", {} of unknown types"), with_commas_of(h.unknown_source_records));
+  if (const std::uint64_t in_part = records_read_in_part(h)) {
+    out.line(OUT_FORMAT(", {} read in part"), with_commas_of(in_part));
+  }
+  out.line(OUT_FORMAT("{}"), time_backwards_text(h.time_backwards));
+  if (r.input_error) out.text(", reading stopped on a read error");
+  if (r.largest_skip > 1'000'000) {
+    out.line(OUT_FORMAT(", {} bytes skipped after a damaged length"), with_commas_of(r.largest_skip));
+  }
+  const std::uint64_t gaps = gaps_over_limit(h);
+  const general_value limit = general(h.gap_limit_ms / 1000.0);
+  if (gaps == 0) {
+    out.line(OUT_FORMAT("; no gaps over {} s"), limit);
+  } else {
+    out.line(OUT_FORMAT("; {} gap{} over {} s"), with_commas_of(gaps), gaps == 1 ? "" : "s", limit);
+  }
+  for (std::size_t p = 0; p < 2; ++p) {
+    const gps_port_health& g = h.gps[p];
+    if (g.format == 0) continue;
+    out.line(OUT_FORMAT("; GPS {} {} {} accepted, {} rejected"), p + 1, gps_format_text(g),
+             with_commas_of(g.sentences_accepted), with_commas_of(g.sentences_rejected));
+    if (gps_maybe_other_format(g)) out.text(" (another format?)");
+    if (g.buffer_full) out.text(" (its sentence buffer filled: nothing more of it was read)");
+  }
+}
+
+void write_records_by_source(output_writer& out, const reader_stats& rs) {
+  out.text("<table class=\"health\"><caption>Records by source</caption><tbody>");
+  for (const source_row& row : source_table) {
+    if (rs.by_type[row.type] == 0) continue;
+    out.line(OUT_FORMAT("<tr><th scope=\"row\">{}</th><td>{}</td></tr>"), escaped_utf8(row.name),
+             with_commas_of(rs.by_type[row.type]));
+  }
+  out.text("</tbody></table>");
+}
+
+void write_health_details(output_writer& out, const report_context& r) {
+  const log_health& h = r.summary.health;
+  const reader_stats& rs = h.reader;
+  write_records_by_source(out, rs);
+  out.line(OUT_FORMAT("<ul class=\"health\"><li>{} bytes read</li>"), with_commas_of(h.bytes));
+  if (dropped_records(rs) > 0) {
+    out.line(OUT_FORMAT("<li>Dropped: {} cut short, {} of length 0, {} oversized; the first at byte"),
+             with_commas_of(rs.truncated), with_commas_of(rs.zero_length), with_commas_of(rs.oversized));
+    for (std::uint32_t i = 0; i < rs.drops_noted; ++i) {
+      out.line(OUT_FORMAT("{}{}"), i == 0 ? " " : ", ", rs.first_drop_offsets[i]);
+    }
+    out.text("</li>");
+  }
+  if (rs.largest_skip > 0) {
+    out.line(OUT_FORMAT("<li>The longest damaged record length made the reader skip {} bytes at byte {}</li>"),
+             with_commas_of(rs.largest_skip), rs.largest_skip_offset);
+  }
+  if (records_read_in_part(h)) {
+    out.line(OUT_FORMAT("<li>Shorter than their layout (read as far as they go): {} EIS records, {} AHRS high-rate "
+                        "messages</li>"),
+             with_commas_of(h.short_eis_records), with_commas_of(h.short_ahrs_records));
+  }
+  if (h.time_backwards == 1) {
+    out.line(OUT_FORMAT("<li>Time went back once, by up to {} s</li>"), shortest(h.largest_step_back_ms / 1000.0, 3));
+  } else if (h.time_backwards > 1) {
+    out.line(OUT_FORMAT("<li>Time went back {} times, by up to {} s</li>"), with_commas_of(h.time_backwards),
+             shortest(h.largest_step_back_ms / 1000.0, 3));
+  }
+  for (std::size_t i = 0; i < periodic_source_count; ++i) {
+    const source_gaps& g = h.gaps[i];
+    if (g.count == 0) continue;
+    out.line(OUT_FORMAT("<li>{}: {} gap{}, the longest {} s after {}</li>"),
+             escaped_utf8(periodic_source_name(static_cast<periodic_source>(i))), with_commas_of(g.count),
+             g.count == 1 ? "" : "s", shortest(g.longest_ms / 1000.0, 1), r.moment(r.moments.at(g.longest_at_ms)));
+  }
+  if (r.summary.time.day_corrections) {
+    out.line(OUT_FORMAT("<li>{} GPS dates a day off the time, corrected</li>"),
+             with_commas_of(r.summary.time.day_corrections));
+  }
+  out.text("</ul>");
+}
+
+void write_flights_table(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  out.text(
+      "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
+      "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
+      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
+      "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
+      "scope=\"col\">Distance</th></tr></thead><tbody>");
+  int n = 0;
+  for (const flight_record& w : s.flights) flight_row(out, r, "Flight", ++n, w);
+  n = 0;
+  for (const flight_record& w : s.ground_runs) flight_row(out, r, "Ground run", ++n, w);
+  out.text("</tbody></table></div>");
+  write_logbook_table(out, r);
+  if (s.windows_not_listed > 0) {
+    out.line(OUT_FORMAT("<p>{} more flights and ground runs are not listed.</p>"),
+             with_commas_of(s.windows_not_listed));
+  }
+}
+
+// The limit an exceedance broke, in words: "CHT #3 above 400 °F when airborne".
+std::string exceeded_limit_text(const aircraft_limit& limit, const exceedance& x, const std::string& unit) {
+  std::string what(limit_display_name(limit.parameter));
+  if (x.cylinder > 0) what += std::string(" #") + std::to_string(x.cylinder);
+  what += is_maximum(limit.parameter) ? " above " : " below ";
+  what += number_text(limit.value, 3) + " " + unit;
+  const std::string condition = condition_text(limit.when);
+  if (!condition.empty()) what += std::string(" when ") + condition;
+  return what;
+}
+
+void write_exceedance_row(output_writer& out, const report_context& r, std::size_t i) {
+  const log_summary& s = r.summary;
+  const exceedance& x = s.exceedances[i];
+  const aircraft_limit& limit = s.limits[x.limit_index];
+  const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
+  const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+  out.line(OUT_FORMAT("<tr><th scope=\"row\" data-label=\"Exceedance\">{}</th>"), i + 1);
+  open_cell(out, "Limit");
+  out.line(OUT_FORMAT("{}</td>"), escaped_utf8(exceeded_limit_text(limit, x, unit)));
+  open_cell(out, "Start");
+  out.line(OUT_FORMAT("{}</td>"), r.moment(x.start));
+  open_cell(out, "Duration");
+  out.line(OUT_FORMAT("{}</td>"), duration_text(seconds));
+  open_cell(out, "Peak");
+  out.line(OUT_FORMAT("{} {} at {}</td>"), shortest(x.peak, 1), unit, r.moment(x.peak_at));
+  open_cell(out, "Place");
+  out.line(OUT_FORMAT("<a class=\"exceed\" href=\"#chart-{}\" data-band=\"x{}\" data-from=\"{}\" data-to=\"{}\">"
+                      "show on the chart</a></td></tr>"),
+           limit_chart(limit.parameter), i + 1, shortest(r.axis.x_of(x.start.log_ms), 1),
+           shortest(r.axis.x_of(x.end.log_ms), 1));
+}
+
+void write_limits_checked(output_writer& out, const log_summary& s) {
+  out.line(OUT_FORMAT("<p>{} limit{} checked: "), s.limits.size(), s.limits.size() == 1 ? "" : "s");
+  for (std::size_t i = 0; i < s.limits.size(); ++i) {
+    const aircraft_limit& limit = s.limits[i];
+    out.line(OUT_FORMAT("{}<code>{} = {}"), i == 0 ? "" : ", ", limit_name(limit.parameter), shortest(limit.value, 3));
+    if (limit.has_temperature_unit) out.line(OUT_FORMAT(" {}"), unit_symbol(limit.unit));
+    const std::string condition = condition_text(limit.when);
+    if (!condition.empty()) out.line(OUT_FORMAT(" when {}"), escaped_utf8(condition));
+    out.text("</code>");
+  }
+  out.text(".</p>");
+}
+
+}  // namespace
+
+void write_flights_section(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  out.text("<section id=\"flights\"><h2>Flights</h2>");
+  if (s.flights.empty() && s.ground_runs.empty()) {
+    out.text(s.log.figures.cht[0].has || s.log.figures.ias_kt.has || s.log.figures.ground_speed_kt.has
+                 ? "<p>None: the engine never ran and the aircraft never flew.</p>"
+                 : "<p>None: the LOG holds no engine or speed data.</p>");
+  } else {
+    write_flights_table(out, r);
+  }
+  out.text("<details class=\"health\"><summary><b>LOG health:</b> ");
+  write_health_line(out, s.health);
+  out.text("</summary>");
+  write_health_details(out, r);
+  out.text("</details></section>\n");
+}
+
+void write_limits_section(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  out.text("<section id=\"limits\"><h2>Limits</h2>");
+  if (s.limits.empty()) {
+    out.text(
+        "<p>No limits file was given (<code>--limits FILE</code> checks the flights against the aircraft's "
+        "limits).</p></section>\n");
+    return;
+  }
+  write_limits_checked(out, s);
+  std::size_t shown = 0;
+  for (const exceedance& x : s.exceedances) shown += r.overlaps(x.start.log_ms, x.end.log_ms) ? 1 : 0;
+  if (shown == 0) {
+    out.text("<p class=\"ok\">No exceedance in this stretch of the LOG.</p></section>\n");
+    return;
+  }
+  out.text(
+      "<div class=\"scroll\"><table class=\"limits stack\"><thead><tr><th scope=\"col\">#</th><th scope=\"col\">Limit</th>"
+      "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
+      "<th scope=\"col\">Place</th></tr></thead><tbody>");
+  for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
+    if (r.overlaps(s.exceedances[i].start.log_ms, s.exceedances[i].end.log_ms)) write_exceedance_row(out, r, i);
+  }
+  out.text("</tbody></table></div>");
+  if (s.exceedances_not_listed > 0) {
+    out.line(OUT_FORMAT("<p>{} more exceedances are not listed.</p>"), with_commas_of(s.exceedances_not_listed));
+  }
+  out.text("</section>\n");
+}

@@ -1,0 +1,174 @@
+#include "report/html/report_data.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "decode/record_loop.h"
+#include "decode/samples.h"
+#include "sampling/sampled_rows.h"
+
+namespace {
+
+constexpr std::size_t track_instants = 6000;
+
+double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
+
+// Folds every record of the stretch into the series, beside the rows that sample the track.
+class series_folder {
+ public:
+  series_folder(decode_context& ctx, const report_gathering& request, report_data& data)
+      : ctx_(ctx), request_(request), data_(data) {}
+
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    const std::uint32_t t = record.timestamp;
+    const bool inside = t >= request_.from_ms && t < request_.to_ms;
+    switch (effect.slot) {
+      case cache_slot::eis:
+        if (inside) take_eis(t);
+        break;
+      case cache_slot::ahrs_high_rate:
+        ahrs_.note(t);
+        if (inside) take_air_data(t);
+        break;
+      case cache_slot::analog:
+        if (inside) take_analog(t);
+        break;
+      default: break;
+    }
+    if (effect.new_fix_port >= 0 && inside) take_fix(effect.new_fix_port, t);
+  }
+
+  const last_heard& ahrs() const { return ahrs_; }
+
+ private:
+  void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
+
+  // The same sample of the EIS record as the flight figures take.
+  void take_eis(std::uint32_t t) {
+    const engine_sample s = engine_sample_of(ctx_.summary.eis, ctx_.follow.units);
+    put(series_id::rpm, t, s.rpm);
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      put(cht_series(i), t, s.cht[i]);
+      put(egt_series(i), t, s.egt[i]);
+    }
+    put(series_id::oil_temperature, t, s.oil_temperature);
+    put(series_id::oil_pressure, t, s.oil_pressure_psi);
+    put(series_id::bus_voltage, t, s.bus_voltage);
+    put(series_id::fuel_flow, t, s.fuel_flow);
+  }
+
+  void take_air_data(std::uint32_t t) {
+    const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+    put(series_id::pressure_altitude, t, s.pressure_altitude_ft);
+    put(series_id::ias, t, s.ias_kt);
+    put(series_id::pitch, t, s.pitch_deg);
+    put(series_id::roll, t, s.bank_deg);
+  }
+
+  void take_analog(std::uint32_t t) {
+    const analog_values& v = ctx_.summary.analog.values();
+    put(series_id::localiser, t, nan_unless(v.localiser_flag == analog_flag::valid, v.localiser_deviation));
+    put(series_id::glideslope, t, nan_unless(v.glide_flag == analog_flag::valid, v.glide_deviation));
+  }
+
+  // The ground speed and GPS altitude come from the fixes of the port the position comes from.
+  void take_fix(int port, std::uint32_t t) {
+    if (!ctx_.follow.position.moved()) return;
+    const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
+    if (fix.has_ground_speed) put(series_id::ground_speed, t, fix.ground_speed_kt);
+    if (fix.has_altitude) put(series_id::gps_altitude, t, fix.altitude_ft);
+  }
+
+  decode_context& ctx_;
+  const report_gathering& request_;
+  report_data& data_;
+  last_heard ahrs_;  // the latest AHRS high-rate record
+};
+
+// Takes a track point at each sampled instant where the position source has a fix not yet on
+// the track, with the altitude as it stands then.
+struct track_sampler {
+  decode_context& ctx;
+  const series_folder& folder;
+  report_data& data;
+  std::uint32_t gap_ms;
+  bool has_last = false;
+  std::uint32_t last_fix_ms = 0;
+
+  void operator()(const sampled_row& row) { take_at(row.log_ms); }
+
+  void take_at(std::uint32_t t) {
+    const position_source& where = ctx.follow.position;
+    const int port = where.port_at(t);
+    if (port < 0) return;
+    const timed_position& fix = where.latest(port);
+    if (has_last && fix.log_ms == last_fix_ms) return;
+    track_point p{};
+    p.log_ms = fix.log_ms;
+    p.latitude_deg = fix.latitude_deg;
+    p.longitude_deg = fix.longitude_deg;
+    const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
+    const double pressure_altitude_ft =
+        folder.ahrs().fresh_at(t) ? air_data_sample_of(ctx.summary.ahrs_hr).pressure_altitude_ft : std::nan("");
+    if (!std::isnan(pressure_altitude_ft)) {
+      p.has_altitude = true;
+      p.altitude_ft = pressure_altitude_ft;
+    } else if (gps.has_altitude) {
+      p.has_altitude = true;
+      p.altitude_ft = gps.altitude_ft;
+    }
+    p.starts_run = !has_last || fix.log_ms < last_fix_ms || fix.log_ms - last_fix_ms > gap_ms;
+    has_last = true;
+    last_fix_ms = fix.log_ms;
+    data.track.push_back(p);
+  }
+};
+
+struct report_steps {
+  row_sampler<track_sampler&>& rows;
+  series_folder& folder;
+
+  void before_dispatch(const efis_record& record) { rows.before_dispatch(record); }
+  void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
+};
+
+}  // namespace
+
+report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
+                               const log_summary& summary, const report_gathering& request, FILE* input) {
+  report_data data;
+  std::uint32_t from = request.from_ms;
+  std::uint32_t to = request.to_ms;
+  if (summary.time.has_records) {
+    from = std::max(from, summary.time.earliest_ms);
+    to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.latest_ms} + 1);
+  } else {
+    to = from;  // nothing to draw
+  }
+  data.from_ms = from;
+  data.to_ms = std::max(from, to);
+  data.buckets = buckets_over(from, to, request.buckets, request.min_bucket_ms);
+  for (chart_series& s : data.series) s = chart_series(data.buckets, request.gap_ms);
+  data.track_every_ms = request.track_every_ms;
+  if (data.track_every_ms == 0) {
+    data.track_every_ms = buckets_over(from, to, track_instants, request.min_bucket_ms).width_ms;
+  }
+
+  begin_pass(ctx, &constants, &options, input, nullptr);
+  series_folder folder(ctx, request, data);
+  track_sampler track{ctx, folder, data, request.gap_ms};
+  sampling_options sampling;
+  sampling.every_ms = data.track_every_ms;
+  sampling.from_ms = from;
+  sampling.to_ms = to;
+  sampling.clock_source = summary.time.source;
+  sampling.clock_first = summary.time.first_anchor;
+  row_sampler<track_sampler&> rows(ctx, sampling, track);
+  report_steps steps{rows, folder};
+  run_record_loop(ctx, steps);
+  // The rows end with the LOG's last full period: the fixes after it join the track here.
+  if (summary.time.has_records && to > summary.time.last.log_ms && from <= summary.time.last.log_ms) {
+    track.take_at(summary.time.last.log_ms);
+  }
+  return data;
+}

@@ -1,0 +1,302 @@
+#include "report/summary/summary_json.h"
+
+#include "decode/source_table.h"
+#include "report/summary/logbook_json.h"
+#include "report/summary/summary_rules.h"
+#include "text/json_writer.h"
+#include "text/utc_text.h"
+
+namespace {
+
+std::string_view gps_format_name(std::int32_t format) {
+  switch (format) {
+    case ORVEX_GPS_FORMAT_AVIATION: return "aviation";
+    case ORVEX_GPS_FORMAT_NMEA: return "nmea";
+    case ORVEX_GPS_FORMAT_AVIATION_STX: return "aviation_stx";
+    default: return "";
+  }
+}
+
+class summary_json {
+ public:
+  explicit summary_json(std::string& text) : json_(text) {}
+
+  void log(std::string_view file, const log_summary& s, const analysis_options& options);
+
+ private:
+  // The instant's UTC, or null where the LOG has no clock or there is no instant.
+  void utc(const log_instant* at) {
+    if (at != nullptr && at->has_utc) {
+      json_.string(iso8601_utc(whole_seconds_of(at->utc_ms)).view());
+    } else {
+      json_.null();
+    }
+  }
+  void log_time(double seconds) { json_.number(seconds, 3); }
+  void instant(const log_instant& at) {
+    json_.begin_object();
+    json_.key("utc");
+    utc(&at);
+    json_.key("log_time_s");
+    log_time(log_seconds(at.log_ms));
+    json_.end_object();
+  }
+  void event(const char* name, const std::optional<log_event>& e) {
+    json_.key(name);
+    if (!e) {
+      json_.null();
+      return;
+    }
+    json_.begin_object();
+    json_.key("utc");
+    utc(&e->when);
+    json_.key("log_time_s");
+    log_time(log_seconds(e->when.log_ms));
+    json_.key("latitude_deg")
+        .number(e->has_position ? std::optional<double>(e->position.latitude_deg) : std::nullopt, 6);
+    json_.key("longitude_deg")
+        .number(e->has_position ? std::optional<double>(e->position.longitude_deg) : std::nullopt, 6);
+    json_.end_object();
+  }
+  template <bool Highest>
+  void figure(const char* name, const extreme<Highest>& x, int decimals) {
+    json_.key(name).number(x.get(), decimals);
+  }
+  void cylinders(const char* name, const highest (&x)[cylinder_count]) {
+    json_.key(name).begin_array();
+    for (const highest& c : x) {
+      json_.begin_object();
+      json_.key("value").number(c.get(), 1);
+      json_.key("utc");
+      utc(c.has ? &c.when : nullptr);
+      json_.key("log_time_s").number(c.has ? std::optional<double>(log_seconds(c.when.log_ms)) : std::nullopt, 3);
+      json_.end_object();
+    }
+    json_.end_array();
+  }
+  void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
+  void exceedances(const std::vector<exceedance>& list, const log_summary& s);
+  void records(const log_health& h);
+  void health(const log_health& h);
+  void units(const log_summary& s);
+  void time(const log_summary& s);
+
+  json_writer json_;
+};
+
+void summary_json::log(std::string_view file, const log_summary& s, const analysis_options& options) {
+  const log_health& h = s.health;
+  json_.begin_object();
+  json_.key("file").string(file);
+  json_.key("bytes").unsigned_integer(h.bytes);
+  records(h);
+  json_.key("unknown_source_records").unsigned_integer(h.unknown_source_records);
+  json_.key("gps").begin_object();
+  for (std::size_t p = 0; p < 2; ++p) {
+    json_.key(p == 0 ? "gps_1" : "gps_2").begin_object();
+    json_.key("format").string_or_null(
+        h.gps[p].format != 0 ? std::optional<std::string_view>(gps_format_name(h.gps[p].format)) : std::nullopt);
+    json_.key("sentences_accepted").unsigned_integer(h.gps[p].sentences_accepted);
+    json_.key("sentences_rejected").unsigned_integer(h.gps[p].sentences_rejected);
+    json_.key("buffer_full").boolean(h.gps[p].buffer_full);
+    json_.end_object();
+  }
+  json_.end_object();
+  time(s);
+  health(h);
+  units(s);
+  const detection_options& d = options.detection;
+  json_.key("detection").begin_object();
+  json_.key("engine_rpm").number(d.engine_rpm, 3);
+  json_.key("engine_stop_s").number(d.engine_stop_s, 3);
+  json_.key("takeoff_kt").number(d.takeoff_kt, 3);
+  json_.key("takeoff_s").number(d.takeoff_s, 3);
+  json_.key("landing_kt").number(d.landing_kt, 3);
+  json_.key("landing_s").number(d.landing_s, 3);
+  json_.key("speed_source");
+  json_.string(s.log.figures.ias_kt.has ? "ahrs_ias"
+                                        : (s.log.figures.ground_speed_kt.has ? "gps_ground_speed" : "none"));
+  json_.end_object();
+  json_.key("log");
+  window(s.log, 0, s);
+  json_.key("flights").begin_array();
+  int number = 0;
+  for (const flight_record& w : s.flights) window(w, ++number, s, &options.logbook);
+  json_.end_array();
+  json_.key("ground_runs").begin_array();
+  number = 0;
+  for (const flight_record& w : s.ground_runs) window(w, ++number, s);
+  json_.end_array();
+  json_.key("windows_not_listed").unsigned_integer(s.windows_not_listed);
+  json_.key("limits_checked").unsigned_integer(s.limits.size());
+  json_.key("exceedances_not_listed").unsigned_integer(s.exceedances_not_listed);
+  json_.end_object();
+}
+
+void summary_json::records(const log_health& h) {
+  const reader_stats& r = h.reader;
+  json_.key("records").begin_object();
+  json_.key("total").unsigned_integer(r.records);
+  json_.key("by_source").begin_object();
+  for (const source_row& row : source_table) {
+    json_.key(row.name).unsigned_integer(r.by_type[row.type]);
+  }
+  json_.end_object();
+  json_.end_object();
+  json_.key("dropped_records").begin_object();
+  json_.key("total").unsigned_integer(dropped_records(r));
+  json_.key("truncated").unsigned_integer(r.truncated);
+  json_.key("zero_length").unsigned_integer(r.zero_length);
+  json_.key("oversized").unsigned_integer(r.oversized);
+  json_.key("first_offsets").begin_array();
+  for (std::uint32_t i = 0; i < r.drops_noted; ++i) json_.unsigned_integer(r.first_drop_offsets[i]);
+  json_.end_array();
+  json_.key("largest_skip_bytes").unsigned_integer(r.largest_skip);
+  json_.end_object();
+}
+
+void summary_json::health(const log_health& h) {
+  json_.key("health").begin_object();
+  json_.key("input_error").boolean(h.reader.input_error);
+  json_.key("time_backwards").unsigned_integer(h.time_backwards);
+  json_.key("largest_step_back_s").number(log_seconds(h.largest_step_back_ms), 3);
+  json_.key("short_records").begin_object();
+  json_.key("EIS_Input").unsigned_integer(h.short_eis_records);
+  json_.key("AHRS_High_Rate").unsigned_integer(h.short_ahrs_records);
+  json_.end_object();
+  json_.key("gap_limit_s").number(log_seconds(h.gap_limit_ms), 3);
+  json_.key("gaps").begin_object();
+  for (std::size_t i = 0; i < periodic_source_count; ++i) {
+    const source_gaps& g = h.gaps[i];
+    json_.key(periodic_source_name(static_cast<periodic_source>(i))).begin_object();
+    json_.key("count").unsigned_integer(g.count);
+    json_.key("longest_s").number(g.count > 0 ? std::optional<double>(log_seconds(g.longest_ms)) : std::nullopt, 3);
+    json_.key("longest_after_log_s")
+        .number(g.count > 0 ? std::optional<double>(log_seconds(g.longest_at_ms)) : std::nullopt, 3);
+    json_.end_object();
+  }
+  json_.end_object();
+  json_.end_object();
+}
+
+void summary_json::units(const log_summary& s) {
+  const engine_units& u = s.units;
+  json_.key("units").begin_object();
+  json_.key("cht").string(unit_symbol(u.cht));
+  json_.key("egt").string(unit_symbol(u.other_temperatures));
+  json_.key("oil_temperature").string(unit_symbol(u.other_temperatures));
+  json_.key("fuel").string(unit_symbol(u.fuel));
+  json_.key("fuel_flow").string(flow_unit_symbol(u.fuel));
+  json_.key("temperature_setting")
+      .integer_or_null(u.temperature_setting >= 0 ? std::optional<std::int64_t>(u.temperature_setting) : std::nullopt);
+  json_.key("fluid_setting")
+      .integer_or_null(u.fluid_setting >= 0 ? std::optional<std::int64_t>(u.fluid_setting) : std::nullopt);
+  json_.key("temperature_assumed").boolean(u.temperature_assumed);
+  json_.key("fluid_assumed").boolean(u.fluid_assumed);
+  json_.key("changed_in_log").boolean(s.units_changed);
+  json_.key("cylinders").integer_or_null(s.cylinders > 0 ? std::optional<std::int64_t>(s.cylinders) : std::nullopt);
+  json_.end_object();
+}
+
+void summary_json::time(const log_summary& s) {
+  const log_time_span& t = s.time;
+  json_.key("time").begin_object();
+  json_.key("first_log_s").number(t.has_records ? std::optional<double>(log_seconds(t.first.log_ms)) : std::nullopt, 3);
+  json_.key("last_log_s").number(t.has_records ? std::optional<double>(log_seconds(t.last.log_ms)) : std::nullopt, 3);
+  json_.key("utc_start");
+  utc(t.has_records ? &t.first : nullptr);
+  json_.key("utc_end");
+  utc(t.has_records ? &t.last : nullptr);
+  json_.key("utc_source");
+  switch (t.source) {
+    case utc_source::gps: json_.string("gps"); break;
+    case utc_source::user: json_.string("user"); break;
+    case utc_source::none: json_.null(); break;
+  }
+  json_.key("date_corrections").unsigned_integer(t.day_corrections);
+  json_.end_object();
+}
+
+void summary_json::window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook) {
+  const flight_figures& f = w.figures;
+  json_.begin_object();
+  if (number > 0) {
+    json_.key("number").integer(number);
+  }
+  event("engine_start", w.engine_start);
+  event("engine_stop", w.engine_stop);
+  event("takeoff", w.takeoff);
+  event("landing", w.landing);
+  json_.key("start_log_s");
+  log_time(log_seconds(w.start_ms));
+  json_.key("end_log_s");
+  log_time(log_seconds(w.end_ms));
+  json_.key("engine_runs").unsigned_integer(w.engine_runs);
+  json_.key("airborne_periods").unsigned_integer(w.airborne_periods);
+  json_.key("engine_running_at_end").boolean(w.engine_running_at_end);
+  json_.key("airborne_at_end").boolean(w.airborne_at_end);
+  json_.key("engine_time_s").number(w.engine_time_s, 3);
+  json_.key("flight_time_s").number(w.flight_time_s, 3);
+  json_.key("block_time_s").number(w.block_time_s, 3);
+  json_.key("distance_nm").number(w.distance_nm, 2);
+  figure("max_pressure_altitude_ft", f.pressure_altitude_ft, 0);
+  figure("max_ias_kt", f.ias_kt, 1);
+  figure("max_ground_speed_kt", f.ground_speed_kt, 1);
+  figure("max_vertical_speed_fpm", f.vertical_speed_fpm, 0);
+  figure("min_vertical_speed_fpm", f.lowest_vertical_speed_fpm, 0);
+  cylinders("cht_max", f.cht);
+  cylinders("egt_max", f.egt);
+  figure("max_oil_temperature", f.oil_temperature, 1);
+  figure("min_oil_pressure_airborne_psi", w.airborne.oil_pressure_psi, 0);
+  figure("min_bus_voltage_v", f.bus_voltage_low, 2);
+  figure("max_bus_voltage_v", f.bus_voltage_high, 2);
+  json_.key("fuel_used_from_quantity").number(w.fuel_used_from_quantity, 2);
+  json_.key("fuel_used_from_flow").number(w.fuel_used_from_flow, 2);
+  figure("max_bank_deg", f.bank_deg, 1);
+  figure("max_pitch_deg", f.pitch_deg, 1);
+  figure("min_pitch_deg", f.lowest_pitch_deg, 1);
+  json_.key("exceedances");
+  exceedances(number > 0 ? w.exceedances : s.exceedances, s);
+  if (logbook != nullptr) {
+    json_.key("logbook");
+    write_logbook_json(json_, w.logbook, *logbook);
+  }
+  json_.end_object();
+}
+
+void summary_json::exceedances(const std::vector<exceedance>& list, const log_summary& s) {
+  if (s.limits.empty()) {
+    json_.null();
+    return;
+  }
+  json_.begin_array();
+  for (const exceedance& x : list) {
+    const aircraft_limit& limit = s.limits[x.limit_index];
+    json_.begin_object();
+    json_.key("parameter").string(limit_name(limit.parameter));
+    const std::string condition = condition_text(limit.when);
+    json_.key("condition")
+        .string_or_null(condition.empty() ? std::nullopt : std::optional<std::string_view>(condition));
+    json_.key("cylinder").integer_or_null(x.cylinder > 0 ? std::optional<std::int64_t>(x.cylinder) : std::nullopt);
+    json_.key("start");
+    instant(x.start);
+    json_.key("end");
+    instant(x.end);
+    json_.key("duration_s").number(x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0, 3);
+    json_.key("peak").number(x.peak, 2);
+    json_.key("limit").number(limit.value, 3);
+    json_.key("unit").string(limit_unit_symbol(limit, s.units));
+    json_.end_object();
+  }
+  json_.end_array();
+}
+
+}  // namespace
+
+int write_summary_json(output_writer& out, std::string_view file, const log_summary& summary,
+                       const analysis_options& options) {
+  std::string text;
+  summary_json(text).log(file, summary, options);
+  text += '\n';
+  return out.text(text);
+}
