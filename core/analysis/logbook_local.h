@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,24 @@ void give_local_times(logbook_row& row, const time_zone* departure, const time_z
 // Every flight of a summary in one zone (the user's --time-zone).
 void give_local_times(log_summary& summary, const time_zone& zone);
 
+class time_zone_cache;
+
+// The IANA zones of a flight's two ends, as its airports give them: the departure's (out and
+// off) and the arrival's (on and in); empty where the airport is not known or has no zone.
+struct flight_end_zones {
+  std::string departure;
+  std::string arrival;
+};
+
+// Every flight of a summary in the zones of its airports: flight i in zones[i] (flights past
+// the span's end keep no local time). A zone the database does not hold counts as unknown.
+void give_local_times(log_summary& summary, std::span<const flight_end_zones> zones, time_zone_cache& cache);
+
 // The local date of a flight for the logbook: the departure's local date at out (else off);
-// the UTC date when the flight has no local time. Empty when neither time has UTC.
+// the UTC date when the departure has no local time. Empty when neither time has UTC.
 std::string logbook_date(const logbook_row& row);
+// Whether that date is the departure's local date.
+bool logbook_date_is_local(const logbook_row& row);
 
 // Zones loaded by name once each, for the zones of airports (a few a LOG).
 class time_zone_cache {

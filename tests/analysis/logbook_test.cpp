@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "analysis/logbook_local.h"
 #include "decode/utc_clock.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
@@ -134,5 +135,40 @@ TEST(Logbook, CrossCountryDistanceIsAnOption) {
     ASSERT_EQ(s.flights.size(), 1u);
     ASSERT_TRUE(s.flights[0].logbook.farthest_landing_nm);
     EXPECT_EQ(s.flights[0].logbook.cross_country, threshold < 79.0);
+  }
+}
+
+TEST(Logbook, EachEndOfAFlightTakesItsAirportsZone) {
+  // Lift-off about 17:03Z on 9 May 2026: daylight saving in both American zones, none in Phoenix.
+  const flown& f = fly("krnt_to_kpae");
+  const struct {
+    flight_end_zones zones;
+    std::optional<int> departure_offset_h;
+    std::optional<int> arrival_offset_h;
+    const char* date;
+  } rows[] = {
+      {{"America/Los_Angeles", "America/Los_Angeles"}, -7, -7, "2026-05-09"},
+      {{"America/Los_Angeles", "America/Denver"}, -7, -6, "2026-05-09"},
+      {{"Pacific/Kiritimati", "America/Phoenix"}, 14, -7, "2026-05-10"},
+      {{"", "America/Phoenix"}, std::nullopt, -7, "2026-05-09"},
+      {{"Nowhere/Unknown", ""}, std::nullopt, std::nullopt, "2026-05-09"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.zones.departure + " to " + r.zones.arrival);
+    log_summary s = analyse_bytes(f.log);
+    ASSERT_EQ(s.flights.size(), 1u);
+    time_zone_cache cache;
+    give_local_times(s, std::span(&r.zones, 1), cache);
+    const logbook_local& local = s.flights[0].logbook.local;
+    const auto hours = [](const std::optional<local_offset>& o) {
+      return o ? std::optional<int>(o->utc_offset_s / 3600) : std::nullopt;
+    };
+    EXPECT_EQ(hours(local.out), r.departure_offset_h);
+    EXPECT_EQ(hours(local.off), r.departure_offset_h);
+    EXPECT_EQ(hours(local.on), r.arrival_offset_h);
+    EXPECT_EQ(hours(local.in), r.arrival_offset_h);
+    EXPECT_EQ(local.source, r.departure_offset_h || r.arrival_offset_h ? zone_source::airport : zone_source::none);
+    EXPECT_EQ(logbook_date(s.flights[0].logbook), r.date);
+    EXPECT_EQ(logbook_date_is_local(s.flights[0].logbook), r.departure_offset_h.has_value());
   }
 }

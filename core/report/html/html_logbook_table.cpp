@@ -37,8 +37,8 @@ void logbook_row_html(output_writer& out, const report_context& r, int number, c
   const std::string date = logbook_date(row);
   if (date.empty()) {
     out.text(dash);
-  } else if (local.source == zone_source::none) {
-    out.line(OUT_FORMAT("{}<br><small>UTC: no local time</small>"), date);
+  } else if (!logbook_date_is_local(row)) {
+    out.line(OUT_FORMAT("{}<br><small>UTC: no local time at the departure</small>"), date);
   } else {
     out.line(OUT_FORMAT("{}<br><small>{}</small>"), date,
              escaped_utf8(local.departure_zone.empty() ? local.arrival_zone : local.departure_zone));

@@ -78,7 +78,7 @@ void write_logbook_json(json_writer& json, const logbook_row& row, const logbook
   json.begin_object();
   const std::string date = logbook_date(row);
   json.key("date").string_or_null(text_or_null(date));
-  json.key("date_is_local").boolean(!date.empty() && local.source != zone_source::none);
+  json.key("date_is_local").boolean(!date.empty() && logbook_date_is_local(row));
   json.key("zone_source").string_or_null(local.source == zone_source::none
                                              ? std::nullopt
                                              : std::optional<std::string_view>(zone_source_name(local.source)));

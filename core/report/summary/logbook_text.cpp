@@ -34,9 +34,15 @@ std::vector<labelled_line> logbook_text_lines(const logbook_row& row, double air
   const logbook_local& local = row.local;
   const std::string date = logbook_date(row);
   if (!date.empty()) {
-    lines.emplace_back("  Date", local.source == zone_source::none
-                                     ? date + " UTC (no local time: no airport known; --time-zone sets one)"
-                                     : date + " local, " + zones_text(local));
+    std::string text = date;
+    if (local.source == zone_source::none) {
+      text += " UTC (no local time: no airport known; --time-zone sets one)";
+    } else if (!logbook_date_is_local(row)) {
+      text += " UTC (no local time at the departure); " + zones_text(local);
+    } else {
+      text += " local, " + zones_text(local);
+    }
+    lines.emplace_back("  Date", text);
   }
   const struct {
     const char* label;
