@@ -47,6 +47,15 @@ class debounced_switch {
     return state_;
   }
 
+  // At a break in the LOG: back to off.
+  void reset() {
+    state_ = switch_state::off;
+    run_start_ = 0;
+  }
+  // At a break the run goes on across (its samples continue in another segment): the run in
+  // progress counts from t on.
+  void rebase(std::uint32_t t) { run_start_ = t; }
+
   switch_state state() const { return state_; }
   // The first sample of the run in progress (turning on or off), or of the last decided run.
   std::uint32_t run_start() const { return run_start_; }

@@ -120,7 +120,10 @@ void exceedance_tracker::take(std::size_t limit_index, std::size_t cylinder, dou
     s.releasing = true;
     s.release_start = at;
   }
-  if (std::int64_t{at.log_ms} - std::int64_t{s.release_start.log_ms} >= release_ms_) close(s, s.release_start);
+  if (at.segment != s.release_start.segment ||
+      std::int64_t{at.log_ms} - std::int64_t{s.release_start.log_ms} >= release_ms_) {
+    close(s, s.release_start);
+  }
 }
 
 void exceedance_tracker::close(slot& s, const log_instant& end) {
@@ -134,14 +137,18 @@ void exceedance_tracker::close(slot& s, const log_instant& end) {
   s.releasing = false;
 }
 
-void exceedance_tracker::finish() {
+void exceedance_tracker::end_segment() {
   for (slot& s : slots_) {
     if (s.active) close(s, s.releasing ? s.release_start : s.last_beyond);
   }
+}
+
+void exceedance_tracker::finish() {
+  end_segment();
   // Exceedances close in the order they end; they are listed in the order they began, and
   // those that began together in the order of the limits and cylinders.
   std::stable_sort(listed_.begin(), listed_.end(), [](const exceedance& a, const exceedance& b) {
-    if (a.start.log_ms != b.start.log_ms) return a.start.log_ms < b.start.log_ms;
+    if (log_order(a.start) != log_order(b.start)) return log_order(a.start) < log_order(b.start);
     return a.limit_index != b.limit_index ? a.limit_index < b.limit_index : a.cylinder < b.cylinder;
   });
 }

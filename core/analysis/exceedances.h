@@ -39,7 +39,9 @@ class exceedance_tracker {
   void take_engine(const engine_sample& s, const engine_units& units, int cylinders, const condition_values& now,
                    const log_instant& at);
   void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at);
-  // At the end of the LOG: exceedances still going on end at their last sample.
+  // At the end of a segment of the LOG (a break the flight does not go on across) and at the end
+  // of the LOG: exceedances still going on end at their last sample.
+  void end_segment();
   void finish();
 
   const std::vector<exceedance>& listed() const { return listed_; }

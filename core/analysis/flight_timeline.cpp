@@ -17,6 +17,11 @@ constexpr std::uint32_t exceedance_release_ms = 5000;
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
+// An EFIS restart in flight: the flight goes on across a break in the LOG shorter than this.
+constexpr std::int64_t restart_in_flight_ms = 300'000;
+// How long into a segment the flight time line waits for what decides whether the flight went on
+// across the break before it (the first speed, and after a restart the first fix).
+constexpr std::uint32_t restart_decision_ms = 60'000;
 
 std::uint32_t milliseconds(double seconds) {
   if (!(seconds > 0.0)) return 0;
@@ -34,12 +39,34 @@ double great_circle_nm(const geo_point& a, const geo_point& b) {
   return 2.0 * earth_radius_nm * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
-double seconds_between(std::uint32_t from_ms, std::uint32_t to_ms) {
-  return to_ms > from_ms ? (to_ms - from_ms) / 1000.0 : 0.0;
+double seconds_between(std::int64_t from_ms, std::int64_t to_ms) {
+  return to_ms > from_ms ? static_cast<double>(to_ms - from_ms) / 1000.0 : 0.0;
 }
+
+// An event with its time on the time line's running clock (flow_ms: LOG time that runs on across
+// the breaks a flight goes on across, so durations add up across them).
+struct timed_event {
+  log_event event;
+  std::int64_t flow_ms = 0;
+};
 
 void add(std::optional<double>& total, const std::optional<double>& part) {
   if (part) total = total.value_or(0.0) + *part;
+}
+
+// The LOG's span: by UTC where its first and last records have it, else its segments' LOG
+// times and the breaks LOG time tells.
+double span_of(const log_summary& s) {
+  const log_time_span& t = s.time;
+  if (!t.has_records) return 0.0;
+  if (t.first.has_utc && t.last.has_utc)
+    return std::max<double>(0.0, static_cast<double>(t.last.utc_ms - t.first.utc_ms) / 1000.0);
+  if (s.segments.size() <= 1) return seconds_between(t.first.log_ms, t.last.log_ms);
+  double span = 0.0;
+  for (const log_segment& e : s.segments) {
+    span += seconds_between(e.first.log_ms, e.last.log_ms) + e.off_before_s.value_or(0.0);
+  }
+  return span;
 }
 
 class flight_timeline {
@@ -56,11 +83,23 @@ class flight_timeline {
   // ---- the steps around the dispatch ----
 
   void before_dispatch(const efis_record& record) {
-    health_.note_record(record);
+    const log_segments& segments = ctx_.follow.segments;
+    if (segments.began()) {
+      if (segments.index() > 0) break_before(record.timestamp);
+      open_segment(record);
+    }
+    health_.note_record(record, segments.stepped_back());
+    if (segment_listed_) {
+      log_segment& entry = summary_.segments.back();
+      ++entry.records;
+      entry.lowest_ms = std::min(entry.lowest_ms, record.timestamp);
+      entry.highest_ms = std::max(entry.highest_ms, record.timestamp);
+    }
     log_time_span& time = summary_.time;
     if (!time.has_records) time.first.log_ms = time.earliest_ms = time.latest_ms = record.timestamp;
     time.has_records = true;
     time.last.log_ms = record.timestamp;
+    time.last.segment = segment_;
     time.earliest_ms = std::min(time.earliest_ms, record.timestamp);
     time.latest_ms = std::max(time.latest_ms, record.timestamp);
   }
@@ -72,6 +111,7 @@ class flight_timeline {
   log_instant instant_at(std::uint32_t t) const {
     log_instant at;
     at.log_ms = t;
+    at.segment = segment_;
     const utc_clock& clock = ctx_.follow.clock;
     if (clock.known()) {
       at.has_utc = true;
@@ -89,6 +129,17 @@ class flight_timeline {
     }
     return e;
   }
+  timed_event timed_at(std::uint32_t t) const { return {event_at(t), flow(t)}; }
+  std::int64_t flow(std::uint32_t t) const { return std::int64_t{t} + carry_ms_; }
+
+  // ---- the segments of the LOG and the breaks between them ----
+  void open_segment(const efis_record& record);
+  void close_segment();
+  void break_before(std::uint32_t t);
+  void try_decide_restart(std::uint32_t t);
+  void decide_restart(bool goes_on, std::int64_t off_ms);
+  void end_runs(const timed_event& landing, const timed_event& engine_stop);
+  void resolve_segments(log_summary& s) const;
 
   void take_eis(std::uint32_t t);
   void take_air_data(std::uint32_t t);
@@ -99,10 +150,10 @@ class flight_timeline {
   window_state group_state() const;
   void move_group();
   template <typename OnStop, typename OnStart>
-  void update_switch(debounced_switch& s, log_event& on_event, log_event& off_event, std::uint32_t t, bool turns_on,
+  void update_switch(debounced_switch& s, timed_event& on_event, timed_event& off_event, std::uint32_t t, bool turns_on,
                      bool turns_off, OnStop&& stopped, OnStart&& started);
-  void engine_stopped(const log_event& e);
-  void airborne_stopped(const log_event& e);
+  void engine_stopped(const timed_event& e);
+  void airborne_stopped(const timed_event& e);
   void move_airborne_window();
   void finish_window(const flight_figures& figures);
 
@@ -120,11 +171,33 @@ class flight_timeline {
   logbook_tracker logbook_;
   condition_values now_;
 
-  log_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
-  std::uint32_t engine_run_start_ms_ = 0;
-  std::uint32_t airborne_start_ms_ = 0;
+  timed_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
+  std::int64_t engine_run_start_flow_ = 0;
+  std::int64_t airborne_start_flow_ = 0;
+  std::int64_t window_engine_start_flow_ = 0;  // the window's first engine start
+  std::int64_t window_engine_stop_flow_ = 0;   // ... and its last engine stop
   std::uint32_t last_engine_sample_ms_ = 0;
   std::uint32_t last_speed_sample_ms_ = 0;
+  std::int64_t last_engine_sample_flow_ = 0;
+  std::int64_t last_speed_sample_flow_ = 0;
+
+  std::uint32_t segment_ = 0;    // the segment the records are in now
+  bool segment_listed_ = false;  // ... and it has an entry in the summary
+  std::int64_t carry_ms_ = 0;    // flow(t) - t in this segment
+  // A break after which the flight may go on (the aircraft was airborne before it): the runs
+  // stay as they are until the new segment's first speed (and after a restart its first fix)
+  // says whether it did; meanwhile the switches wait.
+  struct pending_break {
+    bool active = false;
+    bool ran_on = false;          // LOG time ran on across the break
+    std::uint32_t first_ms = 0;   // the new segment's first record
+    std::uint32_t before_ms = 0;  // the last record before the break
+    std::int64_t before_flow = 0;
+    std::optional<std::int64_t> before_utc;
+    std::optional<bool> airborne_after;
+    timed_event landing;  // where the runs end if the flight did not go on
+    timed_event engine_stop;
+  } pending_;
   last_heard ahrs_airspeed_;  // the latest AHRS high-rate record that held the airspeed
 
   double fuel_burned_total_ = 0.0;
@@ -138,24 +211,143 @@ class flight_timeline {
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
   const std::uint32_t t = record.timestamp;
+  if (ctx_.follow.segments.began() && segment_listed_) summary_.segments.back().start = ctx_.follow.clock.mapping();
   switch (effect.slot) {
     case cache_slot::eis:
-      health_.note_periodic(periodic_source::eis, t);
+      health_.note_periodic(periodic_source::eis, t, segment_);
       if (effect.short_record) health_.note_short_eis();
       take_eis(t);
       break;
-    case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t); break;
+    case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t, segment_); break;
     case cache_slot::ahrs_high_rate:
-      health_.note_periodic(periodic_source::ahrs_high_rate, t);
+      health_.note_periodic(periodic_source::ahrs_high_rate, t, segment_);
       if (effect.short_record) health_.note_short_ahrs();
       take_air_data(t);
       break;
-    case cache_slot::analog: health_.note_periodic(periodic_source::analog, t); break;
+    case cache_slot::analog: health_.note_periodic(periodic_source::analog, t, segment_); break;
     default: break;
   }
-  if (record.source_type == source_gps_1) health_.note_periodic(periodic_source::gps_1, t);
-  if (record.source_type == source_gps_2) health_.note_periodic(periodic_source::gps_2, t);
+  if (record.source_type == source_gps_1) health_.note_periodic(periodic_source::gps_1, t, segment_);
+  if (record.source_type == source_gps_2) health_.note_periodic(periodic_source::gps_2, t, segment_);
   if (effect.new_fix_port >= 0) take_fix(effect.new_fix_port, t);
+}
+
+void flight_timeline::open_segment(const efis_record& record) {
+  const log_segments& segments = ctx_.follow.segments;
+  segment_ = segments.index();
+  segment_listed_ = summary_.segments.size() < max_listed_segments;
+  if (!segment_listed_) {
+    ++summary_.segments_not_listed;
+    return;
+  }
+  log_segment& entry = summary_.segments.emplace_back();
+  entry.cause = segments.cause();
+  entry.first_offset = record.offset;
+  entry.first.log_ms = entry.last.log_ms = entry.lowest_ms = entry.highest_ms = record.timestamp;
+  entry.first.segment = entry.last.segment = segment_;
+}
+
+// The segment ends with the record before: its last record and its own clock.
+void flight_timeline::close_segment() {
+  if (!segment_listed_) return;
+  log_segment& entry = summary_.segments.back();
+  entry.last = summary_.time.last;
+  const utc_clock& clock = ctx_.follow.clock;
+  entry.fixes = clock.fixes();
+  if (clock.settled()) {
+    entry.clock = segment_clock::own;
+    entry.early = clock_mapping::through(utc_source::gps, clock.first());
+  }
+  if (entry.last.has_utc || !clock.known()) return;
+  entry.last.has_utc = true;  // the clock that ends with the segment maps its last record
+  entry.last.utc_ms = clock.utc_ms_at(entry.last.log_ms);
+}
+
+// A new segment begins at t. The runs end at the break, unless the aircraft was airborne before
+// it and the break may prove an EFIS restart in flight: then the new segment decides.
+void flight_timeline::break_before(std::uint32_t t) {
+  if (pending_.active) decide_restart(false, 0);
+  close_segment();
+  const log_segments& segments = ctx_.follow.segments;
+  const std::uint32_t before = segments.previous_last_ms();
+  const bool ran_on = segments.cause() == segment_cause::gap;
+  const std::int64_t before_flow = flow(before);
+  const utc_clock& clock = ctx_.follow.clock;
+  const std::optional<std::int64_t> before_utc =
+      clock.known() ? std::optional<std::int64_t>(clock.utc_ms_at(before)) : std::nullopt;
+  const bool airborne = is_on_or_turning_off(airborne_.state());
+  if (airborne && (!ran_on || std::int64_t{t} - before < restart_in_flight_ms)) {
+    pending_ = pending_break{};
+    pending_.active = true;
+    pending_.ran_on = ran_on;
+    pending_.first_ms = t;
+    pending_.before_ms = before;
+    pending_.before_flow = before_flow;
+    pending_.before_utc = before_utc;
+    pending_.landing = airborne_.state() == switch_state::on ? timed_at(last_speed_sample_ms_) : airborne_off_event_;
+    pending_.engine_stop = engine_.state() == switch_state::on ? timed_at(last_engine_sample_ms_) : engine_off_event_;
+    engine_.rebase(t);
+    airborne_.rebase(t);
+  } else {
+    end_runs(airborne_.state() == switch_state::on ? timed_at(last_speed_sample_ms_) : airborne_off_event_,
+             engine_.state() == switch_state::on ? timed_at(last_engine_sample_ms_) : engine_off_event_);
+  }
+  // The running clock goes on by the break's length where LOG time tells it (a restart's is
+  // added once the flight proves to go on across it).
+  carry_ms_ = before_flow + (ran_on ? std::int64_t{t} - before : 0) - t;
+}
+
+// What the new segment has told so far decides, once it is enough; a segment that has not
+// told it within its first minute ends the runs at the break.
+void flight_timeline::try_decide_restart(std::uint32_t t) {
+  const bool late = std::int64_t{t} - pending_.first_ms >= restart_decision_ms;
+  if (pending_.airborne_after && !*pending_.airborne_after) {
+    decide_restart(false, 0);
+    return;
+  }
+  std::optional<std::int64_t> off_ms;
+  if (pending_.ran_on) {
+    off_ms = std::int64_t{pending_.first_ms} - pending_.before_ms;
+  } else if (const std::optional<std::int64_t> estimate = ctx_.follow.clock.estimate_ms();
+             estimate && pending_.before_utc) {
+    off_ms = std::int64_t{pending_.first_ms} + *estimate - *pending_.before_utc;
+  }
+  if (!pending_.airborne_after || !off_ms) {
+    if (late) decide_restart(false, 0);
+    return;
+  }
+  decide_restart(*off_ms >= 0 && *off_ms < restart_in_flight_ms, *off_ms);
+}
+
+void flight_timeline::decide_restart(bool goes_on, std::int64_t off_ms) {
+  pending_.active = false;
+  if (goes_on) {
+    ++current_.restarts_in_flight;
+    current_.restart_gap_s += static_cast<double>(off_ms) / 1000.0;
+    carry_ms_ = pending_.before_flow + off_ms - pending_.first_ms;
+    return;
+  }
+  end_runs(pending_.landing, pending_.engine_stop);
+}
+
+// The runs in progress end at the break: the airborne period at its last speed (or where it
+// began to slow), the engine run at its last sample (or where it began to stop).
+void flight_timeline::end_runs(const timed_event& landing, const timed_event& engine_stop) {
+  if (is_on_or_turning_off(airborne_.state())) {
+    airborne_off_event_ = landing;
+    airborne_stopped(landing);
+  }
+  airborne_.reset();
+  move_airborne_window();
+  if (is_on_or_turning_off(engine_.state())) {
+    engine_off_event_ = engine_stop;
+    engine_stopped(engine_stop);
+  }
+  engine_.reset();
+  move_group();
+  now_.airborne = false;
+  exceedances_.end_segment();
+  distance_from_ = timed_position{};
 }
 
 void flight_timeline::take_eis(std::uint32_t t) {
@@ -171,6 +363,7 @@ void flight_timeline::take_eis(std::uint32_t t) {
     last_flow_ms_ = t;
   }
   const double burned = has_flow_ ? fuel_burned_total_ : std::nan("");
+  if (pending_.active) try_decide_restart(t);
   if (!std::isnan(s.rpm)) update_engine(t, s.rpm);
 
   const log_instant at = instant_at(t);
@@ -184,14 +377,19 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
   now_.has_rpm = true;
   now_.rpm = rpm;
   last_engine_sample_ms_ = t;
+  last_engine_sample_flow_ = flow(t);
+  if (pending_.active) return;  // the engine runs on as it did until the break is decided
   const bool running = rpm >= options_.detection.engine_rpm;
   update_switch(
       engine_, engine_on_event_, engine_off_event_, t, running, !running,
-      [this](const log_event& e) { engine_stopped(e); },
-      [this](const log_event& e) {
-        if (!current_.engine_start) current_.engine_start = e;
+      [this](const timed_event& e) { engine_stopped(e); },
+      [this](const timed_event& e) {
+        if (!current_.engine_start) {
+          current_.engine_start = e.event;
+          window_engine_start_flow_ = e.flow_ms;
+        }
         ++current_.engine_runs;
-        engine_run_start_ms_ = e.when.log_ms;
+        engine_run_start_flow_ = e.flow_ms;
       });
 }
 
@@ -212,6 +410,7 @@ void flight_timeline::take_air_data(std::uint32_t t) {
 // A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
 // ground speed (the speed that detects flight while the AHRS airspeed is not fresh).
 void flight_timeline::take_fix(int port, std::uint32_t t) {
+  if (pending_.active) try_decide_restart(t);
   const position_source& where = ctx_.follow.position;
   if (!where.gave_position()) return;
   if (port == 0) {
@@ -236,14 +435,20 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
 }
 
 void flight_timeline::take_speed(std::uint32_t t, double kt) {
+  if (pending_.active) {
+    if (!pending_.airborne_after) pending_.airborne_after = kt >= options_.detection.landing_kt;
+    try_decide_restart(t);
+  }
   last_speed_sample_ms_ = t;
+  last_speed_sample_flow_ = flow(t);
+  if (pending_.active) return;
   update_switch(
       airborne_, airborne_on_event_, airborne_off_event_, t, kt >= options_.detection.takeoff_kt,
-      kt < options_.detection.landing_kt, [this](const log_event& e) { airborne_stopped(e); },
-      [this](const log_event& e) {
-        if (!current_.takeoff) current_.takeoff = e;
+      kt < options_.detection.landing_kt, [this](const timed_event& e) { airborne_stopped(e); },
+      [this](const timed_event& e) {
+        if (!current_.takeoff) current_.takeoff = e.event;
         ++current_.airborne_periods;
-        airborne_start_ms_ = e.when.log_ms;
+        airborne_start_flow_ = e.flow_ms;
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
   logbook_.take_speed(t, kt, [&] { return event_at(t); });
@@ -253,13 +458,13 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
 // taken at its first sample; it counts once the run has lasted. A stop is told to the flight
 // before its window may close, a start after its window may have begun.
 template <typename OnStop, typename OnStart>
-void flight_timeline::update_switch(debounced_switch& s, log_event& on_event, log_event& off_event, std::uint32_t t,
+void flight_timeline::update_switch(debounced_switch& s, timed_event& on_event, timed_event& off_event, std::uint32_t t,
                                     bool turns_on, bool turns_off, OnStop&& stopped, OnStart&& started) {
   const switch_state before = s.state();
   const switch_state after = s.update(t, turns_on, turns_off);
   if (before == after) return;
-  if (before == switch_state::off) on_event = event_at(t);
-  if (before == switch_state::on) off_event = event_at(t);
+  if (before == switch_state::off) on_event = timed_at(t);
+  if (before == switch_state::on) off_event = timed_at(t);
   const bool stops = is_on_or_turning_off(before) && after == switch_state::off;
   const bool starts = !is_on_or_turning_off(before) && is_on_or_turning_off(after);
   if (stops) stopped(off_event);
@@ -268,14 +473,15 @@ void flight_timeline::update_switch(debounced_switch& s, log_event& on_event, lo
   if (starts) started(on_event);
 }
 
-void flight_timeline::engine_stopped(const log_event& e) {
-  current_.engine_stop = e;
-  current_.engine_time_s += seconds_between(engine_run_start_ms_, e.when.log_ms);
+void flight_timeline::engine_stopped(const timed_event& e) {
+  current_.engine_stop = e.event;
+  window_engine_stop_flow_ = e.flow_ms;
+  current_.engine_time_s += seconds_between(engine_run_start_flow_, e.flow_ms);
 }
 
-void flight_timeline::airborne_stopped(const log_event& e) {
-  current_.landing = e;
-  current_.flight_time_s += seconds_between(airborne_start_ms_, e.when.log_ms);
+void flight_timeline::airborne_stopped(const timed_event& e) {
+  current_.landing = e.event;
+  current_.flight_time_s += seconds_between(airborne_start_flow_, e.flow_ms);
 }
 
 void flight_timeline::move_airborne_window() {
@@ -312,23 +518,29 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   w.figures = figures;
   w.fuel_used_from_quantity = figures.fuel_used_from_quantity();
   w.fuel_used_from_flow = figures.fuel_used_from_flow();
-  const std::uint32_t last_ms = summary_.time.last.log_ms;
   if (w.engine_start) {
-    const std::uint32_t stop =
-        w.engine_running_at_end || !w.engine_stop ? last_engine_sample_ms_ : w.engine_stop->when.log_ms;
-    w.block_time_s = seconds_between(w.engine_start->when.log_ms, stop);
+    const std::int64_t stop =
+        w.engine_running_at_end || !w.engine_stop ? last_engine_sample_flow_ : window_engine_stop_flow_;
+    w.block_time_s = seconds_between(window_engine_start_flow_, stop);
   }
-  std::uint32_t start = UINT32_MAX;
-  std::uint32_t end = 0;
+  const log_instant* start = nullptr;
+  const log_instant* end = nullptr;
   for (const std::optional<log_event>* e : {&w.engine_start, &w.takeoff}) {
-    if (*e) start = std::min(start, (*e)->when.log_ms);
+    if (*e && (start == nullptr || log_order((*e)->when) < log_order(*start))) start = &(*e)->when;
   }
   for (const std::optional<log_event>* e : {&w.engine_stop, &w.landing}) {
-    if (*e) end = std::max(end, (*e)->when.log_ms);
+    if (*e && (end == nullptr || log_order((*e)->when) > log_order(*end))) end = &(*e)->when;
   }
-  if (w.engine_running_at_end || w.airborne_at_end) end = last_ms;
-  w.start_ms = start == UINT32_MAX ? end : start;
-  w.end_ms = std::max(end, w.start_ms);
+  if (w.engine_running_at_end || w.airborne_at_end) end = &summary_.time.last;
+  if (end == nullptr) end = start;
+  if (start == nullptr) start = end;
+  if (end != nullptr) {
+    if (log_order(*end) < log_order(*start)) end = start;
+    w.start_ms = start->log_ms;
+    w.start_segment = start->segment;
+    w.end_ms = end->log_ms;
+    w.end_segment = end->segment;
+  }
   w.logbook = logbook_.finish(w.engine_stop);
 
   flight_record& log = summary_.log;
@@ -342,6 +554,8 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   log.airborne_at_end = w.airborne_at_end;
   log.engine_time_s += w.engine_time_s;
   log.flight_time_s += w.flight_time_s;
+  log.restarts_in_flight += w.restarts_in_flight;
+  log.restart_gap_s += w.restart_gap_s;
   add(log.block_time_s, w.block_time_s);
   add(log.distance_nm, w.distance_nm);
   add(log.fuel_used_from_quantity, w.fuel_used_from_quantity);
@@ -357,12 +571,15 @@ void flight_timeline::finish_window(const flight_figures& figures) {
 }
 
 log_summary flight_timeline::finish() {
+  if (pending_.active) decide_restart(false, 0);
+  ctx_.follow.clock.end_segment();
+  close_segment();
   // The LOG ends: a run still turning on did not last, one turning off did end, and what is
   // still on ends with the LOG.
   const switch_state air = airborne_.state();
   if (air == switch_state::on) {
     current_.airborne_at_end = true;
-    current_.flight_time_s += seconds_between(airborne_start_ms_, last_speed_sample_ms_);
+    current_.flight_time_s += seconds_between(airborne_start_flow_, last_speed_sample_flow_);
   } else if (air == switch_state::turning_off) {
     airborne_stopped(airborne_off_event_);
   }
@@ -371,7 +588,7 @@ log_summary flight_timeline::finish() {
   const switch_state eng = engine_.state();
   if (eng == switch_state::on) {
     current_.engine_running_at_end = true;
-    current_.engine_time_s += seconds_between(engine_run_start_ms_, last_engine_sample_ms_);
+    current_.engine_time_s += seconds_between(engine_run_start_flow_, last_engine_sample_flow_);
   } else if (eng == switch_state::turning_off) {
     engine_stopped(engine_off_event_);
   }
@@ -400,25 +617,78 @@ log_summary flight_timeline::finish() {
   s.log.figures = log_figures_;
   s.log.start_ms = s.time.first.log_ms;
   s.log.end_ms = s.time.last.log_ms;
+  s.log.end_segment = s.time.last.segment;
   s.limits = options_.limits;
   s.exceedances = exceedances_.listed();
   s.exceedances_not_listed = exceedances_.not_listed();
   for (std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {
     for (flight_record& w : *list) {
       for (const exceedance& x : s.exceedances) {
-        if (x.start.log_ms <= w.end_ms && x.end.log_ms >= w.start_ms) w.exceedances.push_back(x);
+        if (log_order(x.start) <= w.end_order() && log_order(x.end) >= w.start_order()) w.exceedances.push_back(x);
       }
     }
   }
-  utc_clock clock = ctx_.follow.clock;
-  if (!clock.known() && options_.utc_start_ms && s.time.has_records) {
-    clock.set_from_user(*options_.utc_start_ms, s.time.first.log_ms);
+  s.time.day_corrections = ctx_.follow.clock.day_corrections();
+  s.time.new_anchors = ctx_.follow.clock.new_anchors();
+  resolve_segments(s);
+  resolve_utc(s);
+  for (std::size_t k = 1; k < s.segments.size(); ++k) {
+    log_segment& e = s.segments[k];
+    const log_segment& before = s.segments[k - 1];
+    if (e.first.has_utc && before.last.has_utc) {
+      e.off_before_s = static_cast<double>(e.first.utc_ms - before.last.utc_ms) / 1000.0;
+    } else if (e.cause == segment_cause::gap) {
+      e.off_before_s = seconds_between(before.last.log_ms, e.first.log_ms);
+    }
   }
-  s.time.source = clock.source();
-  s.time.first_anchor = clock.first();
-  s.time.day_corrections = clock.day_corrections();
-  resolve_utc(s, clock);
+  s.time.span_s = span_of(s);
   return std::move(summary_);
+}
+
+// How each segment's LOG times map to UTC before its own clock settles, and the breaks between
+// them, once the LOG has been read.
+void flight_timeline::resolve_segments(log_summary& s) const {
+  std::vector<log_segment>& list = s.segments;
+  const auto has_gps_clock = [](const log_segment& e) { return e.clock == segment_clock::own; };
+  const bool any_gps = std::any_of(list.begin(), list.end(), has_gps_clock);
+  for (std::size_t k = 0; k < list.size(); ++k) {
+    log_segment& e = list[k];
+    if (e.clock == segment_clock::own) continue;
+    if (e.cause == segment_cause::gap && e.start.known()) {
+      e.clock = segment_clock::previous;
+      e.early = e.start;
+      continue;
+    }
+    // None before it since the LOG timer last started: the first clock the timer runs on to.
+    for (std::size_t j = k + 1; j < list.size() && list[j].cause == segment_cause::gap; ++j) {
+      if (list[j].clock == segment_clock::own) {
+        e.clock = segment_clock::following;
+        e.early = list[j].early;
+        break;
+      }
+    }
+    const bool first_run = std::none_of(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                                        [](const log_segment& x) { return x.cause == segment_cause::restart; });
+    if (e.clock == segment_clock::none && !any_gps && first_run && options_.utc_start_ms && s.time.has_records) {
+      e.clock = segment_clock::user;
+      e.early = clock_mapping::through(utc_source::user, {*options_.utc_start_ms, s.time.first.log_ms});
+    }
+  }
+  // The clock a later pass starts each segment from: the one it carried over, else its early one.
+  for (log_segment& e : list) {
+    if (!e.start.known()) e.start = e.early;
+  }
+  s.time.source = utc_source::none;
+  for (const log_segment& e : list) {
+    if (e.early.known() || e.start.known()) {
+      s.time.source = any_gps ? utc_source::gps : utc_source::user;
+      break;
+    }
+  }
+  if (!list.empty() && list.front().start.known()) {
+    const clock_mapping& m = list.front().start;
+    s.time.first_anchor = {m.utc_ms_at(m.from_ms), m.from_ms};
+  }
 }
 
 }  // namespace

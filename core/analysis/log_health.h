@@ -21,6 +21,7 @@ struct source_gaps {
   std::uint64_t count = 0;          // gaps longer than the limit
   std::uint32_t longest_ms = 0;     // the longest of them
   std::uint32_t longest_at_ms = 0;  // LOG time of the record before it
+  std::uint32_t longest_at_segment = 0;
 };
 
 struct gps_port_health {
@@ -34,7 +35,9 @@ struct log_health {
   std::uint64_t bytes = 0;
   reader_stats reader;  // records read whole (by type) and dropped
   std::uint64_t unknown_source_records = 0;
-  std::uint64_t time_backwards = 0;  // records stamped before the record read before them
+  // Records stamped before the record read before them, by at most 2 s (more starts a new
+  // segment of the LOG), and the largest such step.
+  std::uint64_t time_backwards = 0;
   std::uint32_t largest_step_back_ms = 0;
   std::uint32_t gap_limit_ms = 0;
   std::array<source_gaps, periodic_source_count> gaps{};
@@ -53,10 +56,10 @@ class health_tracker {
  public:
   explicit health_tracker(std::uint32_t gap_limit_ms) { health_.gap_limit_ms = gap_limit_ms; }
 
-  // Every record read whole, before its dispatch.
-  void note_record(const efis_record& record);
-  // A record of a periodic source.
-  void note_periodic(periodic_source s, std::uint32_t timestamp);
+  // Every record read whole, before its dispatch: whether it stepped back within its segment.
+  void note_record(const efis_record& record, bool stepped_back);
+  // A record of a periodic source, in the given segment.
+  void note_periodic(periodic_source s, std::uint32_t timestamp, std::uint32_t segment);
   void note_short_eis() { ++health_.short_eis_records; }
   void note_short_ahrs() { ++health_.short_ahrs_records; }
 
@@ -64,8 +67,8 @@ class health_tracker {
 
  private:
   log_health health_;
-  bool any_record_ = false;
   std::uint32_t previous_ms_ = 0;
   std::array<bool, periodic_source_count> seen_{};
   std::array<std::uint32_t, periodic_source_count> last_ms_{};
+  std::array<std::uint32_t, periodic_source_count> last_segment_{};
 };

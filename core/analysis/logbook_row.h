@@ -75,7 +75,7 @@ struct logbook_row {
   std::optional<log_event> off;
   std::optional<log_event> on;
   std::optional<log_event> in;
-  std::optional<double> total_time_s;  // out to in
+  std::optional<double> total_time_s;  // out to in (set once the LOG's UTC is resolved)
   // Airborne time at night; none when the airborne time had no UTC or no position.
   std::optional<double> night_time_s;
   landing_count full_stop;

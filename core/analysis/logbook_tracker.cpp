@@ -12,7 +12,7 @@ constexpr double full_stop_kt = 5.0;  // a landing slowed below it is a full sto
 constexpr double metres_per_nm = 1852.0;
 constexpr std::uint32_t night_point_every_ms = 20'000;
 
-bool later_than(const log_event& a, const log_event& b) { return a.when.log_ms > b.when.log_ms; }
+bool later_than(const log_event& a, const log_event& b) { return log_order(a.when) > log_order(b.when); }
 
 }  // namespace
 
@@ -149,7 +149,6 @@ logbook_row logbook_tracker::finish(const std::optional<log_event>& engine_stop)
       row.in = engine_stop;
     }
   }
-  if (row.out && row.in) row.total_time_s = (row.in->when.log_ms - row.out->when.log_ms) / 1000.0;
   if (night_points_) row.night_time_s = night_.night_ms() / 1000.0;
   row.cross_country = row.farthest_landing_nm && *row.farthest_landing_nm >= options_.cross_country_nm;
   return row;

@@ -3,12 +3,14 @@
 namespace {
 
 struct resolver {
-  const utc_clock& clock;
+  const std::vector<log_segment>& segments;
 
   void operator()(log_instant& at) const {
-    if (at.has_utc) return;
+    if (at.has_utc || at.segment >= segments.size()) return;
+    const clock_mapping& early = segments[at.segment].early;
+    if (!early.known()) return;
     at.has_utc = true;
-    at.utc_ms = clock.utc_ms_at(at.log_ms);
+    at.utc_ms = early.utc_ms_at(at.log_ms);
   }
   void operator()(std::optional<log_event>& e) const {
     if (e) (*this)(e->when);
@@ -39,17 +41,26 @@ struct resolver {
     logbook_row& row = w.logbook;
     for (std::optional<log_event>* e : {&row.out, &row.off, &row.on, &row.in}) (*this)(*e);
     for (logbook_landing& l : row.landings) (*this)(l.touchdown.when);
+    // Out to in, now that both may have UTC: across segments it is known only by UTC.
+    row.total_time_s.reset();
+    if (row.out && row.in && (row.out->when.segment == row.in->when.segment ||
+                              (row.out->when.has_utc && row.in->when.has_utc))) {
+      row.total_time_s = seconds_from(row.out->when, row.in->when);
+    }
   }
 };
 
 }  // namespace
 
-void resolve_utc(log_summary& summary, const utc_clock& clock) {
-  if (!clock.known()) return;
-  const resolver resolve{clock};
+void resolve_utc(log_summary& summary) {
+  const resolver resolve{summary.segments};
   if (summary.time.has_records) {
     resolve(summary.time.first);
     resolve(summary.time.last);
+  }
+  for (log_segment& s : summary.segments) {
+    resolve(s.first);
+    resolve(s.last);
   }
   resolve(summary.log);
   for (flight_record& w : summary.flights) resolve(w);

@@ -31,5 +31,11 @@ struct decode_context {
 void begin_pass(decode_context& ctx, const analog_input_const* constants, const library_options* options, FILE* input,
                 FILE* output);
 
+// Within a pass, reads again from offset (counted from where the pass began) as from the start of
+// a segment of the LOG: the cache and the followers clear as at the start of a pass (the next
+// record begins the segment numbered index, begun by cause), the writer goes on. False when the
+// input can't be repositioned.
+bool resume_pass_at(decode_context& ctx, std::uint64_t offset, std::uint32_t index, segment_cause cause);
+
 bool is_verbose(const decode_context& ctx);
 bool is_debug(const decode_context& ctx);

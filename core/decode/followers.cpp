@@ -16,3 +16,8 @@ void followers::take_fix(int port, const summary_record& cache, std::uint32_t t)
   clock.follow_fix(fix, t);
   position.take_fix(port, fix, t);
 }
+
+void followers::begin_segment() {
+  if (segments.cause() != segment_cause::first) clock.begin_segment(segments.cause() == segment_cause::gap);
+  if (!clock.known() && hint_.known()) clock.start_from(hint_);
+}

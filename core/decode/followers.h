@@ -1,13 +1,15 @@
-// What every pass follows through the LOG: the LOG's clock (LOG time to UTC, from the NMEA fixes
-// of either port), the units the engine values arrive in (from the set-menu settings) and where
-// the aircraft is (the position source). The read loop moves them once per record, right after
-// the record's dispatch and before any pass step sees it, so every document follows them alike
-// and no pass keeps a copy of its own.
+// What every pass follows through the LOG: the segment a record lies in (log_segments.h), the
+// LOG's clock (LOG time to UTC, from the NMEA fixes of either port), the units the engine values
+// arrive in (from the set-menu settings) and where the aircraft is (the position source). The
+// read loop moves the segments as a record arrives, before any step sees it, and the rest once
+// per record right after its dispatch, before any pass step sees that; so every document
+// follows them alike and no pass keeps a copy of its own.
 #pragma once
 
 #include <cstdint>
 
 #include "decode/engine_units.h"
+#include "decode/log_segments.h"
 #include "decode/record_effect.h"
 #include "decode/summary_record.h"
 #include "decode/utc_clock.h"
@@ -67,17 +69,44 @@ class position_source {
   bool moved_ = false;
 };
 
+// Where a pass gets the clock a segment starts from when it has none of its own yet (the
+// LOG's first segment, one after a restart): what an earlier pass found. Asked once per
+// segment, as its first record arrives; may read ahead in the LOG (and put the pass's reader
+// back where it was).
+class clock_hints {
+ public:
+  virtual clock_mapping clock_at(const log_segments& segments, const efis_record& first_record) = 0;
+
+ protected:
+  ~clock_hints() = default;
+};
+
 struct followers {
+  log_segments segments;
   utc_clock clock;
   unit_tracker units;
   position_source position;
+  clock_hints* hints = nullptr;  // set by a pass after begin_pass, or none
+
+  // Every record read whole, as it arrives (before the steps see it): the segment it lies in.
+  // A new segment ends the clock of the one before here; the record begins the new one's.
+  void arrive(const efis_record& record) {
+    segments.note(record.timestamp, record.offset);
+    if (!segments.began()) return;
+    clock.end_segment();
+    hint_ = hints != nullptr ? hints->clock_at(segments, record) : clock_mapping{};
+  }
 
   // Every record read whole, after its dispatch (an unknown type with an empty effect).
   void take(const efis_record& record, const record_effect& effect, const summary_record& cache) {
+    if (segments.began()) begin_segment();
     if (effect.slot == cache_slot::set_menu) units.note_settings(cache.settings);
     if (effect.new_fix_port >= 0) take_fix(effect.new_fix_port, cache, record.timestamp);
   }
 
  private:
+  void begin_segment();
   void take_fix(int port, const summary_record& cache, std::uint32_t t);
+
+  clock_mapping hint_;
 };

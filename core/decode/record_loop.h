@@ -1,10 +1,11 @@
-// The read loop every pass runs: each record read whole is dispatched into the latest-value
-// cache, the followers move after it, and the pass's steps see it before and after. A step the
-// pass does not need is left out:
+// The read loop every pass runs: each record read whole is placed in its segment, dispatched
+// into the latest-value cache, the followers move after it, and the pass's steps see it before
+// and after. A step the pass does not need is left out:
 //
 //   struct steps {
 //     void dropped(const efis_record&);          // length 0 or oversized: header fields only
 //     void before_dispatch(const efis_record&);  // the cache and the followers as they stood before
+//                                                // (the segments already count the record)
 //     void unknown(const efis_record&);          // a type the LOG format does not define
 //     void after_dispatch(const efis_record&, const record_effect&);
 //     bool finished() const;                     // true ends the loop early
@@ -25,6 +26,7 @@ void run_record_loop(decode_context& ctx, Steps& steps) {
       if constexpr (requires { steps.dropped(record); }) steps.dropped(record);
       continue;
     }
+    ctx.follow.arrive(record);
     if constexpr (requires { steps.before_dispatch(record); }) steps.before_dispatch(record);
     if (!is_known_source_type(record.source_type)) {
       ctx.follow.take(record, record_effect{}, ctx.summary);

@@ -8,11 +8,11 @@
 namespace {
 
 // The short first pass: the first records, up to the first unit settings of both kinds and the
-// first GPS time (all of the LOG when one of them never comes). The units and the clock are the
-// context's followers, which the flight time line reads too, so the scan finds the same
+// first segment's clock (all of the LOG when one of them never comes). The units and the clock
+// are the context's followers, which the flight time line reads too, so the scan finds the same
 // reporting units and first anchor.
 struct units_and_clock_scan {
-  decode_context& ctx;
+  chain_clock_scan clock;
   bool has_records = false;
   std::uint32_t first_ms = 0;
   std::uint32_t last_ms = 0;
@@ -21,10 +21,12 @@ struct units_and_clock_scan {
     if (!has_records) first_ms = record.timestamp;
     has_records = true;
     last_ms = record.timestamp;
+    clock.before_dispatch(record);
   }
+  void after_dispatch(const efis_record& record, const record_effect& effect) { clock.after_dispatch(record, effect); }
   bool finished() const {
-    const engine_units& units = ctx.follow.units.report();
-    return ctx.follow.clock.known() && !units.temperature_assumed && !units.fluid_assumed;
+    const engine_units& units = clock.ctx.follow.units.report();
+    return clock.done && !units.temperature_assumed && !units.fluid_assumed;
   }
 };
 
@@ -37,37 +39,34 @@ analysis_options analysis_of(const export_request& request) {
 }
 
 // The time line's summary, or as much of one as the short scan gives: the first record, the
-// clock and, when the scan read to the end, the last record.
+// first segment's clock and, when the scan read to the end, the last record.
 log_summary summary_of_scan(decode_context& ctx, const export_request& request, FILE* input) {
   begin_pass(ctx, &request.constants, &request.decode, input, nullptr);
-  units_and_clock_scan scan{ctx};
+  units_and_clock_scan scan{chain_clock_scan{ctx}};
   run_record_loop(ctx, scan);
-  utc_clock clock = ctx.follow.clock;
-  if (!clock.known() && request.utc_start_ms && scan.has_records) {
-    clock.set_from_user(*request.utc_start_ms, scan.first_ms);
+  const bool read_to_end = !scan.finished();
+  scan.clock.end_of_log();
+  clock_mapping first = scan.clock.found;
+  if (!first.known() && request.utc_start_ms && scan.has_records) {
+    first = clock_mapping::through(utc_source::user, {*request.utc_start_ms, scan.first_ms});
   }
   log_summary s;
   s.units = ctx.follow.units.report();
   s.time.has_records = scan.has_records;
   s.time.first.log_ms = scan.first_ms;
   // Stopped early, the scan does not know where the LOG ends.
-  s.time.last.log_ms = scan.finished() ? UINT32_MAX : scan.last_ms;
-  s.time.source = clock.source();
-  s.time.first_anchor = clock.first();
+  s.time.last.log_ms = read_to_end ? scan.last_ms : UINT32_MAX;
+  s.time.source = first.source;
+  s.time.first_anchor = {first.utc_ms_at(first.from_ms), first.from_ms};
+  // Where the first segments have no clock, a later one may have (a restart ended the scan).
+  if (s.time.source == utc_source::none && (scan.clock.saw_gps_time || !read_to_end)) s.time.source = utc_source::gps;
+  if (scan.has_records) s.segments.emplace_back().start = first;
   return s;
 }
 
 std::string no_utc_warning(std::string_view what) {
   return std::string("the LOG has no GPS time (no NMEA fix with a date): ") + std::string(what) +
          " (give --utc-start for the UTC of the first record)";
-}
-
-// The first instant at or after t that the clock maps to a whole second of UTC, so that rows
-// fall on whole seconds (exactly up to the first fix, within the receiver's timing after it).
-std::uint32_t whole_second_at_or_after(std::uint32_t t, const utc_anchor& anchor) {
-  const std::int64_t phase = ((std::int64_t{anchor.log_ms} - anchor.utc_ms) % 1000 + 1000) % 1000;
-  const std::int64_t at = t + ((phase - t % 1000) % 1000 + 1000) % 1000;
-  return at > UINT32_MAX ? t : static_cast<std::uint32_t>(at);
 }
 
 }  // namespace
@@ -95,18 +94,19 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   plan.window = resolve_window(request.window, summary);
   plan.window_asked = request.window.flight || request.window.from || request.window.to;
   if (!plan.window.error.empty()) return plan.window.error;
-  if (time_line) plan.flights = std::move(summary.flights);
+  plan.sampling.every_ms = request.every_ms;
+  plan.sampling.window = plan.window.bounds;
 
-  sampling_options& s = plan.sampling;
-  s.every_ms = request.every_ms;
-  s.from_ms = plan.window.from_ms;
-  s.to_ms = plan.window.to_ms;
-  s.clock_source = summary.time.source;
-  s.clock_first = summary.time.first_anchor;
-  if (plan.has_utc && summary.time.has_records) {
-    const std::uint32_t begin = s.from_ms > summary.time.first.log_ms ? s.from_ms : summary.time.first.log_ms;
-    s.from_first_record = false;
-    s.from_ms = whole_second_at_or_after(begin, summary.time.first_anchor);
+  segment_clock_hints& hints = plan.hints;
+  for (const log_segment& s : summary.segments) hints.segments.push_back(s.start);
+  if (!hints.segments.empty()) hints.first = hints.segments.front();
+  hints.input = input;
+  hints.start = start;
+  hints.decode = request.decode;
+  hints.constants = request.constants;
+  if (time_line) {
+    plan.flights = std::move(summary.flights);  // the window's flight moves with its vector
+    plan.segments = std::move(summary.segments);
   }
   return "";
 }
@@ -122,6 +122,9 @@ export_result export_log(const export_format& format, decode_context& ctx, const
   if (!plan.has_utc) result.warnings.push_back(no_utc_warning(document.without_utc));
 
   begin_pass(ctx, &request.constants, &request.decode, input, output);
+  plan.hints.pass = &ctx;
+  ctx.follow.hints = &plan.hints;
+  plan.sampling.hints = &plan.hints;
   export_pass pass{ctx, ctx.out, request, plan, result};
   document.write(pass);
   if (ctx.out.flush() != 0) result.write_failed = true;

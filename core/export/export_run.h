@@ -5,7 +5,8 @@
 // before the first row is written (the units the header names, the clock's first anchor, the
 // flights when the document follows them or a flight is asked for), then the format's own pass.
 // The input is rewound between them to the position it had, so it must be seekable (a front end
-// copies a pipe to a temporary file first). Memory does not grow with the LOG.
+// copies a pipe to a temporary file first). Memory does not grow with the LOG. Each segment of the
+// LOG starts the format's pass from the clock the plan's hints give it (sampling/segment_clocks.h).
 #pragma once
 
 #include <cstdint>
@@ -20,14 +21,17 @@
 #include "export/export_formats.h"
 #include "export/export_request.h"
 #include "sampling/sampled_rows.h"
+#include "sampling/segment_clocks.h"
 
 struct export_plan {
-  sampling_options sampling;  // the period, the window and the clock for row_sampler
+  sampling_options sampling;  // the period and the window for row_sampler
   engine_units units;         // the units the engine values are reported in
   log_window window;
   bool window_asked = false;           // a flight or a time was given
   bool has_utc = false;                // the clock maps LOG time to UTC
   std::vector<flight_record> flights;  // only when the first pass ran the flight time line
+  std::vector<log_segment> segments;   // likewise
+  segment_clock_hints hints;  // the clock each segment of the LOG starts from
 };
 
 // A format's pass over one LOG, as the driver has begun it: the reader on the LOG, the writer
@@ -65,7 +69,7 @@ void for_each_row(export_pass& pass, Emit emit) {
 
 // Runs the first pass from the input's current position and rewinds the input to it. With
 // need_flights the pass is the whole flight time line; otherwise it is a short scan that stops
-// as soon as the units and the clock's first anchor are known (at the LOG's end when they never
+// as soon as the units and the first segment's clock are known (at the LOG's end when they never
 // are). A flight asked for always runs the time line. Returns the error that ends the export
 // ("" when the plan is ready).
 std::string plan_export(decode_context& ctx, const export_request& request, FILE* input, bool need_flights,

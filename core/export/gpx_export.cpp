@@ -1,6 +1,9 @@
 // GPX 1.1 for logbooks and maps: one track per detected flight (one for the whole LOG when it
-// holds no flight, or for the window asked for), one point per accepted GPS 1 fix, a new segment
-// after a gap in the fixes or a fix the receiver marks invalid.
+// holds no flight, or for the window asked for), one point per accepted GPS 1 fix (two fixes in
+// the same millisecond of LOG time give one), a new segment after a gap in the fixes or a fix the
+// receiver marks invalid. Each segment of the LOG starts a new track, and the tracks come in the
+// order of their UTC: where the LOG's segments are not in that order (LOGs joined out of order),
+// the pass reads them one by one in that order.
 //
 //   <trk><name>Flight 1</name><number>1</number><trkseg>
 //     <trkpt lat="47.3908348" lon="-122.2056656"><ele>376.1</ele><time>2026-03-11T22:22:46Z</time>
@@ -9,6 +12,8 @@
 //
 // ele is the aviation sentence's altitude item in metres, time the fix's UTC where the LOG has
 // GPS time; ground speed (m/s) and course (degrees true) only in the track-point extension.
+#include <algorithm>
+
 #include "decode/record_loop.h"
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
@@ -24,39 +29,56 @@ constexpr double metres_per_second_per_knot = 1852.0 / 3600.0;
 
 // One track: a flight's window, or the window asked for.
 struct gpx_track {
-  std::uint32_t from_ms;  // LOG time, start included
-  std::uint32_t to_ms;    // end excluded
-  int number;             // the flight's number; 0 for a track that is no detected flight
+  row_window bounds;
+  int number;  // the flight's number; 0 for a track that is no detected flight
 };
 
 class gpx_steps {
  public:
-  gpx_steps(decode_context& ctx, const export_plan& plan, std::vector<gpx_track> tracks, const std::string& tail,
-            export_result& result)
-      : ctx_(ctx), out_(ctx.out), tracks_(std::move(tracks)), tail_(tail), result_(result) {
-    if (plan.sampling.clock_source != utc_source::none) {
-      ctx.follow.clock.start_from(plan.sampling.clock_source, plan.sampling.clock_first);
-    }
-  }
+  gpx_steps(decode_context& ctx, std::vector<gpx_track> tracks, const std::string& tail, export_result& result)
+      : ctx_(ctx), out_(ctx.out), tracks_(std::move(tracks)), tail_(tail), result_(result) {}
 
   void after_dispatch(const efis_record& record, const record_effect& effect) {
+    if (ctx_.follow.segments.index() != segment_) {
+      if (visiting_) {
+        done_ = true;  // the segment visited has ended
+        return;
+      }
+      close_track();
+      segment_ = ctx_.follow.segments.index();
+    }
     if (effect.new_fix_port == 0) take_fix(ctx_.summary.gps_1.fix, record.timestamp);
+  }
+  bool finished() const { return done_; }
+
+  // Reads the segments one by one from here on, each from the start of the tracks.
+  void visit(std::uint32_t segment) {
+    close_track();
+    visiting_ = true;
+    done_ = false;
+    segment_ = segment;
+    next_track_ = 0;
   }
 
   void finish() { close_track(); }
 
  private:
   void take_fix(const gps_fix& fix, std::uint32_t t) {
-    while (next_track_ < tracks_.size() && t >= tracks_[next_track_].to_ms) {
+    const utc_clock& clock = ctx_.follow.clock;
+    const bool has_utc = clock.known();
+    const std::int64_t utc = has_utc ? clock.utc_ms_at(t) : 0;
+    while (next_track_ < tracks_.size() && tracks_[next_track_].bounds.to_order <= log_order(segment_, t)) {
       close_track();
       ++next_track_;
     }
-    if (next_track_ == tracks_.size() || t < tracks_[next_track_].from_ms) return;
+    if (next_track_ == tracks_.size() || !tracks_[next_track_].bounds.holds(segment_, t, has_utc, utc)) return;
     // An invalid fix ends the segment; a position the schema cannot hold is left out.
     if (!fits_gpx(fix)) {
       close_segment();
       return;
     }
+    // A second fix at the same moment is the same point.
+    if (track_open_ && (t == last_point_ms_ || (has_utc && utc <= last_point_utc_))) return;
     if (!track_open_) open_track(tracks_[next_track_]);
     if (segment_open_ && t - last_point_ms_ > segment_gap_ms) close_segment();
     if (!segment_open_) {
@@ -64,16 +86,16 @@ class gpx_steps {
       segment_open_ = true;
     }
     last_point_ms_ = t;
-    write_point(fix, t);
+    last_point_utc_ = utc;
+    write_point(fix, has_utc, utc);
     ++result_.items;
   }
 
-  void write_point(const gps_fix& fix, std::uint32_t t) {
+  void write_point(const gps_fix& fix, bool has_utc, std::int64_t utc) {
     out_.line(OUT_FORMAT("      <trkpt lat=\"{}\" lon=\"{}\">"), fixed(static_cast<double>(fix.latitude_deg), 7),
               fixed(static_cast<double>(fix.longitude_deg), 7));
     if (fix.has_altitude) out_.line(OUT_FORMAT("<ele>{}</ele>"), fixed(fix.altitude_ft * metres_per_foot, 1));
-    const utc_clock& clock = ctx_.follow.clock;
-    if (clock.known()) out_.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(clock.utc_ms_at(t)).view());
+    if (has_utc) out_.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(utc).view());
     const bool speed = fix.has_ground_speed && fix.ground_speed_kt >= 0.0;
     const bool course = fix.has_track && fix.track_deg >= 0.0 && fix.track_deg < 360.0;
     if (speed || course) {
@@ -123,24 +145,46 @@ class gpx_steps {
   const std::string& tail_;
   export_result& result_;
   std::size_t next_track_ = 0;
+  std::uint32_t segment_ = 0;  // of the LOG, where the fixes are now
+  bool visiting_ = false;
+  bool done_ = false;
   bool track_open_ = false;
   bool segment_open_ = false;
   std::uint32_t last_point_ms_ = 0;
+  std::int64_t last_point_utc_ = 0;
 };
 
 // The tracks: the window asked for, else one per detected flight, else the whole LOG.
 std::vector<gpx_track> tracks_of(const export_plan& plan, const export_request& request) {
-  if (plan.window_asked) {
-    return {{plan.window.from_ms, plan.window.to_ms, request.window.flight.value_or(0)}};
-  }
-  if (plan.flights.empty()) return {{0, UINT32_MAX, 0}};
+  if (plan.window_asked) return {{plan.window.bounds, request.window.flight.value_or(0)}};
+  if (plan.flights.empty()) return {{row_window{}, 0}};
   std::vector<gpx_track> tracks;
   int number = 0;
   for (const flight_record& f : plan.flights) {
-    const std::uint32_t end = f.end_ms == UINT32_MAX ? UINT32_MAX : f.end_ms + 1;  // its last sample included
-    tracks.push_back({f.start_ms, end, ++number});
+    row_window bounds;
+    bounds.from_order = f.start_order();
+    bounds.to_order = f.end_order() + 1;  // its last sample included
+    tracks.push_back({bounds, ++number});
   }
   return tracks;
+}
+
+// The order to read the segments in when it is not the LOG's: by UTC, those without it after the
+// one they follow. Empty when the LOG's order is that order.
+std::vector<std::size_t> segments_by_utc(const std::vector<log_segment>& segments) {
+  std::vector<std::size_t> order(segments.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::vector<std::int64_t> key(segments.size());
+  std::int64_t last = INT64_MIN;
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    key[i] = segments[i].first.has_utc ? segments[i].first.utc_ms : last;
+    last = key[i];
+  }
+  std::stable_sort(order.begin(), order.end(), [&key](std::size_t a, std::size_t b) { return key[a] < key[b]; });
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (order[i] != i) return order;
+  }
+  return {};
 }
 
 }  // namespace
@@ -157,8 +201,21 @@ void write_gpx(export_pass& pass) {
   out.text("  <metadata><name>");
   write_escaped_utf8(out, request.tail.empty() ? std::string_view("EFIS LOG") : std::string_view(request.tail));
   out.text("</name></metadata>\n");
-  gpx_steps steps(pass.ctx, pass.plan, tracks_of(pass.plan, request), request.tail, pass.result);
-  run_record_loop(pass.ctx, steps);
+  decode_context& ctx = pass.ctx;
+  const export_plan& plan = pass.plan;
+  gpx_steps steps(ctx, tracks_of(plan, request), request.tail, pass.result);
+  const std::vector<std::size_t> order = segments_by_utc(plan.segments);
+  if (order.empty()) {
+    run_record_loop(ctx, steps);
+  } else {
+    for (const std::size_t i : order) {
+      const log_segment& segment = plan.segments[i];
+      const auto index = static_cast<std::uint32_t>(i);
+      if (!resume_pass_at(ctx, segment.first_offset, index, segment.cause)) break;
+      steps.visit(index);
+      run_record_loop(ctx, steps);
+    }
+  }
   steps.finish();
   out.text("</gpx>\n");
 }

@@ -13,11 +13,12 @@
 //     <styleUrl>#left</styleUrl><LineString>...</LineString></Placemark> ...</Folder>
 //
 // A gx:Track lists all its times, then all its positions, then all its angles, so the samples
-// are held until the track is written: a track ends at a gap in the rows or after
-// samples_per_track samples, and the next one follows, which keeps memory flat for any LOG.
+// are held until the track is written: a track ends at a gap in the rows, at the end of a segment
+// of the LOG, or after samples_per_track samples, and the next one follows, which keeps memory
+// flat for any LOG. The tracks follow the LOG's order; within each their times rise.
 // A sample needs a valid GPS 1 position; its altitude is the GPS altitude item, else the AHRS
-// pressure altitude; its attitude the AHRS (the GPS track as heading without it). Without GPS
-// time the path and wingtips are plain line strings.
+// pressure altitude; its attitude the AHRS (the GPS track as heading without it). Where a segment
+// of the LOG has no GPS time its path and wingtips are plain line strings.
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -37,6 +38,7 @@ constexpr double metres_per_foot = 0.3048;
 
 struct kml_sample {
   std::uint32_t log_ms;
+  bool has_utc;
   std::int64_t utc_ms;
   double longitude;
   double latitude;
@@ -55,6 +57,7 @@ struct kml_sample {
 kml_sample sample_of(const sampled_row& r) {
   kml_sample s{};
   s.log_ms = r.log_ms;
+  s.has_utc = r.has_utc;
   s.utc_ms = r.utc_ms;
   s.longitude = r.gps_1->longitude_deg;
   s.latitude = r.gps_1->latitude_deg;
@@ -91,8 +94,7 @@ kml_sample sample_of(const sampled_row& r) {
 
 class kml_track_writer {
  public:
-  kml_track_writer(output_writer& out, bool timed, std::uint32_t every_ms, export_result& result)
-      : out_(out), timed_(timed), every_ms_(every_ms), result_(result) {
+  kml_track_writer(output_writer& out, export_result& result) : out_(out), result_(result) {
     samples_.reserve(samples_per_track);
   }
 
@@ -101,7 +103,7 @@ class kml_track_writer {
       end_track(false);
       return;
     }
-    const bool gap = !samples_.empty() && r.log_ms - samples_.back().log_ms > every_ms_;
+    const bool gap = !samples_.empty() && !r.continues;
     if (gap) end_track(false);
     if (samples_.size() == samples_per_track) end_track(true);
     samples_.push_back(sample_of(r));
@@ -115,7 +117,7 @@ class kml_track_writer {
   // sample, so its wingtips start with the segment between the two.
   void end_track(bool continued) {
     if (samples_.empty()) return;
-    if (timed_) {
+    if (samples_.front().has_utc) {  // a track lies in one segment: its samples all have UTC or none
       write_timed_track();
     } else {
       write_line_strings();
@@ -217,8 +219,6 @@ class kml_track_writer {
   }
 
   output_writer& out_;
-  bool timed_;
-  std::uint32_t every_ms_;
   export_result& result_;
   std::vector<kml_sample> samples_;
   std::optional<kml_sample> bridge_;
@@ -253,7 +253,7 @@ void write_document_head(output_writer& out, const export_request& request, cons
 void write_kml_time(export_pass& pass) {
   output_writer& out = pass.out;
   write_document_head(out, pass.request, pass.plan.units);
-  kml_track_writer tracks(out, pass.plan.has_utc, pass.plan.sampling.every_ms, pass.result);
+  kml_track_writer tracks(out, pass.result);
   for_each_row(pass, [&tracks](const sampled_row& r) { tracks.take(r); });
   tracks.finish();
   out.text("</Document>\n</kml>\n");

@@ -1,17 +1,33 @@
 #include "records/record_reader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 void record_reader::reset(FILE* input) {
   ahead_.stop();
   input_ = input;
+  start_ = input != nullptr ? std::ftell(input) : -1;
   block_ = blocks_[0];
   may_read_ahead_ = read_ahead::suits(input);
   pos_ = end_ = 0;
   block_offset_ = 0;
   exhausted_ = false;
   stats_ = reader_stats{};
+}
+
+bool record_reader::seek(std::uint64_t offset) {
+  ahead_.stop();
+  pos_ = end_ = 0;
+  block_offset_ = offset;
+  exhausted_ = true;
+  if (input_ == nullptr || start_ < 0 || offset > static_cast<std::uint64_t>(LONG_MAX - start_) ||
+      std::fseek(input_, start_ + static_cast<long>(offset), SEEK_SET) != 0) {
+    return false;
+  }
+  exhausted_ = false;
+  may_read_ahead_ = read_ahead::suits(input_);
+  return true;
 }
 
 void record_reader::stop_reading() {

@@ -47,6 +47,12 @@ class record_reader {
   // input again, and next() gives the end from here on. reset() starts again.
   void stop_reading();
 
+  // Reads on from offset (counted from where reset() found the input), the counts kept: for a
+  // pass that read ahead elsewhere in the input and comes back. Any read-ahead stops first, so
+  // the caller may use the input until the next record is asked for. False (and the end from
+  // here on) when the input can't be repositioned.
+  bool seek(std::uint64_t offset);
+
   // The next record. For a dropped record the header fields are set (its payload is not);
   // at the end nothing is.
   read_outcome next(efis_record& rec) {
@@ -86,6 +92,7 @@ class record_reader {
   void note_drop(std::uint64_t offset);
 
   FILE* input_ = nullptr;
+  long start_ = -1;  // where reset() found the input; -1 when it can't tell
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::uint64_t block_offset_ = 0;  // input offset of block_[0]

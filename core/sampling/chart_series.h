@@ -1,6 +1,6 @@
-// The values of one quantity over a stretch of LOG time, thinned for a chart without hiding a
-// peak: the stretch is cut into buckets of equal time and each bucket keeps only its lowest and
-// highest value, each with its moment. Drawn in time order, those two points per bucket trace
+// The values of one quantity over a stretch of time (LOG time, or the positions of the report's
+// time axis), thinned for a chart without hiding a peak: the stretch is cut into buckets of equal time and each bucket
+// keeps only its lowest and highest value, each with its moment. Drawn in time order, those two points per bucket trace
 // the whole envelope of the values, so a one-sample spike stays on the chart at its height.
 //
 // A source that stops for longer than the gap limit, or sends a value that is not valid (a
@@ -48,6 +48,8 @@ class chart_series {
   // A value of the source at a LOG time; NaN when the source has no valid value then. A value
   // outside the buckets is counted, not kept.
   void take(std::uint32_t log_ms, double value);
+  // The next value starts a new run (a break in the LOG).
+  void break_run() { broken_ = true; }
 
   // The kept points in bucket order, each bucket's lowest and highest in the order they came,
   // cut into runs at the gaps.

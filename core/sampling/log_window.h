@@ -25,15 +25,33 @@ struct window_request {
   std::optional<time_point> to = {};
 };
 
+// Which moments a window keeps: those within every bound given (start included, end excluded).
+struct row_window {
+  std::uint64_t from_order = 0;  // the LOG's order (log_order: segment, then LOG time)
+  std::uint64_t to_order = UINT64_MAX;
+  std::uint32_t from_ms = 0;  // LOG time, in any segment
+  std::uint32_t to_ms = UINT32_MAX;
+  std::optional<std::int64_t> from_utc_ms;  // UTC (a moment without UTC is outside)
+  std::optional<std::int64_t> to_utc_ms;
+
+  bool holds(std::uint32_t segment, std::uint32_t log_ms, bool has_utc, std::int64_t utc_ms) const {
+    const std::uint64_t order = log_order(segment, log_ms);
+    if (order < from_order || order >= to_order || log_ms < from_ms || log_ms >= to_ms) return false;
+    if (!from_utc_ms && !to_utc_ms) return true;
+    return has_utc && (!from_utc_ms || utc_ms >= *from_utc_ms) && (!to_utc_ms || utc_ms < *to_utc_ms);
+  }
+  bool holds(const log_instant& at) const { return holds(at.segment, at.log_ms, at.has_utc, at.utc_ms); }
+};
+
 struct log_window {
-  std::uint32_t from_ms = 0;              // LOG time, start included
-  std::uint32_t to_ms = UINT32_MAX;       // end excluded
+  row_window bounds;
   const flight_record* flight = nullptr;  // the flight asked for
   std::string error;    // the request cannot be met (a flight the LOG does not hold, UTC without a clock)
   std::string warning;  // the window holds no record of the LOG: the document will be empty
 };
 
-// Resolves the request against what the flight time line found. A flight's window runs from its
-// first engine start or takeoff to its last engine stop or landing; UTC maps to LOG time through
-// the LOG's clock.
+// Resolves the request against what the flight time line found (or the short scan of an
+// export). A flight's window runs from its first engine start or takeoff to its last engine stop
+// or landing; a time in UTC bounds the moments by their UTC, one in LOG seconds by their LOG
+// time in whichever segment they lie.
 log_window resolve_window(const window_request& request, const log_summary& summary);

@@ -3,24 +3,32 @@
 // The exports write them (CSV, the avionics datalog CSV, KML with time) and the HTML report
 // charts them.
 //
-// Instants lie on a grid of `every_ms` from the first record (or from the window's start). The
-// row of an instant is taken just before the first record after it, so it holds every record
-// up to the instant. A row is given only where the LOG has a record within one period before
-// the instant, so a stretch without records leaves a gap instead of repeating old values. A
-// source that has sent nothing yet is absent from the row (a null pointer), never a zero.
+// Instants lie on a grid of `every_ms`, laid anew in each segment of the LOG: where the
+// segment's clock is known, on whole multiples of the period in UTC (whole seconds of UTC by
+// default), their LOG time through the clock; else every `every_ms` of LOG time from the
+// segment's first record (or from the window's start). The row of an instant is taken just
+// before the first record after it, so it holds every record up to the instant. A row is given
+// only where the LOG has a record within one period before the instant, so a stretch without
+// records leaves a gap instead of repeating old values. A source that has sent nothing yet in
+// the row's segment is absent from the row (a null pointer), never a zero: values from before
+// the EFIS was switched off do not stand in the rows after it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "decode/decode_context.h"
 #include "decode/engine_units.h"
 #include "decode/record_effect.h"
 #include "decode/utc_clock.h"
+#include "sampling/log_window.h"
 
 struct sampled_row {
   std::uint32_t log_ms;
+  std::uint32_t segment;  // of the LOG, 0 for the first
   bool has_utc;
   std::int64_t utc_ms;
+  bool continues;  // the row before came one period earlier, in the same segment
   // The latest values of each source (valid while the row is handled); null until the source
   // has sent its first record, or for GPS its first accepted sentence.
   const eis_values* eis;
@@ -36,11 +44,8 @@ struct sampled_row {
 
 struct sampling_options {
   std::uint32_t every_ms = 1000;
-  std::uint32_t from_ms = 0;  // the window of LOG time: rows at from <= t < to
-  std::uint32_t to_ms = UINT32_MAX;
-  bool from_first_record = true;               // the grid starts at the first record, not at from_ms
-  utc_source clock_source = utc_source::none;  // the clock an earlier pass found, and its first anchor
-  utc_anchor clock_first{};
+  row_window window;
+  clock_hints* hints = nullptr;  // the clock each segment starts from (what an earlier pass found)
 };
 
 // The sampling steps of the read loop; give them to run_record_loop, alone or beside others.
@@ -48,29 +53,65 @@ struct sampling_options {
 template <typename Emit>
 class row_sampler {
  public:
-  // On a pass that has begun: the pass's clock starts from the anchor an earlier pass found.
+  // On a pass that has begun: the pass's clock starts each segment as the hints say.
   row_sampler(decode_context& ctx, const sampling_options& options, Emit emit)
       : ctx_(ctx), options_(options), emit_(static_cast<Emit&&>(emit)) {
-    if (options.clock_source != utc_source::none) {
-      ctx.follow.clock.start_from(options.clock_source, options.clock_first);
-    }
-    origin_ = next_ = options.from_ms;
+    if (options.hints != nullptr) ctx.follow.hints = options.hints;
   }
 
   void before_dispatch(const efis_record& record) {
     const std::uint32_t t = record.timestamp;
-    if (!started_) {
+    if (ctx_.follow.segments.began()) {
+      // The rows of the segment before end with it (after a gap, up to a period beyond its last
+      // record); the new segment's grid is laid once its clock is set, at its next record.
+      if (started_ && t > last_) take_rows_before(t);
       started_ = true;
-      if (options_.from_first_record && t > origin_) origin_ = t;
-      next_ = first_grid_point(t);
-    } else if (t > last_ && next_ < t) {
-      take_rows_before(t);
+      grid_laid_ = false;
+      previous_row_ = false;
+      sent_ = 0;
+      last_ = t;
+      return;
     }
+    if (!grid_laid_ || by_utc_ != ctx_.follow.clock.known()) lay_grid(last_);
+    if (t > last_ && before_next(t)) take_rows_before(t);
     last_ = t;
   }
 
+  void after_dispatch(const efis_record&, const record_effect& effect) {
+    sent_ |= sent_bit(effect.slot);
+    if (effect.new_fix_port >= 0) sent_ |= effect.new_fix_port == 0 ? gps_1_bit : gps_2_bit;
+  }
+
  private:
-  // The first grid instant at or after t.
+  static constexpr std::uint8_t gps_1_bit = 1 << 6;
+  static constexpr std::uint8_t gps_2_bit = 1 << 7;
+  static constexpr std::uint8_t sent_bit(cache_slot slot) {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(slot));
+  }
+  bool sent(cache_slot slot) const { return (sent_ & sent_bit(slot)) != 0; }
+
+  // The grid from t on: the first instant at or after t.
+  void lay_grid(std::uint32_t t) {
+    const utc_clock& clock = ctx_.follow.clock;
+    by_utc_ = clock.known();
+    if (by_utc_) {
+      next_utc_ = first_multiple(clock.utc_ms_at(t));
+    } else {
+      const std::uint32_t from = options_.window.from_ms;
+      origin_ = !grid_laid_ && from > t ? from : t;
+      next_ = first_grid_point(t);
+    }
+    grid_laid_ = true;
+    previous_row_ = false;
+  }
+
+  std::int64_t first_multiple(std::int64_t utc_ms) const {
+    const std::int64_t every = options_.every_ms;
+    const std::int64_t down = utc_ms / every * every - (utc_ms % every < 0 ? every : 0);
+    return down == utc_ms ? down : down + every;
+  }
+
+  // The first grid instant at or after t (LOG time grid).
   std::uint32_t first_grid_point(std::uint32_t t) const {
     if (t <= origin_) return origin_;
     const std::uint64_t steps = (std::uint64_t{t} - origin_ + options_.every_ms - 1) / options_.every_ms;
@@ -78,16 +119,25 @@ class row_sampler {
     return at > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(at);
   }
 
+  // Whether a grid instant lies before t (the cheap test of every record).
+  bool before_next(std::uint32_t t) const { return by_utc_ ? ctx_.follow.clock.utc_ms_at(t) > next_utc_ : next_ < t; }
+
   // Rows for the instants in [last_, t): after a stretch without records, from the first
   // instant at or after the last record; none past one period beyond it.
   void take_rows_before(std::uint32_t t) {
+    if (!grid_laid_) lay_grid(last_);
+    if (by_utc_) {
+      take_utc_rows_before(t);
+      return;
+    }
     if (next_ < last_) next_ = first_grid_point(last_);
     while (next_ < t) {
       if (std::uint64_t{last_} + options_.every_ms <= next_) {
         next_ = first_grid_point(t);  // a gap: no rows until the records come back
+        previous_row_ = false;
         return;
       }
-      if (next_ >= options_.from_ms && next_ < options_.to_ms) emit_(row_at(next_));
+      emit_row(next_, false, 0);
       if (std::uint64_t{next_} + options_.every_ms > UINT32_MAX) {
         next_ = UINT32_MAX;
         return;
@@ -96,28 +146,58 @@ class row_sampler {
     }
   }
 
-  sampled_row row_at(std::uint32_t t) {
-    summary_record& s = ctx_.summary;
+  void take_utc_rows_before(std::uint32_t t) {
     const utc_clock& clock = ctx_.follow.clock;
+    const std::int64_t last_utc = clock.utc_ms_at(last_);
+    const std::int64_t until = clock.utc_ms_at(t);
+    if (next_utc_ < last_utc) next_utc_ = first_multiple(last_utc);
+    while (next_utc_ < until) {
+      if (last_utc + options_.every_ms <= next_utc_) {
+        next_utc_ = first_multiple(until);
+        previous_row_ = false;
+        return;
+      }
+      // The instant's LOG time, within [last, t) whatever the rounding.
+      const std::uint32_t at = std::min(std::max(clock.log_ms_at(next_utc_), last_), t - 1);
+      emit_row(at, true, next_utc_);
+      next_utc_ += options_.every_ms;
+    }
+  }
+
+  void emit_row(std::uint32_t t, bool has_utc, std::int64_t utc_ms) {
+    const std::uint32_t segment = ctx_.follow.segments.index();
+    if (!options_.window.holds(segment, t, has_utc, utc_ms)) {
+      previous_row_ = false;
+      return;
+    }
+    summary_record& s = ctx_.summary;
     sampled_row row{};
     row.log_ms = t;
-    row.has_utc = clock.known();
-    row.utc_ms = row.has_utc ? clock.utc_ms_at(t) : 0;
-    if (s.eis.received()) row.eis = &s.eis.values();
-    if (s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
-    if (s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
-    if (s.analog.received()) row.analog = &s.analog.values();
-    if (s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
-    if (s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
+    row.segment = segment;
+    row.has_utc = has_utc;
+    row.utc_ms = utc_ms;
+    row.continues = previous_row_;
+    if (sent(cache_slot::eis) && s.eis.received()) row.eis = &s.eis.values();
+    if (sent(cache_slot::ahrs_high_rate) && s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
+    if (sent(cache_slot::ahrs_low_rate) && s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
+    if (sent(cache_slot::analog) && s.analog.received()) row.analog = &s.analog.values();
+    if ((sent_ & gps_1_bit) != 0 && s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
+    if ((sent_ & gps_2_bit) != 0 && s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
     row.units = &ctx_.follow.units;
-    return row;
+    previous_row_ = true;
+    emit_(row);
   }
 
   decode_context& ctx_;
   sampling_options options_;
   Emit emit_;
   bool started_ = false;
-  std::uint32_t last_ = 0;    // the latest record's timestamp
-  std::uint32_t origin_ = 0;  // the grid's first instant
-  std::uint32_t next_ = 0;    // the next grid instant
+  bool grid_laid_ = false;
+  bool by_utc_ = false;        // the grid is in UTC
+  bool previous_row_ = false;  // the last grid instant gave a row
+  std::uint8_t sent_ = 0;      // the sources that sent in this segment: a bit per cache slot, and the GPS ports
+  std::uint32_t last_ = 0;     // the latest record's timestamp
+  std::uint32_t origin_ = 0;   // the LOG time grid's first instant
+  std::uint32_t next_ = 0;     // its next instant
+  std::int64_t next_utc_ = 0;  // the UTC grid's next instant
 };

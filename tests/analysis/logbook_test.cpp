@@ -71,6 +71,9 @@ TEST(Logbook, ScenarioFlightsGiveTheirPlantedLogbookRow) {
       {"morning_twilight", {1, 0, 0}, {}, false, night_kind::before, "2026-05-09T12:02:38Z", "2026-05-09T12:04:02Z"},
       {"night_flight", {0, 1, 0}, {0, 1, 0}, false, night_kind::all, "", ""},
       {"night_cross_country", {0, 1, 0}, {}, true, night_kind::all, "", ""},
+      // The EFIS off in cruise (its LOG timer running on, or restarting): one flight across it.
+      {"in_flight_power_cycle", {1, 0, 0}, {}, false, night_kind::none, "", ""},
+      {"in_flight_clock_restart", {1, 0, 0}, {}, false, night_kind::none, "", ""},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.scenario);

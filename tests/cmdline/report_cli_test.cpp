@@ -141,7 +141,7 @@ TEST(ReportCommandLine, AFlightOrAWindowNarrowsTheCharts) {
   EXPECT_NEAR(chart_span(whole.out), (s.time.last.log_ms + 1 - s.time.first.log_ms) / 1000.0, 0.001);
 }
 
-TEST(ReportCommandLine, TimeGoingBackWidensTheAxisRatherThanLosingValues) {
+TEST(ReportCommandLine, TimeGoingBackStartsASegmentDrawnBesideTheOtherWithABreak) {
   temp_files t;
   log_writer log;
   log.set_menu(10'000, "58=1");
@@ -153,7 +153,10 @@ TEST(ReportCommandLine, TimeGoingBackWidensTheAxisRatherThanLosingValues) {
   EXPECT_NE(r.out.find("CHT 1: 300 to 500 \xC2\xB0"
                        "F"),
             std::string::npos);
-  EXPECT_NEAR(chart_span(r.out, "cht"), 8.001, 0.0001);
+  // 10 to 12 s, then (LOG time going back by 7 s: a new segment) 5 to 13 s, the break between
+  // them cut out of the axis (a cut takes at least a second of it, its mark in the middle).
+  EXPECT_NEAR(chart_span(r.out, "cht"), 2.001 + 1.0 + 8.001, 0.0001);
+  EXPECT_NE(r.out.find("class=\"cut\""), std::string::npos);
   EXPECT_EQ(r.out.find("not drawn"), std::string::npos);
 }
 

@@ -158,8 +158,8 @@ TEST(SharedRules, AShortRecordsFieldsAgreeInTheCsvTheChartsAndTheFigures) {
   }
 }
 
-// The exports find the units and the clock with a short first scan unless they need the
-// flights; either way the plan is the one the flight time line gives.
+// The exports find the units and the first segment's clock with a short first scan unless they
+// need the flights; either way the plan is the one the flight time line gives.
 TEST(SharedRules, TheExportsFirstScanAgreesWithTheFlightTimeLine) {
   const std::vector<profile_leg> legs = {{20, 1000, 10}, {30, 2400, 100}};
   const struct {
@@ -193,10 +193,11 @@ TEST(SharedRules, TheExportsFirstScanAgreesWithTheFlightTimeLine) {
     EXPECT_EQ(scan.units.temperature_setting, line.units.temperature_setting);
     EXPECT_EQ(scan.units.fluid_setting, line.units.fluid_setting);
     EXPECT_EQ(scan.has_utc, line.has_utc);
-    EXPECT_EQ(scan.sampling.clock_source, line.sampling.clock_source);
-    EXPECT_EQ(scan.sampling.clock_first.utc_ms, line.sampling.clock_first.utc_ms);
-    EXPECT_EQ(scan.sampling.clock_first.log_ms, line.sampling.clock_first.log_ms);
-    EXPECT_EQ(scan.sampling.from_ms, line.sampling.from_ms);
-    EXPECT_EQ(scan.sampling.from_first_record, line.sampling.from_first_record);
+    const clock_mapping& a = scan.hints.first;
+    const clock_mapping& b = line.hints.first;
+    EXPECT_EQ(a.source, b.source);
+    EXPECT_EQ(a.from_ms, b.from_ms);
+    EXPECT_EQ(a.from_offset_ms, b.from_offset_ms);
+    EXPECT_EQ(a.target_offset_ms, b.target_offset_ms);
   }
 }

@@ -28,7 +28,18 @@ int digits_value(const char* text, int n) {
   return v;
 }
 
-// "hhmmss" and "ddmmyy" of an RMC sentence.
+// The fraction of the second, "25" for .25, in whole milliseconds (a fourth digit is dropped).
+int fraction_ms(const char* digits) {
+  int ms = 0;
+  int scale = 100;
+  for (const char* p = digits; *p != '\0' && scale > 0; ++p, scale /= 10) {
+    if (!is_digit(*p)) return 0;
+    ms += (*p - '0') * scale;
+  }
+  return ms;
+}
+
+// "hhmmss[.fff]" and "ddmmyy" of an RMC sentence.
 void read_utc(const gps_nmea_fields& f, gps_fix& fix) {
   const int hour = digits_value(f.utc_time, 2);
   const int minute = hour < 0 ? -1 : digits_value(f.utc_time + 2, 2);
@@ -41,7 +52,8 @@ void read_utc(const gps_nmea_fields& f, gps_fix& fix) {
     return;
   }
   fix.has_utc = true;
-  fix.utc_seconds = utc_seconds_of(yy < 80 ? 2000 + yy : 1900 + yy, month, day, hour, minute, second);
+  fix.utc_ms = utc_seconds_of(yy < 80 ? 2000 + yy : 1900 + yy, month, day, hour, minute, second) * 1000 +
+               fraction_ms(f.utc_fraction);
 }
 
 }  // namespace

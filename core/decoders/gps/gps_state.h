@@ -39,7 +39,8 @@ struct gps_aviation_fields {
 // One RMC sentence (format 2). The buffers are wide enough for what real receivers send:
 // latitude and longitude up to 12 characters, speed, track and variation up to 10.
 struct gps_nmea_fields {
-  char utc_time[10];
+  char utc_time[10];     // hhmmss
+  char utc_fraction[5];  // the digits after hhmmss. (relaxed reading only; no report shows them)
   char status[2];
   char latitude[13];
   char latitude_hemisphere[2];
@@ -79,10 +80,10 @@ struct gps_fix {
   // NMEA: the receiver's status letter says the fix is valid ('A'); aviation sentences say
   // nothing and count as valid.
   bool receiver_valid;
-  // NMEA date and time of the fix, as seconds since 1970-01-01 UTC (two-digit years are 2000-2079
-  // or 1980-1999).
+  // NMEA date and time of the fix, as milliseconds since 1970-01-01 UTC, with the fraction of the
+  // second where the sentence gives one (two-digit years are 2000-2079 or 1980-1999).
   bool has_utc;
-  std::int64_t utc_seconds;
+  std::int64_t utc_ms;
 };
 
 struct gps_composite_state {

@@ -124,6 +124,7 @@ bool read_rmc_relaxed(std::string_view text, gps_nmea_fields* fields) {
   if (!direction.empty() && !is_one_of(direction, "ewEW")) return false;
 
   keep(fields->utc_time, time.substr(0, 6));
+  keep(fields->utc_fraction, time.size() > 7 ? time.substr(7) : std::string_view());
   keep(fields->status, status);
   keep(fields->latitude, latitude);
   keep(fields->latitude_hemisphere, north_south);

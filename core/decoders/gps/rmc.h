@@ -22,7 +22,7 @@ bool read_rmc_strict(std::string_view text, gps_nmea_fields* fields);
 //   $ttRMC,time,status,lat,N/S,lon,E/W,speed,track,date[,variation[,E/W[,...]]]
 // with tt one of GP GN GL GA GB BD GQ. The fields end at '*', CR, LF or the end of the
 // text; the checksum is not verified. Accepted when:
-//   time     exactly 6 digits, optionally '.' and 1-4 digits (the 6 digits are kept)
+//   time     exactly 6 digits, optionally '.' and 1-4 digits (kept apart: utc_time, utc_fraction)
 //   status   one of v V a A
 //   lat/lon  1-12 characters of digits and '.', each followed by its hemisphere letter
 //   speed, track, variation  0-10 characters of digits and '.'

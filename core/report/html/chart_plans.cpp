@@ -8,24 +8,31 @@ namespace {
 
 std::string temperature_unit_text(temperature_unit u) { return display_unit(unit_symbol(u)); }
 
-// The flight phases: the engine running on the ground, and airborne.
+// The flight phases: the engine running on the ground, and airborne; a phase across a break
+// in the LOG is a band on each side of it.
 std::vector<chart_band> phase_bands(const report_context& r) {
   std::vector<chart_band> bands;
-  const auto add = [&](std::uint32_t from, std::uint32_t to, const char* kind, const std::string& title) {
-    if (to > from && r.overlaps(from, to)) bands.push_back({from, to, kind, title, ""});
+  const auto add = [&](const log_instant& from, const log_instant& to, const char* kind, const std::string& title) {
+    if (log_order(to) <= log_order(from)) return;
+    for (const auto& [a, b] : r.axis.spans_of(from, to)) {
+      if (b > a) bands.push_back({a, b, kind, title, ""});
+    }
   };
   for (const std::vector<flight_record>* list : {&r.summary.flights, &r.summary.ground_runs}) {
     for (const flight_record& w : *list) {
+      const log_instant start = start_of(w);
+      const log_instant end = end_of(w);
       if (!w.is_flight()) {
-        add(w.start_ms, w.end_ms, "engine",
-            std::string("Ground run ") + r.axis.moment_text(w.start_ms) + " to " + r.axis.moment_text(w.end_ms));
+        add(start, end, "engine",
+            std::string("Ground run ") + r.moment(w.engine_start ? w.engine_start->when : start) + " to " +
+                r.moment(w.engine_stop ? w.engine_stop->when : end));
         continue;
       }
-      const std::uint32_t up = w.takeoff ? w.takeoff->when.log_ms : w.start_ms;
-      const std::uint32_t down = w.landing && !w.airborne_at_end ? w.landing->when.log_ms : w.end_ms;
-      add(w.start_ms, up, "engine", "Engine running before the takeoff");
-      add(up, down, "air", std::string("Airborne ") + r.axis.moment_text(up) + " to " + r.axis.moment_text(down));
-      add(down, w.end_ms, "engine", "Engine running after the landing");
+      const log_instant up = w.takeoff ? w.takeoff->when : start;
+      const log_instant down = w.landing && !w.airborne_at_end ? w.landing->when : end;
+      add(start, up, "engine", "Engine running before the takeoff");
+      add(up, down, "air", std::string("Airborne ") + r.moment(up) + " to " + r.moment(down));
+      add(down, end, "engine", "Engine running after the landing");
     }
   }
   return bands;
@@ -127,7 +134,8 @@ void add_exceedance_bands(std::vector<chart_choice>& plans, const report_context
   const log_summary& s = r.summary;
   for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
     const exceedance& x = s.exceedances[i];
-    if (!r.overlaps(x.start.log_ms, x.end.log_ms)) continue;
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans = r.axis.spans_of(x.start, x.end);
+    if (spans.empty()) continue;
     const aircraft_limit& limit = s.limits[x.limit_index];
     chart_design* c = chart_of(plans, limit_chart(limit.parameter));
     if (c == nullptr) continue;
@@ -136,7 +144,9 @@ void add_exceedance_bands(std::vector<chart_choice>& plans, const report_context
     if (x.cylinder > 0) title += std::string(" #") + std::to_string(x.cylinder);
     title += std::string(", peak ") + number_text(x.peak, 1) + " " + display_unit(limit_unit_symbol(limit, s.units)) +
              " at " + r.moment(x.peak_at);
-    c->bands.push_back({x.start.log_ms, x.end.log_ms, "exceed", title, std::string("x") + std::to_string(i + 1)});
+    std::string id = "x";
+    id += std::to_string(i + 1);
+    for (const auto& [a, b] : spans) c->bands.push_back({a, b, "exceed", title, id});
   }
 }
 
@@ -220,12 +230,11 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
 std::vector<map_mark> map_marks(const report_context& r) {
   std::vector<map_mark> marks;
   for (const flight_record& w : r.summary.flights) {
-    if (w.takeoff && w.takeoff->has_position && r.overlaps(w.takeoff->when.log_ms, w.takeoff->when.log_ms)) {
+    if (w.takeoff && w.takeoff->has_position && r.overlaps(w.takeoff->when, w.takeoff->when)) {
       marks.push_back({w.takeoff->position.latitude_deg, w.takeoff->position.longitude_deg, true,
                        std::string("Takeoff ") + r.moment(w.takeoff->when)});
     }
-    if (w.landing && !w.airborne_at_end && w.landing->has_position &&
-        r.overlaps(w.landing->when.log_ms, w.landing->when.log_ms)) {
+    if (w.landing && !w.airborne_at_end && w.landing->has_position && r.overlaps(w.landing->when, w.landing->when)) {
       marks.push_back({w.landing->position.latitude_deg, w.landing->position.longitude_deg, false,
                        std::string("Landing ") + r.moment(w.landing->when)});
     }

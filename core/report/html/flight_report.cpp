@@ -17,8 +17,7 @@ constexpr std::size_t most_buckets = 20000;  // with a time step: the finest a c
 report_gathering gathering_of(const flight_report_request& request, const log_window& window,
                               const log_summary& summary) {
   report_gathering gathering;
-  gathering.from_ms = window.from_ms;
-  gathering.to_ms = window.to_ms;
+  gathering.bounds = window.bounds;
   gathering.gap_ms = summary.health.gap_limit_ms;
   if (request.every_ms != 0) {
     gathering.buckets = most_buckets;

@@ -10,12 +10,9 @@ namespace {
 
 std::string temperature_unit_text(temperature_unit u) { return display_unit(unit_symbol(u)); }
 
-time_axis axis_of(const log_summary& s, const report_data& d) {
+time_axis axis_of(const report_data& d) {
   time_axis axis;
-  axis.origin_ms = d.from_ms;
-  axis.span_ms = d.to_ms - d.from_ms;
-  axis.has_utc = s.time.source != utc_source::none;
-  axis.utc_origin_ms = s.time.first_anchor.utc_ms + (std::int64_t{axis.origin_ms} - s.time.first_anchor.log_ms);
+  static_cast<report_axis&>(axis) = d.axis;
   axis.x_decimals = d.buckets.width_ms >= 200 ? 1 : d.buckets.width_ms >= 20 ? 2 : 3;
   return axis;
 }
@@ -42,9 +39,8 @@ void write_header(output_writer& out, const report_context& r, const html_report
   if (!t.has_records) {
     out.text("the LOG holds no records");
   } else {
-    const double span = t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0;
     if (t.first.has_utc) out.line(OUT_FORMAT("{} "), r.moments.first_day());
-    out.line(OUT_FORMAT("{} to {} ({})"), r.moment(t.first), r.moment(t.last), duration_text(span));
+    out.line(OUT_FORMAT("{} to {} ({})"), r.moment(t.first), r.moment(t.last), duration_text(t.span_s));
     out.text(t.source == utc_source::gps ? ", UTC from GPS"
              : t.source == utc_source::user
                  ? ", UTC from --utc-start"
@@ -57,8 +53,11 @@ void write_header(output_writer& out, const report_context& r, const html_report
     out.line(OUT_FORMAT("{}"), escaped_utf8(in.window_label));
   }
   if (r.axis.span_ms > 0) {
-    out.line(OUT_FORMAT(", {} to {} ({})"), r.axis.moment_text(r.axis.origin_ms),
-             r.axis.moment_text(r.axis.origin_ms + r.axis.span_ms), duration_text(r.axis.span_s()));
+    // The time shown: the axis without the room its cuts take.
+    const auto cuts =
+        std::count_if(r.axis.pieces.begin(), r.axis.pieces.end(), [](const axis_piece& p) { return p.cut_before; });
+    out.line(OUT_FORMAT(", {} to {} ({})"), r.axis.moment_text(0), r.axis.moment_text(r.axis.span_ms),
+             duration_text(r.axis.span_s() - static_cast<double>(cuts) * r.axis.cut_ms / 1000.0));
   } else {
     out.text(": no record of the LOG lies in it");
   }
@@ -79,14 +78,19 @@ void write_header(output_writer& out, const report_context& r, const html_report
            std::string_view(ORVEXDECODE_VERSION));
 }
 
-// The charts on one time axis. The section carries what the script needs to read them: the
-// clock at the time axis's origin, the bucket width and the gap limit in seconds, and the
-// charts' geometry.
+// The charts on one time axis. The section carries what the script needs to read them: each
+// piece of the time axis (where it begins on the axis and its clock there, in seconds; u for
+// UTC, l for LOG time; c when the time before it is cut out), the room of a cut, the bucket
+// width and the gap limit in seconds, and the charts' geometry.
 void write_charts_section(output_writer& out, const report_context& r, const report_data& d) {
   const time_axis& axis = r.axis;
-  out.text("<section id=\"charts\"");
-  if (axis.has_utc) out.line(OUT_FORMAT(" data-utc=\"{}\""), axis.utc_origin_ms);
-  out.line(OUT_FORMAT(" data-log=\"{}\" data-bucket=\"{}\" data-gap=\"{}\""), axis.origin_ms,
+  out.text("<section id=\"charts\" data-axis=\"");
+  for (const axis_piece& p : axis.pieces) {
+    out.line(OUT_FORMAT("{}{},{},{}{}"), &p == &axis.pieces.front() ? "" : " ", shortest(p.axis_ms / 1000.0, 3),
+             shortest(p.has_utc ? static_cast<double>(p.utc_ms) / 1000.0 : p.from_ms / 1000.0, 3),
+             p.has_utc ? "u" : "l", p.cut_before ? "c" : "");
+  }
+  out.line(OUT_FORMAT("\" data-cut=\"{}\" data-bucket=\"{}\" data-gap=\"{}\""), shortest(axis.cut_ms / 1000.0, 3),
            shortest(d.buckets.width_ms / 1000.0, 3), shortest(r.summary.health.gap_limit_ms / 1000.0, 3));
   write_chart_geometry(out);
   out.text("><h2>Charts</h2>");
@@ -122,7 +126,7 @@ void write_footer(output_writer& out, const report_context& r, const report_data
                       "this file. Times are UTC{}. Each chart keeps the lowest and highest value of every {} s, so no "
                       "peak is lost; a source silent for more than {} s leaves a gap in its line.</p></footer>\n"),
            std::string_view(ORVEXDECODE_VERSION),
-           r.axis.has_utc ? "" : " where the LOG has GPS time (this one does not: LOG times)",
+           r.axis.has_utc() ? "" : " where the LOG has GPS time (this one does not: LOG times)",
            shortest(d.buckets.width_ms / 1000.0, 3), shortest(r.summary.health.gap_limit_ms / 1000.0, 1));
 }
 
@@ -131,8 +135,8 @@ void write_footer(output_writer& out, const report_context& r, const report_data
 int write_html_report(output_writer& out, const html_report_input& in) {
   const log_summary& s = *in.summary;
   const report_data& d = *in.data;
-  const time_axis axis = axis_of(s, d);
-  const report_context r{s, axis, axis.origin_ms, axis.origin_ms + axis.span_ms, moment_reader(s)};
+  const time_axis axis = axis_of(d);
+  const report_context r{s, axis, moment_reader(s)};
   write_page_head(out, r, in);
   write_header(out, r, in);
   out.text("<main>\n");

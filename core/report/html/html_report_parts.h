@@ -17,15 +17,18 @@
 
 struct report_context {
   const log_summary& summary;
-  time_axis axis;
-  std::uint32_t from_ms;  // the stretch drawn: [from, to)
-  std::uint32_t to_ms;
+  time_axis axis;  // the stretch drawn
   moment_reader moments;
 
   // "15:04:56Z" (with the date on another day than the first), or "LOG 0:04:56".
   std::string moment(const log_instant& at) const { return moments.text(at); }
-  bool overlaps(std::uint32_t start_ms, std::uint32_t end_ms) const { return start_ms < to_ms && end_ms >= from_ms; }
+  // Whether a stretch of the LOG (from a to b) is drawn, in part at least.
+  bool overlaps(const log_instant& a, const log_instant& b) const { return !axis.spans_of(a, b).empty(); }
 };
+
+// The first and last moments of a flight or ground run.
+inline log_instant start_of(const flight_record& w) { return log_instant{w.start_ms, false, 0, w.start_segment}; }
+inline log_instant end_of(const flight_record& w) { return log_instant{w.end_ms, false, 0, w.end_segment}; }
 
 // "°F" for a temperature unit letter, the unit itself otherwise.
 std::string display_unit(std::string_view unit);

@@ -1,6 +1,8 @@
 // The tables of the HTML report: the flights and ground runs, the LOG's health, the
 // exceedances of the aircraft limits.
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "decode/source_table.h"
 #include "report/html/html_report_parts.h"
@@ -43,7 +45,7 @@ void fuel_cell(output_writer& out, const report_context& r, const flight_record&
 void flight_row(output_writer& out, const report_context& r, std::string_view kind, int number,
                 const flight_record& w) {
   out.line(OUT_FORMAT("{}<th scope=\"row\">{} {}</th>"),
-           r.overlaps(w.start_ms, w.end_ms) ? "<tr>" : "<tr class=\"outside\">", kind, number);
+           r.overlaps(start_of(w), end_of(w)) ? "<tr>" : "<tr class=\"outside\">", kind, number);
   event_cell(out, r, "Engine start", w.engine_start, "no engine data");
   event_cell(out, r, "Takeoff", w.takeoff, dash);
   event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
@@ -53,6 +55,10 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
   open_cell(out, "Flight");
   out.line(OUT_FORMAT("{}"), w.is_flight() ? duration_text(w.flight_time_s) : std::string(dash));
   if (w.airborne_periods > 1) out.line(OUT_FORMAT("<br><small>{} takeoffs</small>"), w.airborne_periods);
+  if (w.restarts_in_flight > 0) {
+    out.line(OUT_FORMAT("<br><small>the EFIS restarted in flight ({} without records)</small>"),
+             duration_text(w.restart_gap_s));
+  }
   out.text("</td>");
   open_cell(out, "Engine");
   out.line(OUT_FORMAT("{}"), w.engine_start ? duration_text(w.engine_time_s) : std::string(dash));
@@ -146,7 +152,17 @@ void write_health_details(output_writer& out, const report_context& r) {
     if (g.count == 0) continue;
     out.line(OUT_FORMAT("<li>{}: {} gap{}, the longest {} s after {}</li>"),
              escaped_utf8(periodic_source_name(static_cast<periodic_source>(i))), with_commas_of(g.count),
-             g.count == 1 ? "" : "s", shortest(g.longest_ms / 1000.0, 1), r.moment(r.moments.at(g.longest_at_ms)));
+             g.count == 1 ? "" : "s", shortest(g.longest_ms / 1000.0, 1), r.moment(r.moments.at(g.longest_at_ms, g.longest_at_segment)));
+  }
+  const std::uint64_t segments = r.summary.segments.size() + r.summary.segments_not_listed;
+  if (segments > 1) {
+    out.line(OUT_FORMAT("<li>{} segments: the EFIS was off between them (the charts show them side by side in "
+                        "UTC, a break of more than 10 minutes cut out of the time axis and marked)</li>"),
+             with_commas_of(segments));
+  }
+  if (const std::uint64_t jumps = r.summary.time.new_anchors) {
+    out.line(OUT_FORMAT("<li>The GPS time jumped {} {}; the clock started again from it</li>"), with_commas_of(jumps),
+             jumps == 1 ? "time" : "times");
   }
   if (r.summary.time.day_corrections) {
     out.line(OUT_FORMAT("<li>{} GPS dates a day off the time, corrected</li>"),
@@ -191,7 +207,8 @@ void write_exceedance_row(output_writer& out, const report_context& r, std::size
   const exceedance& x = s.exceedances[i];
   const aircraft_limit& limit = s.limits[x.limit_index];
   const std::string unit = display_unit(limit_unit_symbol(limit, s.units));
-  const double seconds = x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0;
+  const double seconds = seconds_from(x.start, x.end);
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans = r.axis.spans_of(x.start, x.end);
   out.line(OUT_FORMAT("<tr><th scope=\"row\" data-label=\"Exceedance\">{}</th>"), i + 1);
   open_cell(out, "Limit");
   out.line(OUT_FORMAT("{}</td>"), escaped_utf8(exceeded_limit_text(limit, x, unit)));
@@ -204,8 +221,8 @@ void write_exceedance_row(output_writer& out, const report_context& r, std::size
   open_cell(out, "Place");
   out.line(OUT_FORMAT("<a class=\"exceed\" href=\"#chart-{}\" data-band=\"x{}\" data-from=\"{}\" data-to=\"{}\">"
                       "show on the chart</a></td></tr>"),
-           limit_chart(limit.parameter), i + 1, shortest(r.axis.x_of(x.start.log_ms), 1),
-           shortest(r.axis.x_of(x.end.log_ms), 1));
+           limit_chart(limit.parameter), i + 1, shortest(r.axis.x_of(spans.front().first), 1),
+           shortest(r.axis.x_of(spans.back().second), 1));
 }
 
 void write_limits_checked(output_writer& out, const log_summary& s) {
@@ -251,7 +268,7 @@ void write_limits_section(output_writer& out, const report_context& r) {
   }
   write_limits_checked(out, s);
   std::size_t shown = 0;
-  for (const exceedance& x : s.exceedances) shown += r.overlaps(x.start.log_ms, x.end.log_ms) ? 1 : 0;
+  for (const exceedance& x : s.exceedances) shown += r.overlaps(x.start, x.end) ? 1 : 0;
   if (shown == 0) {
     out.text("<p class=\"ok\">No exceedance in this stretch of the LOG.</p></section>\n");
     return;
@@ -261,7 +278,7 @@ void write_limits_section(output_writer& out, const report_context& r) {
       "<th scope=\"col\">Start</th><th scope=\"col\">Duration</th><th scope=\"col\">Peak</th>"
       "<th scope=\"col\">Place</th></tr></thead><tbody>");
   for (std::size_t i = 0; i < s.exceedances.size(); ++i) {
-    if (r.overlaps(s.exceedances[i].start.log_ms, s.exceedances[i].end.log_ms)) write_exceedance_row(out, r, i);
+    if (r.overlaps(s.exceedances[i].start, s.exceedances[i].end)) write_exceedance_row(out, r, i);
   }
   out.text("</tbody></table></div>");
   if (s.exceedances_not_listed > 0) {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "decode/record_loop.h"
 #include "decode/samples.h"
 #include "sampling/sampled_rows.h"
+#include "sampling/segment_clocks.h"
 
 namespace {
 
@@ -13,21 +15,49 @@ constexpr std::size_t track_instants = 6000;
 
 double nan_unless(bool valid, double value) { return valid ? value : std::nan(""); }
 
+// Where the records of the current segment lie on the axis: the piece of the axis it has.
+class axis_place {
+ public:
+  explicit axis_place(const report_axis& axis) : axis_(axis) {}
+
+  void begin_segment(std::uint32_t segment) {
+    piece_ = nullptr;
+    for (const axis_piece& p : axis_.pieces) {
+      if (p.segment == segment) piece_ = &p;
+    }
+  }
+  // The position of a LOG time of the segment; nothing outside its piece.
+  std::optional<std::uint32_t> of(std::uint32_t t) const {
+    if (piece_ == nullptr || t < piece_->from_ms || t >= piece_->to_ms) return std::nullopt;
+    return piece_->axis_ms + (t - piece_->from_ms);
+  }
+
+ private:
+  const report_axis& axis_;
+  const axis_piece* piece_ = nullptr;
+};
+
 // Folds every record of the stretch into the series, beside the rows that sample the track.
 class series_folder {
  public:
-  series_folder(decode_context& ctx, const report_gathering& request, report_data& data)
-      : ctx_(ctx), request_(request), data_(data) {}
+  series_folder(decode_context& ctx, report_data& data) : ctx_(ctx), data_(data), place_(data.axis) {}
+
+  void before_dispatch(const efis_record&) {
+    if (!ctx_.follow.segments.began()) return;
+    place_.begin_segment(ctx_.follow.segments.index());
+    for (chart_series& s : data_.series) s.break_run();
+  }
 
   void after_dispatch(const efis_record& record, const record_effect& effect) {
-    const std::uint32_t t = record.timestamp;
-    const bool inside = t >= request_.from_ms && t < request_.to_ms;
+    const std::optional<std::uint32_t> at = place_.of(record.timestamp);
+    const bool inside = at.has_value();
+    const std::uint32_t t = inside ? *at : 0;
+    if (effect.slot == cache_slot::ahrs_high_rate) ahrs_.note(record.timestamp);
     switch (effect.slot) {
       case cache_slot::eis:
         if (inside) take_eis(t);
         break;
       case cache_slot::ahrs_high_rate:
-        ahrs_.note(t);
         if (inside) take_air_data(t);
         break;
       case cache_slot::analog:
@@ -80,8 +110,8 @@ class series_folder {
   }
 
   decode_context& ctx_;
-  const report_gathering& request_;
   report_data& data_;
+  axis_place place_;
   last_heard ahrs_;  // the latest AHRS high-rate record
 };
 
@@ -94,6 +124,7 @@ struct track_sampler {
   std::uint32_t gap_ms;
   bool has_last = false;
   std::uint32_t last_fix_ms = 0;
+  std::uint32_t last_segment = 0;
 
   void operator()(const sampled_row& row) { take_at(row.log_ms); }
 
@@ -102,9 +133,14 @@ struct track_sampler {
     const int port = where.port_at(t);
     if (port < 0) return;
     const timed_position& fix = where.latest(port);
-    if (has_last && fix.log_ms == last_fix_ms) return;
+    const std::uint32_t segment = ctx.follow.segments.index();
+    if (has_last && fix.log_ms == last_fix_ms && segment == last_segment) return;
+    const std::optional<std::uint32_t> at = data.axis.position_of(segment, fix.log_ms);
+    if (!at) return;
     track_point p{};
     p.log_ms = fix.log_ms;
+    p.segment = segment;
+    p.axis_ms = *at;
     p.latitude_deg = fix.latitude_deg;
     p.longitude_deg = fix.longitude_deg;
     const gps_fix& gps = (port == 0 ? ctx.summary.gps_1 : ctx.summary.gps_2).fix;
@@ -117,9 +153,11 @@ struct track_sampler {
       p.has_altitude = true;
       p.altitude_ft = gps.altitude_ft;
     }
-    p.starts_run = !has_last || fix.log_ms < last_fix_ms || fix.log_ms - last_fix_ms > gap_ms;
+    p.starts_run =
+        !has_last || segment != last_segment || fix.log_ms < last_fix_ms || fix.log_ms - last_fix_ms > gap_ms;
     has_last = true;
     last_fix_ms = fix.log_ms;
+    last_segment = segment;
     data.track.push_back(p);
   }
 };
@@ -128,8 +166,14 @@ struct report_steps {
   row_sampler<track_sampler&>& rows;
   series_folder& folder;
 
-  void before_dispatch(const efis_record& record) { rows.before_dispatch(record); }
-  void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
+  void before_dispatch(const efis_record& record) {
+    rows.before_dispatch(record);
+    folder.before_dispatch(record);
+  }
+  void after_dispatch(const efis_record& record, const record_effect& effect) {
+    rows.after_dispatch(record, effect);
+    folder.after_dispatch(record, effect);
+  }
 };
 
 }  // namespace
@@ -137,38 +181,31 @@ struct report_steps {
 report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
                                const log_summary& summary, const report_gathering& request, FILE* input) {
   report_data data;
-  std::uint32_t from = request.from_ms;
-  std::uint32_t to = request.to_ms;
-  if (summary.time.has_records) {
-    from = std::max(from, summary.time.earliest_ms);
-    to = std::min<std::uint64_t>(to, std::uint64_t{summary.time.latest_ms} + 1);
-  } else {
-    to = from;  // nothing to draw
-  }
-  data.from_ms = from;
-  data.to_ms = std::max(from, to);
-  data.buckets = buckets_over(from, to, request.buckets, request.min_bucket_ms);
+  data.axis = lay_report_axis(summary, request.bounds);
+  const std::uint32_t span = data.axis.span_ms;
+  data.buckets = buckets_over(0, span, request.buckets, request.min_bucket_ms);
   for (chart_series& s : data.series) s = chart_series(data.buckets, request.gap_ms);
   data.track_every_ms = request.track_every_ms;
-  if (data.track_every_ms == 0) {
-    data.track_every_ms = buckets_over(from, to, track_instants, request.min_bucket_ms).width_ms;
-  }
+  if (data.track_every_ms == 0)
+    data.track_every_ms = buckets_over(0, span, track_instants, request.min_bucket_ms).width_ms;
 
   begin_pass(ctx, &constants, &options, input, nullptr);
-  series_folder folder(ctx, request, data);
+  series_folder folder(ctx, data);
   track_sampler track{ctx, folder, data, request.gap_ms};
+  segment_clock_hints hints;
+  for (const log_segment& s : summary.segments) hints.segments.push_back(s.start);
+  if (!hints.segments.empty()) hints.first = hints.segments.front();
   sampling_options sampling;
   sampling.every_ms = data.track_every_ms;
-  sampling.from_ms = from;
-  sampling.to_ms = to;
-  sampling.clock_source = summary.time.source;
-  sampling.clock_first = summary.time.first_anchor;
+  sampling.window = request.bounds;
+  sampling.hints = &hints;
   row_sampler<track_sampler&> rows(ctx, sampling, track);
   report_steps steps{rows, folder};
   run_record_loop(ctx, steps);
   // The rows end with the LOG's last full period: the fixes after it join the track here.
-  if (summary.time.has_records && to > summary.time.last.log_ms && from <= summary.time.last.log_ms) {
-    track.take_at(summary.time.last.log_ms);
-  }
+  if (summary.time.has_records && ctx.follow.segments.any()) track.take_at(ctx.follow.segments.last_ms());
+  // The track in the axis's order, each segment a run of its own.
+  std::stable_sort(data.track.begin(), data.track.end(),
+                   [](const track_point& a, const track_point& b) { return a.axis_ms < b.axis_ms; });
   return data;
 }

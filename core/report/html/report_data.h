@@ -1,7 +1,8 @@
 // What the HTML report draws, gathered in one pass over the LOG after the flight time line:
-// the chart series (every record of its source folded into the series' buckets, so the
-// extremes on the charts are those of the records) and the track of the aircraft for the map
-// (sampled rows: the position as it stands at each instant, with the altitude as it stands).
+// the time axis (report_axis.h), the chart series (every record of its source folded into the
+// series' buckets along the axis, so the extremes on the charts are those of the records) and
+// the track of the aircraft for the map (sampled rows: the position as it stands at each
+// instant, with the altitude as it stands).
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 
 #include "analysis/log_summary.h"
 #include "decode/decode_context.h"
+#include "report/html/report_axis.h"
 #include "sampling/chart_series.h"
 
 // The quantities the charts show, each in the report's units.
@@ -45,16 +47,17 @@ constexpr series_id egt_series(std::size_t cylinder) {
 // One position of the track.
 struct track_point {
   std::uint32_t log_ms;  // of the record that completed the fix
+  std::uint32_t segment;
+  std::uint32_t axis_ms;  // where it lies on the time axis
   double latitude_deg;
   double longitude_deg;
   bool has_altitude;  // pressure altitude, else the GPS altitude
   double altitude_ft;
-  bool starts_run;  // the first point after a gap in the positions
+  bool starts_run;  // the first point after a gap in the positions, or of a segment
 };
 
 struct report_gathering {
-  std::uint32_t from_ms = 0;  // the stretch of LOG time drawn: [from, to)
-  std::uint32_t to_ms = UINT32_MAX;
+  row_window bounds;                  // the stretch of the LOG drawn
   std::size_t buckets = 1500;         // chart buckets over the stretch, about
   std::uint32_t min_bucket_ms = 200;  // and none narrower
   std::uint32_t track_every_ms = 0;   // 0: about 6000 track instants over the stretch, at least 200 ms apart
@@ -62,8 +65,7 @@ struct report_gathering {
 };
 
 struct report_data {
-  std::uint32_t from_ms = 0;  // the stretch drawn, within the LOG's records: [from, to)
-  std::uint32_t to_ms = 0;
+  report_axis axis;  // the stretch drawn, within the LOG's records; the buckets lie along it
   time_buckets buckets;
   std::uint32_t track_every_ms = 0;
   std::array<chart_series, series_count> series;
@@ -73,7 +75,7 @@ struct report_data {
 };
 
 // Reads the LOG from the input's current position on ctx (the decode options and constants
-// as the flight time line read it), and gathers the series and the track of [from, to). The
-// summary gives the stretch's clock for the sampled rows.
+// as the flight time line read it), and gathers the series and the track of the stretch. The
+// summary gives the segments and their clocks.
 report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
                                const log_summary& summary, const report_gathering& request, FILE* input);

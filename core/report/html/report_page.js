@@ -6,14 +6,20 @@
   var section = document.getElementById('charts');
   document.documentElement.className += ' js';
   if (!section) return;
+  // The pieces of the time axis: where each begins (seconds on the axis), its clock there
+  // (seconds of UTC or of LOG time) and whether the time before it is cut out.
+  var pieces = (section.getAttribute('data-axis') || '').split(' ').filter(Boolean).map(function (p) {
+    var f = p.split(',');
+    return { x: +f[0], c: +f[1], utc: f[2].charAt(0) === 'u', cut: f[2].indexOf('c') > 0 };
+  });
+  if (!pieces.length) pieces = [{ x: 0, c: 0, utc: false, cut: false }];
+  var cut = +(section.getAttribute('data-cut') || 0);
   // The charts' geometry as the page's writer declares it (chart_geometry.h): the plot area in
   // each chart's coordinates and the time labels' baseline; the most time ticks and their steps.
   var plot = (section.getAttribute('data-plot') || '').split(' ').map(Number);
   var L = plot[0], T = plot[1], W = plot[2], H = plot[3], LABEL_Y = plot[4];
   var ticks = (section.getAttribute('data-ticks') || '').split(' ').map(Number);
   var MAX_TICKS = ticks[0], STEPS = ticks.slice(1);
-  var utc0 = section.hasAttribute('data-utc') ? +section.getAttribute('data-utc') : null;
-  var log0 = +(section.getAttribute('data-log') || 0);
   var bucket = +(section.getAttribute('data-bucket') || 1);
   var gap = +(section.getAttribute('data-gap') || 5);
   var figures = Array.prototype.slice.call(section.querySelectorAll('figure.chart'));
@@ -36,15 +42,22 @@
   var x0 = 0, x1 = span;
 
   function pad(n) { return (n < 10 ? '0' : '') + n; }
-  function clock(s, seconds) {  // s: seconds of the clock the labels read
+  function clock(s, seconds, utc) {  // s: seconds of the clock the labels read
     var w = Math.round(s);
     var h = Math.floor(w / 3600), m = Math.floor(w / 60) % 60, sec = w % 60;
-    if (utc0 === null) return h + ':' + pad(m) + ':' + pad(sec);
+    if (!utc) return h + ':' + pad(m) + ':' + pad(sec);
     h = h % 24;
     return pad(h) + ':' + pad(m) + (seconds ? ':' + pad(sec) : '');
   }
-  function origin() { return utc0 !== null ? utc0 / 1000 : log0 / 1000; }
-  function moment(t) { return utc0 !== null ? clock(origin() + t, true) + 'Z' : 'LOG ' + clock(origin() + t, true); }
+  function pieceAt(t) {
+    var p = pieces[0];
+    for (var i = 1; i < pieces.length && pieces[i].x <= t; i++) p = pieces[i];
+    return p;
+  }
+  function moment(t) {
+    var p = pieceAt(t), s = p.c + (t - p.x);
+    return p.utc ? clock(s, true, true) + 'Z' : 'LOG ' + clock(s, true, false);
+  }
 
   function tickStep(s) {
     for (var i = 0; i < STEPS.length; i++) if (s / STEPS[i] <= MAX_TICKS) return STEPS[i];
@@ -57,15 +70,24 @@
     if (text !== undefined) e.textContent = text;
     return e;
   }
+  // Ticks at whole steps of each piece's clock, and a break mark where time is cut out.
   function drawTicks(c) {
     if (!c.xaxis) return;
     while (c.xaxis.firstChild) c.xaxis.removeChild(c.xaxis.firstChild);
-    var s = x1 - x0, step = tickStep(s), o = origin() + x0;
-    for (var t = Math.ceil(o / step - 1e-9) * step, n = 0; t <= o + s + 1e-6 && n < 64; t += step, n++) {
-      var x = (L + (t - o) / s * W).toFixed(1);
-      c.xaxis.appendChild(el('path', { d: 'M' + x + ' ' + T + 'V' + (T + H) }));
-      c.xaxis.appendChild(el('text', { x: x, y: LABEL_Y }, clock(t, step < 60)));
-    }
+    var s = x1 - x0, step = tickStep(s), n = 0;
+    function px(t) { return (L + (t - x0) / s * W).toFixed(1); }
+    pieces.forEach(function (p, i) {
+      var end = i + 1 < pieces.length ? pieces[i + 1].x : span;
+      var mark = p.x - cut / 2;
+      if (p.cut && mark >= x0 && mark <= x1) c.xaxis.appendChild(el('path', { 'class': 'cut', d: 'M' + px(mark) + ' ' + T + 'V' + (T + H) }));
+      var lo = Math.max(p.x, x0), hi = Math.min(end, x1);
+      if (hi < lo) return;
+      for (var t = Math.ceil((p.c + lo - p.x) / step - 1e-9) * step; t <= p.c + hi - p.x + 1e-6 && n < 64; t += step, n++) {
+        var x = px(p.x + t - p.c);
+        c.xaxis.appendChild(el('path', { d: 'M' + x + ' ' + T + 'V' + (T + H) }));
+        c.xaxis.appendChild(el('text', { x: x, y: LABEL_Y }, clock(t, step < 60, p.utc)));
+      }
+    });
   }
   function setRange(a, b) {
     var min = Math.min(span, Math.max(4 * bucket, 2));

@@ -105,9 +105,9 @@ void write_bands(output_writer& out, const chart_design& chart, const time_axis&
   out.text("</svg>");
 }
 
-void write_time_label(output_writer& out, const time_axis& axis, double tick, double step) {
+void write_time_label(output_writer& out, bool utc, double tick, double step) {
   const auto whole = static_cast<std::int64_t>(std::llround(tick));
-  if (!axis.has_utc) {
+  if (!utc) {
     out.line(OUT_FORMAT("{}"), duration_text(static_cast<double>(whole)));
     return;
   }
@@ -123,19 +123,30 @@ void write_time_ticks(output_writer& out, const time_axis& axis) {
   const double span = axis.span_s();
   if (!(span > 0.0)) return;
   const double step = time_tick_step(span, g::max_time_ticks);
-  // Ticks at whole steps of the clock the labels read (UTC, or LOG time).
-  const double clock_origin_s = axis.has_utc ? axis.utc_origin_ms / 1000.0 : axis.origin_ms / 1000.0;
-  double tick = std::ceil(clock_origin_s / step) * step;
+  // Ticks at whole steps of each piece's clock (UTC, or LOG time) within the piece, and a break
+  // mark where the axis cuts out the time between two pieces.
   out.text("<g class=\"xaxis\">");
-  for (int guard = 0; tick <= clock_origin_s + span + 1e-6 && guard < 64; tick += step, ++guard) {
-    const double x = g::plot_left + (tick - clock_origin_s) / span * g::plot_width;
-    out.line(OUT_FORMAT("<path d=\"M{} {}V{}\"/><text x=\"{}\" y=\"{}\">"), shortest(x, 1), g::plot_top, g::plot_bottom,
-             shortest(x, 1), g::time_label_y);
-    write_time_label(out, axis, tick, step);
-    out.text("</text>");
+  int guard = 0;
+  for (std::size_t i = 0; i < axis.pieces.size(); ++i) {
+    const axis_piece& piece = axis.pieces[i];
+    const double start_s = piece.axis_ms / 1000.0;
+    const double end_s = i + 1 < axis.pieces.size() ? axis.pieces[i + 1].axis_ms / 1000.0 : span;
+    if (piece.cut_before) {
+      const double x = g::plot_left + (start_s - axis.cut_ms / 2000.0) / span * g::plot_width;
+      out.line(OUT_FORMAT("<path class=\"cut\" d=\"M{} {}V{}\"/>"), shortest(x, 1), g::plot_top, g::plot_bottom);
+    }
+    const double clock_origin_s = piece.has_utc ? piece.utc_ms / 1000.0 : piece.from_ms / 1000.0;
+    for (double tick = std::ceil(clock_origin_s / step) * step;
+         tick - clock_origin_s <= end_s - start_s + 1e-6 && guard < 64; tick += step, ++guard) {
+      const double x = g::plot_left + (start_s + tick - clock_origin_s) / span * g::plot_width;
+      out.line(OUT_FORMAT("<path d=\"M{} {}V{}\"/><text x=\"{}\" y=\"{}\">"), shortest(x, 1), g::plot_top,
+               g::plot_bottom, shortest(x, 1), g::time_label_y);
+      write_time_label(out, piece.has_utc, tick, step);
+      out.text("</text>");
+    }
   }
   out.line(OUT_FORMAT("</g><text class=\"xunit\" x=\"{}\" y=\"{}\">{}</text>"), g::plot_right, g::time_unit_y,
-           axis.has_utc ? "UTC" : "LOG time");
+           axis.has_utc() ? "UTC" : "LOG time");
 }
 
 // The range of one value axis: its series and its limits, rounded out to whole ticks.
@@ -193,11 +204,6 @@ void write_value_layer(output_writer& out, const chart_design& chart, int side, 
 }
 
 }  // namespace
-
-std::string time_axis::moment_text(std::uint32_t log_ms) const {
-  if (has_utc) return utc_time_text(utc_origin_ms + (std::int64_t{log_ms} - origin_ms));
-  return std::string("LOG ") + duration_text(log_ms / 1000.0);
-}
 
 double time_tick_step(double span_s, int max_ticks) {
   for (const int s : g::time_tick_steps) {

@@ -13,22 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "report/html/report_axis.h"
 #include "sampling/chart_series.h"
 #include "text/output_writer.h"
 
-// The shared time axis: LOG time from origin_ms over span_ms, labelled in UTC when the LOG has
-// a clock (UTC at the origin, the clock's first anchor carried forward) or in LOG time.
-struct time_axis {
-  std::uint32_t origin_ms = 0;
-  std::uint32_t span_ms = 0;
-  bool has_utc = false;
-  std::int64_t utc_origin_ms = 0;
+// The shared time axis (report_axis.h): positions in milliseconds from its start, the LOG's
+// segments on it side by side, each labelled in its own clock (UTC, or LOG time without one).
+struct time_axis : report_axis {
   int x_decimals = 1;  // of the seconds in the paths
 
-  double x_of(std::uint32_t log_ms) const { return (static_cast<double>(log_ms) - origin_ms) / 1000.0; }
+  double x_of(std::uint32_t axis_ms) const { return axis_ms / 1000.0; }
   double span_s() const { return span_ms / 1000.0; }
-  // "15:04:56Z", or "LOG 0:04:56" without a clock.
-  std::string moment_text(std::uint32_t log_ms) const;
 };
 
 struct chart_line {
@@ -43,7 +38,7 @@ struct chart_line {
 // A stretch of time shaded across the plot: "engine" (engine running on the ground),
 // "air" (airborne) or "exceed" (an exceedance, with an id the page links to).
 struct chart_band {
-  std::uint32_t from_ms;
+  std::uint32_t from_ms;  // positions on the axis
   std::uint32_t to_ms;
   std::string kind;
   std::string title;

@@ -131,7 +131,7 @@ void write_map_caption(output_writer& out, const std::vector<track_point>& track
   const double across_nm =
       std::max(latitudes.high - latitudes.low, (longitudes.high - longitudes.low) * p.cos_latitude) * 60.0;
   out.line(OUT_FORMAT("{} GPS positions from {} to {}, within {} nm"), with_commas_of(track.size()),
-           axis.moment_text(track.front().log_ms), axis.moment_text(track.back().log_ms), shortest(across_nm, 1));
+           axis.moment_text(track.front().axis_ms), axis.moment_text(track.back().axis_ms), shortest(across_nm, 1));
   if (altitudes.has) {
     out.line(OUT_FORMAT("; altitude {} to {} ft"), grouped(altitudes.low, 0), grouped(altitudes.high, 0));
   }
@@ -152,7 +152,7 @@ void write_casing(output_writer& out, const std::vector<track_point>& track, con
   path.finish();
   out.text("\" data-t=\"");
   for (std::size_t i = 0; i < track.size(); ++i) {
-    out.line(OUT_FORMAT("{}{}"), i > 0 ? " " : "", shortest(axis.x_of(track[i].log_ms), 1));
+    out.line(OUT_FORMAT("{}{}"), i > 0 ? " " : "", shortest(axis.x_of(track[i].axis_ms), 1));
   }
   out.text("\"/>");
 }

@@ -39,6 +39,7 @@ class summary_json {
     utc(&at);
     json_.key("log_time_s");
     log_time(log_seconds(at.log_ms));
+    json_.key("segment").unsigned_integer(at.segment + 1);
     json_.end_object();
   }
   void event(const char* name, const std::optional<log_event>& e) {
@@ -52,6 +53,7 @@ class summary_json {
     utc(&e->when);
     json_.key("log_time_s");
     log_time(log_seconds(e->when.log_ms));
+    json_.key("segment").unsigned_integer(e->when.segment + 1);
     json_.key("latitude_deg")
         .number(e->has_position ? std::optional<double>(e->position.latitude_deg) : std::nullopt, 6);
     json_.key("longitude_deg")
@@ -77,9 +79,10 @@ class summary_json {
   void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
   void exceedances(const std::vector<exceedance>& list, const log_summary& s);
   void records(const log_health& h);
-  void health(const log_health& h);
+  void health(const log_summary& s);
   void units(const log_summary& s);
   void time(const log_summary& s);
+  void segments(const log_summary& s);
 
   json_writer json_;
 };
@@ -103,7 +106,7 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   }
   json_.end_object();
   time(s);
-  health(h);
+  health(s);
   units(s);
   const detection_options& d = options.detection;
   json_.key("detection").begin_object();
@@ -155,7 +158,8 @@ void summary_json::records(const log_health& h) {
   json_.end_object();
 }
 
-void summary_json::health(const log_health& h) {
+void summary_json::health(const log_summary& s) {
+  const log_health& h = s.health;
   json_.key("health").begin_object();
   json_.key("input_error").boolean(h.reader.input_error);
   json_.key("time_backwards").unsigned_integer(h.time_backwards);
@@ -176,6 +180,7 @@ void summary_json::health(const log_health& h) {
     json_.end_object();
   }
   json_.end_object();
+  segments(s);
   json_.end_object();
 }
 
@@ -214,7 +219,57 @@ void summary_json::time(const log_summary& s) {
     case utc_source::none: json_.null(); break;
   }
   json_.key("date_corrections").unsigned_integer(t.day_corrections);
+  json_.key("span_s").number(t.span_s, 3);
+  json_.key("clock_new_anchors").unsigned_integer(t.new_anchors);
   json_.end_object();
+}
+
+std::string_view cause_name(segment_cause c) {
+  switch (c) {
+    case segment_cause::first: return "first";
+    case segment_cause::gap: return "gap";
+    case segment_cause::restart: return "restart";
+  }
+  return "";
+}
+
+std::string_view clock_name(segment_clock c) {
+  switch (c) {
+    case segment_clock::own: return "own";
+    case segment_clock::previous: return "previous";
+    case segment_clock::following: return "following";
+    case segment_clock::user: return "user";
+    case segment_clock::none: return "none";
+  }
+  return "";
+}
+
+// The LOG's segments, the first 20 of them.
+void summary_json::segments(const log_summary& s) {
+  constexpr std::size_t most_listed = 20;
+  json_.key("segments").begin_array();
+  std::size_t number = 0;
+  for (const log_segment& e : s.segments) {
+    if (number == most_listed) break;
+    json_.begin_object();
+    json_.key("number").unsigned_integer(++number);
+    json_.key("cause").string(cause_name(e.cause));
+    json_.key("first_log_s");
+    log_time(log_seconds(e.first.log_ms));
+    json_.key("last_log_s");
+    log_time(log_seconds(e.last.log_ms));
+    json_.key("utc_start");
+    utc(&e.first);
+    json_.key("utc_end");
+    utc(&e.last);
+    json_.key("records").unsigned_integer(e.records);
+    json_.key("gps_fixes").unsigned_integer(e.fixes);
+    json_.key("clock").string(clock_name(e.clock));
+    json_.key("off_before_s").number(e.off_before_s, 3);
+    json_.end_object();
+  }
+  json_.end_array();
+  json_.key("segments_total").unsigned_integer(s.segments.size() + s.segments_not_listed);
 }
 
 void summary_json::window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook) {
@@ -237,6 +292,10 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   json_.key("airborne_at_end").boolean(w.airborne_at_end);
   json_.key("engine_time_s").number(w.engine_time_s, 3);
   json_.key("flight_time_s").number(w.flight_time_s, 3);
+  json_.key("start_segment").unsigned_integer(w.start_segment + 1);
+  json_.key("end_segment").unsigned_integer(w.end_segment + 1);
+  json_.key("restarts_in_flight").unsigned_integer(w.restarts_in_flight);
+  json_.key("restart_gap_s").number(w.restart_gap_s, 3);
   json_.key("block_time_s").number(w.block_time_s, 3);
   json_.key("distance_nm").number(w.distance_nm, 2);
   figure("max_pressure_altitude_ft", f.pressure_altitude_ft, 0);
@@ -282,7 +341,7 @@ void summary_json::exceedances(const std::vector<exceedance>& list, const log_su
     instant(x.start);
     json_.key("end");
     instant(x.end);
-    json_.key("duration_s").number(x.end.log_ms > x.start.log_ms ? (x.end.log_ms - x.start.log_ms) / 1000.0 : 0.0, 3);
+    json_.key("duration_s").number(seconds_from(x.start, x.end), 3);
     json_.key("peak").number(x.peak, 2);
     json_.key("limit").number(limit.value, 3);
     json_.key("unit").string(limit_unit_symbol(limit, s.units));

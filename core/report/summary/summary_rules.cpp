@@ -6,8 +6,8 @@
 #include "text/output_writer.h"
 #include "text/readable_text.h"
 
-moment_reader::moment_reader(const log_summary& summary) : first_(summary.time.first) {
-  if (summary.time.has_records && first_.has_utc) first_day_ = utc_date_text(first_.utc_ms);
+moment_reader::moment_reader(const log_summary& summary) : summary_(summary) {
+  if (summary.time.has_records && summary.time.first.has_utc) first_day_ = utc_date_text(summary.time.first.utc_ms);
 }
 
 std::string moment_reader::text(const log_instant& at) const {
@@ -16,11 +16,15 @@ std::string moment_reader::text(const log_instant& at) const {
   return day == first_day_ ? utc_time_text(at.utc_ms) : day + " " + utc_time_text(at.utc_ms);
 }
 
-log_instant moment_reader::at(std::uint32_t log_ms) const {
-  log_instant at{log_ms, false, 0};
-  if (first_.has_utc) {
-    at.has_utc = true;
-    at.utc_ms = first_.utc_ms + (std::int64_t{log_ms} - std::int64_t{first_.log_ms});
+log_instant moment_reader::at(std::uint32_t log_ms, std::uint32_t segment) const {
+  log_instant at{log_ms, false, 0, segment};
+  if (segment < summary_.segments.size()) {
+    const log_segment& e = summary_.segments[segment];
+    const clock_mapping& m = e.early.known() ? e.early : e.start;
+    if (m.known()) {
+      at.has_utc = true;
+      at.utc_ms = m.utc_ms_at(log_ms);
+    }
   }
   return at;
 }

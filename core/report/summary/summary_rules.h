@@ -24,13 +24,13 @@ class moment_reader {
   explicit moment_reader(const log_summary& summary);
 
   std::string text(const log_instant& at) const;
-  // A LOG time as a moment, through the clock of the LOG's first record.
-  log_instant at(std::uint32_t log_ms) const;
+  // A LOG time of a segment as a moment, through that segment's clock.
+  log_instant at(std::uint32_t log_ms, std::uint32_t segment) const;
   // The LOG's first UTC date ("2024-05-18"); empty in a LOG without a clock.
   const std::string& first_day() const { return first_day_; }
 
  private:
-  log_instant first_;
+  const log_summary& summary_;
   std::string first_day_;
 };
 

@@ -59,6 +59,7 @@ class summary_text {
   void health();
   void gps_ports();
   void gaps();
+  void segments();
 
   output_writer& out_;
   const log_summary& s_;
@@ -93,8 +94,7 @@ void summary_text::header(std::string_view file) {
   }
   label("Time");
   if (t.first.has_utc) out_.line(OUT_FORMAT("{} "), moments_.first_day());
-  const double span = t.last.log_ms > t.first.log_ms ? (t.last.log_ms - t.first.log_ms) / 1000.0 : 0.0;
-  out_.line(OUT_FORMAT("{} to {}  ({})"), when(t.first), when(t.last), duration_text(span));
+  out_.line(OUT_FORMAT("{} to {}  ({})"), when(t.first), when(t.last), duration_text(t.span_s));
   switch (t.source) {
     case utc_source::gps: out_.text(", UTC from GPS\n"); break;
     case utc_source::user: out_.text(", UTC from --utc-start\n"); break;
@@ -166,6 +166,12 @@ void summary_text::airborne(const flight_record& w) {
   if (w.distance_nm) out_.line(OUT_FORMAT(", {} nm"), fixed(*w.distance_nm, 1));
   if (w.airborne_periods > 1) out_.line(OUT_FORMAT(" ({} takeoffs)"), w.airborne_periods);
   out_.text("\n");
+  if (w.restarts_in_flight > 0) {
+    label("  Restart");
+    out_.text("the EFIS restarted in flight");
+    if (w.restarts_in_flight > 1) out_.line(OUT_FORMAT(" {} times"), w.restarts_in_flight);
+    out_.line(OUT_FORMAT(", {} without records; the flight went on\n"), duration_text(w.restart_gap_s));
+  }
 }
 
 // The highest figures of a flight on one line, three blanks apart.
@@ -316,6 +322,7 @@ void summary_text::health() {
   out_.text("\n");
   gps_ports();
   gaps();
+  segments();
 }
 
 void summary_text::gps_ports() {
@@ -332,6 +339,15 @@ void summary_text::gps_ports() {
     if (gps_maybe_other_format(g)) out_.text(" (another format?)");
     if (g.buffer_full) out_.text(" (sentence buffer filled)");
   }
+  if (const std::uint64_t jumps = s_.time.new_anchors) {
+    out_.text("; the GPS time jumped ");
+    if (jumps == 1) {
+      out_.text("once");
+    } else {
+      out_.line(OUT_FORMAT("{} times"), with_commas_of(jumps));
+    }
+    out_.text(" (the clock started again from it)");
+  }
   out_.text("\n");
 }
 
@@ -344,10 +360,43 @@ void summary_text::gaps() {
     const source_gaps& g = h.gaps[i];
     if (g.count == 0) continue;
     gap.next().line(OUT_FORMAT("{} {} (longest {} s at {})"), periodic_source_name(static_cast<periodic_source>(i)),
-                    with_commas_of(g.count), fixed(log_seconds(g.longest_ms), 1), when(moments_.at(g.longest_at_ms)));
+                    with_commas_of(g.count), fixed(log_seconds(g.longest_ms), 1), when(moments_.at(g.longest_at_ms, g.longest_at_segment)));
   }
   if (!gap.any()) out_.text("none");
   out_.text("\n");
+}
+
+// The segments of the LOG, when it has more than one: where each lies, how it began and where
+// its UTC comes from.
+void summary_text::segments() {
+  const std::uint64_t total = s_.segments.size() + s_.segments_not_listed;
+  if (total <= 1) return;
+  label("");
+  out_.line(OUT_FORMAT("{} segments (the EFIS was off between them):\n"), with_commas_of(total));
+  constexpr std::size_t most_shown = 20;
+  std::size_t number = 0;
+  for (const log_segment& e : s_.segments) {
+    if (number == most_shown) break;
+    label("");
+    out_.line(OUT_FORMAT("  {}  {} to {}, {} records"), ++number, when(e.first), when(e.last), with_commas_of(e.records));
+    const std::string off = e.off_before_s ? duration_text(*e.off_before_s) + " without records" : "";
+    if (e.cause == segment_cause::gap) out_.line(OUT_FORMAT("; after {}"), off);
+    if (e.cause == segment_cause::restart) {
+      out_.text("; LOG time started again");
+      if (!off.empty()) out_.line(OUT_FORMAT(" ({})"), off);
+    }
+    switch (e.clock) {
+      case segment_clock::own: out_.text("; UTC from its GPS fixes\n"); break;
+      case segment_clock::previous: out_.text("; no GPS time of its own: UTC from the segment before\n"); break;
+      case segment_clock::following: out_.text("; no GPS time of its own: UTC from the next that has it\n"); break;
+      case segment_clock::user: out_.text("; UTC from --utc-start\n"); break;
+      case segment_clock::none: out_.text("; no UTC\n"); break;
+    }
+  }
+  if (total > number) {
+    label("");
+    out_.line(OUT_FORMAT("  and {} more\n"), with_commas_of(total - number));
+  }
 }
 
 }  // namespace

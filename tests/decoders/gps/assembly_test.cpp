@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decoders/gps/assembly.h"
+#include "decoders/gps/fix.h"
 
 namespace {
 
@@ -295,4 +296,22 @@ TEST(GpsNmeaAssembly, AcceptedSentenceReplacesTheWholeBuffer) {
   EXPECT_EQ(s.sentences_accepted, 2u);
   EXPECT_STREQ(s.fields.nmea.utc_time, "1");
   EXPECT_EQ(std::string(s.sentence), "$GPRMC,1,A,1,N,1,E,1,1,1*00");
+}
+
+TEST(GpsNmeaAssembly, TheFixKeepsTheFractionOfTheSecond) {
+  const std::int64_t day = utc_seconds_of(2007, 4, 8, 9, 52, 55) * 1000;
+  const struct {
+    const char* time;
+    std::int64_t ms_after;  // of 09:52:55 on 8 April 2007
+  } rows[] = {{"095255", 0}, {"095255.8", 800}, {"095255.81", 810}, {"095255.810", 810}, {"095255.8129", 812},
+              {"095255.00", 0}, {"095300.25", 5250}};
+  for (const auto& r : rows) {
+    gps_composite_state s = port(2);
+    const std::string record = std::string("$GPRMC,") + r.time + ",A,2712.6404,S,15303.1201,E,0.00,0.00,080407,,,A*6E";
+    feed_record(record, &s);
+    ASSERT_EQ(s.sentences_accepted, 1u) << r.time;
+    EXPECT_TRUE(s.fix.has_utc);
+    EXPECT_EQ(s.fix.utc_ms - day, r.ms_after) << r.time;
+    EXPECT_STREQ(s.fields.nmea.utc_time, std::string(r.time).substr(0, 6).c_str());  // the report's six digits
+  }
 }

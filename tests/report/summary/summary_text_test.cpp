@@ -12,6 +12,7 @@ TEST(SummaryText, LongLineIsWrittenWhole) {
   s.time.has_records = true;
   s.time.first = {1000, true, 1'716'044'400'000};  // 2024-05-18 15:00:00Z
   s.time.last = {2000, true, 1'716'044'401'000};
+  s.segments.emplace_back().early = clock_mapping::through(utc_source::gps, {1'716'044'400'000, 1000});
   s.health.gap_limit_ms = 5000;
   for (source_gaps& g : s.health.gaps) g = {18'446'744'073'709'551'615u, 4'294'967'295, 4'000'000'000};
   const std::string text = capture_output([&](output_writer& out) { write_summary_text(out, "long.LOG", s); });

@@ -1,0 +1,46 @@
+#include "sampling/segment_clocks.h"
+
+#include <new>
+
+#include "decode/record_loop.h"
+
+void chain_clock_scan::end_of_log() {
+  if (done) return;
+  ctx.follow.clock.end_segment();
+  conclude();
+}
+
+void chain_clock_scan::conclude() {
+  done = true;
+  const utc_clock& clock = ctx.follow.clock;
+  if (clock.settled()) found = clock_mapping::through(utc_source::gps, clock.first());
+}
+
+// The read-ahead's own decode state.
+struct segment_clock_hints::ahead_context final : decode_context {};
+
+segment_clock_hints::segment_clock_hints() = default;
+segment_clock_hints::~segment_clock_hints() = default;
+segment_clock_hints::segment_clock_hints(segment_clock_hints&&) noexcept = default;
+segment_clock_hints& segment_clock_hints::operator=(segment_clock_hints&&) noexcept = default;
+
+clock_mapping segment_clock_hints::clock_at(const log_segments& s, const efis_record& first_record) {
+  if (s.index() == 0) return first;
+  if (s.index() < segments.size()) return segments[s.index()];
+  if (s.cause() != segment_cause::restart || pass == nullptr || input == nullptr) return {};
+  // Read the segment ahead on a context of its own, then put the pass's reader back after the
+  // segment's first record.
+  const std::uint64_t resume = first_record.offset + record_header_size + first_record.length;
+  if (!pass->reader.seek(resume)) return {};
+  if (!ahead_) ahead_.reset(new (std::nothrow) ahead_context);
+  clock_mapping found;
+  if (ahead_ && std::fseek(input, start + static_cast<long>(first_record.offset), SEEK_SET) == 0) {
+    begin_pass(*ahead_, &constants, &decode, input, nullptr);
+    chain_clock_scan scan(*ahead_);
+    run_record_loop(*ahead_, scan);
+    scan.end_of_log();
+    found = scan.found;
+  }
+  pass->reader.seek(resume);
+  return found;
+}
