@@ -26,6 +26,7 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units) {
   s.bus_voltage = held(eis, f::primaryvoltage, v.volts.value());
   s.fuel_flow = held(eis, f::fuelflow, units.fluid(v.fuel_flow.value()));
   s.fuel_quantity = held(eis, f::fuelqty, units.fluid(v.fuel_qty.value()));
+  s.engine_hours = held(eis, f::elapsed_time, v.elapsed_time.value());
   return s;
 }
 

@@ -18,6 +18,8 @@
 // IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
 // voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
 // VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+// The CHT and EGT of a cylinder that is not fitted stay empty: a trend service would read its
+// probe's 0 as a dead cylinder.
 #include <array>
 #include <cmath>
 
@@ -84,18 +86,18 @@ const std::array columns = {
     export_column{"E1 OilP", "psi", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), int{r.eis->oil_pressure_psi}))},
     export_column{"E1 MAP", "Hg", F, NONE},
     export_column{"E1 RPM", "rpm", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->rpm))},
-    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0]))},
-    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1]))},
-    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2]))},
-    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3]))},
-    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4]))},
-    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5]))},
-    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0]))},
-    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1]))},
-    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2]))},
-    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3]))},
-    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4]))},
-    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5]))},
+    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0])), 1},
+    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1])), 2},
+    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2])), 3},
+    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3])), 4},
+    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4])), 5},
+    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5])), 6},
+    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0])), 1},
+    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1])), 2},
+    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2])), 3},
+    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3])), 4},
+    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4])), 5},
+    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5])), 6},
     export_column{"AltGPS", "ft msl", F,
                   CELL(if (r.gps_1->has_altitude)
                            out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
@@ -195,11 +197,11 @@ void write_time(writer& out, const row& r, const time_zone* zone) {
   }
 }
 
-void write_row(writer& out, const row& r, const time_zone* zone) {
+void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders) {
   write_time(out, r, zone);
   for (std::size_t i = 3; i < columns.size(); ++i) {
     out.text(", ");
-    if (columns[i].write != nullptr) columns[i].write(out, r);
+    if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
   }
   out.text("\r\n");
 }
@@ -215,10 +217,11 @@ void write_avionics_csv(export_pass& pass) {
     result.warnings.push_back(
         "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
   }
+  const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
-  for_each_row(pass, [&out, &result, zone](const sampled_row& r) {
+  for_each_row(pass, [&out, &result, zone, cylinders](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r, zone);
+    write_row(out, r, zone, cylinders);
     ++result.items;
   });
 }

@@ -36,6 +36,15 @@ for block in $(ls "$work/blocks"/*.sh | sort -V); do
     tail -n 5 "$work/block.err" | sed 's/^/  stderr: /'
   fi
 done
+# The JSON Lines the examples wrote match the schema, every key described.
+for jsonl in "$work"/out/*.jsonl; do
+  [ -f "$jsonl" ] && python3 -c 'import jsonschema' 2>/dev/null || continue
+  if ! python3 "$source_dir/tests/cmdline/validate_json_lines.py" --strict "$source_dir/schemas/info.schema.json" \
+      "$jsonl"; then
+    failures=$((failures + 1))
+    echo "FAIL: out/$(basename "$jsonl") does not match schemas/info.schema.json"
+  fi
+done
 # The sample's summary and a mistyped option's answer, as README shows them.
 readme=$(cat "$source_dir/README.md")
 for command in "build/cmdline/orvexdecode-info samples/demo_flight.LOG" \

@@ -30,8 +30,22 @@ void event_cell(output_writer& out, const report_context& r, std::string_view co
   out.text("</td>");
 }
 
+std::string_view fuel_unit(const report_context& r) {
+  return r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+}
+
+// A value at the start and the end of a flight ("2321.1 to 2321.3"), in tenths.
+void from_to_cell(output_writer& out, std::string_view column, const first_last& x, std::string_view unit) {
+  open_cell(out, column);
+  if (x.has) {
+    out.line(OUT_FORMAT("{} to {}{}</td>"), one_decimal(x.first), one_decimal(x.last), unit);
+  } else {
+    out.line(OUT_FORMAT("{}</td>"), dash);
+  }
+}
+
 void fuel_cell(output_writer& out, const report_context& r, const flight_record& w) {
-  const std::string_view unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+  const std::string_view unit = fuel_unit(r);
   open_cell(out, "Fuel used");
   if (w.fuel_used_from_flow) out.line(OUT_FORMAT("{}{} by flow"), one_decimal(*w.fuel_used_from_flow), unit);
   if (w.fuel_used_from_quantity) {
@@ -50,9 +64,20 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
   event_cell(out, r, "Takeoff", w.takeoff, dash);
   event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
   event_cell(out, r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : dash);
-  open_cell(out, "Block");
-  out.line(OUT_FORMAT("{}</td>"), w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash));
-  open_cell(out, "Flight");
+  // Block (engine start to engine stop) and engine (the engine running): one cell when they agree.
+  const std::string engine = w.engine_start ? duration_text(w.engine_time_s) : std::string(dash);
+  const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash);
+  if (block == engine) {
+    out.line(OUT_FORMAT("<td data-label=\"Block, engine\" colspan=\"2\">{}"), block);
+  } else {
+    open_cell(out, "Block");
+    out.line(OUT_FORMAT("{}</td>"), block);
+    open_cell(out, "Engine");
+    out.line(OUT_FORMAT("{}"), engine);
+  }
+  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
+  out.text("</td>");
+  open_cell(out, "Airborne");
   out.line(OUT_FORMAT("{}"), w.is_flight() ? duration_text(w.flight_time_s) : std::string(dash));
   if (w.airborne_periods > 1) out.line(OUT_FORMAT("<br><small>{} takeoffs</small>"), w.airborne_periods);
   if (w.restarts_in_flight > 0) {
@@ -60,10 +85,8 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
              duration_text(w.restart_gap_s));
   }
   out.text("</td>");
-  open_cell(out, "Engine");
-  out.line(OUT_FORMAT("{}"), w.engine_start ? duration_text(w.engine_time_s) : std::string(dash));
-  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
-  out.text("</td>");
+  from_to_cell(out, "Hobbs", w.figures.engine_hours, "");
+  from_to_cell(out, "Fuel on board", w.figures.fuel_quantity, fuel_unit(r));
   fuel_cell(out, r, w);
   open_cell(out, "Distance");
   if (w.distance_nm) {
@@ -176,9 +199,9 @@ void write_flights_table(output_writer& out, const report_context& r) {
   out.text(
       "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
       "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
-      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
-      "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
-      "scope=\"col\">Distance</th></tr></thead><tbody>");
+      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Engine</th>"
+      "<th scope=\"col\">Airborne</th><th scope=\"col\">Hobbs</th><th scope=\"col\">Fuel on board</th>"
+      "<th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th></tr></thead><tbody>");
   int n = 0;
   for (const flight_record& w : s.flights) flight_row(out, r, "Flight", ++n, w);
   n = 0;

@@ -64,9 +64,11 @@ class summary_json {
   void figure(const char* name, const extreme<Highest>& x, int decimals) {
     json_.key(name).number(x.get(), decimals);
   }
-  void cylinders(const char* name, const highest (&x)[cylinder_count]) {
+  // The cylinders taken, only: a cylinder that is not fitted has no figure.
+  void cylinders(const char* name, const highest (&x)[cylinder_count], std::size_t taken) {
     json_.key(name).begin_array();
-    for (const highest& c : x) {
+    for (std::size_t i = 0; i < taken; ++i) {
+      const highest& c = x[i];
       json_.begin_object();
       json_.key("value").number(c.get(), 1);
       json_.key("utc");
@@ -90,6 +92,7 @@ class summary_json {
 void summary_json::log(std::string_view file, const log_summary& s, const analysis_options& options) {
   const log_health& h = s.health;
   json_.begin_object();
+  json_.key("schema_version").integer(summary_schema_version);
   json_.key("file").string(file);
   json_.key("bytes").unsigned_integer(h.bytes);
   records(h);
@@ -200,6 +203,8 @@ void summary_json::units(const log_summary& s) {
   json_.key("fluid_assumed").boolean(u.fluid_assumed);
   json_.key("changed_in_log").boolean(s.units_changed);
   json_.key("cylinders").integer_or_null(s.cylinders > 0 ? std::optional<std::int64_t>(s.cylinders) : std::nullopt);
+  json_.key("cylinders_taken").unsigned_integer(cylinders_taken(s.cylinders));
+  json_.key("cylinders_taken_from").string(s.cylinders > 0 ? "setting" : "all");
   json_.end_object();
 }
 
@@ -303,14 +308,19 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   figure("max_ground_speed_kt", f.ground_speed_kt, 1);
   figure("max_vertical_speed_fpm", f.vertical_speed_fpm, 0);
   figure("min_vertical_speed_fpm", f.lowest_vertical_speed_fpm, 0);
-  cylinders("cht_max", f.cht);
-  cylinders("egt_max", f.egt);
+  const std::size_t taken = cylinders_taken(s.cylinders);
+  cylinders("cht_max", f.cht, taken);
+  cylinders("egt_max", f.egt, taken);
   figure("max_oil_temperature", f.oil_temperature, 1);
   figure("min_oil_pressure_airborne_psi", w.airborne.oil_pressure_psi, 0);
   figure("min_bus_voltage_v", f.bus_voltage_low, 2);
   figure("max_bus_voltage_v", f.bus_voltage_high, 2);
   json_.key("fuel_used_from_quantity").number(w.fuel_used_from_quantity, 2);
   json_.key("fuel_used_from_flow").number(w.fuel_used_from_flow, 2);
+  json_.key("fuel_on_board_start").number(f.fuel_quantity.first_value(), 2);
+  json_.key("fuel_on_board_end").number(f.fuel_quantity.last_value(), 2);
+  json_.key("hobbs_start_h").number(f.engine_hours.first_value(), 1);
+  json_.key("hobbs_end_h").number(f.engine_hours.last_value(), 1);
   figure("max_bank_deg", f.bank_deg, 1);
   figure("max_pitch_deg", f.pitch_deg, 1);
   figure("min_pitch_deg", f.lowest_pitch_deg, 1);

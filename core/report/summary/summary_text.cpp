@@ -126,6 +126,11 @@ void summary_text::window(std::string_view kind, int number, const flight_record
     const auto utc = [this](const log_instant& at) { return when(at); };
     for (const auto& [text_label, text] : logbook_text_lines(w.logbook, w.flight_time_s, utc)) line(text_label, text);
   }
+  const first_last& hobbs = w.figures.engine_hours;
+  if (hobbs.has) {
+    label("  Hobbs");
+    out_.line(OUT_FORMAT("{} to {}\n"), fixed(hobbs.first, 1), fixed(hobbs.last, 1));
+  }
   highest_figures(w);
   cylinders("  CHT max", w.figures.cht, unit_symbol(s_.units.cht));
   cylinders("  EGT max", w.figures.egt, unit_symbol(s_.units.other_temperatures));
@@ -139,10 +144,18 @@ void summary_text::engine(const flight_record& w) {
     return;
   }
   label("  Engine");
-  out_.line(OUT_FORMAT("{} to {}   engine {}"), when(w.engine_start->when),
-            w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"),
-            duration_text(w.engine_time_s));
-  if (w.block_time_s) out_.line(OUT_FORMAT(", block {}"), duration_text(*w.block_time_s));
+  out_.line(OUT_FORMAT("{} to {}   "), when(w.engine_start->when),
+            w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"));
+  // Block: engine start to engine stop; engine: the engine running. Once when they agree.
+  const std::string engine = duration_text(w.engine_time_s);
+  const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string();
+  if (block == engine) {
+    out_.line(OUT_FORMAT("block and engine {}"), engine);
+  } else if (block.empty()) {
+    out_.line(OUT_FORMAT("engine {}"), engine);
+  } else {
+    out_.line(OUT_FORMAT("block {}, engine {}"), block, engine);
+  }
   if (w.engine_runs > 1) out_.line(OUT_FORMAT(" ({} engine runs)"), w.engine_runs);
   out_.text("\n");
 }
@@ -162,7 +175,7 @@ void summary_text::airborne(const flight_record& w) {
   } else {
     out_.text("end of LOG (airborne)");
   }
-  out_.line(OUT_FORMAT("   flight {}"), duration_text(w.flight_time_s));
+  out_.line(OUT_FORMAT("   airborne {}"), duration_text(w.flight_time_s));
   if (w.distance_nm) out_.line(OUT_FORMAT(", {} nm"), fixed(*w.distance_nm, 1));
   if (w.airborne_periods > 1) out_.line(OUT_FORMAT(" ({} takeoffs)"), w.airborne_periods);
   out_.text("\n");
@@ -199,7 +212,7 @@ void summary_text::highest_figures(const flight_record& w) {
   out_.text("\n");
 }
 
-// Oil, bus voltage and fuel used.
+// Oil, bus voltage, fuel on board and fuel used.
 void summary_text::engine_figures(const flight_record& w) {
   const flight_figures& f = w.figures;
   if (f.oil_temperature.has || w.airborne.oil_pressure_psi.has) {
@@ -218,8 +231,13 @@ void summary_text::engine_figures(const flight_record& w) {
     label("  Bus");
     out_.line(OUT_FORMAT("{} to {} V\n"), fixed(f.bus_voltage_low.value, 1), fixed(f.bus_voltage_high.value, 1));
   }
+  const std::string_view unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
+  if (f.fuel_quantity.has) {
+    label("  Fuel");
+    out_.line(OUT_FORMAT("{} to {} {} on board\n"), fixed(f.fuel_quantity.first, 1), fixed(f.fuel_quantity.last, 1),
+              unit);
+  }
   if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
-    const std::string_view unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
     label("  Fuel used");
     separated part(out_, ", ");
     if (w.fuel_used_from_quantity) {
