@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_checks.h"
+#include "limits_file.h"
 #include "option_errors.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
@@ -82,6 +83,10 @@ std::string usage_text(std::string_view program) {
       "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
       "                          of the departure (--time-zone names the zone) - default UTC\n"
       "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
+      "  --profile FILE          the aircraft profile: its tail (unless --tail) and the aux\n"
+      "                          input carrying manifold pressure (avionics-csv E1 MAP)\n"
+      "  --profile-set SETTING   a profile setting over the profile's (\"aux1 = none\");\n"
+      "                          may be given again\n"
       "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
       "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
       "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -89,9 +94,10 @@ std::string usage_text(std::string_view program) {
       "  -h, --help              this help\n"
       "      --version           the version\n"
       "\n"
-      "Exit status: 0 on success, 1 on a usage error, 2 when a LOG can't be read or is not a LOG,\n"
-      "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
-      "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n");
+      "Exit status: 0 on success, 1 on a usage error, 2 when a LOG or the profile can't be read,\n"
+      "a LOG is not a LOG, an output can't be written or is a LOG file, or a LOG does not hold\n"
+      "what was asked for (\"ERROR:\" on standard error; the other LOGs of --output-dir are still\n"
+      "exported).\n");
   return text;
 }
 
@@ -119,6 +125,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_tail,
     opt_local_time,
     opt_time_zone,
+    opt_profile,
+    opt_profile_set,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
     opt_gps_2_aviation,
@@ -137,6 +145,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"tail", required_argument, nullptr, opt_tail},
       {"local-time", no_argument, nullptr, opt_local_time},
       {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
@@ -152,6 +162,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   export_arguments a;
   export_request& r = a.request;
   const char* output_option = nullptr;
+  const char* tail = nullptr;
+  std::string profile_file;
+  std::vector<std::string> profile_settings;
   opterr = 0;  // the error is told through mistyped_option_text
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
@@ -165,9 +178,11 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_to: r.window.to = time_option(optarg, "--to", exit_usage); break;
       case opt_every: r.every_ms = period_option(optarg, 0.001, 86400.0, exit_usage); break;
       case opt_utc_start: r.utc_start_ms = utc_start_option(optarg, exit_usage); break;
-      case opt_tail: r.tail = optarg; break;
+      case opt_tail: tail = optarg; break;
       case opt_local_time: r.local_time = true; break;
       case opt_time_zone: r.local_time_zone = time_zone_option(optarg, exit_usage); break;
+      case opt_profile: profile_file = optarg; break;
+      case opt_profile_set: profile_settings.emplace_back(optarg); break;
       case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
@@ -193,6 +208,11 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
+  const aircraft_profile profile = profile_option(profile_file, profile_settings, exit_usage);
+  r.tail = tail != nullptr ? std::string(tail) : profile.tail;
+  if (const auto input = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
+    r.manifold_pressure = aux_reading{*input, profile.aux[*input].scale};
+  }
   a.format = find_export_format(argv[optind]);
   if (a.format == nullptr) exit_usage(unknown_format_text(argv[optind]));
   if (operands < 2) exit_usage("no LOG given");

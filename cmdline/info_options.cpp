@@ -30,6 +30,9 @@ constexpr const char* usage_text =
     "  -j, --jobs N            read N LOGs at once (default: the number of cores); the reports\n"
     "                          keep the order of the LOGs\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --profile FILE          the aircraft profile: engine, aux inputs, flight phases, limits\n"
+    "  --profile-set SETTING   a profile setting over the profile's (\"liftoff_speed = 50\");\n"
+    "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
     "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
     "  --time-zone ZONE        give local times in ZONE (an IANA name such as\n"
@@ -55,8 +58,8 @@ constexpr const char* usage_text =
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
-    "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG or the limits\n"
-    "file could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
+    "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG, the limits\n"
+    "file or the profile could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
     "written (\"ERROR:\" on standard error).\n";
 
 // A usage error: one line, no usage text.
@@ -81,6 +84,8 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_json = 256,
     opt_force,
     opt_limits,
+    opt_profile,
+    opt_profile_set,
     opt_utc_start,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
@@ -102,6 +107,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"force", no_argument, nullptr, opt_force},
       {"jobs", required_argument, nullptr, 'j'},
       {"limits", required_argument, nullptr, opt_limits},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
@@ -135,6 +142,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_force: request.force = true; break;
       case 'j': request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1)); break;
       case opt_limits: request.limits_file = optarg; break;
+      case opt_profile: request.profile_file = optarg; break;
+      case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
@@ -164,6 +173,8 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
     exit_usage("standard input (\"-\") may be given once");
   }
-  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
+  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  request.analysis.limits = limits_to_check(
+      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
   return request;
 }

@@ -13,12 +13,14 @@ struct info_request {
   bool force = false;       // append to a standard output that is a LOG
   unsigned jobs = 0;        // 0: the number of cores
   std::string limits_file;  // empty: no limits checked
+  std::string profile_file;  // empty: the default profile
+  std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
   analysis_options analysis = default_analysis_options();
   std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input
 // "-" given twice among them) prints one line on standard error (exit_usage_error) and exits 1;
-// a limits file that cannot be read or holds a bad line prints "ERROR: ..." and exits 2, before
+// a limits file or profile that cannot be read or holds a bad line prints "ERROR: ..." and exits 2, before
 // any LOG is read.
 info_request parse_info_arguments(int argc, char** argv);

@@ -37,6 +37,9 @@ constexpr const char* usage_text =
     "                          stretch shown in about 1500 steps, none under 0.2 s\n"
     "  --force                 overwrite a REPORT.html that is a LOG file\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --profile FILE          the aircraft profile: engine, aux inputs, flight phases, limits\n"
+    "  --profile-set SETTING   a profile setting over the profile's (\"liftoff_speed = 50\");\n"
+    "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
     "  --time-zone ZONE        give the logbook's local times in ZONE (America/Los_Angeles)\n"
     "  --cross-country NM      a landing NM or more from the departure makes a flight\n"
@@ -48,10 +51,10 @@ constexpr const char* usage_text =
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
-    "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG or the limits\n"
-    "file could not be read, the LOG is not a LOG, the flight asked for is not in the LOG, or the\n"
-    "report is a LOG file or could not be written (\"ERROR:\" on standard error; no file named is\n"
-    "changed then).\n";
+    "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG, the limits\n"
+    "file or the profile could not be read, the LOG is not a LOG, the flight asked for is not in\n"
+    "the LOG, or the report is a LOG file or could not be written (\"ERROR:\" on standard error;\n"
+    "no file named is changed then).\n";
 
 // A usage error: one line, no usage text.
 [[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
@@ -66,6 +69,8 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_to,
     opt_every,
     opt_limits,
+    opt_profile,
+    opt_profile_set,
     opt_utc_start,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
@@ -83,6 +88,8 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"to", required_argument, nullptr, opt_to},
       {"every", required_argument, nullptr, opt_every},
       {"limits", required_argument, nullptr, opt_limits},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
@@ -123,6 +130,8 @@ report_request parse_report_arguments(int argc, char** argv) {
         break;
       case opt_every: request.every_ms = period_option(optarg, 0.02, 86400.0, exit_usage); break;
       case opt_limits: request.limits_file = optarg; break;
+      case opt_profile: request.profile_file = optarg; break;
+      case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
@@ -160,6 +169,8 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
+  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  request.analysis.limits = limits_to_check(
+      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
   return request;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/flight_timeline.h"
 #include "analysis/time_zone.h"
@@ -19,11 +20,13 @@ struct report_request {
   std::string window_label;    // "flight 2, from 754 to 1200"; empty for the whole LOG
   std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length
   std::string limits_file;
+  std::string profile_file;  // empty: the default profile
+  std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
   analysis_options analysis = default_analysis_options();
   std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
-// standard error (exit_usage_error) and exits 1; a limits file that cannot be read or holds a
+// standard error (exit_usage_error) and exits 1; a limits file or profile that cannot be read or holds a
 // bad line prints "ERROR: ..." and exits 2, before the LOG is read.
 report_request parse_report_arguments(int argc, char** argv);

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
+constexpr std::uint32_t air_data_max_age_ms = 5000;  // the phases' air data
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
@@ -78,7 +79,8 @@ class flight_timeline {
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
         exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
-        logbook_(options.detection.takeoff_kt, options.logbook) {}
+        logbook_(options.detection.takeoff_kt, options.logbook),
+        phases_(options.profile, ctx.follow.clock) {}
 
   // ---- the steps around the dispatch ----
 
@@ -169,6 +171,7 @@ class flight_timeline {
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
   logbook_tracker logbook_;
+  flight_phases phases_;
   condition_values now_;
 
   timed_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
@@ -370,6 +373,15 @@ void flight_timeline::take_eis(std::uint32_t t) {
   log_figures_.take_engine(s, at, burned);
   if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
+  if (group_window_.state() != window_state::closed) {
+    // The air data as they stand: the latest AHRS high-rate message of the last 5 s.
+    ahrs_hr_slot& ahrs = ctx_.summary.ahrs_hr;
+    const bool fresh = ahrs.received() && t >= ahrs.timestamp() && t - ahrs.timestamp() <= air_data_max_age_ms;
+    const air_data_sample air = fresh ? air_data_sample_of(ahrs) : air_data_sample{};
+    const aux_inputs aux = phases_.reads_aux() ? aux_inputs_of(ctx_.summary.eis) : aux_inputs{};
+    phases_.take_engine(t, segment_, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders),
+                        phases_.reads_aux() ? &aux : nullptr, fresh ? &air : nullptr);
+  }
   exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
 }
 
@@ -428,6 +440,7 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!fix.has_ground_speed) return;
   logbook_.take_fix(event_at(t), fix.ground_speed_kt, fix.has_track ? fix.track_deg : std::nan(""),
                     is_on_or_turning_off(engine_.state()));
+  phases_.note_ground_speed(t, fix.ground_speed_kt);
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
@@ -508,6 +521,7 @@ void flight_timeline::move_group() {
       [this] {
         current_ = flight_record{};
         logbook_.begin();
+        phases_.begin();
       },
       [this](const flight_figures& figures) { finish_window(figures); });
 }
@@ -542,6 +556,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
     w.end_segment = end->segment;
   }
   w.logbook = logbook_.finish(w.engine_stop);
+  w.phases = phases_.finish(w.end_ms, w.end_segment);
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;
@@ -619,6 +634,8 @@ log_summary flight_timeline::finish() {
   s.log.end_ms = s.time.last.log_ms;
   s.log.end_segment = s.time.last.segment;
   s.limits = options_.limits;
+  s.profile = options_.profile;
+  s.phases_not_listed = phases_.not_listed();
   s.exceedances = exceedances_.listed();
   s.exceedances_not_listed = exceedances_.not_listed();
   for (std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {

@@ -7,8 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/aircraft_profile.h"
 #include "analysis/exceedances.h"
 #include "analysis/flight_figures.h"
+#include "analysis/flight_phases.h"
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
@@ -47,6 +49,7 @@ struct flight_record {
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
   logbook_row logbook;                  // a flight's logbook times, night and landings
+  std::vector<phase_record> phases;     // in order (none for the whole LOG)
 
   bool is_flight() const { return airborne_periods > 0; }
   std::uint64_t start_order() const { return log_order(start_segment, start_ms); }
@@ -113,4 +116,6 @@ struct log_summary {
   std::vector<aircraft_limit> limits;    // the limits checked (none without a limits file)
   std::vector<exceedance> exceedances;   // all of them, in the order they began
   std::uint64_t exceedances_not_listed = 0;
+  aircraft_profile profile;  // as given, or the default
+  std::uint64_t phases_not_listed = 0;  // past max_listed_phases
 };

@@ -32,6 +32,11 @@ struct engine_sample {
   double engine_hours;  // the engine timer (what a Hobbs meter shows), in hours
 };
 
+// The aux inputs 1-6 of an EIS record as the monitor gives them; their meaning is the aircraft's.
+struct aux_inputs {
+  double value[6];
+};
+
 struct air_data_sample {
   double pressure_altitude_ft;
   double ias_kt;
@@ -42,6 +47,9 @@ struct air_data_sample {
 
 // The slot's EIS record with its temperatures and fuel converted to the reporting units.
 engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
+
+// The slot's EIS record's aux inputs.
+aux_inputs aux_inputs_of(eis_slot& eis);
 
 // The slot's AHRS high-rate message.
 air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs);

@@ -17,11 +17,13 @@
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
 // IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
 // voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
-// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid;
+// E1 MAP the aux input the aircraft profile says carries the manifold pressure, scaled.
 // The CHT and EGT of a cylinder that is not fitted stay empty: a trend service would read its
 // probe's 0 as a dead cylinder.
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "export/export_columns.h"
 #include "export/export_run.h"
@@ -177,6 +179,12 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
+constexpr std::size_t map_column = [] {
+  std::size_t i = 0;
+  while (columns[i].name != "E1 MAP") ++i;
+  return i;
+}();
+
 // The row's date, time and offset: UTC, or the zone's local time.
 void write_time(writer& out, const row& r, const time_zone* zone) {
   if (!r.has_utc) {
@@ -197,11 +205,14 @@ void write_time(writer& out, const row& r, const time_zone* zone) {
   }
 }
 
-void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders) {
+// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders,
+               const std::optional<aux_reading>& map) {
   write_time(out, r, zone);
   for (std::size_t i = 3; i < columns.size(); ++i) {
     out.text(", ");
     if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
+    if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
   }
   out.text("\r\n");
 }
@@ -219,9 +230,9 @@ void write_avionics_csv(export_pass& pass) {
   }
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
-  for_each_row(pass, [&out, &result, zone, cylinders](const sampled_row& r) {
+  for_each_row(pass, [&out, &result, &pass, zone, cylinders](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r, zone, cylinders);
+    write_row(out, r, zone, cylinders, pass.request.manifold_pressure);
     ++result.items;
   });
 }

@@ -2,6 +2,7 @@
 // (export_formats.h) and its driver (export_run.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,12 @@
 #include "analysis/time_zone.h"
 #include "decode/decode_context.h"
 #include "sampling/log_window.h"
+
+// An aux input of the engine monitor (0-5 for aux1-aux6) and the scale to its quantity.
+struct aux_reading {
+  std::size_t input;
+  double scale;
+};
 
 struct export_request {
   library_options decode;  // the GPS ports' sentence formats
@@ -22,6 +29,7 @@ struct export_request {
   // local_time_zone when given, else in the departure airport's zone where one is known.
   bool local_time = false;
   std::optional<time_zone> local_time_zone;
+  std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
 };
 
 // GPS 1 as orvexdecode reads it (aviation unless said), GPS 2 as NMEA: the port that usually

@@ -79,6 +79,40 @@ TEST(InfoCommandLine, TheTextReportReadsAtAGlance) {
   EXPECT_EQ(r.out, read_file(source_dir + "/tests/cmdline/expected/info_report.txt"));
 }
 
+// A profile is read before any LOG, a bad line refused with its number; its limits are checked,
+// those a limits file gives for the same parameter and condition replaced.
+TEST(InfoCommandLine, AProfileIsReadOrRefusedWithItsLineNumber) {
+  const temp_files t;
+  t.write("aircraft.profile", "tail = N1\ncylinders = 4\ncht_max = 241 F\n");
+  t.write("bad.profile", "tail = N1\n\ncylinders = 9\n");
+  t.write("higher.limits", "cht_max = 300 F\n");
+  const struct {
+    const char* options;
+    int status;
+    const char* err;  // the beginning of standard error
+    const char* out;  // a line the report holds
+  } rows[] = {
+      {"--profile aircraft.profile", 0, "", "  Exceedance  cht_max #3 > 241 F: once"},
+      {"--profile aircraft.profile --limits higher.limits", 0, "", "  Limits      no exceedance"},
+      {"--profile-set 'cht_max = 241 F'", 0, "", "  Exceedance  cht_max #4 > 241 F: once"},
+      {"--profile bad.profile", 2, "ERROR: bad.profile:3: cylinders must lie from 1 to 6, not 9\n", ""},
+      {"--profile missing.profile", 2, "ERROR: Profile can't be opened: missing.profile", ""},
+      {"--profile-set 'climb_rate = fast'", 1, "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.options);
+    const program_result r = run_program(
+        "/bin/sh", "-c " + shell_quote("cd " + shell_quote(t.dir) + " && " + shell_quote(program) + " " + row.options +
+                                       " -"),
+        report_log());
+    EXPECT_EQ(r.status, row.status) << r.err;
+    if (row.status != 1) {
+      EXPECT_EQ(r.err.substr(0, std::string(row.err).size()), row.err) << r.err;
+    }
+    EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
+  }
+}
+
 TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
   const std::string missing = info_schema_validator_missing();
   if (!missing.empty()) {
@@ -95,7 +129,11 @@ TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
       t.write("name \"quoted\" \xE9.LOG", report_log()),
   };
   const std::string limits = t.write("limits", "cht_max = 241\negt_span_max = 20 F\nias_max = 90 when airborne\n");
-  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --time-zone America/Denver"}) {
+  t.write("aircraft.profile",
+          "tail = N1\ncylinders = 4\nhorsepower = 180\ninduction = injected\nfuel_capacity = 200 L\n"
+          "aux1 = manifold_pressure_inhg / 10\naux2 = fuel_pressure_psi * 0.5\nrpm_max = 2000\n");
+  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --time-zone America/Denver",
+                              "--profile aircraft.profile --profile-set 'climb_rate = 200'"}) {
     std::string args = "--json -j 3 ";
     args += options;
     for (const std::string& log : logs) {

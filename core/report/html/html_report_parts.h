@@ -1,5 +1,5 @@
 // The parts of the HTML report page: the page and its header (html_report.cpp), the charts'
-// designs (chart_plans.cpp) and the tables of flights, health and limits
+// designs (chart_plans.cpp) and the tables of flights, health, phases and limits
 // (html_report_tables.cpp).
 #pragma once
 
@@ -55,3 +55,5 @@ void write_flights_section(output_writer& out, const report_context& r);
 // landings, cross-country; nothing without a flight.
 void write_logbook_table(output_writer& out, const report_context& r);
 void write_limits_section(output_writer& out, const report_context& r);
+// The engine figures of each flight phase; nothing when no flight or ground run has phases.
+void write_phases_section(output_writer& out, const report_context& r);

@@ -1,5 +1,6 @@
-// The tables of the HTML report: the flights and ground runs, the LOG's health, the
-// exceedances of the aircraft limits.
+// The tables of the HTML report: the flights and ground runs, the LOG's health, the engine
+// figures of the flight phases, the exceedances of the aircraft limits.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -261,7 +262,113 @@ void write_limits_checked(output_writer& out, const log_summary& s) {
   out.text(".</p>");
 }
 
+// The means (or greatest values) of the fitted cylinders, one after another.
+void cylinders_cell(output_writer& out, std::string_view column, const measure_figures (&m)[cylinder_count],
+                    bool greatest) {
+  open_cell(out, column);
+  bool any = false;
+  for (const measure_figures& c : m) {
+    if (c.count == 0) continue;
+    out.line(OUT_FORMAT("{}{}"), any ? " " : "", fixed(greatest ? c.max : c.mean, 0));
+    any = true;
+  }
+  out.line(OUT_FORMAT("{}</td>"), any ? "" : dash);
+}
+
+void spread_cell(output_writer& out, std::string_view column, const spread_figures& x) {
+  open_cell(out, column);
+  if (x.count == 0) {
+    out.line(OUT_FORMAT("{}</td>"), dash);
+  } else {
+    out.line(OUT_FORMAT("{} / {}</td>"), fixed(x.mean, 0), fixed(x.max, 0));
+  }
+}
+
+void mean_text(output_writer& out, const measure_figures& m, int decimals) {
+  if (m.count == 0) {
+    out.text(dash);
+  } else {
+    out.line(OUT_FORMAT("{}"), fixed(m.mean, decimals));
+  }
+}
+
+void mean_cell(output_writer& out, std::string_view column, const measure_figures& m, int decimals) {
+  open_cell(out, column);
+  mean_text(out, m, decimals);
+  out.text("</td>");
+}
+
+void phase_row(output_writer& out, const report_context& r, const phase_record& p) {
+  const phase_figures& f = p.figures;
+  const bool shown = r.overlaps(p.start, p.end);
+  out.line(OUT_FORMAT("{}<th scope=\"row\">{}</th>"), shown ? "<tr>" : "<tr class=\"outside\">",
+           flight_phase_display(p.kind));
+  open_cell(out, "From");
+  out.line(OUT_FORMAT("{}</td>"), r.moment(p.start));
+  open_cell(out, "Time");
+  out.line(OUT_FORMAT("{}</td>"),
+           duration_text(seconds_from(p.start, p.end)));
+  cylinders_cell(out, "CHT mean", f.cht, false);
+  cylinders_cell(out, "CHT max", f.cht, true);
+  spread_cell(out, "CHT spread", f.cht_spread);
+  cylinders_cell(out, "EGT mean", f.egt, false);
+  spread_cell(out, "EGT spread", f.egt_spread);
+  open_cell(out, "Oil");
+  mean_text(out, f.oil_temperature, 0);
+  out.text(" / ");
+  mean_text(out, f.oil_pressure_psi, 0);
+  out.text("</td>");
+  mean_cell(out, "Fuel flow", f.fuel_flow, 1);
+  mean_cell(out, "RPM", f.rpm, 0);
+  mean_cell(out, "MAP", f.manifold_pressure_inhg, 1);
+  const cooling_figure* steepest = nullptr;
+  for (const cooling_figure& c : f.cht_cooling) {
+    if (c.has && (steepest == nullptr || c.per_minute > steepest->per_minute)) steepest = &c;
+  }
+  open_cell(out, "Cooling");
+  if (steepest == nullptr) {
+    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+  } else {
+    out.line(OUT_FORMAT("{}</td></tr>"), fixed(steepest->per_minute, 0));
+  }
+}
+
 }  // namespace
+
+void write_phases_section(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  bool any = false;
+  for (const std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {
+    for (const flight_record& w : *list) any = any || !w.phases.empty();
+  }
+  if (!any) return;
+  const std::string cht = display_unit(unit_symbol(s.units.cht));
+  const std::string other = display_unit(unit_symbol(s.units.other_temperatures));
+  out.text(
+      "<section id=\"phases\"><h2>Flight phases</h2><p>The engine in each phase: means (and the greatest CHT) per "
+      "fitted cylinder, the spread between the cylinders (mean / greatest), the steepest cooling of a head over "
+      "60 s (negative: it warmed).</p>");
+  out.line(OUT_FORMAT("<div class=\"scroll\"><table class=\"phases stack\"><thead><tr><th scope=\"col\">Phase</th>"
+                      "<th scope=\"col\">From</th><th scope=\"col\">Time</th><th scope=\"col\">CHT mean ({})</th>"
+                      "<th scope=\"col\">CHT max</th><th scope=\"col\">CHT spread</th><th scope=\"col\">EGT mean "
+                      "({})</th><th scope=\"col\">EGT spread</th><th scope=\"col\">Oil ({} / psi)</th>"
+                      "<th scope=\"col\">Fuel flow ({})</th><th scope=\"col\">RPM</th><th scope=\"col\">MAP (inHg)</th>"
+                      "<th scope=\"col\">Cooling ({}/min)</th></tr></thead>"),
+           cht, other, other, flow_unit_symbol(s.units.fuel), cht);
+  const auto group = [&](std::string_view kind, const std::vector<flight_record>& list) {
+    int n = 0;
+    for (const flight_record& w : list) {
+      ++n;
+      if (w.phases.empty()) continue;
+      out.line(OUT_FORMAT("<tbody><tr><th colspan=\"13\" scope=\"rowgroup\">{} {}</th></tr>"), kind, n);
+      for (const phase_record& p : w.phases) phase_row(out, r, p);
+      out.text("</tbody>");
+    }
+  };
+  group("Flight", s.flights);
+  group("Ground run", s.ground_runs);
+  out.text("</table></div></section>\n");
+}
 
 void write_flights_section(output_writer& out, const report_context& r) {
   const log_summary& s = r.summary;
