@@ -80,6 +80,9 @@ std::string usage_text(std::string_view program) {
       "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
       "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
       "  --tail IDENT            the aircraft's registration, for headers and names\n"
+      "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
+      "                          of the departure (--time-zone names the zone) - default UTC\n"
+      "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
       "  --profile FILE          the aircraft profile: its tail (unless --tail) and the aux\n"
       "                          input carrying manifold pressure (avionics-csv E1 MAP)\n"
       "  --profile-set SETTING   a profile setting over the profile's (\"aux1 = none\");\n"
@@ -120,6 +123,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_every,
     opt_utc_start,
     opt_tail,
+    opt_local_time,
+    opt_time_zone,
     opt_profile,
     opt_profile_set,
     opt_gps_1_aviation,
@@ -138,6 +143,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"every", required_argument, nullptr, opt_every},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"tail", required_argument, nullptr, opt_tail},
+      {"local-time", no_argument, nullptr, opt_local_time},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
       {"profile", required_argument, nullptr, opt_profile},
       {"profile-set", required_argument, nullptr, opt_profile_set},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
@@ -172,6 +179,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_every: r.every_ms = period_option(optarg, 0.001, 86400.0, exit_usage); break;
       case opt_utc_start: r.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_tail: tail = optarg; break;
+      case opt_local_time: r.local_time = true; break;
+      case opt_time_zone: r.local_time_zone = time_zone_option(optarg, exit_usage); break;
       case opt_profile: profile_file = optarg; break;
       case opt_profile_set: profile_settings.emplace_back(optarg); break;
       case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
@@ -207,6 +216,10 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   a.format = find_export_format(argv[optind]);
   if (a.format == nullptr) exit_usage(unknown_format_text(argv[optind]));
   if (operands < 2) exit_usage("no LOG given");
+  if (r.local_time && a.format->name != "avionics-csv") {
+    exit_usage("--local-time: only avionics-csv writes local times (the others keep UTC)");
+  }
+  if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
   a.logs.assign(argv + optind + 1, argv + argc);
   if (a.each_flight && a.output_dir.empty())
     exit_usage("--each-flight writes a file per flight: give --output-dir DIR");

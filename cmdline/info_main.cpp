@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "analysis/flight_places.h"
+#include "analysis/flight_local_times.h"
 #include "file_checks.h"
 #include "info_options.h"
 #include "log_content.h"
@@ -156,6 +157,7 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = "Airports can't be read: " + e;
     return;
   }
+  give_flights_local_times(summary, request.zone ? &*request.zone : nullptr);
   // The report waits in memory for its turn (the reports keep the order of the LOGs).
   ctx.out.attach(job.report);
   if (request.json) {

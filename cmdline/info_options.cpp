@@ -35,6 +35,10 @@ constexpr const char* usage_text =
     "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
     "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
+    "  --time-zone ZONE        give local times in ZONE (an IANA name such as\n"
+    "                          America/Los_Angeles, from the system's time-zone data)\n"
+    "  --cross-country NM      a flight with a landing NM or more from its departure\n"
+    "                          (straight line) is cross-country - default 50\n"
     "  --force                 write to a standard output that is a LOG file all the same\n"
     "  --airports FILE         the airports of the takeoffs and landings: an airport table, or\n"
     "                          OurAirports' airports.csv (with its runways.csv beside it), or\n"
@@ -102,6 +106,8 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_airports,
     opt_airport_radius,
     opt_heliports,
+    opt_time_zone,
+    opt_cross_country,
     opt_version,
   };
   static const option long_options[] = {
@@ -126,6 +132,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"airports", required_argument, nullptr, opt_airports},
       {"airport-radius", required_argument, nullptr, opt_airport_radius},
       {"heliports", no_argument, nullptr, opt_heliports},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -168,6 +176,10 @@ info_request parse_info_arguments(int argc, char** argv) {
         request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
         break;
       case opt_heliports: request.airports.options.other_bases = true; break;
+      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);

@@ -6,6 +6,7 @@
 
 #include "airport_option.h"
 #include "analysis/flight_timeline.h"
+#include "analysis/time_zone.h"
 
 struct info_request {
   std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
@@ -18,6 +19,7 @@ struct info_request {
   analysis_options analysis = default_analysis_options();
   airport_choice airports;
   airport_lookup lookup;  // opened from the choice
+  std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input

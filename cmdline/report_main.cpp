@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   report.log_name = input_name;
   report.airports = &request.lookup;
   report.lookup_options = request.airports.options;
+  if (request.zone) report.zone = &*request.zone;
   const flight_report_result result = write_flight_report(*ctx, report, log.stream, output.stream());
   if (!result.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(result.warning).c_str());
   switch (result.status) {

@@ -41,6 +41,9 @@ constexpr const char* usage_text =
     "  --profile-set SETTING   a profile setting over the profile's (\"liftoff_speed = 50\");\n"
     "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
+    "  --time-zone ZONE        give the logbook's local times in ZONE (America/Los_Angeles)\n"
+    "  --cross-country NM      a landing NM or more from the departure makes a flight\n"
+    "                          cross-country - default 50\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -83,6 +86,8 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_airports,
     opt_airport_radius,
     opt_heliports,
+    opt_time_zone,
+    opt_cross_country,
   };
   static const option long_options[] = {
       {"output", required_argument, nullptr, 'o'},
@@ -102,6 +107,8 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"airports", required_argument, nullptr, opt_airports},
       {"airport-radius", required_argument, nullptr, opt_airport_radius},
       {"heliports", no_argument, nullptr, opt_heliports},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -138,6 +145,10 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
+      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;

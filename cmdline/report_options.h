@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "airport_option.h"
 #include "analysis/flight_timeline.h"
+#include "analysis/time_zone.h"
 #include "sampling/log_window.h"
 
 struct report_request {
@@ -24,6 +26,7 @@ struct report_request {
   analysis_options analysis = default_analysis_options();
   airport_choice airports;
   airport_lookup lookup;  // opened from the choice
+  std::optional<time_zone> zone;  // --time-zone: the local time of every flight
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on

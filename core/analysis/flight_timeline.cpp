@@ -5,6 +5,7 @@
 
 #include "analysis/debounced_switch.h"
 #include "analysis/figure_window.h"
+#include "analysis/logbook_tracker.h"
 #include "analysis/resolve_utc.h"
 #include "decode/record_loop.h"
 #include "decoders/gps/gps_state.h"
@@ -79,6 +80,7 @@ class flight_timeline {
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
         exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
+        logbook_(options.detection.takeoff_kt, options.logbook),
         phases_(options.profile, ctx.follow.clock),
         touches_(options.detection.takeoff_kt) {}
 
@@ -174,6 +176,7 @@ class flight_timeline {
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
+  logbook_tracker logbook_;
   flight_phases phases_;
   condition_values now_;
 
@@ -452,6 +455,8 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.moved()) return;
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
+  logbook_.take_fix(event_at(t), fix.ground_speed_kt, fix.has_track ? fix.track_deg : std::nan(""),
+                    is_on_or_turning_off(engine_.state()));
   phases_.note_ground_speed(t, fix.ground_speed_kt);
   if (fix.has_track && fix.ground_speed_kt >= min_track_speed_kt) {
     track_.note(t);
@@ -487,6 +492,7 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
       add_contact(current_.contacts, current_.contacts_not_listed, std::move(*c));
     }
   }
+  logbook_.take_speed(t, kt, [&] { return event_at(t); });
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is
@@ -544,6 +550,7 @@ void flight_timeline::move_group() {
       group_state(),
       [this] {
         current_ = flight_record{};
+        logbook_.begin();
         phases_.begin();
       },
       [this](const flight_figures& figures) { finish_window(figures); });
@@ -578,6 +585,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
     w.end_ms = end->log_ms;
     w.end_segment = end->segment;
   }
+  w.logbook = logbook_.finish(w.engine_stop);
   w.phases = phases_.finish(w.end_ms, w.end_segment);
 
   flight_record& log = summary_.log;

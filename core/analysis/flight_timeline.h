@@ -28,6 +28,7 @@
 #include "analysis/aircraft_profile.h"
 #include "analysis/limits.h"
 #include "analysis/log_summary.h"
+#include "analysis/logbook_row.h"
 #include "decode/decode_context.h"
 
 struct detection_options {
@@ -46,6 +47,7 @@ struct analysis_options {
   double gap_s = 5.0;                        // longer gaps in a periodic source are told
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without NMEA time
   std::vector<aircraft_limit> limits;
+  logbook_options logbook;  // the cross-country distance
   aircraft_profile profile;  // the fitted cylinders, the aux inputs and the phases' thresholds
 };
 

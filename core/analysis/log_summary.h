@@ -15,6 +15,7 @@
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
 #include "analysis/runway_contacts.h"
+#include "analysis/logbook_row.h"
 #include "decode/engine_units.h"
 #include "decode/log_segments.h"
 #include "decode/utc_clock.h"
@@ -48,6 +49,7 @@ struct flight_record {
   flight_figures figures;
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
+  logbook_row logbook;                  // a flight's logbook times, night and landings
   std::vector<phase_record> phases;     // in order (none for the whole LOG)
   // Each takeoff, touch-and-go and full-stop landing in order (the first max_listed_contacts),
   // and their airports once located (flight_places.h).

@@ -47,6 +47,15 @@ struct resolver {
         (*this)(c.to);
       }
     }
+    logbook_row& row = w.logbook;
+    for (std::optional<log_event>* e : {&row.out, &row.off, &row.on, &row.in}) (*this)(*e);
+    for (logbook_landing& l : row.landings) (*this)(l.touchdown.when);
+    // Out to in, now that both may have UTC: across segments it is known only by UTC.
+    row.total_time_s.reset();
+    if (row.out && row.in && (row.out->when.segment == row.in->when.segment ||
+                              (row.out->when.has_utc && row.in->when.has_utc))) {
+      row.total_time_s = seconds_from(row.out->when, row.in->when);
+    }
   }
 };
 

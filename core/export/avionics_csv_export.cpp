@@ -28,6 +28,7 @@
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
+#include "text/local_time_text.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
 
@@ -56,7 +57,7 @@ void put_deviation(writer& out, double thousandths, analog_flag flag) {
 const std::array columns = {
     export_column{"Lcl Date", "yyy-mm-dd", F, NONE},  // written by the row itself
     export_column{"Lcl Time", "hh:mm:ss", F, NONE},
-    export_column{"UTCOfst", "hh:mm", F, CELL(if (r.has_utc) out.text("+00:00"))},
+    export_column{"UTCOfst", "hh:mm", F, NONE},
     export_column{"AtvWpt", "ident", F, NONE},
     export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
     export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
@@ -184,15 +185,31 @@ const std::size_t map_column = [] {
   return i;
 }();
 
-// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
-void write_row(writer& out, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map) {
-  if (r.has_utc) {
+// The row's date, time and offset: UTC, or the zone's local time.
+void write_time(writer& out, const row& r, const time_zone* zone) {
+  if (!r.has_utc) {
+    out.text(", , ");
+  } else if (zone == nullptr) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
-    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
+    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}, +00:00"), f.year, f.month, f.day, f.hour, f.minute,
+             f.second);
   } else {
+    const std::int64_t s = whole_seconds_of(r.utc_ms);
+    const utc_text local = iso8601_local(s, zone->offset_at(s).utc_offset_s);  // YYYY-MM-DDThh:mm:ss+hh:mm
+    const std::string_view t = local.view();
+    out.text(t.substr(0, 10));
     out.text(", ");
+    out.text(t.substr(11, 8));
+    out.text(", ");
+    out.text(t.substr(19));
   }
-  for (std::size_t i = 2; i < columns.size(); ++i) {
+}
+
+// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders,
+               const std::optional<aux_reading>& map) {
+  write_time(out, r, zone);
+  for (std::size_t i = 3; i < columns.size(); ++i) {
     out.text(", ");
     if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
     if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
@@ -205,11 +222,17 @@ void write_row(writer& out, const row& r, std::size_t cylinders, const std::opti
 void write_avionics_csv(export_pass& pass) {
   output_writer& out = pass.out;
   export_result& result = pass.result;
+  const export_request& request = pass.request;
+  const time_zone* zone = request.local_time && request.local_time_zone ? &*request.local_time_zone : nullptr;
+  if (request.local_time && zone == nullptr) {
+    result.warnings.push_back(
+        "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
+  }
   const std::size_t cylinders = pass.plan.cylinders;
-  write_header(out, pass.plan.units, pass.request.tail);
-  for_each_row(pass, [&out, &result, &pass, cylinders](const sampled_row& r) {
+  write_header(out, pass.plan.units, request.tail);
+  for_each_row(pass, [&out, &result, &pass, zone, cylinders](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r, cylinders, pass.request.manifold_pressure);
+    write_row(out, r, zone, cylinders, pass.request.manifold_pressure);
     ++result.items;
   });
 }

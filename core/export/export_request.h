@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/time_zone.h"
 #include "decode/decode_context.h"
 #include "sampling/log_window.h"
 
@@ -24,6 +25,10 @@ struct export_request {
   std::uint32_t every_ms = 1000;             // the row period (the GPX writes every fix)
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without GPS time
   std::string tail;                          // the aircraft's registration, for headers and names; may be empty
+  // The avionics CSV's date and time in local time (with its offset) instead of UTC: in
+  // local_time_zone when given, else in the departure airport's zone where one is known.
+  bool local_time = false;
+  std::optional<time_zone> local_time_zone;
   std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
 };
 

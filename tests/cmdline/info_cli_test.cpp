@@ -142,7 +142,7 @@ TEST(InfoCommandLine, JsonLinesMatchTheSchema) {
   t.write("aircraft.profile",
           "tail = N1\ncylinders = 4\nhorsepower = 180\ninduction = injected\nfuel_capacity = 200 L\n"
           "aux1 = manifold_pressure_inhg / 10\naux2 = fuel_pressure_psi * 0.5\nrpm_max = 2000\n");
-  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --airports none --heliports",
+  for (const char* options : {"", "--limits limits --utc-start 2026-03-11T22:22:46Z --gps_2_aviation --airports none --heliports --time-zone America/Denver",
                               "--profile aircraft.profile --profile-set 'climb_rate = 200'"}) {
     std::string args = "--json -j 3 ";
     args += options;

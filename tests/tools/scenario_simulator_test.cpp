@@ -85,6 +85,7 @@ TEST(ScenarioSimulator, EveryShippedScenarioFliesWhatItPlansQuickly) {
        {segment_start::power_up, segment_start::power_off, segment_start::clock_restart},
        {"F"}},
       {"evening_twilight", {segment_start::power_up}, {"F"}},
+      {"morning_twilight", {segment_start::power_up}, {"F"}},
       {"night_flight", {segment_start::power_up}, {"TF"}},
       {"night_cross_country", {segment_start::power_up}, {"F"}},
       {"gps_delay_fraction_port2", {segment_start::power_up}, {"F"}},

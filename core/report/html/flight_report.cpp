@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "analysis/flight_places.h"
+#include "analysis/flight_local_times.h"
 #include "report/html/html_report.h"
 #include "report/html/report_data.h"
 
@@ -55,6 +56,7 @@ flight_report_result write_flight_report(decode_context& ctx, const flight_repor
       return result;
     }
   }
+  give_flights_local_times(summary, request.zone);
   const log_window window = resolve_window(request.window, summary);
   if (!window.error.empty()) {
     result.status = flight_report_status::window_refused;

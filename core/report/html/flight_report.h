@@ -11,6 +11,7 @@
 
 #include "analysis/airport_lookup.h"
 #include "analysis/flight_timeline.h"
+#include "analysis/time_zone.h"
 #include "decode/decode_context.h"
 #include "sampling/log_window.h"
 
@@ -22,6 +23,7 @@ struct flight_report_request {
   std::string log_name;        // the LOG as the page names it
   const airport_lookup* airports = nullptr;  // where the flights' airports are looked up; none: not
   airport_options lookup_options;  // the capture radius, heliports
+  const time_zone* zone = nullptr;  // the logbook's local times; nullptr: the airports' zones, where known
 };
 
 enum class flight_report_status : std::uint8_t {

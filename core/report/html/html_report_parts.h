@@ -60,6 +60,9 @@ void write_contact_place(output_writer& out, const report_context& r, const runw
 void write_route_cell(output_writer& out, const report_context& r, const flight_record& w);
 void add_airport_marks(const report_context& r, std::vector<map_mark>& marks);
 void write_airport_attribution(output_writer& out, const report_context& r);
+// The flights' logbook rows (html_logbook_table.cpp): date, out, off, on, in, total, night,
+// landings, cross-country; nothing without a flight.
+void write_logbook_table(output_writer& out, const report_context& r);
 void write_limits_section(output_writer& out, const report_context& r);
 // The engine figures of each flight phase; nothing when no flight or ground run has phases.
 void write_phases_section(output_writer& out, const report_context& r);

@@ -214,6 +214,7 @@ void write_flights_table(output_writer& out, const report_context& r) {
   n = 0;
   for (const flight_record& w : s.ground_runs) flight_row(out, r, "Ground run", ++n, w);
   out.text("</tbody></table></div>");
+  write_logbook_table(out, r);
   if (s.windows_not_listed > 0) {
     out.line(OUT_FORMAT("<p>{} more flights and ground runs are not listed.</p>"),
              with_commas_of(s.windows_not_listed));

@@ -2,6 +2,7 @@
 
 #include "decode/source_table.h"
 #include "report/summary/summary_places.h"
+#include "report/summary/logbook_json.h"
 #include "report/summary/summary_rules.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
@@ -123,7 +124,7 @@ class summary_json {
   }
   void phases(const std::vector<phase_record>& list);
   void profile(const aircraft_profile& p);
-  void window(const flight_record& w, int number, const log_summary& s);
+  void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
   void exceedances(const std::vector<exceedance>& list, const log_summary& s);
   void records(const log_health& h);
   void health(const log_summary& s);
@@ -172,7 +173,7 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   window(s.log, 0, s);
   json_.key("flights").begin_array();
   int number = 0;
-  for (const flight_record& w : s.flights) window(w, ++number, s);
+  for (const flight_record& w : s.flights) window(w, ++number, s, &options.logbook);
   json_.end_array();
   json_.key("ground_runs").begin_array();
   number = 0;
@@ -397,7 +398,7 @@ void summary_json::segments(const log_summary& s) {
   json_.key("segments_total").unsigned_integer(s.segments.size() + s.segments_not_listed);
 }
 
-void summary_json::window(const flight_record& w, int number, const log_summary& s) {
+void summary_json::window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook) {
   const flight_figures& f = w.figures;
   json_.begin_object();
   if (number > 0) {
@@ -448,6 +449,10 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   json_.key("exceedances");
   exceedances(number > 0 ? w.exceedances : s.exceedances, s);
   phases(w.phases);
+  if (logbook != nullptr) {
+    json_.key("logbook");
+    write_logbook_json(json_, w.logbook, *logbook);
+  }
   json_.end_object();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "report/summary/summary_places.h"
+#include "report/summary/logbook_text.h"
 #include "report/summary/summary_rules.h"
 #include "text/readable_text.h"
 
@@ -126,6 +127,10 @@ void summary_text::window(std::string_view kind, int number, const flight_record
   engine(w);
   airborne(w);
   for (const auto& [label, text] : place_lines(s_, w)) line(label, text);
+  if (w.is_flight()) {
+    const auto utc = [this](const log_instant& at) { return when(at); };
+    for (const auto& [text_label, text] : logbook_text_lines(w.logbook, w.flight_time_s, utc)) line(text_label, text);
+  }
   const first_last& hobbs = w.figures.engine_hours;
   if (hobbs.has) {
     label("  Hobbs");
