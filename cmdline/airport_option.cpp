@@ -6,6 +6,12 @@
 
 #include "file_checks.h"
 
+void take_airports_option(airport_choice& choice, const char* text, usage_failure fail) {
+  choice.given = true;
+  choice.source = text;
+  if (choice.source.empty()) fail("--airports: a file or \"none\" is needed");
+}
+
 double airport_radius_option(const char* text, usage_failure fail) {
   double km = 0.0;
   const char* end = text + std::strlen(text);

@@ -16,6 +16,9 @@ struct airport_choice {
   airport_options options;
 };
 
+// --airports FILE|none: the source chosen (an empty one is a usage error).
+void take_airports_option(airport_choice& choice, const char* text, usage_failure fail);
+
 // --airport-radius KM: kilometres from 0 to 50, as metres.
 double airport_radius_option(const char* text, usage_failure fail);
 

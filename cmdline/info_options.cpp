@@ -167,11 +167,7 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
       case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
       case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
-      case opt_airports:
-        request.airports.given = true;
-        request.airports.source = optarg;
-        if (request.airports.source.empty()) exit_usage("--airports: a file or \"none\" is needed");
-        break;
+      case opt_airports: take_airports_option(request.airports, optarg, exit_usage); break;
       case opt_airport_radius:
         request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
         break;

@@ -153,11 +153,7 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
-      case opt_airports:
-        request.airports.given = true;
-        request.airports.source = optarg;
-        if (request.airports.source.empty()) exit_usage("--airports: a file or \"none\" is needed");
-        break;
+      case opt_airports: take_airports_option(request.airports, optarg, exit_usage); break;
       case opt_airport_radius:
         request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
         break;
