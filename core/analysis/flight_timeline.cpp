@@ -487,9 +487,11 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
   logbook_.take_speed(t, kt, [&] { return event_at(t); });
   // A landing lifted off from within this airborne period is one of its contacts; one before
   // the period's takeoff ended the period before (airborne_stopped).
-  if (std::optional<runway_contact> left = logbook_.take_landing_left();
-      left && now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
-    add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
+  if (logbook_.has_landing_left()) {
+    std::optional<runway_contact> left = logbook_.take_landing_left();
+    if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
+      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
+    }
   }
 }
 

@@ -61,6 +61,7 @@ class logbook_tracker {
   // or a full stop at the slowest sample of its ground roll; nothing when the last sample
   // decided no such lift-off.
   std::optional<runway_contact> take_landing_left();
+  bool has_landing_left() const { return landing_left_.has_value(); }
   // Where the speed last fell below the takeoff speed, while it stays below: the place of a
   // landing that ends here.
   std::optional<log_event> landing_place() const;
