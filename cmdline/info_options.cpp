@@ -152,6 +152,6 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
     exit_usage("standard input (\"-\") may be given once");
   }
-  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
+  if (!request.limits_file.empty()) request.limits_text = read_limits_file(request.limits_file);
   return request;
 }

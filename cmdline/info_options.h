@@ -12,7 +12,8 @@ struct info_request {
   bool force = false;       // append to a standard output that is a LOG
   unsigned jobs = 0;        // 0: the number of cores
   std::string limits_file;  // empty: no limits checked
-  analysis_options analysis = default_analysis_options();
+  std::string limits_text;  // the limits file, read and checked
+  analysis_options analysis = default_analysis_options();  // its limits stay empty: they go as text
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input

@@ -11,7 +11,7 @@
 
 #include "file_checks.h"
 
-std::vector<aircraft_limit> read_limits_file(const std::string& path) {
+std::string read_limits_file(const std::string& path) {
   const char* const name = path.c_str();
   // Opened without waiting on a FIFO's writer, and looked at before a byte is read.
   const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -32,11 +32,11 @@ std::vector<aircraft_limit> read_limits_file(const std::string& path) {
     if (text.size() > most_limits_file_bytes) exit_file_error("Limits file is larger than 1 MiB", name);
   }
   close(fd);
-  limits_parse_result parsed = parse_limits(text);
+  const limits_parse_result parsed = parse_limits(text);
   if (!parsed.ok()) {
     std::fprintf(stderr, "ERROR: %s:%d: %s\n", terminal_text(path).c_str(), parsed.error_line,
                  terminal_text(parsed.error).c_str());
     std::exit(2);
   }
-  return std::move(parsed.limits);
+  return text;
 }

@@ -149,6 +149,6 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  if (!request.limits_file.empty()) request.analysis.limits = read_limits_file(request.limits_file);
+  if (!request.limits_file.empty()) request.limits_text = read_limits_file(request.limits_file);
   return request;
 }

@@ -17,7 +17,8 @@ struct report_request {
   std::string window_label;    // "flight 2, from 754 to 1200"; empty for the whole LOG
   std::uint32_t every_ms = 0;  // 0: the resolution follows the stretch's length
   std::string limits_file;
-  analysis_options analysis = default_analysis_options();
+  std::string limits_text;  // the limits file, read and checked
+  analysis_options analysis = default_analysis_options();  // its limits stay empty: they go as text
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
