@@ -1,5 +1,6 @@
 /* OrvexDecode decoder library: turns an EFIS flight LOG into an XML report, a KML flight path
- * or tab-separated track files.
+ * or tab-separated track files (the classic conversions below), and into the flight report, the
+ * summaries and the exports (the document calls at the end).
  *
  * Every conversion reads its input stream from the current position to the end, writes its
  * whole document to the output stream and never closes either. An input that is a regular file
@@ -168,7 +169,7 @@ typedef struct orvex_log_health {
  * context). Read it on the thread that ran the conversion, or after it returned. */
 orvex_log_health OrvexDecode_context_health(const decode_context* context);
 
-/* Every other document: the flight report (HTML), the summary (JSON or text) and each export of
+/* The document calls: the flight report (HTML), the summary (JSON or text) and each export of
  * orvexdecode-export, one call each on a caller-owned context.
  *
  * Input. An orvex_log_input names a stream (read from its position to its end) or, when stream

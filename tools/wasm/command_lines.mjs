@@ -191,6 +191,8 @@ orvexdecode through its WebAssembly module. --document, given first, writes one 
 the options of the command that writes it:
   ${of('orvexdecode')}: orvexdecode's (orvexdecode --help; the document goes to -o or standard output)
   ${of('orvexdecode-track')}: orvexdecode-track's, [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
+  report, info-json and the exports (${of('orvexdecode-export')}): [--flight N] [--from T] [--to T]
+    [--every S] [--utc-start T] [--tail T] [--gps_1_nmea ...] [-o OUTPUT] LOG [OUTPUT]
 `;
 }
 
@@ -303,6 +305,61 @@ function parse_track(args, document, version) {
   };
 }
 
+// The options the report, the JSON summary and the exports take here, as their commands name
+// them: each is handed to the module as its text.
+const api_long_options = [
+  'flight', 'from', 'to', 'every', 'utc-start', 'tail', 'output',
+].map((name) => [name, { has_arg: required_argument, short: name }]).concat([
+  ['gps_1_aviation', set('gps_1_type', '1')], ['gps_1_nmea', set('gps_1_type', '2')],
+  ['gps_2_aviation', set('gps_2_type', '1')], ['gps_2_nmea', set('gps_2_type', '2')],
+]);
+
+// --document NAME for report, info-json or an export: [options] LOG [OUTPUT], the document to
+// OUTPUT, -o or standard output. The report's stretch is labelled as orvexdecode-report labels it.
+function parse_api_document(args, document) {
+  const program = 'orvexdecode';
+  const usage = (message) => {
+    throw new usage_exit(1, `${program}: ${message}\n${document_usage()}`);
+  };
+  const texts = {};
+  let output = null;
+  const operands = getopt_long(args, 'o:', api_long_options, (option, value) => {
+    if (option.field !== undefined) {
+      texts[option.field] = option.value;
+    } else if (option.short === 'o' || option.short === 'output') {
+      output = value === '-' ? null : value;
+    } else {
+      texts[option.short] = value;
+    }
+  }, usage);
+  if (operands.length < 1) usage('no LOG given');
+  if (operands.length > 2) usage('too many arguments');
+  if (operands.length === 2) output = operands[1] === '-' ? null : operands[1];
+  const input = operands[0];
+  const input_display = input === '-' ? 'standard input' : input;
+  texts['log-name'] = document === 'info-json' ? input : input_display;
+  if (document === 'report') {
+    let label = texts.flight !== undefined ? `flight ${Number.parseInt(texts.flight, 10)}` : '';
+    const from = texts.from ?? '';
+    const to = texts.to ?? '';
+    if (from !== '' || to !== '') {
+      if (label !== '') label += ', ';
+      label += from === '' ? `up to ${to}` : to === '' ? `from ${from}` : `from ${from} to ${to}`;
+    }
+    if (label !== '') texts['window-label'] = label;
+  }
+  return {
+    command: documents[document].command,
+    document,
+    fields: texts,
+    input: input === '-' ? null : input,
+    input_display,
+    outputs: [null, output, null],
+    description: null,
+    path_document: null,
+  };
+}
+
 export function parse_command_line(args, version) {
   const program = 'orvexdecode';
   let document = 'xml';
@@ -315,5 +372,6 @@ export function parse_command_line(args, version) {
   }
   const command = documents[document].command;
   if (command === 'orvexdecode-track') return parse_track(args, document, version);
+  if (documents[document].api) return parse_api_document(args, document);
   return parse_classic(args, document);
 }

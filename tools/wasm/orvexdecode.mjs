@@ -3,7 +3,8 @@
 // files and exit status as the native commands (command_lines.mjs has the options).
 //
 //   node tools/wasm/orvexdecode.mjs [orvexdecode's options] LOG          the XML report (-k: and the KML)
-//   node tools/wasm/orvexdecode.mjs --document NAME [its options] LOG ... one document
+//   node tools/wasm/orvexdecode.mjs --document NAME [its options] LOG ... one document: xml,
+//     path-kml, track, track-binary, report, info-json or an export (csv, avionics-csv, gpx, kml)
 //
 // The module is build-wasm/orvexdecode.wasm beside this tree (bash scripts/wasm.sh builds it),
 // or the file ORVEXDECODE_WASM names.
@@ -11,7 +12,7 @@ import fs from 'node:fs';
 import { fileURLToPath } from 'node:url';
 
 import { parse_command_line, usage_exit } from './command_lines.mjs';
-import { instantiate, failure } from './orvexdecode_module.mjs';
+import { documents, document_status, instantiate, failure } from './orvexdecode_module.mjs';
 import {
   exit_file_error, is_the_input, log_input, output_file, outputs_collide, standard_descriptor_was_closed, write_all,
 } from './output_files.mjs';
@@ -83,6 +84,35 @@ for (const name of second_name !== null ? [output_name, second_name] : [output_n
 }
 
 const errors = {};
+if (documents[run.document].api) {
+  // The report, the JSON summary and the exports: the C API's document calls in the module, told
+  // as their commands tell them.
+  const result = decoder.document(run.document, run.fields, new log_input(input_fd), outputs, errors);
+  const not_a_log = decoder.not_a_log_reason();
+  if (result.status === document_status.read_failed || errors.input !== undefined) {
+    exit_file_error("Input file can't be read", run.input_display, errors.input);
+  }
+  if (result.status === document_status.not_a_log || (not_a_log !== null && run.command === 'orvexdecode-export')) {
+    exit_file_error(`Not a LOG file (${not_a_log ?? result.message})`, run.input_display);
+  }
+  if (result.status === document_status.refused) {
+    exit_file_error(run.document === 'report' ? `The stretch asked for can't be shown: ${result.message}`
+      : result.message);
+  }
+  if (result.status !== document_status.written || !outputs[1].finish()) {
+    exit_file_error("Output can't be written", output_name ?? 'standard output');
+  }
+  try {
+    outputs[1].commit();
+  } catch (error) {
+    exit_file_error("Output file can't be replaced", output_name, error);
+  }
+  for (const warning of result.warnings.split('\n').filter((w) => w !== '')) {
+    write_all(2, Buffer.from(`warning: ${warning}\n`));
+  }
+  if (run.command === 'orvexdecode-export') decoder.print_loss_warnings(null);
+  process.exit(0);
+}
 const failed = decoder.convert(run.document, run.fields, run.description, new log_input(input_fd), outputs, errors);
 if (failed & failure.out_of_memory) exit_file_error('Out of memory');
 // Not a LOG: the XML report says so in a warning and is still written, the track is an error.

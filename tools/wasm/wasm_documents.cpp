@@ -23,8 +23,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "decode/utc_clock.h"
 #include "loss_warnings.h"
 #include "orvexdecode.h"
+#include "sampling/log_window.h"
+#include "text/float_from_chars.h"
 
 #define ORVEX_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 #define ORVEX_IMPORT(name) extern "C" __attribute__((import_module("orvex_host"), import_name(#name)))
@@ -128,6 +136,42 @@ int track_document(decode_context* context, const analog_input_const* constants,
   return track(context, constants, options, input, output, debug);
 }
 
+orvex_document_result last_result{};
+
+using document_call = int (*)(decode_context*, const orvex_document_options*, const orvex_log_input*,
+                              orvex_document_output*, orvex_document_result*);
+
+// One document of the C API's document calls to stream 1: the ORVEX_DOCUMENT_* status, or -1
+// when the call was refused; what went wrong stays in last_result.
+std::int32_t run_api_document(const orvex_document_options* options, const char* format, document_call call) {
+  last_health = orvex_log_health{};
+  last_result = orvex_document_result{};
+  decode_context* const context = OrvexDecode_context_new();
+  FILE* const input = open_input();
+  FILE* const output = open_output(1);
+  std::int32_t status = -1;
+  if (context != nullptr && input != nullptr && output != nullptr) {
+    const orvex_log_input in{input, nullptr, 0};
+    orvex_document_output out{output, nullptr, 0};
+    status = format != nullptr ? OrvexDecode_context_export(context, format, options, &in, &out, &last_result)
+                               : call(context, options, &in, &out, &last_result);
+    last_health = OrvexDecode_context_health(context);
+  }
+  if (output != nullptr && !close_output(output) && status == ORVEX_DOCUMENT_WRITTEN) {
+    status = last_result.status = ORVEX_DOCUMENT_WRITE_FAILED;
+  }
+  if (input != nullptr) std::fclose(input);
+  OrvexDecode_context_free(context);
+  fflush(stderr);
+  return status;
+}
+
+std::optional<orvex_time_point> time_point_of(const char* text) {
+  const std::optional<time_point> t = parse_time_point(text);
+  if (!t) return std::nullopt;
+  return orvex_time_point{1, t->is_utc ? 1 : 0, t->utc_ms, t->log_ms};
+}
+
 struct option_field {
   const char* name;
   std::size_t offset;
@@ -208,3 +252,82 @@ ORVEX_EXPORT(orvex_print_loss_warnings) void orvex_print_loss_warnings(const cha
   print_loss_warnings(last_health, path_document);
   std::fflush(stderr);
 }
+
+// The options of the document calls: the front ends' defaults in memory the caller frees with
+// free(); NULL when memory is short. Set with orvex_document_option; their texts (log_name,
+// tail) point into memory the caller keeps until the document is written.
+ORVEX_EXPORT(orvex_document_options_new) orvex_document_options* orvex_document_options_new() {
+  auto* options = static_cast<orvex_document_options*>(std::malloc(sizeof(orvex_document_options)));
+  if (options != nullptr) *options = OrvexDecode_default_document_options();
+  return options;
+}
+
+// Sets one option from its command-line text: flight, from, to, every (seconds), utc-start, or
+// the texts log-name, tail and window-label (kept, not copied); gps_1_type and gps_2_type take the
+// ORVEX_GPS_FORMAT_* number. Returns 0, or -1 for a text that is not such a value.
+ORVEX_EXPORT(orvex_document_option)
+std::int32_t orvex_document_option(orvex_document_options* options, const char* name, const char* text) {
+  const std::string_view n = name;
+  const char* const end = text + std::strlen(text);
+  if (n == "flight" || n == "gps_1_type" || n == "gps_2_type") {
+    int value = 0;
+    const std::from_chars_result read = std::from_chars(text, end, value);
+    if (read.ec != std::errc() || read.ptr != end || value < (n == "flight" ? 1 : 0)) return -1;
+    (n == "flight" ? options->flight : n == "gps_1_type" ? options->decode.gps_1_type : options->decode.gps_2_type) =
+        value;
+    return 0;
+  }
+  if (n == "from" || n == "to") {
+    const std::optional<orvex_time_point> t = time_point_of(text);
+    if (!t) return -1;
+    (n == "from" ? options->from : options->to) = *t;
+    return 0;
+  }
+  if (n == "every") {
+    double seconds = 0;
+    const std::from_chars_result read = float_from_chars(text, end, seconds, std::chars_format::fixed);
+    if (read.ec != std::errc() || read.ptr != end || !(seconds >= 0.02) || !(seconds <= 86400.0)) return -1;
+    options->every_ms = static_cast<std::uint32_t>(std::llround(seconds * 1000.0));
+    return 0;
+  }
+  if (n == "utc-start") {
+    const std::optional<std::int64_t> utc = parse_utc_iso8601(text);
+    if (!utc) return -1;
+    options->has_utc_start = 1;
+    options->utc_start_ms = *utc;
+    return 0;
+  }
+  if (n == "log-name") {
+    options->log_name = text;
+    return 0;
+  }
+  if (n == "tail") {
+    options->tail = text;
+    return 0;
+  }
+  if (n == "window-label") {
+    options->window_label = text;
+    return 0;
+  }
+  return -1;
+}
+
+// The flight report (orvexdecode-report), the JSON summary (orvexdecode-info --json) and the
+// exports of orvexdecode-export by the format's name: the ORVEX_DOCUMENT_* status, -1 when the
+// call was refused (no memory); orvex_last_result() tells why a document was not written.
+ORVEX_EXPORT(orvex_document_report) std::int32_t orvex_document_report(const orvex_document_options* options) {
+  return run_api_document(options, nullptr, OrvexDecode_context_report_html);
+}
+
+ORVEX_EXPORT(orvex_document_info_json) std::int32_t orvex_document_info_json(const orvex_document_options* options) {
+  return run_api_document(options, nullptr, OrvexDecode_context_summary_json);
+}
+
+ORVEX_EXPORT(orvex_document_export)
+std::int32_t orvex_document_export(const char* format, const orvex_document_options* options) {
+  return run_api_document(options, format, nullptr);
+}
+
+// The result of the last of those documents: status, read_errno, message and warnings at the
+// offsets of orvex_document_result.
+ORVEX_EXPORT(orvex_last_result) const orvex_document_result* orvex_last_result() { return &last_result; }
