@@ -271,6 +271,31 @@ for (const [native_line, module_args, written, stdin_file] of command_lines) {
   }
 }
 
+// The documents of the C API's document calls, on the sample and every fifth other LOG (simulated
+// and damaged): [the native command and its arguments before the LOG, the module's document].
+const api_documents = [
+  [['orvexdecode-report', '-o', '-'], ['report']],
+  [['orvexdecode-report', '--flight', '1', '--every', '2', '-o', '-'], ['report', '--flight', '1', '--every', '2']],
+  [['orvexdecode-info', '--json'], ['info-json']],
+  [['orvexdecode-export', 'csv', '--every', '0.5'], ['csv', '--every', '0.5']],
+  [['orvexdecode-export', 'avionics-csv', '--from', '60', '--to', '400'], ['avionics-csv', '--from', '60', '--to', '400']],
+  [['orvexdecode-export', 'gpx', '--tail', 'N123AB'], ['gpx', '--tail', 'N123AB']],
+  [['orvexdecode-export', 'kml', '--flight', '1'], ['kml', '--flight', '1']],
+];
+let api_runs = 0;
+for (const log of logs.filter((_, i) => i % 5 === 0)) {
+  for (const [native_line, [document, ...options]] of api_documents) {
+    const a = spawnSync(path.join(native, native_line[0]), [...native_line.slice(1), log], { maxBuffer: 1 << 30 });
+    const b = spawnSync(process.execPath, [front_end, '--document', document, ...options, log], {
+      maxBuffer: 1 << 30, env: { ...process.env, ORVEXDECODE_WASM: module_path },
+    });
+    ++api_runs;
+    compare(`node orvexdecode.mjs --document ${document} ${options.join(' ')} ${path.basename(log)}`,
+      { status: a.status, stdout: a.stdout, stderr: null, kml: null }, { status: b.status, stdout: b.stdout, stderr: null, kml: null });
+  }
+}
+console.log(`${api_runs} runs of the report, the JSON summary and the exports`);
+
 console.log(`${logs.length} LOGs, ${cases.length} option sets and documents, ${command_lines.length} command lines: ` +
   `${compared} outputs compared, ${differences.length} differ`);
 for (const d of differences.slice(0, 40)) console.log(d);

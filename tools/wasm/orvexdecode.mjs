@@ -87,7 +87,10 @@ const errors = {};
 if (documents[run.document].api) {
   // The report, the JSON summary and the exports: the C API's document calls in the module, told
   // as their commands tell them.
-  const result = decoder.document(run.document, run.fields, new log_input(input_fd), outputs, errors);
+  // An export to standard output waits in memory: a file that is not a LOG writes nothing there.
+  const held = run.command === 'orvexdecode-export' && output_name === null ? [] : null;
+  const targets = held === null ? outputs : [null, { write: (bytes) => held.push(Buffer.from(bytes)) }];
+  const result = decoder.document(run.document, run.fields, new log_input(input_fd), targets, errors);
   const not_a_log = decoder.not_a_log_reason();
   if (result.status === document_status.read_failed || errors.input !== undefined) {
     exit_file_error("Input file can't be read", run.input_display, errors.input);
@@ -102,6 +105,7 @@ if (documents[run.document].api) {
   if (result.status !== document_status.written || !outputs[1].finish()) {
     exit_file_error("Output can't be written", output_name ?? 'standard output');
   }
+  if (held !== null) write_all(1, Buffer.concat(held));
   try {
     outputs[1].commit();
   } catch (error) {
