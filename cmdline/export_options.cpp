@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_checks.h"
+#include "limits_file.h"
 #include "option_errors.h"
 #include "option_values.h"
 #include "orvexdecode_version.h"
@@ -79,6 +80,13 @@ std::string usage_text(std::string_view program) {
       "  --every S               a row every S seconds - default 1 (not gpx: every fix)\n"
       "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
       "  --tail IDENT            the aircraft's registration, for headers and names\n"
+      "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
+      "                          of the departure (--time-zone names the zone) - default UTC\n"
+      "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
+      "  --profile FILE          the aircraft profile: its tail (unless --tail) and the aux\n"
+      "                          input carrying manifold pressure (avionics-csv E1 MAP)\n"
+      "  --profile-set SETTING   a profile setting over the profile's (\"aux1 = none\");\n"
+      "                          may be given again\n"
       "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
       "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
       "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -86,9 +94,10 @@ std::string usage_text(std::string_view program) {
       "  -h, --help              this help\n"
       "      --version           the version\n"
       "\n"
-      "Exit status: 0 on success, 1 on a usage error, 2 when a LOG can't be read or is not a LOG,\n"
-      "an output can't be written or is a LOG file, or a LOG does not hold what was asked for\n"
-      "(\"ERROR:\" on standard error; the other LOGs of --output-dir are still exported).\n");
+      "Exit status: 0 on success, 1 on a usage error, 2 when a LOG or the profile can't be read,\n"
+      "a LOG is not a LOG, an output can't be written or is a LOG file, or a LOG does not hold\n"
+      "what was asked for (\"ERROR:\" on standard error; the other LOGs of --output-dir are still\n"
+      "exported).\n");
   return text;
 }
 
@@ -114,6 +123,10 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_every,
     opt_utc_start,
     opt_tail,
+    opt_local_time,
+    opt_time_zone,
+    opt_profile,
+    opt_profile_set,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
     opt_gps_2_aviation,
@@ -130,6 +143,10 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"every", required_argument, nullptr, opt_every},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"tail", required_argument, nullptr, opt_tail},
+      {"local-time", no_argument, nullptr, opt_local_time},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
@@ -145,6 +162,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   export_arguments a;
   export_request& r = a.request;
   const char* output_option = nullptr;
+  const char* tail = nullptr;
+  std::string profile_file;
+  std::vector<std::string> profile_settings;
   opterr = 0;  // the error is told through mistyped_option_text
   for (;;) {
     const int c = getopt_long(argc, argv, "o:h", long_options, nullptr);
@@ -158,7 +178,11 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       case opt_to: r.window.to = time_option(optarg, "--to", exit_usage); break;
       case opt_every: r.every_ms = period_option(optarg, 0.001, 86400.0, exit_usage); break;
       case opt_utc_start: r.utc_start_ms = utc_start_option(optarg, exit_usage); break;
-      case opt_tail: r.tail = optarg; break;
+      case opt_tail: tail = optarg; break;
+      case opt_local_time: r.local_time = true; break;
+      case opt_time_zone: r.local_time_zone = time_zone_option(optarg, exit_usage); break;
+      case opt_profile: profile_file = optarg; break;
+      case opt_profile_set: profile_settings.emplace_back(optarg); break;
       case opt_gps_1_aviation: r.decode.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: r.decode.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: r.decode.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
@@ -184,9 +208,15 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
+  a.profile = profile_option(profile_file, profile_settings, exit_usage);
+  r.tail = tail != nullptr ? std::string(tail) : a.profile.profile.tail;
   a.format = find_export_format(argv[optind]);
   if (a.format == nullptr) exit_usage(unknown_format_text(argv[optind]));
   if (operands < 2) exit_usage("no LOG given");
+  if (r.local_time && a.format->name != "avionics-csv") {
+    exit_usage("--local-time: only avionics-csv writes local times (the others keep UTC)");
+  }
+  if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
   a.logs.assign(argv + optind + 1, argv + argc);
   if (a.each_flight && a.output_dir.empty())
     exit_usage("--each-flight writes a file per flight: give --output-dir DIR");

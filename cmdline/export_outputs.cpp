@@ -51,6 +51,9 @@ int write_export(const export_target& t) {
   options.has_utc_start = t.request.utc_start_ms ? 1 : 0;
   options.utc_start_ms = t.request.utc_start_ms.value_or(0);
   options.tail = t.request.tail.c_str();
+  set_profile(options, t.profile);
+  options.local_time = t.request.local_time ? 1 : 0;
+  if (t.request.local_time_zone) options.time_zone = t.request.local_time_zone->name().c_str();
   const orvex_log_input in{t.log, nullptr, 0};
   orvex_document_output out{output.stream(), nullptr, 0};
   orvex_document_result result;
@@ -76,11 +79,9 @@ int write_export(const export_target& t) {
     print_file_error("Output file can't be replaced", output_name, errno);
     return 2;
   }
-  for (std::string_view w = result.warnings; !w.empty();) {
-    const std::size_t end = w.find('\n');
-    std::fprintf(stderr, "warning: %s\n", terminal_text(t.prefix + std::string(w.substr(0, end))).c_str());
-    w.remove_prefix(end == std::string_view::npos ? w.size() : end + 1);
-  }
+  for_each_warning(result, [&t](const std::string& w) {
+    std::fprintf(stderr, "warning: %s\n", terminal_text(t.prefix + w).c_str());
+  });
   print_loss_warnings(health, nullptr);
   return 0;
 }

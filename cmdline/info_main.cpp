@@ -137,7 +137,7 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = "LOG can't be opened for reading: " + job.name + ": " + std::strerror(errno);
     return;
   }
-  orvex_document_options options = document_options(request.analysis, request.limits_text);
+  orvex_document_options options = document_options(request.analysis, request.sources);
   const std::string told = terminal_text(shown);
   options.log_name = request.json ? job.name.c_str() : told.c_str();
   const orvex_log_input in{input, nullptr, 0};
@@ -153,6 +153,10 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = "LOG can't be read: " + shown + ": " + std::strerror(result.read_errno != 0 ? result.read_errno : EIO);
   } else if (status == ORVEX_DOCUMENT_NOT_A_LOG) {
     job.error = std::string("Not a LOG file (") + result.message + "): " + shown;
+  } else if (status == ORVEX_DOCUMENT_AIRPORTS_FAILED) {
+    job.error = std::string("Airports can't be read: ") + result.message;
+  } else if (status == ORVEX_DOCUMENT_REFUSED) {
+    job.error = result.message;
   } else if (status == -1) {
     job.error = "Out of memory for " + job.name;
   }

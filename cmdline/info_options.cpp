@@ -30,9 +30,21 @@ constexpr const char* usage_text =
     "  -j, --jobs N            read N LOGs at once (default: the number of cores); the reports\n"
     "                          keep the order of the LOGs\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --profile FILE          the aircraft profile: engine, aux inputs, flight phases, limits\n"
+    "  --profile-set SETTING   a profile setting over the profile's (\"liftoff_speed = 50\");\n"
+    "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time\n"
     "                          (ISO 8601, e.g. 2026-03-11T22:22:46Z; 1970 to 2099)\n"
+    "  --time-zone ZONE        give local times in ZONE (an IANA name such as\n"
+    "                          America/Los_Angeles, from the system's time-zone data)\n"
+    "  --cross-country NM      a flight with a landing NM or more from its departure\n"
+    "                          (straight line) is cross-country - default 50\n"
     "  --force                 write to a standard output that is a LOG file all the same\n"
+    "  --airports FILE         the airports of the takeoffs and landings: an airport table, or\n"
+    "                          OurAirports' airports.csv (with its runways.csv beside it), or\n"
+    "                          \"none\" - default the table installed with the program\n"
+    "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
+    "  --heliports             heliports, seaplane bases and balloon ports too\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
@@ -51,8 +63,8 @@ constexpr const char* usage_text =
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
-    "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG or the limits\n"
-    "file could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
+    "Exit status: 0 when every LOG was read, 1 on a usage error, 2 when a LOG, the limits\n"
+    "file or the profile could not be read, a file is not a LOG, or the output is a LOG or could not be\n"
     "written (\"ERROR:\" on standard error).\n";
 
 // A usage error: one line, no usage text.
@@ -77,6 +89,8 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_json = 256,
     opt_force,
     opt_limits,
+    opt_profile,
+    opt_profile_set,
     opt_utc_start,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
@@ -89,6 +103,11 @@ info_request parse_info_arguments(int argc, char** argv) {
     opt_landing_speed,
     opt_landing_time,
     opt_gap,
+    opt_airports,
+    opt_airport_radius,
+    opt_heliports,
+    opt_time_zone,
+    opt_cross_country,
     opt_version,
   };
   static const option long_options[] = {
@@ -96,6 +115,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"force", no_argument, nullptr, opt_force},
       {"jobs", required_argument, nullptr, 'j'},
       {"limits", required_argument, nullptr, opt_limits},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
@@ -108,6 +129,11 @@ info_request parse_info_arguments(int argc, char** argv) {
       {"landing-speed", required_argument, nullptr, opt_landing_speed},
       {"landing-time", required_argument, nullptr, opt_landing_time},
       {"gap", required_argument, nullptr, opt_gap},
+      {"airports", required_argument, nullptr, opt_airports},
+      {"airport-radius", required_argument, nullptr, opt_airport_radius},
+      {"heliports", no_argument, nullptr, opt_heliports},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -127,6 +153,8 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_force: request.force = true; break;
       case 'j': request.jobs = static_cast<unsigned>(parse_number(optarg, "-j", 1)); break;
       case opt_limits: request.limits_file = optarg; break;
+      case opt_profile: request.profile_file = optarg; break;
+      case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
@@ -139,6 +167,15 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
       case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
       case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
+      case opt_airports: take_airports_option(request.sources.airports, optarg, exit_usage); break;
+      case opt_airport_radius:
+        request.sources.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        break;
+      case opt_heliports: request.sources.airports.options.other_bases = true; break;
+      case opt_time_zone: request.sources.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case 'h': std::printf(usage_text, program_name); std::exit(std::fflush(stdout) == 0 ? 0 : 2);
       case opt_version:
         std::printf("orvexdecode-info %s\n", ORVEXDECODE_VERSION);
@@ -152,6 +189,8 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
     exit_usage("standard input (\"-\") may be given once");
   }
-  if (!request.limits_file.empty()) request.limits_text = read_limits_file(request.limits_file);
+  request.sources.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  if (!request.limits_file.empty()) request.sources.limits_text = read_limits_file(request.limits_file);
+  request.sources.lookup = open_chosen_airports(request.sources.airports);
   return request;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/flight_timeline.h"
+#include "document_options.h"
 
 struct info_request {
   std::vector<std::string> logs;  // as given: files, folders, "-" for standard input
@@ -12,12 +13,14 @@ struct info_request {
   bool force = false;       // append to a standard output that is a LOG
   unsigned jobs = 0;        // 0: the number of cores
   std::string limits_file;  // empty: no limits checked
-  std::string limits_text;  // the limits file, read and checked
-  analysis_options analysis = default_analysis_options();  // its limits stay empty: they go as text
+  std::string profile_file;  // empty: the default profile
+  std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
+  analysis_options analysis = default_analysis_options();  // its limits and profile go in sources
+  document_sources sources;  // the limits, the profile, the airports and the zone, read and checked
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error (standard input
 // "-" given twice among them) prints one line on standard error (exit_usage_error) and exits 1;
-// a limits file that cannot be read or holds a bad line prints "ERROR: ..." and exits 2, before
-// any LOG is read.
+// a limits file or profile that cannot be read or holds a bad line, or airports given that cannot
+// be read, print "ERROR: ..." and exit 2, before any LOG is read.
 info_request parse_info_arguments(int argc, char** argv);

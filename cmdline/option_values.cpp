@@ -77,3 +77,17 @@ std::uint32_t period_option(const char* text, double least_s, double most_s, usa
   }
   return static_cast<std::uint32_t>(std::llround(*seconds * 1000.0));
 }
+
+time_zone time_zone_option(const char* text, usage_failure fail) {
+  time_zone_load load = load_time_zone(text);
+  if (!load.zone) refuse(fail, "--time-zone: " + load.error);
+  return std::move(*load.zone);
+}
+
+double distance_option(const char* text, const char* option, usage_failure fail) {
+  const std::optional<double> value = whole_text_as<double>(text);
+  if (!value || !(*value >= 0.0) || *value > 100000.0) {
+    refuse(fail, std::string(option) + ": not a distance of 0 to 100000 nm: " + text);
+  }
+  return *value;
+}

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
   decode_context* ctx = OrvexDecode_context_new();
   if (ctx == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
 
-  orvex_document_options options = document_options(request.analysis, request.limits_text);
+  orvex_document_options options = document_options(request.analysis, request.sources);
   set_window(options, request.window);
   options.window_label = request.window_label.c_str();
   options.every_ms = request.every_ms;
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   orvex_document_output out{output.stream(), nullptr, 0};
   orvex_document_result result;
   const int status = OrvexDecode_context_report_html(ctx, &options, &in, &out, &result);
-  if (result.warnings[0] != '\0') std::fprintf(stderr, "warning: %s\n", terminal_text(result.warnings).c_str());
+  for_each_warning(result, [](const std::string& w) { std::fprintf(stderr, "warning: %s\n", terminal_text(w).c_str()); });
   switch (status) {
     case ORVEX_DOCUMENT_READ_FAILED:
       exit_file_error("Input file can't be read", input_name, read_error_from(result.read_errno));
@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
       exit_file_error((std::string("The stretch asked for can't be shown: ") + result.message).c_str());
     case ORVEX_DOCUMENT_REWIND_FAILED:
       exit_file_error("Input file can't be read again", input_name, result.read_errno);
+    case ORVEX_DOCUMENT_AIRPORTS_FAILED: exit_file_error("Airports can't be read", result.message);
     default: break;
   }
   close_input(log);

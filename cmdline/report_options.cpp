@@ -37,18 +37,29 @@ constexpr const char* usage_text =
     "                          stretch shown in about 1500 steps, none under 0.2 s\n"
     "  --force                 overwrite a REPORT.html that is a LOG file\n"
     "  --limits FILE           check the flights against an aircraft limits file\n"
+    "  --profile FILE          the aircraft profile: engine, aux inputs, flight phases, limits\n"
+    "  --profile-set SETTING   a profile setting over the profile's (\"liftoff_speed = 50\");\n"
+    "                          may be given again\n"
     "  --utc-start TIME        UTC of the first record, for a LOG without GPS time (1970 to 2099)\n"
+    "  --time-zone ZONE        give the logbook's local times in ZONE (America/Los_Angeles)\n"
+    "  --cross-country NM      a landing NM or more from the departure makes a flight\n"
+    "                          cross-country - default 50\n"
     "  --gps_1_aviation        GPS 1 sends the aviation format - default\n"
     "  --gps_1_nmea            GPS 1 sends NMEA RMC sentences\n"
     "  --gps_2_aviation        GPS 2 sends the aviation format\n"
     "  --gps_2_nmea            GPS 2 sends NMEA RMC sentences - default\n"
+    "  --airports FILE         the airports of the takeoffs and landings: an airport table, or\n"
+    "                          OurAirports' airports.csv (with its runways.csv beside it), or\n"
+    "                          \"none\" - default the table installed with the program\n"
+    "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
+    "  --heliports             heliports, seaplane bases and balloon ports too\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
     "\n"
-    "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG or the limits\n"
-    "file could not be read, the LOG is not a LOG, the flight asked for is not in the LOG, or the\n"
-    "report is a LOG file or could not be written (\"ERROR:\" on standard error; no file named is\n"
-    "changed then).\n";
+    "Exit status: 0 when the report was written, 1 on a usage error, 2 when the LOG, the limits\n"
+    "file or the profile could not be read, the LOG is not a LOG, the flight asked for is not in\n"
+    "the LOG, or the report is a LOG file or could not be written (\"ERROR:\" on standard error;\n"
+    "no file named is changed then).\n";
 
 // A usage error: one line, no usage text.
 [[noreturn]] void exit_usage(const std::string& message) { exit_usage_error(program_name, message); }
@@ -63,6 +74,8 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_to,
     opt_every,
     opt_limits,
+    opt_profile,
+    opt_profile_set,
     opt_utc_start,
     opt_gps_1_aviation,
     opt_gps_1_nmea,
@@ -70,6 +83,11 @@ report_request parse_report_arguments(int argc, char** argv) {
     opt_gps_2_nmea,
     opt_version,
     opt_force,
+    opt_airports,
+    opt_airport_radius,
+    opt_heliports,
+    opt_time_zone,
+    opt_cross_country,
   };
   static const option long_options[] = {
       {"output", required_argument, nullptr, 'o'},
@@ -78,12 +96,19 @@ report_request parse_report_arguments(int argc, char** argv) {
       {"to", required_argument, nullptr, opt_to},
       {"every", required_argument, nullptr, opt_every},
       {"limits", required_argument, nullptr, opt_limits},
+      {"profile", required_argument, nullptr, opt_profile},
+      {"profile-set", required_argument, nullptr, opt_profile_set},
       {"utc-start", required_argument, nullptr, opt_utc_start},
       {"gps_1_aviation", no_argument, nullptr, opt_gps_1_aviation},
       {"gps_1_nmea", no_argument, nullptr, opt_gps_1_nmea},
       {"gps_2_aviation", no_argument, nullptr, opt_gps_2_aviation},
       {"gps_2_nmea", no_argument, nullptr, opt_gps_2_nmea},
       {"force", no_argument, nullptr, opt_force},
+      {"airports", required_argument, nullptr, opt_airports},
+      {"airport-radius", required_argument, nullptr, opt_airport_radius},
+      {"heliports", no_argument, nullptr, opt_heliports},
+      {"time-zone", required_argument, nullptr, opt_time_zone},
+      {"cross-country", required_argument, nullptr, opt_cross_country},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -116,12 +141,23 @@ report_request parse_report_arguments(int argc, char** argv) {
         break;
       case opt_every: request.every_ms = period_option(optarg, 0.02, 86400.0, exit_usage); break;
       case opt_limits: request.limits_file = optarg; break;
+      case opt_profile: request.profile_file = optarg; break;
+      case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
+      case opt_time_zone: request.sources.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_cross_country:
+        request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
+        break;
       case opt_gps_1_aviation: o.gps_1_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
+      case opt_airports: take_airports_option(request.sources.airports, optarg, exit_usage); break;
+      case opt_airport_radius:
+        request.sources.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        break;
+      case opt_heliports: request.sources.airports.options.other_bases = true; break;
       case 'h':
         if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
@@ -149,6 +185,8 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  if (!request.limits_file.empty()) request.limits_text = read_limits_file(request.limits_file);
+  request.sources.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  if (!request.limits_file.empty()) request.sources.limits_text = read_limits_file(request.limits_file);
+  request.sources.lookup = open_chosen_airports(request.sources.airports);
   return request;
 }

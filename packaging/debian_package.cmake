@@ -46,6 +46,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME orvexdecode)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
+# Local times (orvexdecode-info, -report and the avionics CSV) come from the system's compiled
+# time-zone files, read at run time.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "tzdata")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION "decoder of aircraft EFIS flight LOG files
 OrvexDecode reads the binary flight LOG files an aircraft EFIS writes:
 engine monitor, AHRS, two GPS serial ports, analog inputs and settings

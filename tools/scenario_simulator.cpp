@@ -51,6 +51,7 @@ struct live_run {
   std::vector<std::pair<moment_ms, truth_landing>> landings;
   std::vector<live_phase> phases;
   std::optional<geo_position> departure;
+  std::optional<double> hobbs_start_h, hobbs_end_h, fuel_start_gal, fuel_end_gal;  // as logged
 };
 
 class scenario_recorder {
@@ -219,6 +220,14 @@ class scenario_recorder {
     w.eis(timestamp, f);
     add(timestamp, w);
     live_run* run = current_run();
+    if (run != nullptr) {
+      if (!run->hobbs_start_h) {
+        run->hobbs_start_h = f.elapsed_time / 10.0;
+        run->fuel_start_gal = f.fuelqty / 10.0;
+      }
+      run->hobbs_end_h = f.elapsed_time / 10.0;
+      run->fuel_end_gal = f.fuelqty / 10.0;
+    }
     if (run == nullptr || run->phases.empty() || run->phases.back().end >= 0) return;
     truth_engine_figures& fig = run->phases.back().engine;
     const engine_state& e = engine.state();
@@ -456,6 +465,10 @@ class scenario_recorder {
       f.in = at(run.in);
       f.engine_stop = at(run.engine_stop);
       if (run.departure) f.departure = *run.departure;
+      f.hobbs_start_h = run.hobbs_start_h;
+      f.hobbs_end_h = run.hobbs_end_h;
+      f.fuel_start_gal = run.fuel_start_gal;
+      f.fuel_end_gal = run.fuel_end_gal;
       for (auto& [t, takeoff] : run.takeoffs) {
         takeoff.when = moment(t);
         f.takeoffs.push_back(takeoff);

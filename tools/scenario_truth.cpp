@@ -216,6 +216,17 @@ void write_flight(json_out& j, const truth_flight& f, int cylinders) {
   j.close(']');
   write_moment(j, "in", f.in);
   write_moment(j, "engine_stop", f.engine_stop);
+  for (const auto& [name, value] : {std::pair{"hobbs_start_h", f.hobbs_start_h},
+                                    {"hobbs_end_h", f.hobbs_end_h},
+                                    {"fuel_start_gal", f.fuel_start_gal},
+                                    {"fuel_end_gal", f.fuel_end_gal}}) {
+    j.key(name);
+    if (value) {
+      j.number(*value);
+    } else {
+      j.null();
+    }
+  }
   j.key("phases");
   j.open('[');
   for (const truth_phase& p : f.phases) {

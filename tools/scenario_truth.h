@@ -122,6 +122,10 @@ struct truth_flight {
   std::optional<truth_moment> engine_stop;  // none when the scenario ends with the engine running
   geo_position departure;                   // the first depart step's point
   std::vector<truth_phase> phases;          // in order, from out to in
+  // What the engine monitor wrote in the first and the last EIS record of the run: the engine
+  // timer (Hobbs) in hours and the fuel on board in gallons, both in tenths.
+  std::optional<double> hobbs_start_h, hobbs_end_h;
+  std::optional<double> fuel_start_gal, fuel_end_gal;
   bool is_flight() const { return !takeoffs.empty(); }
 };
 

@@ -45,15 +45,15 @@ exceedance_tracker::exceedance_tracker(const std::vector<aircraft_limit>& limits
 
 void exceedance_tracker::take_engine(const engine_sample& s, const engine_units& units, int cylinders,
                                      const condition_values& now, const log_instant& at) {
+  const std::size_t taken = cylinders_taken(cylinders);
   for (std::size_t i = 0; i < limits_.size(); ++i) {
     const aircraft_limit& limit = limits_[i];
     switch (limit.parameter) {
       case limit_parameter::cht_max:
-        for (std::size_t c = 0; c < cylinder_count; ++c)
-          take(i, c, in_limit_unit(s.cht[c], units.cht, limit, false), now, at);
+        for (std::size_t c = 0; c < taken; ++c) take(i, c, in_limit_unit(s.cht[c], units.cht, limit, false), now, at);
         break;
       case limit_parameter::egt_max:
-        for (std::size_t c = 0; c < cylinder_count; ++c) {
+        for (std::size_t c = 0; c < taken; ++c) {
           take(i, c, in_limit_unit(s.egt[c], units.other_temperatures, limit, false), now, at);
         }
         break;

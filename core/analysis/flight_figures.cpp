@@ -12,6 +12,7 @@ void flight_figures::take_engine(const engine_sample& s, const log_instant& at, 
   bus_voltage_high.take(s.bus_voltage, at);
   fuel_quantity.take(s.fuel_quantity);
   fuel_burned.take(fuel_burned_total);
+  engine_hours.take(s.engine_hours);
 }
 
 void flight_figures::take_air_data(const air_data_sample& s, const log_instant& at) {
@@ -42,4 +43,5 @@ void flight_figures::merge(const flight_figures& later) {
   bus_voltage_high.merge(later.bus_voltage_high);
   fuel_quantity.merge(later.fuel_quantity);
   fuel_burned.merge(later.fuel_burned);
+  engine_hours.merge(later.engine_hours);
 }

@@ -1,8 +1,9 @@
 // The figures of a stretch of a LOG (a flight, a ground run, the time airborne, the whole LOG):
 // highest and lowest values with the moment each was first reached, and first and last values
-// for what is worked out as a difference (fuel on board, and the running totals of the fuel
-// burned and the distance flown). Every figure is empty until a value arrives, so a source the
-// LOG never holds gives no figure rather than 0. Figures of two stretches merge.
+// for what is worked out as a difference or told at both ends (fuel on board, the engine timer,
+// and the running totals of the fuel burned and the distance flown). Every figure is empty until
+// a value arrives, so a source the LOG never holds gives no figure rather than 0. Figures of two
+// stretches merge.
 #pragma once
 
 #include <cmath>
@@ -54,6 +55,8 @@ struct first_last {
     has = true;
     last = later.last;
   }
+  std::optional<double> first_value() const { return has ? std::optional<double>(first) : std::nullopt; }
+  std::optional<double> last_value() const { return has ? std::optional<double>(last) : std::nullopt; }
   // last - first, for running totals; nothing without a value.
   std::optional<double> growth() const { return has ? std::optional<double>(last - first) : std::nullopt; }
 };
@@ -72,8 +75,9 @@ struct flight_figures {
   highest oil_temperature;
   lowest bus_voltage_low;
   highest bus_voltage_high;
-  first_last fuel_quantity;
-  first_last fuel_burned;  // the running total of the integrated fuel flow
+  first_last fuel_quantity;  // fuel on board: at the start and the end of the stretch
+  first_last fuel_burned;    // the running total of the integrated fuel flow
+  first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
   void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
   void take_air_data(const air_data_sample& s, const log_instant& at);

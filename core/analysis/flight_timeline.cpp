@@ -5,6 +5,7 @@
 
 #include "analysis/debounced_switch.h"
 #include "analysis/figure_window.h"
+#include "analysis/logbook_tracker.h"
 #include "analysis/resolve_utc.h"
 #include "decode/record_loop.h"
 #include "decoders/gps/gps_state.h"
@@ -13,7 +14,9 @@ namespace {
 
 constexpr std::uint32_t position_max_age_ms = 10000;  // an event's position
 constexpr std::uint32_t exceedance_release_ms = 5000;
+constexpr std::uint32_t air_data_max_age_ms = 5000;  // the phases' air data
 constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is not flown
+constexpr double min_track_speed_kt = 5.0;  // slower, a GPS track says little
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
 // An EFIS restart in flight: the flight goes on across a break in the LOG shorter than this.
@@ -76,7 +79,10 @@ class flight_timeline {
         health_(milliseconds(options.gap_s)),
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
-        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances) {}
+        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
+        logbook_(options.detection.takeoff_kt, options.logbook),
+        phases_(options.profile, ctx.follow.clock),
+        touches_(options.detection.takeoff_kt) {}
 
   // ---- the steps around the dispatch ----
 
@@ -125,6 +131,10 @@ class flight_timeline {
       e.has_position = true;
       e.position = {here.latitude_deg, here.longitude_deg};
     }
+    if (track_.has && t >= track_.log_ms && t - track_.log_ms <= position_max_age_ms) e.track_true_deg = track_deg_;
+    if (altitude_.has && t >= altitude_.log_ms && t - altitude_.log_ms <= position_max_age_ms) {
+      e.altitude_ft = altitude_ft_;
+    }
     return e;
   }
   timed_event timed_at(std::uint32_t t) const { return {event_at(t), flow(t)}; }
@@ -166,6 +176,8 @@ class flight_timeline {
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
   exceedance_tracker exceedances_;
+  logbook_tracker logbook_;
+  flight_phases phases_;
   condition_values now_;
 
   timed_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
@@ -204,6 +216,13 @@ class flight_timeline {
 
   timed_position distance_from_;  // the GPS 1 position the distance flown was last added up to
   double distance_total_nm_ = 0.0;
+
+  // For the runway contacts: the latest true track while moving, the latest pressure altitude.
+  last_heard track_;
+  double track_deg_ = 0.0;
+  last_heard altitude_;
+  double altitude_ft_ = 0.0;
+  touch_and_go_finder touches_;
 };
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
@@ -367,6 +386,15 @@ void flight_timeline::take_eis(std::uint32_t t) {
   log_figures_.take_engine(s, at, burned);
   if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
+  if (group_window_.state() != window_state::closed) {
+    // The air data as they stand: the latest AHRS high-rate message of the last 5 s.
+    ahrs_hr_slot& ahrs = ctx_.summary.ahrs_hr;
+    const bool fresh = ahrs.received() && t >= ahrs.timestamp() && t - ahrs.timestamp() <= air_data_max_age_ms;
+    const air_data_sample air = fresh ? air_data_sample_of(ahrs) : air_data_sample{};
+    const aux_inputs aux = phases_.reads_aux() ? aux_inputs_of(ctx_.summary.eis) : aux_inputs{};
+    phases_.take_engine(t, segment_, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders),
+                        phases_.reads_aux() ? &aux : nullptr, fresh ? &air : nullptr);
+  }
   exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
 }
 
@@ -392,6 +420,10 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 
 void flight_timeline::take_air_data(std::uint32_t t) {
   const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
+  if (!std::isnan(s.pressure_altitude_ft)) {
+    altitude_.note(t);
+    altitude_ft_ = s.pressure_altitude_ft;
+  }
   if (!std::isnan(s.ias_kt)) {
     ahrs_airspeed_.note(t);
     now_.has_ias = true;
@@ -423,6 +455,13 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.moved()) return;
   const gps_fix& fix = (port == 0 ? ctx_.summary.gps_1 : ctx_.summary.gps_2).fix;
   if (!fix.has_ground_speed) return;
+  logbook_.take_fix(event_at(t), fix.ground_speed_kt, fix.has_track ? fix.track_deg : std::nan(""),
+                    is_on_or_turning_off(engine_.state()));
+  phases_.note_ground_speed(t, fix.ground_speed_kt);
+  if (fix.has_track && fix.ground_speed_kt >= min_track_speed_kt) {
+    track_.note(t);
+    track_deg_ = fix.track_deg;
+  }
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
@@ -444,8 +483,16 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         if (!current_.takeoff) current_.takeoff = e.event;
         ++current_.airborne_periods;
         airborne_start_flow_ = e.flow_ms;
+        add_contact(current_.contacts, current_.contacts_not_listed, {contact_kind::takeoff, e.event, std::nullopt});
+        touches_.reset();
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
+  if (now_.airborne) {
+    if (auto c = touches_.take_speed(kt, [&] { return event_at(t); })) {
+      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*c));
+    }
+  }
+  logbook_.take_speed(t, kt, [&] { return event_at(t); });
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is
@@ -475,6 +522,8 @@ void flight_timeline::engine_stopped(const timed_event& e) {
 
 void flight_timeline::airborne_stopped(const timed_event& e) {
   current_.landing = e.event;
+  add_contact(current_.contacts, current_.contacts_not_listed, touches_.landing(e.event));
+  touches_.reset();
   current_.flight_time_s += seconds_between(airborne_start_flow_, e.flow_ms);
 }
 
@@ -498,7 +547,12 @@ window_state flight_timeline::group_state() const {
 
 void flight_timeline::move_group() {
   group_window_.move_to(
-      group_state(), [this] { current_ = flight_record{}; },
+      group_state(),
+      [this] {
+        current_ = flight_record{};
+        logbook_.begin();
+        phases_.begin();
+      },
       [this](const flight_figures& figures) { finish_window(figures); });
 }
 
@@ -531,6 +585,8 @@ void flight_timeline::finish_window(const flight_figures& figures) {
     w.end_ms = end->log_ms;
     w.end_segment = end->segment;
   }
+  w.logbook = logbook_.finish(w.engine_stop);
+  w.phases = phases_.finish(w.end_ms, w.end_segment);
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;
@@ -608,6 +664,8 @@ log_summary flight_timeline::finish() {
   s.log.end_ms = s.time.last.log_ms;
   s.log.end_segment = s.time.last.segment;
   s.limits = options_.limits;
+  s.profile = options_.profile;
+  s.phases_not_listed = phases_.not_listed();
   s.exceedances = exceedances_.listed();
   s.exceedances_not_listed = exceedances_.not_listed();
   for (std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {

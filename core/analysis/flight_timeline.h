@@ -15,6 +15,7 @@
 // from the EIS; position and ground speed from GPS 1 (GPS 2 while GPS 1 has given no valid
 // fix for 5 s); distance flown from GPS 1 alone. The fuel flow is integrated between EIS
 // samples up to the gap limit apart. UTC from the NMEA fixes of either port (utc_clock.h).
+// The flight phases of each flight and ground run and their engine figures (flight_phases.h).
 // Memory does not grow with the LOG: nothing is allocated per record, and at most
 // max_listed_windows flights and ground runs and max_listed_exceedances exceedances are listed.
 #pragma once
@@ -24,8 +25,10 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/aircraft_profile.h"
 #include "analysis/limits.h"
 #include "analysis/log_summary.h"
+#include "analysis/logbook_row.h"
 #include "decode/decode_context.h"
 
 struct detection_options {
@@ -44,6 +47,8 @@ struct analysis_options {
   double gap_s = 5.0;                        // longer gaps in a periodic source are told
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without NMEA time
   std::vector<aircraft_limit> limits;
+  logbook_options logbook;  // the cross-country distance
+  aircraft_profile profile;  // the fitted cylinders, the aux inputs and the phases' thresholds
 };
 
 constexpr std::size_t max_listed_windows = 1000;

@@ -1,10 +1,8 @@
 #include "analysis/limits.h"
 
 #include <array>
-#include <cstdio>
 
-#include "text/char_class.h"
-#include "text/float_from_chars.h"
+#include "analysis/setting_line.h"
 
 namespace {
 
@@ -46,88 +44,6 @@ std::string_view unit_words(limit_kind kind) {
   return "";
 }
 
-// The numbers a limits file may hold: no limit or condition of an aircraft lies outside them, and
-// inside them every value is shown and compared as written (inf, nan and 1e300 are refused).
-constexpr double largest_limit_value = 100000.0;
-
-enum class number_read : std::uint8_t { number, none, out_of_range };
-
-bool is_word_char(char c) { return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-
-// Reads one line of the file, left to right.
-class line_reader {
- public:
-  explicit line_reader(std::string_view text) : text_(text) {}
-
-  void skip_blanks() {
-    while (!text_.empty() && (text_[0] == ' ' || text_[0] == '\t' || text_[0] == '\r')) text_.remove_prefix(1);
-  }
-  bool at_end() {
-    skip_blanks();
-    return text_.empty();
-  }
-  std::string_view word() {
-    skip_blanks();
-    std::size_t n = 0;
-    while (n < text_.size() && is_word_char(text_[n])) ++n;
-    return take(n);
-  }
-  bool symbol(std::string_view s) {
-    skip_blanks();
-    if (!text_.starts_with(s)) return false;
-    text_.remove_prefix(s.size());
-    return true;
-  }
-  number_read number(double& value, std::string_view& written) {
-    skip_blanks();
-    const char* begin = text_.data();
-    const auto [end, error] = float_from_chars(begin, begin + text_.size(), value, std::chars_format::fixed);
-    if (error != std::errc() && error != std::errc::result_out_of_range) return number_read::none;
-    written = take(static_cast<std::size_t>(end - begin));
-    if (error != std::errc() || !(value >= -largest_limit_value && value <= largest_limit_value)) {
-      return number_read::out_of_range;
-    }
-    return number_read::number;
-  }
-  // The rest of the line up to the next blank, for messages.
-  std::string_view next_item() {
-    skip_blanks();
-    std::size_t n = 0;
-    while (n < text_.size() && text_[n] != ' ' && text_[n] != '\t') ++n;
-    return text_.substr(0, n);
-  }
-
- private:
-  std::string_view take(std::size_t n) {
-    const std::string_view w = text_.substr(0, n);
-    text_.remove_prefix(n);
-    return w;
-  }
-  std::string_view text_;
-};
-
-std::string quoted(std::string_view s) {
-  std::string q;
-  q.reserve(s.size() + 2);
-  q += '"';
-  q.append(s);
-  q += '"';
-  return q;
-}
-
-// Reads a number into value; returns the error, or "" when there is one in range.
-std::string read_number(line_reader& in, double& value, std::string_view where) {
-  std::string_view written;
-  switch (in.number(value, written)) {
-    case number_read::number: return "";
-    case number_read::none: return "expected a number " + std::string(where) + ", found " + quoted(in.next_item());
-    case number_read::out_of_range: break;
-  }
-  char range[64];
-  std::snprintf(range, sizeof range, " is not a number from %.0f to %.0f", -largest_limit_value, largest_limit_value);
-  return quoted(written) + range;
-}
-
 std::string known_parameters() {
   std::string names;
   for (const parameter_row& row : limit_parameters) {
@@ -141,7 +57,7 @@ std::string known_parameters() {
 std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_limit) {
   is_limit = false;
   if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-  line_reader in(line);
+  setting_line in(line);
   if (in.at_end()) return "";
   const std::string_view name = in.word();
   const parameter_row* row = nullptr;
@@ -154,7 +70,7 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
   }
   if (!in.symbol("=")) return "expected \"=\" after " + std::string(name);
   limit.parameter = row->parameter;
-  if (std::string error = read_number(in, limit.value, "after \"=\""); !error.empty()) return error;
+  if (std::string error = read_setting_number(in, limit.value, "after \"=\""); !error.empty()) return error;
   std::string_view next = in.word();
   if (!next.empty() && next != "when") {
     const bool temperature = row->kind == limit_kind::temperature || row->kind == limit_kind::temperature_span;
@@ -185,7 +101,7 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
       } else {
         return "expected <, <=, > or >= after " + std::string(subject);
       }
-      if (std::string error = read_number(in, limit.when.value, "in the condition"); !error.empty()) return error;
+      if (std::string error = read_setting_number(in, limit.when.value, "in the condition"); !error.empty()) return error;
     } else {
       return "unknown condition " + quoted(subject.empty() ? in.next_item() : subject) +
              " (known: airborne, rpm <op> number, ias <op> number)";
@@ -232,6 +148,17 @@ limits_parse_result parse_limits(std::string_view text) {
     if (is_limit) result.limits.push_back(limit);
   }
   return result;
+}
+
+std::string parse_limit_line(std::string_view line, aircraft_limit& limit, bool& is_limit) {
+  return parse_line(line, limit, is_limit);
+}
+
+bool is_limit_parameter(std::string_view name) {
+  for (const parameter_row& r : limit_parameters) {
+    if (r.name == name) return true;
+  }
+  return false;
 }
 
 std::string_view limit_name(limit_parameter p) { return row_of(p).name; }

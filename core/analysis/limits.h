@@ -65,6 +65,10 @@ struct limits_parse_result {
 constexpr std::size_t max_limits = 64;
 
 limits_parse_result parse_limits(std::string_view text);
+// One line of a limits file (a comment and blanks allowed): the error, or "" with is_limit
+// telling whether the line held a limit. The aircraft profile reads its limits with it.
+std::string parse_limit_line(std::string_view line, aircraft_limit& limit, bool& is_limit);
+bool is_limit_parameter(std::string_view name);
 
 std::string_view limit_name(limit_parameter p);
 bool is_maximum(limit_parameter p);

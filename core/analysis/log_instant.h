@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 struct log_instant {
   std::uint32_t log_ms = 0;
@@ -27,6 +28,10 @@ struct log_event {
   log_instant when;
   bool has_position = false;  // a valid fix at most a few seconds old
   geo_point position{};
+  // How the aircraft went there, for the airport rules: the GPS true track (while moving) and
+  // the pressure altitude, each at most a few seconds old; NaN when not known.
+  double track_true_deg = std::numeric_limits<double>::quiet_NaN();
+  double altitude_ft = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Seconds from a to b: by LOG time within a segment, else by UTC where both have it; 0 when b

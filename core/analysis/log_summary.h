@@ -7,11 +7,15 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/aircraft_profile.h"
 #include "analysis/exceedances.h"
 #include "analysis/flight_figures.h"
+#include "analysis/flight_phases.h"
 #include "analysis/limits.h"
 #include "analysis/log_health.h"
 #include "analysis/log_instant.h"
+#include "analysis/runway_contacts.h"
+#include "analysis/logbook_row.h"
 #include "decode/engine_units.h"
 #include "decode/log_segments.h"
 #include "decode/utc_clock.h"
@@ -45,6 +49,12 @@ struct flight_record {
   flight_figures figures;
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
+  logbook_row logbook;                  // a flight's logbook times, night and landings
+  std::vector<phase_record> phases;     // in order (none for the whole LOG)
+  // Each takeoff, touch-and-go and full-stop landing in order (the first max_listed_contacts),
+  // and their airports once located (flight_places.h).
+  std::vector<runway_contact> contacts;
+  std::uint32_t contacts_not_listed = 0;
 
   bool is_flight() const { return airborne_periods > 0; }
   std::uint64_t start_order() const { return log_order(start_segment, start_ms); }
@@ -111,4 +121,7 @@ struct log_summary {
   std::vector<aircraft_limit> limits;    // the limits checked (none without a limits file)
   std::vector<exceedance> exceedances;   // all of them, in the order they began
   std::uint64_t exceedances_not_listed = 0;
+  aircraft_profile profile;  // as given, or the default
+  std::uint64_t phases_not_listed = 0;  // past max_listed_phases
+  std::optional<airport_search> airports;  // set when the flights' airports were looked up
 };

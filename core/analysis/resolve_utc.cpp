@@ -38,6 +38,24 @@ struct resolver {
     (*this)(w.figures);
     (*this)(w.airborne.oil_pressure_psi);
     for (exceedance& x : w.exceedances) (*this)(x);
+    for (phase_record& p : w.phases) {
+      (*this)(p.start);
+      (*this)(p.end);
+      for (cooling_figure& c : p.figures.cht_cooling) {
+        if (!c.has) continue;
+        (*this)(c.from);
+        (*this)(c.to);
+      }
+    }
+    logbook_row& row = w.logbook;
+    for (std::optional<log_event>* e : {&row.out, &row.off, &row.on, &row.in}) (*this)(*e);
+    for (logbook_landing& l : row.landings) (*this)(l.touchdown.when);
+    // Out to in, now that both may have UTC: across segments it is known only by UTC.
+    row.total_time_s.reset();
+    if (row.out && row.in && (row.out->when.segment == row.in->when.segment ||
+                              (row.out->when.has_utc && row.in->when.has_utc))) {
+      row.total_time_s = seconds_from(row.out->when, row.in->when);
+    }
   }
 };
 

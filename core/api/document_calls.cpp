@@ -7,6 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/aircraft_profile.h"
+#include "analysis/airport_lookup.h"
+#include "analysis/flight_local_times.h"
+#include "analysis/flight_places.h"
+#include "analysis/time_zone.h"
 #include "api/public_call.h"
 #include "export/export_run.h"
 #include "report/html/flight_report.h"
@@ -19,6 +24,14 @@ void put_text(char (&field)[ORVEX_DOCUMENT_MESSAGE_SIZE], std::string_view text)
   const std::size_t n = std::min(text.size(), sizeof field - 1);
   std::memcpy(field, text.data(), n);
   field[n] = '\0';
+}
+
+// Adds a warning to the result's, each a line ended by '\n' (cut where the field is full).
+void add_warning(char (&warnings)[ORVEX_DOCUMENT_MESSAGE_SIZE], std::string_view text) {
+  if (text.empty()) return;
+  std::string all(warnings);
+  all.append(text) += '\n';
+  put_text(warnings, all);
 }
 
 std::optional<time_point> time_of(const orvex_time_point& t) {
@@ -41,7 +54,29 @@ std::optional<std::int64_t> utc_start_of(const orvex_document_options& o) {
 
 const char* text_or_empty(const char* text) { return text != nullptr ? text : ""; }
 
-// The analysis the options ask for; false (the error in message) when the limits are not read.
+// The aircraft profile of the options: the default one, the profile text over it, then each
+// setting; false (the error in message) when one of them is refused.
+bool profile_of(const orvex_document_options& o, aircraft_profile& profile, orvex_document_result& result) {
+  if (o.profile_text != nullptr) {
+    const profile_parse_result parsed = read_aircraft_profile(std::string_view(o.profile_text, o.profile_size), profile);
+    if (!parsed.ok()) {
+      put_text(result.message, "profile line " + std::to_string(parsed.error_line) + ": " + parsed.error);
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < o.profile_setting_count && o.profile_settings != nullptr; ++i) {
+    const char* const setting = text_or_empty(o.profile_settings[i]);
+    const profile_parse_result parsed = read_aircraft_profile(setting, profile);
+    if (!parsed.ok()) {
+      put_text(result.message, "profile setting: " + parsed.error + ": " + setting);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The analysis the options ask for; false (the error in message) when the limits or the profile
+// are not read.
 bool analysis_of(const orvex_document_options& o, analysis_options& a, orvex_document_result& result) {
   a = default_analysis_options();
   a.decode = o.decode;
@@ -49,14 +84,56 @@ bool analysis_of(const orvex_document_options& o, analysis_options& a, orvex_doc
   a.detection = {o.engine_rpm, o.engine_stop_s, o.takeoff_kt, o.takeoff_s, o.landing_kt, o.landing_s};
   a.gap_s = o.gap_s;
   a.utc_start_ms = utc_start_of(o);
-  if (o.limits_text == nullptr) return true;
-  limits_parse_result parsed = parse_limits(std::string_view(o.limits_text, o.limits_size));
-  if (!parsed.ok()) {
-    put_text(result.message, "limits line " + std::to_string(parsed.error_line) + ": " + parsed.error);
+  a.logbook.cross_country_nm = o.cross_country_nm;
+  if (!profile_of(o, a.profile, result)) return false;
+  std::vector<aircraft_limit> file_limits;
+  if (o.limits_text != nullptr) {
+    limits_parse_result parsed = parse_limits(std::string_view(o.limits_text, o.limits_size));
+    if (!parsed.ok()) {
+      put_text(result.message, "limits line " + std::to_string(parsed.error_line) + ": " + parsed.error);
+      return false;
+    }
+    file_limits = std::move(parsed.limits);
+  }
+  a.limits = limits_to_check(a.profile, std::move(file_limits));
+  return true;
+}
+
+// The zone of the options' local times, or none; false (the error in message) for a zone that
+// can't be read.
+bool zone_of(const orvex_document_options& o, std::optional<time_zone>& zone, orvex_document_result& result) {
+  if (o.time_zone == nullptr) return true;
+  time_zone_load load = load_time_zone(o.time_zone);
+  if (!load.zone) {
+    put_text(result.message, "time zone: " + load.error);
     return false;
   }
-  a.limits = std::move(parsed.limits);
+  zone = std::move(load.zone);
   return true;
+}
+
+// What a report or a summary needs beyond the analysis: the airports and the local times' zone.
+struct places_request {
+  airport_lookup lookup;
+  airport_options options;
+  std::optional<time_zone> zone;
+};
+
+// Opens the options' airports and zone: ORVEX_DOCUMENT_WRITTEN, or the status of the failure
+// (its error in message). The default table missing is a warning, and the lookups are off.
+int places_of(const orvex_document_options& o, places_request& places, orvex_document_result& result) {
+  places.options.capture_radius_m = o.airport_radius_m;
+  places.options.other_bases = o.heliports != 0;
+  airport_lookup::opened opened = airport_lookup::open(o.airports != nullptr ? o.airports : "");
+  if (!opened.error.empty()) {
+    if (o.airports != nullptr) {
+      put_text(result.message, opened.error);
+      return ORVEX_DOCUMENT_AIRPORTS_FAILED;
+    }
+    add_warning(result.warnings, "airports are not looked up: " + opened.error);
+  }
+  places.lookup = std::move(opened.lookup);
+  return zone_of(o, places.zone, result) ? ORVEX_DOCUMENT_WRITTEN : ORVEX_DOCUMENT_REFUSED;
 }
 
 // The call's streams: the caller's, or streams over its memory made for the call.
@@ -138,19 +215,25 @@ int run_document_call(decode_context* context, const orvex_document_options* opt
 int write_report(decode_context& ctx, const orvex_document_options& o, call_streams& s, orvex_document_result& r) {
   flight_report_request request;
   if (!analysis_of(o, request.analysis, r)) return ORVEX_DOCUMENT_REFUSED;
+  places_request places;
+  if (const int status = places_of(o, places, r); status != ORVEX_DOCUMENT_WRITTEN) return status;
+  request.airports = &places.lookup;
+  request.lookup_options = places.options;
+  if (places.zone) request.zone = &*places.zone;
   request.window = window_of(o);
   request.window_label = text_or_empty(o.window_label);
   request.every_ms = o.every_ms;
   request.log_name = text_or_empty(o.log_name);
   const flight_report_result report = write_flight_report(ctx, request, s.input, s.output);
   r.read_errno = report.read_errno;
-  put_text(r.warnings, report.warning);
+  add_warning(r.warnings, report.warning);
   switch (report.status) {
     case flight_report_status::written: return ORVEX_DOCUMENT_WRITTEN;
     case flight_report_status::read_failed: return ORVEX_DOCUMENT_READ_FAILED;
     case flight_report_status::not_a_log: put_text(r.message, report.not_a_log_reason); return ORVEX_DOCUMENT_NOT_A_LOG;
     case flight_report_status::window_refused: put_text(r.message, report.error); return ORVEX_DOCUMENT_REFUSED;
     case flight_report_status::rewind_failed: return ORVEX_DOCUMENT_REWIND_FAILED;
+    case flight_report_status::airports_failed: put_text(r.message, report.error); return ORVEX_DOCUMENT_AIRPORTS_FAILED;
     case flight_report_status::write_failed: break;
   }
   return ORVEX_DOCUMENT_WRITE_FAILED;
@@ -160,14 +243,21 @@ template <bool json>
 int write_summary(decode_context& ctx, const orvex_document_options& o, call_streams& s, orvex_document_result& r) {
   analysis_options analysis;
   if (!analysis_of(o, analysis, r)) return ORVEX_DOCUMENT_REFUSED;
+  places_request places;
+  if (const int status = places_of(o, places, r); status != ORVEX_DOCUMENT_WRITTEN) return status;
   errno = 0;
-  const log_summary summary = analyse_log(ctx, analysis, s.input);
+  log_summary summary = analyse_log(ctx, analysis, s.input);
   r.read_errno = errno;
   if (summary.health.reader.input_error || std::ferror(s.input)) return ORVEX_DOCUMENT_READ_FAILED;
   if (const char* reason = not_a_log_reason(summary.health)) {
     put_text(r.message, reason);
     return ORVEX_DOCUMENT_NOT_A_LOG;
   }
+  if (const std::string e = locate_flights(summary, places.lookup, places.options); !e.empty()) {
+    put_text(r.message, e);
+    return ORVEX_DOCUMENT_AIRPORTS_FAILED;
+  }
+  give_flights_local_times(summary, places.zone ? &*places.zone : nullptr);
   ctx.out.attach(s.output);
   const int last = json ? write_summary_json(ctx.out, text_or_empty(o.log_name), summary, analysis)
                         : write_summary_text(ctx.out, text_or_empty(o.log_name), summary);
@@ -191,6 +281,8 @@ orvex_document_options OrvexDecode_default_document_options(void) {
   o.landing_kt = a.detection.landing_kt;
   o.landing_s = a.detection.landing_s;
   o.gap_s = a.gap_s;
+  o.airport_radius_m = airport_options{}.capture_radius_m;
+  o.cross_country_nm = a.logbook.cross_country_nm;
   return o;
 }
 
@@ -226,14 +318,19 @@ int OrvexDecode_context_export(decode_context* context, const char* format, cons
         request.window = window_of(o);
         if (o.every_ms != 0) request.every_ms = o.every_ms;
         request.utc_start_ms = utc_start_of(o);
-        request.tail = text_or_empty(o.tail);
+        aircraft_profile profile;
+        if (!profile_of(o, profile, r)) return int{ORVEX_DOCUMENT_REFUSED};
+        request.tail = o.tail != nullptr ? std::string(o.tail) : profile.tail;
+        if (const auto aux = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
+          request.manifold_pressure = aux_reading{*aux, profile.aux[*aux].scale};
+        }
+        request.local_time = o.local_time != 0;
+        if (!zone_of(o, request.local_time_zone, r)) return int{ORVEX_DOCUMENT_REFUSED};
         errno = 0;
         const export_result e = export_log(*f, ctx, request, s.input, s.output);
         r.read_errno = errno;
         r.items = e.items;
-        std::string warnings;
-        for (const std::string& w : e.warnings) warnings += w + '\n';
-        put_text(r.warnings, warnings);
+        for (const std::string& w : e.warnings) add_warning(r.warnings, w);
         if (std::ferror(s.input)) return int{ORVEX_DOCUMENT_READ_FAILED};
         if (!e.error.empty()) {
           put_text(r.message, e.error);

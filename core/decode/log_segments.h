@@ -23,19 +23,14 @@ class log_segments {
  public:
   // Every record read whole, before its dispatch: its timestamp and its offset in the input.
   void note(std::uint32_t t, std::uint64_t offset) {
-    began_ = !any_ || (t < last_ms_ ? last_ms_ - t > segment_step_back_ms : t - last_ms_ >= segment_gap_ms);
-    stepped_back_ = !began_ && t < last_ms_;
-    if (began_) {
-      if (any_) {
-        ++index_;
-        cause_ = t < last_ms_ ? segment_cause::restart : segment_cause::gap;
-        previous_last_ms_ = last_ms_;
-      }
-      first_ms_ = t;
-      first_offset_ = offset;
+    // The usual record: at or after the one before, and less than a gap after it.
+    if (t - last_ms_ < segment_gap_ms && any_) {
+      began_ = false;
+      stepped_back_ = false;
+      last_ms_ = t;
+      return;
     }
-    any_ = true;
-    last_ms_ = t;
+    note_unusual(t, offset);
   }
 
   // A pass that starts at a segment other than the LOG's first (after a seek to its first
@@ -61,6 +56,23 @@ class log_segments {
   std::uint32_t previous_last_ms() const { return previous_last_ms_; }
 
  private:
+  // The first record, one that steps back, and one after a gap.
+  void note_unusual(std::uint32_t t, std::uint64_t offset) {
+    began_ = !any_ || (t < last_ms_ ? last_ms_ - t > segment_step_back_ms : t - last_ms_ >= segment_gap_ms);
+    stepped_back_ = !began_ && t < last_ms_;
+    if (began_) {
+      if (any_) {
+        ++index_;
+        cause_ = t < last_ms_ ? segment_cause::restart : segment_cause::gap;
+        previous_last_ms_ = last_ms_;
+      }
+      first_ms_ = t;
+      first_offset_ = offset;
+    }
+    any_ = true;
+    last_ms_ = t;
+  }
+
   bool any_ = false;
   bool began_ = false;
   bool stepped_back_ = false;

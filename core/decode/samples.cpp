@@ -26,7 +26,18 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units) {
   s.bus_voltage = held(eis, f::primaryvoltage, v.volts.value());
   s.fuel_flow = held(eis, f::fuelflow, units.fluid(v.fuel_flow.value()));
   s.fuel_quantity = held(eis, f::fuelqty, units.fluid(v.fuel_qty.value()));
+  s.engine_hours = held(eis, f::elapsed_time, v.elapsed_time.value());
   return s;
+}
+
+aux_inputs aux_inputs_of(eis_slot& eis) {
+  namespace f = eis_layout;
+  const eis_values& v = eis.values();
+  aux_inputs a;
+  for (std::size_t i = 0; i < 4; ++i) a.value[i] = held(eis, f::aux1_to_4[i], v.aux[i]);
+  a.value[4] = held(eis, f::aux5, v.aux[4]);
+  a.value[5] = held(eis, f::aux6, v.aux[5]);
+  return a;
 }
 
 air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs) {

@@ -4,11 +4,21 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "decode/engine_units.h"
 #include "decode/summary_record.h"
 
 constexpr std::size_t cylinder_count = 6;
+
+// The cylinders the figures and rows of a LOG take: those the set-menu setting says are fitted
+// (at most the six the EIS record holds), all six while the LOG does not say. The others are no
+// data: a probe that is not fitted reads 0.
+constexpr std::size_t cylinders_taken(std::int32_t setting) {
+  return setting > 0
+             ? (static_cast<std::size_t>(setting) < cylinder_count ? static_cast<std::size_t>(setting) : cylinder_count)
+             : cylinder_count;
+}
 
 struct engine_sample {
   double rpm;
@@ -19,6 +29,12 @@ struct engine_sample {
   double bus_voltage;  // the EIS primary bus voltage
   double fuel_flow;    // per hour
   double fuel_quantity;
+  double engine_hours;  // the engine timer (what a Hobbs meter shows), in hours
+};
+
+// The aux inputs 1-6 of an EIS record as the monitor gives them; their meaning is the aircraft's.
+struct aux_inputs {
+  double value[6];
 };
 
 struct air_data_sample {
@@ -31,6 +47,9 @@ struct air_data_sample {
 
 // The slot's EIS record with its temperatures and fuel converted to the reporting units.
 engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
+
+// The slot's EIS record's aux inputs.
+aux_inputs aux_inputs_of(eis_slot& eis);
 
 // The slot's AHRS high-rate message.
 air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs);

@@ -36,6 +36,7 @@ class cached_payload {
   }
 
   void store(std::uint32_t timestamp, std::uint32_t length, payload_image_source source) {
+    ++stores_;
     timestamp_ = timestamp;
     length_ = length;
     if (source.valid >= Size) {
@@ -51,6 +52,8 @@ class cached_payload {
   bool received() const { return timestamp_ != 0; }
   std::uint32_t timestamp() const { return timestamp_; }
   std::uint32_t length() const { return length_; }
+  // How many records the slot has taken: a slot whose count moved since a moment took one since.
+  std::uint64_t stores() const { return stores_; }
   const std::uint8_t* image() const { return image_; }
   // Whether the record held the field: a record shorter than its layout holds the fields it
   // reaches, and its image reads zeros past them.
@@ -69,6 +72,7 @@ class cached_payload {
   Decoder decoder_{};
   std::uint32_t timestamp_ = 0;
   std::uint32_t length_ = 0;
+  std::uint64_t stores_ = 0;
   bool decoded_ = false;
   std::uint8_t image_[Size] = {};
   values_type values_{};

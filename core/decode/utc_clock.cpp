@@ -54,6 +54,31 @@ std::uint32_t clock_mapping::log_ms_at(std::int64_t utc_ms) const {
   return clamped(t);
 }
 
+std::uint64_t clock_mapping::first_log_ms_past(std::int64_t utc_ms) const {
+  // The answer lies in [lo, hi]: no LOG time before lo maps past utc_ms, hi does (or is 2^32).
+  // The inverse mapping's LOG time is within a few ms of it; the search narrows around that.
+  constexpr std::uint64_t none = std::uint64_t{UINT32_MAX} + 1;
+  if (target_offset_ms == from_offset_ms) {  // the usual mapping: one offset throughout
+    return static_cast<std::uint64_t>(std::clamp<std::int64_t>(utc_ms - from_offset_ms + 1, 0, none));
+  }
+  constexpr std::uint32_t near_ms = 16;
+  const auto past = [&](std::uint64_t t) { return utc_ms_at(static_cast<std::uint32_t>(t)) > utc_ms; };
+  std::uint64_t lo = 0;
+  std::uint64_t hi = none;
+  const std::uint64_t guess = log_ms_at(utc_ms);
+  if (guess >= near_ms && !past(guess - near_ms)) lo = guess - near_ms + 1;
+  if (guess + near_ms < none && past(guess + near_ms)) hi = guess + near_ms;
+  while (lo < hi) {
+    const std::uint64_t mid = lo + (hi - lo) / 2;
+    if (mid < none && past(mid)) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo;
+}
+
 std::optional<std::int64_t> utc_clock::estimate_ms() const {
   if (window_count_ == 0) return std::nullopt;
   return largest_bound(latest_fix_ms_);
@@ -111,6 +136,15 @@ void utc_clock::settle_at(std::uint32_t t) {
 }
 
 void utc_clock::take_fix(std::int64_t utc_ms, std::uint32_t log_ms) {
+  const clock_mapping before = mapping_;
+  take_fix_into_mapping(utc_ms, log_ms);
+  if (mapping_.source != before.source || mapping_.from_ms != before.from_ms ||
+      mapping_.from_offset_ms != before.from_offset_ms || mapping_.target_offset_ms != before.target_offset_ms) {
+    ++changes_;
+  }
+}
+
+void utc_clock::take_fix_into_mapping(std::int64_t utc_ms, std::uint32_t log_ms) {
   bound b{utc_ms - std::int64_t{log_ms}, log_ms};
   const std::optional<std::int64_t> own = estimate_ms();
   if (own || mapping_.source == utc_source::gps) {
@@ -153,10 +187,12 @@ void utc_clock::take_fix(std::int64_t utc_ms, std::uint32_t log_ms) {
 }
 
 void utc_clock::end_segment() {
+  ++changes_;
   if (!settled_ && window_count_ > 0) settle_at(latest_fix_ms_);
 }
 
 void utc_clock::begin_segment(bool timer_ran_on) {
+  ++changes_;
   if (!timer_ran_on) mapping_ = clock_mapping{};
   settled_ = false;
   first_ = {};
@@ -165,11 +201,13 @@ void utc_clock::begin_segment(bool timer_ran_on) {
 }
 
 void utc_clock::start_from(const clock_mapping& m) {
+  ++changes_;
   mapping_ = m;
   if (!settled_) first_ = {m.utc_ms_at(m.from_ms), m.from_ms};
 }
 
 void utc_clock::set_from_user(std::int64_t utc_ms, std::uint32_t log_ms) {
+  ++changes_;
   if (mapping_.known()) return;
   mapping_ = clock_mapping::through(utc_source::user, {utc_ms, log_ms});
   first_ = {utc_ms, log_ms};

@@ -61,6 +61,9 @@ struct clock_mapping {
   std::int64_t utc_ms_at(std::uint32_t log_ms) const { return std::int64_t{log_ms} + offset_at(log_ms); }
   // The LOG time that maps to utc_ms (the inverse of utc_ms_at, kept within the timestamps).
   std::uint32_t log_ms_at(std::int64_t utc_ms) const;
+  // The first LOG time that maps past utc_ms (UTC never runs back as LOG time runs on), or
+  // 2^32 when none does: a LOG time t maps past utc_ms exactly when t >= this.
+  std::uint64_t first_log_ms_past(std::int64_t utc_ms) const;
   // A mapping through one anchor.
   static clock_mapping through(utc_source source, const utc_anchor& a) {
     const std::int64_t offset = a.utc_ms - std::int64_t{a.log_ms};
@@ -105,6 +108,9 @@ class utc_clock {
   std::int64_t utc_ms_at(std::uint32_t log_ms) const { return mapping_.utc_ms_at(log_ms); }
   std::uint32_t log_ms_at(std::int64_t utc_ms) const { return mapping_.log_ms_at(utc_ms); }
   const clock_mapping& mapping() const { return mapping_; }
+  // Moves on whenever the mapping may have changed: while it stands, the mapping did not (a
+  // pass that derives something from the mapping keeps it until this moves).
+  std::uint64_t changes() const { return changes_; }
 
   // The segment's own clock settled, and its first anchor.
   bool settled() const { return settled_; }
@@ -123,6 +129,7 @@ class utc_clock {
     std::uint32_t number = 0;  // of the fix in the segment
   };
 
+  void take_fix_into_mapping(std::int64_t utc_ms, std::uint32_t log_ms);
   std::int64_t largest_bound(std::uint32_t t) const;
   void add_bound(const bound& b);
   void settle_at(std::uint32_t t);
@@ -140,6 +147,7 @@ class utc_clock {
   std::optional<bound> set_aside_;  // a fix far off the clock, until the next says why
   std::uint64_t day_corrections_ = 0;
   std::uint64_t new_anchors_ = 0;
+  std::uint64_t changes_ = 0;
 };
 
 // Reads "YYYY-MM-DDThh:mm:ss[.fff]Z" (also with a space for the T, "+00:00" for Z, or no zone:

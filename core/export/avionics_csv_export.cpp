@@ -17,13 +17,18 @@
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
 // IAS, VSpd, Pitch, Roll, NormAc and HDG the AHRS; GndSpd and TRK GPS 1; volt1 the EIS bus
 // voltage; FQtyL the EIS fuel quantity (the whole of it: the LOG holds one quantity); HCDI and
-// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid.
+// VCDI the analog localiser and glideslope deviations in full-scale deflections, while valid;
+// E1 MAP the aux input the aircraft profile says carries the manifold pressure, scaled.
+// The CHT and EGT of a cylinder that is not fitted stay empty: a trend service would read its
+// probe's 0 as a dead cylinder.
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
+#include "text/local_time_text.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
 
@@ -52,7 +57,7 @@ void put_deviation(writer& out, double thousandths, analog_flag flag) {
 const std::array columns = {
     export_column{"Lcl Date", "yyy-mm-dd", F, NONE},  // written by the row itself
     export_column{"Lcl Time", "hh:mm:ss", F, NONE},
-    export_column{"UTCOfst", "hh:mm", F, CELL(if (r.has_utc) out.text("+00:00"))},
+    export_column{"UTCOfst", "hh:mm", F, NONE},
     export_column{"AtvWpt", "ident", F, NONE},
     export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
     export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
@@ -83,18 +88,18 @@ const std::array columns = {
     export_column{"E1 OilP", "psi", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), int{r.eis->oil_pressure_psi}))},
     export_column{"E1 MAP", "Hg", F, NONE},
     export_column{"E1 RPM", "rpm", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->rpm))},
-    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0]))},
-    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1]))},
-    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2]))},
-    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3]))},
-    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4]))},
-    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5]))},
-    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0]))},
-    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1]))},
-    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2]))},
-    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3]))},
-    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4]))},
-    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5]))},
+    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0])), 1},
+    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1])), 2},
+    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2])), 3},
+    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3])), 4},
+    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4])), 5},
+    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5])), 6},
+    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0])), 1},
+    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1])), 2},
+    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2])), 3},
+    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3])), 4},
+    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4])), 5},
+    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5])), 6},
     export_column{"AltGPS", "ft msl", F,
                   CELL(if (r.gps_1->has_altitude)
                            out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
@@ -174,16 +179,40 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-void write_row(writer& out, const row& r) {
-  if (r.has_utc) {
+const std::size_t map_column = [] {
+  std::size_t i = 0;
+  while (columns[i].name != "E1 MAP") ++i;
+  return i;
+}();
+
+// The row's date, time and offset: UTC, or the zone's local time.
+void write_time(writer& out, const row& r, const time_zone* zone) {
+  if (!r.has_utc) {
+    out.text(", , ");
+  } else if (zone == nullptr) {
     const utc_fields f = utc_fields_of(whole_seconds_of(r.utc_ms));
-    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}"), f.year, f.month, f.day, f.hour, f.minute, f.second);
+    out.line(OUT_FORMAT("{}-{:02}-{:02}, {:02}:{:02}:{:02}, +00:00"), f.year, f.month, f.day, f.hour, f.minute,
+             f.second);
   } else {
+    const std::int64_t s = whole_seconds_of(r.utc_ms);
+    const utc_text local = iso8601_local(s, zone->offset_at(s).utc_offset_s);  // YYYY-MM-DDThh:mm:ss+hh:mm
+    const std::string_view t = local.view();
+    out.text(t.substr(0, 10));
     out.text(", ");
+    out.text(t.substr(11, 8));
+    out.text(", ");
+    out.text(t.substr(19));
   }
-  for (std::size_t i = 2; i < columns.size(); ++i) {
+}
+
+// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders,
+               const std::optional<aux_reading>& map) {
+  write_time(out, r, zone);
+  for (std::size_t i = 3; i < columns.size(); ++i) {
     out.text(", ");
-    if (columns[i].write != nullptr) columns[i].write(out, r);
+    if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
+    if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
   }
   out.text("\r\n");
 }
@@ -193,10 +222,17 @@ void write_row(writer& out, const row& r) {
 void write_avionics_csv(export_pass& pass) {
   output_writer& out = pass.out;
   export_result& result = pass.result;
-  write_header(out, pass.plan.units, pass.request.tail);
-  for_each_row(pass, [&out, &result](const sampled_row& r) {
+  const export_request& request = pass.request;
+  const time_zone* zone = request.local_time && request.local_time_zone ? &*request.local_time_zone : nullptr;
+  if (request.local_time && zone == nullptr) {
+    result.warnings.push_back(
+        "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
+  }
+  const std::size_t cylinders = pass.plan.cylinders;
+  write_header(out, pass.plan.units, request.tail);
+  for_each_row(pass, [&out, &result, &pass, zone, cylinders](const sampled_row& r) {
     if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
-    write_row(out, r);
+    write_row(out, r, zone, cylinders, pass.request.manifold_pressure);
     ++result.items;
   });
 }

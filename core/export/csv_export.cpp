@@ -24,13 +24,14 @@ void write_header(output_writer& out, const engine_units& units) {
 void write_csv(export_pass& pass) {
   output_writer& out = pass.out;
   export_result& result = pass.result;
+  const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units);
-  for_each_row(pass, [&out, &result](const sampled_row& r) {
+  for_each_row(pass, [&out, &result, cylinders](const sampled_row& r) {
     bool first = true;
     for (const export_column& c : csv_columns()) {
       if (!first) out.text(",");
       first = false;
-      c.write(out, r);
+      if (c.holds_data(cylinders)) c.write(out, r);
     }
     out.text("\r\n");
     ++result.items;

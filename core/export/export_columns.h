@@ -1,11 +1,12 @@
 // The columns of the row exports: one row of the table per column, with its name, its unit and
 // how its cell is read from a sampled row. A cell whose source has sent nothing yet is empty,
-// never 0.
+// never 0. So is a cell of a cylinder that is not fitted (a probe that is not there reads 0).
 //
 // The engine values are reported in the units the LOG's settings give (engine_units): their
 // unit is a kind here, and the name or units line says the unit in force.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -27,6 +28,11 @@ struct export_column {
   column_unit kind;
   // Writes the cell's text, or nothing when the row does not hold the value.
   void (*write)(output_writer& out, const sampled_row& row);
+  // The cylinder of a CHT or EGT column, 1 to 6 (0 for the others): the cell stays empty for a
+  // cylinder beyond those the LOG's setting says are fitted.
+  std::size_t cylinder = 0;
+
+  bool holds_data(std::size_t cylinders) const { return cylinder <= cylinders; }
 };
 
 // The columns of the plain CSV, every decoded value, in order.

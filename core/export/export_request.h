@@ -2,13 +2,21 @@
 // (export_formats.h) and its driver (export_run.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/time_zone.h"
 #include "decode/decode_context.h"
 #include "sampling/log_window.h"
+
+// An aux input of the engine monitor (0-5 for aux1-aux6) and the scale to its quantity.
+struct aux_reading {
+  std::size_t input;
+  double scale;
+};
 
 struct export_request {
   library_options decode;  // the GPS ports' sentence formats
@@ -17,6 +25,11 @@ struct export_request {
   std::uint32_t every_ms = 1000;             // the row period (the GPX writes every fix)
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without GPS time
   std::string tail;                          // the aircraft's registration, for headers and names; may be empty
+  // The avionics CSV's date and time in local time (with its offset) instead of UTC: in
+  // local_time_zone when given, else in the departure airport's zone where one is known.
+  bool local_time = false;
+  std::optional<time_zone> local_time_zone;
+  std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
 };
 
 // GPS 1 as orvexdecode reads it (aviation unless said), GPS 2 as NMEA: the port that usually

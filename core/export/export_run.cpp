@@ -7,10 +7,10 @@
 
 namespace {
 
-// The short first pass: the first records, up to the first unit settings of both kinds and the
-// first segment's clock (all of the LOG when one of them never comes). The units and the clock
-// are the context's followers, which the flight time line reads too, so the scan finds the same
-// reporting units and first anchor.
+// The short first pass: the first records, up to the first unit settings of both kinds, the
+// number of cylinders and the first segment's clock (all of the LOG when one of them never
+// comes). The units and the clock are the context's followers, which the flight time line reads
+// too, so the scan finds the same reporting units and first anchor.
 struct units_and_clock_scan {
   chain_clock_scan clock;
   bool has_records = false;
@@ -26,7 +26,8 @@ struct units_and_clock_scan {
   void after_dispatch(const efis_record& record, const record_effect& effect) { clock.after_dispatch(record, effect); }
   bool finished() const {
     const engine_units& units = clock.ctx.follow.units.report();
-    return clock.done && !units.temperature_assumed && !units.fluid_assumed;
+    return clock.done && !units.temperature_assumed && !units.fluid_assumed &&
+           clock.ctx.summary.settings.cylinders > 0;
   }
 };
 
@@ -52,6 +53,7 @@ log_summary summary_of_scan(decode_context& ctx, const export_request& request, 
   }
   log_summary s;
   s.units = ctx.follow.units.report();
+  s.cylinders = ctx.summary.settings.cylinders;
   s.time.has_records = scan.has_records;
   s.time.first.log_ms = scan.first_ms;
   // Stopped early, the scan does not know where the LOG ends.
@@ -90,6 +92,7 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   if (std::fseek(input, start, SEEK_SET) != 0) return "the LOG can't be rewound for the second pass";
 
   plan.units = summary.units;
+  plan.cylinders = cylinders_taken(summary.cylinders);
   plan.has_utc = summary.time.source != utc_source::none;
   plan.window = resolve_window(request.window, summary);
   plan.window_asked = request.window.flight || request.window.from || request.window.to;

@@ -27,6 +27,8 @@ struct export_plan {
   sampling_options sampling;  // the period and the window for row_sampler
   engine_units units;         // the units the engine values are reported in
   log_window window;
+  // The cylinders the rows take (cylinders_taken): the CHT and EGT cells of the others are empty.
+  std::size_t cylinders = cylinder_count;
   bool window_asked = false;           // a flight or a time was given
   bool has_utc = false;                // the clock maps LOG time to UTC
   std::vector<flight_record> flights;  // only when the first pass ran the flight time line
@@ -69,8 +71,8 @@ void for_each_row(export_pass& pass, Emit emit) {
 
 // Runs the first pass from the input's current position and rewinds the input to it. With
 // need_flights the pass is the whole flight time line; otherwise it is a short scan that stops
-// as soon as the units and the first segment's clock are known (at the LOG's end when they never
-// are). A flight asked for always runs the time line. Returns the error that ends the export
-// ("" when the plan is ready).
+// as soon as the units, the number of cylinders and the first segment's clock are known (at the
+// LOG's end when they never are). A flight asked for always runs the time line. Returns the
+// error that ends the export ("" when the plan is ready).
 std::string plan_export(decode_context& ctx, const export_request& request, FILE* input, bool need_flights,
                         export_plan& plan);

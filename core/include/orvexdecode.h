@@ -190,10 +190,12 @@ enum {
   ORVEX_DOCUMENT_WRITTEN = 0,
   ORVEX_DOCUMENT_READ_FAILED = 1,   /* a read of the LOG failed (result->read_errno) */
   ORVEX_DOCUMENT_NOT_A_LOG = 2,     /* no record of a defined type could be read (result->message) */
-  ORVEX_DOCUMENT_REFUSED = 3,       /* the request cannot be met: a flight the LOG lacks, bad limits (message) */
+  ORVEX_DOCUMENT_REFUSED = 3,       /* the request cannot be met: a flight the LOG lacks, bad limits,
+                                       a bad profile or an unknown time zone (message) */
   ORVEX_DOCUMENT_REWIND_FAILED = 4, /* the LOG could not be positioned for its second read (read_errno) */
   ORVEX_DOCUMENT_WRITE_FAILED = 5,  /* a write of the document failed, or no memory for its buffer */
-  ORVEX_DOCUMENT_NO_FORMAT = 6      /* the export format named is not one of the registry */
+  ORVEX_DOCUMENT_NO_FORMAT = 6,     /* the export format named is not one of the registry */
+  ORVEX_DOCUMENT_AIRPORTS_FAILED = 7 /* the airports named could not be read (message) */
 };
 
 typedef struct orvex_log_input {
@@ -239,12 +241,35 @@ typedef struct orvex_document_options {
   size_t limits_size;
   const char* log_name;          /* the LOG as the document names it; NULL: "" */
   const char* window_label;      /* what the report calls the stretch ("flight 2"); NULL: the whole LOG */
-  const char* tail;              /* the aircraft's registration for the exports; NULL: none */
+  const char* tail;              /* the aircraft's registration for the exports; NULL: the profile's */
+  /* The aircraft profile: a profile file's text (profile_size bytes; NULL: the default profile),
+   * then profile_setting_count settings over it, one text each ("liftoff_speed = 50"), applied
+   * in order as one-line profiles. Its limits are checked but where limits_text gives a limit of
+   * the same parameter and condition; the exports take its tail (when tail is NULL) and the aux
+   * input carrying manifold pressure. profile_settings may be NULL when the count is 0. */
+  const char* profile_text;
+  size_t profile_size;
+  const char* const* profile_settings;
+  size_t profile_setting_count;
+  /* The airports of the takeoffs and landings (report and summaries): NULL for the table
+   * installed with the library (ORVEXDECODE_AIRPORTS, when set, names another; when none is
+   * found the lookups are off and a warning says so), "none" for no lookups, else the path of an
+   * airport table or of an airports.csv (its runways.csv beside it). Opened for each call. */
+  const char* airports;
+  double airport_radius_m;       /* an airport's runways within this distance of the point */
+  int32_t heliports;             /* 1: heliports, seaplane bases and balloon ports too */
+  int32_t local_time;            /* 1: the avionics CSV's date and time in local time */
+  /* Local times in this zone of the system's time-zone data ("America/Los_Angeles", read from
+   * $TZDIR or /usr/share/zoneinfo); NULL: each end of a flight in its airport's zone (report,
+   * summaries), the departure's (the avionics CSV with local_time). */
+  const char* time_zone;
+  double cross_country_nm;       /* a landing this far from the departure makes a flight cross-country */
 } orvex_document_options;
 
 /* The defaults of the front ends: the decode options of OrvexDecode_default_options with GPS 2
- * read as NMEA, the default constants and detection, no stretch, no limits; every_ms 0 (the
- * exports then write a row a second). */
+ * read as NMEA, the default constants and detection, no stretch, no limits, the default profile
+ * and airport table, a capture radius of 3000 m, UTC in the exports, 50 nm cross-country;
+ * every_ms 0 (the exports then write a row a second). */
 orvex_document_options OrvexDecode_default_document_options(void);
 
 #define ORVEX_DOCUMENT_MESSAGE_SIZE 1024
@@ -254,7 +279,7 @@ typedef struct orvex_document_result {
   int32_t read_errno; /* errno of the failed read or seek */
   uint64_t items;     /* an export's rows, track points or samples */
   char message[ORVEX_DOCUMENT_MESSAGE_SIZE];  /* why it failed, NUL-terminated; "" when written */
-  char warnings[ORVEX_DOCUMENT_MESSAGE_SIZE]; /* warnings of a written document, one a line */
+  char warnings[ORVEX_DOCUMENT_MESSAGE_SIZE]; /* warnings of a written document, each a line ending in \n */
 } orvex_document_result;
 
 /* The flight report, one self-contained HTML page (orvexdecode-report). */

@@ -68,27 +68,45 @@ class row_sampler {
       started_ = true;
       grid_laid_ = false;
       previous_row_ = false;
-      sent_ = 0;
+      stale_ = true;
+      sent_from_ = sent_counts();
       last_ = t;
       return;
     }
-    if (!grid_laid_ || by_utc_ != ctx_.follow.clock.known()) lay_grid(last_);
-    if (t > last_ && before_next(t)) take_rows_before(t);
+    if (stale_ || clock_changes_ != ctx_.follow.clock.changes()) follow_clock();
+    if (t >= due_ms_ && t > last_) {
+      take_rows_before(t);
+      set_due();
+    }
     last_ = t;
   }
 
-  void after_dispatch(const efis_record&, const record_effect& effect) {
-    sent_ |= sent_bit(effect.slot);
-    if (effect.new_fix_port >= 0) sent_ |= effect.new_fix_port == 0 ? gps_1_bit : gps_2_bit;
+ private:
+  // What each source has sent so far: the records each cache slot took, the sentences each GPS
+  // port accepted. A source sent in the segment when its count moved since the segment began.
+  struct sent_counts_type {
+    std::uint64_t eis, ahrs, ahrs_lr, analog, gps_1, gps_2;
+  };
+  sent_counts_type sent_counts() const {
+    const summary_record& s = ctx_.summary;
+    return {s.eis.stores(),    s.ahrs_hr.stores(),           s.ahrs_lr.stores(),
+            s.analog.stores(), s.gps_1.sentences_accepted, s.gps_2.sentences_accepted};
   }
 
- private:
-  static constexpr std::uint8_t gps_1_bit = 1 << 6;
-  static constexpr std::uint8_t gps_2_bit = 1 << 7;
-  static constexpr std::uint8_t sent_bit(cache_slot slot) {
-    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(slot));
+  // The clock may have changed (a fix came, a segment began): the grid is laid anew where it
+  // turned to or from UTC, and the next instant's LOG time is found again.
+  void follow_clock() {
+    if (!grid_laid_ || by_utc_ != ctx_.follow.clock.known()) lay_grid(last_);
+    clock_changes_ = ctx_.follow.clock.changes();
+    stale_ = false;
+    set_due();
   }
-  bool sent(cache_slot slot) const { return (sent_ & sent_bit(slot)) != 0; }
+
+  // The first LOG time past the grid's next instant: a record at or after it takes rows. Holds
+  // while the clock's mapping and the grid's next instant stand.
+  void set_due() {
+    due_ms_ = by_utc_ ? ctx_.follow.clock.mapping().first_log_ms_past(next_utc_) : std::uint64_t{next_} + 1;
+  }
 
   // The grid from t on: the first instant at or after t.
   void lay_grid(std::uint32_t t) {
@@ -118,9 +136,6 @@ class row_sampler {
     const std::uint64_t at = origin_ + steps * options_.every_ms;
     return at > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(at);
   }
-
-  // Whether a grid instant lies before t (the cheap test of every record).
-  bool before_next(std::uint32_t t) const { return by_utc_ ? ctx_.follow.clock.utc_ms_at(t) > next_utc_ : next_ < t; }
 
   // Rows for the instants in [last_, t): after a stretch without records, from the first
   // instant at or after the last record; none past one period beyond it.
@@ -177,12 +192,13 @@ class row_sampler {
     row.has_utc = has_utc;
     row.utc_ms = utc_ms;
     row.continues = previous_row_;
-    if (sent(cache_slot::eis) && s.eis.received()) row.eis = &s.eis.values();
-    if (sent(cache_slot::ahrs_high_rate) && s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
-    if (sent(cache_slot::ahrs_low_rate) && s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
-    if (sent(cache_slot::analog) && s.analog.received()) row.analog = &s.analog.values();
-    if ((sent_ & gps_1_bit) != 0 && s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
-    if ((sent_ & gps_2_bit) != 0 && s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
+    const sent_counts_type& from = sent_from_;
+    if (s.eis.stores() != from.eis && s.eis.received()) row.eis = &s.eis.values();
+    if (s.ahrs_hr.stores() != from.ahrs && s.ahrs_hr.received()) row.ahrs = &s.ahrs_hr.values().high_rate;
+    if (s.ahrs_lr.stores() != from.ahrs_lr && s.ahrs_lr.received()) row.ahrs_lr = &s.ahrs_lr.values().low_rate;
+    if (s.analog.stores() != from.analog && s.analog.received()) row.analog = &s.analog.values();
+    if (s.gps_1.sentences_accepted != from.gps_1 && s.gps_1.sentences_accepted != 0) row.gps_1 = &s.gps_1.fix;
+    if (s.gps_2.sentences_accepted != from.gps_2 && s.gps_2.sentences_accepted != 0) row.gps_2 = &s.gps_2.fix;
     row.units = &ctx_.follow.units;
     previous_row_ = true;
     emit_(row);
@@ -195,7 +211,10 @@ class row_sampler {
   bool grid_laid_ = false;
   bool by_utc_ = false;        // the grid is in UTC
   bool previous_row_ = false;  // the last grid instant gave a row
-  std::uint8_t sent_ = 0;      // the sources that sent in this segment: a bit per cache slot, and the GPS ports
+  bool stale_ = true;                // the grid and due_ms_ wait for the clock (a segment began)
+  std::uint64_t clock_changes_ = 0;  // the clock's changes() when due_ms_ was found
+  std::uint64_t due_ms_ = 0;         // the first LOG time past the grid's next instant
+  sent_counts_type sent_from_{};     // what the sources had sent when the segment began
   std::uint32_t last_ = 0;     // the latest record's timestamp
   std::uint32_t origin_ = 0;   // the LOG time grid's first instant
   std::uint32_t next_ = 0;     // its next instant

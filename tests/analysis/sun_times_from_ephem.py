@@ -80,3 +80,14 @@ for _ in range(50):
     else:
         high = mid
 print('track crosses -6 at', iso(ephem.Date(T0 + low * SPAN)))
+
+# The scenario flights of tests/analysis/logbook_test.cpp: sunset, the end of evening civil
+# twilight on 8 May 2026 (local), the start of morning civil twilight and sunrise on 9 May, at the
+# runway points of Renton, Paine Field and Bellingham.
+for name, lat, lon in (('KRNT', 47.4866, -122.2147), ('KPAE', 47.8960, -122.2782), ('KBLI', 48.7900, -122.5360)):
+    evening = ephem.Date('2026-05-08 20:00:00')
+    morning = ephem.Date('2026-05-09 06:00:00')
+    print(name, [iso(observer(lat, lon, evening, '-0.833').next_setting(SUN, use_center=True)),
+                 iso(observer(lat, lon, evening, '-6').next_setting(SUN, use_center=True)),
+                 iso(observer(lat, lon, morning, '-6').next_rising(SUN, use_center=True)),
+                 iso(observer(lat, lon, morning, '-0.833').next_rising(SUN, use_center=True))])

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "path/path_logs.h"
+#include "scenario_simulator.h"
 #include "support/capture.h"
 #include "support/run_program.h"
 
@@ -73,4 +77,71 @@ TEST(ExportCommandLine, AnEmptyWindowWarnsAndStillSucceeds) {
   EXPECT_EQ(r.err, "warning: the time window holds no record of the LOG\n");
   EXPECT_NE(r.out.find("</gpx>\n"), std::string::npos);
   EXPECT_EQ(r.out.find("<trk>"), std::string::npos);
+}
+
+// E1 MAP of the avionics CSV: empty without a profile; with one that maps aux 1, the manifold
+// pressure the scenario planted there, its mean over each planted climb and cruise within a
+// tenth of an inch of the truth's.
+TEST(ExportCommandLine, TheProfileFillsE1MapFromItsAuxInput) {
+  const temp_files t;
+  scenario planned;
+  scenario_error error;
+  ASSERT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/four_cylinder_map.scenario"),
+                            planned, error));
+  scenario_truth truth;
+  const std::string log = t.write("map.LOG", scenario_log(planned, &truth, &error));
+  const std::string profile = t.write("map.profile", "aux1 = manifold_pressure_inhg / 10   # tenths of inHg\n");
+  const struct {
+    const char* options;
+    bool filled;
+  } rows[] = {{"", false}, {"--profile map.profile", true}, {"--profile-set 'aux1=manifold_pressure_inhg/10'", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.options);
+    const program_result r = run_program(
+        "/bin/sh", "-c " + shell_quote("cd " + shell_quote(t.dir) + " && " + shell_quote(program) +
+                                       " avionics-csv " + row.options + " map.LOG"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Column 28 (from 0) is E1 MAP; Lcl Time is column 1.
+    std::map<std::int64_t, double> map_at;  // by UTC second
+    std::size_t filled = 0;
+    std::istringstream lines(r.out);
+    std::string line;
+    for (int n = 0; std::getline(lines, line); ++n) {
+      if (n < 3) continue;
+      std::vector<std::string> cells;
+      std::istringstream cell_stream(line);
+      for (std::string cell; std::getline(cell_stream, cell, ',');) {
+        const std::size_t first = cell.find_first_not_of(" \r");
+        cells.push_back(first == std::string::npos ? std::string() : cell.substr(first));
+      }
+      ASSERT_GT(cells.size(), 28u);
+      if (cells[28].empty()) continue;
+      ++filled;
+      const int hours = std::stoi(cells[1].substr(0, 2));
+      const int minutes = std::stoi(cells[1].substr(3, 2));
+      const int seconds = std::stoi(cells[1].substr(6, 2));
+      map_at[hours * 3600 + minutes * 60 + seconds] = std::stod(cells[28]);
+    }
+    if (!row.filled) {
+      EXPECT_EQ(filled, 0u);
+      continue;
+    }
+    ASSERT_GT(filled, 100u);
+    std::size_t checked = 0;
+    for (const truth_phase& p : truth.flights.at(0).phases) {
+      if (p.phase != flown_phase::cruise && p.phase != flown_phase::climb) continue;
+      double sum = 0.0;
+      std::size_t count = 0;
+      for (std::int64_t ms = p.start.utc_ms + 1000; ms + 1000 < p.end.utc_ms; ms += 1000) {
+        const auto found = map_at.find((ms / 1000) % 86400);
+        if (found == map_at.end()) continue;
+        sum += found->second;
+        ++count;
+      }
+      if (count < 30) continue;
+      EXPECT_NEAR(sum / count, *p.engine.manifold_pressure_inhg.mean(), 0.1) << phase_name(p.phase);
+      ++checked;
+    }
+    EXPECT_GE(checked, 2u);
+  }
 }

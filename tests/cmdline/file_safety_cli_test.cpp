@@ -15,6 +15,7 @@
 
 #include "support/capture.h"
 #include "support/flight_profile.h"
+#include "support/info_schema_check.h"
 #include "support/run_program.h"
 
 namespace {
@@ -109,6 +110,7 @@ TEST(FileSafety, AFileThatIsNotALogIsSaidToBeNone) {
       {"empty.LOG", "", "empty"},
       {"unknown.LOG", log_writer().record(13, 100, "x").record(200, 200, "y").str(), "no record could be read"},
   };
+  std::string json_lines;
   for (const auto& in : inputs) {
     const std::string path = t.write(in.file, in.bytes);
     const std::string error = "ERROR: Not a LOG file (" + in.reason + "): " + path + "\n";
@@ -132,7 +134,9 @@ TEST(FileSafety, AFileThatIsNotALogIsSaidToBeNone) {
     EXPECT_EQ(batch.status, 2);
     EXPECT_EQ(count_of(batch.out, "\n"), 2u);
     EXPECT_EQ(batch.err, error);
+    json_lines += batch.out;
   }
+  EXPECT_EQ(info_schema_errors(json_lines), "");
 }
 
 TEST(FileSafety, StandardStreamsAreGuardedAndStandardInputReadOnce) {
@@ -146,6 +150,7 @@ TEST(FileSafety, StandardStreamsAreGuardedAndStandardInputReadOnce) {
   EXPECT_EQ(count_of(closed.out, size), 1u) << closed.out;
   EXPECT_EQ(count_of(closed.out, "\n"), 1u);
   EXPECT_EQ(closed.err, "ERROR: Standard input is closed\n");
+  EXPECT_EQ(info_schema_errors(closed.out), "");
   const program_result twice = run_program(info, log + " - - <" + log);
   EXPECT_EQ(twice.status, 1);
   EXPECT_TRUE(twice.err.starts_with(info + ": standard input (\"-\") may be given once (see ")) << twice.err;
@@ -266,6 +271,7 @@ TEST(FileSafety, AFifoIsReadAsAStreamUnderItsOwnNameAndSkippedInAFolder) {
   EXPECT_EQ(folder.status, 0) << folder.err;
   EXPECT_EQ(count_of(folder.out, "\n"), 1u);
   EXPECT_EQ(folder.err, t.dir + ": 1 LOG found, 2 files skipped\n");
+  EXPECT_EQ(info_schema_errors(folder.out), "");
 }
 
 TEST(FileSafety, DatesOutsideTheYears1970To2099AreRefused) {
@@ -347,4 +353,5 @@ TEST(FileSafety, ThreadsTheSystemWontGiveLeaveTheWorkToFewer) {
       run_bash("ulimit -s 4000000 && ulimit -v 3000000 && " + q(info) + " -j 4 --json " + log + " " + log + " " + log);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(count_of(r.out, "\n"), 3u);
+  EXPECT_EQ(info_schema_errors(r.out), "");
 }

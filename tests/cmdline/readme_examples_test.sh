@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the examples of README.md as a reader would after the demo: every block fenced as ```sh,
-# in order, from the top of a checkout whose build/ holds the built commands, with samples/ and
-# schemas/ beside it and the demo's out/ folder. A block that must not run here (the demo
+# in order, from the top of a checkout whose build/ holds the built commands, with samples/,
+# schemas/ and data/ beside it and the demo's out/ folder. A block that must not run here (the demo
 # itself, an install, a long benchmark) is fenced without "sh". The outputs README shows are
 # checked against the commands too.
 #   readme_examples_test.sh SOURCE_DIR BUILD_DIR
@@ -15,6 +15,7 @@ trap 'rm -rf "$work"' EXIT
 ln -s "$(cd "$build" && pwd)" "$work/build"
 ln -s "$source_dir/samples" "$work/samples"
 ln -s "$source_dir/schemas" "$work/schemas"
+ln -s "$source_dir/data" "$work/data"
 mkdir "$work/out" "$work/blocks"
 
 # Each block to blocks/N.sh, and its first line in README.md to blocks/N.line.
@@ -34,6 +35,15 @@ for block in $(ls "$work/blocks"/*.sh | sort -V); do
     echo "FAIL: README.md line $(cat "${block%.sh}.line"): the block ended with status $status"
     sed 's/^/    /' "$block"
     tail -n 5 "$work/block.err" | sed 's/^/  stderr: /'
+  fi
+done
+# The JSON Lines the examples wrote match the schema, every key described.
+for jsonl in "$work"/out/*.jsonl; do
+  [ -f "$jsonl" ] && python3 -c 'import jsonschema' 2>/dev/null || continue
+  if ! python3 "$source_dir/tests/cmdline/validate_json_lines.py" --strict "$source_dir/schemas/info.schema.json" \
+      "$jsonl"; then
+    failures=$((failures + 1))
+    echo "FAIL: out/$(basename "$jsonl") does not match schemas/info.schema.json"
   fi
 done
 # The sample's summary and a mistyped option's answer, as README shows them.

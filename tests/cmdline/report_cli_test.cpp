@@ -9,6 +9,7 @@
 #include <string>
 
 #include "flight_simulator.h"
+#include "scenario_simulator.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 #include "support/run_program.h"
@@ -184,6 +185,33 @@ TEST(ReportCommandLine, ThePageAsksForNothingOutsideItself) {
       ASSERT_TRUE(std::regex_search(r.out, m, told)) << name;
       EXPECT_EQ(std::regex_replace(m[1].str(), std::regex(","), ""), std::to_string(static_cast<int>(value))) << name;
     }
+  }
+}
+
+TEST(ReportCommandLine, TheFlightsAirportsShowInTheTableAndOnTheMapWithTheirSource) {
+  scenario planned;
+  scenario_error error;
+  ASSERT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/krnt_bfi_pae.scenario"),
+                            planned, error));
+  const temp_files t;
+  const std::string log = t.write("route.LOG", scenario_log(planned));
+  const std::vector<std::string> shown = {
+      "<th scope=\"col\">Route</th>",
+      "data-label=\"Route\">KRNT - KBFI - KPAE</td>",
+      "<abbr title=\"Renton Municipal Airport\">KRNT</abbr> runway 34</small>",
+      "<abbr title=\"Seattle Paine Field International Airport\">KPAE</abbr> runway 34L</small>",
+      ">KBFI King County International Airport - Boeing Field</text>",
+      "<p>Airports: contains information from OurAirports",
+  };
+  const struct {
+    const char* options;
+    bool airports;
+  } rows[] = {{"", true}, {"--airports none", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.options);
+    const program_result r = run_program(program, std::string(row.options) + " -o - " + shell_quote(log));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& part : shown) EXPECT_EQ(r.out.find(part) != std::string::npos, row.airports) << part;
   }
 }
 

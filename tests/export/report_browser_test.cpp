@@ -200,7 +200,8 @@ TEST(ReportInBrowser, TheSimulatedSampleFlightPeaksAsTheFlightSummaryTellsThem) 
   EXPECT_NE(facts.find(" max " + std::to_string(static_cast<int>(f.pressure_altitude_ft.value)) + "\n"),
             std::string::npos)
       << facts;
-  EXPECT_TRUE(has_line(facts, "map points 643 pieces 15 marks 2")) << facts;
+  // Marks: the takeoff, the landing and the airport the sample flight leaves from.
+  EXPECT_TRUE(has_line(facts, "map points 643 pieces 15 marks 3")) << facts;
   // Each chart and the map fit the width of an A4 page and the height of a Letter page, less
   // their margins of 12 mm (at 96 pixels an inch).
   const std::size_t at = facts.find("print widest ");

@@ -28,6 +28,7 @@ std::string profile_log(const std::vector<profile_leg>& legs, const profile_opti
   for (const std::string& s : options.settings) log.set_menu(t, s);
   double latitude_minutes = 0.0;
   double fuel_tenths = 400.0;  // on board
+  double engine_tenths = options.engine_hours * 10.0;
   for (const profile_leg& leg : legs) {
     const auto steps = static_cast<long>(std::lround(leg.seconds * 10.0));
     for (long k = 0; k < steps; ++k, t += 100) {
@@ -45,6 +46,8 @@ std::string profile_log(const std::vector<profile_leg>& legs, const profile_opti
         e.fuelflow = static_cast<std::uint16_t>(leg.rpm / 20);  // tenths per hour
         e.fuelqty = static_cast<std::uint16_t>(std::lround(fuel_tenths));
         fuel_tenths -= e.fuelflow / 7200.0;  // burned in the half second to the next sample
+        e.elapsed_time = static_cast<std::uint16_t>(engine_tenths + 1e-9);
+        if (leg.rpm > 0) engine_tenths += 0.5 / 360.0;
         log.eis(t, e);
       }
       if (options.ahrs && since % 200 == 0) {

@@ -23,6 +23,7 @@ struct profile_options {
   std::int64_t utc_start_s = 1'716'044'400;  // UTC of the first second: 2024-05-18T15:00:00Z
   std::uint32_t first_ms = 1000;             // LOG time of the first second
   std::vector<std::string> settings = {};    // set-menu texts logged at the start, e.g. "345=1"
+  double engine_hours = 0.0;                 // the engine timer at the start, counting while the engine runs
 };
 
 // The LOG of a profile: EIS every 500 ms (CHT rising with rpm: cylinder n of 4 reads

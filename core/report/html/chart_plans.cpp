@@ -8,8 +8,8 @@ namespace {
 
 std::string temperature_unit_text(temperature_unit u) { return display_unit(unit_symbol(u)); }
 
-// The flight phases: the engine running on the ground, and airborne; a phase across a break
-// in the LOG is a band on each side of it.
+// The engine running on the ground and the airborne time, shading the whole plot (a span across
+// a break in the LOG is a band on each side of it); then the flight phases as strips at its foot.
 std::vector<chart_band> phase_bands(const report_context& r) {
   std::vector<chart_band> bands;
   const auto add = [&](const log_instant& from, const log_instant& to, const char* kind, const std::string& title) {
@@ -33,6 +33,20 @@ std::vector<chart_band> phase_bands(const report_context& r) {
       add(start, up, "engine", "Engine running before the takeoff");
       add(up, down, "air", std::string("Airborne ") + r.moment(up) + " to " + r.moment(down));
       add(down, end, "engine", "Engine running after the landing");
+    }
+  }
+  // Each flight's and ground run's phases, as strips at the foot (after the shading above).
+  for (const std::vector<flight_record>* list : {&r.summary.flights, &r.summary.ground_runs}) {
+    for (const flight_record& w : *list) {
+      for (const phase_record& p : w.phases) {
+        const std::string title =
+            std::string(flight_phase_display(p.kind)) + " " + r.moment(p.start) + " to " + r.moment(p.end);
+        for (const auto& [a, b] : r.axis.spans_of(p.start, p.end)) {
+          chart_band band{a, std::max(a, b), std::string(flight_phase_name(p.kind)), title, ""};
+          band.strip = true;
+          bands.push_back(std::move(band));
+        }
+      }
     }
   }
   return bands;
@@ -239,5 +253,6 @@ std::vector<map_mark> map_marks(const report_context& r) {
                        std::string("Landing ") + r.moment(w.landing->when)});
     }
   }
+  add_airport_marks(r, marks);
   return marks;
 }

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "analysis/flight_places.h"
+#include "analysis/flight_local_times.h"
 #include "report/html/html_report.h"
 #include "report/html/report_data.h"
 
@@ -40,13 +42,21 @@ flight_report_result write_flight_report(decode_context& ctx, const flight_repor
   };
   const off_t start = ftello(input);
   errno = 0;
-  const log_summary summary = analyse_log(ctx, request.analysis, input);
+  log_summary summary = analyse_log(ctx, request.analysis, input);
   if (std::ferror(input)) return read_failed(flight_report_status::read_failed);
   if (const char* reason = not_a_log_reason(summary.health)) {
     result.status = flight_report_status::not_a_log;
     result.not_a_log_reason = reason;
     return result;
   }
+  if (request.airports != nullptr) {
+    result.error = locate_flights(summary, *request.airports, request.lookup_options);
+    if (!result.error.empty()) {
+      result.status = flight_report_status::airports_failed;
+      return result;
+    }
+  }
+  give_flights_local_times(summary, request.zone);
   const log_window window = resolve_window(request.window, summary);
   if (!window.error.empty()) {
     result.status = flight_report_status::window_refused;

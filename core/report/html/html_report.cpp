@@ -124,10 +124,12 @@ void write_charts_section(output_writer& out, const report_context& r, const rep
 void write_footer(output_writer& out, const report_context& r, const report_data& d) {
   out.line(OUT_FORMAT("<footer><p>Written by OrvexDecode {} from the LOG alone: the page asks for nothing outside "
                       "this file. Times are UTC{}. Each chart keeps the lowest and highest value of every {} s, so no "
-                      "peak is lost; a source silent for more than {} s leaves a gap in its line.</p></footer>\n"),
+                      "peak is lost; a source silent for more than {} s leaves a gap in its line.</p>"),
            std::string_view(ORVEXDECODE_VERSION),
            r.axis.has_utc() ? "" : " where the LOG has GPS time (this one does not: LOG times)",
            shortest(d.buckets.width_ms / 1000.0, 3), shortest(r.summary.health.gap_limit_ms / 1000.0, 1));
+  write_airport_attribution(out, r);
+  out.text("</footer>\n");
 }
 
 }  // namespace
@@ -142,6 +144,7 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   out.text("<main>\n");
   write_flights_section(out, r);
   write_limits_section(out, r);
+  write_phases_section(out, r);
   write_charts_section(out, r, d);
   out.text("<section id=\"track\"><h2>Track</h2>\n");
   write_svg_track_map(out, d.track, map_marks(r), axis);

@@ -1,5 +1,5 @@
 // The parts of the HTML report page: the page and its header (html_report.cpp), the charts'
-// designs (chart_plans.cpp) and the tables of flights, health and limits
+// designs (chart_plans.cpp) and the tables of flights, health, phases and limits
 // (html_report_tables.cpp).
 #pragma once
 
@@ -51,4 +51,18 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
 std::vector<map_mark> map_marks(const report_context& r);
 
 void write_flights_section(output_writer& out, const report_context& r);
+
+// Where the flights went (html_places.cpp): under a takeoff's or landing's place its airport
+// and runway ("off airport" at none); a flight's route cell; the airports of the flights shown,
+// as marks for the map; the line on where the airport data comes from, when the page shows any.
+// Each writes nothing when the airports were not looked up.
+void write_contact_place(output_writer& out, const report_context& r, const runway_contact* c);
+void write_route_cell(output_writer& out, const report_context& r, const flight_record& w);
+void add_airport_marks(const report_context& r, std::vector<map_mark>& marks);
+void write_airport_attribution(output_writer& out, const report_context& r);
+// The flights' logbook rows (html_logbook_table.cpp): date, out, off, on, in, total, night,
+// landings, cross-country; nothing without a flight.
+void write_logbook_table(output_writer& out, const report_context& r);
 void write_limits_section(output_writer& out, const report_context& r);
+// The engine figures of each flight phase; nothing when no flight or ground run has phases.
+void write_phases_section(output_writer& out, const report_context& r);

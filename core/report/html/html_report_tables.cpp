@@ -1,9 +1,11 @@
-// The tables of the HTML report: the flights and ground runs, the LOG's health, the
-// exceedances of the aircraft limits.
+// The tables of the HTML report: the flights and ground runs, the LOG's health, the engine
+// figures of the flight phases, the exceedances of the aircraft limits.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
+#include "analysis/flight_places.h"
 #include "decode/source_table.h"
 #include "report/html/html_report_parts.h"
 
@@ -19,7 +21,7 @@ fixed_value one_decimal(double value) { return fixed(std::isfinite(value) ? valu
 void open_cell(output_writer& out, std::string_view column) { out.line(OUT_FORMAT("<td data-label=\"{}\">"), column); }
 
 void event_cell(output_writer& out, const report_context& r, std::string_view column, const std::optional<log_event>& e,
-                std::string_view missing) {
+                std::string_view missing, const runway_contact* place = nullptr) {
   open_cell(out, column);
   if (!e) {
     out.line(OUT_FORMAT("{}</td>"), missing);
@@ -27,11 +29,26 @@ void event_cell(output_writer& out, const report_context& r, std::string_view co
   }
   out.line(OUT_FORMAT("{}"), r.moment(e->when));
   if (e->has_position) out.line(OUT_FORMAT("<br><small>{}</small>"), place_text(e->position));
+  write_contact_place(out, r, place);
   out.text("</td>");
 }
 
+std::string_view fuel_unit(const report_context& r) {
+  return r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+}
+
+// A value at the start and the end of a flight ("2321.1 to 2321.3"), in tenths.
+void from_to_cell(output_writer& out, std::string_view column, const first_last& x, std::string_view unit) {
+  open_cell(out, column);
+  if (x.has) {
+    out.line(OUT_FORMAT("{} to {}{}</td>"), one_decimal(x.first), one_decimal(x.last), unit);
+  } else {
+    out.line(OUT_FORMAT("{}</td>"), dash);
+  }
+}
+
 void fuel_cell(output_writer& out, const report_context& r, const flight_record& w) {
-  const std::string_view unit = r.summary.units.fuel == fluid_unit::litres ? " L" : " gal";
+  const std::string_view unit = fuel_unit(r);
   open_cell(out, "Fuel used");
   if (w.fuel_used_from_flow) out.line(OUT_FORMAT("{}{} by flow"), one_decimal(*w.fuel_used_from_flow), unit);
   if (w.fuel_used_from_quantity) {
@@ -47,12 +64,23 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
   out.line(OUT_FORMAT("{}<th scope=\"row\">{} {}</th>"),
            r.overlaps(start_of(w), end_of(w)) ? "<tr>" : "<tr class=\"outside\">", kind, number);
   event_cell(out, r, "Engine start", w.engine_start, "no engine data");
-  event_cell(out, r, "Takeoff", w.takeoff, dash);
-  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash);
+  event_cell(out, r, "Takeoff", w.takeoff, dash, departure_contact(w));
+  event_cell(out, r, "Landing", w.landing, w.is_flight() ? "end of LOG (airborne)" : dash, arrival_contact(w));
   event_cell(out, r, "Engine stop", w.engine_stop, w.engine_running_at_end ? "end of LOG (running)" : dash);
-  open_cell(out, "Block");
-  out.line(OUT_FORMAT("{}</td>"), w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash));
-  open_cell(out, "Flight");
+  // Block (engine start to engine stop) and engine (the engine running): one cell when they agree.
+  const std::string engine = w.engine_start ? duration_text(w.engine_time_s) : std::string(dash);
+  const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string(dash);
+  if (block == engine) {
+    out.line(OUT_FORMAT("<td data-label=\"Block, engine\" colspan=\"2\">{}"), block);
+  } else {
+    open_cell(out, "Block");
+    out.line(OUT_FORMAT("{}</td>"), block);
+    open_cell(out, "Engine");
+    out.line(OUT_FORMAT("{}"), engine);
+  }
+  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
+  out.text("</td>");
+  open_cell(out, "Airborne");
   out.line(OUT_FORMAT("{}"), w.is_flight() ? duration_text(w.flight_time_s) : std::string(dash));
   if (w.airborne_periods > 1) out.line(OUT_FORMAT("<br><small>{} takeoffs</small>"), w.airborne_periods);
   if (w.restarts_in_flight > 0) {
@@ -60,17 +88,17 @@ void flight_row(output_writer& out, const report_context& r, std::string_view ki
              duration_text(w.restart_gap_s));
   }
   out.text("</td>");
-  open_cell(out, "Engine");
-  out.line(OUT_FORMAT("{}"), w.engine_start ? duration_text(w.engine_time_s) : std::string(dash));
-  if (w.engine_runs > 1) out.line(OUT_FORMAT("<br><small>{} engine runs</small>"), w.engine_runs);
-  out.text("</td>");
+  from_to_cell(out, "Hobbs", w.figures.engine_hours, "");
+  from_to_cell(out, "Fuel on board", w.figures.fuel_quantity, fuel_unit(r));
   fuel_cell(out, r, w);
   open_cell(out, "Distance");
   if (w.distance_nm) {
-    out.line(OUT_FORMAT("{} nm</td></tr>"), one_decimal(*w.distance_nm));
+    out.line(OUT_FORMAT("{} nm</td>"), one_decimal(*w.distance_nm));
   } else {
-    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+    out.line(OUT_FORMAT("{}</td>"), dash);
   }
+  if (r.summary.airports) write_route_cell(out, r, w);
+  out.text("</tr>");
 }
 
 // The health in one line, as orvexdecode-info tells it.
@@ -176,14 +204,17 @@ void write_flights_table(output_writer& out, const report_context& r) {
   out.text(
       "<div class=\"scroll\"><table class=\"flights stack\"><thead><tr><th scope=\"col\"></th>"
       "<th scope=\"col\">Engine start</th><th scope=\"col\">Takeoff</th><th scope=\"col\">Landing</th>"
-      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Flight</th>"
-      "<th scope=\"col\">Engine</th><th scope=\"col\">Fuel used</th><th "
-      "scope=\"col\">Distance</th></tr></thead><tbody>");
+      "<th scope=\"col\">Engine stop</th><th scope=\"col\">Block</th><th scope=\"col\">Engine</th>"
+      "<th scope=\"col\">Airborne</th><th scope=\"col\">Hobbs</th><th scope=\"col\">Fuel on board</th>"
+      "<th scope=\"col\">Fuel used</th><th scope=\"col\">Distance</th>");
+  if (s.airports) out.text("<th scope=\"col\">Route</th>");
+  out.text("</tr></thead><tbody>");
   int n = 0;
   for (const flight_record& w : s.flights) flight_row(out, r, "Flight", ++n, w);
   n = 0;
   for (const flight_record& w : s.ground_runs) flight_row(out, r, "Ground run", ++n, w);
   out.text("</tbody></table></div>");
+  write_logbook_table(out, r);
   if (s.windows_not_listed > 0) {
     out.line(OUT_FORMAT("<p>{} more flights and ground runs are not listed.</p>"),
              with_commas_of(s.windows_not_listed));
@@ -237,7 +268,113 @@ void write_limits_checked(output_writer& out, const log_summary& s) {
   out.text(".</p>");
 }
 
+// The means (or greatest values) of the fitted cylinders, one after another.
+void cylinders_cell(output_writer& out, std::string_view column, const measure_figures (&m)[cylinder_count],
+                    bool greatest) {
+  open_cell(out, column);
+  bool any = false;
+  for (const measure_figures& c : m) {
+    if (c.count == 0) continue;
+    out.line(OUT_FORMAT("{}{}"), any ? " " : "", fixed(greatest ? c.max : c.mean, 0));
+    any = true;
+  }
+  out.line(OUT_FORMAT("{}</td>"), any ? "" : dash);
+}
+
+void spread_cell(output_writer& out, std::string_view column, const spread_figures& x) {
+  open_cell(out, column);
+  if (x.count == 0) {
+    out.line(OUT_FORMAT("{}</td>"), dash);
+  } else {
+    out.line(OUT_FORMAT("{} / {}</td>"), fixed(x.mean, 0), fixed(x.max, 0));
+  }
+}
+
+void mean_text(output_writer& out, const measure_figures& m, int decimals) {
+  if (m.count == 0) {
+    out.text(dash);
+  } else {
+    out.line(OUT_FORMAT("{}"), fixed(m.mean, decimals));
+  }
+}
+
+void mean_cell(output_writer& out, std::string_view column, const measure_figures& m, int decimals) {
+  open_cell(out, column);
+  mean_text(out, m, decimals);
+  out.text("</td>");
+}
+
+void phase_row(output_writer& out, const report_context& r, const phase_record& p) {
+  const phase_figures& f = p.figures;
+  const bool shown = r.overlaps(p.start, p.end);
+  out.line(OUT_FORMAT("{}<th scope=\"row\">{}</th>"), shown ? "<tr>" : "<tr class=\"outside\">",
+           flight_phase_display(p.kind));
+  open_cell(out, "From");
+  out.line(OUT_FORMAT("{}</td>"), r.moment(p.start));
+  open_cell(out, "Time");
+  out.line(OUT_FORMAT("{}</td>"),
+           duration_text(seconds_from(p.start, p.end)));
+  cylinders_cell(out, "CHT mean", f.cht, false);
+  cylinders_cell(out, "CHT max", f.cht, true);
+  spread_cell(out, "CHT spread", f.cht_spread);
+  cylinders_cell(out, "EGT mean", f.egt, false);
+  spread_cell(out, "EGT spread", f.egt_spread);
+  open_cell(out, "Oil");
+  mean_text(out, f.oil_temperature, 0);
+  out.text(" / ");
+  mean_text(out, f.oil_pressure_psi, 0);
+  out.text("</td>");
+  mean_cell(out, "Fuel flow", f.fuel_flow, 1);
+  mean_cell(out, "RPM", f.rpm, 0);
+  mean_cell(out, "MAP", f.manifold_pressure_inhg, 1);
+  const cooling_figure* steepest = nullptr;
+  for (const cooling_figure& c : f.cht_cooling) {
+    if (c.has && (steepest == nullptr || c.per_minute > steepest->per_minute)) steepest = &c;
+  }
+  open_cell(out, "Cooling");
+  if (steepest == nullptr) {
+    out.line(OUT_FORMAT("{}</td></tr>"), dash);
+  } else {
+    out.line(OUT_FORMAT("{}</td></tr>"), fixed(steepest->per_minute, 0));
+  }
+}
+
 }  // namespace
+
+void write_phases_section(output_writer& out, const report_context& r) {
+  const log_summary& s = r.summary;
+  bool any = false;
+  for (const std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {
+    for (const flight_record& w : *list) any = any || !w.phases.empty();
+  }
+  if (!any) return;
+  const std::string cht = display_unit(unit_symbol(s.units.cht));
+  const std::string other = display_unit(unit_symbol(s.units.other_temperatures));
+  out.text(
+      "<section id=\"phases\"><h2>Flight phases</h2><p>The engine in each phase: means (and the greatest CHT) per "
+      "fitted cylinder, the spread between the cylinders (mean / greatest), the steepest cooling of a head over "
+      "60 s (negative: it warmed).</p>");
+  out.line(OUT_FORMAT("<div class=\"scroll\"><table class=\"phases stack\"><thead><tr><th scope=\"col\">Phase</th>"
+                      "<th scope=\"col\">From</th><th scope=\"col\">Time</th><th scope=\"col\">CHT mean ({})</th>"
+                      "<th scope=\"col\">CHT max</th><th scope=\"col\">CHT spread</th><th scope=\"col\">EGT mean "
+                      "({})</th><th scope=\"col\">EGT spread</th><th scope=\"col\">Oil ({} / psi)</th>"
+                      "<th scope=\"col\">Fuel flow ({})</th><th scope=\"col\">RPM</th><th scope=\"col\">MAP (inHg)</th>"
+                      "<th scope=\"col\">Cooling ({}/min)</th></tr></thead>"),
+           cht, other, other, flow_unit_symbol(s.units.fuel), cht);
+  const auto group = [&](std::string_view kind, const std::vector<flight_record>& list) {
+    int n = 0;
+    for (const flight_record& w : list) {
+      ++n;
+      if (w.phases.empty()) continue;
+      out.line(OUT_FORMAT("<tbody><tr><th colspan=\"13\" scope=\"rowgroup\">{} {}</th></tr>"), kind, n);
+      for (const phase_record& p : w.phases) phase_row(out, r, p);
+      out.text("</tbody>");
+    }
+  };
+  group("Flight", s.flights);
+  group("Ground run", s.ground_runs);
+  out.text("</table></div></section>\n");
+}
 
 void write_flights_section(output_writer& out, const report_context& r) {
   const log_summary& s = r.summary;

@@ -170,10 +170,7 @@ struct report_steps {
     rows.before_dispatch(record);
     folder.before_dispatch(record);
   }
-  void after_dispatch(const efis_record& record, const record_effect& effect) {
-    rows.after_dispatch(record, effect);
-    folder.after_dispatch(record, effect);
-  }
+  void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
 };
 
 }  // namespace

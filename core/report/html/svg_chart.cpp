@@ -85,6 +85,12 @@ void write_figure_head(output_writer& out, const chart_design& chart, const time
                         "height=\"10\"/></svg>{}</li>"),
              k.kind, k.meaning);
   }
+  if (std::any_of(chart.bands.begin(), chart.bands.end(), [](const chart_band& b) { return b.strip; })) {
+    out.text(
+        "<li><svg viewBox=\"0 0 16 10\" aria-hidden=\"true\"><rect class=\"b-climb\" width=\"5\" height=\"10\"/>"
+        "<rect class=\"b-cruise\" x=\"5\" width=\"6\" height=\"10\"/><rect class=\"b-descent\" x=\"11\" "
+        "width=\"5\" height=\"10\"/></svg>flight phases (the strip at the foot)</li>");
+  }
   out.text("</ul><p class=\"readout\" aria-hidden=\"true\"></p>");
 }
 
@@ -99,8 +105,10 @@ void write_bands(output_writer& out, const chart_design& chart, const time_axis&
     if (x1 < x0) continue;
     out.line(OUT_FORMAT("<rect class=\"b-{}\""), band.kind);
     if (!band.id.empty()) out.line(OUT_FORMAT(" id=\"{}\""), band.id);
-    out.line(OUT_FORMAT(" x=\"{}\" y=\"0\" width=\"{}\" height=\"1\"><title>{}</title></rect>"), shortest(x0, 2),
-             shortest(std::max(x1 - x0, min_width), 2), escaped_utf8(band.title));
+    // A flight phase is a strip along the foot of the plot; the others fill its height.
+    out.line(OUT_FORMAT(" x=\"{}\" y=\"{}\" width=\"{}\" height=\"{}\"><title>{}</title></rect>"), shortest(x0, 2),
+             band.strip ? "0.92" : "0", shortest(std::max(x1 - x0, min_width), 2), band.strip ? "0.08" : "1",
+             escaped_utf8(band.title));
   }
   out.text("</svg>");
 }

@@ -40,9 +40,10 @@ struct chart_line {
 struct chart_band {
   std::uint32_t from_ms;  // positions on the axis
   std::uint32_t to_ms;
-  std::string kind;
+  std::string kind;  // its class is "b-" kind
   std::string title;
   std::string id;
+  bool strip = false;  // a flight phase: a strip along the foot of the plot, not its whole height
 };
 
 struct chart_limit {

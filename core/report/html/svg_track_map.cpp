@@ -193,6 +193,13 @@ void write_marks(output_writer& out, const std::vector<map_mark>& marks, const m
     const double y = p.y_of(m.latitude_deg);
     // A narrow screen writes the label of a mark in the eastern half to its left, where its
     // larger type has room.
+    if (m.airport) {  // a ring about the reference point, the ident and name to its left (the
+                      // takeoffs' and landings' labels go to the right)
+      out.line(OUT_FORMAT("<g class=\"mark airport\"><path d=\"M{} {}m-7 0a7 7 0 1 0 14 0a7 7 0 1 0-14 0\"/>"
+                          "<text x=\"{}\" y=\"{}\">{}</text></g>"),
+               shortest(x, 1), shortest(y, 1), shortest(x - 12, 1), shortest(y + 4, 1), escaped_utf8(m.label));
+      continue;
+    }
     out.line(OUT_FORMAT("<g class=\"mark {}{}\"><path d=\"M{} {}{}\"/><text x=\"{}\" y=\"{}\">{}</text></g>"),
              m.takeoff ? "takeoff" : "landing", x > p.width / 2 ? " east" : "", shortest(x, 1), shortest(y, 1),
              m.takeoff ? "l-9 14h18z" : "l-9 -14h18z", shortest(x + 12, 1), shortest(m.takeoff ? y + 16 : y - 6, 1),

@@ -18,6 +18,7 @@ struct map_mark {
   double longitude_deg;
   bool takeoff;       // else a landing
   std::string label;  // "Takeoff 15:02:42Z"
+  bool airport = false;  // an airport's reference point instead, named by the label
 };
 
 // The map's frame in degrees and its projection onto the image.

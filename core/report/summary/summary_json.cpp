@@ -1,6 +1,8 @@
 #include "report/summary/summary_json.h"
 
 #include "decode/source_table.h"
+#include "report/summary/summary_places.h"
+#include "report/summary/logbook_json.h"
 #include "report/summary/summary_rules.h"
 #include "text/json_writer.h"
 #include "text/utc_text.h"
@@ -63,9 +65,11 @@ class summary_json {
   void figure(const char* name, const extreme<Highest>& x, int decimals) {
     json_.key(name).number(x.get(), decimals);
   }
-  void cylinders(const char* name, const highest (&x)[cylinder_count]) {
+  // The cylinders taken, only: a cylinder that is not fitted has no figure.
+  void cylinders(const char* name, const highest (&x)[cylinder_count], std::size_t taken) {
     json_.key(name).begin_array();
-    for (const highest& c : x) {
+    for (std::size_t i = 0; i < taken; ++i) {
+      const highest& c = x[i];
       json_.begin_object();
       json_.key("value").number(c.get(), 1);
       json_.key("utc");
@@ -75,7 +79,52 @@ class summary_json {
     }
     json_.end_array();
   }
-  void window(const flight_record& w, int number, const log_summary& s);
+  // A measure's figures, or null when the LOG gave no value of it.
+  void measure(const char* name, const measure_figures& m, int decimals) {
+    json_.key(name);
+    if (m.count == 0) {
+      json_.null();
+      return;
+    }
+    json_.begin_object();
+    json_.key("count").unsigned_integer(m.count);
+    json_.key("min").number(m.min, decimals);
+    json_.key("mean").number(m.mean, decimals + 1);
+    json_.key("median").number(m.median, decimals);
+    json_.key("max").number(m.max, decimals);
+    json_.end_object();
+  }
+  void per_cylinder(const char* name, const measure_figures (&m)[cylinder_count]) {
+    json_.key(name).begin_array();
+    for (const measure_figures& c : m) {
+      if (c.count == 0) {
+        json_.null();
+        continue;
+      }
+      json_.begin_object();
+      json_.key("count").unsigned_integer(c.count);
+      json_.key("min").number(c.min, 1);
+      json_.key("mean").number(c.mean, 2);
+      json_.key("median").number(c.median, 1);
+      json_.key("max").number(c.max, 1);
+      json_.end_object();
+    }
+    json_.end_array();
+  }
+  void spread(const char* name, const spread_figures& x) {
+    json_.key(name);
+    if (x.count == 0) {
+      json_.null();
+      return;
+    }
+    json_.begin_object();
+    json_.key("mean").number(x.mean, 2);
+    json_.key("max").number(x.max, 1);
+    json_.end_object();
+  }
+  void phases(const std::vector<phase_record>& list);
+  void profile(const aircraft_profile& p);
+  void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
   void exceedances(const std::vector<exceedance>& list, const log_summary& s);
   void records(const log_health& h);
   void health(const log_summary& s);
@@ -89,6 +138,7 @@ class summary_json {
 void summary_json::log(std::string_view file, const log_summary& s, const analysis_options& options) {
   const log_health& h = s.health;
   json_.begin_object();
+  json_.key("schema_version").integer(summary_schema_version);
   json_.key("file").string(file);
   json_.key("bytes").unsigned_integer(h.bytes);
   records(h);
@@ -123,7 +173,7 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   window(s.log, 0, s);
   json_.key("flights").begin_array();
   int number = 0;
-  for (const flight_record& w : s.flights) window(w, ++number, s);
+  for (const flight_record& w : s.flights) window(w, ++number, s, &options.logbook);
   json_.end_array();
   json_.key("ground_runs").begin_array();
   number = 0;
@@ -132,7 +182,82 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   json_.key("windows_not_listed").unsigned_integer(s.windows_not_listed);
   json_.key("limits_checked").unsigned_integer(s.limits.size());
   json_.key("exceedances_not_listed").unsigned_integer(s.exceedances_not_listed);
+  profile(s.profile);
+  json_.key("phases_not_listed").unsigned_integer(s.phases_not_listed);
+  write_airport_search_json(json_, s);
   json_.end_object();
+}
+
+void summary_json::profile(const aircraft_profile& p) {
+  json_.key("profile").begin_object();
+  json_.key("tail").string_or_null(p.tail.empty() ? std::nullopt : std::optional<std::string_view>(p.tail));
+  json_.key("cylinders").integer_or_null(p.cylinders > 0 ? std::optional<std::int64_t>(p.cylinders) : std::nullopt);
+  json_.key("horsepower").number(p.horsepower, 1);
+  json_.key("induction")
+      .string_or_null(p.induction == induction_kind::not_said ? std::nullopt
+                                                              : std::optional<std::string_view>(induction_name(p.induction)));
+  json_.key("fuel_capacity").number(p.fuel_capacity, 1);
+  json_.key("fuel_capacity_unit")
+      .string_or_null(p.fuel_capacity_unit ? std::optional<std::string_view>(unit_symbol(*p.fuel_capacity_unit))
+                                           : std::nullopt);
+  json_.key("aux").begin_array();
+  for (const aux_channel& a : p.aux) {
+    if (a.quantity == aux_quantity::none) {
+      json_.null();
+      continue;
+    }
+    json_.begin_object();
+    json_.key("quantity").string(aux_quantity_name(a.quantity));
+    json_.key("scale").number(a.scale, 6);
+    json_.end_object();
+  }
+  json_.end_array();
+  json_.key("phase_settings").begin_object();
+  for (const phase_setting_view& v : phase_settings_of(p.phases)) json_.key(v.name).number(v.value, 3);
+  json_.end_object();
+  json_.end_object();
+}
+
+void summary_json::phases(const std::vector<phase_record>& list) {
+  json_.key("phases").begin_array();
+  for (const phase_record& p : list) {
+    const phase_figures& f = p.figures;
+    json_.begin_object();
+    json_.key("phase").string(flight_phase_name(p.kind));
+    json_.key("start");
+    instant(p.start);
+    json_.key("end");
+    instant(p.end);
+    json_.key("duration_s").number(seconds_from(p.start, p.end), 3);
+    json_.key("eis_samples").unsigned_integer(f.eis_samples);
+    per_cylinder("cht", f.cht);
+    per_cylinder("egt", f.egt);
+    spread("cht_spread", f.cht_spread);
+    spread("egt_spread", f.egt_spread);
+    measure("oil_temperature", f.oil_temperature, 1);
+    measure("oil_pressure_psi", f.oil_pressure_psi, 1);
+    measure("fuel_flow", f.fuel_flow, 2);
+    measure("manifold_pressure_inhg", f.manifold_pressure_inhg, 2);
+    measure("fuel_pressure_psi", f.fuel_pressure_psi, 2);
+    measure("rpm", f.rpm, 0);
+    json_.key("cht_cooling").begin_array();
+    for (const cooling_figure& c : f.cht_cooling) {
+      if (!c.has) {
+        json_.null();
+        continue;
+      }
+      json_.begin_object();
+      json_.key("per_minute").number(c.per_minute, 2);
+      json_.key("start");
+      instant(c.from);
+      json_.key("end");
+      instant(c.to);
+      json_.end_object();
+    }
+    json_.end_array();
+    json_.end_object();
+  }
+  json_.end_array();
 }
 
 void summary_json::records(const log_health& h) {
@@ -199,6 +324,8 @@ void summary_json::units(const log_summary& s) {
   json_.key("fluid_assumed").boolean(u.fluid_assumed);
   json_.key("changed_in_log").boolean(s.units_changed);
   json_.key("cylinders").integer_or_null(s.cylinders > 0 ? std::optional<std::int64_t>(s.cylinders) : std::nullopt);
+  json_.key("cylinders_taken").unsigned_integer(cylinders_taken(s.cylinders));
+  json_.key("cylinders_taken_from").string(s.cylinders > 0 ? "setting" : "all");
   json_.end_object();
 }
 
@@ -271,7 +398,7 @@ void summary_json::segments(const log_summary& s) {
   json_.key("segments_total").unsigned_integer(s.segments.size() + s.segments_not_listed);
 }
 
-void summary_json::window(const flight_record& w, int number, const log_summary& s) {
+void summary_json::window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook) {
   const flight_figures& f = w.figures;
   json_.begin_object();
   if (number > 0) {
@@ -281,6 +408,7 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   event("engine_stop", w.engine_stop);
   event("takeoff", w.takeoff);
   event("landing", w.landing);
+  write_places_json(json_, s, w);
   json_.key("start_log_s");
   log_time(log_seconds(w.start_ms));
   json_.key("end_log_s");
@@ -302,19 +430,29 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   figure("max_ground_speed_kt", f.ground_speed_kt, 1);
   figure("max_vertical_speed_fpm", f.vertical_speed_fpm, 0);
   figure("min_vertical_speed_fpm", f.lowest_vertical_speed_fpm, 0);
-  cylinders("cht_max", f.cht);
-  cylinders("egt_max", f.egt);
+  const std::size_t taken = cylinders_taken(s.cylinders);
+  cylinders("cht_max", f.cht, taken);
+  cylinders("egt_max", f.egt, taken);
   figure("max_oil_temperature", f.oil_temperature, 1);
   figure("min_oil_pressure_airborne_psi", w.airborne.oil_pressure_psi, 0);
   figure("min_bus_voltage_v", f.bus_voltage_low, 2);
   figure("max_bus_voltage_v", f.bus_voltage_high, 2);
   json_.key("fuel_used_from_quantity").number(w.fuel_used_from_quantity, 2);
   json_.key("fuel_used_from_flow").number(w.fuel_used_from_flow, 2);
+  json_.key("fuel_on_board_start").number(f.fuel_quantity.first_value(), 2);
+  json_.key("fuel_on_board_end").number(f.fuel_quantity.last_value(), 2);
+  json_.key("hobbs_start_h").number(f.engine_hours.first_value(), 1);
+  json_.key("hobbs_end_h").number(f.engine_hours.last_value(), 1);
   figure("max_bank_deg", f.bank_deg, 1);
   figure("max_pitch_deg", f.pitch_deg, 1);
   figure("min_pitch_deg", f.lowest_pitch_deg, 1);
   json_.key("exceedances");
   exceedances(number > 0 ? w.exceedances : s.exceedances, s);
+  phases(w.phases);
+  if (logbook != nullptr) {
+    json_.key("logbook");
+    write_logbook_json(json_, w.logbook, *logbook);
+  }
   json_.end_object();
 }
 

@@ -1,9 +1,13 @@
 #include "report/summary/summary_text.h"
 
 #include <algorithm>
+#include <cctype>
+#include <iterator>
 #include <cmath>
 #include <vector>
 
+#include "report/summary/summary_places.h"
+#include "report/summary/logbook_text.h"
 #include "report/summary/summary_rules.h"
 #include "text/readable_text.h"
 
@@ -54,6 +58,7 @@ class summary_text {
   void highest_figures(const flight_record& w);
   void engine_figures(const flight_record& w);
   void limits(const flight_record& w);
+  void phases(const flight_record& w);
   void cylinders(std::string_view label, const highest (&x)[cylinder_count], std::string_view unit);
   void health();
   void gps_ports();
@@ -121,11 +126,22 @@ void summary_text::window(std::string_view kind, int number, const flight_record
   out_.line(OUT_FORMAT("{} {}\n"), kind, number);
   engine(w);
   airborne(w);
+  for (const auto& [label, text] : place_lines(s_, w)) line(label, text);
+  if (w.is_flight()) {
+    const auto utc = [this](const log_instant& at) { return when(at); };
+    for (const auto& [text_label, text] : logbook_text_lines(w.logbook, w.flight_time_s, utc)) line(text_label, text);
+  }
+  const first_last& hobbs = w.figures.engine_hours;
+  if (hobbs.has) {
+    label("  Hobbs");
+    out_.line(OUT_FORMAT("{} to {}\n"), fixed(hobbs.first, 1), fixed(hobbs.last, 1));
+  }
   highest_figures(w);
   cylinders("  CHT max", w.figures.cht, unit_symbol(s_.units.cht));
   cylinders("  EGT max", w.figures.egt, unit_symbol(s_.units.other_temperatures));
   engine_figures(w);
   if (!s_.limits.empty()) limits(w);
+  if (!w.phases.empty()) phases(w);
 }
 
 void summary_text::engine(const flight_record& w) {
@@ -134,10 +150,18 @@ void summary_text::engine(const flight_record& w) {
     return;
   }
   label("  Engine");
-  out_.line(OUT_FORMAT("{} to {}   engine {}"), when(w.engine_start->when),
-            w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"),
-            duration_text(w.engine_time_s));
-  if (w.block_time_s) out_.line(OUT_FORMAT(", block {}"), duration_text(*w.block_time_s));
+  out_.line(OUT_FORMAT("{} to {}   "), when(w.engine_start->when),
+            w.engine_stop ? when(w.engine_stop->when) : std::string("end of LOG (running)"));
+  // Block: engine start to engine stop; engine: the engine running. Once when they agree.
+  const std::string engine = duration_text(w.engine_time_s);
+  const std::string block = w.block_time_s ? duration_text(*w.block_time_s) : std::string();
+  if (block == engine) {
+    out_.line(OUT_FORMAT("block and engine {}"), engine);
+  } else if (block.empty()) {
+    out_.line(OUT_FORMAT("engine {}"), engine);
+  } else {
+    out_.line(OUT_FORMAT("block {}, engine {}"), block, engine);
+  }
   if (w.engine_runs > 1) out_.line(OUT_FORMAT(" ({} engine runs)"), w.engine_runs);
   out_.text("\n");
 }
@@ -157,7 +181,7 @@ void summary_text::airborne(const flight_record& w) {
   } else {
     out_.text("end of LOG (airborne)");
   }
-  out_.line(OUT_FORMAT("   flight {}"), duration_text(w.flight_time_s));
+  out_.line(OUT_FORMAT("   airborne {}"), duration_text(w.flight_time_s));
   if (w.distance_nm) out_.line(OUT_FORMAT(", {} nm"), fixed(*w.distance_nm, 1));
   if (w.airborne_periods > 1) out_.line(OUT_FORMAT(" ({} takeoffs)"), w.airborne_periods);
   out_.text("\n");
@@ -194,7 +218,7 @@ void summary_text::highest_figures(const flight_record& w) {
   out_.text("\n");
 }
 
-// Oil, bus voltage and fuel used.
+// Oil, bus voltage, fuel on board and fuel used.
 void summary_text::engine_figures(const flight_record& w) {
   const flight_figures& f = w.figures;
   if (f.oil_temperature.has || w.airborne.oil_pressure_psi.has) {
@@ -213,8 +237,13 @@ void summary_text::engine_figures(const flight_record& w) {
     label("  Bus");
     out_.line(OUT_FORMAT("{} to {} V\n"), fixed(f.bus_voltage_low.value, 1), fixed(f.bus_voltage_high.value, 1));
   }
+  const std::string_view unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
+  if (f.fuel_quantity.has) {
+    label("  Fuel");
+    out_.line(OUT_FORMAT("{} to {} {} on board\n"), fixed(f.fuel_quantity.first, 1), fixed(f.fuel_quantity.last, 1),
+              unit);
+  }
   if (w.fuel_used_from_quantity || w.fuel_used_from_flow) {
-    const std::string_view unit = s_.units.fuel == fluid_unit::litres ? "L" : "gal";
     label("  Fuel used");
     separated part(out_, ", ");
     if (w.fuel_used_from_quantity) {
@@ -391,6 +420,132 @@ void summary_text::segments() {
   if (total > number) {
     label("");
     out_.line(OUT_FORMAT("  and {} more\n"), with_commas_of(total - number));
+  }
+}
+
+// The phases of a kind taken together: their time, and the means and greatest values of their
+// figures (means weighted by their samples).
+struct phase_card {
+  double seconds = 0.0;
+  double cht_sum[cylinder_count] = {}, egt_sum[cylinder_count] = {};
+  std::uint64_t cht_n[cylinder_count] = {}, egt_n[cylinder_count] = {};
+  double cht_spread_sum = 0.0, cht_spread_max = 0.0;
+  std::uint64_t cht_spread_n = 0;
+  double oil_t_sum = 0.0, oil_p_sum = 0.0, flow_sum = 0.0, rpm_sum = 0.0, map_sum = 0.0;
+  std::uint64_t oil_t_n = 0, oil_p_n = 0, flow_n = 0, rpm_n = 0, map_n = 0;
+  double cooling = 0.0;
+  bool has_cooling = false;
+
+  void add(const phase_record& p) {
+    const phase_figures& f = p.figures;
+    seconds += seconds_from(p.start, p.end);
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      cht_sum[c] += f.cht[c].mean * static_cast<double>(f.cht[c].count);
+      cht_n[c] += f.cht[c].count;
+      egt_sum[c] += f.egt[c].mean * static_cast<double>(f.egt[c].count);
+      egt_n[c] += f.egt[c].count;
+      if (f.cht_cooling[c].has && (!has_cooling || f.cht_cooling[c].per_minute > cooling)) {
+        has_cooling = true;
+        cooling = f.cht_cooling[c].per_minute;
+      }
+    }
+    if (f.cht_spread.count > 0) {
+      cht_spread_max = cht_spread_n == 0 ? f.cht_spread.max : std::max(cht_spread_max, f.cht_spread.max);
+      cht_spread_sum += f.cht_spread.mean * static_cast<double>(f.cht_spread.count);
+      cht_spread_n += f.cht_spread.count;
+    }
+    const auto take = [](const measure_figures& m, double& sum, std::uint64_t& n) {
+      sum += m.mean * static_cast<double>(m.count);
+      n += m.count;
+    };
+    take(f.oil_temperature, oil_t_sum, oil_t_n);
+    take(f.oil_pressure_psi, oil_p_sum, oil_p_n);
+    take(f.fuel_flow, flow_sum, flow_n);
+    take(f.rpm, rpm_sum, rpm_n);
+    take(f.manifold_pressure_inhg, map_sum, map_n);
+  }
+};
+
+double mean_of(double sum, std::uint64_t n) { return sum / static_cast<double>(n); }
+
+// The phases in order with their times, then a report card of the phases that tell most of the
+// engine: cruise and climb first, the means per cylinder and of the engine, the steepest cooling
+// of a head.
+void summary_text::phases(const flight_record& w) {
+  // In order, with their times, a few to a line.
+  std::string order;
+  bool first_line = true;
+  for (std::size_t i = 0; i < w.phases.size(); ++i) {
+    const phase_record& p = w.phases[i];
+    std::string item(flight_phase_display(p.kind));
+    if (i > 0) item[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(item[0])));
+    item += ' ';
+    item += duration_text(seconds_from(p.start, p.end));
+    if (!order.empty() && order.size() + item.size() + 2 > 84) {
+      order += ',';
+      line(first_line ? "  Phases" : "", order);
+      first_line = false;
+      order.clear();
+    }
+    if (!order.empty()) order += ", ";
+    order += item;
+  }
+  line(first_line ? "  Phases" : "", order);
+  constexpr struct {
+    flight_phase_kind kind;
+    std::string_view label;
+  } carded[] = {{flight_phase_kind::cruise, "  Cruise"},
+                {flight_phase_kind::climb, "  Climb"},
+                {flight_phase_kind::descent, "  Descent"},
+                {flight_phase_kind::takeoff_roll, "  T/O roll"}};
+  const std::string_view cht_unit = unit_symbol(s_.units.cht);
+  const std::string_view other_unit = unit_symbol(s_.units.other_temperatures);
+  for (const auto& row : carded) {
+    phase_card card;
+    bool any = false;
+    for (const phase_record& p : w.phases) {
+      if (p.kind != row.kind) continue;
+      card.add(p);
+      any = true;
+    }
+    if (!any || card.cht_n[0] + card.rpm_n == 0) continue;
+    label(row.label);
+    out_.line(OUT_FORMAT("{}   CHT"), duration_text(card.seconds));
+    for (std::size_t c = 0; c < cylinder_count; ++c) {
+      if (card.cht_n[c] > 0) out_.line(OUT_FORMAT(" {}"), fixed(mean_of(card.cht_sum[c], card.cht_n[c]), 0));
+    }
+    out_.line(OUT_FORMAT(" {}"), cht_unit);
+    if (card.cht_spread_n > 0) {
+      out_.line(OUT_FORMAT(" (spread {}, max {})"), fixed(mean_of(card.cht_spread_sum, card.cht_spread_n), 0),
+                fixed(card.cht_spread_max, 0));
+    }
+    if (std::any_of(std::begin(card.egt_n), std::end(card.egt_n), [](std::uint64_t n) { return n > 0; })) {
+      out_.text("   EGT");
+      for (std::size_t c = 0; c < cylinder_count; ++c) {
+        if (card.egt_n[c] > 0) out_.line(OUT_FORMAT(" {}"), fixed(mean_of(card.egt_sum[c], card.egt_n[c]), 0));
+      }
+      out_.line(OUT_FORMAT(" {}"), other_unit);
+    }
+    out_.text("\n");
+    const bool cooled = card.has_cooling && card.cooling >= 0.5;
+    if (card.rpm_n + card.map_n + card.flow_n + card.oil_t_n + card.oil_p_n == 0 && !cooled) continue;
+    label("");
+    out_.text("mean ");
+    separated part(out_, "   ");
+    if (card.rpm_n > 0) part.next().line(OUT_FORMAT("{} rpm"), fixed(mean_of(card.rpm_sum, card.rpm_n), 0));
+    if (card.map_n > 0) part.next().line(OUT_FORMAT("{} inHg"), fixed(mean_of(card.map_sum, card.map_n), 1));
+    if (card.flow_n > 0) {
+      part.next().line(OUT_FORMAT("{} {}"), fixed(mean_of(card.flow_sum, card.flow_n), 1),
+                       flow_unit_symbol(s_.units.fuel));
+    }
+    if (card.oil_t_n + card.oil_p_n > 0) {
+      output_writer& oil = part.next();
+      oil.text("oil");
+      if (card.oil_t_n > 0) oil.line(OUT_FORMAT(" {} {}"), fixed(mean_of(card.oil_t_sum, card.oil_t_n), 0), other_unit);
+      if (card.oil_p_n > 0) oil.line(OUT_FORMAT(" {} psi"), fixed(mean_of(card.oil_p_sum, card.oil_p_n), 0));
+    }
+    if (cooled) part.next().line(OUT_FORMAT("CHT cooling up to {} {}/min"), fixed(card.cooling, 0), cht_unit);
+    out_.text("\n");
   }
 }
 

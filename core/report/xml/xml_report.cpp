@@ -31,20 +31,7 @@ void print_prologue(decode_context& ctx, const char* description, const decode_t
 
 }  // namespace
 
-void xml_report_steps::before_dispatch(const efis_record& record) {
-  take_first_reference(record);
-  if (summaries && record.timestamp > summary_reference + summary_period) {
-    print_summary();
-    summary_reference = record.timestamp;
-  }
-}
-
 void xml_report_steps::unknown(const efis_record&) { ctx.out.text("\t<unknown_entry_type/>\n"); }
-
-void xml_report_steps::after_dispatch(const efis_record& record, const record_effect& effect) {
-  if (effect.new_fix_port >= 0) gps_fix_to_show[effect.new_fix_port] = true;
-  if (effect.selected) print_selected_record(ctx, record);
-}
 
 xml_report_steps begin_xml_report(decode_context& ctx, const char* description, const decode_time_text& now) {
   print_prologue(ctx, description, now);

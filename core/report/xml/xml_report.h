@@ -26,7 +26,14 @@ struct xml_report_steps {
     if (summary_reference == 0) summary_reference = record.timestamp;
   }
   void dropped(const efis_record& record) { take_first_reference(record); }
-  void before_dispatch(const efis_record& record);
+  // Inline: the read loop runs them for every record.
+  void before_dispatch(const efis_record& record) {
+    take_first_reference(record);
+    if (summaries && record.timestamp > summary_reference + summary_period) {
+      print_summary();
+      summary_reference = record.timestamp;
+    }
+  }
   void unknown(const efis_record& record);
   void after_dispatch(const efis_record& record, const record_effect& effect);
 
@@ -46,3 +53,8 @@ int print_xml_header(decode_context& ctx);
 
 // Writes one selected record: its orvex_efis_log_entry element and the body its source writes.
 int print_selected_record(decode_context& ctx, const efis_record& record);
+
+inline void xml_report_steps::after_dispatch(const efis_record& record, const record_effect& effect) {
+  if (effect.new_fix_port >= 0) gps_fix_to_show[effect.new_fix_port] = true;
+  if (effect.selected) print_selected_record(ctx, record);
+}

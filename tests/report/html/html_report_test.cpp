@@ -1,7 +1,7 @@
 // The HTML report of damaged LOGs, built in the test's own process so that the sanitizers watch
 // every read: every truncation point and random bytes give a whole page with its elements
-// closed (or, holding no record, are refused as not a LOG), and a record shorter than its
-// layout draws only the fields it holds.
+// closed (or, holding no record, are refused as not a LOG), a record shorter than its layout
+// draws only the fields it holds, and a flight's phases show in their table and on the charts.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "analysis/flight_timeline.h"
 #include "path/path_logs.h"
 #include "report/html/flight_report.h"
+#include "scenario_simulator.h"
 #include "support/capture.h"
 #include "support/flight_profile.h"
 #include "support/random_bits.h"
@@ -131,4 +132,33 @@ TEST(HtmlReport, AShortRecordDrawsOnlyTheFieldsItHolds) {
   EXPECT_NE(page.find("data-name=\"EGT 1\" data-unit=\"\xC2\xB0"
                       "F\" data-dec=\"1\" d=\"M0.9 -1300h0\""),
             std::string::npos);  // EGT: the whole record alone
+}
+
+// A scenario flight's phases: a row each in the phases table, and a strip each at the foot of
+// every chart.
+TEST(HtmlReport, ShowsEachFlightPhaseInItsTableAndOnEveryChart) {
+  scenario planned;
+  scenario_error error;
+  ASSERT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/pattern_krnt.scenario"),
+                            planned, error));
+  const std::string log = scenario_log(planned, nullptr, &error);
+  const log_summary summary = analyse_bytes(log);
+  const std::string page = page_of(log);
+  ASSERT_TRUE(is_whole(page));
+  ASSERT_EQ(summary.flights.size(), 1u);
+  const std::vector<phase_record>& phases = summary.flights[0].phases;
+  ASSERT_GE(phases.size(), 6u);
+  const std::size_t charts = count_of(page, "<figure class=\"chart\"");
+  ASSERT_GT(charts, 3u);
+  EXPECT_EQ(count_of(page, " y=\"0.92\""), phases.size() * charts);
+  const std::size_t from = page.find("<section id=\"phases\">");
+  ASSERT_NE(from, std::string::npos);
+  const std::string table = page.substr(from, page.find("</section>", from) - from);
+  std::size_t at = 0;
+  for (const phase_record& p : phases) {  // in order
+    at = table.find("<tr><th scope=\"row\">" + std::string(flight_phase_display(p.kind)) + "</th>", at);
+    ASSERT_NE(at, std::string::npos) << flight_phase_name(p.kind);
+    ++at;
+  }
+  EXPECT_EQ(count_of(table, "<tr><th scope=\"row\">"), phases.size());
 }
