@@ -122,6 +122,7 @@ struct places_request {
 // Opens the options' airports and zone: ORVEX_DOCUMENT_WRITTEN, or the status of the failure
 // (its error in message). The default table missing is a warning, and the lookups are off.
 int places_of(const orvex_document_options& o, places_request& places, orvex_document_result& result) {
+  if (!zone_of(o, places.zone, result)) return ORVEX_DOCUMENT_REFUSED;
   places.options.capture_radius_m = o.airport_radius_m;
   places.options.other_bases = o.heliports != 0;
   airport_lookup::opened opened = airport_lookup::open(o.airports != nullptr ? o.airports : "");
@@ -133,7 +134,7 @@ int places_of(const orvex_document_options& o, places_request& places, orvex_doc
     add_warning(result.warnings, "airports are not looked up: " + opened.error);
   }
   places.lookup = std::move(opened.lookup);
-  return zone_of(o, places.zone, result) ? ORVEX_DOCUMENT_WRITTEN : ORVEX_DOCUMENT_REFUSED;
+  return ORVEX_DOCUMENT_WRITTEN;
 }
 
 // The call's streams: the caller's, or streams over its memory made for the call.
@@ -338,6 +339,22 @@ int OrvexDecode_context_export(decode_context* context, const char* format, cons
         }
         return int{e.write_failed ? ORVEX_DOCUMENT_WRITE_FAILED : ORVEX_DOCUMENT_WRITTEN};
       });
+}
+
+int OrvexDecode_check_document_options(const orvex_document_options* options, orvex_document_result* result) {
+  orvex_document_result own_result;
+  orvex_document_result& r = result != nullptr ? *result : own_result;
+  r = orvex_document_result{};
+  if (options == nullptr || options->version < 1) {
+    errno = EINVAL;
+    return r.status = -1;
+  }
+  std::optional<time_zone> zone;
+  if (!zone_of(*options, zone, r)) return r.status = ORVEX_DOCUMENT_REFUSED;
+  analysis_options analysis;
+  if (!analysis_of(*options, analysis, r)) return r.status = ORVEX_DOCUMENT_REFUSED;
+  places_request places;
+  return r.status = places_of(*options, places, r);
 }
 
 const char* OrvexDecode_export_format(int index) {

@@ -223,7 +223,8 @@ typedef struct orvex_time_point {
 /* What the front ends of these documents let a user choose. Start from
  * OrvexDecode_default_document_options() and change what differs; version says which layout of
  * this struct the caller was built with (a later library keeps reading version 1). The texts
- * are the caller's, read during the call only; every pointer may be NULL (none). */
+ * are the caller's, read during the call only; every pointer may be NULL, which means what its
+ * field says (none, or a default). */
 typedef struct orvex_document_options {
   int32_t version;               /* ORVEX_DOCUMENT_OPTIONS_VERSION */
   library_options decode;        /* only the GPS ports' sentence formats count */
@@ -301,6 +302,14 @@ int OrvexDecode_context_export(decode_context* context, const char* format, cons
                                const orvex_log_input* input, orvex_document_output* output,
                                orvex_document_result* result);
 const char* OrvexDecode_export_format(int index);
+
+/* Checks what the options name without a LOG, as the calls read it: the time zone, the
+ * profile, the limits and the airports, in that order. Returns ORVEX_DOCUMENT_WRITTEN when all
+ * are sound (a default airport table that is missing is then a warning), else
+ * ORVEX_DOCUMENT_REFUSED ("time zone: ...", "profile line N: ...", "profile setting: ERROR:
+ * SETTING", "limits line N: ...") or ORVEX_DOCUMENT_AIRPORTS_FAILED with result->message; -1
+ * with errno EINVAL for NULL options or options of another version. result may be NULL. */
+int OrvexDecode_check_document_options(const orvex_document_options* options, orvex_document_result* result);
 
 /* free() of the library's C library, for a buffer an orvex_document_output received. */
 void OrvexDecode_free(void* data);

@@ -16,7 +16,14 @@
 // one function per document, taking the options and the description (the LOG's name in the
 // XML and KML): it returns 0, or the orvex_failure bits of what went wrong; then
 // orvex_last_health() and orvex_print_loss_warnings(path_document) tell what the LOG lost, and
-// orvex_not_a_log_reason() why the input was not a LOG (NULL when it was).
+// orvex_not_a_log_reason() why the input was not a LOG (NULL when it was). The report, the
+// summary and the exports go through the C API's document calls: orvex_document_options_new(),
+// orvex_document_option() and orvex_document_file() fill their options, orvex_document_check()
+// checks the profile, limits, zone and airports named, and orvex_last_result() tells the outcome.
+//
+// Files the library opens itself (an airport table, the time zones of $TZDIR or
+// /usr/share/zoneinfo) are read through WASI: the host preopens the folders that hold them and
+// names its working folder with orvex_working_folder() for relative paths.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +34,9 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include <unistd.h>
 
 #include "decode/utc_clock.h"
 #include "loss_warnings.h"
@@ -137,6 +147,18 @@ int track_document(decode_context* context, const analog_input_const* constants,
 }
 
 orvex_document_result last_result{};
+
+// The --profile-set texts of the options made last (the module runs one document at a time).
+std::vector<const char*> profile_settings;
+
+// A number of the text as a whole, from least to most; none otherwise.
+std::optional<double> number_of(const char* text, double least, double most) {
+  double value = 0;
+  const char* const end = text + std::strlen(text);
+  const std::from_chars_result read = float_from_chars(text, end, value, std::chars_format::fixed);
+  if (read.ec != std::errc() || read.ptr != end || !(value >= least) || !(value <= most)) return std::nullopt;
+  return value;
+}
 
 using document_call = int (*)(decode_context*, const orvex_document_options*, const orvex_log_input*,
                               orvex_document_output*, orvex_document_result*);
@@ -259,12 +281,16 @@ ORVEX_EXPORT(orvex_print_loss_warnings) void orvex_print_loss_warnings(const cha
 ORVEX_EXPORT(orvex_document_options_new) orvex_document_options* orvex_document_options_new() {
   auto* options = static_cast<orvex_document_options*>(std::malloc(sizeof(orvex_document_options)));
   if (options != nullptr) *options = OrvexDecode_default_document_options();
+  profile_settings.clear();
   return options;
 }
 
-// Sets one option from its command-line text: flight, from, to, every (seconds), utc-start, or
-// the texts log-name, tail and window-label (kept, not copied); gps_1_type and gps_2_type take the
-// ORVEX_GPS_FORMAT_* number. Returns 0, or -1 for a text that is not such a value.
+// Sets one option from its command-line text: flight, from, to, every (seconds), utc-start,
+// engine-rpm, engine-stop, takeoff-speed, takeoff-time, landing-speed, landing-time, gap,
+// airport-radius (km), cross-country (nm), heliports and local-time (any text), or the texts
+// log-name, tail, window-label, airports, time-zone and profile-set (each one more setting;
+// kept, not copied); gps_1_type and gps_2_type take the ORVEX_GPS_FORMAT_* number. Returns 0, or
+// -1 for a text that is not such a value.
 ORVEX_EXPORT(orvex_document_option)
 std::int32_t orvex_document_option(orvex_document_options* options, const char* name, const char* text) {
   const std::string_view n = name;
@@ -297,6 +323,49 @@ std::int32_t orvex_document_option(orvex_document_options* options, const char* 
     options->utc_start_ms = *utc;
     return 0;
   }
+  // orvexdecode-info's detection and gap limit, as it reads them.
+  constexpr struct {
+    const char* name;
+    double least;
+    double orvex_document_options::* field;
+  } numbers[] = {
+      {"engine-rpm", 1, &orvex_document_options::engine_rpm},     {"engine-stop", 0, &orvex_document_options::engine_stop_s},
+      {"takeoff-speed", 1, &orvex_document_options::takeoff_kt},  {"takeoff-time", 0, &orvex_document_options::takeoff_s},
+      {"landing-speed", 1, &orvex_document_options::landing_kt},  {"landing-time", 0, &orvex_document_options::landing_s},
+      {"gap", 0, &orvex_document_options::gap_s},
+  };
+  for (const auto& number : numbers) {
+    if (n != number.name) continue;
+    const std::optional<double> value = number_of(text, number.least, 1e6);
+    if (!value) return -1;
+    options->*number.field = *value;
+    return 0;
+  }
+  if (n == "airport-radius" || n == "cross-country") {
+    const bool radius = n == "airport-radius";
+    const std::optional<double> value = number_of(text, 0, radius ? 50 : 100000);
+    if (!value) return -1;
+    (radius ? options->airport_radius_m : options->cross_country_nm) = radius ? *value * 1000.0 : *value;
+    return 0;
+  }
+  if (n == "heliports" || n == "local-time") {
+    (n == "heliports" ? options->heliports : options->local_time) = 1;
+    return 0;
+  }
+  if (n == "profile-set") {
+    profile_settings.push_back(text);
+    options->profile_settings = profile_settings.data();
+    options->profile_setting_count = profile_settings.size();
+    return 0;
+  }
+  if (n == "airports") {
+    options->airports = text;
+    return 0;
+  }
+  if (n == "time-zone") {
+    options->time_zone = text;
+    return 0;
+  }
   if (n == "log-name") {
     options->log_name = text;
     return 0;
@@ -311,6 +380,27 @@ std::int32_t orvex_document_option(orvex_document_options* options, const char* 
   }
   return -1;
 }
+
+// Sets the text of a file the options take by its bytes: "limits" (an aircraft limits file) or
+// "profile" (an aircraft profile), size bytes at data (kept, not copied). Returns 0, or -1 for
+// another name.
+ORVEX_EXPORT(orvex_document_file)
+std::int32_t orvex_document_file(orvex_document_options* options, const char* name, const char* data, std::int32_t size) {
+  const std::string_view n = name;
+  if (size < 0 || (n != "limits" && n != "profile")) return -1;
+  (n == "limits" ? options->limits_text : options->profile_text) = data;
+  (n == "limits" ? options->limits_size : options->profile_size) = static_cast<std::size_t>(size);
+  return 0;
+}
+
+// Checks what the options name before a LOG is read (OrvexDecode_check_document_options): the
+// status, what went wrong in orvex_last_result().
+ORVEX_EXPORT(orvex_document_check) std::int32_t orvex_document_check(const orvex_document_options* options) {
+  return OrvexDecode_check_document_options(options, &last_result);
+}
+
+// The folder relative paths (--airports FILE) are read from: the host's working folder.
+ORVEX_EXPORT(orvex_working_folder) std::int32_t orvex_working_folder(const char* path) { return chdir(path); }
 
 // The flight report (orvexdecode-report), the JSON summary (orvexdecode-info --json) and the
 // exports of orvexdecode-export by the format's name: the ORVEX_DOCUMENT_* status, -1 when the
