@@ -305,6 +305,10 @@ const api_documents = [
     ['avionics-csv', '--local-time', '--profile', profile],
     ['avionics-csv', '--local-time', '--time-zone', 'Asia/Kathmandu', '--tail', 'N5'],
     ['gpx', '--profile-set', 'tail = N9'],
+    ['csv', '--every', '0.01', '--to', '30'],
+    // Usage errors: a period under the report's least, a value that is not a number.
+    ['report', '--every', '0.01'],
+    ['info-json', '--engine-rpm', 'fast'],
     // Refused before the LOG is read: a bad profile line, a bad setting, an unknown zone, airports
     // that can't be read.
     ['report', '--profile', bad_profile],

@@ -356,6 +356,12 @@ function parse_api_document(args, document) {
       texts[option.short] = value ?? '1';
     }
   }, usage);
+  // The report's charts take a step of 0.02 s or more, the exports' rows one of 0.001 s or more
+  // (the module takes either).
+  if (command === 'orvexdecode-report' && texts.every !== undefined && /^[0-9.]+$/.test(texts.every) &&
+      Number(texts.every) < 0.02) {
+    usage(`--every: not a number of seconds from 0.02 to 86400: ${texts.every}`);
+  }
   if (command === 'orvexdecode-export') {
     if (texts['local-time'] !== undefined && document !== 'avionics-csv') {
       usage('--local-time: only avionics-csv writes local times (the others keep UTC)');

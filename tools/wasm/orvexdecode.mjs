@@ -117,6 +117,9 @@ function check_document_options(run) {
     write_all(2, Buffer.from(`orvexdecode: ${message}\n`));
     process.exit(1);
   };
+  // A value the module does not take is a usage error, as the commands make it.
+  const values = decoder.check(run.fields);
+  if (values.message.startsWith('--')) usage(values.message);
   const zone_check = decoder.check(run.fields['time-zone'] !== undefined ? { 'time-zone': run.fields['time-zone'] } : {},
     {});
   if (zone_check.status !== document_status.written && zone_check.message.startsWith('time zone: ')) {

@@ -312,7 +312,7 @@ std::int32_t orvex_document_option(orvex_document_options* options, const char* 
   if (n == "every") {
     double seconds = 0;
     const std::from_chars_result read = float_from_chars(text, end, seconds, std::chars_format::fixed);
-    if (read.ec != std::errc() || read.ptr != end || !(seconds >= 0.02) || !(seconds <= 86400.0)) return -1;
+    if (read.ec != std::errc() || read.ptr != end || !(seconds >= 0.001) || !(seconds <= 86400.0)) return -1;
     options->every_ms = static_cast<std::uint32_t>(std::llround(seconds * 1000.0));
     return 0;
   }
