@@ -8,6 +8,7 @@
 #include "airport_option.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
+#include "limits_file.h"
 
 struct export_arguments {
   const export_format* format = nullptr;  // of the registry
@@ -16,10 +17,12 @@ struct export_arguments {
   std::string output_dir;         // a file per LOG (or per flight) in this folder; empty: none
   bool each_flight = false;       // with output_dir: a file per detected flight
   bool force = false;             // overwrite an output that is a LOG file
-  export_request request = default_export_request();
+  export_request request = default_export_request();  // its tail is --tail, else the profile's
+  profile_source profile;  // --profile and --profile-set: the tail and the manifold pressure's input
   airport_choice airports;  // --airports, --airport-radius, --heliports
-  // Opened from the choice when the export names places or takes local times from airports;
-  // the request points to it once the arguments have their final place (main).
+  // Opened from the choice when the export names places or takes local times from airports, to
+  // tell its failures once; the request points to it once the arguments have their final place
+  // (main).
   airport_lookup lookup;
 };
 
