@@ -21,7 +21,6 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/flight_places.h"
 #include "analysis/flight_local_times.h"
 #include "file_checks.h"
 #include "info_options.h"
@@ -153,11 +152,11 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = std::string("Not a LOG file (") + reason + "): " + shown;
     return;
   }
-  if (const std::string e = locate_flights(summary, request.lookup, request.airports.options); !e.empty()) {
+  const time_zone* zone = request.zone ? &*request.zone : nullptr;
+  if (const std::string e = place_flights(summary, &request.lookup, request.airports.options, zone); !e.empty()) {
     job.error = "Airports can't be read: " + e;
     return;
   }
-  give_flights_local_times(summary, request.zone ? &*request.zone : nullptr);
   // The report waits in memory for its turn (the reports keep the order of the LOGs).
   ctx.out.attach(job.report);
   if (request.json) {
