@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "airport_option.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
 
 struct export_arguments {
   const export_format* format = nullptr;  // of the registry
-  std::vector<std::string> logs;  // one, "-" for standard input; several only with output_dir
+  std::vector<std::string> logs;  // one, "-" for standard input; several with output_dir or a logbook
   const char* output = nullptr;   // one LOG: the file to write; nullptr: standard output
   std::string output_dir;         // a file per LOG (or per flight) in this folder; empty: none
   bool each_flight = false;       // with output_dir: a file per detected flight
   bool force = false;             // overwrite an output that is a LOG file
   export_request request = default_export_request();
+  airport_choice airports;  // the logbook's airports
+  airport_lookup lookup;    // opened from the choice; request.airports points here
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
