@@ -97,7 +97,15 @@ int export_all_flights(const export_arguments& args) {
       exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), log_name);
     }
     if (!rewind_input(logs[i])) exit_file_error("LOG can't be read again", log_name, errno);
-    inputs.push_back({logs[i].stream, log_name});
+    if (!logs[i].copied && input != stdin) {
+      // A file is opened again when its turn comes: a card's LOGs never all open at once.
+      close_input(logs[i]);
+      std::fclose(input);
+      opened.pop_back();
+      inputs.push_back({nullptr, log_name, log_name});
+    } else {
+      inputs.push_back({logs[i].stream, log_name});
+    }
   }
   export_request request = args.request;
   request.airports = &args.lookup;

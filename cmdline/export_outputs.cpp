@@ -90,6 +90,7 @@ int write_flights_export(const export_format& format, const export_request& requ
   const export_result result = export_flights(format, *ctx, request, logs, output.stream());
   OrvexDecode_context_free(ctx);
   for (const export_input& log : logs) {
+    if (log.input == nullptr) continue;  // opened and told by export_flights
     if (const int error = read_error_of(log.input)) {
       print_file_error("LOG can't be read", std::string(log.log_name).c_str(), error);
       return 2;

@@ -204,7 +204,14 @@ export_result export_flights(const export_format& format, decode_context& ctx, c
   std::vector<read_log> read;
   std::vector<std::pair<log_content_key, std::string_view>> seen;
   for (const export_input& log : logs) {
-    const log_content_key key = content_key_of(log.input);
+    const std::unique_ptr<FILE, int (*)(FILE*)> opened(
+        log.input == nullptr && log.path != nullptr ? std::fopen(log.path, "rb") : nullptr, std::fclose);
+    FILE* const input = log.input != nullptr ? log.input : opened.get();
+    if (input == nullptr) {
+      result.error = std::string(log.log_name) + ": the LOG can't be opened";
+      return result;
+    }
+    const log_content_key key = content_key_of(input);
     if (key.read_failed) {
       result.error = std::string(log.log_name) + ": the LOG can't be read";
       return result;
@@ -216,8 +223,8 @@ export_result export_flights(const export_format& format, decode_context& ctx, c
       continue;
     }
     seen.emplace_back(key, log.log_name);
-    read_log& r = read.emplace_back(read_log{log.log_name, analyse_log(ctx, options, log.input), {}});
-    if (std::ferror(log.input)) {
+    read_log& r = read.emplace_back(read_log{log.log_name, analyse_log(ctx, options, input), {}});
+    if (std::ferror(input)) {
       result.error = std::string(log.log_name) + ": the LOG can't be read";
       return result;
     }

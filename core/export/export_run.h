@@ -53,8 +53,11 @@ export_result export_log(const export_format& format, decode_context& ctx, const
 
 // One LOG of an export of flights across LOGs.
 struct export_input {
-  FILE* input;                // read once, from its position
+  FILE* input;                // read once, from its position; nullptr: the file at path
   std::string_view log_name;  // as the document names it and the errors tell it
+  // A file opened only while it is read, so that a card's hundreds of LOGs never hold as many
+  // open files at once.
+  const char* path = nullptr;
 };
 
 // Writes one document of the flights of every LOG in the format (per_flight), in UTC order of
