@@ -156,7 +156,7 @@ struct log_content_key {
 log_content_key content_key_of(FILE* input) {
   log_content_key key;
   const long start = std::ftell(input);
-  unsigned char block[65536];
+  unsigned char block[8192];
   for (std::size_t n; (n = std::fread(block, 1, sizeof block, input)) > 0;) {
     key.bytes += n;
     for (std::size_t i = 0; i < n; ++i) key.hash = (key.hash ^ block[i]) * 1099511628211ull;
