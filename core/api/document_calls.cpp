@@ -357,10 +357,14 @@ int OrvexDecode_check_document_options(const orvex_document_options* options, or
   return r.status = places_of(*options, places, r);
 }
 
+// The formats of a document per LOG, those OrvexDecode_context_export writes (the logbook takes
+// the flights of several LOGs).
 const char* OrvexDecode_export_format(int index) {
-  const std::span<const export_format> formats = export_formats();
-  if (index < 0 || static_cast<std::size_t>(index) >= formats.size()) return nullptr;
-  return formats[static_cast<std::size_t>(index)].name.data();
+  if (index < 0) return nullptr;
+  for (const export_format& f : export_formats()) {
+    if (f.is_per_log() && index-- == 0) return f.name.data();
+  }
+  return nullptr;
 }
 
 void OrvexDecode_free(void* data) { std::free(data); }
