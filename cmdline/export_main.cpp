@@ -1,5 +1,6 @@
-// orvexdecode-export: writes a LOG as CSV, the avionics datalog CSV, GPX or KML with time
-// (cmdline/export_options.cpp has the usage).
+// orvexdecode-export: writes a LOG as CSV, the avionics datalog CSV, GPX or KML with time, or
+// the flights of several LOGs as a logbook's import file (cmdline/export_options.cpp has the
+// usage).
 //
 // An export reads the LOG twice (core/export/export_run.h): a LOG file is rewound, and
 // standard input or any other stream that can't be rewound is first copied to a temporary
@@ -60,6 +61,61 @@ int export_to_one_output(const export_arguments& args) {
   const int status = write_export({*args.format, args.request, args.profile, log.stream, log_name, args.output, ""});
   close_input(log);
   if (input != stdin) std::fclose(input);
+  return status;
+}
+
+// The logbook: the flights of every LOG in one document. A LOG that can't be read, or is not a
+// LOG, ends the run before anything is written.
+int export_all_flights(const export_arguments& args) {
+  const char* const output_name = args.output != nullptr ? args.output : "standard output";
+  if (args.output == nullptr && standard_descriptor_was_closed(STDOUT_FILENO)) {
+    exit_file_error("Standard output is closed");
+  }
+  if (!args.force && holds_log_records(args.output)) {
+    exit_file_error("Output file is a LOG file (--force overwrites it)", output_name);
+  }
+  std::vector<FILE*> opened;
+  std::vector<rewindable_input> logs(args.logs.size());
+  std::vector<export_input> inputs;
+  for (std::size_t i = 0; i < args.logs.size(); ++i) {
+    const std::string& log_arg = args.logs[i];
+    const char* const log_name = is_dash(log_arg) ? "standard input" : log_arg.c_str();
+    FILE* input = stdin;
+    errno = 0;
+    if (!is_dash(log_arg)) {
+      input = std::fopen(log_name, "rb");
+      if (input == nullptr) exit_file_error("LOG can't be opened for reading", log_name, errno);
+      opened.push_back(input);
+    } else if (standard_descriptor_was_closed(STDIN_FILENO)) {
+      exit_file_error("Standard input is closed");
+    }
+    if (is_the_input(input, args.output)) exit_file_error("Output file is one of the LOGs", output_name);
+    if (const std::string error = make_rewindable(input, log_name, logs[i]); !error.empty()) {
+      exit_file_error(error.c_str());
+    }
+    if (const char* reason = scan_for_log_records(logs[i].stream)) {
+      exit_file_error((std::string("Not a LOG file (") + reason + ")").c_str(), log_name);
+    }
+    if (!rewind_input(logs[i])) exit_file_error("LOG can't be read again", log_name, errno);
+    if (!logs[i].copied && input != stdin) {
+      // A file is opened again when its turn comes: a card's LOGs never all open at once.
+      close_input(logs[i]);
+      std::fclose(input);
+      opened.pop_back();
+      inputs.push_back({nullptr, log_name, log_name});
+    } else {
+      inputs.push_back({logs[i].stream, log_name});
+    }
+  }
+  export_request request = args.request;
+  request.airports = &args.lookup;
+  request.lookup_options = args.airports.options;
+  if (request.tail.empty()) {
+    std::fputs("warning: no --tail: the aircraft's registration stays empty in the logbook\n", stderr);
+  }
+  const int status = write_flights_export(*args.format, request, inputs, args.output);
+  for (rewindable_input& log : logs) close_input(log);
+  for (FILE* f : opened) std::fclose(f);
   return status;
 }
 
@@ -145,6 +201,7 @@ int main(int argc, char** argv) {
   guard_standard_descriptors();
   export_arguments args = parse_export_arguments(argc, argv);
   if (args.lookup.enabled()) args.request.airports = &args.lookup;  // args lives to the end of main
+  if (!args.format->is_per_log()) return export_all_flights(args);
   if (args.output_dir.empty()) return export_to_one_output(args);
 
   make_output_folder(args.output_dir);

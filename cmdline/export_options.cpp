@@ -52,6 +52,7 @@ std::string usage_text(std::string_view program) {
   std::string text;
   text.append("Usage: ").append(program).append(" FORMAT [options] LOG [OUTPUT]\n");
   text.append("       ").append(program).append(" FORMAT [options] --output-dir DIR [--each-flight] LOG...\n");
+  text.append("       ").append(program).append(" logbook --layout NAME [options] LOG... [-o FILE]\n");
   text.append(
       "Writes an EFIS LOG file in a format that flight-analysis services, logbooks and globe\n"
       "viewers import.\n"
@@ -82,11 +83,13 @@ std::string usage_text(std::string_view program) {
       "  --tail IDENT            the aircraft's registration, for headers and names\n"
       "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
       "                          of the departure (--time-zone names the zone) - default UTC\n"
-      "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
-      "  --airports FILE         the airports of the takeoffs and landings, named by gpx and kml\n"
-      "                          and giving avionics-csv --local-time its zone: an airport\n"
-      "                          table, or OurAirports' airports.csv (with its runways.csv\n"
-      "                          beside it), or \"none\" - default the table installed\n"
+      "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles); logbook: the\n"
+      "                          zone of the dates - default the departure airport's\n"
+      "  --layout NAME           logbook: myflightbook or foreflight, the logbook's import file\n"
+      "  --airports FILE         the airports of the takeoffs and landings, named by gpx, kml\n"
+      "                          and logbook and giving avionics-csv --local-time its zone: an\n"
+      "                          airport table, or OurAirports' airports.csv (with its\n"
+      "                          runways.csv beside it), or \"none\" - default the table installed\n"
       "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
       "  --heliports             heliports, seaplane bases and balloon ports too\n"
       "  --profile FILE          the aircraft profile: its tail (unless --tail) and the aux\n"
@@ -118,6 +121,26 @@ std::string unknown_format_text(std::string_view given) {
          (suggestion.empty() ? "; the FORMATs are " + spoken_list(names, " and ") : suggestion);
 }
 
+logbook_layout layout_option(const char* text) {
+  const std::string_view name = text;
+  if (name == "myflightbook") return logbook_layout::myflightbook;
+  if (name == "foreflight") return logbook_layout::foreflight;
+  exit_usage("--layout: unknown layout " + std::string(name) + "; the layouts are myflightbook and foreflight");
+}
+
+// The logbook: every operand a LOG, the one document on standard output or -o FILE.
+void check_logbook_arguments(export_arguments& a, const char* output_option) {
+  const export_request& r = a.request;
+  if (r.layout == logbook_layout::none) exit_usage("logbook: --layout NAME is needed (myflightbook or foreflight)");
+  if (!a.output_dir.empty() || a.each_flight) exit_usage("logbook writes one file of all the LOGs' flights: -o FILE");
+  if (r.window.flight || r.window.from || r.window.to) {
+    exit_usage("--flight, --from and --to: logbook takes every flight of every LOG");
+  }
+  if (std::count(a.logs.begin(), a.logs.end(), "-") > 1) exit_usage("standard input (\"-\") may be given once");
+  if (output_option != nullptr && std::strcmp(output_option, "-") != 0) a.output = output_option;
+  a.lookup = open_chosen_airports(a.airports);
+}
+
 }  // namespace
 
 export_arguments parse_export_arguments(int argc, char** argv) {
@@ -141,6 +164,7 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_output_dir,
     opt_each_flight,
     opt_force,
+    opt_layout,
     opt_airports,
     opt_airport_radius,
     opt_heliports,
@@ -164,6 +188,7 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"output-dir", required_argument, nullptr, opt_output_dir},
       {"each-flight", no_argument, nullptr, opt_each_flight},
       {"force", no_argument, nullptr, opt_force},
+      {"layout", required_argument, nullptr, opt_layout},
       {"airports", required_argument, nullptr, opt_airports},
       {"airport-radius", required_argument, nullptr, opt_airport_radius},
       {"heliports", no_argument, nullptr, opt_heliports},
@@ -209,6 +234,7 @@ export_arguments parse_export_arguments(int argc, char** argv) {
         break;
       case opt_each_flight: a.each_flight = true; break;
       case opt_force: a.force = true; break;
+      case opt_layout: r.layout = layout_option(optarg); break;
       case opt_airports: take_airports_option(a.airports, optarg, exit_usage); break;
       case opt_airport_radius: a.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage); break;
       case opt_heliports: a.airports.options.other_bases = true; break;
@@ -231,11 +257,16 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   if (r.local_time && a.format->name != "avionics-csv") {
     exit_usage("--local-time: only avionics-csv writes local times (the others keep UTC)");
   }
+  a.logs.assign(argv + optind + 1, argv + argc);
+  if (!a.format->is_per_log()) {
+    check_logbook_arguments(a, output_option);
+    return a;
+  }
+  if (r.layout != logbook_layout::none) exit_usage("--layout: only logbook has layouts");
   if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
   // The airports are opened only for an export that uses them (the plain CSV never does).
   r.lookup_options = a.airports.options;
   if (a.format->per_log.names_places || (r.local_time && !r.local_time_zone)) a.lookup = open_chosen_airports(a.airports);
-  a.logs.assign(argv + optind + 1, argv + argc);
   if (a.each_flight && a.output_dir.empty())
     exit_usage("--each-flight writes a file per flight: give --output-dir DIR");
   if (a.each_flight && r.window.flight) exit_usage("--each-flight and --flight exclude each other");

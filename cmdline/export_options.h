@@ -12,7 +12,7 @@
 
 struct export_arguments {
   const export_format* format = nullptr;  // of the registry
-  std::vector<std::string> logs;  // one, "-" for standard input; several only with output_dir
+  std::vector<std::string> logs;  // one, "-" for standard input; several with output_dir or a logbook
   const char* output = nullptr;   // one LOG: the file to write; nullptr: standard output
   std::string output_dir;         // a file per LOG (or per flight) in this folder; empty: none
   bool each_flight = false;       // with output_dir: a file per detected flight
@@ -20,9 +20,9 @@ struct export_arguments {
   export_request request = default_export_request();  // its tail is --tail, else the profile's
   profile_source profile;  // --profile and --profile-set: the tail and the manifold pressure's input
   airport_choice airports;  // --airports, --airport-radius, --heliports
-  // Opened from the choice when the export names places or takes local times from airports, to
-  // tell its failures once; the request points to it once the arguments have their final place
-  // (main).
+  // Opened from the choice when the export names places, takes local times from airports or is the
+  // logbook, to tell its failures once; the request points to it once the arguments have their
+  // final place (main).
   airport_lookup lookup;
 };
 

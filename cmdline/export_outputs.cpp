@@ -95,6 +95,47 @@ int write_export(const export_target& t) {
   return 0;
 }
 
+int write_flights_export(const export_format& format, const export_request& request, std::span<const export_input> logs,
+                         const char* output_name_or_null) {
+  const char* const output_name = output_name_or_null != nullptr ? output_name_or_null : "standard output";
+  output_file output;
+  if (!output.open(output_name_or_null)) {
+    print_file_error(output.refused() ? "Output file can't be replaced safely (no temporary file can be made beside it)"
+                                      : "Output file can't be opened for writing",
+                     output_name, errno);
+    return 2;
+  }
+  decode_context* ctx = OrvexDecode_context_new();
+  if (ctx == nullptr) {
+    print_file_error("Out of memory");
+    return 2;
+  }
+  errno = 0;
+  const export_result result = export_flights(format, *ctx, request, logs, output.stream());
+  OrvexDecode_context_free(ctx);
+  for (const export_input& log : logs) {
+    if (log.input == nullptr) continue;  // opened and told by export_flights
+    if (const int error = read_error_of(log.input)) {
+      print_file_error("LOG can't be read", std::string(log.log_name).c_str(), error);
+      return 2;
+    }
+  }
+  if (!result.error.empty()) {
+    print_file_error(result.error.c_str());
+    return 2;
+  }
+  if (!output.finish() || result.write_failed) {
+    print_file_error("Output can't be written", output_name);
+    return 2;
+  }
+  if (!output.commit()) {
+    print_file_error("Output file can't be replaced", output_name, errno);
+    return 2;
+  }
+  for (const std::string& w : result.warnings) std::fprintf(stderr, "warning: %s\n", terminal_text(w).c_str());
+  return 0;
+}
+
 std::vector<planned_export> plan_folder_exports(const export_arguments& args, const std::string& log_arg, FILE* log,
                                                 int& status) {
   const std::filesystem::path dir = args.output_dir;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "export/export_run.h"
 #include "export_options.h"
 
 struct export_target {
@@ -22,6 +24,11 @@ struct export_target {
 // after an "ERROR:" line on standard error. The caller has checked that the output may be
 // written (not a LOG, not the LOG read).
 int write_export(const export_target& target);
+
+// Writes the flights of every LOG in one document (a format of flights across LOGs, such as the
+// logbook); logs are read from their start. As write_export otherwise.
+int write_flights_export(const export_format& format, const export_request& request, std::span<const export_input> logs,
+                         const char* output);
 
 struct planned_export {
   std::string output;  // the file in the folder

@@ -26,3 +26,13 @@ void give_flights_local_times(log_summary& summary, const time_zone* chosen) {
   time_zone_cache cache;
   give_local_times(summary, zones, cache);
 }
+
+std::string place_flights(log_summary& summary, const airport_lookup* lookup, const airport_options& options,
+                          const time_zone* chosen) {
+  if (lookup != nullptr) {
+    std::string error = locate_flights(summary, *lookup, options);
+    if (!error.empty()) return error;
+  }
+  give_flights_local_times(summary, chosen);
+  return "";
+}

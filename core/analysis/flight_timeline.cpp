@@ -19,11 +19,6 @@ constexpr double glitch_speed_kt = 1000.0;  // a GPS jump faster than this is no
 constexpr double min_track_speed_kt = 5.0;  // slower, a GPS track says little
 constexpr double earth_radius_nm = 3440.065;
 constexpr double pi = 3.14159265358979323846;
-// An EFIS restart in flight: the flight goes on across a break in the LOG shorter than this.
-constexpr std::int64_t restart_in_flight_ms = 300'000;
-// How long into a segment the flight time line waits for what decides whether the flight went on
-// across the break before it (the first speed, and after a restart the first fix).
-constexpr std::uint32_t restart_decision_ms = 60'000;
 
 std::uint32_t milliseconds(double seconds) {
   if (!(seconds > 0.0)) return 0;

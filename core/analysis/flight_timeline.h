@@ -52,6 +52,12 @@ struct analysis_options {
 };
 
 constexpr std::size_t max_listed_windows = 1000;
+
+// An EFIS restart in flight: the flight goes on across a break in the LOG shorter than this.
+constexpr std::int64_t restart_in_flight_ms = 300'000;
+// How long into a segment the flight time line waits for what decides whether the flight went on
+// across the break before it (the first speed, and after a restart the first fix).
+constexpr std::uint32_t restart_decision_ms = 60'000;
 constexpr std::size_t max_listed_exceedances = 1000;
 
 // The library's default decode options, except that GPS 2 is read as NMEA (the port that

@@ -260,11 +260,11 @@ int write_summary(decode_context& ctx, const orvex_document_options& o, call_str
     put_text(r.message, reason);
     return ORVEX_DOCUMENT_NOT_A_LOG;
   }
-  if (const std::string e = locate_flights(summary, places.lookup, places.options); !e.empty()) {
+  const time_zone* zone = places.zone ? &*places.zone : nullptr;
+  if (const std::string e = place_flights(summary, &places.lookup, places.options, zone); !e.empty()) {
     put_text(r.message, e);
     return ORVEX_DOCUMENT_AIRPORTS_FAILED;
   }
-  give_flights_local_times(summary, places.zone ? &*places.zone : nullptr);
   ctx.out.attach(s.output);
   const int last = json ? write_summary_json(ctx.out, text_or_empty(o.log_name), summary, analysis)
                         : write_summary_text(ctx.out, text_or_empty(o.log_name), summary);
@@ -371,10 +371,14 @@ int OrvexDecode_check_document_options(const orvex_document_options* options, or
   return r.status = places_of(*options, places, r);
 }
 
+// The formats of a document per LOG, those OrvexDecode_context_export writes (the logbook takes
+// the flights of several LOGs).
 const char* OrvexDecode_export_format(int index) {
-  const std::span<const export_format> formats = export_formats();
-  if (index < 0 || static_cast<std::size_t>(index) >= formats.size()) return nullptr;
-  return formats[static_cast<std::size_t>(index)].name.data();
+  if (index < 0) return nullptr;
+  for (const export_format& f : export_formats()) {
+    if (f.is_per_log() && index-- == 0) return f.name.data();
+  }
+  return nullptr;
 }
 
 void OrvexDecode_free(void* data) { std::free(data); }

@@ -9,6 +9,9 @@ void write_csv(export_pass& pass);           // csv_export.cpp
 void write_avionics_csv(export_pass& pass);  // avionics_csv_export.cpp
 void write_gpx(export_pass& pass);           // gpx_export.cpp
 void write_kml_time(export_pass& pass);      // kml_time_export.cpp
+void begin_logbook(output_writer& out, const export_request& request);  // logbook_export.cpp
+void write_logbook_row(output_writer& out, const export_request& request, const logged_flight& flight);
+void end_logbook(output_writer& out, const export_request& request);
 
 namespace {
 
@@ -22,6 +25,8 @@ constexpr std::array formats = {
                   {true, "the track points have no time", write_gpx, true}, {}},
     export_format{"kml", "KML 2.2 with time, to replay the flight", ".kml",
                   {false, "the path has no times to replay", write_kml_time, true}, {}},
+    export_format{"logbook", "a row per flight of all the LOGs, for a logbook to import (--layout)", ".csv",
+                  {}, {begin_logbook, write_logbook_row, end_logbook}},
 };
 // clang-format on
 

@@ -11,8 +11,11 @@
 //     the format's pass and finishes it (flush, warnings); the format writes its head, takes
 //     each sampled row (for_each_row) or runs its own steps over the records, and writes its
 //     end;
-//   - a row per flight across LOGs (a logbook): the driver reads each LOG's flight time line and
-//     hands the format every flight of every LOG, between one head and one end for all.
+//   - a row per flight across LOGs (a logbook): the driver reads each LOG's flight time line,
+//     places its flights (airports, local times) as the other front ends do, and hands the
+//     format every flight of every LOG in UTC order of takeoff, between one head and one end
+//     for all; a LOG given twice counts once, and a flight the EFIS restarted into the next LOG
+//     comes as one (joined_flights.h).
 #pragma once
 
 #include <span>

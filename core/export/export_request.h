@@ -19,6 +19,9 @@ struct aux_reading {
   double scale;
 };
 
+// The layouts of the logbook's import file (logbook_export.cpp).
+enum class logbook_layout : std::uint8_t { none, myflightbook, foreflight };
+
 struct export_request {
   library_options decode;  // the GPS ports' sentence formats
   analog_input_const constants;
@@ -27,9 +30,14 @@ struct export_request {
   std::optional<std::int64_t> utc_start_ms;  // UTC of the first record, for a LOG without GPS time
   std::string tail;                          // the aircraft's registration, for headers and names; may be empty
   // The avionics CSV's date and time in local time (with its offset) instead of UTC: in
-  // local_time_zone when given, else in the departure airport's zone where one is known.
+  // local_time_zone when given, else in the departure airport's zone where one is known. The
+  // logbook's dates are local dates: in local_time_zone when given, else the departure airport's.
   bool local_time = false;
   std::optional<time_zone> local_time_zone;
+  // The logbook: its layout, and where the flights' airports are looked up (none: not).
+  logbook_layout layout = logbook_layout::none;
+  const airport_lookup* airports = nullptr;
+  airport_options lookup_options;
   std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
   // Where the flights' airports are looked up (nullptr: they are not), for the places the GPX
   // and the KML name and the zone of the avionics CSV's local time; the caller keeps it open.

@@ -1,11 +1,13 @@
 #include "export/export_run.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "analysis/flight_local_times.h"
 #include "analysis/flight_places.h"
 #include "analysis/flight_timeline.h"
+#include "analysis/joined_flights.h"
 
 namespace {
 
@@ -162,6 +164,52 @@ export_result export_log(const export_format& format, decode_context& ctx, const
   return result;
 }
 
+namespace {
+
+// A LOG's content, to know a LOG given twice: its length and a 64-bit FNV-1a hash of its bytes
+// from the input's position. The input goes back to that position; read_failed when it can't.
+struct log_content_key {
+  std::uint64_t bytes = 0;
+  std::uint64_t hash = 14695981039346656037ull;
+  bool read_failed = false;
+  bool operator==(const log_content_key& o) const { return bytes == o.bytes && hash == o.hash; }
+};
+
+log_content_key content_key_of(FILE* input) {
+  log_content_key key;
+  const long start = std::ftell(input);
+  unsigned char block[8192];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, input)) > 0;) {
+    key.bytes += n;
+    for (std::size_t i = 0; i < n; ++i) key.hash = (key.hash ^ block[i]) * 1099511628211ull;
+  }
+  key.read_failed = std::ferror(input) != 0 || start < 0 || std::fseek(input, start, SEEK_SET) != 0;
+  return key;
+}
+
+// What the rows need of a LOG once its flights are placed.
+struct read_log {
+  std::string_view name;
+  log_summary summary;  // the flights moved to flights below, the rest kept for the joins
+  std::vector<flight_record> flights;
+};
+
+// A flight in the document's order: UTC of its takeoff, then the order the LOGs were given.
+struct flight_at {
+  std::size_t log;
+  std::size_t flight;
+  bool has_utc;
+  std::int64_t takeoff_utc_ms;
+};
+
+bool takes_off_before(const flight_at& a, const flight_at& b) {
+  if (a.has_utc != b.has_utc) return a.has_utc;
+  if (a.has_utc && a.takeoff_utc_ms != b.takeoff_utc_ms) return a.takeoff_utc_ms < b.takeoff_utc_ms;
+  return a.log != b.log ? a.log < b.log : a.flight < b.flight;
+}
+
+}  // namespace
+
 export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
                              std::span<const export_input> logs, FILE* output) {
   const flight_rows& rows = format.per_flight;
@@ -174,25 +222,71 @@ export_result export_flights(const export_format& format, decode_context& ctx, c
   }
   out->attach(output);
   const analysis_options options = analysis_of(request);
-  rows.begin(*out, request);
+  const time_zone* zone = request.local_time_zone ? &*request.local_time_zone : nullptr;
+  std::vector<read_log> read;
+  std::vector<std::pair<log_content_key, std::string_view>> seen;
   for (const export_input& log : logs) {
-    log_summary summary = analyse_log(ctx, options, log.input);
-    if (std::ferror(log.input)) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> opened(
+        log.input == nullptr && log.path != nullptr ? std::fopen(log.path, "rb") : nullptr, std::fclose);
+    FILE* const input = log.input != nullptr ? log.input : opened.get();
+    if (input == nullptr) {
+      result.error = std::string(log.log_name) + ": the LOG can't be opened";
+      return result;
+    }
+    const log_content_key key = content_key_of(input);
+    if (key.read_failed) {
       result.error = std::string(log.log_name) + ": the LOG can't be read";
       return result;
     }
-    if (request.airports != nullptr && request.airports->enabled()) {
-      if (const std::string e = locate_flights(summary, *request.airports, request.lookup_options); !e.empty()) {
-        result.error = "the airports can't be read: " + e;
-        return result;
-      }
+    const auto same = std::find_if(seen.begin(), seen.end(), [&key](const auto& s) { return s.first == key; });
+    if (same != seen.end()) {
+      const std::string earlier = same->second == log.log_name ? "given before" : "the same LOG as " + std::string(same->second);
+      result.warnings.push_back(std::string(log.log_name) + ": " + earlier + "; its flights are written once");
+      continue;
     }
-    give_flights_local_times(summary, request.local_time_zone ? &*request.local_time_zone : nullptr);
-    int number = 0;
-    for (const flight_record& flight : summary.flights) {
-      rows.row(*out, request, {log.log_name, summary, flight, ++number});
-      ++result.items;
+    seen.emplace_back(key, log.log_name);
+    read_log& r = read.emplace_back(read_log{log.log_name, analyse_log(ctx, options, input), {}});
+    if (std::ferror(input)) {
+      result.error = std::string(log.log_name) + ": the LOG can't be read";
+      return result;
     }
+    if (const std::string e = place_flights(r.summary, request.airports, request.lookup_options, zone); !e.empty()) {
+      result.error = "Airports can't be read: " + e;
+      return result;
+    }
+    r.flights = std::move(r.summary.flights);
+  }
+
+  std::vector<flight_at> order;
+  for (std::size_t l = 0; l < read.size(); ++l) {
+    for (std::size_t f = 0; f < read[l].flights.size(); ++f) {
+      const std::optional<log_event>& takeoff = read[l].flights[f].takeoff;
+      const bool has_utc = takeoff && takeoff->when.has_utc;
+      order.push_back({l, f, has_utc, has_utc ? takeoff->when.utc_ms : 0});
+    }
+  }
+  std::sort(order.begin(), order.end(), takes_off_before);
+
+  rows.begin(*out, request);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const read_log& log = read[order[i].log];
+    const flight_record* flight = &log.flights[order[i].flight];
+    const int number = static_cast<int>(order[i].flight) + 1;
+    // A flight whose EFIS restarted into the next LOG goes on there: one row.
+    flight_record joined;
+    for (; i + 1 < order.size(); ++i) {
+      const read_log& next = read[order[i + 1].log];
+      const read_log& last = read[order[i].log];
+      if (order[i + 1].flight != 0 || order[i].flight + 1 != last.flights.size()) break;
+      const std::optional<double> break_s =
+          break_before_continued_flight(last.summary, last.flights[order[i].flight], next.summary, next.flights[0]);
+      if (!break_s) break;
+      if (flight != &joined) joined = *flight;
+      join_flight(joined, next.flights[0], *break_s, options.logbook);
+      flight = &joined;
+    }
+    rows.row(*out, request, {log.name, log.summary, *flight, number});
+    ++result.items;
   }
   rows.end(*out, request);
   if (out->flush() != 0) result.write_failed = true;

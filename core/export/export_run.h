@@ -63,12 +63,17 @@ export_result export_log(const export_format& format, decode_context& ctx, const
 
 // One LOG of an export of flights across LOGs.
 struct export_input {
-  FILE* input;                // read once, from its position
+  FILE* input;                // read once, from its position; nullptr: the file at path
   std::string_view log_name;  // as the document names it and the errors tell it
+  // A file opened only while it is read, so that a card's hundreds of LOGs never hold as many
+  // open files at once.
+  const char* path = nullptr;
 };
 
-// Writes one document of the flights of every LOG in the format (per_flight). A LOG that can't
-// be read ends the export with an error.
+// Writes one document of the flights of every LOG in the format (per_flight), in UTC order of
+// takeoff (flights without UTC last, in the LOGs' order). A LOG whose bytes repeat an earlier
+// one is told in a warning and left out. A LOG that can't be read, or airports that can't be,
+// end the export with an error. Each input is read from its position to its end.
 export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
                              std::span<const export_input> logs, FILE* output);
 

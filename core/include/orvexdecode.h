@@ -298,7 +298,8 @@ int OrvexDecode_context_summary_text(decode_context* context, const orvex_docume
                                      orvex_document_result* result);
 
 /* An export of orvexdecode-export, format named as it names it ("csv", "avionics-csv", "gpx",
- * "kml"); OrvexDecode_export_format(i) gives the i-th name, NULL past the last. */
+ * "kml"); OrvexDecode_export_format(i) gives the i-th name, NULL past the last. The logbook,
+ * which takes the flights of several LOGs, is not among them. */
 int OrvexDecode_context_export(decode_context* context, const char* format, const orvex_document_options* options,
                                const orvex_log_input* input, orvex_document_output* output,
                                orvex_document_result* result);

@@ -147,3 +147,36 @@ TEST(ExportCommandLine, TheProfileFillsE1MapFromItsAuxInput) {
     EXPECT_GE(checked, 2u);
   }
 }
+
+TEST(ExportCommandLine, TheLogbookTakesEveryLogAndRefusesWhatItCannotWrite) {
+  const temp_files t;
+  const std::string log = t.write("flight.LOG", small_log());
+  const std::string not_log = t.write("notes.LOG", "not a LOG\n");
+  const std::string out = t.path("logbook.csv");
+  const struct {
+    std::string args;
+    int status;
+    const char* says;
+  } rows[] = {
+      {"logbook " + log, 1, "logbook: --layout NAME is needed"},
+      {"logbook --layout paper " + log, 1, "--layout: unknown layout paper"},
+      {"csv --layout myflightbook " + log, 1, "--layout: only logbook has layouts"},
+      {"logbook --layout foreflight --output-dir " + t.path("dir") + " " + log, 1, "logbook writes one file"},
+      {"logbook --layout foreflight --flight 1 " + log, 1, "--flight, --from and --to: logbook takes every"},
+      {"logbook --layout myflightbook " + log + " " + not_log + " -o " + out, 2, "ERROR: Not a LOG file"},
+      {"logbook --layout myflightbook " + log + " -o " + log, 2, "ERROR: Output file is"},
+  };
+  for (const auto& r : rows) {
+    const program_result result = run_program(program, r.args);
+    EXPECT_EQ(result.status, r.status) << r.args;
+    EXPECT_NE(result.err.find(r.says), std::string::npos) << r.args << "\n" << result.err;
+    EXPECT_FALSE(std::filesystem::exists(out)) << r.args;
+  }
+  EXPECT_EQ(read_file(log), small_log());
+  // Standard input among the files, and no --tail: a warning, the document all the same.
+  const program_result result = run_program(program, "logbook --layout myflightbook - " + log + " -o " + out, small_log());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("warning: no --tail"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("warning: " + log + ": the same LOG as standard input"), std::string::npos) << result.err;
+  EXPECT_TRUE(read_file(out).starts_with("Date,Tail Number,Route,")) << read_file(out);
+}

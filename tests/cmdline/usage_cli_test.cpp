@@ -130,7 +130,7 @@ TEST(CommandUsage, NewerCommandsTellAUsageErrorInOneLineWithStatus1) {
       // The export's FORMAT.
       {exporter, "gpxx a.LOG", "unknown FORMAT gpxx; did you mean gpx?"},
       {exporter, "avionics a.LOG", "unknown FORMAT avionics; did you mean avionics-csv?"},
-      {exporter, "json a.LOG", "unknown FORMAT json; the FORMATs are csv, avionics-csv, gpx and kml"},
+      {exporter, "json a.LOG", "unknown FORMAT json; the FORMATs are csv, avionics-csv, gpx, kml and logbook"},
       // Arguments and values.
       {info, "", "no LOG given"},
       {info, "--json", "no LOG given"},

@@ -80,7 +80,9 @@ orvexdecode-info --limits |$all_files
 orvexdecode-info -j |
 orvexdecode-info --utc-start |
 orvexdecode-info --land|--landing-speed --landing-time
-orvexdecode-export |avionics-csv csv gpx kml
+orvexdecode-export |avionics-csv csv gpx kml logbook
+orvexdecode-export logbook --layout |foreflight myflightbook
+orvexdecode-export logbook --layout foreflight a.LOG |a.LOG b.log sub
 orvexdecode-export g|gpx
 orvexdecode-export csv |a.LOG b.log sub
 orvexdecode-export kml --flight 2 |a.LOG b.log sub

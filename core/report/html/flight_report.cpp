@@ -49,14 +49,11 @@ flight_report_result write_flight_report(decode_context& ctx, const flight_repor
     result.not_a_log_reason = reason;
     return result;
   }
-  if (request.airports != nullptr) {
-    result.error = locate_flights(summary, *request.airports, request.lookup_options);
-    if (!result.error.empty()) {
-      result.status = flight_report_status::airports_failed;
-      return result;
-    }
+  result.error = place_flights(summary, request.airports, request.lookup_options, request.zone);
+  if (!result.error.empty()) {
+    result.status = flight_report_status::airports_failed;
+    return result;
   }
-  give_flights_local_times(summary, request.zone);
   const log_window window = resolve_window(request.window, summary);
   if (!window.error.empty()) {
     result.status = flight_report_status::window_refused;
