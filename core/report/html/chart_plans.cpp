@@ -206,6 +206,15 @@ std::string_view limit_display_name(limit_parameter p) {
     case limit_parameter::bus_voltage_min:
     case limit_parameter::bus_voltage_max: return "Bus voltage";
     case limit_parameter::ias_max: return "IAS";
+    case limit_parameter::cht_high: return "CHT";
+    case limit_parameter::cht_above_others: return "CHT above the others";
+    case limit_parameter::egt_spread_cruise: return "EGT spread in cruise";
+    case limit_parameter::oil_pressure_low: return "Oil pressure";
+    case limit_parameter::cht_cooling: return "CHT cooling";
+    case limit_parameter::probe_low: return "Probe reading low";
+    case limit_parameter::cht_probe_high: return "CHT probe beyond its range";
+    case limit_parameter::egt_probe_high: return "EGT probe beyond its range";
+    case limit_parameter::probe_jump: return "Probe jump";
   }
   return "";
 }
@@ -223,6 +232,15 @@ std::string_view limit_chart(limit_parameter p) {
     case limit_parameter::bus_voltage_min:
     case limit_parameter::bus_voltage_max: return "bus";
     case limit_parameter::ias_max: return "flight";
+    case limit_parameter::cht_high:
+    case limit_parameter::cht_above_others:
+    case limit_parameter::cht_cooling:
+    case limit_parameter::cht_probe_high:
+    case limit_parameter::probe_low:  // a probe fault shows on its probe's chart
+    case limit_parameter::probe_jump: return "cht";
+    case limit_parameter::egt_spread_cruise:
+    case limit_parameter::egt_probe_high: return "egt";
+    case limit_parameter::oil_pressure_low: return "oil";
   }
   return "";
 }
