@@ -98,7 +98,8 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
   const std::size_t jump = rule_of(lp::probe_jump);
   const bool running = !(s.rpm() < running_rpm);
   const bool recent = has_last_ && now.ms - previous_ms_ <= milliseconds(rules_[jump].limit.seconds) * 3 / 2;
-  bool faulty[probe_count];
+  bool faulty[probe_count];  // reading beyond the range
+  bool jumped[probe_count] = {};
   for (std::size_t p = 0; p < probe_count; ++p) {
     const int k = p < cylinder_count ? 0 : 1;
     const std::size_t high = rule_of(k == 0 ? lp::cht_probe_high : lp::egt_probe_high);
@@ -116,30 +117,24 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
     if (std::isnan(f[p])) continue;
     const int k = p < cylinder_count ? 0 : 1;
     const double limit = threshold_f_[jump][k];
-    bool jumped = false;
-    if (recent && previous_held_[p] && !previous_faulty_[p] && !faulty[p]) {
-      const double moved = std::fabs(f[p] - previous_f_[p]);
-      if (moved > limit) {
-        jumped = true;
-        const std::size_t first = k == 0 ? 0 : cylinder_count;
-        for (std::size_t q = first; q < first + cylinder_count; ++q) {
-          if (q != p && !std::isnan(f[q]) && previous_held_[q] && std::fabs(f[q] - previous_f_[q]) > limit / 2) {
-            jumped = false;
-          }
+    if (!recent || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
+    const double moved = std::fabs(f[p] - previous_f_[p]);
+    if (moved > limit) {
+      jumped[p] = true;
+      const std::size_t first = k == 0 ? 0 : cylinder_count;
+      for (std::size_t q = first; q < first + cylinder_count; ++q) {
+        if (q != p && !std::isnan(f[q]) && previous_held_[q] && std::fabs(f[q] - previous_f_[q]) > limit / 2) {
+          jumped[p] = false;
         }
       }
-      feed(jump, p, jumped, moved, now, now, 0);
     }
-    faulty[p] = faulty[p] || jumped;
+    feed(jump, p, jumped[p], moved, now, now, 0);
   }
   for (std::size_t p = 0; p < probe_count; ++p) {
-    if (faulty[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
-    suspect_[p] = faulty[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
+    if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
+    suspect_[p] = faulty[p] || jumped[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
     previous_held_[p] = !std::isnan(f[p]);
-    previous_faulty_[p] = faulty[p] && !std::isnan(f[p]) &&
-                          (f[p] <= threshold_f_[low][p < cylinder_count ? 0 : 1] ||
-                           f[p] > threshold_f_[rule_of(p < cylinder_count ? lp::cht_probe_high : lp::egt_probe_high)]
-                                             [p < cylinder_count ? 0 : 1]);
+    previous_faulty_[p] = faulty[p];
     previous_f_[p] = f[p];
   }
   previous_ms_ = now.ms;
@@ -228,14 +223,20 @@ void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_c
     e.held = static_cast<std::uint8_t>(e.held | 1u << c);
     e.cht_f[c] = static_cast<float>(f[c]);
   }
-  // A cylinder whose probe fell under suspicion leaves the window whole.
+  // A cylinder whose probe falls under suspicion leaves the window whole.
   bool dropped = false;
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    if (!suspect_[c]) continue;
+    const auto bit = static_cast<std::uint8_t>(1u << c);
+    if (!suspect_[c]) {
+      dropped_ = static_cast<std::uint8_t>(dropped_ & ~bit);
+      continue;
+    }
+    if ((dropped_ & bit) != 0) continue;
+    dropped_ = static_cast<std::uint8_t>(dropped_ | bit);
+    dropped = true;
     for (std::size_t i = 0; i < ring_count_; ++i) {
       cooling_entry& old = ring_[(ring_first_ + i) % ring_size];
-      dropped = dropped || (old.held >> c & 1) != 0;
-      old.held = static_cast<std::uint8_t>(old.held & ~(1u << c));
+      old.held = static_cast<std::uint8_t>(old.held & ~bit);
     }
   }
   while (ring_count_ > 0 && (ring_count_ == ring_size || ring_[ring_first_].ms + window_ms < now.ms)) {
@@ -357,6 +358,7 @@ void warning_detector::end_window() {
   close_all();
   has_last_ = false;
   ring_first_ = ring_count_ = 0;
+  dropped_ = 0;
   for (line_sums& l : sums_) l = {};
   for (std::size_t p = 0; p < probe_count; ++p) {
     previous_held_[p] = previous_faulty_[p] = suspect_[p] = false;

@@ -116,5 +116,6 @@ class warning_detector {
   std::size_t ring_first_ = 0, ring_count_ = 0;
   std::uint32_t base_ms_ = 0;
   std::uint32_t moves_since_rebase_ = 0;
+  std::uint8_t dropped_ = 0;  // a bit per cylinder taken out of the window while its probe is suspect
   line_sums sums_[cylinder_count];
 };

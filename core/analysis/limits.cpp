@@ -99,7 +99,8 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
     }
     next = in.word();
     if (!next.empty() && next != "when" && next != "for") {
-      return "expected \"when\", \"for\" or the end of the line, found " + quoted(next);
+      return std::string(row->warning ? "expected \"when\", \"for\"" : "expected \"when\"") +
+             " or the end of the line, found " + quoted(next);
     }
   }
   if (next == "when") {

@@ -76,7 +76,8 @@ void write_figure_head(output_writer& out, const chart_design& chart, const time
   static constexpr struct {
     std::string_view kind;
     std::string_view meaning;
-  } band_kinds[] = {{"engine", "engine running on the ground"}, {"air", "airborne"}, {"exceed", "limit exceeded"}};
+  } band_kinds[] = {{"engine", "engine running on the ground"}, {"air", "airborne"}, {"exceed", "limit exceeded"},
+                    {"warn", "engine warning"}};
   for (const auto& k : band_kinds) {
     if (std::none_of(chart.bands.begin(), chart.bands.end(), [&](const chart_band& b) { return b.kind == k.kind; })) {
       continue;
@@ -173,6 +174,12 @@ bool value_range_of(const chart_design& chart, int side, value_range& range) {
     if (limit.axis == side && extent.has) extent.take(limit.value);
   }
   if (!extent.has) extent.take(0.0);
+  if (chart.margin && extent.high > extent.low) {
+    const double pad = (extent.high - extent.low) / 10.0;
+    const double low = extent.low - pad;
+    extent.take(extent.low >= 0.0 && low < 0.0 ? 0.0 : low);
+    extent.take(extent.high + pad);
+  }
   range = nice_range(extent.low, extent.high, 4);
   return true;
 }
