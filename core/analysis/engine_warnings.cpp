@@ -67,7 +67,7 @@ bool warning_detector::holds(const limit_condition& c, const phase_sample& s) co
 
 void warning_detector::take(const phase_sample& s, const engine_units& units) {
   const stamp now{s.log_ms, s.segment, s.label};
-  if (has_last_ && (s.segment != last_.segment || s.log_ms < last_.ms)) end_window();
+  if (has_last_ && (s.segment != last_.segment || s.log_ms < last_.ms)) break_run();
   if (!has_last_ || units.cht != units_.cht || units.other_temperatures != units_.other_temperatures) {
     units_ = units;
     for (std::size_t r = 0; r < warning_rule_count; ++r) {
@@ -87,6 +87,10 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
     f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
   }
   check_probes(s, now, f);
+  // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
+  for (std::size_t p = 0; p < probe_count; ++p) {
+    if (!has_read_[p]) f[p] = std::nan("");
+  }
   check_engine(s, now, f);
   check_cooling(now, f);
   has_last_ = true;
@@ -105,8 +109,11 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
     const std::size_t high = rule_of(k == 0 ? lp::cht_probe_high : lp::egt_probe_high);
     faulty[p] = false;
     if (std::isnan(f[p])) continue;
-    const bool is_low = running && f[p] <= threshold_f_[low][k];
+    // A probe that has read nothing above the low threshold in this flight is not fitted (a
+    // LOG that does not say its cylinders is read as six): not a fault.
     const bool is_high = f[p] > threshold_f_[high][k];
+    if (!is_high && f[p] > threshold_f_[low][k]) has_read_[p] = true;
+    const bool is_low = running && has_read_[p] && f[p] <= threshold_f_[low][k];
     feed(low, p, is_low, f[p], now, now, 0);
     feed(high, p, is_high, f[p], now, now, 0);
     faulty[p] = is_low || is_high;
@@ -355,6 +362,12 @@ void warning_detector::close_all() {
 }
 
 void warning_detector::end_window() {
+  break_run();
+  for (bool& read : has_read_) read = false;
+}
+
+// A break in the samples (a new segment of the LOG): what goes on ends, no window spans it.
+void warning_detector::break_run() {
   close_all();
   has_last_ = false;
   ring_first_ = ring_count_ = 0;

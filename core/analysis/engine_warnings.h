@@ -10,7 +10,8 @@
 // middle sample; its warning runs from the middle of the first window beyond the threshold to
 // that of the last.
 // A probe is at fault when it reads the probe_low threshold or less with the engine running
-// (500 rpm or more), beyond its high threshold, or when it jumps by more than probe_jump within
+// (500 rpm or more) after it read above it in the flight (one that never did is not fitted),
+// beyond its high threshold, or when it jumps by more than probe_jump within
 // its time while no other probe of its kind moves by half as much. While a probe is at fault and
 // for 10 s after, its cylinder's value leaves the engine warnings (the CHT rules take the CHT
 // probes, the EGT spread the EGT probes), so that a failing probe is not told as a hot, cold or
@@ -86,6 +87,7 @@ class warning_detector {
             std::uint8_t cylinder);
   void close(std::size_t rule, slot& s);
   void close_all();
+  void break_run();
   void check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]);
   void check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_cooling(const stamp& now, const double (&f)[probe_count]);
@@ -110,6 +112,7 @@ class warning_detector {
   bool previous_faulty_[probe_count] = {};
   std::uint32_t previous_ms_ = 0;
   bool suspect_[probe_count] = {};
+  bool has_read_[probe_count] = {};  // it read above the low threshold in this flight
   std::uint32_t suspect_until_ms_[probe_count] = {};
   // The cooling window.
   cooling_entry ring_[ring_size] = {};

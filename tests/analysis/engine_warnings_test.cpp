@@ -143,3 +143,13 @@ TEST(EngineWarnings, NoneWithoutAnEngineEvent) {
   }
   EXPECT_GE(flown_count, 10);
 }
+
+// Probes that never read (a four-cylinder LOG read as six) are not fitted: no probe fault, and
+// no cylinder 50 F above a mean dragged down by them.
+TEST(EngineWarnings, ProbesThatNeverReadAreNotFitted) {
+  analysis_options options = default_analysis_options();
+  ASSERT_TRUE(read_aircraft_profile("cylinders = 6", options.profile).ok());
+  const log_summary s = analyse_bytes(fly("four_cylinder_map").log, options);
+  ASSERT_EQ(s.flights.size(), 1u);
+  EXPECT_TRUE(warnings_of(s).empty()) << limit_name(warnings_of(s).front().parameter);
+}

@@ -6,6 +6,7 @@
 
 #include "analysis/limits.h"
 #include "analysis/warning_rules.h"
+#include "support/capture.h"
 #include "support/flight_profile.h"
 
 TEST(LimitsFile, ReadsEveryFormOfALimit) {
@@ -177,5 +178,36 @@ TEST(LimitsFile, RefusesABadWarningLine) {
     const limits_parse_result result = parse_limits(r.text);
     EXPECT_EQ(result.error_line, r.line) << r.text;
     EXPECT_NE(result.error.find(r.says), std::string::npos) << r.text << "\n" << result.error;
+  }
+}
+
+// The shipped sample files read whole and write out every warning: the four-cylinder one at
+// the defaults of a carbureted engine, the six-cylinder one at an injected engine's spread.
+TEST(LimitsFile, TheSampleFilesSetEveryWarning) {
+  const struct {
+    const char* file;
+    induction_kind defaults_of;
+    std::size_t limits;
+    double oil_pressure_psi;
+  } rows[] = {{"four_cylinder.limits", induction_kind::carbureted, 5, 25},
+              {"six_cylinder.limits", induction_kind::injected, 6, 30}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    const limits_parse_result parsed =
+        parse_limits(read_file(std::string(ORVEX_SOURCE_DIR) + "/data/limits/" + r.file));
+    ASSERT_TRUE(parsed.ok()) << parsed.error_line << ": " << parsed.error;
+    EXPECT_EQ(limits_only(parsed.limits).size(), r.limits);
+    const warning_rules rules = resolve_warning_rules(induction_kind::not_said, parsed.limits);
+    const warning_rules defaults = default_warning_rules(r.defaults_of);
+    for (std::size_t i = 0; i < warning_rule_count; ++i) {
+      const aircraft_limit& got = rules[i].limit;
+      EXPECT_FALSE(rules[i].is_default) << limit_name(got.parameter);
+      const double expected =
+          got.parameter == limit_parameter::oil_pressure_low ? r.oil_pressure_psi : defaults[i].limit.value;
+      EXPECT_EQ(got.value, expected) << limit_name(got.parameter);
+      EXPECT_EQ(got.seconds, defaults[i].limit.seconds) << limit_name(got.parameter);
+      EXPECT_EQ(got.when, defaults[i].limit.when) << limit_name(got.parameter);
+      EXPECT_EQ(got.has_temperature_unit, defaults[i].limit.has_temperature_unit) << limit_name(got.parameter);
+    }
   }
 }
