@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::uint32_t engine_release_ms = 5000;
 constexpr std::uint32_t probe_release_ms = 10000;
-constexpr std::uint32_t cooling_step_ms = 250;  // the cooling ring takes a sample at most this often
+constexpr std::uint32_t cooling_step_ms = 1000;  // the cooling ring takes a sample at most this often
 constexpr double running_rpm = 500.0;
 constexpr std::size_t cruise_label = 4;  // flight_phase_kind::cruise
 constexpr std::uint32_t rebase_every = 1024;
@@ -44,7 +44,11 @@ warning_detector::warning_detector(const warning_rules& rules, std::size_t max_l
   units_.cht = units_.other_temperatures = temperature_unit::fahrenheit;
   for (std::size_t r = 0; r < warning_rule_count; ++r) {
     threshold_f_[r][0] = threshold_f_[r][1] = rules_[r].limit.value;
+    maximum_[r] = is_maximum(rules_[r].limit.parameter);
+    release_ms_[r] = is_probe_rule(rules_[r].limit.parameter) ? probe_release_ms : engine_release_ms;
   }
+  // A jump is told between samples up to half as far apart again as the rule's time.
+  jump_within_ms_ = milliseconds(rules_[rule_of(lp::probe_jump)].limit.seconds) * 3 / 2;
 }
 
 bool warning_detector::holds(const limit_condition& c, const phase_sample& s) const {
@@ -100,42 +104,45 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
 void warning_detector::check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]) {
   const std::size_t low = rule_of(lp::probe_low);
   const std::size_t jump = rule_of(lp::probe_jump);
+  const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
+  const double low_f[2] = {threshold_f_[low][0], threshold_f_[low][1]};
+  const double high_f[2] = {threshold_f_[high[0]][0], threshold_f_[high[1]][1]};
+  const double jump_f[2] = {threshold_f_[jump][0], threshold_f_[jump][1]};
   const bool running = !(s.rpm() < running_rpm);
-  const bool recent = has_last_ && now.ms - previous_ms_ <= milliseconds(rules_[jump].limit.seconds) * 3 / 2;
+  const bool recent = has_last_ && now.ms - previous_ms_ <= jump_within_ms_;
   bool faulty[probe_count];  // reading beyond the range
   bool jumped[probe_count] = {};
+  double moved[probe_count];  // since the last sample; 0 when either is not held
   for (std::size_t p = 0; p < probe_count; ++p) {
-    const int k = p < cylinder_count ? 0 : 1;
-    const std::size_t high = rule_of(k == 0 ? lp::cht_probe_high : lp::egt_probe_high);
+    const std::size_t k = p / cylinder_count;
+    const double v = f[p];
     faulty[p] = false;
-    if (std::isnan(f[p])) continue;
+    moved[p] = 0.0;
+    if (std::isnan(v)) continue;
     // A probe that has read nothing above the low threshold in this flight is not fitted (a
     // LOG that does not say its cylinders is read as six): not a fault.
-    const bool is_high = f[p] > threshold_f_[high][k];
-    if (!is_high && f[p] > threshold_f_[low][k]) has_read_[p] = true;
-    const bool is_low = running && has_read_[p] && f[p] <= threshold_f_[low][k];
-    feed(low, p, is_low, f[p], now, now, 0);
-    feed(high, p, is_high, f[p], now, now, 0);
+    const bool is_high = v > high_f[k];
+    if (!is_high && v > low_f[k]) has_read_[p] = true;
+    const bool is_low = running && has_read_[p] && v <= low_f[k];
+    feed(low, p, is_low, v, now, now, 0);
+    feed(high[k], p, is_high, v, now, now, 0);
     faulty[p] = is_low || is_high;
+    if (recent && previous_held_[p]) moved[p] = std::fabs(v - previous_f_[p]);
   }
   // A jump: this probe moved by more than the threshold since the last sample, neither reading
   // beyond the range, while no other probe of its kind moved by half as much.
-  for (std::size_t p = 0; p < probe_count; ++p) {
-    if (std::isnan(f[p])) continue;
-    const int k = p < cylinder_count ? 0 : 1;
-    const double limit = threshold_f_[jump][k];
-    if (!recent || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
-    const double moved = std::fabs(f[p] - previous_f_[p]);
-    if (moved > limit) {
-      jumped[p] = true;
-      const std::size_t first = k == 0 ? 0 : cylinder_count;
-      for (std::size_t q = first; q < first + cylinder_count; ++q) {
-        if (q != p && !std::isnan(f[q]) && previous_held_[q] && std::fabs(f[q] - previous_f_[q]) > limit / 2) {
-          jumped[p] = false;
+  if (recent) {
+    for (std::size_t p = 0; p < probe_count; ++p) {
+      if (std::isnan(f[p]) || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
+      const std::size_t k = p / cylinder_count;
+      if (moved[p] > jump_f[k]) {
+        jumped[p] = true;
+        for (std::size_t q = k * cylinder_count; q < (k + 1) * cylinder_count; ++q) {
+          if (q != p && moved[q] > jump_f[k] / 2) jumped[p] = false;
         }
       }
+      feed(jump, p, jumped[p], moved[p], now, now, 0);
     }
-    feed(jump, p, jumped[p], moved, now, now, 0);
   }
   for (std::size_t p = 0; p < probe_count; ++p) {
     if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
@@ -283,10 +290,10 @@ void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_c
   }
 }
 
-void warning_detector::feed(std::size_t rule, std::size_t index, bool beyond, double value, const stamp& now,
+void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyond, double value, const stamp& now,
                             const stamp& start, std::uint8_t cylinder) {
   slot& s = slot_of(rule, index);
-  const bool maximum = is_maximum(rules_[rule].limit.parameter);
+  const bool maximum = maximum_[rule];
   if (beyond) {
     if (!s.active) {
       s = slot{};
@@ -309,8 +316,7 @@ void warning_detector::feed(std::size_t rule, std::size_t index, bool beyond, do
     s.releasing = true;
     s.release_start = now;
   }
-  const std::uint32_t release = is_probe_rule(rules_[rule].limit.parameter) ? probe_release_ms : engine_release_ms;
-  if (now.ms - s.release_start.ms >= release) close(rule, s);
+  if (now.ms - s.release_start.ms >= release_ms_[rule]) close(rule, s);
 }
 
 void warning_detector::close(std::size_t rule, slot& s) {

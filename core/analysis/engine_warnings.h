@@ -1,6 +1,6 @@
 // The engine warnings of a flight (warning_rules.h), found one EIS sample at a time as the
 // samples' flight phases are settled, in flat memory: a slot per rule and probe, and for the
-// cooling a ring of the last minute of CHT samples (at most four a second).
+// cooling a ring of the last minute of CHT samples (at most one a second).
 //
 // A warning opens at the first sample beyond its threshold (with its condition holding) and
 // ends at the first sample back within it that stays so for the release time (5 s; 10 s for a
@@ -83,8 +83,13 @@ class warning_detector {
     double n = 0.0, st = 0.0, stt = 0.0, sy = 0.0, sty = 0.0;
   };
 
+  // A value of a slot; nothing to do in the common case, neither beyond nor going on.
   void feed(std::size_t rule, std::size_t index, bool beyond, double value, const stamp& now, const stamp& start,
-            std::uint8_t cylinder);
+            std::uint8_t cylinder) {
+    if (beyond || slots_[rule * probe_count + index].active) feed_slow(rule, index, beyond, value, now, start, cylinder);
+  }
+  void feed_slow(std::size_t rule, std::size_t index, bool beyond, double value, const stamp& now, const stamp& start,
+                 std::uint8_t cylinder);
   void close(std::size_t rule, slot& s);
   void close_all();
   void break_run();
@@ -99,6 +104,9 @@ class warning_detector {
   warning_rules rules_;
   engine_units units_{};
   double threshold_f_[warning_rule_count][2] = {};  // per rule, for CHT and EGT probes, in F
+  bool maximum_[warning_rule_count] = {};
+  std::uint32_t release_ms_[warning_rule_count] = {};
+  std::uint32_t jump_within_ms_ = 0;
   std::size_t max_listed_;
   std::vector<slot> slots_;
   std::vector<engine_warning> listed_;
