@@ -175,9 +175,11 @@ std::string read_line(std::string_view line, int line_number, aircraft_profile& 
     if (std::string e = parse_limit_line(line, limit, is_limit); !e.empty()) return e;
     limit.line = line_number;
     const std::string condition = condition_text(limit.when);
-    key = std::string(name) + (condition.empty() ? "" : " when " + condition);
+    // A warning is one rule whatever its condition; a limit may be given per condition.
+    const bool warning = is_warning_parameter(limit.parameter);
+    key = std::string(name) + (condition.empty() || warning ? "" : " when " + condition);
     const auto same = std::find_if(p.limits.begin(), p.limits.end(), [&](const aircraft_limit& l) {
-      return l.parameter == limit.parameter && l.when == limit.when;
+      return l.parameter == limit.parameter && (warning || l.when == limit.when);
     });
     if (same != p.limits.end()) {
       *same = limit;

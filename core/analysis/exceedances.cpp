@@ -81,6 +81,7 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
       case limit_parameter::bus_voltage_min:
       case limit_parameter::bus_voltage_max: take(i, 0, s.bus_voltage, now, at); break;
       case limit_parameter::ias_max: break;
+      default: break;  // the engine warnings (engine_warnings.h) are not limits
     }
   }
 }

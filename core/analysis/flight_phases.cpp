@@ -29,8 +29,13 @@ std::string_view flight_phase_display(flight_phase_kind k) { return phase_displa
 
 class flight_phases::machine {
  public:
-  machine(const aircraft_profile& profile, const utc_clock& clock, std::uint64_t& not_listed)
-      : t_(profile.phases), clock_(clock), not_listed_(not_listed), ring_(new phase_sample[ring_size]) {
+  machine(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules,
+          std::uint64_t& not_listed)
+      : t_(profile.phases),
+        clock_(clock),
+        not_listed_(not_listed),
+        ring_(new phase_sample[ring_size]),
+        warnings_(rules, max_listed_warnings) {
     if (const auto i = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
       map_input_ = static_cast<int>(*i);
       map_scale_ = profile.aux[*i].scale;
@@ -54,8 +59,10 @@ class flight_phases::machine {
     phases_.clear();
   }
 
-  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& e, std::size_t fitted,
-                   const aux_inputs* aux, const air_data_sample* air, const latest_value& ground_speed) {
+  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& e, const engine_units& units,
+                   std::size_t fitted, const aux_inputs* aux, const air_data_sample* air,
+                   const latest_value& ground_speed) {
+    units_ = units;
     if (head_ - window_ == ring_size) make_room();
     phase_sample& s = at(head_);
     s.log_ms = t;
@@ -105,6 +112,11 @@ class flight_phases::machine {
     }
     commit_to(head_);
     close_phase(nullptr);
+    warnings_.end_window();
+    window_warnings_ = warnings_.take_listed();
+    for (engine_warning& w : window_warnings_) {
+      for (log_instant* at : {&w.start, &w.end, &w.peak_at}) *at = instant(at->log_ms, at->segment);
+    }
     std::vector<phase_record> done = std::move(phases_);
     begin();
     return done;
@@ -300,6 +312,7 @@ class flight_phases::machine {
 
   void commit_one() {
     const phase_sample& s = at(commit_);
+    if (s.label != no_phase) warnings_.take(s, units_);
     if (s.label == no_phase) {
       close_phase(&s);
       window_ = ++commit_;
@@ -390,19 +403,27 @@ class flight_phases::machine {
   sample_time first_, last_;  // of the open phase
   std::uint32_t segment_ = 0;  // of the latest sample
   std::vector<phase_record> phases_;
+
+ public:
+  engine_units units_{};  // of the latest sample
+  warning_detector warnings_;
+  std::vector<engine_warning> window_warnings_;  // the last window's
 };
 
-flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& clock)
-    : machine_(std::make_unique<machine>(profile, clock, not_listed_)),
+flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules)
+    : machine_(std::make_unique<machine>(profile, clock, rules, not_listed_)),
       reads_aux_(aux_input_of(profile, aux_quantity::manifold_pressure_inhg) ||
                  aux_input_of(profile, aux_quantity::fuel_pressure_psi)) {}
 flight_phases::~flight_phases() = default;
 
 void flight_phases::begin() { machine_->begin(); }
-void flight_phases::take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, std::size_t fitted,
-                                const aux_inputs* aux, const air_data_sample* air) {
-  machine_->take_engine(t, segment, s, fitted, aux, air, ground_speed_);
+void flight_phases::take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s,
+                                const engine_units& units, std::size_t fitted, const aux_inputs* aux,
+                                const air_data_sample* air) {
+  machine_->take_engine(t, segment, s, units, fitted, aux, air, ground_speed_);
 }
+std::vector<engine_warning> flight_phases::take_warnings() { return std::move(machine_->window_warnings_); }
+std::uint64_t flight_phases::warnings_not_listed() const { return machine_->warnings_.not_listed(); }
 std::vector<phase_record> flight_phases::finish(std::uint32_t end_ms, std::uint32_t end_segment) {
   return machine_->finish(end_ms, end_segment);
 }

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "analysis/aircraft_profile.h"
+#include "analysis/engine_warnings.h"
 #include "analysis/phase_figures.h"
 #include "decode/samples.h"
 #include "decode/utc_clock.h"
@@ -82,8 +83,9 @@ struct latest_value {
 
 class flight_phases {
  public:
-  // clock gives the phases' instants UTC; profile the thresholds and the aux inputs.
-  flight_phases(const aircraft_profile& profile, const utc_clock& clock);
+  // clock gives the phases' instants UTC; profile the thresholds and the aux inputs; rules the
+  // engine warnings, checked on the samples of the phases as they are settled.
+  flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules);
   ~flight_phases();
   flight_phases(const flight_phases&) = delete;
   flight_phases& operator=(const flight_phases&) = delete;
@@ -96,15 +98,18 @@ class flight_phases {
 
   // A flight or ground run begins: what came before is forgotten.
   void begin();
-  // An EIS sample of the window at LOG time t in the LOG's segment; fitted: the cylinders fitted
-  // now; aux: its aux inputs, when reads_aux(); air: the latest AHRS high-rate message, when one
-  // came in the last 5 s.
-  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, std::size_t fitted,
-                   const aux_inputs* aux, const air_data_sample* air);
+  // An EIS sample of the window at LOG time t in the LOG's segment, in the units given; fitted:
+  // the cylinders fitted now; aux: its aux inputs, when reads_aux(); air: the latest AHRS
+  // high-rate message, when one came in the last 5 s.
+  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, const engine_units& units,
+                   std::size_t fitted, const aux_inputs* aux, const air_data_sample* air);
   // The window ended at end_ms of end_segment: its phases, each with its figures.
   std::vector<phase_record> finish(std::uint32_t end_ms, std::uint32_t end_segment);
+  // The engine warnings of the window finish() ended, in the order they began.
+  std::vector<engine_warning> take_warnings();
 
   std::uint64_t not_listed() const { return not_listed_; }
+  std::uint64_t warnings_not_listed() const;
 
  private:
   class machine;

@@ -66,6 +66,13 @@ double span_of(const log_summary& s) {
   return span;
 }
 
+// The engine warnings: the defaults, under the profile's warning lines and those of the limits.
+warning_rules warning_rules_of(const analysis_options& options) {
+  std::vector<aircraft_limit> lines = options.profile.limits;
+  lines.insert(lines.end(), options.limits.begin(), options.limits.end());
+  return resolve_warning_rules(options.profile.induction, lines);
+}
+
 class flight_timeline {
  public:
   flight_timeline(decode_context& ctx, const analysis_options& options)
@@ -74,9 +81,9 @@ class flight_timeline {
         health_(milliseconds(options.gap_s)),
         engine_(0, milliseconds(options.detection.engine_stop_s)),
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
-        exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
+        exceedances_(limits_only(options.limits), exceedance_release_ms, max_listed_exceedances),
         logbook_(options.detection.takeoff_kt, options.logbook),
-        phases_(options.profile, ctx.follow.clock) {}
+        phases_(options.profile, ctx.follow.clock, warning_rules_of(options)) {}
 
   // ---- the steps around the dispatch ----
 
@@ -411,7 +418,7 @@ void flight_timeline::take_eis(std::uint32_t t) {
     const bool fresh = ahrs.received() && t >= ahrs.timestamp() && t - ahrs.timestamp() <= air_data_max_age_ms;
     const air_data_sample air = fresh ? air_data_sample_of(ahrs) : air_data_sample{};
     const aux_inputs aux = phases_.reads_aux() ? aux_inputs_of(ctx_.summary.eis) : aux_inputs{};
-    phases_.take_engine(t, segment_, s, fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders),
+    phases_.take_engine(t, segment_, s, units.report(), fitted_cylinders(options_.profile, ctx_.summary.settings.cylinders),
                         phases_.reads_aux() ? &aux : nullptr, fresh ? &air : nullptr);
   }
   exceedances_.take_engine(s, units.report(), ctx_.summary.settings.cylinders, now_, at);
@@ -612,6 +619,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   }
   w.logbook = logbook_.finish(w.engine_stop);
   w.phases = phases_.finish(w.end_ms, w.end_segment);
+  w.warnings = phases_.take_warnings();
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;
@@ -689,7 +697,9 @@ log_summary flight_timeline::finish() {
   s.log.start_ms = s.time.first.log_ms;
   s.log.end_ms = s.time.last.log_ms;
   s.log.end_segment = s.time.last.segment;
-  s.limits = options_.limits;
+  s.limits = limits_only(options_.limits);
+  s.warnings_checked = warning_rules_of(options_);
+  s.warnings_not_listed = phases_.warnings_not_listed();
   s.profile = options_.profile;
   s.phases_not_listed = phases_.not_listed();
   s.exceedances = exceedances_.listed();

@@ -14,9 +14,10 @@ struct parameter_row {
   limit_kind kind;
   bool maximum;
   bool per_cylinder;
+  bool warning = false;
 };
 
-constexpr std::array<parameter_row, 11> limit_parameters = {{
+constexpr std::array<parameter_row, limit_parameter_count> limit_parameters = {{
     {"cht_max", limit_parameter::cht_max, limit_kind::temperature, true, true},
     {"egt_max", limit_parameter::egt_max, limit_kind::temperature, true, true},
     {"egt_span_max", limit_parameter::egt_span_max, limit_kind::temperature_span, true, false},
@@ -28,7 +29,22 @@ constexpr std::array<parameter_row, 11> limit_parameters = {{
     {"bus_voltage_min", limit_parameter::bus_voltage_min, limit_kind::voltage, false, false},
     {"bus_voltage_max", limit_parameter::bus_voltage_max, limit_kind::voltage, true, false},
     {"ias_max", limit_parameter::ias_max, limit_kind::airspeed, true, false},
+    {"cht_high", limit_parameter::cht_high, limit_kind::temperature, true, true, true},
+    {"cht_above_others", limit_parameter::cht_above_others, limit_kind::temperature_span, true, true, true},
+    {"egt_spread_cruise", limit_parameter::egt_spread_cruise, limit_kind::temperature_span, true, false, true},
+    {"oil_pressure_low", limit_parameter::oil_pressure_low, limit_kind::pressure, false, false, true},
+    {"cht_cooling", limit_parameter::cht_cooling, limit_kind::temperature_span, true, true, true},
+    {"probe_low", limit_parameter::probe_low, limit_kind::temperature, false, true, true},
+    {"cht_probe_high", limit_parameter::cht_probe_high, limit_kind::temperature, true, true, true},
+    {"egt_probe_high", limit_parameter::egt_probe_high, limit_kind::temperature, true, true, true},
+    {"probe_jump", limit_parameter::probe_jump, limit_kind::temperature_span, true, true, true},
 }};
+static_assert([] {
+  for (std::size_t i = 0; i < limit_parameters.size(); ++i) {
+    if (static_cast<std::size_t>(limit_parameters[i].parameter) != i) return false;
+  }
+  return true;
+}());
 
 const parameter_row& row_of(limit_parameter p) { return limit_parameters[static_cast<std::size_t>(p)]; }
 
@@ -72,7 +88,7 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
   limit.parameter = row->parameter;
   if (std::string error = read_setting_number(in, limit.value, "after \"=\""); !error.empty()) return error;
   std::string_view next = in.word();
-  if (!next.empty() && next != "when") {
+  if (!next.empty() && next != "when" && next != "for") {
     const bool temperature = row->kind == limit_kind::temperature || row->kind == limit_kind::temperature_span;
     if (temperature && (next == "F" || next == "C")) {
       limit.has_temperature_unit = true;
@@ -82,7 +98,10 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
              ")";
     }
     next = in.word();
-    if (!next.empty() && next != "when") return "expected \"when\" or the end of the line, found " + quoted(next);
+    if (!next.empty() && next != "when" && next != "for") {
+      return std::string(row->warning ? "expected \"when\", \"for\"" : "expected \"when\"") +
+             " or the end of the line, found " + quoted(next);
+    }
   }
   if (next == "when") {
     const std::string_view subject = in.word();
@@ -106,6 +125,15 @@ std::string parse_line(std::string_view line, aircraft_limit& limit, bool& is_li
       return "unknown condition " + quoted(subject.empty() ? in.next_item() : subject) +
              " (known: airborne, rpm <op> number, ias <op> number)";
     }
+    next = in.word();
+  }
+  if (next == "for") {
+    if (!row->warning) return "only a warning takes \"for\" (" + std::string(name) + " is a limit)";
+    if (std::string error = read_setting_number(in, limit.seconds, "after \"for\""); !error.empty()) return error;
+    if (!(limit.seconds >= 0.0 && limit.seconds <= 3600.0)) return "a time from 0 to 3600 s";
+    if (const std::string_view unit = in.word(); unit != "s") return "expected \"s\" after the time";
+  } else if (!next.empty()) {
+    return "unexpected " + quoted(next);
   }
   if (!in.at_end()) return "unexpected " + quoted(in.next_item());
   is_limit = true;
@@ -130,7 +158,8 @@ limits_parse_result parse_limits(std::string_view text) {
     if (error.empty() && is_limit) {
       limit.line = line_number;
       for (const aircraft_limit& earlier : result.limits) {
-        if (earlier.parameter == limit.parameter && earlier.when == limit.when) {
+        // A warning is one rule whatever its condition; a limit may be given per condition.
+        if (earlier.parameter == limit.parameter && (row_of(limit.parameter).warning || earlier.when == limit.when)) {
           error =
               std::string(limit_name(limit.parameter)) + " is already given on line " + std::to_string(earlier.line);
         }
@@ -164,12 +193,21 @@ bool is_limit_parameter(std::string_view name) {
 std::string_view limit_name(limit_parameter p) { return row_of(p).name; }
 bool is_maximum(limit_parameter p) { return row_of(p).maximum; }
 bool is_per_cylinder(limit_parameter p) { return row_of(p).per_cylinder; }
+bool is_warning_parameter(limit_parameter p) { return row_of(p).warning; }
+bool is_temperature_difference(limit_parameter p) { return row_of(p).kind == limit_kind::temperature_span; }
+bool is_temperature(limit_parameter p) {
+  return row_of(p).kind == limit_kind::temperature || row_of(p).kind == limit_kind::temperature_span;
+}
 
 std::string_view limit_unit_symbol(const aircraft_limit& limit, const engine_units& units) {
   const limit_kind kind = row_of(limit.parameter).kind;
   if (kind == limit_kind::temperature || kind == limit_kind::temperature_span) {
     if (limit.has_temperature_unit) return unit_symbol(limit.unit);
-    return unit_symbol(limit.parameter == limit_parameter::cht_max ? units.cht : units.other_temperatures);
+    const bool cht = limit.parameter == limit_parameter::cht_max || limit.parameter == limit_parameter::cht_high ||
+                     limit.parameter == limit_parameter::cht_above_others ||
+                     limit.parameter == limit_parameter::cht_cooling ||
+                     limit.parameter == limit_parameter::cht_probe_high;
+    return unit_symbol(cht ? units.cht : units.other_temperatures);
   }
   return unit_words(kind);
 }

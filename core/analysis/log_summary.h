@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/aircraft_profile.h"
+#include "analysis/engine_warnings.h"
 #include "analysis/exceedances.h"
 #include "analysis/flight_figures.h"
 #include "analysis/flight_phases.h"
@@ -49,6 +50,7 @@ struct flight_record {
   flight_figures figures;
   airborne_figures airborne;
   std::vector<exceedance> exceedances;  // those that overlap the window
+  std::vector<engine_warning> warnings;  // of a flight or ground run, in the order they began
   logbook_row logbook;                  // a flight's logbook times, night and landings
   std::vector<phase_record> phases;     // in order (none for the whole LOG)
   // Each takeoff, touch-and-go and full-stop landing in order (the first max_listed_contacts),
@@ -121,6 +123,8 @@ struct log_summary {
   std::vector<aircraft_limit> limits;    // the limits checked (none without a limits file)
   std::vector<exceedance> exceedances;   // all of them, in the order they began
   std::uint64_t exceedances_not_listed = 0;
+  warning_rules warnings_checked{};  // the engine warnings checked, each with its threshold and time
+  std::uint64_t warnings_not_listed = 0;  // past max_listed_warnings
   aircraft_profile profile;  // as given, or the default
   std::uint64_t phases_not_listed = 0;  // past max_listed_phases
   std::optional<airport_search> airports;  // set when the flights' airports were looked up

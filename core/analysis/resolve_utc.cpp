@@ -38,6 +38,9 @@ struct resolver {
     (*this)(w.figures);
     (*this)(w.airborne.oil_pressure_psi);
     for (exceedance& x : w.exceedances) (*this)(x);
+    for (engine_warning& x : w.warnings) {
+      for (log_instant* at : {&x.start, &x.end, &x.peak_at}) (*this)(*at);
+    }
     for (phase_record& p : w.phases) {
       (*this)(p.start);
       (*this)(p.end);

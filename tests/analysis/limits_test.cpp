@@ -5,6 +5,8 @@
 #include <string>
 
 #include "analysis/limits.h"
+#include "analysis/warning_rules.h"
+#include "support/capture.h"
 #include "support/flight_profile.h"
 
 TEST(LimitsFile, ReadsEveryFormOfALimit) {
@@ -118,5 +120,94 @@ TEST(Exceedances, AValueWaveringAtTheLimitMakesOneExceedance) {
   for (const exceedance& x : s.ground_runs[0].exceedances) {
     EXPECT_EQ(x.start.log_ms, leg_start_ms(legs, 1));
     EXPECT_EQ(x.end.log_ms, leg_start_ms(legs, 20));
+  }
+}
+
+// A warning line replaces that warning's default and leaves the others; without `for` it keeps
+// the default's time, without `when` the default's condition.
+TEST(LimitsFile, WarningLinesReplaceTheirDefaultsOnly) {
+  const struct {
+    const char* text;
+    induction_kind induction;
+    limit_parameter parameter;
+    double value;
+    double seconds;
+    const char* condition;
+    bool is_default;
+  } rows[] = {
+      {"", induction_kind::injected, limit_parameter::egt_spread_cruise, 100, 60, "", true},
+      {"", induction_kind::carbureted, limit_parameter::egt_spread_cruise, 150, 60, "", true},
+      {"", induction_kind::not_said, limit_parameter::egt_spread_cruise, 150, 60, "", true},
+      {"cht_high = 420 F for 60 s", induction_kind::not_said, limit_parameter::cht_high, 420, 60, "", false},
+      {"cht_high = 420 F for 60 s", induction_kind::not_said, limit_parameter::cht_above_others, 50, 60, "", true},
+      {"oil_pressure_low = 20 psi", induction_kind::not_said, limit_parameter::oil_pressure_low, 20, 10, "rpm > 1500",
+       false},
+      {"oil_pressure_low = 20 when rpm > 2000 for 5 s", induction_kind::not_said, limit_parameter::oil_pressure_low, 20,
+       5, "rpm > 2000", false},
+      {"egt_spread_cruise = 120", induction_kind::injected, limit_parameter::egt_spread_cruise, 120, 60, "", false},
+      {"cht_max = 380 F", induction_kind::not_said, limit_parameter::cht_high, 400, 30, "", true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.text);
+    const limits_parse_result parsed = parse_limits(r.text);
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    const warning_rules rules = resolve_warning_rules(r.induction, parsed.limits);
+    const warning_rule& rule = rules[warning_index(r.parameter)];
+    EXPECT_EQ(rule.limit.parameter, r.parameter);
+    EXPECT_EQ(rule.limit.value, r.value);
+    EXPECT_EQ(rule.limit.seconds, r.seconds);
+    EXPECT_EQ(condition_text(rule.limit.when), r.condition);
+    EXPECT_EQ(rule.is_default, r.is_default);
+    EXPECT_EQ(limits_only(parsed.limits).size(), std::string(r.text).starts_with("cht_max") ? 1u : 0u);
+  }
+}
+
+TEST(LimitsFile, RefusesABadWarningLine) {
+  const struct {
+    const char* text;
+    int line;
+    const char* says;
+  } rows[] = {
+      {"cht_max = 460 F for 30 s", 1, "only a warning takes \"for\""},
+      {"cht_high = 420 F for 30", 1, "expected \"s\" after the time"},
+      {"cht_high = 420 F for 5000 s", 1, "a time from 0 to 3600 s"},
+      {"cht_high = 420 F during 30 s", 1, "expected \"when\", \"for\" or the end of the line"},
+      {"oil_pressure_low = 20\noil_pressure_low = 22 when rpm > 2000", 2, "already given on line 1"},
+  };
+  for (const auto& r : rows) {
+    const limits_parse_result result = parse_limits(r.text);
+    EXPECT_EQ(result.error_line, r.line) << r.text;
+    EXPECT_NE(result.error.find(r.says), std::string::npos) << r.text << "\n" << result.error;
+  }
+}
+
+// The shipped sample files read whole and write out every warning: the four-cylinder one at
+// the defaults of a carbureted engine, the six-cylinder one at an injected engine's spread.
+TEST(LimitsFile, TheSampleFilesSetEveryWarning) {
+  const struct {
+    const char* file;
+    induction_kind defaults_of;
+    std::size_t limits;
+    double oil_pressure_psi;
+  } rows[] = {{"four_cylinder.limits", induction_kind::carbureted, 5, 25},
+              {"six_cylinder.limits", induction_kind::injected, 6, 30}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    const limits_parse_result parsed =
+        parse_limits(read_file(std::string(ORVEX_SOURCE_DIR) + "/data/limits/" + r.file));
+    ASSERT_TRUE(parsed.ok()) << parsed.error_line << ": " << parsed.error;
+    EXPECT_EQ(limits_only(parsed.limits).size(), r.limits);
+    const warning_rules rules = resolve_warning_rules(induction_kind::not_said, parsed.limits);
+    const warning_rules defaults = default_warning_rules(r.defaults_of);
+    for (std::size_t i = 0; i < warning_rule_count; ++i) {
+      const aircraft_limit& got = rules[i].limit;
+      EXPECT_FALSE(rules[i].is_default) << limit_name(got.parameter);
+      const double expected =
+          got.parameter == limit_parameter::oil_pressure_low ? r.oil_pressure_psi : defaults[i].limit.value;
+      EXPECT_EQ(got.value, expected) << limit_name(got.parameter);
+      EXPECT_EQ(got.seconds, defaults[i].limit.seconds) << limit_name(got.parameter);
+      EXPECT_EQ(got.when, defaults[i].limit.when) << limit_name(got.parameter);
+      EXPECT_EQ(got.has_temperature_unit, defaults[i].limit.has_temperature_unit) << limit_name(got.parameter);
+    }
   }
 }

@@ -78,6 +78,12 @@ std::vector<chart_choice> chart_choices(const report_context& r, const report_da
   engine = {"engine", "Engine speed and fuel flow", {"rpm", flow}, {}, {}, {}, ""};
   add_line(engine, d, series_id::rpm, "RPM", "rpm", 0, 0);
   add_line(engine, d, series_id::fuel_flow, "Fuel flow", flow, 1, 1);
+  // The manifold pressure beside the engine speed, when the profile maps it.
+  if (aux_input_of(r.summary.profile, aux_quantity::manifold_pressure_inhg)) {
+    engine.title = "Engine speed, manifold pressure and fuel flow";
+    engine.axis_label[1] = flow + ", inHg";
+    add_line(engine, d, series_id::manifold_pressure, "Manifold pressure", "inHg", 1, 1);
+  }
   chart_design& cht = plans[2].design;
   cht = {"cht", "Cylinder head temperatures", {cht_unit, ""}, {}, {}, {}, ""};
   chart_design& egt = plans[3].design;
@@ -87,6 +93,8 @@ std::vector<chart_choice> chart_choices(const report_context& r, const report_da
     const chart_series& e = d[egt_series(i)];
     return (!c.empty() && c.highest().value > 0) || (!e.empty() && e.highest().value > 0);
   };
+  // Their axes span the data with a margin, so that a few degrees between cylinders show.
+  cht.margin = egt.margin = true;
   const std::size_t cylinders = cylinders_shown(r.summary.cylinders, reads_above_zero);
   for (std::size_t i = 0; i < cylinders; ++i) {
     add_line(cht, d, cht_series(i), std::string("CHT ") + std::to_string(i + 1), cht_unit, 1, 0);
@@ -164,6 +172,28 @@ void add_exceedance_bands(std::vector<chart_choice>& plans, const report_context
   }
 }
 
+// Engine warnings as bands too, each with the id the warnings table links to.
+void add_warning_bands(std::vector<chart_choice>& plans, const report_context& r) {
+  const log_summary& s = r.summary;
+  const std::vector<const engine_warning*> list = report_warnings(s);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const engine_warning& x = *list[i];
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans = r.axis.spans_of(x.start, x.end);
+    if (spans.empty()) continue;
+    chart_design* c = chart_of(plans, warning_chart(x));
+    if (c == nullptr) continue;
+    const aircraft_limit& rule = s.warnings_checked[warning_index(x.parameter)].limit;
+    std::string title = std::string(x.probe == probe_kind::none ? "Warning " : "Probe fault ") + std::to_string(i + 1) +
+                        ": " + std::string(limit_display_name(x.parameter));
+    if (x.cylinder > 0) title += std::string(" #") + std::to_string(x.cylinder);
+    title += std::string(", peak ") + number_text(x.peak, 1) + " " + display_unit(limit_unit_symbol(rule, s.units)) +
+             " at " + r.moment(x.peak_at);
+    std::string id = "w";
+    id += std::to_string(i + 1);
+    for (const auto& [a, b] : spans) c->bands.push_back({a, b, "warn", title, id});
+  }
+}
+
 // Only the lines that hold data are drawn; the text alternative names the others.
 chart_plan plan_of(chart_design& c, const std::vector<chart_band>& phases) {
   chart_plan plan;
@@ -206,6 +236,15 @@ std::string_view limit_display_name(limit_parameter p) {
     case limit_parameter::bus_voltage_min:
     case limit_parameter::bus_voltage_max: return "Bus voltage";
     case limit_parameter::ias_max: return "IAS";
+    case limit_parameter::cht_high: return "CHT";
+    case limit_parameter::cht_above_others: return "CHT above the others";
+    case limit_parameter::egt_spread_cruise: return "EGT spread in cruise";
+    case limit_parameter::oil_pressure_low: return "Oil pressure";
+    case limit_parameter::cht_cooling: return "CHT cooling";
+    case limit_parameter::probe_low: return "Probe reading low";
+    case limit_parameter::cht_probe_high: return "CHT probe beyond its range";
+    case limit_parameter::egt_probe_high: return "EGT probe beyond its range";
+    case limit_parameter::probe_jump: return "Probe jump";
   }
   return "";
 }
@@ -223,6 +262,15 @@ std::string_view limit_chart(limit_parameter p) {
     case limit_parameter::bus_voltage_min:
     case limit_parameter::bus_voltage_max: return "bus";
     case limit_parameter::ias_max: return "flight";
+    case limit_parameter::cht_high:
+    case limit_parameter::cht_above_others:
+    case limit_parameter::cht_cooling:
+    case limit_parameter::cht_probe_high:
+    case limit_parameter::probe_low:  // a probe fault shows on its probe's chart
+    case limit_parameter::probe_jump: return "cht";
+    case limit_parameter::egt_spread_cruise:
+    case limit_parameter::egt_probe_high: return "egt";
+    case limit_parameter::oil_pressure_low: return "oil";
   }
   return "";
 }
@@ -231,6 +279,7 @@ std::vector<chart_plan> chart_plans(const report_context& r, const report_data& 
   std::vector<chart_choice> choices = chart_choices(r, d);
   add_limit_lines(choices, r);
   add_exceedance_bands(choices, r);
+  add_warning_bands(choices, r);
   const std::vector<chart_band> phases = phase_bands(r);
   std::vector<chart_plan> plans;
   for (chart_choice& choice : choices) {

@@ -144,6 +144,7 @@ int write_html_report(output_writer& out, const html_report_input& in) {
   out.text("<main>\n");
   write_flights_section(out, r);
   write_limits_section(out, r);
+  write_warnings_section(out, r);
   write_phases_section(out, r);
   write_charts_section(out, r, d);
   out.text("<section id=\"track\"><h2>Track</h2>\n");

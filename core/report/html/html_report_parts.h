@@ -64,5 +64,11 @@ void write_airport_attribution(output_writer& out, const report_context& r);
 // landings, cross-country; nothing without a flight.
 void write_logbook_table(output_writer& out, const report_context& r);
 void write_limits_section(output_writer& out, const report_context& r);
+// The engine warnings of every flight and ground run in the order of the page (the number of
+// each, from 1, is its place here); the chart each shows on; the section that lists them with
+// the rules checked (html_warnings.cpp).
+std::vector<const engine_warning*> report_warnings(const log_summary& s);
+std::string_view warning_chart(const engine_warning& w);
+void write_warnings_section(output_writer& out, const report_context& r);
 // The engine figures of each flight phase; nothing when no flight or ground run has phases.
 void write_phases_section(output_writer& out, const report_context& r);

@@ -40,7 +40,13 @@ class axis_place {
 // Folds every record of the stretch into the series, beside the rows that sample the track.
 class series_folder {
  public:
-  series_folder(decode_context& ctx, report_data& data) : ctx_(ctx), data_(data), place_(data.axis) {}
+  series_folder(decode_context& ctx, report_data& data, const aircraft_profile& profile)
+      : ctx_(ctx), data_(data), place_(data.axis) {
+    if (const auto input = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
+      map_input_ = static_cast<int>(*input);
+      map_scale_ = profile.aux[*input].scale;
+    }
+  }
 
   void before_dispatch(const efis_record&) {
     if (!ctx_.follow.segments.began()) return;
@@ -87,6 +93,7 @@ class series_folder {
     put(series_id::oil_pressure, t, s.oil_pressure_psi);
     put(series_id::bus_voltage, t, s.bus_voltage);
     put(series_id::fuel_flow, t, s.fuel_flow);
+    if (map_input_ >= 0) put(series_id::manifold_pressure, t, aux_inputs_of(ctx_.summary.eis).value[map_input_] * map_scale_);
   }
 
   void take_air_data(std::uint32_t t) {
@@ -116,6 +123,8 @@ class series_folder {
   axis_place place_;
   last_heard ahrs_;  // the latest AHRS high-rate record
   std::size_t bucket_ = 0;  // of the record being folded
+  int map_input_ = -1;  // the aux input carrying the manifold pressure, and its scale
+  double map_scale_ = 1.0;
 };
 
 // Takes a track point at each sampled instant where the position source has a fix not yet on
@@ -190,7 +199,7 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
     data.track_every_ms = buckets_over(0, span, track_instants, request.min_bucket_ms).width_ms;
 
   begin_pass(ctx, &constants, &options, input, nullptr);
-  series_folder folder(ctx, data);
+  series_folder folder(ctx, data, summary.profile);
   track_sampler track{ctx, folder, data, request.gap_ms};
   segment_clock_hints hints;
   for (const log_segment& s : summary.segments) hints.segments.push_back(s.start);

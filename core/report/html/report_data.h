@@ -33,6 +33,7 @@ enum class series_id : std::uint8_t {
   roll,          // AHRS, degrees right wing down
   localiser,     // analog input deviation, while its flag says valid
   glideslope,
+  manifold_pressure,  // inHg, from the aux input the aircraft profile maps (none without one)
   count
 };
 constexpr std::size_t series_count = static_cast<std::size_t>(series_id::count);

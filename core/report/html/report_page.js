@@ -218,7 +218,7 @@
       var from = +a.getAttribute('data-from'), to = +a.getAttribute('data-to');
       var margin = Math.max(30, (to - from) * 0.5);
       setRange(from - margin, to + margin);
-      Array.prototype.forEach.call(document.querySelectorAll('.b-exceed.hit'), function (b) { b.classList.remove('hit'); });
+      Array.prototype.forEach.call(document.querySelectorAll('.b-exceed.hit,.b-warn.hit'), function (b) { b.classList.remove('hit'); });
       var band = document.getElementById(a.getAttribute('data-band'));
       if (band) band.classList.add('hit');
       var target = document.querySelector(a.getAttribute('href'));

@@ -76,7 +76,8 @@ void write_figure_head(output_writer& out, const chart_design& chart, const time
   static constexpr struct {
     std::string_view kind;
     std::string_view meaning;
-  } band_kinds[] = {{"engine", "engine running on the ground"}, {"air", "airborne"}, {"exceed", "limit exceeded"}};
+  } band_kinds[] = {{"engine", "engine running on the ground"}, {"air", "airborne"}, {"exceed", "limit exceeded"},
+                    {"warn", "engine warning"}};
   for (const auto& k : band_kinds) {
     if (std::none_of(chart.bands.begin(), chart.bands.end(), [&](const chart_band& b) { return b.kind == k.kind; })) {
       continue;
@@ -173,6 +174,16 @@ bool value_range_of(const chart_design& chart, int side, value_range& range) {
     if (limit.axis == side && extent.has) extent.take(limit.value);
   }
   if (!extent.has) extent.take(0.0);
+  if (chart.margin && extent.high > extent.low) {
+    // The data and a tenth of their range beyond each end, with the ticks that fall inside.
+    const double pad = (extent.high - extent.low) / 10.0;
+    const double low = extent.low >= 0.0 ? std::max(0.0, extent.low - pad) : extent.low - pad;
+    const double high = extent.high + pad;
+    range = nice_range(low, high, 6);
+    range.low = low;
+    range.high = high;
+    return true;
+  }
   range = nice_range(extent.low, extent.high, 4);
   return true;
 }
@@ -182,7 +193,8 @@ void write_value_axis(output_writer& out, const chart_design& chart, int side, c
   const int tick_decimals = decimals_of_step(range.step);
   const int label_x = side == 0 ? g::plot_left - g::value_label_gap : g::plot_right + g::value_label_gap;
   out.text(side == 0 ? "<g class=\"yaxis\">" : "<g class=\"yaxis right\">");
-  for (double v = range.low; v <= range.high + range.step * 1e-6; v += range.step) {
+  for (double v = std::ceil(range.low / range.step - 1e-9) * range.step; v <= range.high + range.step * 1e-6;
+       v += range.step) {
     const double y = g::plot_bottom - (v - range.low) / (range.high - range.low) * g::plot_height;
     if (side == 0) out.line(OUT_FORMAT("<path d=\"M{} {}H{}\"/>"), g::plot_left, shortest(y, 1), g::plot_right);
     out.line(OUT_FORMAT("<text x=\"{}\" y=\"{}\">{}</text>"), label_x, shortest(y + 4, 1), grouped(v, tick_decimals));

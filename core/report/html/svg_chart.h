@@ -60,6 +60,9 @@ struct chart_design {
   std::vector<chart_band> bands;
   std::vector<chart_limit> limits;
   std::string summary;  // the text alternative: what the chart shows, in words
+  // The value axes span the data and a tenth of its range beyond each end (not below zero
+  // unless the data go there), rather than the data alone.
+  bool margin = false;
 };
 
 // Writes the <figure> of a chart.

@@ -126,6 +126,8 @@ class summary_json {
   void profile(const aircraft_profile& p);
   void window(const flight_record& w, int number, const log_summary& s, const logbook_options* logbook = nullptr);
   void exceedances(const std::vector<exceedance>& list, const log_summary& s);
+  void warnings(const std::vector<engine_warning>& list, const log_summary& s);
+  void warning_rules_checked(const log_summary& s);
   void records(const log_health& h);
   void health(const log_summary& s);
   void units(const log_summary& s);
@@ -184,6 +186,8 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   json_.key("exceedances_not_listed").unsigned_integer(s.exceedances_not_listed);
   profile(s.profile);
   json_.key("phases_not_listed").unsigned_integer(s.phases_not_listed);
+  warning_rules_checked(s);
+  json_.key("warnings_not_listed").unsigned_integer(s.warnings_not_listed);
   write_airport_search_json(json_, s);
   json_.end_object();
 }
@@ -448,6 +452,19 @@ void summary_json::window(const flight_record& w, int number, const log_summary&
   figure("min_pitch_deg", f.lowest_pitch_deg, 1);
   json_.key("exceedances");
   exceedances(number > 0 ? w.exceedances : s.exceedances, s);
+  json_.key("warnings");
+  if (number > 0) {
+    warnings(w.warnings, s);
+  } else {
+    std::vector<engine_warning> all;  // the whole LOG's: every flight's and ground run's
+    for (const std::vector<flight_record>* list : {&s.flights, &s.ground_runs}) {
+      for (const flight_record& f : *list) all.insert(all.end(), f.warnings.begin(), f.warnings.end());
+    }
+    std::stable_sort(all.begin(), all.end(), [](const engine_warning& a, const engine_warning& b) {
+      return log_order(a.start) < log_order(b.start);
+    });
+    warnings(all, s);
+  }
   phases(w.phases);
   if (logbook != nullptr) {
     json_.key("logbook");
@@ -478,6 +495,55 @@ void summary_json::exceedances(const std::vector<exceedance>& list, const log_su
     json_.key("peak").number(x.peak, 2);
     json_.key("limit").number(limit.value, 3);
     json_.key("unit").string(limit_unit_symbol(limit, s.units));
+    json_.end_object();
+  }
+  json_.end_array();
+}
+
+void summary_json::warnings(const std::vector<engine_warning>& list, const log_summary& s) {
+  json_.begin_array();
+  for (const engine_warning& x : list) {
+    const aircraft_limit& rule = s.warnings_checked[warning_index(x.parameter)].limit;
+    json_.begin_object();
+    json_.key("parameter").string(limit_name(x.parameter));
+    json_.key("kind").string(x.probe == probe_kind::none ? "engine" : "probe");
+    json_.key("probe").string_or_null(x.probe == probe_kind::none ? std::nullopt
+                                      : std::optional<std::string_view>(x.probe == probe_kind::cht ? "cht" : "egt"));
+    json_.key("cylinder").integer_or_null(x.cylinder > 0 ? std::optional<std::int64_t>(x.cylinder) : std::nullopt);
+    json_.key("phase").string_or_null(
+        x.phase < flight_phase_kind_count
+            ? std::optional<std::string_view>(flight_phase_name(static_cast<flight_phase_kind>(x.phase)))
+            : std::nullopt);
+    json_.key("start");
+    instant(x.start);
+    json_.key("end");
+    instant(x.end);
+    json_.key("duration_s").number(seconds_from(x.start, x.end), 3);
+    json_.key("peak").number(x.peak, 2);
+    json_.key("peak_at");
+    instant(x.peak_at);
+    json_.key("threshold").number(x.threshold, 3);
+    json_.key("unit").string(limit_unit_symbol(rule, s.units));
+    json_.end_object();
+  }
+  json_.end_array();
+}
+
+// The engine warnings checked: each rule's threshold, condition and time, and whether it is the
+// default or a line of the profile or the limits file replaced it.
+void summary_json::warning_rules_checked(const log_summary& s) {
+  json_.key("warning_rules").begin_array();
+  for (const warning_rule& r : s.warnings_checked) {
+    const aircraft_limit& l = r.limit;
+    json_.begin_object();
+    json_.key("parameter").string(limit_name(l.parameter));
+    json_.key("threshold").number(l.value, 3);
+    json_.key("unit").string(limit_unit_symbol(l, s.units));
+    const std::string condition = condition_text(l.when);
+    json_.key("condition")
+        .string_or_null(condition.empty() ? std::nullopt : std::optional<std::string_view>(condition));
+    json_.key("seconds").number(l.seconds, 3);
+    json_.key("default").boolean(r.is_default);
     json_.end_object();
   }
   json_.end_array();

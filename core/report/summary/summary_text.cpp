@@ -58,6 +58,7 @@ class summary_text {
   void highest_figures(const flight_record& w);
   void engine_figures(const flight_record& w);
   void limits(const flight_record& w);
+  void warnings(const flight_record& w);
   void phases(const flight_record& w);
   void cylinders(std::string_view label, const highest (&x)[cylinder_count], std::string_view unit);
   void health();
@@ -141,7 +142,36 @@ void summary_text::window(std::string_view kind, int number, const flight_record
   cylinders("  EGT max", w.figures.egt, unit_symbol(s_.units.other_temperatures));
   engine_figures(w);
   if (!s_.limits.empty()) limits(w);
+  if (!w.phases.empty() || !w.warnings.empty()) warnings(w);
   if (!w.phases.empty()) phases(w);
+}
+
+// One line per engine warning and probe fault: what, where, when, the peak.
+void summary_text::warnings(const flight_record& w) {
+  if (w.warnings.empty()) {
+    line("  Warnings", "none");
+    return;
+  }
+  for (const engine_warning& x : w.warnings) {
+    const aircraft_limit& rule = s_.warnings_checked[warning_index(x.parameter)].limit;
+    const std::string_view unit = limit_unit_symbol(rule, s_.units);
+    label(x.probe == probe_kind::none ? "  Warning" : "  Probe fault");
+    if (x.probe != probe_kind::none) {
+      out_.line(OUT_FORMAT("{} #{}: "), x.probe == probe_kind::cht ? "CHT" : "EGT", x.cylinder);
+    } else if (x.cylinder > 0 && x.parameter != limit_parameter::egt_spread_cruise) {
+      out_.line(OUT_FORMAT("cylinder {}: "), x.cylinder);
+    }
+    out_.line(OUT_FORMAT("{}: {} to {} ({}"), warning_rule_text(rule, unit), when(x.start), when(x.end),
+              duration_text(seconds_from(x.start, x.end)));
+    if (x.phase < flight_phase_kind_count) {
+      out_.line(OUT_FORMAT(", {}"), flight_phase_name(static_cast<flight_phase_kind>(x.phase)));
+    }
+    out_.line(OUT_FORMAT("), peak {} {}"), shortest(x.peak, 1), unit);
+    if (x.parameter == limit_parameter::egt_spread_cruise && x.cylinder > 0) {
+      out_.line(OUT_FORMAT(" (hottest #{})"), x.cylinder);
+    }
+    out_.text("\n");
+  }
 }
 
 void summary_text::engine(const flight_record& w) {

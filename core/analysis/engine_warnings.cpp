@@ -1,0 +1,395 @@
+#include "analysis/engine_warnings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t engine_release_ms = 5000;
+constexpr std::uint32_t probe_release_ms = 10000;
+constexpr std::uint32_t cooling_step_ms = 1000;  // the cooling ring takes a sample at most this often
+constexpr double running_rpm = 500.0;
+constexpr std::size_t cruise_label = 4;  // flight_phase_kind::cruise
+constexpr std::uint32_t rebase_every = 1024;
+
+using lp = limit_parameter;
+
+std::size_t rule_of(lp p) { return warning_index(p); }
+
+std::uint32_t milliseconds(double seconds) { return static_cast<std::uint32_t>(std::llround(seconds * 1000.0)); }
+
+// The unit a temperature rule's value is in (and its warnings' peaks): its own, else the LOG's.
+temperature_unit rule_unit(const aircraft_limit& l, const engine_units& u, bool cht) {
+  if (l.has_temperature_unit) return l.unit;
+  return cht ? u.cht : u.other_temperatures;
+}
+
+double to_fahrenheit(double v, temperature_unit from, bool difference) {
+  if (from == temperature_unit::fahrenheit) return v;
+  return difference ? v * 9.0 / 5.0 : convert_temperature(v, from, temperature_unit::fahrenheit);
+}
+
+double from_fahrenheit(double v, temperature_unit to, bool difference) {
+  if (to == temperature_unit::fahrenheit) return v;
+  return difference ? v * 5.0 / 9.0 : convert_temperature(v, temperature_unit::fahrenheit, to);
+}
+
+bool names_cht(lp p) { return p == lp::cht_high || p == lp::cht_above_others || p == lp::cht_cooling || p == lp::cht_probe_high; }
+
+}  // namespace
+
+warning_detector::warning_detector(const warning_rules& rules, std::size_t max_listed)
+    : rules_(rules), max_listed_(max_listed), slots_(warning_rule_count * probe_count) {
+  listed_.reserve(64);
+  units_.cht = units_.other_temperatures = temperature_unit::fahrenheit;
+  for (std::size_t r = 0; r < warning_rule_count; ++r) {
+    threshold_f_[r][0] = threshold_f_[r][1] = rules_[r].limit.value;
+    maximum_[r] = is_maximum(rules_[r].limit.parameter);
+    release_ms_[r] = is_probe_rule(rules_[r].limit.parameter) ? probe_release_ms : engine_release_ms;
+  }
+  // A jump is told between samples up to half as far apart again as the rule's time.
+  jump_within_ms_ = milliseconds(rules_[rule_of(lp::probe_jump)].limit.seconds) * 3 / 2;
+}
+
+bool warning_detector::holds(const limit_condition& c, const phase_sample& s) const {
+  double value = 0.0;
+  switch (c.subject) {
+    case condition_subject::none: return true;
+    case condition_subject::airborne: return s.airborne;
+    case condition_subject::rpm: value = s.rpm(); break;
+    case condition_subject::ias: value = s.speed_kt; break;
+  }
+  if (std::isnan(value)) return false;
+  switch (c.op) {
+    case comparison::greater: return value > c.value;
+    case comparison::greater_or_equal: return value >= c.value;
+    case comparison::less: return value < c.value;
+    case comparison::less_or_equal: return value <= c.value;
+  }
+  return false;
+}
+
+void warning_detector::take(const phase_sample& s, const engine_units& units) {
+  const stamp now{s.log_ms, s.segment, s.label};
+  if (has_last_ && (s.segment != last_.segment || s.log_ms < last_.ms)) break_run();
+  if (!has_last_ || units.cht != units_.cht || units.other_temperatures != units_.other_temperatures) {
+    units_ = units;
+    for (std::size_t r = 0; r < warning_rule_count; ++r) {
+      const aircraft_limit& l = rules_[r].limit;
+      if (!is_temperature(l.parameter)) continue;
+      for (int k = 0; k < 2; ++k) {
+        const temperature_unit u = rule_unit(l, units_, k == 0);
+        threshold_f_[r][k] = to_fahrenheit(l.value, u, is_temperature_difference(l.parameter));
+      }
+    }
+  }
+  double f[probe_count];
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const float cht = s.value[measure_cht_1 + c];
+    const float egt = s.value[measure_egt_1 + c];
+    f[c] = cht == cht ? to_fahrenheit(cht, units_.cht, false) : std::nan("");
+    f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
+  }
+  check_probes(s, now, f);
+  // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
+  for (std::size_t p = 0; p < probe_count; ++p) {
+    if (!has_read_[p]) f[p] = std::nan("");
+  }
+  check_engine(s, now, f);
+  check_cooling(now, f);
+  has_last_ = true;
+  last_ = now;
+}
+
+void warning_detector::check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]) {
+  const std::size_t low = rule_of(lp::probe_low);
+  const std::size_t jump = rule_of(lp::probe_jump);
+  const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
+  const double low_f[2] = {threshold_f_[low][0], threshold_f_[low][1]};
+  const double high_f[2] = {threshold_f_[high[0]][0], threshold_f_[high[1]][1]};
+  const double jump_f[2] = {threshold_f_[jump][0], threshold_f_[jump][1]};
+  const bool running = !(s.rpm() < running_rpm);
+  const bool recent = has_last_ && now.ms - previous_ms_ <= jump_within_ms_;
+  bool faulty[probe_count];  // reading beyond the range
+  bool jumped[probe_count] = {};
+  double moved[probe_count];  // since the last sample; 0 when either is not held
+  for (std::size_t p = 0; p < probe_count; ++p) {
+    const std::size_t k = p / cylinder_count;
+    const double v = f[p];
+    faulty[p] = false;
+    moved[p] = 0.0;
+    if (std::isnan(v)) continue;
+    // A probe that has read nothing above the low threshold in this flight is not fitted (a
+    // LOG that does not say its cylinders is read as six): not a fault.
+    const bool is_high = v > high_f[k];
+    if (!is_high && v > low_f[k]) has_read_[p] = true;
+    const bool is_low = running && has_read_[p] && v <= low_f[k];
+    feed(low, p, is_low, v, now, now, 0);
+    feed(high[k], p, is_high, v, now, now, 0);
+    faulty[p] = is_low || is_high;
+    if (recent && previous_held_[p]) moved[p] = std::fabs(v - previous_f_[p]);
+  }
+  // A jump: this probe moved by more than the threshold since the last sample, neither reading
+  // beyond the range, while no other probe of its kind moved by half as much.
+  if (recent) {
+    for (std::size_t p = 0; p < probe_count; ++p) {
+      if (std::isnan(f[p]) || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
+      const std::size_t k = p / cylinder_count;
+      if (moved[p] > jump_f[k]) {
+        jumped[p] = true;
+        for (std::size_t q = k * cylinder_count; q < (k + 1) * cylinder_count; ++q) {
+          if (q != p && moved[q] > jump_f[k] / 2) jumped[p] = false;
+        }
+      }
+      feed(jump, p, jumped[p], moved[p], now, now, 0);
+    }
+  }
+  for (std::size_t p = 0; p < probe_count; ++p) {
+    if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
+    suspect_[p] = faulty[p] || jumped[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
+    previous_held_[p] = !std::isnan(f[p]);
+    previous_faulty_[p] = faulty[p];
+    previous_f_[p] = f[p];
+  }
+  previous_ms_ = now.ms;
+}
+
+void warning_detector::check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]) {
+  const std::size_t high = rule_of(lp::cht_high);
+  const std::size_t others = rule_of(lp::cht_above_others);
+  const std::size_t spread = rule_of(lp::egt_spread_cruise);
+  const std::size_t oil = rule_of(lp::oil_pressure_low);
+  const bool high_holds = holds(rules_[high].limit.when, s);
+  const bool others_hold = holds(rules_[others].limit.when, s);
+  double sum = 0.0;
+  int counted = 0;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if (!std::isnan(f[c]) && !suspect_[c]) {
+      sum += f[c];
+      ++counted;
+    }
+  }
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if (std::isnan(f[c])) continue;
+    const auto cylinder = static_cast<std::uint8_t>(c + 1);
+    const bool good = !suspect_[c];
+    feed(high, c, good && high_holds && f[c] > threshold_f_[high][0], f[c], now, now, cylinder);
+    if (counted >= 2 || !good) {
+      const double above = good ? f[c] - (sum - f[c]) / (counted - 1) : 0.0;
+      feed(others, c, good && others_hold && above > threshold_f_[others][0], above, now, now, cylinder);
+    }
+  }
+  // The EGT spread, over the good EGT probes, in cruise.
+  double hottest = 0.0, coolest = 0.0;
+  std::uint8_t hottest_cylinder = 0;
+  int held = 0;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const double v = f[cylinder_count + c];
+    if (std::isnan(v) || suspect_[cylinder_count + c]) continue;
+    if (held == 0 || v > hottest) {
+      hottest = v;
+      hottest_cylinder = static_cast<std::uint8_t>(c + 1);
+    }
+    coolest = held == 0 ? v : std::min(coolest, v);
+    ++held;
+  }
+  if (held >= 2) {
+    const bool beyond = s.label == cruise_label && holds(rules_[spread].limit.when, s) &&
+                        hottest - coolest > threshold_f_[spread][1];
+    feed(spread, 0, beyond, hottest - coolest, now, now, hottest_cylinder);
+  }
+  const float pressure = s.value[measure_oil_pressure];
+  if (pressure == pressure) {
+    feed(oil, 0, holds(rules_[oil].limit.when, s) && pressure < rules_[oil].limit.value, pressure, now, now, 0);
+  }
+}
+
+void warning_detector::move_cooling(const cooling_entry& e, double sign) {
+  const double t = (static_cast<double>(e.ms) - base_ms_) / 1000.0;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if ((e.held >> c & 1) == 0) continue;
+    line_sums& l = sums_[c];
+    const double y = e.cht_f[c];
+    l.n += sign;
+    l.st += sign * t;
+    l.stt += sign * t * t;
+    l.sy += sign * y;
+    l.sty += sign * t * y;
+  }
+  ++moves_since_rebase_;
+}
+
+// The sums again from the ring, times from its first sample, so that rounding never piles up.
+void warning_detector::rebase_cooling() {
+  for (line_sums& l : sums_) l = {};
+  base_ms_ = ring_count_ > 0 ? ring_[ring_first_].ms : 0;
+  for (std::size_t i = 0; i < ring_count_; ++i) move_cooling(ring_[(ring_first_ + i) % ring_size], 1.0);
+  moves_since_rebase_ = 0;
+}
+
+void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_count]) {
+  if (ring_count_ > 0 && now.ms - ring_[(ring_first_ + ring_count_ - 1) % ring_size].ms < cooling_step_ms) return;
+  const std::size_t rule = rule_of(lp::cht_cooling);
+  const std::uint32_t window_ms = milliseconds(rules_[rule].limit.seconds);
+  cooling_entry e{now.ms, now.label, 0, {}};
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if (std::isnan(f[c]) || suspect_[c]) continue;
+    e.held = static_cast<std::uint8_t>(e.held | 1u << c);
+    e.cht_f[c] = static_cast<float>(f[c]);
+  }
+  // A cylinder whose probe falls under suspicion leaves the window whole.
+  bool dropped = false;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const auto bit = static_cast<std::uint8_t>(1u << c);
+    if (!suspect_[c]) {
+      dropped_ = static_cast<std::uint8_t>(dropped_ & ~bit);
+      continue;
+    }
+    if ((dropped_ & bit) != 0) continue;
+    dropped_ = static_cast<std::uint8_t>(dropped_ | bit);
+    dropped = true;
+    for (std::size_t i = 0; i < ring_count_; ++i) {
+      cooling_entry& old = ring_[(ring_first_ + i) % ring_size];
+      old.held = static_cast<std::uint8_t>(old.held & ~bit);
+    }
+  }
+  while (ring_count_ > 0 && (ring_count_ == ring_size || ring_[ring_first_].ms + window_ms < now.ms)) {
+    move_cooling(ring_[ring_first_], -1.0);
+    ring_first_ = (ring_first_ + 1) % ring_size;
+    --ring_count_;
+  }
+  if (ring_count_ == 0) base_ms_ = now.ms;
+  ring_[(ring_first_ + ring_count_) % ring_size] = e;
+  ++ring_count_;
+  move_cooling(e, 1.0);
+  if (dropped || moves_since_rebase_ >= rebase_every) rebase_cooling();
+
+  const cooling_entry& first = ring_[ring_first_];
+  if (static_cast<double>(now.ms - first.ms) < 0.95 * window_ms) return;
+  // A window's slope is the cooling at its middle: the warning runs between the middles of its
+  // first and last windows, in the phase of the first middle.
+  std::size_t low = 0, high = ring_count_ - 1;
+  const std::uint32_t middle_ms = first.ms + (now.ms - first.ms) / 2;
+  while (low < high) {
+    const std::size_t mid = (low + high) / 2;
+    if (ring_[(ring_first_ + mid) % ring_size].ms < middle_ms) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  const cooling_entry& middle = ring_[(ring_first_ + low) % ring_size];
+  const stamp at{middle.ms, now.segment, middle.label};
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if ((e.held >> c & 1) == 0) continue;
+    const line_sums& l = sums_[c];
+    const double d = l.n * l.stt - l.st * l.st;
+    if (l.n < 3 || !(d > 1e-9 * l.n * l.n)) continue;
+    const double per_minute = -60.0 * (l.n * l.sty - l.st * l.sy) / d;
+    feed(rule, c, per_minute > threshold_f_[rule][0], per_minute, at, at, static_cast<std::uint8_t>(c + 1));
+  }
+}
+
+void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyond, double value, const stamp& now,
+                            const stamp& start, std::uint8_t cylinder) {
+  slot& s = slot_of(rule, index);
+  const bool maximum = maximum_[rule];
+  if (beyond) {
+    if (!s.active) {
+      s = slot{};
+      s.active = true;
+      s.start = start;
+      s.peak = value;
+      s.peak_at = now;
+      s.peak_cylinder = cylinder;
+    } else if (maximum ? value > s.peak : value < s.peak) {
+      s.peak = value;
+      s.peak_at = now;
+      s.peak_cylinder = cylinder;
+    }
+    s.releasing = false;
+    s.last_beyond = now;
+    return;
+  }
+  if (!s.active) return;
+  if (!s.releasing) {
+    s.releasing = true;
+    s.release_start = now;
+  }
+  if (now.ms - s.release_start.ms >= release_ms_[rule]) close(rule, s);
+}
+
+void warning_detector::close(std::size_t rule, slot& s) {
+  s.active = false;
+  const aircraft_limit& l = rules_[rule].limit;
+  const lp p = l.parameter;
+  // A warning that holds for its time; a jump and a cooling window are their own time.
+  const bool timed = p != lp::probe_jump && p != lp::cht_cooling;
+  if (timed && s.last_beyond.ms - s.start.ms < milliseconds(l.seconds)) return;
+  if (total_listed_ >= max_listed_) {
+    ++not_listed_;
+    return;
+  }
+  const std::size_t index = static_cast<std::size_t>(&s - slots_.data()) % probe_count;
+  engine_warning w;
+  w.parameter = p;
+  w.phase = s.start.label;
+  const auto instant = [](const stamp& t) {
+    log_instant at;
+    at.log_ms = t.ms;
+    at.segment = t.segment;
+    return at;
+  };
+  w.start = instant(s.start);
+  w.end = instant(s.releasing ? s.release_start : s.last_beyond);
+  w.peak_at = instant(s.peak_at);
+  w.peak = s.peak;
+  if (is_probe_rule(p)) {
+    w.probe = index < cylinder_count ? probe_kind::cht : probe_kind::egt;
+    w.cylinder = static_cast<std::uint8_t>(index % cylinder_count + 1);
+  } else {
+    w.cylinder = s.peak_cylinder;
+  }
+  if (is_temperature(p)) {
+    const bool cht = w.probe == probe_kind::cht || (w.probe == probe_kind::none && names_cht(p));
+    w.peak = from_fahrenheit(s.peak, rule_unit(l, units_, cht), is_temperature_difference(p));
+  }
+  w.threshold = l.value;
+  listed_.push_back(w);
+  ++total_listed_;
+}
+
+void warning_detector::close_all() {
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    slot& s = slots_[i];
+    if (!s.active) continue;
+    close(i / probe_count, s);
+  }
+}
+
+void warning_detector::end_window() {
+  break_run();
+  for (bool& read : has_read_) read = false;
+}
+
+// A break in the samples (a new segment of the LOG): what goes on ends, no window spans it.
+void warning_detector::break_run() {
+  close_all();
+  has_last_ = false;
+  ring_first_ = ring_count_ = 0;
+  dropped_ = 0;
+  for (line_sums& l : sums_) l = {};
+  for (std::size_t p = 0; p < probe_count; ++p) {
+    previous_held_[p] = previous_faulty_[p] = suspect_[p] = false;
+  }
+}
+
+std::vector<engine_warning> warning_detector::take_listed() {
+  std::vector<engine_warning> out = std::move(listed_);
+  listed_.clear();
+  listed_.reserve(64);
+  std::stable_sort(out.begin(), out.end(), [](const engine_warning& a, const engine_warning& b) {
+    return log_order(a.start) < log_order(b.start);
+  });
+  return out;
+}
