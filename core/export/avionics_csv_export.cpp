@@ -10,8 +10,8 @@
 // Readers take the columns by position, so the order is fixed and a column the LOG does not
 // hold stays, empty. The date and time are UTC with the offset +00:00 (readers take Lcl Date and
 // Lcl Time as the time of the row). Rows start with the first GPS 1 position: readers take an
-// empty position as 0, 0. A row whose latest GPS 1 fix is not valid (NMEA status V) is left out
-// for the same reason.
+// empty position as 0, 0. A row whose latest GPS 1 fix gives no position (not valid, NMEA status
+// V, or coordinates that name no place) is left out for the same reason.
 //
 // Where the values come from: AltB the AHRS pressure altitude; BaroA, AltMSL (the engine
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
@@ -25,6 +25,7 @@
 #include <cmath>
 #include <optional>
 
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
@@ -231,7 +232,7 @@ void write_avionics_csv(export_pass& pass) {
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
   for_each_row(pass, [&out, &result, &pass, zone, cylinders](const sampled_row& r) {
-    if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
+    if (r.gps_1 == nullptr || !has_position(*r.gps_1)) return;
     write_row(out, r, zone, cylinders, pass.request.manifold_pressure);
     ++result.items;
   });
