@@ -6,13 +6,34 @@
 #
 #   bash scripts/fuzz.sh [SECONDS]   new interesting inputs gather in build-fuzz/new-corpus/
 #   bash scripts/fuzz.sh --merge     folds them, minimised, into tests/fuzz/corpus/
+#   bash scripts/fuzz.sh --coverage  the line coverage of core/ that the corpus reaches (built in
+#                                    build-fuzz-coverage/ without sanitizers; the read-ahead
+#                                    thread, which inputs in memory never start, counted apart)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install_deps.sh clang libclang-rt-14-dev
+bash scripts/install_deps.sh clang libclang-rt-14-dev llvm
+jobs="${FUZZ_BUILD_JOBS:-$(nproc)}"
+
+if [ "${1:-}" = "--coverage" ]; then
+  CXX=clang++ cmake -S . -B build-fuzz-coverage -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_BUILD_TESTS=OFF \
+    -DORVEX_FUZZ=ON -DORVEX_FUZZ_COVERAGE=ON >/dev/null
+  cmake --build build-fuzz-coverage -j"$jobs" --target orvexdecode_fuzz >/dev/null
+  fuzzer=build-fuzz-coverage/tests/fuzz/orvexdecode_fuzz
+  rm -f build-fuzz-coverage/*.profraw
+  LLVM_PROFILE_FILE=build-fuzz-coverage/corpus-%p.profraw "$fuzzer" -runs=0 tests/fuzz/corpus >/dev/null 2>&1
+  llvm-profdata merge -sparse build-fuzz-coverage/corpus-*.profraw -o build-fuzz-coverage/corpus.profdata
+  report() { llvm-cov report "$fuzzer" -instr-profile=build-fuzz-coverage/corpus.profdata "$@" | tail -n 1; }
+  echo "core/ but the read-ahead thread (regions, functions, lines, branches: count, missed, cover):"
+  report -ignore-filename-regex='(^|/)(tests|tools|cmdline|build-fuzz-coverage|usr)/|read_ahead' "$PWD/core"
+  echo "the read-ahead thread:"
+  report "$PWD/core/records/read_ahead.cpp"
+  exit 0
+fi
+
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_BUILD_TESTS=OFF \
   -DORVEX_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target orvexdecode_fuzz >/dev/null
+cmake --build build-fuzz -j"$jobs" --target orvexdecode_fuzz >/dev/null
 fuzzer=build-fuzz/tests/fuzz/orvexdecode_fuzz
 corpus=tests/fuzz/corpus
 mkdir -p build-fuzz/new-corpus
