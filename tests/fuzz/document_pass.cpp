@@ -1,13 +1,22 @@
 // The documents beyond the classic entry points, over one LOG: every export of the registry, the
 // HTML report, the JSON and text summaries; the limits and aircraft profile the second input
-// holds are checked against the flights of each.
+// holds are checked against the flights of each, whose airports (and so local times) come from
+// a few airports in tests/fuzz/airports, read as their CSV or as a table made from it.
+#include <unistd.h>
+
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "analysis/aircraft_profile.h"
+#include "analysis/airport_csv.h"
+#include "analysis/airport_lookup.h"
+#include "analysis/flight_places.h"
 #include "analysis/flight_local_times.h"
 #include "analysis/limits.h"
+#include "analysis/time_zone.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
 #include "export/export_run.h"
@@ -22,6 +31,43 @@ namespace {
 
 // A report may hold this much beside what grows with the LOG's bytes.
 constexpr std::size_t report_allowance_bytes = 1 << 20;
+
+struct fuzz_airports {
+  airport_lookup csv;
+  airport_lookup table;
+};
+
+// The airports as their CSV, and as a table written once and unlinked (the lookup keeps it open).
+const fuzz_airports& airports() {
+  static const fuzz_airports* const loaded = [] {
+    auto* a = new fuzz_airports;
+    const std::string csv = std::string(ORVEX_SOURCE_DIR) + "/tests/fuzz/airports/airports.csv";
+    a->csv = airport_lookup::open(csv).lookup;
+    std::vector<airport_entry> entries;
+    csv_read_counts counts;
+    if (FILE* in = std::fopen(csv.c_str(), "rb")) {
+      read_airports_csv(
+          in, [](const geo_point&) { return true; }, [&](airport_entry&& e) { entries.push_back(std::move(e)); },
+          counts);
+      std::fclose(in);
+    }
+    const std::string table = "/tmp/orvexdecode-fuzz-airports-" + std::to_string(getpid()) + ".idx";
+    if (write_airport_table(std::move(entries), table).empty()) a->table = airport_lookup::open(table).lookup;
+    std::remove(table.c_str());
+    return a;
+  }();
+  return *loaded;
+}
+
+const airport_lookup& airports_for(std::size_t log_size) {
+  return log_size % 2 == 0 ? airports().csv : airports().table;
+}
+
+// A zone chosen by name, as --time-zone gives it: odd offsets and daylight saving time.
+const time_zone* chosen_zone() {
+  static const std::optional<time_zone> zone = load_time_zone("Pacific/Chatham").zone;
+  return zone ? &*zone : nullptr;
+}
 
 decode_context& document_context() {
   static decode_context* const context = OrvexDecode_context_new();
@@ -58,7 +104,8 @@ std::string check_document(const export_format& format, const std::string& doc) 
 std::string check_exports(std::span<const std::uint8_t> log, int gps_format) {
   export_request request = default_export_request();
   request.decode.gps_1_type = gps_format;
-  request.local_time = gps_format == ORVEX_GPS_FORMAT_NMEA;
+  request.local_time = gps_format != ORVEX_GPS_FORMAT_AVIATION;
+  if (gps_format == ORVEX_GPS_FORMAT_AVIATION_STX && chosen_zone() != nullptr) request.local_time_zone = *chosen_zone();
   for (const export_format& format : export_formats()) {
     const std::string name(format.name);
     export_result result;
@@ -81,6 +128,8 @@ std::string check_report(std::span<const std::uint8_t> log, const analysis_optio
   flight_report_request request;
   request.analysis = analysis;
   request.log_name = "fuzz.LOG";
+  request.airports = &airports_for(log.size());
+  if (log.size() % 3 == 0) request.zone = chosen_zone();
   if (first_flight) {
     request.window.flight = 1;
     request.window_label = "flight 1";
@@ -101,7 +150,8 @@ std::string check_report(std::span<const std::uint8_t> log, const analysis_optio
 std::string check_summaries(std::span<const std::uint8_t> log, const analysis_options& analysis) {
   log_summary summary;
   written_by(log, false, [&](FILE* in, FILE*) { summary = analyse_log(document_context(), analysis, in); });
-  give_flights_local_times(summary, nullptr);
+  if (!locate_flights(summary, airports_for(log.size()), airport_options{}).empty()) return "airports: no answer";
+  give_flights_local_times(summary, log.size() % 3 == 0 ? chosen_zone() : nullptr);
   static output_writer out;  // its buffer is large
   std::string json;
   std::string text;
