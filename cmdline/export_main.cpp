@@ -57,7 +57,7 @@ int export_to_one_output(const export_arguments& args) {
   }
   if (!rewind_input(log)) exit_file_error("LOG can't be read again", log_name, errno);
 
-  const int status = write_export({*args.format, args.request, log.stream, log_name, args.output, ""});
+  const int status = write_export({*args.format, args.request, args.profile, log.stream, log_name, args.output, ""});
   close_input(log);
   if (input != stdin) std::fclose(input);
   return status;
@@ -100,7 +100,7 @@ class folder_run {
           status = 2;
           continue;
         }
-        if (write_export({*args_.format, e.request, log.stream, log_name, e.output.c_str(), log_arg + ": "}) != 0) {
+        if (write_export({*args_.format, e.request, args_.profile, log.stream, log_name, e.output.c_str(), log_arg + ": "}) != 0) {
           status = 2;
         }
       }

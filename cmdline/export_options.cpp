@@ -208,11 +208,8 @@ export_arguments parse_export_arguments(int argc, char** argv) {
   }
   const int operands = argc - optind;
   if (operands < 1) exit_usage("no FORMAT given");
-  const aircraft_profile profile = profile_option(profile_file, profile_settings, exit_usage);
-  r.tail = tail != nullptr ? std::string(tail) : profile.tail;
-  if (const auto input = aux_input_of(profile, aux_quantity::manifold_pressure_inhg)) {
-    r.manifold_pressure = aux_reading{*input, profile.aux[*input].scale};
-  }
+  a.profile = profile_option(profile_file, profile_settings, exit_usage);
+  r.tail = tail != nullptr ? std::string(tail) : a.profile.profile.tail;
   a.format = find_export_format(argv[optind]);
   if (a.format == nullptr) exit_usage(unknown_format_text(argv[optind]));
   if (operands < 2) exit_usage("no LOG given");

@@ -7,6 +7,7 @@
 
 #include "export/export_formats.h"
 #include "export/export_request.h"
+#include "limits_file.h"
 
 struct export_arguments {
   const export_format* format = nullptr;  // of the registry
@@ -15,7 +16,8 @@ struct export_arguments {
   std::string output_dir;         // a file per LOG (or per flight) in this folder; empty: none
   bool each_flight = false;       // with output_dir: a file per detected flight
   bool force = false;             // overwrite an output that is a LOG file
-  export_request request = default_export_request();
+  export_request request = default_export_request();  // its tail is --tail, else the profile's
+  profile_source profile;  // --profile and --profile-set: the tail and the manifold pressure's input
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on

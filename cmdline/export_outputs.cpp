@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "analysis/flight_timeline.h"
-#include "export/export_run.h"
+#include "document_options.h"
 #include "file_checks.h"
 #include "loss_warnings.h"
 #include "output_file.h"
@@ -43,8 +43,23 @@ int write_export(const export_target& t) {
     print_file_error("Out of memory");
     return 2;
   }
+  orvex_document_options options = OrvexDecode_default_document_options();
+  options.decode = t.request.decode;
+  options.constants = t.request.constants;
+  set_window(options, t.request.window);
+  options.every_ms = t.request.every_ms;
+  options.has_utc_start = t.request.utc_start_ms ? 1 : 0;
+  options.utc_start_ms = t.request.utc_start_ms.value_or(0);
+  options.tail = t.request.tail.c_str();
+  set_profile(options, t.profile);
+  options.local_time = t.request.local_time ? 1 : 0;
+  if (t.request.local_time_zone) options.time_zone = t.request.local_time_zone->name().c_str();
+  const orvex_log_input in{t.log, nullptr, 0};
+  orvex_document_output out{output.stream(), nullptr, 0};
+  orvex_document_result result;
   errno = 0;
-  const export_result result = export_log(t.format, *ctx, t.request, t.log, output.stream());
+  const std::string format(t.format.name);
+  const int status = OrvexDecode_context_export(ctx, format.c_str(), &options, &in, &out, &result);
   const orvex_log_health health = OrvexDecode_context_health(ctx);
   OrvexDecode_context_free(ctx);
 
@@ -52,11 +67,11 @@ int write_export(const export_target& t) {
     print_file_error("LOG can't be read", t.log_name, error);
     return 2;
   }
-  if (!result.error.empty()) {
-    print_file_error((t.prefix + result.error).c_str());
+  if (status == ORVEX_DOCUMENT_REFUSED) {
+    print_file_error((t.prefix + result.message).c_str());
     return 2;
   }
-  if (!output.finish() || result.write_failed) {
+  if (!output.finish() || status != ORVEX_DOCUMENT_WRITTEN) {
     print_file_error("Output can't be written", output_name);
     return 2;
   }
@@ -64,9 +79,9 @@ int write_export(const export_target& t) {
     print_file_error("Output file can't be replaced", output_name, errno);
     return 2;
   }
-  for (const std::string& w : result.warnings) {
+  for_each_warning(result, [&t](const std::string& w) {
     std::fprintf(stderr, "warning: %s\n", terminal_text(t.prefix + w).c_str());
-  }
+  });
   print_loss_warnings(health, nullptr);
   return 0;
 }

@@ -11,6 +11,7 @@
 struct export_target {
   const export_format& format;
   export_request request;
+  const profile_source& profile;
   FILE* log;             // read twice: a regular file or its temporary copy, at the LOG's start
   const char* log_name;  // for messages
   const char* output;    // nullptr: standard output

@@ -21,14 +21,11 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/flight_places.h"
-#include "analysis/flight_local_times.h"
+#include "document_options.h"
 #include "file_checks.h"
 #include "info_options.h"
 #include "log_content.h"
 #include "loss_warnings.h"
-#include "report/summary/summary_json.h"
-#include "report/summary/summary_text.h"
 
 namespace {
 
@@ -140,33 +137,29 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
     job.error = "LOG can't be opened for reading: " + job.name + ": " + std::strerror(errno);
     return;
   }
-  errno = 0;
-  log_summary summary = analyse_log(ctx, request.analysis, input);
-  const int read_errno = errno;
-  const bool failed = summary.health.reader.input_error || std::ferror(input);
-  if (!standard_input) std::fclose(input);
-  if (failed) {
-    job.error = "LOG can't be read: " + shown + ": " + std::strerror(read_errno != 0 ? read_errno : EIO);
-    return;
-  }
-  if (const char* reason = not_a_log_reason(summary.health)) {
-    job.error = std::string("Not a LOG file (") + reason + "): " + shown;
-    return;
-  }
-  if (const std::string e = locate_flights(summary, request.lookup, request.airports.options); !e.empty()) {
-    job.error = "Airports can't be read: " + e;
-    return;
-  }
-  give_flights_local_times(summary, request.zone ? &*request.zone : nullptr);
+  orvex_document_options options = document_options(request.analysis, request.sources);
+  const std::string told = terminal_text(shown);
+  options.log_name = request.json ? job.name.c_str() : told.c_str();
+  const orvex_log_input in{input, nullptr, 0};
   // The report waits in memory for its turn (the reports keep the order of the LOGs).
-  ctx.out.attach(job.report);
-  if (request.json) {
-    write_summary_json(ctx.out, job.name, summary, request.analysis);
-  } else {
-    write_summary_text(ctx.out, terminal_text(shown), summary);
+  orvex_document_output out{nullptr, nullptr, 0};
+  orvex_document_result result;
+  const int status = request.json ? OrvexDecode_context_summary_json(&ctx, &options, &in, &out, &result)
+                                  : OrvexDecode_context_summary_text(&ctx, &options, &in, &out, &result);
+  if (!standard_input) std::fclose(input);
+  if (out.data != nullptr) job.report.assign(out.data, out.size);
+  OrvexDecode_free(out.data);
+  if (status == ORVEX_DOCUMENT_READ_FAILED) {
+    job.error = "LOG can't be read: " + shown + ": " + std::strerror(result.read_errno != 0 ? result.read_errno : EIO);
+  } else if (status == ORVEX_DOCUMENT_NOT_A_LOG) {
+    job.error = std::string("Not a LOG file (") + result.message + "): " + shown;
+  } else if (status == ORVEX_DOCUMENT_AIRPORTS_FAILED) {
+    job.error = std::string("Airports can't be read: ") + result.message;
+  } else if (status == ORVEX_DOCUMENT_REFUSED) {
+    job.error = result.message;
+  } else if (status == -1) {
+    job.error = "Out of memory for " + job.name;
   }
-  ctx.out.flush();
-  ctx.out.attach(nullptr);
 }
 
 }  // namespace

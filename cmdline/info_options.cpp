@@ -167,12 +167,12 @@ info_request parse_info_arguments(int argc, char** argv) {
       case opt_landing_speed: d.landing_kt = parse_number(optarg, "--landing-speed", 1); break;
       case opt_landing_time: d.landing_s = parse_number(optarg, "--landing-time", 0); break;
       case opt_gap: request.analysis.gap_s = parse_number(optarg, "--gap", 0); break;
-      case opt_airports: take_airports_option(request.airports, optarg, exit_usage); break;
+      case opt_airports: take_airports_option(request.sources.airports, optarg, exit_usage); break;
       case opt_airport_radius:
-        request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        request.sources.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
         break;
-      case opt_heliports: request.airports.options.other_bases = true; break;
-      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_heliports: request.sources.airports.options.other_bases = true; break;
+      case opt_time_zone: request.sources.zone = time_zone_option(optarg, exit_usage); break;
       case opt_cross_country:
         request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
         break;
@@ -189,9 +189,8 @@ info_request parse_info_arguments(int argc, char** argv) {
   if (std::count(request.logs.begin(), request.logs.end(), "-") > 1) {
     exit_usage("standard input (\"-\") may be given once");
   }
-  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
-  request.analysis.limits = limits_to_check(
-      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
-  request.lookup = open_chosen_airports(request.airports);
+  request.sources.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  if (!request.limits_file.empty()) request.sources.limits_text = read_limits_file(request.limits_file);
+  request.sources.lookup = open_chosen_airports(request.sources.airports);
   return request;
 }

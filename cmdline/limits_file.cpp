@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -35,45 +34,35 @@ std::string read_settings_file(const std::string& path, const std::string& what)
   return text;
 }
 
-std::vector<aircraft_limit> read_limits_file(const std::string& path) {
-  limits_parse_result parsed = parse_limits(read_settings_file(path, "Limits file"));
+std::string read_limits_file(const std::string& path) {
+  std::string text = read_settings_file(path, "Limits file");
+  const limits_parse_result parsed = parse_limits(text);
   if (!parsed.ok()) {
     std::fprintf(stderr, "ERROR: %s:%d: %s\n", terminal_text(path).c_str(), parsed.error_line,
                  terminal_text(parsed.error).c_str());
     std::exit(2);
   }
-  return std::move(parsed.limits);
+  return text;
 }
 
-aircraft_profile read_profile_file(const std::string& path) {
-  aircraft_profile profile;
-  const profile_parse_result parsed = read_aircraft_profile(read_settings_file(path, "Profile"), profile);
-  if (!parsed.ok()) {
-    std::fprintf(stderr, "ERROR: %s:%d: %s\n", terminal_text(path).c_str(), parsed.error_line,
-                 terminal_text(parsed.error).c_str());
-    std::exit(2);
+profile_source profile_option(const std::string& file, const std::vector<std::string>& settings,
+                              void (*usage_error)(const std::string& message)) {
+  profile_source source;
+  if (!file.empty()) {
+    source.given = true;
+    source.text = read_settings_file(file, "Profile");
+    const profile_parse_result parsed = read_aircraft_profile(source.text, source.profile);
+    if (!parsed.ok()) {
+      std::fprintf(stderr, "ERROR: %s:%d: %s\n", terminal_text(file).c_str(), parsed.error_line,
+                   terminal_text(parsed.error).c_str());
+      std::exit(2);
+    }
   }
-  return profile;
-}
-
-aircraft_profile profile_option(const std::string& file, const std::vector<std::string>& settings,
-                                void (*usage_error)(const std::string& message)) {
-  aircraft_profile profile = file.empty() ? aircraft_profile{} : read_profile_file(file);
   for (const std::string& setting : settings) {
-    const profile_parse_result parsed = read_aircraft_profile(setting, profile);
+    const profile_parse_result parsed = read_aircraft_profile(setting, source.profile);
     if (!parsed.ok()) usage_error("--profile-set: " + parsed.error + ": " + setting);
   }
-  return profile;
-}
-
-std::vector<aircraft_limit> limits_to_check(const aircraft_profile& profile, std::vector<aircraft_limit> file) {
-  std::vector<aircraft_limit> limits;
-  for (const aircraft_limit& p : profile.limits) {
-    const bool replaced = std::any_of(file.begin(), file.end(), [&](const aircraft_limit& l) {
-      return l.parameter == p.parameter && l.when == p.when;
-    });
-    if (!replaced) limits.push_back(p);
-  }
-  limits.insert(limits.end(), file.begin(), file.end());
-  return limits;
+  source.settings = settings;
+  for (const std::string& setting : source.settings) source.setting_pointers.push_back(setting.c_str());
+  return source;
 }

@@ -1,5 +1,6 @@
 // The aircraft limits file that orvexdecode-info and orvexdecode-report check flights against,
-// and the aircraft profile (aircraft_profile.h) the flight front ends read with --profile.
+// and the aircraft profile (aircraft_profile.h) the flight front ends read with --profile. Both
+// are checked here, before any LOG is read, and go to the document calls as their texts.
 #pragma once
 
 #include <cstddef>
@@ -12,25 +13,34 @@
 // The largest limits file or profile read: 64 limits with their comments fit many times over.
 constexpr std::size_t most_limits_file_bytes = 1 << 20;  // 1 MiB
 
-// The limits the file at path holds. A file that can't be opened or read, that is not a regular
-// file (a folder, a device such as /dev/zero, a FIFO), that is larger than
-// most_limits_file_bytes, or that holds a bad line prints "ERROR: ..." (with the line number
-// for a bad line) and ends with status 2, before any LOG is read.
-std::vector<aircraft_limit> read_limits_file(const std::string& path);
-
-// The text of a small settings file; what ("Limits file", "Profile") begins the messages of the
-// same failures as read_limits_file's, which end the run with status 2.
+// The text of a small settings file. A file that can't be opened or read, that is not a regular
+// file (a folder, a device such as /dev/zero, a FIFO) or that is larger than
+// most_limits_file_bytes prints "ERROR: " what ("Limits file", "Profile") and the failure, and
+// ends with status 2.
 std::string read_settings_file(const std::string& path, const std::string& what);
 
-// The aircraft profile the file at path holds, over the default one; fails as read_limits_file.
-aircraft_profile read_profile_file(const std::string& path);
+// The text of the limits file at path, checked line by line: fails as read_settings_file, and a
+// bad line prints "ERROR: FILE:LINE: ..." and ends with status 2.
+std::string read_limits_file(const std::string& path);
 
-// The profile of --profile FILE (the default one when file is empty; read as read_profile_file)
-// with the --profile-set settings over it; a bad setting ends the run through usage_error
-// ("--profile-set: ERROR: SETTING").
-aircraft_profile profile_option(const std::string& file, const std::vector<std::string>& settings,
-                                void (*usage_error)(const std::string& message));
+// The profile of --profile FILE and --profile-set SETTING as the document calls take it. It is
+// moved, never copied, so that setting_pointers keep pointing into settings.
+struct profile_source {
+  profile_source() = default;
+  profile_source(profile_source&&) = default;
+  profile_source& operator=(profile_source&&) = default;
+  profile_source(const profile_source&) = delete;
+  profile_source& operator=(const profile_source&) = delete;
 
-// The limits a run checks: the profile's, but those a limits file gives for the same parameter
-// and condition, then the file's in its order.
-std::vector<aircraft_limit> limits_to_check(const aircraft_profile& profile, std::vector<aircraft_limit> file);
+  bool given = false;                         // --profile was given
+  std::string text;                           // the file's text
+  std::vector<std::string> settings;          // in their order, over the file's
+  std::vector<const char*> setting_pointers;  // the settings' texts, for the calls
+  aircraft_profile profile;                   // what the file and the settings make
+};
+
+// The profile of --profile FILE (none when file is empty; a bad line fails as in
+// read_limits_file) with the --profile-set settings over it; a bad setting ends the run through
+// usage_error ("--profile-set: ERROR: SETTING").
+profile_source profile_option(const std::string& file, const std::vector<std::string>& settings,
+                              void (*usage_error)(const std::string& message));

@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <string>
 
+#include "document_options.h"
 #include "file_checks.h"
 #include "output_file.h"
-#include "report/html/flight_report.h"
 #include "report_options.h"
 #include "rewindable_input.h"
 
@@ -81,34 +81,32 @@ int main(int argc, char** argv) {
   decode_context* ctx = OrvexDecode_context_new();
   if (ctx == nullptr) exit_file_error("Out of memory", nullptr, ENOMEM);
 
-  flight_report_request report;
-  report.analysis = request.analysis;
-  report.window = request.window;
-  report.window_label = request.window_label;
-  report.every_ms = request.every_ms;
-  report.log_name = input_name;
-  report.airports = &request.lookup;
-  report.lookup_options = request.airports.options;
-  if (request.zone) report.zone = &*request.zone;
-  const flight_report_result result = write_flight_report(*ctx, report, log.stream, output.stream());
-  if (!result.warning.empty()) std::fprintf(stderr, "warning: %s\n", terminal_text(result.warning).c_str());
-  switch (result.status) {
-    case flight_report_status::read_failed:
+  orvex_document_options options = document_options(request.analysis, request.sources);
+  set_window(options, request.window);
+  options.window_label = request.window_label.c_str();
+  options.every_ms = request.every_ms;
+  options.log_name = input_name;
+  const orvex_log_input in{log.stream, nullptr, 0};
+  orvex_document_output out{output.stream(), nullptr, 0};
+  orvex_document_result result;
+  const int status = OrvexDecode_context_report_html(ctx, &options, &in, &out, &result);
+  for_each_warning(result, [](const std::string& w) { std::fprintf(stderr, "warning: %s\n", terminal_text(w).c_str()); });
+  switch (status) {
+    case ORVEX_DOCUMENT_READ_FAILED:
       exit_file_error("Input file can't be read", input_name, read_error_from(result.read_errno));
-    case flight_report_status::not_a_log:
-      exit_file_error((std::string("Not a LOG file (") + result.not_a_log_reason + ")").c_str(), input_name);
-    case flight_report_status::window_refused:
-      exit_file_error((std::string("The stretch asked for can't be shown: ") + result.error).c_str());
-    case flight_report_status::rewind_failed:
+    case ORVEX_DOCUMENT_NOT_A_LOG:
+      exit_file_error((std::string("Not a LOG file (") + result.message + ")").c_str(), input_name);
+    case ORVEX_DOCUMENT_REFUSED:
+      exit_file_error((std::string("The stretch asked for can't be shown: ") + result.message).c_str());
+    case ORVEX_DOCUMENT_REWIND_FAILED:
       exit_file_error("Input file can't be read again", input_name, result.read_errno);
-    case flight_report_status::airports_failed: exit_file_error("Airports can't be read", result.error.c_str());
-    case flight_report_status::written:
-    case flight_report_status::write_failed: break;
+    case ORVEX_DOCUMENT_AIRPORTS_FAILED: exit_file_error("Airports can't be read", result.message);
+    default: break;
   }
   close_input(log);
   if (!standard_input) std::fclose(input);
   OrvexDecode_context_free(ctx);
-  const bool written = result.status == flight_report_status::written;
+  const bool written = status == ORVEX_DOCUMENT_WRITTEN;
   if (!output.finish() || !written) exit_output_error(request, "Output can't be written", shown_output, 0);
   if (!output.commit()) exit_output_error(request, "Output file can't be replaced", output_name, errno);
   return 0;

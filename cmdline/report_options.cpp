@@ -145,7 +145,7 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_profile_set: request.profile_settings.emplace_back(optarg); break;
       case opt_force: request.force = true; break;
       case opt_utc_start: request.analysis.utc_start_ms = utc_start_option(optarg, exit_usage); break;
-      case opt_time_zone: request.zone = time_zone_option(optarg, exit_usage); break;
+      case opt_time_zone: request.sources.zone = time_zone_option(optarg, exit_usage); break;
       case opt_cross_country:
         request.analysis.logbook.cross_country_nm = distance_option(optarg, "--cross-country", exit_usage);
         break;
@@ -153,11 +153,11 @@ report_request parse_report_arguments(int argc, char** argv) {
       case opt_gps_1_nmea: o.gps_1_type = ORVEX_GPS_FORMAT_NMEA; break;
       case opt_gps_2_aviation: o.gps_2_type = ORVEX_GPS_FORMAT_AVIATION; break;
       case opt_gps_2_nmea: o.gps_2_type = ORVEX_GPS_FORMAT_NMEA; break;
-      case opt_airports: take_airports_option(request.airports, optarg, exit_usage); break;
+      case opt_airports: take_airports_option(request.sources.airports, optarg, exit_usage); break;
       case opt_airport_radius:
-        request.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
+        request.sources.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage);
         break;
-      case opt_heliports: request.airports.options.other_bases = true; break;
+      case opt_heliports: request.sources.airports.options.other_bases = true; break;
       case 'h':
         if (standard_descriptor_was_closed(STDOUT_FILENO)) exit_file_error("Standard output is closed");
         std::printf(usage_text, program_name);
@@ -185,9 +185,8 @@ report_request parse_report_arguments(int argc, char** argv) {
                             : to_text.empty() ? std::string("from ") + from_text
                                               : std::string("from ") + from_text + " to " + to_text;
   }
-  request.analysis.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
-  request.analysis.limits = limits_to_check(
-      request.analysis.profile, request.limits_file.empty() ? std::vector<aircraft_limit>{} : read_limits_file(request.limits_file));
-  request.lookup = open_chosen_airports(request.airports);
+  request.sources.profile = profile_option(request.profile_file, request.profile_settings, exit_usage);
+  if (!request.limits_file.empty()) request.sources.limits_text = read_limits_file(request.limits_file);
+  request.sources.lookup = open_chosen_airports(request.sources.airports);
   return request;
 }

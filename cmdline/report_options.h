@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "airport_option.h"
 #include "analysis/flight_timeline.h"
-#include "analysis/time_zone.h"
+#include "document_options.h"
 #include "sampling/log_window.h"
 
 struct report_request {
@@ -23,10 +22,8 @@ struct report_request {
   std::string limits_file;
   std::string profile_file;  // empty: the default profile
   std::vector<std::string> profile_settings;  // --profile-set, over the file's settings
-  analysis_options analysis = default_analysis_options();
-  airport_choice airports;
-  airport_lookup lookup;  // opened from the choice
-  std::optional<time_zone> zone;  // --time-zone: the local time of every flight
+  analysis_options analysis = default_analysis_options();  // its limits and profile go in sources
+  document_sources sources;  // the limits, the profile, the airports and the zone, read and checked
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on

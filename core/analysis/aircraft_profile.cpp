@@ -253,6 +253,18 @@ std::optional<std::size_t> aux_input_of(const aircraft_profile& profile, aux_qua
   return std::nullopt;
 }
 
+std::vector<aircraft_limit> limits_to_check(const aircraft_profile& profile, std::vector<aircraft_limit> file) {
+  std::vector<aircraft_limit> limits;
+  for (const aircraft_limit& p : profile.limits) {
+    const bool replaced = std::any_of(file.begin(), file.end(), [&](const aircraft_limit& l) {
+      return l.parameter == p.parameter && l.when == p.when;
+    });
+    if (!replaced) limits.push_back(p);
+  }
+  limits.insert(limits.end(), file.begin(), file.end());
+  return limits;
+}
+
 std::string_view aux_quantity_name(aux_quantity q) { return aux_quantity_names[static_cast<std::size_t>(q)]; }
 
 std::string_view induction_name(induction_kind i) {

@@ -96,6 +96,10 @@ std::size_t fitted_cylinders(const aircraft_profile& profile, std::int32_t log_s
 // The aux input (0-5) carrying the quantity, if one does.
 std::optional<std::size_t> aux_input_of(const aircraft_profile& profile, aux_quantity q);
 
+// The limits a run checks: the profile's, but those a limits file gives for the same parameter
+// and condition, then the file's in its order.
+std::vector<aircraft_limit> limits_to_check(const aircraft_profile& profile, std::vector<aircraft_limit> file);
+
 std::string_view aux_quantity_name(aux_quantity q);  // "manifold_pressure_inhg"
 std::string_view induction_name(induction_kind i);   // "carbureted", "injected", ""
 

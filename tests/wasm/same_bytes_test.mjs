@@ -271,6 +271,72 @@ for (const [native_line, module_args, written, stdin_file] of command_lines) {
   }
 }
 
+// The documents of the C API's document calls, on the sample, every fifth other LOG (simulated
+// and damaged) and a scenario's flight between airports: [the native command and its arguments
+// before the LOG, the module's document]. Both take the native build's airport table, named
+// alike, and the same profile and limits files.
+const scenario_log = path.join(work, 'krnt_bfi_pae.LOG');
+const scenario_made = spawnSync(simulate, ['--scenario', path.join(source, 'samples/scenarios/krnt_bfi_pae.scenario'),
+  '-o', scenario_log], { stdio: 'inherit' });
+if (scenario_made.status !== 0) throw new Error(`${simulate} failed`);
+const profile = path.join(work, 'aircraft.profile');
+fs.copyFileSync(path.join(source, 'data/profiles/example.profile'), profile);
+const limits = path.join(work, 'aircraft.limits');
+fs.writeFileSync(limits, 'cht_max = 380 F\noil_pressure_min = 30 psi when rpm > 1500\n');
+const bad_profile = path.join(work, 'bad.profile');
+fs.writeFileSync(bad_profile, 'tail = N1\ncylinders = 9\n');
+const airports_csv = path.join(source, 'data/airports.csv');
+const airport_env = { ...process.env, ORVEXDECODE_AIRPORTS: path.resolve(native, '../share/orvexdecode/airports.idx') };
+const api_documents = [
+  [['orvexdecode-report', '-o', '-'], ['report']],
+  [['orvexdecode-report', '--flight', '1', '--every', '2', '-o', '-'], ['report', '--flight', '1', '--every', '2']],
+  [['orvexdecode-info', '--json'], ['info-json']],
+  [['orvexdecode-export', 'csv', '--every', '0.5'], ['csv', '--every', '0.5']],
+  [['orvexdecode-export', 'avionics-csv', '--from', '60', '--to', '400'], ['avionics-csv', '--from', '60', '--to', '400']],
+  [['orvexdecode-export', 'gpx', '--tail', 'N123AB'], ['gpx', '--tail', 'N123AB']],
+  [['orvexdecode-export', 'kml', '--flight', '1'], ['kml', '--flight', '1']],
+  ...[
+    ['report', '--profile', profile, '--limits', limits, '--flight', '1', '--time-zone', 'Europe/Berlin'],
+    ['report', '--airports', 'none', '--cross-country', '5', '--profile-set', 'liftoff_speed = 60'],
+    ['report', '--airports', airports_csv, '--airport-radius', '1', '--heliports'],
+    ['info-json', '--profile', profile, '--profile-set', 'aux1 = none', '--limits', limits, '--cross-country', '10'],
+    ['info-json', '--time-zone', 'America/Los_Angeles', '--airport-radius', '0.5', '--heliports', '--engine-rpm', '600'],
+    ['info-json', '--airports', airports_csv, '--gap', '2'],
+    ['avionics-csv', '--local-time', '--profile', profile],
+    ['avionics-csv', '--local-time', '--time-zone', 'Asia/Kathmandu', '--tail', 'N5'],
+    ['gpx', '--profile-set', 'tail = N9'],
+    ['csv', '--every', '0.01', '--to', '30'],
+    // Usage errors: a period under the report's least, a value that is not a number.
+    ['report', '--every', '0.01'],
+    ['info-json', '--engine-rpm', 'fast'],
+    // Refused before the LOG is read: a bad profile line, a bad setting, an unknown zone, airports
+    // that can't be read.
+    ['report', '--profile', bad_profile],
+    ['info-json', '--profile-set', 'cylinders = 9'],
+    ['report', '--time-zone', 'Nowhere/Atlantis'],
+    ['info-json', '--airports', path.join(work, 'no such airports.csv')],
+  ].map(([document, ...options]) => [
+    document === 'report' ? ['orvexdecode-report', ...options, '-o', '-']
+      : document === 'info-json' ? ['orvexdecode-info', '--json', ...options] : ['orvexdecode-export', document, ...options],
+    [document, ...options],
+  ]),
+];
+let api_runs = 0;
+for (const log of logs.filter((_, i) => i % 5 === 0).concat([scenario_log])) {
+  for (const [native_line, [document, ...options]] of api_documents) {
+    const a = spawnSync(path.join(native, native_line[0]), [...native_line.slice(1), log], {
+      maxBuffer: 1 << 30, env: airport_env,
+    });
+    const b = spawnSync(process.execPath, [front_end, '--document', document, ...options, log], {
+      maxBuffer: 1 << 30, env: { ...airport_env, ORVEXDECODE_WASM: module_path },
+    });
+    ++api_runs;
+    compare(`node orvexdecode.mjs --document ${document} ${options.join(' ')} ${path.basename(log)}`,
+      { status: a.status, stdout: a.stdout, stderr: null, kml: null }, { status: b.status, stdout: b.stdout, stderr: null, kml: null });
+  }
+}
+console.log(`${api_runs} runs of the report, the JSON summary and the exports`);
+
 console.log(`${logs.length} LOGs, ${cases.length} option sets and documents, ${command_lines.length} command lines: ` +
   `${compared} outputs compared, ${differences.length} differ`);
 for (const d of differences.slice(0, 40)) console.log(d);

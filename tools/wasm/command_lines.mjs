@@ -191,6 +191,11 @@ orvexdecode through its WebAssembly module. --document, given first, writes one 
 the options of the command that writes it:
   ${of('orvexdecode')}: orvexdecode's (orvexdecode --help; the document goes to -o or standard output)
   ${of('orvexdecode-track')}: orvexdecode-track's, [--gps_1_aviation | --gps_1_nmea] INPUT [OUTPUT]
+  report, info-json and the exports (${of('orvexdecode-export')}): the options of orvexdecode-report,
+    orvexdecode-info and orvexdecode-export that choose the document (--flight N, --from T, --to T,
+    --every S, --utc-start T, --profile FILE, --profile-set S, --limits FILE, --airports FILE|none,
+    --airport-radius KM, --heliports, --time-zone ZONE, --cross-country NM, --local-time, --tail T,
+    the detection's, --gps_1_nmea ...), [-o OUTPUT] LOG [OUTPUT]
 `;
 }
 
@@ -303,6 +308,97 @@ function parse_track(args, document, version) {
   };
 }
 
+// The options the report, the JSON summary and the exports take here, as their commands name
+// them: each is handed to the module as its text (--limits and --profile name files the front
+// end reads; --profile-set may be given again).
+const valued = (names) => names.map((name) => [name, { has_arg: required_argument, short: name }]);
+const flagged = (names) => names.map((name) => [name, { has_arg: no_argument, short: name }]);
+const gps_options = [
+  ['gps_1_aviation', set('gps_1_type', '1')], ['gps_1_nmea', set('gps_1_type', '2')],
+  ['gps_2_aviation', set('gps_2_type', '1')], ['gps_2_nmea', set('gps_2_type', '2')],
+];
+const flight_options = valued(['utc-start', 'profile', 'profile-set', 'output', 'time-zone']).concat(gps_options);
+const place_options = valued(['limits', 'cross-country', 'airports', 'airport-radius']).concat(flagged(['heliports']));
+const api_long_options = {
+  'orvexdecode-report': flight_options.concat(place_options, valued(['flight', 'from', 'to', 'every']),
+    flagged(['force'])),
+  'orvexdecode-info': flight_options.concat(place_options, flagged(['json', 'force']), valued(['engine-rpm',
+    'engine-stop', 'takeoff-speed', 'takeoff-time', 'landing-speed', 'landing-time', 'gap'])),
+  'orvexdecode-export': flight_options.concat(valued(['flight', 'from', 'to', 'every', 'tail']),
+    flagged(['local-time', 'force'])),
+};
+
+// --document NAME for report, info-json or an export: [options] LOG [OUTPUT], the document to
+// OUTPUT, -o or standard output. The report's stretch is labelled as orvexdecode-report labels it.
+// fields holds the options' texts (profile-set a list of them), files the paths of --limits
+// and --profile.
+function parse_api_document(args, document) {
+  const program = 'orvexdecode';
+  const usage = (message) => {
+    throw new usage_exit(1, `${program}: ${message}\n${document_usage()}`);
+  };
+  const command = documents[document].command;
+  const texts = {};
+  const files = {};
+  let output = null;
+  const operands = getopt_long(args, 'o:', api_long_options[command], (option, value) => {
+    if (option.field !== undefined) {
+      texts[option.field] = option.value;
+    } else if (option.short === 'o' || option.short === 'output') {
+      output = value === '-' ? null : value;
+    } else if (option.short === 'limits' || option.short === 'profile') {
+      files[option.short] = value;
+    } else if (option.short === 'profile-set') {
+      (texts['profile-set'] ??= []).push(value);
+    } else if (option.short === 'json' || option.short === 'force') {
+      // the JSON summary is the document; nothing here is a LOG to overwrite
+    } else {
+      texts[option.short] = value ?? '1';
+    }
+  }, usage);
+  // The report's charts take a step of 0.02 s or more, the exports' rows one of 0.001 s or more
+  // (the module takes either).
+  if (command === 'orvexdecode-report' && texts.every !== undefined && /^[0-9.]+$/.test(texts.every) &&
+      Number(texts.every) < 0.02) {
+    usage(`--every: not a number of seconds from 0.02 to 86400: ${texts.every}`);
+  }
+  if (command === 'orvexdecode-export') {
+    if (texts['local-time'] !== undefined && document !== 'avionics-csv') {
+      usage('--local-time: only avionics-csv writes local times (the others keep UTC)');
+    }
+    if (texts['time-zone'] !== undefined && texts['local-time'] === undefined) {
+      usage('--time-zone gives the zone of --local-time: give both');
+    }
+  }
+  if (operands.length < 1) usage('no LOG given');
+  if (operands.length > 2) usage('too many arguments');
+  if (operands.length === 2) output = operands[1] === '-' ? null : operands[1];
+  const input = operands[0];
+  const input_display = input === '-' ? 'standard input' : input;
+  texts['log-name'] = document === 'info-json' ? input : input_display;
+  if (document === 'report') {
+    let label = texts.flight !== undefined ? `flight ${Number.parseInt(texts.flight, 10)}` : '';
+    const from = texts.from ?? '';
+    const to = texts.to ?? '';
+    if (from !== '' || to !== '') {
+      if (label !== '') label += ', ';
+      label += from === '' ? `up to ${to}` : to === '' ? `from ${from}` : `from ${from} to ${to}`;
+    }
+    if (label !== '') texts['window-label'] = label;
+  }
+  return {
+    command,
+    document,
+    fields: texts,
+    files,
+    input: input === '-' ? null : input,
+    input_display,
+    outputs: [null, output, null],
+    description: null,
+    path_document: null,
+  };
+}
+
 export function parse_command_line(args, version) {
   const program = 'orvexdecode';
   let document = 'xml';
@@ -315,5 +411,6 @@ export function parse_command_line(args, version) {
   }
   const command = documents[document].command;
   if (command === 'orvexdecode-track') return parse_track(args, document, version);
+  if (documents[document].api) return parse_api_document(args, document);
   return parse_classic(args, document);
 }

@@ -20,6 +20,18 @@ export const documents = {
   'xml+path-kml': { entry: 'orvex_document_xml_and_path_kml', command: 'orvexdecode', streams: 2, hidden: true },
   'track': { entry: 'orvex_document_track', command: 'orvexdecode-track', streams: 1 },
   'track-binary': { entry: 'orvex_document_track_binary', command: 'orvexdecode-track', streams: 1 },
+  'report': { entry: 'orvex_document_report', command: 'orvexdecode-report', streams: 1, api: true },
+  'info-json': { entry: 'orvex_document_info_json', command: 'orvexdecode-info', streams: 1, api: true },
+  'csv': { entry: 'orvex_document_export', command: 'orvexdecode-export', streams: 1, api: true },
+  'avionics-csv': { entry: 'orvex_document_export', command: 'orvexdecode-export', streams: 1, api: true },
+  'gpx': { entry: 'orvex_document_export', command: 'orvexdecode-export', streams: 1, api: true },
+  'kml': { entry: 'orvex_document_export', command: 'orvexdecode-export', streams: 1, api: true },
+};
+
+// The statuses of the C API's document calls (orvexdecode.h, ORVEX_DOCUMENT_*).
+export const document_status = {
+  refused_call: -1, written: 0, read_failed: 1, not_a_log: 2, refused: 3, rewind_failed: 4, write_failed: 5,
+  no_format: 6, airports_failed: 7,
 };
 
 export const failure = {
@@ -111,6 +123,52 @@ export async function instantiate(module_bytes, wasi) {
     return at;
   };
 
+  const result_of = (status) => {
+    const at = exports.orvex_last_result();
+    const view = new DataView(exports.memory.buffer);
+    const text_at = (offset) => {
+      const bytes = memory_bytes(at + offset, 1024);
+      return new TextDecoder().decode(bytes.subarray(0, bytes.indexOf(0)));
+    };
+    // orvex_document_result: status, read_errno, items (8 bytes), message[1024], warnings[1024].
+    return { status, read_errno: view.getInt32(at + 4, true), message: text_at(16), warnings: text_at(16 + 1024) };
+  };
+  // The options of the document calls in the module's memory while call(options, in_memory)
+  // runs; its status comes back as a result.
+  const with_document_options = (option_texts, files, call) => {
+    const options = exports.orvex_document_options_new();
+    if (options === 0) throw new Error('the module is out of memory');
+    const texts = [];
+    const in_memory = (text) => {
+      const at = text_in_memory(text);
+      texts.push(at);
+      return at;
+    };
+    try {
+      for (const [option, value] of Object.entries(option_texts)) {
+        for (const one of Array.isArray(value) ? value : [value]) {
+          if (exports.orvex_document_option(options, in_memory(option), in_memory(String(one))) !== 0) {
+            return { status: document_status.refused, read_errno: 0, message: `--${option}: not a value: ${one}`,
+              warnings: '' };
+          }
+        }
+      }
+      for (const [file, bytes] of Object.entries(files)) {
+        const at = exports.malloc(Math.max(bytes.length, 1));
+        if (at === 0) throw new Error('the module is out of memory');
+        texts.push(at);
+        memory_bytes(at, bytes.length).set(bytes);
+        if (exports.orvex_document_file(options, in_memory(file), at, bytes.length) !== 0) {
+          throw new Error(`the module takes no file ${file}`);
+        }
+      }
+      return result_of(call(options, in_memory));
+    } finally {
+      texts.forEach((t) => exports.free(t));
+      exports.free(options);
+    }
+  };
+
   return {
     version: (() => {
       const at = exports.orvex_version();
@@ -132,6 +190,40 @@ export async function instantiate(module_bytes, wasi) {
         run = null;
         exports.free(text);
         exports.free(options);
+      }
+    },
+
+    // Writes document name (report, info-json or an export's format) with the options given as
+    // their command-line texts ({ flight: '2', every: '0.5', 'log-name': 'a.LOG', 'profile-set':
+    // ['aux1 = none'] }) and the bytes of the files they name ({ limits, profile }); returns
+    // { status (document_status), read_errno, message, warnings }.
+    document(name, option_texts, input, outputs, errors = {}, files = {}) {
+      const document = documents[name];
+      if (document === undefined || !document.api) throw new Error(`no document ${name}`);
+      return with_document_options(option_texts, files, (options, in_memory) => {
+        run = { input, outputs, errors };
+        try {
+          return document.entry === 'orvex_document_export'
+            ? exports.orvex_document_export(in_memory(name), options) : exports[document.entry](options);
+        } finally {
+          run = null;
+        }
+      });
+    },
+
+    // Checks the profile, limits, time zone and airports those options name, before a LOG is read:
+    // { status, message, warnings } as document() gives them.
+    check(option_texts, files = {}) {
+      return with_document_options(option_texts, files, (options) => exports.orvex_document_check(options));
+    },
+
+    // The folder the module reads relative paths from (an --airports FILE): the host's own.
+    set_working_folder(folder) {
+      const text = text_in_memory(folder);
+      try {
+        return exports.orvex_working_folder(text) === 0;
+      } finally {
+        exports.free(text);
       }
     },
 
