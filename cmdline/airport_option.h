@@ -1,4 +1,4 @@
-// The airport options orvexdecode-info and orvexdecode-report share:
+// The airport options orvexdecode-info, orvexdecode-report and orvexdecode-export share:
 //   --airports FILE|none   the airport table, OurAirports' airports.csv (runways.csv beside it)
 //                          or none; without it, the table installed with the program
 //   --airport-radius KM    the capture radius, default 3

@@ -143,7 +143,8 @@ class folder_run {
 
 int main(int argc, char** argv) {
   guard_standard_descriptors();
-  const export_arguments args = parse_export_arguments(argc, argv);
+  export_arguments args = parse_export_arguments(argc, argv);
+  if (args.lookup.enabled()) args.request.airports = &args.lookup;  // args lives to the end of main
   if (args.output_dir.empty()) return export_to_one_output(args);
 
   make_output_folder(args.output_dir);

@@ -83,6 +83,12 @@ std::string usage_text(std::string_view program) {
       "  --local-time            avionics-csv: Lcl Date, Lcl Time and UTCOfst in the local time\n"
       "                          of the departure (--time-zone names the zone) - default UTC\n"
       "  --time-zone ZONE        the zone of --local-time (America/Los_Angeles)\n"
+      "  --airports FILE         the airports of the takeoffs and landings, named by gpx and kml\n"
+      "                          and giving avionics-csv --local-time its zone: an airport\n"
+      "                          table, or OurAirports' airports.csv (with its runways.csv\n"
+      "                          beside it), or \"none\" - default the table installed\n"
+      "  --airport-radius KM     an airport's runways within KM of the point - default 3\n"
+      "  --heliports             heliports, seaplane bases and balloon ports too\n"
       "  --profile FILE          the aircraft profile: its tail (unless --tail) and the aux\n"
       "                          input carrying manifold pressure (avionics-csv E1 MAP)\n"
       "  --profile-set SETTING   a profile setting over the profile's (\"aux1 = none\");\n"
@@ -135,6 +141,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     opt_output_dir,
     opt_each_flight,
     opt_force,
+    opt_airports,
+    opt_airport_radius,
+    opt_heliports,
   };
   static const option long_options[] = {
       {"flight", required_argument, nullptr, opt_flight},
@@ -155,6 +164,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
       {"output-dir", required_argument, nullptr, opt_output_dir},
       {"each-flight", no_argument, nullptr, opt_each_flight},
       {"force", no_argument, nullptr, opt_force},
+      {"airports", required_argument, nullptr, opt_airports},
+      {"airport-radius", required_argument, nullptr, opt_airport_radius},
+      {"heliports", no_argument, nullptr, opt_heliports},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, opt_version},
       {nullptr, 0, nullptr, 0},
@@ -197,6 +209,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
         break;
       case opt_each_flight: a.each_flight = true; break;
       case opt_force: a.force = true; break;
+      case opt_airports: take_airports_option(a.airports, optarg, exit_usage); break;
+      case opt_airport_radius: a.airports.options.capture_radius_m = airport_radius_option(optarg, exit_usage); break;
+      case opt_heliports: a.airports.options.other_bases = true; break;
       case 'h':
         std::fputs(usage_text(program_name).c_str(), stdout);
         std::exit(std::fflush(stdout) == 0 ? 0 : 2);
@@ -217,6 +232,9 @@ export_arguments parse_export_arguments(int argc, char** argv) {
     exit_usage("--local-time: only avionics-csv writes local times (the others keep UTC)");
   }
   if (r.local_time_zone && !r.local_time) exit_usage("--time-zone gives the zone of --local-time: give both");
+  // The airports are opened only for an export that uses them (the plain CSV never does).
+  r.lookup_options = a.airports.options;
+  if (a.format->per_log.names_places || (r.local_time && !r.local_time_zone)) a.lookup = open_chosen_airports(a.airports);
   a.logs.assign(argv + optind + 1, argv + argc);
   if (a.each_flight && a.output_dir.empty())
     exit_usage("--each-flight writes a file per flight: give --output-dir DIR");

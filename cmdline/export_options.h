@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "airport_option.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
 #include "limits_file.h"
@@ -18,8 +19,14 @@ struct export_arguments {
   bool force = false;             // overwrite an output that is a LOG file
   export_request request = default_export_request();  // its tail is --tail, else the profile's
   profile_source profile;  // --profile and --profile-set: the tail and the manifold pressure's input
+  airport_choice airports;  // --airports, --airport-radius, --heliports
+  // Opened from the choice when the export names places or takes local times from airports, to
+  // tell its failures once; the request points to it once the arguments have their final place
+  // (main).
+  airport_lookup lookup;
 };
 
 // Reads the arguments. --help and --version print and exit 0; a usage error prints one line on
-// standard error (exit_usage_error) and exits 1.
+// standard error (exit_usage_error) and exits 1; airports given that cannot be read print
+// "ERROR: ..." and exit 2.
 export_arguments parse_export_arguments(int argc, char** argv);

@@ -54,6 +54,11 @@ int write_export(const export_target& t) {
   set_profile(options, t.profile);
   options.local_time = t.request.local_time ? 1 : 0;
   if (t.request.local_time_zone) options.time_zone = t.request.local_time_zone->name().c_str();
+  // The airports as the lookup the arguments opened found them ("none": off, or a missing
+  // default table already told).
+  options.airports = t.request.airports != nullptr ? t.request.airports->source().c_str() : "none";
+  options.airport_radius_m = t.request.lookup_options.capture_radius_m;
+  options.heliports = t.request.lookup_options.other_bases ? 1 : 0;
   const orvex_log_input in{t.log, nullptr, 0};
   orvex_document_output out{output.stream(), nullptr, 0};
   orvex_document_result result;
@@ -69,6 +74,10 @@ int write_export(const export_target& t) {
   }
   if (status == ORVEX_DOCUMENT_REFUSED) {
     print_file_error((t.prefix + result.message).c_str());
+    return 2;
+  }
+  if (status == ORVEX_DOCUMENT_AIRPORTS_FAILED) {
+    print_file_error((t.prefix + "Airports can't be read").c_str(), result.message);
     return 2;
   }
   if (!output.finish() || status != ORVEX_DOCUMENT_WRITTEN) {

@@ -314,7 +314,7 @@ struct reader {
       expect_count(w, 5, 6, "fly-to LAT LON ALT_FT KT [idle]");
       s.at = position_of(w);
       s.altitude_ft = number(w[3], "altitude", 0.0, 18000.0);
-      s.speed_kt = number(w[4], "airspeed", 60.0, 200.0);
+      s.speed_kt = number(w[4], "airspeed", 45.0, 200.0);  // from slow flight to a fast cruise
       if (w.size() == 6) {
         if (w[5] != "idle") throw bad_line("unexpected '" + std::string(w[5]) + "' (only idle may follow)");
         s.idle = true;

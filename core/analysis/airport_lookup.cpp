@@ -57,6 +57,21 @@ std::string executable_path() {
   return std::string(buffer, static_cast<std::size_t>(length));
 }
 
+// The default table, when there is one that opens, to lend its zones to a CSV's airports.
+std::optional<airport_table> zone_table(const std::string& csv_path) {
+  const std::string path = default_airport_table_path();
+  if (path.empty() || path == "none" || path == csv_path) return std::nullopt;
+  airport_table::opened t = airport_table::open(path);
+  return std::move(t.table);
+}
+
+// The zone of the table's airport nearest to a point (heliports and seaplane bases count: they
+// are places as well), or "" when none lies within zone_borrow_radius_m or the table fails.
+std::string zone_near(const airport_table& table, const geo_point& point) {
+  const airport_lookup_result r = table.find({point, std::nan("")}, {zone_borrow_radius_m, true});
+  return r.ok() && r.match ? r.match->time_zone : std::string();
+}
+
 }  // namespace
 
 std::string default_airport_table_path(std::vector<std::string>* tried) {
@@ -130,6 +145,7 @@ airport_lookup::opened airport_lookup::open(std::string_view source) {
   }
   result.lookup.kind_ = kind::csv;
   result.lookup.source_ = path;
+  result.lookup.zones_ = zone_table(path);
   return result;
 }
 
@@ -206,6 +222,9 @@ std::string airport_lookup::find_in_csv(std::span<const airport_query> queries, 
     for (const airport_entry& a : near) {
       std::optional<airport_match> m = match_airport(a, queries[i], options);
       if (m && (!matches[i] || is_better_match(*m, *matches[i]))) matches[i] = std::move(m);
+    }
+    if (matches[i] && matches[i]->time_zone.empty() && zones_) {
+      matches[i]->time_zone = zone_near(*zones_, matches[i]->reference);
     }
   }
   return "";

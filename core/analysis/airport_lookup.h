@@ -4,7 +4,10 @@
 //   the airport table   the file this project builds from OurAirports' data and installs as
 //                       share/orvexdecode/airports.idx (or any file in that format)
 //   airports.csv        OurAirports' own CSV layout, with runways.csv beside it (optional),
-//                       for a newer copy of the data; read once for all the queries of a call
+//                       for a newer copy of the data; read once for all the queries of a call.
+//                       Its layout has no time-zone column: an airport found there takes the
+//                       zone of the default table's airport nearest to it (within
+//                       zone_borrow_radius_m), else none
 //   none                no lookups
 //
 // Without --airports the default table is used. It is looked for, in order:
@@ -54,7 +57,12 @@ class airport_lookup {
   std::string source_;
   std::string runways_csv_;  // beside airports.csv; "" when there is none
   std::optional<airport_table> table_;
+  std::optional<airport_table> zones_;  // the default table, for the zones a CSV lacks
 };
+
+// How far the default table's nearest airport may lie from an airport of a CSV without zones
+// for its zone to be taken: about the spread of a city's airfields, well inside most zones.
+constexpr double zone_borrow_radius_m = 50'000.0;
 
 struct airport_lookup::opened {
   airport_lookup lookup;

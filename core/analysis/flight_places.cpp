@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -22,13 +23,41 @@ bool low_enough(const runway_contact& touch, const runway_contact* reference) {
   return std::abs(touch.event.altitude_ft - expected) <= touch_altitude_ft;
 }
 
-// Drops the dips that are not touch-and-goes.
-void keep_touch_and_goes(flight_record& flight) {
+// A touch-and-go found to be slow flight leaves the logbook's landings too: its count, its
+// place in the list, and the farthest landing it may have been. Its landing is the last one
+// that touched down before the contact (the slowest sample of its roll).
+void drop_logbook_landing(logbook_row& row, const log_event& contact) {
+  const auto after = std::find_if(row.landings.begin(), row.landings.end(), [&](const logbook_landing& l) {
+    return log_order(l.touchdown.when) > log_order(contact.when);
+  });
+  if (after == row.landings.begin() || std::prev(after)->full_stop) return;  // not listed: it stays counted
+  const auto it = std::prev(after);
+  std::uint32_t& count = it->light == landing_light::day     ? row.touch_and_go.day
+                         : it->light == landing_light::night ? row.touch_and_go.night
+                                                             : row.touch_and_go.unknown;
+  if (count > 0) --count;
+  row.landings.erase(it);
+  if (row.landings_not_listed > 0) return;  // the farthest may be one not listed
+  row.farthest_landing_nm.reset();
+  for (const logbook_landing& l : row.landings) {
+    if (l.from_departure_nm && (!row.farthest_landing_nm || *l.from_departure_nm > *row.farthest_landing_nm)) {
+      row.farthest_landing_nm = l.from_departure_nm;
+    }
+  }
+  row.cross_country = row.farthest_landing_nm && *row.farthest_landing_nm >= row.cross_country_nm;
+}
+
+// Drops the dips that are not touch-and-goes; with confirmed: from the logbook's landings too
+// (without lookups nothing tells a touch-and-go from slow flight, and the logbook keeps it).
+void keep_touch_and_goes(flight_record& flight, bool confirmed) {
   std::vector<runway_contact> kept;
   kept.reserve(flight.contacts.size());
   const runway_contact* reference = nullptr;
   for (runway_contact& c : flight.contacts) {
-    if (c.kind == contact_kind::touch_and_go && (!c.airport || !low_enough(c, reference))) continue;
+    if (c.kind == contact_kind::touch_and_go && (!c.airport || !low_enough(c, reference))) {
+      if (confirmed) drop_logbook_landing(flight.logbook, c.event);
+      continue;
+    }
     kept.push_back(std::move(c));
     if (kept.back().airport && !std::isnan(kept.back().event.altitude_ft)) reference = &kept.back();
   }
@@ -50,14 +79,16 @@ std::string locate_flights(log_summary& summary, const airport_lookup& lookup, c
     }
   }
   std::string error;
+  bool confirmed = false;
   if (lookup.enabled()) {
     std::vector<std::optional<airport_match>> matches;
     error = lookup.find_all(queries, options, matches);
     for (std::size_t i = 0; i < asked.size() && i < matches.size(); ++i) asked[i]->airport = std::move(matches[i]);
     if (error.empty()) summary.airports = airport_search{lookup.source(), options};
+    confirmed = error.empty();
   }
   for (std::vector<flight_record>* list : {&summary.flights, &summary.ground_runs}) {
-    for (flight_record& w : *list) keep_touch_and_goes(w);
+    for (flight_record& w : *list) keep_touch_and_goes(w, confirmed);
   }
   return error;
 }

@@ -3,11 +3,13 @@
 //
 // Each contact with a position asks the lookup for the airport whose nearest runway lies within
 // the capture radius, and for the runway along its track (airport_rules.h). A touch-and-go (a
-// dip of the speed while airborne, runway_contacts.h) stays only where an airport was found
-// and, where the altitudes tell, the aircraft was as low as that airport: its pressure altitude
-// within touch_altitude_ft of the altitude at the flight's last contact at a known airport,
-// moved by the difference of the two airports' elevations. Any other dip was slow flight, and
-// without lookups no dip is kept.
+// touchdown by speed the aircraft lifted off from without a full stop, runway_contacts.h)
+// stays only where an airport was found and, where the altitudes tell, the aircraft was as low
+// as that airport: its pressure altitude within touch_altitude_ft of the altitude at the
+// flight's last contact at a known airport, moved by the difference of the two airports'
+// elevations. Any other was slow flight and leaves the logbook's landings as well. Without
+// lookups no touch-and-go is a contact (it has no place to give), and the logbook counts them
+// by speed alone.
 //
 // The route: the places of the contacts in order, a place repeating the one before left out,
 // so that a pattern session at one field is "KRNT". A contact at no airport is a place of its
@@ -23,8 +25,8 @@
 constexpr double touch_altitude_ft = 200.0;
 
 // Looks up the airports of every flight's contacts and keeps the touch-and-goes the rules above
-// confirm; sets summary.airports when the lookup is on. Returns "" or the lookup's error (the
-// contacts then have no airport).
+// confirm (in the contacts and the logbook's landings); sets summary.airports when the lookup
+// is on. Returns "" or the lookup's error (the contacts then have no airport).
 std::string locate_flights(log_summary& summary, const airport_lookup& lookup, const airport_options& options);
 
 // The flight's first takeoff, its full-stop landing (none when the LOG ends airborne).

@@ -81,8 +81,7 @@ class flight_timeline {
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
         exceedances_(options.limits, exceedance_release_ms, max_listed_exceedances),
         logbook_(options.detection.takeoff_kt, options.logbook),
-        phases_(options.profile, ctx.follow.clock),
-        touches_(options.detection.takeoff_kt) {}
+        phases_(options.profile, ctx.follow.clock) {}
 
   // ---- the steps around the dispatch ----
 
@@ -222,7 +221,6 @@ class flight_timeline {
   double track_deg_ = 0.0;
   last_heard altitude_;
   double altitude_ft_ = 0.0;
-  touch_and_go_finder touches_;
 };
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
@@ -484,15 +482,17 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         ++current_.airborne_periods;
         airborne_start_flow_ = e.flow_ms;
         add_contact(current_.contacts, current_.contacts_not_listed, {contact_kind::takeoff, e.event, std::nullopt});
-        touches_.reset();
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
-  if (now_.airborne) {
-    if (auto c = touches_.take_speed(kt, [&] { return event_at(t); })) {
-      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*c));
+  logbook_.take_speed(t, kt, [&] { return event_at(t); });
+  // A landing lifted off from within this airborne period is one of its contacts; one before
+  // the period's takeoff ended the period before (airborne_stopped).
+  if (logbook_.has_landing_left()) {
+    std::optional<runway_contact> left = logbook_.take_landing_left();
+    if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
+      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
     }
   }
-  logbook_.take_speed(t, kt, [&] { return event_at(t); });
 }
 
 // Feeds a switch one sample and moves the windows after it. A run's event (time and place) is
@@ -522,8 +522,12 @@ void flight_timeline::engine_stopped(const timed_event& e) {
 
 void flight_timeline::airborne_stopped(const timed_event& e) {
   current_.landing = e.event;
-  add_contact(current_.contacts, current_.contacts_not_listed, touches_.landing(e.event));
-  touches_.reset();
+  // The landing's place: where the speed fell below the takeoff speed (about the touchdown,
+  // before any turn off the runway), else where the period ended.
+  std::optional<log_event> place = logbook_.landing_place();
+  if (place && log_order(place->when) <= log_order(airborne_on_event_.event.when)) place.reset();
+  add_contact(current_.contacts, current_.contacts_not_listed,
+              {contact_kind::landing, place ? *place : e.event, std::nullopt});
   current_.flight_time_s += seconds_between(airborne_start_flow_, e.flow_ms);
 }
 

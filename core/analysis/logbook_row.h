@@ -14,7 +14,9 @@
 // ground at the first sample of 3 s below 55 kt (both follow --takeoff-speed: 110 % of it).
 //
 // A landing is a full stop when the ground speed falls below 5 kt, or the engine stops, before
-// the next lift-off (or the flight ends first); otherwise a touch-and-go. A landing is at night
+// the next lift-off (or the flight ends first); otherwise a touch-and-go. Where the airports
+// are looked up, a touch-and-go not at an airport, or not as low as it, was slow flight and is
+// taken out again (flight_places.h); the flight's runway contacts follow the same touchdowns. A landing is at night
 // from one hour after sunset to one hour before sunrise at the touchdown (sun.h). Night time is
 // the time between lift-off and touchdown during which the sun's centre stood below -6° (the
 // end of evening civil twilight to the start of morning civil twilight) at the aircraft.
@@ -86,6 +88,7 @@ struct logbook_row {
   // positions. The flight is cross-country when it reaches the threshold (50 nm by default).
   std::optional<double> farthest_landing_nm;
   bool cross_country = false;
+  double cross_country_nm = 50.0;  // the threshold it was judged by
   logbook_local local;
 
   std::uint32_t landing_total() const { return full_stop.total() + touch_and_go.total(); }

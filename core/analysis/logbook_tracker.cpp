@@ -19,9 +19,10 @@ bool later_than(const log_event& a, const log_event& b) { return log_order(a.whe
 logbook_tracker::logbook_tracker(double takeoff_kt, const logbook_options& options)
     : threshold_kt_(takeoff_kt * threshold_share_of_takeoff),
       options_(options),
-      air_(liftoff_after_ms, touchdown_after_ms) {}
+      air_(liftoff_after_ms, touchdown_after_ms),
+      takeoff_kt_(takeoff_kt) {}
 
-void logbook_tracker::begin() { *this = logbook_tracker(threshold_kt_ / threshold_share_of_takeoff, options_); }
+void logbook_tracker::begin() { *this = logbook_tracker(takeoff_kt_, options_); }
 
 void logbook_tracker::switched(switch_state before, switch_state after, const log_event& at) {
   const bool was_airborne = is_on_or_turning_off(before);
@@ -94,7 +95,22 @@ void logbook_tracker::flush_night_point() {
 
 void logbook_tracker::lifted_off(const log_event& at) {
   if (landing_pending_) settle_pending_landing(false);
+  if (touched_down_) {
+    landing_left_ = runway_contact{pending_.full_stop ? contact_kind::landing : contact_kind::touch_and_go,
+                                   has_slowest_ ? slowest_ : pending_.touchdown, std::nullopt};
+  }
+  touched_down_ = false;
   if (!row_.off) row_.off = at;
+}
+
+std::optional<runway_contact> logbook_tracker::take_landing_left() {
+  std::optional<runway_contact> left = std::move(landing_left_);
+  landing_left_.reset();
+  return left;
+}
+
+std::optional<log_event> logbook_tracker::landing_place() const {
+  return below_takeoff_ ? std::optional<log_event>(stretch_start_) : std::nullopt;
 }
 
 void logbook_tracker::touched_down(const log_event& at) {
@@ -103,6 +119,7 @@ void logbook_tracker::touched_down(const log_event& at) {
   pending_ = logbook_landing{};
   pending_.touchdown = at;
   pending_.track_true_deg = track_at_run_start_;
+  touched_down_ = true;
   if (at.when.has_utc && at.has_position) {
     pending_.light = is_night_landing_time(at.when.utc_ms, at.position) ? landing_light::night : landing_light::day;
   }
@@ -150,6 +167,7 @@ logbook_row logbook_tracker::finish(const std::optional<log_event>& engine_stop)
     }
   }
   if (night_points_) row.night_time_s = night_.night_ms() / 1000.0;
+  row.cross_country_nm = options_.cross_country_nm;
   row.cross_country = row.farthest_landing_nm && *row.farthest_landing_nm >= options_.cross_country_nm;
   return row;
 }

@@ -119,12 +119,12 @@ struct places_request {
   std::optional<time_zone> zone;
 };
 
-// Opens the options' airports and zone: ORVEX_DOCUMENT_WRITTEN, or the status of the failure
-// (its error in message). The default table missing is a warning, and the lookups are off.
-int places_of(const orvex_document_options& o, places_request& places, orvex_document_result& result) {
-  if (!zone_of(o, places.zone, result)) return ORVEX_DOCUMENT_REFUSED;
-  places.options.capture_radius_m = o.airport_radius_m;
-  places.options.other_bases = o.heliports != 0;
+// Opens the options' airports: ORVEX_DOCUMENT_WRITTEN, or the status of the failure (its error
+// in message). The default table missing is a warning, and the lookups are off.
+int airports_of(const orvex_document_options& o, airport_lookup& lookup, airport_options& options,
+                orvex_document_result& result) {
+  options.capture_radius_m = o.airport_radius_m;
+  options.other_bases = o.heliports != 0;
   airport_lookup::opened opened = airport_lookup::open(o.airports != nullptr ? o.airports : "");
   if (!opened.error.empty()) {
     if (o.airports != nullptr) {
@@ -133,8 +133,14 @@ int places_of(const orvex_document_options& o, places_request& places, orvex_doc
     }
     add_warning(result.warnings, "airports are not looked up: " + opened.error);
   }
-  places.lookup = std::move(opened.lookup);
+  lookup = std::move(opened.lookup);
   return ORVEX_DOCUMENT_WRITTEN;
+}
+
+// Opens the options' airports and zone, as airports_of tells.
+int places_of(const orvex_document_options& o, places_request& places, orvex_document_result& result) {
+  if (!zone_of(o, places.zone, result)) return ORVEX_DOCUMENT_REFUSED;
+  return airports_of(o, places.lookup, places.options, result);
 }
 
 // The call's streams: the caller's, or streams over its memory made for the call.
@@ -327,6 +333,14 @@ int OrvexDecode_context_export(decode_context* context, const char* format, cons
         }
         request.local_time = o.local_time != 0;
         if (!zone_of(o, request.local_time_zone, r)) return int{ORVEX_DOCUMENT_REFUSED};
+        // The airports, for a format that names places or a local time without a zone only.
+        airport_lookup lookup;
+        if (f->per_log.names_places || (request.local_time && !request.local_time_zone)) {
+          if (const int status = airports_of(o, lookup, request.lookup_options, r); status != ORVEX_DOCUMENT_WRITTEN) {
+            return status;
+          }
+          if (lookup.enabled()) request.airports = &lookup;
+        }
         errno = 0;
         const export_result e = export_log(*f, ctx, request, s.input, s.output);
         r.read_errno = errno;

@@ -9,7 +9,8 @@
 //
 // Readers take the columns by position, so the order is fixed and a column the LOG does not
 // hold stays, empty. The date and time are UTC with the offset +00:00 (readers take Lcl Date and
-// Lcl Time as the time of the row). Rows start with the first GPS 1 position: readers take an
+// Lcl Time as the time of the row); asked for local time, they are the zone's given, else each
+// flight's departure airport's (rows before the first flight in the first one's), with its offset. Rows start with the first GPS 1 position: readers take an
 // empty position as 0, 0. A row whose latest GPS 1 fix gives no position (not valid, NMEA status
 // V, or coordinates that name no place) is left out for the same reason.
 //
@@ -224,16 +225,24 @@ void write_avionics_csv(export_pass& pass) {
   output_writer& out = pass.out;
   export_result& result = pass.result;
   const export_request& request = pass.request;
+  const auto& departures = pass.plan.departure_zones;  // the departure airports' zones, in LOG order
   const time_zone* zone = request.local_time && request.local_time_zone ? &*request.local_time_zone : nullptr;
-  if (request.local_time && zone == nullptr) {
+  if (request.local_time && zone == nullptr && departures.empty()) {
     result.warnings.push_back(
         "no local time: no departure airport known and no --time-zone; Lcl Date and Lcl Time stay UTC (+00:00)");
   }
+  const bool by_departure = request.local_time && zone == nullptr && !departures.empty();
+  std::size_t next = 0;  // the first departure whose flight has not begun
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
-  for_each_row(pass, [&out, &result, &pass, zone, cylinders](const sampled_row& r) {
+  for_each_row(pass, [&](const sampled_row& r) {
     if (r.gps_1 == nullptr || !has_position(*r.gps_1)) return;
-    write_row(out, r, zone, cylinders, pass.request.manifold_pressure);
+    // A row takes the zone of the last flight begun by then (the first flight's before it).
+    if (by_departure) {
+      while (next < departures.size() && departures[next].first <= log_order(r.segment, r.log_ms)) ++next;
+      zone = departures[next == 0 ? 0 : next - 1].second;
+    }
+    write_row(out, r, zone, cylinders, request.manifold_pressure);
     ++result.items;
   });
 }

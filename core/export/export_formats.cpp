@@ -19,9 +19,9 @@ constexpr std::array formats = {
     export_format{"avionics-csv", "the avionics datalog CSV layout", ".csv",
                   {false, "Lcl Date and Lcl Time are empty", write_avionics_csv}, {}},
     export_format{"gpx", "GPX 1.1, a track per flight, a point per GPS 1 fix", ".gpx",
-                  {true, "the track points have no time", write_gpx}, {}},
+                  {true, "the track points have no time", write_gpx, true}, {}},
     export_format{"kml", "KML 2.2 with time, to replay the flight", ".kml",
-                  {false, "the path has no times to replay", write_kml_time}, {}},
+                  {false, "the path has no times to replay", write_kml_time, true}, {}},
 };
 // clang-format on
 

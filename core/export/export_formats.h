@@ -6,7 +6,8 @@
 //
 // A format writes in one of two ways:
 //   - a document per LOG: the driver (export_run.h) plans the LOG (a first pass for the units,
-//     the clock, the window and, when the document follows the flights, the flights), begins
+//     the clock, the window and, when the document follows the flights or names their
+//     airports, the flights and where they went), begins
 //     the format's pass and finishes it (flush, warnings); the format writes its head, takes
 //     each sampled row (for_each_row) or runs its own steps over the records, and writes its
 //     end;
@@ -28,6 +29,9 @@ struct log_document {
   bool by_flight;                // the document follows the flights: the first pass finds them unless a window is asked
   std::string_view without_utc;  // what a LOG without GPS time leaves empty, told in its warning
   void (*write)(export_pass& pass);  // the document, on the pass the driver began
+  // The document names the flights' airports: with a lookup, the first pass finds the flights
+  // and their airports, whatever the window.
+  bool names_places = false;
 };
 
 // One flight of a LOG, as a format of flights across LOGs receives it.

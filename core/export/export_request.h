@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/airport_lookup.h"
 #include "analysis/time_zone.h"
 #include "decode/decode_context.h"
 #include "sampling/log_window.h"
@@ -30,6 +31,10 @@ struct export_request {
   bool local_time = false;
   std::optional<time_zone> local_time_zone;
   std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
+  // Where the flights' airports are looked up (nullptr: they are not), for the places the GPX
+  // and the KML name and the zone of the avionics CSV's local time; the caller keeps it open.
+  const airport_lookup* airports = nullptr;
+  airport_options lookup_options;  // the capture radius, heliports
 };
 
 // GPS 1 as orvexdecode reads it (aviation unless said), GPS 2 as NMEA: the port that usually

@@ -3,6 +3,8 @@
 #include <memory>
 #include <new>
 
+#include "analysis/flight_local_times.h"
+#include "analysis/flight_places.h"
 #include "analysis/flight_timeline.h"
 
 namespace {
@@ -71,6 +73,19 @@ std::string no_utc_warning(std::string_view what) {
          " (give --utc-start for the UTC of the first record)";
 }
 
+// The zone of each flight's departure airport, for the avionics CSV's local time.
+void find_departure_zones(export_plan& plan) {
+  bool any = false;
+  for (const flight_record& f : plan.flights) {
+    const runway_contact* departure = departure_contact(f);
+    const time_zone* zone = departure != nullptr && departure->airport ? plan.zones.find(departure->airport->time_zone)
+                                                                         : nullptr;
+    plan.departure_zones.emplace_back(plan.departure_zones.empty() ? 0 : f.start_order(), zone);
+    any = any || zone != nullptr;
+  }
+  if (!any) plan.departure_zones.clear();
+}
+
 }  // namespace
 
 export_request default_export_request() {
@@ -90,6 +105,11 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   log_summary summary =
       time_line ? analyse_log(ctx, analysis_of(request), input) : summary_of_scan(ctx, request, input);
   if (std::fseek(input, start, SEEK_SET) != 0) return "the LOG can't be rewound for the second pass";
+  if (time_line && request.airports != nullptr && request.airports->enabled()) {
+    const std::string error = locate_flights(summary, *request.airports, request.lookup_options);
+    if (!error.empty()) return "the airports can't be read: " + error;
+    plan.places_known = true;
+  }
 
   plan.units = summary.units;
   plan.cylinders = cylinders_taken(summary.cylinders);
@@ -111,6 +131,7 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
     plan.flights = std::move(summary.flights);  // the window's flight moves with its vector
     plan.segments = std::move(summary.segments);
   }
+  if (request.local_time && !request.local_time_zone && plan.places_known) find_departure_zones(plan);
   return "";
 }
 
@@ -120,7 +141,9 @@ export_result export_log(const export_format& format, decode_context& ctx, const
   export_result result;
   export_plan plan;
   const bool window_asked = request.window.flight || request.window.from || request.window.to;
-  result.error = plan_export(ctx, request, input, document.by_flight && !window_asked, plan);
+  const bool lookup = request.airports != nullptr && request.airports->enabled();
+  const bool need_places = lookup && (document.names_places || (request.local_time && !request.local_time_zone));
+  result.error = plan_export(ctx, request, input, (document.by_flight && !window_asked) || need_places, plan);
   if (!result.error.empty()) return result;
   if (!plan.has_utc) result.warnings.push_back(no_utc_warning(document.without_utc));
 
@@ -153,11 +176,18 @@ export_result export_flights(const export_format& format, decode_context& ctx, c
   const analysis_options options = analysis_of(request);
   rows.begin(*out, request);
   for (const export_input& log : logs) {
-    const log_summary summary = analyse_log(ctx, options, log.input);
+    log_summary summary = analyse_log(ctx, options, log.input);
     if (std::ferror(log.input)) {
       result.error = std::string(log.log_name) + ": the LOG can't be read";
       return result;
     }
+    if (request.airports != nullptr && request.airports->enabled()) {
+      if (const std::string e = locate_flights(summary, *request.airports, request.lookup_options); !e.empty()) {
+        result.error = "the airports can't be read: " + e;
+        return result;
+      }
+    }
+    give_flights_local_times(summary, request.local_time_zone ? &*request.local_time_zone : nullptr);
     int number = 0;
     for (const flight_record& flight : summary.flights) {
       rows.row(*out, request, {log.log_name, summary, flight, ++number});

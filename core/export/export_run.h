@@ -5,7 +5,9 @@
 // before the first row is written (the units the header names, the clock's first anchor, the
 // flights when the document follows them or a flight is asked for), then the format's own pass.
 // The input is rewound between them to the position it had, so it must be seekable (a front end
-// copies a pipe to a temporary file first). Memory does not grow with the LOG. Each segment of the
+// copies a pipe to a temporary file first). Where the request gives an airport lookup, the first
+// pass of a document that names places (or of the avionics CSV's local time without a zone) is
+// the flight time line, and the flights' takeoffs and landings are looked up after it. Memory does not grow with the LOG. Each segment of the
 // LOG starts the format's pass from the clock the plan's hints give it (sampling/segment_clocks.h).
 #pragma once
 
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "analysis/log_summary.h"
+#include "analysis/logbook_local.h"
 #include "decode/record_loop.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
@@ -34,6 +37,13 @@ struct export_plan {
   std::vector<flight_record> flights;  // only when the first pass ran the flight time line
   std::vector<log_segment> segments;   // likewise
   segment_clock_hints hints;  // the clock each segment of the LOG starts from
+  // The flights' airports were looked up: each contact of the flights has its airport, if any.
+  bool places_known = false;
+  // The avionics CSV's local time without a zone given: from each flight's first moment on (the
+  // first flight's from the LOG's start), the zone of its departure airport, nullptr where none is
+  // known; in LOG order, empty when no flight has one.
+  std::vector<std::pair<std::uint64_t, const time_zone*>> departure_zones;
+  time_zone_cache zones;  // the zones those point to
 };
 
 // A format's pass over one LOG, as the driver has begun it: the reader on the LOG, the writer
@@ -72,7 +82,8 @@ void for_each_row(export_pass& pass, Emit emit) {
 // Runs the first pass from the input's current position and rewinds the input to it. With
 // need_flights the pass is the whole flight time line; otherwise it is a short scan that stops
 // as soon as the units, the number of cylinders and the first segment's clock are known (at the
-// LOG's end when they never are). A flight asked for always runs the time line. Returns the
-// error that ends the export ("" when the plan is ready).
+// LOG's end when they never are). A flight asked for always runs the time line, and a time line
+// looks up the flights' airports when the request gives a lookup. Returns the error that ends
+// the export ("" when the plan is ready).
 std::string plan_export(decode_context& ctx, const export_request& request, FILE* input, bool need_flights,
                         export_plan& plan);

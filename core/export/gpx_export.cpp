@@ -12,11 +12,23 @@
 //
 // ele is the aviation sentence's altitude item in metres, time the fix's UTC where the LOG has
 // GPS time; ground speed (m/s) and course (degrees true) only in the track-point extension.
+//
+// Where the flights' airports were looked up, a flight's track says its route in its description
+// and the places of the flights come first as waypoints, at the airport's reference point and
+// elevation (off airport: where the aircraft was), with the time of the takeoff or landing:
+//
+//   <wpt lat="47.4930990" lon="-122.2160030"><ele>9.8</ele><time>2026-05-09T17:00:41Z</time>
+//     <name>KRNT</name><desc>Renton Municipal Airport: departure of flight 1 from runway 34</desc>
+//     <type>departure</type></wpt>
+//   <trk><name>flight 1</name><desc>KRNT - KPAE</desc><number>1</number>...
 #include <algorithm>
+#include <cmath>
 
 #include "decode/record_loop.h"
 #include "decoders/gps/position_rules.h"
+#include "analysis/flight_places.h"
 #include "export/export_columns.h"
+#include "export/export_places.h"
 #include "export/export_run.h"
 #include "text/utc_text.h"
 #include "text/utf8_text.h"
@@ -31,6 +43,7 @@ constexpr double metres_per_second_per_knot = 1852.0 / 3600.0;
 struct gpx_track {
   row_window bounds;
   int number;  // the flight's number; 0 for a track that is no detected flight
+  std::string route;  // the flight's, where its airports were looked up
 };
 
 class gpx_steps {
@@ -123,7 +136,14 @@ class gpx_steps {
       out_.text(" ");
     }
     if (track.number > 0) {
-      out_.line(OUT_FORMAT("flight {}</name>\n    <number>{}</number>\n"), track.number, track.number);
+      out_.text("flight ");
+      out_.line(OUT_FORMAT("{}</name>\n"), track.number);
+      if (!track.route.empty()) {
+        out_.text("    <desc>");
+        write_escaped_utf8(out_, track.route);
+        out_.text("</desc>\n");
+      }
+      out_.line(OUT_FORMAT("    <number>{}</number>\n"), track.number);
     } else {
       out_.text("track</name>\n");
     }
@@ -158,17 +178,44 @@ class gpx_steps {
 
 // The tracks: the window asked for, else one per detected flight, else the whole LOG.
 std::vector<gpx_track> tracks_of(const export_plan& plan, const export_request& request) {
-  if (plan.window_asked) return {{plan.window.bounds, request.window.flight.value_or(0)}};
-  if (plan.flights.empty()) return {{row_window{}, 0}};
+  const auto route_of = [&plan](int number) {
+    const auto i = static_cast<std::size_t>(number - 1);
+    return plan.places_known && number > 0 && i < plan.flights.size() ? route_text(plan.flights[i]) : std::string();
+  };
+  if (plan.window_asked) {
+    const int number = request.window.flight.value_or(0);
+    return {{plan.window.bounds, number, route_of(number)}};
+  }
+  if (plan.flights.empty()) return {{row_window{}, 0, {}}};
   std::vector<gpx_track> tracks;
   int number = 0;
   for (const flight_record& f : plan.flights) {
     row_window bounds;
     bounds.from_order = f.start_order();
     bounds.to_order = f.end_order() + 1;  // its last sample included
-    tracks.push_back({bounds, ++number});
+    ++number;
+    tracks.push_back({bounds, number, route_of(number)});
   }
   return tracks;
+}
+
+// The waypoint of a place of the flights.
+void write_waypoint(output_writer& out, const export_place& place) {
+  const geo_point p = place.point();
+  if (!(std::abs(p.latitude_deg) <= 90.0 && p.longitude_deg >= -180.0 && p.longitude_deg < 180.0)) return;
+  out.line(OUT_FORMAT("  <wpt lat=\"{}\" lon=\"{}\">"), fixed(p.latitude_deg, 7), fixed(p.longitude_deg, 7));
+  const runway_contact& c = place.contact();
+  if (c.airport && c.airport->has_elevation) {
+    out.line(OUT_FORMAT("<ele>{}</ele>"), fixed(c.airport->elevation_ft * metres_per_foot, 1));
+  }
+  if (c.event.when.has_utc) out.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(c.event.when.utc_ms).view());
+  out.text("<name>");
+  write_escaped_utf8(out, place.name());
+  out.text("</name><desc>");
+  write_escaped_utf8(out, place.description());
+  out.text("</desc><type>");
+  out.text(place.departure == nullptr ? "arrival" : place.arrival == nullptr ? "departure" : "departure and arrival");
+  out.text("</type></wpt>\n");
 }
 
 // The order to read the segments in when it is not the LOG's: by UTC, those without it after the
@@ -205,6 +252,7 @@ void write_gpx(export_pass& pass) {
   out.text("</name></metadata>\n");
   decode_context& ctx = pass.ctx;
   const export_plan& plan = pass.plan;
+  for (const export_place& place : export_places(plan)) write_waypoint(out, place);
   gpx_steps steps(ctx, tracks_of(plan, request), request.tail, pass.result);
   const std::vector<std::size_t> order = segments_by_utc(plan.segments);
   if (order.empty()) {

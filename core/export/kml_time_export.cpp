@@ -16,6 +16,13 @@
 // are held until the track is written: a track ends at a gap in the rows, at the end of a segment
 // of the LOG, or after samples_per_track samples, and the next one follows, which keeps memory
 // flat for any LOG. The tracks follow the LOG's order; within each their times rise.
+// Where the flights' airports were looked up, a folder of placemarks names them first: each
+// flight's departure and arrival (export_places.h), at the airport's reference point.
+//
+//   <Folder><name>Airports</name><Placemark><name>KRNT</name>
+//     <description>Renton Municipal Airport: departure of flight 1 from runway 34</description>
+//     <Point><coordinates>-122.2160030,47.4930990,0</coordinates></Point></Placemark></Folder>
+//
 // A sample needs a valid GPS 1 position; its altitude is the GPS altitude item, else the AHRS
 // pressure altitude; its attitude the AHRS (the GPS track as heading without it). Where a segment
 // of the LOG has no GPS time its path and wingtips are plain line strings.
@@ -26,6 +33,7 @@
 
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
+#include "export/export_places.h"
 #include "export/export_run.h"
 #include "path/kml.h"
 #include "text/utc_text.h"
@@ -248,11 +256,27 @@ void write_document_head(output_writer& out, const export_request& request, cons
            unit_symbol(units.cht));
 }
 
+void write_places(output_writer& out, const std::vector<export_place>& places) {
+  if (places.empty()) return;
+  out.text("  <Folder>\n    <name>Airports</name>\n");
+  for (const export_place& place : places) {
+    out.text("    <Placemark>\n      <name>");
+    write_escaped_utf8(out, place.name());
+    out.text("</name>\n      <description>");
+    write_escaped_utf8(out, place.description());
+    const geo_point p = place.point();
+    out.line(OUT_FORMAT("</description>\n      <Point><coordinates>{},{},0</coordinates></Point>\n    </Placemark>\n"),
+             fixed(p.longitude_deg, 7), fixed(p.latitude_deg, 7));
+  }
+  out.text("  </Folder>\n");
+}
+
 }  // namespace
 
 void write_kml_time(export_pass& pass) {
   output_writer& out = pass.out;
   write_document_head(out, pass.request, pass.plan.units);
+  write_places(out, export_places(pass.plan));
   kml_track_writer tracks(out, pass.result);
   for_each_row(pass, [&tracks](const sampled_row& r) { tracks.take(r); });
   tracks.finish();

@@ -252,7 +252,8 @@ typedef struct orvex_document_options {
   size_t profile_size;
   const char* const* profile_settings;
   size_t profile_setting_count;
-  /* The airports of the takeoffs and landings (report and summaries): NULL for the table
+  /* The airports of the takeoffs and landings (report, summaries, and the exports gpx, kml and
+   * avionics-csv with local_time and no time_zone; the others open none): NULL for the table
    * installed with the library (ORVEXDECODE_AIRPORTS, when set, names another; when none is
    * found the lookups are off and a warning says so), "none" for no lookups, else the path of an
    * airport table or of an airports.csv (its runways.csv beside it). Opened for each call. */

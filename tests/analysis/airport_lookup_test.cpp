@@ -160,6 +160,40 @@ TEST(AirportLookup, DefaultTableIsFoundBesideTheExecutableOrWhereTheEnvironmentS
   unsetenv("ORVEXDECODE_AIRPORTS");
 }
 
+// OurAirports' CSV has no zones: its airports take the default table's nearest airport's.
+TEST(AirportLookup, CsvAirportsTakeTheZoneOfTheDefaultTablesNearestAirport) {
+  struct case_ {
+    const char* where;
+    const char* default_table;  // ORVEXDECODE_AIRPORTS; "" to unset it (the built table)
+    geo_point point;
+    bool other_bases;
+    const char* zone;
+  };
+  // clang-format off
+  const case_ cases[] = {
+    {"KRNT, the built table", "", {47.4858, -122.214996}, false, "America/Los_Angeles"},
+    {"KBFI, the built table named", built_table.c_str(), {47.540501, -122.310997}, false, "America/Los_Angeles"},
+    {"00A, a Pennsylvania heliport", "", {40.070985, -74.933689}, true, "America/New_York"},
+    {"KRNT, no default table", "none", {47.4858, -122.214996}, false, ""},
+    {"KRNT, the CSV itself as the default", excerpt.c_str(), {47.4858, -122.214996}, false, ""},
+  };
+  // clang-format on
+  for (const case_& c : cases) {
+    if (*c.default_table == '\0') {
+      unsetenv("ORVEXDECODE_AIRPORTS");
+    } else {
+      setenv("ORVEXDECODE_AIRPORTS", c.default_table, 1);
+    }
+    const airport_lookup csv = open_lookup(excerpt);
+    airport_options options;
+    options.other_bases = c.other_bases;
+    const std::optional<airport_match> m = find_one(csv, c.point, no_track, options);
+    ASSERT_TRUE(m) << c.where;
+    EXPECT_EQ(m->time_zone, c.zone) << c.where;
+  }
+  unsetenv("ORVEXDECODE_AIRPORTS");
+}
+
 TEST(AirportCsv, ReadsOurAirportsQuotingLineEndsAndClosedRows) {
   // A file saved by a spreadsheet: a byte order mark before its first column, CRLF line ends.
   temp_files dir;

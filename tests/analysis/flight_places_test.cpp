@@ -186,3 +186,40 @@ TEST(FlightPlaces, ADipOfSpeedCountsAsATouchAndGoOnlyAtAnAirportAndAsLow) {
     EXPECT_EQ(found_kinds(s.flights[0]), row.kinds);
   }
 }
+
+// One rule of touchdowns for the places and the logbook: with the airports looked up, the
+// touch-and-goes and full stops among the contacts are the logbook's landings, and both are the
+// scenario's planted ones; slow flight aloft is neither. Without airports only the speed tells,
+// and the logbook counts the slow flight.
+TEST(FlightPlaces, PlacesAndLogbookCountTheSameTouchdowns) {
+  const struct {
+    const char* scenario;
+    bool lookups;
+    const char* kinds;  // of the contacts
+    std::uint32_t touch_and_goes;  // the logbook's
+    std::uint32_t full_stops;
+  } rows[] = {
+      {"pattern_krnt", true, "TGGGL", 3, 1},
+      {"krnt_bfi_pae", true, "TGL", 1, 1},
+      {"night_flight", true, "TGL", 1, 1},
+      {"krnt_to_kpae", true, "TL", 0, 1},
+      {"slow_flight_krnt", true, "TL", 0, 1},
+      {"slow_flight_krnt", false, "TL", 1, 1},
+      {"pattern_krnt", false, "TL", 3, 1},
+  };
+  const airport_lookup table = open_lookup(built_table);
+  const airport_lookup off;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.scenario) + (row.lookups ? "" : ", no lookups"));
+    const log_summary s = located(row.scenario, row.lookups ? table : off);
+    ASSERT_EQ(s.flights.size(), 1u);
+    const flight_record& w = s.flights[0];
+    EXPECT_EQ(found_kinds(w), row.kinds);
+    EXPECT_EQ(w.logbook.touch_and_go.total(), row.touch_and_goes);
+    EXPECT_EQ(w.logbook.full_stop.total(), row.full_stops);
+    EXPECT_EQ(w.logbook.landings.size(), std::size_t{row.touch_and_goes + row.full_stops});
+    if (row.lookups) {
+      EXPECT_EQ(found_kinds(w), truth_kinds(fly(row.scenario).truth.flights.at(0)));
+    }
+  }
+}

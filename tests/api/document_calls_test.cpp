@@ -210,9 +210,11 @@ TEST(DocumentCalls, TheProfileLimitsAirportsZoneAndCrossCountryReachTheDocuments
        "gpx", ORVEX_DOCUMENT_WRITTEN, {"N7"}, {"N60"}},
       {"local time in a zone named", [](auto& o) { o.local_time = 1; o.time_zone = "Asia/Kathmandu"; }, "avionics-csv",
        ORVEX_DOCUMENT_WRITTEN, {"+05:45"}, {}},
-      // The exports look no airport up: without a zone the local time stays UTC.
-      {"local time without a zone", [](auto& o) { o.local_time = 1; }, "avionics-csv", ORVEX_DOCUMENT_WRITTEN, {"+00:00"},
-       {"-07:00"}},
+      // Without a zone the local time is the departure airport's (Renton), and UTC without airports.
+      {"local time without a zone", [](auto& o) { o.local_time = 1; }, "avionics-csv", ORVEX_DOCUMENT_WRITTEN, {"-07:00"},
+       {"+00:00"}},
+      {"... and without airports", [](auto& o) { o.local_time = 1; o.airports = "none"; }, "avionics-csv",
+       ORVEX_DOCUMENT_WRITTEN, {"+00:00"}, {"-07:00"}},
       {"a bad profile line", [](auto& o) { o.profile_text = "tail = N1\nwings = 3\n"; o.profile_size = 20; }, "summary json",
        ORVEX_DOCUMENT_REFUSED, {"profile line 2: "}, {}},
       {"a bad setting", [&](auto& o) { o.profile_settings = bad_setting; o.profile_setting_count = 1; }, "gpx",

@@ -39,11 +39,13 @@ TEST(ExportCommandLine, FileAndRequestErrorsEndWithStatus2AndLeaveNoOutput) {
       {"csv " + log + " " + log, "ERROR: Output file is the LOG itself: "},
       {"csv " + log + " " + t.path("no/such/dir/out.csv"), "ERROR: Output file can't be opened for writing: "},
       {"gpx --flight 2 " + log + " " + out, "ERROR: the LOG holds 0 flights, not flight 2\n"},
+      {"gpx --airports " + t.path("missing.csv") + " " + log + " " + out, "ERROR: Airports can't be read: "},
+      {"csv --airports " + t.path("missing.csv") + " " + log, ""},  // the plain CSV opens none
       {"csv --utc-start 2026-03-11T22:00:00Z --gps_2_aviation --from 2026-03-11T22:00:00Z " + log, ""},
   };
   for (const auto& r : rows) {
     const program_result result = run_program(program, r.args);
-    if (r.says[0] == '\0') {  // the user's clock places a UTC window in a LOG without GPS time
+    if (r.says[0] == '\0') {  // runs that succeed: the user's clock places a UTC window in a LOG without GPS time
       EXPECT_EQ(result.status, 0) << r.args << result.err;
       continue;
     }

@@ -76,6 +76,7 @@ TEST(ScenarioSimulator, EveryShippedScenarioFliesWhatItPlansQuickly) {
       {"ksea_far_end", {segment_start::power_up}, {"F"}},
       {"off_airport", {segment_start::power_up}, {"F"}},
       {"krnt_bfi_pae", {segment_start::power_up}, {"TF"}},
+      {"slow_flight_krnt", {segment_start::power_up}, {"F"}},
       {"two_flights_power_off", {segment_start::power_up, segment_start::power_off}, {"F", "F"}},
       {"joined_logs", {segment_start::power_up, segment_start::clock_restart}, {"F", "F"}},
       {"in_flight_restart", {segment_start::power_up, segment_start::power_off}, {"F"}},

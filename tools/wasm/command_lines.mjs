@@ -324,8 +324,8 @@ const api_long_options = {
     flagged(['force'])),
   'orvexdecode-info': flight_options.concat(place_options, flagged(['json', 'force']), valued(['engine-rpm',
     'engine-stop', 'takeoff-speed', 'takeoff-time', 'landing-speed', 'landing-time', 'gap'])),
-  'orvexdecode-export': flight_options.concat(valued(['flight', 'from', 'to', 'every', 'tail']),
-    flagged(['local-time', 'force'])),
+  'orvexdecode-export': flight_options.concat(valued(['flight', 'from', 'to', 'every', 'tail', 'airports',
+    'airport-radius']), flagged(['local-time', 'force', 'heliports'])),
 };
 
 // --document NAME for report, info-json or an export: [options] LOG [OUTPUT], the document to

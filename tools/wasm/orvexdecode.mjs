@@ -147,7 +147,11 @@ function check_document_options(run) {
       usage(`--profile-set: ${settings.message.slice('profile setting: '.length)}`);
     }
   }
-  if (run.command === 'orvexdecode-export') return;
+  // An export opens the airports only where it names places (gpx, kml) or takes the
+  // departure's zone (avionics-csv --local-time without --time-zone), as the command does.
+  const export_places = run.document === 'gpx' || run.document === 'kml' ||
+    (run.document === 'avionics-csv' && run.fields['local-time'] !== undefined && run.fields['time-zone'] === undefined);
+  if (run.command === 'orvexdecode-export' && !export_places) return;
   if (run.fields.airports === undefined) {
     const { source, tried } = default_airports();
     if (source === null) {

@@ -44,7 +44,9 @@ lines.push(`description ${description ? description.textContent : '<none>'}`);
 
 for (const feature of kml(dom).features) {
   const geometry = feature.geometry;
-  const coordinates = geometry && geometry.coordinates ? geometry.coordinates : [];
+  // A point's coordinates are one position; a line's, a list of them.
+  const coordinates =
+    geometry && geometry.coordinates ? (geometry.type === 'Point' ? [geometry.coordinates] : geometry.coordinates) : [];
   lines.push(`feature ${feature.properties.name} ${geometry ? geometry.type : 'none'} ${coordinates.length}`);
   const times = feature.properties.coordinateProperties && feature.properties.coordinateProperties.times;
   if (times) lines.push(`times ${times.length} ${times[0]} ${times[times.length - 1]}`);
