@@ -14,6 +14,11 @@
 #   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2)   aggregate MB/s of LOG input
 #   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
 #
+# A second table gives the ratios the targets are set in, each measured in this one run (so
+# they hold from one machine to another where absolute rates do not): info, CSV and report
+# against the XML report A on the same LOG, each classic pass against BASELINE, the fleet's
+# two-at-a-time rate against one at a time, and each command's peak memory over the sizes.
+#
 # With BASELINE=<git revision>, that revision is built beside this tree (in a temporary git
 # worktree) and measured in the same run: every figure from A to R is then the median of at
 # least 15 runs of each build, the two builds taking turns run by run (which one goes first
@@ -132,12 +137,15 @@ row() {
 # The row of a figure: this build's median, and with a baseline the medians of both builds
 # measured in turns and the baseline's row under it. Arguments: label, command line (of this
 # build: its programs under $bin), megabytes the rate counts, what they are, peak MB. Leaves
-# this build's median in figure_seconds.
+# this build's median in figure_seconds; with a key (argument 6), keeps its seconds, the
+# baseline's and the peak memory in seconds[key<size>], base_seconds[...] and peak[...].
 figure() {
-  local label=$1 cmd=$2 mb=$3 of=$4 rss=$5
+  local label=$1 cmd=$2 mb=$3 of=$4 rss=$5 key=${6:-}
+  if [ -n "$key" ]; then peak[$key$size]=$rss; fi
   if [ -z "$baseline_bin" ]; then
     figure_seconds=$(median_of "$cmd")
     rows+=("$(row "$label" "$figure_seconds" "$mb" "$of" "$rss")")
+    if [ -n "$key" ]; then seconds[$key$size]=$figure_seconds; fi
     return
   fi
   local both theirs
@@ -146,10 +154,14 @@ figure() {
   theirs=${both#* }
   rows+=("$(row "$label" "$figure_seconds" "$mb" "$of" "$rss")")
   rows+=("$(row "  of $BASELINE" "$theirs" "$mb" "$of" "" "$figure_seconds")")
+  if [ -n "$key" ]; then
+    seconds[$key$size]=$figure_seconds
+    base_seconds[$key$size]=$theirs
+  fi
 }
 
 rows=()
-declare -A seconds
+declare -A seconds base_seconds peak
 for size in $sizes; do
   log=$work/flight_${size}mb_seed${seed}.LOG
   if [ ! -s "$log" ] || [ "$simulator" -nt "$log" ]; then
@@ -173,24 +185,22 @@ for size in $sizes; do
   rss_c=$(peak_mb_of "$cmd_c")
 
   rows+=("$(row "cat LOG > /dev/null" "$ref" "$in_mb" "input" "$rss_ref")")
-  figure "A default (summaries)" "$cmd_a" "$in_mb" "input" "$rss_a"
-  seconds[a$size]=$figure_seconds
-  figure "B every source" "$cmd_b" "$xml_mb" "XML ($xml_mb MB)" "$rss_b"
-  seconds[b$size]=$figure_seconds
-  figure "C KML pass" "$cmd_c" "$in_mb" "input" "$rss_c"
-  seconds[c$size]=$figure_seconds seconds[bytes$size]=$in_bytes
+  figure "A default (summaries)" "$cmd_a" "$in_mb" "input" "$rss_a" a
+  figure "B every source" "$cmd_b" "$xml_mb" "XML ($xml_mb MB)" "$rss_b" b
+  figure "C KML pass" "$cmd_c" "$in_mb" "input" "$rss_c" c
+  seconds[bytes$size]=$in_bytes
   cmd_t="$bin/orvexdecode-track $log /dev/null"
-  figure "T track" "$cmd_t" "$in_mb" "input" "$(peak_mb_of "$cmd_t")"
+  figure "T track" "$cmd_t" "$in_mb" "input" "$(peak_mb_of "$cmd_t")" t
   # F: each export, two passes over the LOG (the first stops early once the units and the
   # clock are known; the GPX's runs the flight time line).
   for format in csv avionics-csv gpx kml; do
     cmd_f="$bin/orvexdecode-export $format $log /dev/null"
-    figure "F export $format" "$cmd_f" "$in_mb" "input" "$(peak_mb_of "$cmd_f")"
+    figure "F export $format" "$cmd_f" "$in_mb" "input" "$(peak_mb_of "$cmd_f")" "f_$format"
   done
   cmd_i="$bin/orvexdecode-info --json $log"
-  figure "I info --json" "$cmd_i" "$in_mb" "input" "$(peak_mb_of "$cmd_i")"
+  figure "I info --json" "$cmd_i" "$in_mb" "input" "$(peak_mb_of "$cmd_i")" i
   cmd_r="$bin/orvexdecode-report $log -o /dev/null"
-  figure "R report" "$cmd_r" "$in_mb" "input" "$(peak_mb_of "$cmd_r")"
+  figure "R report" "$cmd_r" "$in_mb" "input" "$(peak_mb_of "$cmd_r")" r
   peak=$(printf "%s\n%s\n%s\n" "$rss_a" "$rss_b" "$rss_c" | sort -g | tail -1)
   rows+=("$(printf "%-30s %8s MB %10s %9s %-13s %8s %9s" "D peak memory (A, B, C)" "$in_mb" "" "" "" "" "$peak")")
 done
@@ -210,12 +220,14 @@ fleet_mb=$(awk -v b="$fleet_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
 printf "%s\n" "${fleet[@]}" > "$work/fleet.txt"
 fleet_of() {
   hyperfine --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
-    -- "xargs -P2 -I{} $1 -o /dev/null {} < $work/fleet.txt" >/dev/null
+    -- "xargs -P${2:-2} -I{} $1 -o /dev/null {} < $work/fleet.txt" >/dev/null
   awk -F, 'NR == 2 { print $4 }' "$csv"
 }
 ref=$(median_of "cat ${fleet[*]}")
 in_mb=$fleet_mb
 rows+=("$(row "cat of the ten LOGs" "$ref" "$fleet_mb" "input" "")")
+fleet_one_seconds=$(fleet_of "$decoder" 1)
+rows+=("$(row "E1 fleet: one at a time" "$fleet_one_seconds" "$fleet_mb" "input" "")")
 fleet_seconds=$(fleet_of "$decoder")
 rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$fleet_seconds" "$fleet_mb" "input" "")")
 [ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_bin/orvexdecode")" "$fleet_mb" "input" "" "$fleet_seconds")")
@@ -241,6 +253,35 @@ if [ $# -ge 2 ]; then
 fi
 echo "targets: A, C >= 1000 MB/s of input; B >= 3000 MB/s of XML; D <= 8 MB and the same for every size; E >= 2000 MB/s;"
 echo "         F csv at least as fast as A, every F flat in memory over the sizes"
+# The ratios, each with its target: a throughput ratio is the other command's time over this
+# one's (>= 1 is faster), on the largest LOG measured.
+echo
+printf "%-44s %9s %9s  %s\n" "ratio" "measured" "target" "met"
+ratio_row() {
+  awk -v label="$1" -v r="$2" -v t="$3" -v how="${4:-min}" 'BEGIN {
+    met = (how == "min" ? r >= t : r <= t) ? "yes" : "NO"
+    printf "%-44s %9.2f %9s  %s\n", label, r, (how == "min" ? ">= " : "<= ") t, met }'
+}
+set -- $sizes
+large=${!#}
+quotient() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", a / b }'; }
+ratio_row "info --json throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[i$large]}")" 1.5
+ratio_row "CSV export throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[f_csv$large]}")" 1.0
+ratio_row "HTML report throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[r$large]}")" 0.6
+if [ -n "$baseline_bin" ]; then
+  for key in a b c t; do
+    ratio_row "pass $key throughput / $BASELINE's" "$(quotient "${base_seconds[$key$large]}" "${seconds[$key$large]}")" 1.3
+  done
+fi
+ratio_row "fleet xargs -P2 / one at a time" "$(quotient "$fleet_one_seconds" "$fleet_seconds")" 1.8
+set -- $sizes
+if [ $# -ge 2 ]; then
+  for key in a b c t f_csv f_avionics-csv f_gpx f_kml i r; do
+    ratio_row "peak MB growth $key, ${1} MB to ${!#} MB LOG" \
+      "$(awk -v x="${peak[$key$1]}" -v y="${peak[$key${!#}]}" 'BEGIN { print y - x }')" 8 max
+  done
+fi
+
 if [ -n "${baseline_tree:-}" ]; then
   git -C "$root" worktree remove --force "$baseline_tree" >/dev/null 2>&1 || true
 fi

@@ -15,16 +15,6 @@ void flight_figures::take_engine(const engine_sample& s, const log_instant& at, 
   engine_hours.take(s.engine_hours);
 }
 
-void flight_figures::take_air_data(const air_data_sample& s, const log_instant& at) {
-  pressure_altitude_ft.take(s.pressure_altitude_ft, at);
-  ias_kt.take(s.ias_kt, at);
-  vertical_speed_fpm.take(s.vertical_speed_fpm, at);
-  lowest_vertical_speed_fpm.take(s.vertical_speed_fpm, at);
-  bank_deg.take(std::fabs(s.bank_deg), at);
-  pitch_deg.take(s.pitch_deg, at);
-  lowest_pitch_deg.take(s.pitch_deg, at);
-}
-
 void flight_figures::merge(const flight_figures& later) {
   pressure_altitude_ft.merge(later.pressure_altitude_ft);
   ias_kt.merge(later.ias_kt);

@@ -80,7 +80,16 @@ struct flight_figures {
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
   void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
-  void take_air_data(const air_data_sample& s, const log_instant& at);
+  // Inline: the LOG's figures and the flight's take every AHRS high-rate record.
+  void take_air_data(const air_data_sample& s, const log_instant& at) {
+    pressure_altitude_ft.take(s.pressure_altitude_ft, at);
+    ias_kt.take(s.ias_kt, at);
+    vertical_speed_fpm.take(s.vertical_speed_fpm, at);
+    lowest_vertical_speed_fpm.take(s.vertical_speed_fpm, at);
+    bank_deg.take(std::fabs(s.bank_deg), at);
+    pitch_deg.take(s.pitch_deg, at);
+    lowest_pitch_deg.take(s.pitch_deg, at);
+  }
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);
 

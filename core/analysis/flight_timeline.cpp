@@ -87,24 +87,17 @@ class flight_timeline {
 
   void before_dispatch(const efis_record& record) {
     const log_segments& segments = ctx_.follow.segments;
+    const std::uint32_t t = record.timestamp;
     if (segments.began()) {
-      if (segments.index() > 0) break_before(record.timestamp);
+      if (segments.index() > 0) break_before(t);
       open_segment(record);
+    } else if (segments.stepped_back()) {
+      health_.note_step_back(last_ms_ - t);
+      run_.lowest_ms = std::min(run_.lowest_ms, t);
     }
-    health_.note_record(record, segments.stepped_back());
-    if (segment_listed_) {
-      log_segment& entry = summary_.segments.back();
-      ++entry.records;
-      entry.lowest_ms = std::min(entry.lowest_ms, record.timestamp);
-      entry.highest_ms = std::max(entry.highest_ms, record.timestamp);
-    }
-    log_time_span& time = summary_.time;
-    if (!time.has_records) time.first.log_ms = time.earliest_ms = time.latest_ms = record.timestamp;
-    time.has_records = true;
-    time.last.log_ms = record.timestamp;
-    time.last.segment = segment_;
-    time.earliest_ms = std::min(time.earliest_ms, record.timestamp);
-    time.latest_ms = std::max(time.latest_ms, record.timestamp);
+    ++run_.records;
+    run_.highest_ms = std::max(run_.highest_ms, t);
+    last_ms_ = t;
   }
   void after_dispatch(const efis_record& record, const record_effect& effect);
 
@@ -141,6 +134,7 @@ class flight_timeline {
 
   // ---- the segments of the LOG and the breaks between them ----
   void open_segment(const efis_record& record);
+  void publish_run();
   void close_segment();
   void break_before(std::uint32_t t);
   void try_decide_restart(std::uint32_t t);
@@ -191,6 +185,14 @@ class flight_timeline {
 
   std::uint32_t segment_ = 0;    // the segment the records are in now
   bool segment_listed_ = false;  // ... and it has an entry in the summary
+  // The records of the segment so far, kept here as they come and told to the summary (its
+  // entry and the LOG's times) when the segment ends.
+  struct segment_run {
+    std::uint64_t records = 0;
+    std::uint32_t lowest_ms = 0;
+    std::uint32_t highest_ms = 0;
+  } run_;
+  std::uint32_t last_ms_ = 0;  // of the record read last
   std::int64_t carry_ms_ = 0;    // flow(t) - t in this segment
   // A break after which the flight may go on (the aircraft was airborne before it): the runs
   // stay as they are until the new segment's first speed (and after a restart its first fix)
@@ -249,6 +251,13 @@ void flight_timeline::after_dispatch(const efis_record& record, const record_eff
 void flight_timeline::open_segment(const efis_record& record) {
   const log_segments& segments = ctx_.follow.segments;
   segment_ = segments.index();
+  run_ = {0, record.timestamp, record.timestamp};
+  health_.begin_segment();
+  log_time_span& time = summary_.time;
+  if (!time.has_records) {
+    time.has_records = true;
+    time.first.log_ms = time.earliest_ms = time.latest_ms = record.timestamp;
+  }
   segment_listed_ = summary_.segments.size() < max_listed_segments;
   if (!segment_listed_) {
     ++summary_.segments_not_listed;
@@ -261,8 +270,24 @@ void flight_timeline::open_segment(const efis_record& record) {
   entry.first.segment = entry.last.segment = segment_;
 }
 
+// The records of the segment so far into the LOG's times and the segment's entry.
+void flight_timeline::publish_run() {
+  log_time_span& time = summary_.time;
+  if (!time.has_records) return;
+  time.last.log_ms = last_ms_;
+  time.last.segment = segment_;
+  time.earliest_ms = std::min(time.earliest_ms, run_.lowest_ms);
+  time.latest_ms = std::max(time.latest_ms, run_.highest_ms);
+  if (!segment_listed_) return;
+  log_segment& entry = summary_.segments.back();
+  entry.records = run_.records;
+  entry.lowest_ms = run_.lowest_ms;
+  entry.highest_ms = run_.highest_ms;
+}
+
 // The segment ends with the record before: its last record and its own clock.
 void flight_timeline::close_segment() {
+  publish_run();
   if (!segment_listed_) return;
   log_segment& entry = summary_.segments.back();
   entry.last = summary_.time.last;
@@ -280,6 +305,7 @@ void flight_timeline::close_segment() {
 // A new segment begins at t. The runs end at the break, unless the aircraft was airborne before
 // it and the break may prove an EFIS restart in flight: then the new segment decides.
 void flight_timeline::break_before(std::uint32_t t) {
+  publish_run();  // the runs that end here may end with the LOG's last record so far
   if (pending_.active) decide_restart(false, 0);
   close_segment();
   const log_segments& segments = ctx_.follow.segments;
@@ -620,6 +646,7 @@ void flight_timeline::finish_window(const flight_figures& figures) {
 }
 
 log_summary flight_timeline::finish() {
+  publish_run();
   if (pending_.active) decide_restart(false, 0);
   ctx_.follow.clock.end_segment();
   close_segment();

@@ -18,32 +18,12 @@ const char* not_a_log_reason(const log_health& health) {
   return health.reader.records == health.unknown_source_records ? "no record could be read" : nullptr;
 }
 
-void health_tracker::note_record(const efis_record& record, bool stepped_back) {
-  if (stepped_back) {
-    ++health_.time_backwards;
-    const std::uint32_t step = previous_ms_ - record.timestamp;
-    if (step > health_.largest_step_back_ms) health_.largest_step_back_ms = step;
+void health_tracker::note_gap(periodic_source s, std::uint32_t from_ms, std::uint32_t to_ms, std::uint32_t segment) {
+  source_gaps& g = health_.gaps[static_cast<std::size_t>(s)];
+  ++g.count;
+  if (to_ms - from_ms > g.longest_ms) {
+    g.longest_ms = to_ms - from_ms;
+    g.longest_at_ms = from_ms;
+    g.longest_at_segment = segment;
   }
-  previous_ms_ = record.timestamp;
-}
-
-void health_tracker::note_periodic(periodic_source s, std::uint32_t timestamp, std::uint32_t segment) {
-  const auto i = static_cast<std::size_t>(s);
-  // A record stamped before the one before it is no gap; time going backwards says that. Nor
-  // is the break between two segments of the LOG: the segments tell it.
-  if (seen_[i] && timestamp > last_ms_[i] && segment == last_segment_[i]) {
-    const std::uint32_t gap = timestamp - last_ms_[i];
-    if (gap > health_.gap_limit_ms) {
-      source_gaps& g = health_.gaps[i];
-      ++g.count;
-      if (gap > g.longest_ms) {
-        g.longest_ms = gap;
-        g.longest_at_ms = last_ms_[i];
-        g.longest_at_segment = last_segment_[i];
-      }
-    }
-  }
-  seen_[i] = true;
-  last_ms_[i] = timestamp;
-  last_segment_[i] = segment;
 }

@@ -51,24 +51,38 @@ struct log_health {
 // error of its own).
 const char* not_a_log_reason(const log_health& health);
 
-// Follows the record times through the LOG.
+// Follows the record times through the LOG. Called for every record: the usual case is a few
+// instructions inline, what is rare (a step back, a gap) out of line.
 class health_tracker {
  public:
   explicit health_tracker(std::uint32_t gap_limit_ms) { health_.gap_limit_ms = gap_limit_ms; }
 
-  // Every record read whole, before its dispatch: whether it stepped back within its segment.
-  void note_record(const efis_record& record, bool stepped_back);
-  // A record of a periodic source, in the given segment.
-  void note_periodic(periodic_source s, std::uint32_t timestamp, std::uint32_t segment);
+  // A record stamped step_ms before the one read before it, within its segment.
+  void note_step_back(std::uint32_t step_ms) {
+    ++health_.time_backwards;
+    if (step_ms > health_.largest_step_back_ms) health_.largest_step_back_ms = step_ms;
+  }
+  // A new segment of the LOG begins: the break before it is no gap of any source.
+  void begin_segment() { last_ = {}; }
+  // A record of a periodic source, in the given segment. A record stamped before the one
+  // before it is no gap; time going backwards says that.
+  void note_periodic(periodic_source s, std::uint32_t timestamp, std::uint32_t segment) {
+    heard& h = last_[static_cast<std::size_t>(s)];
+    if (timestamp > h.ms && timestamp - h.ms > health_.gap_limit_ms && h.seen) note_gap(s, h.ms, timestamp, segment);
+    h = {true, timestamp};
+  }
   void note_short_eis() { ++health_.short_eis_records; }
   void note_short_ahrs() { ++health_.short_ahrs_records; }
 
   log_health& health() { return health_; }
 
  private:
+  struct heard {
+    bool seen = false;
+    std::uint32_t ms = 0;
+  };
+  void note_gap(periodic_source s, std::uint32_t from_ms, std::uint32_t to_ms, std::uint32_t segment);
+
   log_health health_;
-  std::uint32_t previous_ms_ = 0;
-  std::array<bool, periodic_source_count> seen_{};
-  std::array<std::uint32_t, periodic_source_count> last_ms_{};
-  std::array<std::uint32_t, periodic_source_count> last_segment_{};
+  std::array<heard, periodic_source_count> last_{};  // each source's latest record in this segment
 };

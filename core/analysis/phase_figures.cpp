@@ -96,22 +96,20 @@ void phase_accumulator::move_window(const phase_sample& s, double sign) {
   }
 }
 
-// Every value of the sample; the lanes run side by side (a NaN compares false and adds 0).
+// Every value of the sample. A measure the sample does not hold (NaN: an unfitted cylinder, an
+// unmapped input) is passed by at the cost of one comparison.
 void phase_accumulator::take(const phase_sample& s) {
   if (samples_ == 0) base_ms_ = s.log_ms;
   ++samples_;
-  for (std::size_t m = 0; m < measure_count; ++m) {
-    const float v = s.value[m];
-    const bool held = v == v;
-    min_[m] = v < min_[m] ? v : min_[m];
-    max_[m] = v > max_[m] ? v : max_[m];
-    sum_[m] += held ? static_cast<double>(v) : 0.0;
-    count_[m] += held;
-  }
   std::uint32_t* const bins = bins_.get();
   for (std::size_t m = 0; m < measure_count; ++m) {
     const float v = s.value[m];
-    if (v == v) ++bins[layouts[m].offset + bin_of(layouts[m], v)];
+    if (v != v) continue;
+    min_[m] = v < min_[m] ? v : min_[m];
+    max_[m] = v > max_[m] ? v : max_[m];
+    sum_[m] += static_cast<double>(v);
+    ++count_[m];
+    ++bins[layouts[m].offset + bin_of(layouts[m], v)];
   }
   // The spread of a sample whose fitted cylinders hold two values or more.
   const auto spread = [](const float* v, spread_sums& sums) {

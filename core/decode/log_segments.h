@@ -23,8 +23,9 @@ class log_segments {
  public:
   // Every record read whole, before its dispatch: its timestamp and its offset in the input.
   void note(std::uint32_t t, std::uint64_t offset) {
-    // The usual record: at or after the one before, and less than a gap after it.
-    if (t - last_ms_ < segment_gap_ms && any_) {
+    // The usual record: at or after the one before, and less than a gap after it (none is
+    // usual before the first).
+    if (t - last_ms_ < usual_below_ms_) {
       began_ = false;
       stepped_back_ = false;
       last_ms_ = t;
@@ -70,10 +71,12 @@ class log_segments {
       first_offset_ = offset;
     }
     any_ = true;
+    usual_below_ms_ = segment_gap_ms;
     last_ms_ = t;
   }
 
   bool any_ = false;
+  std::uint32_t usual_below_ms_ = 0;  // segment_gap_ms once a record was noted
   bool began_ = false;
   bool stepped_back_ = false;
   std::uint32_t index_ = 0;

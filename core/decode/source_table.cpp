@@ -10,6 +10,9 @@ namespace {
 payload_image_source own_bytes(const efis_record& record) { return {record.payload, record.length}; }
 
 // The AHRS type byte decides which slot a record goes to; the other AHRS messages are not kept.
+// Sources that are only logged: nothing to feed, nothing done.
+record_effect dispatch_logged_only(decode_context&, const efis_record&) { return {}; }
+
 record_effect dispatch_ahrs(decode_context& ctx, const efis_record& record) {
   const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
   if (ahrs_type == ahrs_type_low_rate) {
@@ -68,14 +71,14 @@ const std::array<source_row, last_source_type> source_table = {{
     {source_eis, "EIS_Input", &o::eis, dispatch_eis},
     {source_gps_1, "GPS1_Input", &o::gps_1, dispatch_gps_1},
     {source_analog, "ANALOG_Input", &o::analog, dispatch_analog},
-    {source_sl30_1, "SL30_1_Input", &o::sl30_1, nullptr},
-    {source_sl30_2, "SL30_2_Input", &o::sl30_2, nullptr},
+    {source_sl30_1, "SL30_1_Input", &o::sl30_1, dispatch_logged_only},
+    {source_sl30_2, "SL30_2_Input", &o::sl30_2, dispatch_logged_only},
     {source_set_menu, "Set_Menu", &o::set_menu, dispatch_set_menu},
-    {source_state, "State", &o::state, nullptr},
-    {source_arinc, "ARINC_Input", &o::arinc, nullptr},
-    {source_weather, "Weather_Input", &o::weather, nullptr},
+    {source_state, "State", &o::state, dispatch_logged_only},
+    {source_arinc, "ARINC_Input", &o::arinc, dispatch_logged_only},
+    {source_weather, "Weather_Input", &o::weather, dispatch_logged_only},
     {source_gps_2, "GPS2_Input", &o::gps_2, dispatch_gps_2},
-    {source_sl40, "SL40_Input", &o::sl40, nullptr},
+    {source_sl40, "SL40_Input", &o::sl40, dispatch_logged_only},
 }};
 
 std::string_view enum_value_source_type(std::uint32_t type) {

@@ -18,7 +18,7 @@ struct source_row {
   std::int32_t library_options::*option;  // selects every record of the type
   // Feeds a record to the cache, its GPS port or the settings and says what it did (the slot
   // filled, a new fix); selects it beyond the option where a rate has an option of its own (the
-  // AHRS rates). Sources that are only logged have none.
+  // AHRS rates). Sources that are only logged have one that does nothing.
   record_effect (*dispatch)(decode_context& ctx, const efis_record& record);
 };
 

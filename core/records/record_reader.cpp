@@ -126,7 +126,6 @@ read_outcome record_reader::next_across_blocks(efis_record& rec) {
     if (!take(staged_, rec.length)) return cut_short();
     rec.payload = staged_;
   }
-  ++stats_.records;
   ++stats_.by_type[rec.source_type];
   return read_outcome::record;
 }
@@ -134,5 +133,5 @@ read_outcome record_reader::next_across_blocks(efis_record& rec) {
 std::uint64_t record_reader::unknown_type_records() const {
   std::uint64_t known = 0;
   for (std::uint32_t type = 1; type <= last_source_type; ++type) known += stats_.by_type[type];
-  return stats_.records - known;
+  return stats().records - known;
 }

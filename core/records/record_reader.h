@@ -68,7 +68,6 @@ class record_reader {
         rec.payload = header + record_header_size;
         rec.offset = block_offset_ + pos_;
         pos_ += record_header_size + length;
-        ++stats_.records;
         ++stats_.by_type[header[0]];
         return read_outcome::record;
       }
@@ -76,7 +75,14 @@ class record_reader {
     return next_across_blocks(rec);
   }
 
-  const reader_stats& stats() const { return stats_; }
+  // The counts so far. Only the counts by type move as records are read; their total is added
+  // up here.
+  const reader_stats& stats() const {
+    std::uint64_t total = 0;
+    for (const std::uint64_t n : stats_.by_type) total += n;
+    stats_.records = total;
+    return stats_;
+  }
 
   // Records read whole of types the LOG format does not define.
   std::uint64_t unknown_type_records() const;
@@ -98,7 +104,7 @@ class record_reader {
   std::uint64_t block_offset_ = 0;  // input offset of block_[0]
   bool exhausted_ = false;
   bool may_read_ahead_ = false;  // a regular file whose first block is not read yet
-  reader_stats stats_;
+  mutable reader_stats stats_;  // records: see stats()
   std::uint8_t* block_ = blocks_[0];  // the block records are read from
   std::uint8_t staged_[max_payload_size];
   std::uint8_t blocks_[2][block_size];  // the current block and the one being read ahead

@@ -21,34 +21,14 @@ time_buckets buckets_over(std::uint32_t from_ms, std::uint32_t to_ms, std::size_
 chart_series::chart_series(const time_buckets& buckets, std::uint32_t gap_ms)
     : buckets_(buckets), gap_ms_(gap_ms), slots_(buckets.count) {}
 
-void chart_series::take(std::uint32_t log_ms, double value) {
-  const std::size_t i = buckets_.index_of(log_ms);
-  if (i == buckets_.count) {
-    if (!std::isnan(value)) ++outside_;
-    return;
+chart_point chart_series::lowest() const {
+  chart_point low{};
+  bool has = false;
+  for (const bucket& b : slots_) {
+    if (b.has && (!has || b.low.value < low.value)) low = b.low;
+    has = has || b.has;
   }
-  if (std::isnan(value)) {
-    broken_ = true;
-    return;
-  }
-  ++taken_;
-  if (has_value_ && log_ms > last_ms_ && log_ms - last_ms_ > gap_ms_) broken_ = true;
-  last_ms_ = log_ms;
-  const chart_point p{log_ms, value};
-  bucket& b = slots_[i];
-  if (broken_) b.starts_run = true;
-  broken_ = false;
-  if (!b.has) {
-    b.has = true;
-    b.low = b.high = p;
-  } else if (value < b.low.value) {
-    b.low = p;
-  } else if (value > b.high.value) {
-    b.high = p;
-  }
-  if (!has_value_ || value < lowest_.value) lowest_ = p;
-  if (!has_value_ || value > highest_.value) highest_ = p;
-  has_value_ = true;
+  return low;
 }
 
 std::vector<chart_run> chart_series::runs() const {

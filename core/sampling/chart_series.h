@@ -9,6 +9,7 @@
 // buckets, whatever the number of values taken.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,7 +48,10 @@ class chart_series {
 
   // A value of the source at a LOG time; NaN when the source has no valid value then. A value
   // outside the buckets is counted, not kept.
-  void take(std::uint32_t log_ms, double value);
+  void take(std::uint32_t log_ms, double value) { take_in(buckets_.index_of(log_ms), log_ms, value); }
+  // The same where the caller found the bucket (index_of of the buckets the series was made
+  // with): several series of one record share it.
+  void take_in(std::size_t bucket, std::uint32_t log_ms, double value);
   // The next value starts a new run (a break in the LOG).
   void break_run() { broken_ = true; }
 
@@ -56,8 +60,10 @@ class chart_series {
   std::vector<chart_run> runs() const;
 
   bool empty() const { return !has_value_; }
-  // The lowest and highest values taken within the buckets, at the first moment each was reached.
-  chart_point lowest() const { return lowest_; }
+  // The lowest and highest values taken within the buckets, at the first moment each was reached
+  // (the lowest found among the buckets' own when asked: at an equal value, a record stamped
+  // back in time may make it the earlier moment on the axis rather than the first taken).
+  chart_point lowest() const;
   chart_point highest() const { return highest_; }
   std::uint64_t values_taken() const { return taken_; }
   std::uint64_t values_outside() const { return outside_; }
@@ -76,8 +82,36 @@ class chart_series {
   bool has_value_ = false;
   bool broken_ = false;  // the next valid value starts a run
   std::uint32_t last_ms_ = 0;
-  chart_point lowest_{};
   chart_point highest_{};
   std::uint64_t taken_ = 0;
   std::uint64_t outside_ = 0;
 };
+
+// Inline: the report folds every record of its sources into a dozen series or more.
+inline void chart_series::take_in(std::size_t i, std::uint32_t log_ms, double value) {
+  if (i == buckets_.count) {
+    if (!std::isnan(value)) ++outside_;
+    return;
+  }
+  if (std::isnan(value)) {
+    broken_ = true;
+    return;
+  }
+  ++taken_;
+  if (has_value_ && log_ms > last_ms_ && log_ms - last_ms_ > gap_ms_) broken_ = true;
+  last_ms_ = log_ms;
+  const chart_point p{log_ms, value};
+  bucket& b = slots_[i];
+  if (broken_) b.starts_run = true;
+  broken_ = false;
+  if (!b.has) {
+    b.has = true;
+    b.low = b.high = p;
+  } else if (value < b.low.value) {
+    b.low = p;
+  } else if (value > b.high.value) {
+    b.high = p;
+  }
+  if (!has_value_ || value > highest_.value) highest_ = p;
+  has_value_ = true;
+}

@@ -68,12 +68,12 @@ class row_sampler {
       started_ = true;
       grid_laid_ = false;
       previous_row_ = false;
-      stale_ = true;
+      clock_changes_ = clock_stale;
       sent_from_ = sent_counts();
       last_ = t;
       return;
     }
-    if (stale_ || clock_changes_ != ctx_.follow.clock.changes()) follow_clock();
+    if (clock_changes_ != ctx_.follow.clock.changes()) follow_clock();
     if (t >= due_ms_ && t > last_) {
       take_rows_before(t);
       set_due();
@@ -98,7 +98,6 @@ class row_sampler {
   void follow_clock() {
     if (!grid_laid_ || by_utc_ != ctx_.follow.clock.known()) lay_grid(last_);
     clock_changes_ = ctx_.follow.clock.changes();
-    stale_ = false;
     set_due();
   }
 
@@ -211,8 +210,10 @@ class row_sampler {
   bool grid_laid_ = false;
   bool by_utc_ = false;        // the grid is in UTC
   bool previous_row_ = false;  // the last grid instant gave a row
-  bool stale_ = true;                // the grid and due_ms_ wait for the clock (a segment began)
-  std::uint64_t clock_changes_ = 0;  // the clock's changes() when due_ms_ was found
+  // The clock's changes() when due_ms_ was found; clock_stale (a count the clock never reaches)
+  // while the grid and due_ms_ wait for the clock (a segment began).
+  static constexpr std::uint64_t clock_stale = UINT64_MAX;
+  std::uint64_t clock_changes_ = clock_stale;
   std::uint64_t due_ms_ = 0;         // the first LOG time past the grid's next instant
   sent_counts_type sent_from_{};     // what the sources had sent when the segment began
   std::uint32_t last_ = 0;     // the latest record's timestamp

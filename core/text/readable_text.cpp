@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "text/fixed_format.h"
 #include "text/utc_text.h"
 
 char* put_shortest(char* out, const shortest_value& v) {
@@ -14,9 +15,17 @@ char* put_shortest(char* out, const shortest_value& v) {
     *out = '0';
     return out + 1;
   }
-  char text[shortest_text_max];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, v.value, std::chars_format::fixed, v.decimals);
-  if (error != std::errc()) {
+  // format_fixed writes what to_chars writes with a precision (printf's "%.Nf") at a fraction of
+  // its cost; a text longer than shortest_text_max is too large, as it was for to_chars.
+  char text[fixed_format_max + 32];
+  char* end;
+  if (v.decimals >= 0 && v.decimals <= 17) {
+    end = format_fixed(text, v.value, v.decimals);
+  } else {
+    const auto [to, error] = std::to_chars(text, text + shortest_text_max, v.value, std::chars_format::fixed, v.decimals);
+    end = error == std::errc() ? to : text + shortest_text_max + 1;
+  }
+  if (end - text > static_cast<std::ptrdiff_t>(shortest_text_max)) {
     *out = '0';
     return out + 1;
   }

@@ -4,6 +4,7 @@
 // the flight time line's segments and flights with the truth's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -182,6 +183,27 @@ TEST(ScenarioTime, PowerCyclesStartSegmentsAndEndFlightsUnlessRestartedInFlight)
     const log_summary s = analyse_bytes(f.log, o);
     ASSERT_EQ(s.segments.size(), r.clocks.size());
     for (std::size_t i = 0; i < r.clocks.size(); ++i) EXPECT_EQ(s.segments[i].clock, r.clocks[i]) << "segment " << i;
+    // Each segment's records and LOG times as written, and the LOG's from them; the breaks
+    // between segments are no gap of any source.
+    if (f.truth.segments.size() == s.segments.size()) {
+      std::uint64_t records = 0;
+      for (std::size_t i = 0; i < s.segments.size(); ++i) {
+        const log_segment& e = s.segments[i];
+        const truth_segment& t = f.truth.segments[i];
+        EXPECT_EQ(e.records, t.records) << "segment " << i;
+        EXPECT_EQ(e.first.log_ms, t.first_log_ms) << "segment " << i;
+        EXPECT_EQ(e.last.log_ms, t.last_log_ms) << "segment " << i;
+        EXPECT_EQ(e.lowest_ms, std::min(t.first_log_ms, t.last_log_ms)) << "segment " << i;
+        EXPECT_EQ(e.highest_ms, std::max(t.first_log_ms, t.last_log_ms)) << "segment " << i;
+        EXPECT_LE(s.time.earliest_ms, e.lowest_ms);
+        EXPECT_GE(s.time.latest_ms, e.highest_ms);
+        records += e.records;
+      }
+      EXPECT_EQ(records, s.health.reader.records);
+      EXPECT_EQ(s.time.last.log_ms, f.truth.segments.back().last_log_ms);
+      EXPECT_EQ(s.time.last.segment, s.segments.size() - 1);
+      for (const source_gaps& g : s.health.gaps) EXPECT_EQ(g.count, 0u);
+    }
     // The span in UTC, where the last segment has it.
     const truth_segment& last = f.truth.segments.back();
     if (r.clocks.back() != segment_clock::none) {

@@ -52,6 +52,7 @@ class series_folder {
     const std::optional<std::uint32_t> at = place_.of(record.timestamp);
     const bool inside = at.has_value();
     const std::uint32_t t = inside ? *at : 0;
+    bucket_ = data_.buckets.index_of(t);
     if (effect.slot == cache_slot::ahrs_high_rate) ahrs_.note(record.timestamp);
     switch (effect.slot) {
       case cache_slot::eis:
@@ -71,7 +72,8 @@ class series_folder {
   const last_heard& ahrs() const { return ahrs_; }
 
  private:
-  void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take(t, v); }
+  // Every series has the report's buckets: the record's bucket is found once for all of them.
+  void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take_in(bucket_, t, v); }
 
   // The same sample of the EIS record as the flight figures take.
   void take_eis(std::uint32_t t) {
@@ -113,6 +115,7 @@ class series_folder {
   report_data& data_;
   axis_place place_;
   last_heard ahrs_;  // the latest AHRS high-rate record
+  std::size_t bucket_ = 0;  // of the record being folded
 };
 
 // Takes a track point at each sampled instant where the position source has a fix not yet on

@@ -22,16 +22,25 @@ struct xml_report_steps {
   std::uint32_t summary_reference;
   bool gps_fix_to_show[2] = {false, false};  // GPS 1, GPS 2: a fix the next summary writes
 
+  // A record stamped later needs a look (0 until the first reference is taken, then the time a
+  // summary falls due; never with summaries off), so the usual record costs one comparison.
+  std::uint32_t look_after = 0;
+
   void take_first_reference(const efis_record& record) {
     if (summary_reference == 0) summary_reference = record.timestamp;
+    look_after = summary_reference == 0 ? 0 : summaries ? summary_reference + summary_period : UINT32_MAX;
   }
   void dropped(const efis_record& record) { take_first_reference(record); }
   // Inline: the read loop runs them for every record.
   void before_dispatch(const efis_record& record) {
+    if (record.timestamp > look_after) look(record);
+  }
+  void look(const efis_record& record) {
     take_first_reference(record);
     if (summaries && record.timestamp > summary_reference + summary_period) {
       print_summary();
       summary_reference = record.timestamp;
+      look_after = summary_reference + summary_period;
     }
   }
   void unknown(const efis_record& record);
