@@ -6,13 +6,38 @@
 #
 #   bash scripts/fuzz.sh [SECONDS]   new interesting inputs gather in build-fuzz/new-corpus/
 #   bash scripts/fuzz.sh --merge     folds them, minimised, into tests/fuzz/corpus/
+#   bash scripts/fuzz.sh --coverage  the line coverage of core/ that the corpus reaches (built in
+#                                    build-fuzz-coverage/ without sanitizers; the read-ahead
+#                                    thread, which inputs in memory never start, counted apart)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install_deps.sh clang libclang-rt-14-dev
+jobs="${FUZZ_BUILD_JOBS:-$(nproc)}"
+
+if [ "${1:-}" = "--coverage" ]; then
+  bash scripts/install_deps.sh llvm  # llvm-profdata, llvm-cov
+  CXX=clang++ cmake -S . -B build-fuzz-coverage -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_BUILD_TESTS=OFF \
+    -DORVEX_FUZZ=ON -DORVEX_FUZZ_COVERAGE=ON >/dev/null
+  cmake --build build-fuzz-coverage -j"$jobs" --target orvexdecode_fuzz >/dev/null
+  fuzzer=build-fuzz-coverage/tests/fuzz/orvexdecode_fuzz
+  rm -f build-fuzz-coverage/*.profraw
+  LLVM_PROFILE_FILE=build-fuzz-coverage/corpus-%p.profraw "$fuzzer" -runs=0 tests/fuzz/corpus >/dev/null 2>&1
+  llvm-profdata merge -sparse build-fuzz-coverage/corpus-*.profraw -o build-fuzz-coverage/corpus.profdata
+  # The table's columns: file, regions (count, missed, cover), functions (3), lines (3), branches (3).
+  llvm-cov report "$fuzzer" -instr-profile=build-fuzz-coverage/corpus.profdata | awk '
+    $1 ~ /core\// && $1 !~ /read_ahead/ { lines += $8; missed += $9 }
+    $1 ~ /read_ahead/ { ahead += $8; ahead_missed += $9 }
+    END {
+      printf "core/ lines covered: %d of %d (%.1f %%)\n", lines - missed, lines, 100 * (lines - missed) / lines
+      printf "the read-ahead thread apart: %d of %d lines\n", ahead - ahead_missed, ahead
+    }'
+  exit 0
+fi
+
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_BUILD_TESTS=OFF \
   -DORVEX_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target orvexdecode_fuzz >/dev/null
+cmake --build build-fuzz -j"$jobs" --target orvexdecode_fuzz >/dev/null
 fuzzer=build-fuzz/tests/fuzz/orvexdecode_fuzz
 corpus=tests/fuzz/corpus
 mkdir -p build-fuzz/new-corpus

@@ -5,6 +5,8 @@ set -euo pipefail
 
 # libxml2-dev: the fuzz checks, which the corpus replay runs too, parse documents with it.
 packages=(cmake g++ make libgtest-dev libxml2-utils libxml2-dev pkgconf "$@")
+# rapidjson-dev: the fuzz checks read the JSON summary and check it against its schema in process.
+packages+=(rapidjson-dev)
 # Manual pages (scdoc builds them, man checks them) and bash completion.
 packages+=(scdoc man-db bash-completion)
 # xsltproc renders a report with the installed stylesheet (its test).

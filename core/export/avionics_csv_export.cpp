@@ -11,8 +11,8 @@
 // hold stays, empty. The date and time are UTC with the offset +00:00 (readers take Lcl Date and
 // Lcl Time as the time of the row); asked for local time, they are the zone's given, else each
 // flight's departure airport's (rows before the first flight in the first one's), with its offset. Rows start with the first GPS 1 position: readers take an
-// empty position as 0, 0. A row whose latest GPS 1 fix is not valid (NMEA status V) is left out
-// for the same reason.
+// empty position as 0, 0. A row whose latest GPS 1 fix gives no position (not valid, NMEA status
+// V, or coordinates that name no place) is left out for the same reason.
 //
 // Where the values come from: AltB the AHRS pressure altitude; BaroA, AltMSL (the engine
 // monitor's altitude), OAT and the engine columns the EIS; AltGPS the GPS 1 altitude item;
@@ -26,6 +26,7 @@
 #include <cmath>
 #include <optional>
 
+#include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
 #include "export/export_run.h"
 #include "orvexdecode_version.h"
@@ -235,7 +236,7 @@ void write_avionics_csv(export_pass& pass) {
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
   for_each_row(pass, [&](const sampled_row& r) {
-    if (r.gps_1 == nullptr || !r.gps_1->receiver_valid) return;
+    if (r.gps_1 == nullptr || !has_position(*r.gps_1)) return;
     // A row takes the zone of the last flight begun by then (the first flight's before it).
     if (by_departure) {
       while (next < departures.size() && departures[next].first <= log_order(r.segment, r.log_ms)) ++next;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "decoders/gps/position_rules.h"
 #include "text/utc_text.h"
 
 namespace {
@@ -47,6 +48,8 @@ void put_temperature(writer& out, const row& r, T v) {
 }
 void put_fluid(writer& out, const row& r, double v) { out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(v), 1)); }
 
+// Coordinates that name no place leave both cells empty; the fix's other cells stay.
+bool in_range(const gps_fix& fix) { return in_position_range(fix.latitude_deg, fix.longitude_deg); }
 void put_position(writer& out, float degrees) { out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 6)); }
 
 #define CELL(body) [](writer& out, const row& r) { body; }
@@ -57,8 +60,8 @@ const std::array columns = {
     export_column{"time_utc", "", F, CELL(if (r.has_utc) out.text(iso8601_utc_ms(r.utc_ms).view()))},
     export_column{"log_time_s", "s", F, CELL(out.line(OUT_FORMAT("{}"), fixed_ratio(r.log_ms, 1000, 3)))},
     // GPS 1
-    export_column{"latitude_deg", "deg", F, CELL(if (r.gps_1) put_position(out, r.gps_1->latitude_deg))},
-    export_column{"longitude_deg", "deg", F, CELL(if (r.gps_1) put_position(out, r.gps_1->longitude_deg))},
+    export_column{"latitude_deg", "deg", F, CELL(if (r.gps_1 && in_range(*r.gps_1)) put_position(out, r.gps_1->latitude_deg))},
+    export_column{"longitude_deg", "deg", F, CELL(if (r.gps_1 && in_range(*r.gps_1)) put_position(out, r.gps_1->longitude_deg))},
     export_column{"gps_altitude_ft", "ft", F,
                   CELL(if (r.gps_1 && r.gps_1->has_altitude) put_whole(out, r.gps_1->altitude_ft))},
     export_column{
@@ -161,8 +164,8 @@ const std::array columns = {
     export_column{"analog_input8", "", F,
                   CELL(if (r.analog) out.line(OUT_FORMAT("{}"), fixed(r.analog->general[7], 2)))},
     // GPS 2
-    export_column{"gps2_latitude_deg", "deg", F, CELL(if (r.gps_2) put_position(out, r.gps_2->latitude_deg))},
-    export_column{"gps2_longitude_deg", "deg", F, CELL(if (r.gps_2) put_position(out, r.gps_2->longitude_deg))},
+    export_column{"gps2_latitude_deg", "deg", F, CELL(if (r.gps_2 && in_range(*r.gps_2)) put_position(out, r.gps_2->latitude_deg))},
+    export_column{"gps2_longitude_deg", "deg", F, CELL(if (r.gps_2 && in_range(*r.gps_2)) put_position(out, r.gps_2->longitude_deg))},
     export_column{"gps2_altitude_ft", "ft", F,
                   CELL(if (r.gps_2 && r.gps_2->has_altitude) put_whole(out, r.gps_2->altitude_ft))},
     export_column{

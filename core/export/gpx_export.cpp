@@ -85,8 +85,8 @@ class gpx_steps {
       ++next_track_;
     }
     if (next_track_ == tracks_.size() || !tracks_[next_track_].bounds.holds(segment_, t, has_utc, utc)) return;
-    // An invalid fix ends the segment; a position the schema cannot hold is left out.
-    if (!fits_gpx(fix)) {
+    // A fix that is no position ends the segment.
+    if (!has_position(fix)) {
       close_segment();
       return;
     }
@@ -105,8 +105,10 @@ class gpx_steps {
   }
 
   void write_point(const gps_fix& fix, bool has_utc, std::int64_t utc) {
+    // The schema's longitudes stop short of 180: the antimeridian is written as -180.
+    const double longitude = fix.longitude_deg == 180.0f ? -180.0 : static_cast<double>(fix.longitude_deg);
     out_.line(OUT_FORMAT("      <trkpt lat=\"{}\" lon=\"{}\">"), fixed(static_cast<double>(fix.latitude_deg), 7),
-              fixed(static_cast<double>(fix.longitude_deg), 7));
+              fixed(longitude, 7));
     if (fix.has_altitude) out_.line(OUT_FORMAT("<ele>{}</ele>"), fixed(fix.altitude_ft * metres_per_foot, 1));
     if (has_utc) out_.line(OUT_FORMAT("<time>{}</time>"), iso8601_utc_ms(utc).view());
     const bool speed = fix.has_ground_speed && fix.ground_speed_kt >= 0.0;

@@ -107,7 +107,7 @@ class kml_track_writer {
   }
 
   void take(const sampled_row& r) {
-    if (r.gps_1 == nullptr || !fits_globe(*r.gps_1)) {
+    if (r.gps_1 == nullptr || !has_position(*r.gps_1)) {
       end_track(false);
       return;
     }

@@ -1,8 +1,6 @@
 #include "fuzz/log_checks.h"
 
 #include <libxml/parser.h>
-#include <libxml/tree.h>
-#include <sys/types.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,35 +9,11 @@
 #include <utility>
 
 #include "analysis/flight_timeline.h"
+#include "fuzz/document_checks.h"
+#include "fuzz/log_source.h"
 #include "orvexdecode.h"
 
 namespace {
-
-// The LOG as a read-only stream. chunked: each read hands over only 1 to 7 bytes, in a cycle
-// that starts where the first byte says, so the decoder meets every way a record can be split.
-struct log_source {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t pos;
-  bool chunked;
-  unsigned next_chunk;
-};
-
-ssize_t read_log(void* cookie, char* buf, std::size_t size) {
-  auto* s = static_cast<log_source*>(cookie);
-  std::size_t n = std::min(size, s->size - s->pos);
-  if (s->chunked && n > 0) {
-    n = std::min<std::size_t>(n, s->next_chunk);
-    s->next_chunk = s->next_chunk % 7 + 1;
-  }
-  std::memcpy(buf, s->data + s->pos, n);
-  s->pos += n;
-  return static_cast<ssize_t>(n);
-}
-
-FILE* open_log(log_source& source) {
-  return fopencookie(&source, "rb", cookie_io_functions_t{read_log, nullptr, nullptr, nullptr});
-}
 
 enum class entry_point { xml, kml, frc, frc_binary };
 
@@ -110,14 +84,6 @@ void mask_decode_time(std::string& doc, std::string_view marker) {
   if (at == std::string::npos) return;
   const std::size_t start = at + marker.size();
   for (std::size_t i = start; i < start + 24 && i < doc.size(); ++i) doc[i] = '#';
-}
-
-bool parses_as_xml(const std::string& doc) {
-  xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "fuzz.xml", nullptr,
-                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (parsed == nullptr) return false;
-  xmlFreeDoc(parsed);
-  return true;
 }
 
 void mask_decode_times(std::string& doc) {
@@ -227,9 +193,14 @@ std::string check_analysis_pass(int gps_format, const std::uint8_t* data, std::s
 
 }  // namespace
 
-std::string check_every_entry_point(const std::uint8_t* data, std::size_t size) {
+std::string check_every_entry_point(const std::uint8_t* input, std::size_t input_size) {
   static const bool parser_ready = (xmlInitParser(), true);
   (void)parser_ready;
+  const std::string_view whole(reinterpret_cast<const char*>(input), input_size);
+  const std::size_t marker = whole.rfind(settings_marker);
+  const std::uint8_t* const data = input;
+  const std::size_t size = marker == std::string_view::npos ? input_size : marker;
+  const std::string_view settings = marker == std::string_view::npos ? "" : whole.substr(marker + settings_marker.size());
   for (const int gps_format : {1, 2, 3}) {
     std::string documents[4];
     const entry_point passes[4] = {entry_point::xml, entry_point::kml, entry_point::frc, entry_point::frc_binary};
@@ -241,5 +212,5 @@ std::string check_every_entry_point(const std::uint8_t* data, std::size_t size) 
     if (failure.empty()) failure = check_analysis_pass(gps_format, data, size);
     if (!failure.empty()) return failure;
   }
-  return "";
+  return check_every_document(std::span(data, size), settings);
 }

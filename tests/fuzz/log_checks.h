@@ -7,8 +7,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
-// Runs every entry point over the LOG bytes; returns "" when every check held, otherwise what
+// A fuzz input is a LOG, optionally followed by this line and the text of a limits file or an
+// aircraft profile (the second input the documents' flights are checked against).
+constexpr std::string_view settings_marker = "\n#settings\n";
+
+// Runs every entry point and writes every document over the LOG bytes; returns "" when every check held, otherwise what
 // went wrong (which pass, which check).
 std::string check_every_entry_point(const std::uint8_t* data, std::size_t size);
+
+// The exports, the HTML report and the summaries of the LOG, the flights checked against the
+// limits or the profile that settings holds: each document has its shape (document_checks.h).
+std::string check_every_document(std::span<const std::uint8_t> log, std::string_view settings);

@@ -163,14 +163,18 @@
       c.cursor.setAttribute('x1', x); c.cursor.setAttribute('x2', x);
       c.cursor.style.visibility = 'visible';
       if (!c.runs) c.runs = c.paths.map(function (p) { return seriesRuns(p.getAttribute('d')); });
-      var parts = [moment(t)];
+      // Built as nodes: a series' name and unit are text, never markup.
+      var parts = [document.createTextNode(moment(t))];
       c.paths.forEach(function (p, k) {
         var v = valueAt(c.runs[k], t);
-        var colour = getComputedStyle(p).stroke;
-        parts.push('<span style="color:' + colour + '">\u25A0</span> ' + p.getAttribute('data-name') + ' ' +
-                   (v === null ? '\u2014' : number(v, +p.getAttribute('data-dec')) + ' ' + p.getAttribute('data-unit')));
+        var swatch = document.createElement('span');
+        swatch.style.color = getComputedStyle(p).stroke;
+        swatch.textContent = '\u25A0';
+        parts.push(document.createTextNode(' \u00B7 '), swatch, document.createTextNode(' ' + p.getAttribute('data-name') + ' ' +
+                   (v === null ? '\u2014' : number(v, +p.getAttribute('data-dec')) + ' ' + p.getAttribute('data-unit'))));
       });
-      c.readout.innerHTML = parts.join(' \u00B7 ');
+      c.readout.textContent = '';
+      parts.forEach(function (n) { c.readout.appendChild(n); });
     });
     if (track && dot) {
       var i = trackAt(t);

@@ -39,13 +39,20 @@ void write_degrees(output_writer& out, double value, bool latitude, int minute_d
 }
 
 // The finest grid step, in minutes of arc, that draws at most max_lines lines over span degrees.
+// Past the table the step doubles, so no extent (a span of the whole earth seen near a pole)
+// draws more.
 double grid_step_minutes(double span_deg, int max_lines) {
   static constexpr double steps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1200, 3000};
   for (const double s : steps) {
     if (span_deg * 60.0 / s <= max_lines) return s;
   }
-  return 3000.0;
+  double step = 3000.0;
+  while (span_deg * 60.0 / step > max_lines && step < 1e12) step *= 2;
+  return step;
 }
+
+// Whatever the step, no axis draws more lines than this (a span that is not finite).
+constexpr int max_grid_lines = 20;
 
 int altitude_class(const track_point& a, const track_point& b, const extent& altitudes) {
   if (!a.has_altitude || !b.has_altitude || !altitudes.has) return -1;
@@ -89,7 +96,9 @@ void write_grid(output_writer& out, const map_projection& p) {
     const double step_minutes = grid_step_minutes(2 * half, latitude ? 5 : 7);
     const int decimals = step_minutes < 1.0 ? 1 : 0;
     const double step = step_minutes / 60.0;
-    for (double v = std::ceil((center - half) / step) * step; v <= center + half; v += step) {
+    int lines = 0;
+    for (double v = std::ceil((center - half) / step) * step; v <= center + half && lines < max_grid_lines;
+         v += step, ++lines) {
       if (latitude && std::fabs(v) > 90.0) continue;
       if (latitude) {
         write_latitude_line(out, p, v, decimals);
