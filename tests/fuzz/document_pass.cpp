@@ -108,6 +108,9 @@ std::string check_exports(std::span<const std::uint8_t> log, int gps_format) {
   if (gps_format == ORVEX_GPS_FORMAT_AVIATION_STX && chosen_zone() != nullptr) request.local_time_zone = *chosen_zone();
   for (const export_format& format : export_formats()) {
     const std::string name(format.name);
+    // The logbook in both layouts by turns; the sectioned one is checked from its flights' table.
+    const bool sectioned = !format.is_per_log() && log.size() % 2 == 1;
+    request.layout = sectioned ? logbook_layout::foreflight : logbook_layout::myflightbook;
     export_result result;
     const std::string doc = written_by(log, gps_format == ORVEX_GPS_FORMAT_AVIATION, [&](FILE* in, FILE* out) {
       if (format.is_per_log()) {
@@ -119,7 +122,9 @@ std::string check_exports(std::span<const std::uint8_t> log, int gps_format) {
     });
     if (result.write_failed) return name + " export: a write failed";
     if (!result.error.empty()) continue;  // the LOG can't give this document (no GPS time for a flight)
-    if (std::string e = check_document(format, doc); !e.empty()) return name + " export: " + e;
+    const std::size_t flights_table = sectioned ? doc.find("Flights Table\r\n") : std::string::npos;
+    const std::string checked = flights_table == std::string::npos ? doc : doc.substr(flights_table + 15);
+    if (std::string e = check_document(format, checked); !e.empty()) return name + " export: " + e;
   }
   return "";
 }
