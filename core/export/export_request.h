@@ -34,13 +34,11 @@ struct export_request {
   // logbook's dates are local dates: in local_time_zone when given, else the departure airport's.
   bool local_time = false;
   std::optional<time_zone> local_time_zone;
-  // The logbook: its layout, and where the flights' airports are looked up (none: not).
-  logbook_layout layout = logbook_layout::none;
-  const airport_lookup* airports = nullptr;
-  airport_options lookup_options;
+  logbook_layout layout = logbook_layout::none;  // the logbook's layout
   std::optional<aux_reading> manifold_pressure;  // the input carrying it in inHg (avionics CSV E1 MAP)
   // Where the flights' airports are looked up (nullptr: they are not), for the places the GPX
-  // and the KML name and the zone of the avionics CSV's local time; the caller keeps it open.
+  // and the KML name, the logbook's route and the zone of the avionics CSV's local time; the
+  // caller keeps it open.
   const airport_lookup* airports = nullptr;
   airport_options lookup_options;  // the capture radius, heliports
 };
