@@ -13,28 +13,10 @@
 #include "analysis/warning_rules.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
-
-const std::string scenario_dir = std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/";
-
-struct flown {
-  scenario_truth truth;
-  std::string log;
-};
-
-const flown& fly(const std::string& name) {
-  static std::map<std::string, flown> cache;
-  const auto found = cache.find(name);
-  if (found != cache.end()) return found->second;
-  flown& f = cache[name];
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(scenario_dir + name + ".scenario"), planned, error)) << name;
-  f.log = scenario_log(planned, &f.truth, &error);
-  return f;
-}
 
 std::vector<engine_warning> warnings_of(const log_summary& s) {
   std::vector<engine_warning> all;
@@ -86,7 +68,7 @@ TEST(EngineWarnings, AreThoseTheScenarioPlanted) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(std::string(r.scenario) + " " + r.limits);
-    const flown& f = fly(r.scenario);
+    const flown_scenario& f = fly(r.scenario);
     analysis_options options = default_analysis_options();
     const limits_parse_result lines = parse_limits(r.limits);
     ASSERT_TRUE(lines.ok()) << lines.error;
@@ -134,7 +116,7 @@ TEST(EngineWarnings, NoneWithoutAnEngineEvent) {
   for (const auto& entry : std::filesystem::directory_iterator(scenario_dir)) {
     if (entry.path().extension() != ".scenario") continue;
     const std::string name = entry.path().stem().string();
-    const flown& f = fly(name);
+    const flown_scenario& f = fly(name);
     if (!f.truth.engine_events.empty() && name != "mixture_rich_lean") continue;
     ++flown_count;
     for (const engine_warning& x : warnings_of(analyse_bytes(f.log))) {

@@ -12,28 +12,10 @@
 
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
-
-const std::string scenario_dir = std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/";
-
-struct flown {
-  scenario_truth truth;
-  std::string log;
-};
-
-const flown& fly(const std::string& name) {
-  static std::map<std::string, flown> cache;
-  const auto found = cache.find(name);
-  if (found != cache.end()) return found->second;
-  flown& f = cache[name];
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(scenario_dir + name + ".scenario"), planned, error)) << name;
-  f.log = scenario_log(planned, &f.truth, &error);
-  return f;
-}
 
 analysis_options with_profile(const std::string& text) {
   analysis_options o = default_analysis_options();
@@ -94,7 +76,7 @@ TEST(FlightPhases, AreFoundWhereTheScenarioFlewThem) {
   double worst = 0.0;
   for (const char* name : names) {
     SCOPED_TRACE(name);
-    const flown& f = fly(name);
+    const flown_scenario& f = fly(name);
     const log_summary s = analyse_bytes(f.log);
     ASSERT_EQ(s.flights.size(), f.truth.flights.size());
     for (std::size_t k = 0; k < s.flights.size(); ++k) {
@@ -133,7 +115,7 @@ TEST(FlightPhases, FiguresAreThoseOfTheRecordsInsideThem) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    const flown& f = fly(r.name);
+    const flown_scenario& f = fly(r.name);
     const log_summary s = analyse_bytes(f.log, with_profile(r.profile));
     const std::vector<log_entry> records = split_log(f.log);
     const std::size_t fitted = static_cast<std::size_t>(f.truth.cylinders);

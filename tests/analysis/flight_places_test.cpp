@@ -11,30 +11,13 @@
 #include "analysis/flight_places.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
 
 const std::string built_table = std::string(ORVEX_BINARY_DIR) + "/share/orvexdecode/airports.idx";
 const std::string our_csv = std::string(ORVEX_SOURCE_DIR) + "/data/airports.csv";
-
-struct flown {
-  scenario_truth truth;
-  std::string log;
-};
-
-const flown& fly(const std::string& name) {
-  static std::map<std::string, flown> cache;
-  if (const auto found = cache.find(name); found != cache.end()) return found->second;
-  flown& f = cache[name];
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/" + name + ".scenario"),
-                            planned, error));
-  f.log = scenario_log(planned, &f.truth, &error);
-  EXPECT_FALSE(f.log.empty()) << name;
-  return f;
-}
 
 airport_lookup open_lookup(const std::string& source) {
   airport_lookup::opened o = airport_lookup::open(source);

@@ -14,29 +14,10 @@
 #include "decode/utc_clock.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
-
-const std::string scenario_dir = std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/";
-
-struct flown {
-  std::string log;
-  scenario_truth truth;
-};
-
-const flown& fly(const std::string& name) {
-  static std::map<std::string, flown> cache;
-  const auto found = cache.find(name);
-  if (found != cache.end()) return found->second;
-  flown& f = cache[name];
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(scenario_dir + name + ".scenario"), planned, error)) << error_text(error);
-  f.log = scenario_log(planned, &f.truth, &error);
-  EXPECT_FALSE(f.log.empty()) << error_text(error);
-  return f;
-}
 
 std::int64_t utc(const char* iso) { return parse_utc_iso8601(iso).value(); }
 
@@ -77,7 +58,7 @@ TEST(Logbook, ScenarioFlightsGiveTheirPlantedLogbookRow) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.scenario);
-    const flown& f = fly(r.scenario);
+    const flown_scenario& f = fly(r.scenario);
     const log_summary s = analyse_bytes(f.log);
     ASSERT_EQ(s.flights.size(), 1u);
     ASSERT_EQ(f.truth.flights.size(), 1u);
@@ -129,7 +110,7 @@ TEST(Logbook, ScenarioFlightsGiveTheirPlantedLogbookRow) {
 
 TEST(Logbook, CrossCountryDistanceIsAnOption) {
   // Renton to Bellingham: 79 nm straight line.
-  const flown& f = fly("night_cross_country");
+  const flown_scenario& f = fly("night_cross_country");
   for (const double threshold : {50.0, 75.0, 85.0}) {
     SCOPED_TRACE(threshold);
     analysis_options o = default_analysis_options();
@@ -143,7 +124,7 @@ TEST(Logbook, CrossCountryDistanceIsAnOption) {
 
 TEST(Logbook, EachEndOfAFlightTakesItsAirportsZone) {
   // Lift-off about 17:03Z on 9 May 2026: daylight saving in both American zones, none in Phoenix.
-  const flown& f = fly("krnt_to_kpae");
+  const flown_scenario& f = fly("krnt_to_kpae");
   const struct {
     flight_end_zones zones;
     std::optional<int> departure_offset_h;

@@ -17,39 +17,19 @@
 #include "export/export_run.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
 
-const std::string scenario_dir = std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/";
-
-struct flown {
-  scenario planned;
-  scenario_truth truth;
-  std::string log;
-};
-
-// A shipped scenario, read and flown once per test run.
-const flown& fly(const std::string& name) {
-  static std::map<std::string, flown> cache;
-  const auto found = cache.find(name);
-  if (found != cache.end()) return found->second;
-  flown& f = cache[name];
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(scenario_dir + name + ".scenario"), f.planned, error)) << name;
-  f.log = scenario_log(f.planned, &f.truth, &error);
-  EXPECT_FALSE(f.log.empty()) << name;
-  return f;
-}
-
-library_options decode_options_of(const flown& f) {
+library_options decode_options_of(const flown_scenario& f) {
   library_options o = default_options();
   o.gps_1_type = f.planned.settings.gps[0] == gps_sentences::nmea ? ORVEX_GPS_FORMAT_NMEA : ORVEX_GPS_FORMAT_AVIATION;
   o.gps_2_type = f.planned.settings.gps[1] == gps_sentences::nmea ? ORVEX_GPS_FORMAT_NMEA : ORVEX_GPS_FORMAT_AVIATION;
   return o;
 }
 
-std::string exported(std::string_view format, const flown& f) {
+std::string exported(std::string_view format, const flown_scenario& f) {
   export_request request = default_export_request();
   request.decode = decode_options_of(f);
   const context_ptr ctx = make_context();
@@ -98,7 +78,7 @@ TEST(ScenarioTime, RowsLieOnWholeTrueSecondsAndTimesNeverGoBack) {
        {"gps_delay_fraction_port2", "gps_delay_whole_port1", "two_flights_power_off", "joined_logs",
         "in_flight_clock_restart"}) {
     SCOPED_TRACE(name);
-    const flown& f = fly(name);
+    const flown_scenario& f = fly(name);
     const std::vector<truth_segment>& segments = f.truth.segments;
 
     // CSV: each row against the true UTC of its LOG time, in the truth's segment that holds it
@@ -177,7 +157,7 @@ TEST(ScenarioTime, PowerCyclesStartSegmentsAndEndFlightsUnlessRestartedInFlight)
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    const flown& f = fly(r.name);
+    const flown_scenario& f = fly(r.name);
     analysis_options o = default_analysis_options();
     o.decode = decode_options_of(f);
     const log_summary s = analyse_bytes(f.log, o);
