@@ -1,19 +1,9 @@
 #include "document_options.h"
 
+#include "api/document_options_of.h"
+
 orvex_document_options document_options(const analysis_options& analysis, const document_sources& sources) {
-  orvex_document_options o = OrvexDecode_default_document_options();
-  o.decode = analysis.decode;
-  o.constants = analysis.constants;
-  o.engine_rpm = analysis.detection.engine_rpm;
-  o.engine_stop_s = analysis.detection.engine_stop_s;
-  o.takeoff_kt = analysis.detection.takeoff_kt;
-  o.takeoff_s = analysis.detection.takeoff_s;
-  o.landing_kt = analysis.detection.landing_kt;
-  o.landing_s = analysis.detection.landing_s;
-  o.gap_s = analysis.gap_s;
-  o.has_utc_start = analysis.utc_start_ms ? 1 : 0;
-  o.utc_start_ms = analysis.utc_start_ms.value_or(0);
-  o.cross_country_nm = analysis.logbook.cross_country_nm;
+  orvex_document_options o = document_options_of(analysis);
   if (!sources.limits_text.empty()) {
     o.limits_text = sources.limits_text.data();
     o.limits_size = sources.limits_text.size();

@@ -12,6 +12,7 @@
 #include "analysis/flight_local_times.h"
 #include "analysis/flight_places.h"
 #include "analysis/time_zone.h"
+#include "api/document_options_of.h"
 #include "api/public_call.h"
 #include "export/export_run.h"
 #include "report/html/flight_report.h"
@@ -275,8 +276,7 @@ int write_summary(decode_context& ctx, const orvex_document_options& o, call_str
 
 }  // namespace
 
-orvex_document_options OrvexDecode_default_document_options(void) {
-  const analysis_options a = default_analysis_options();
+orvex_document_options document_options_of(const analysis_options& a) {
   orvex_document_options o{};
   o.version = ORVEX_DOCUMENT_OPTIONS_VERSION;
   o.decode = a.decode;
@@ -288,9 +288,15 @@ orvex_document_options OrvexDecode_default_document_options(void) {
   o.landing_kt = a.detection.landing_kt;
   o.landing_s = a.detection.landing_s;
   o.gap_s = a.gap_s;
+  o.has_utc_start = a.utc_start_ms ? 1 : 0;
+  o.utc_start_ms = a.utc_start_ms.value_or(0);
   o.airport_radius_m = airport_options{}.capture_radius_m;
   o.cross_country_nm = a.logbook.cross_country_nm;
   return o;
+}
+
+orvex_document_options OrvexDecode_default_document_options(void) {
+  return document_options_of(default_analysis_options());
 }
 
 int OrvexDecode_context_report_html(decode_context* context, const orvex_document_options* options,
