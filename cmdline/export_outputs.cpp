@@ -27,17 +27,35 @@ std::optional<std::int64_t> start_utc_ms(const flight_record& flight, const log_
   return anchor.utc_ms + (std::int64_t{flight.start_ms} - anchor.log_ms);
 }
 
+// Opens the output (path nullptr: standard output); false, told, when it can't be.
+bool opened(output_file& output, const char* path, const char* name) {
+  if (output.open(path)) return true;
+  print_file_error(output.refused() ? "Output file can't be replaced safely (no temporary file can be made beside it)"
+                                    : "Output file can't be opened for writing",
+                   name, errno);
+  return false;
+}
+
+// Finishes the output and puts it in its place when everything was written; false, told, when
+// not.
+bool committed(output_file& output, bool written, const char* name) {
+  if (!output.finish() || !written) {
+    print_file_error("Output can't be written", name);
+    return false;
+  }
+  if (!output.commit()) {
+    print_file_error("Output file can't be replaced", name, errno);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int write_export(const export_target& t) {
   const char* const output_name = t.output != nullptr ? t.output : "standard output";
   output_file output;
-  if (!output.open(t.output)) {
-    print_file_error(output.refused() ? "Output file can't be replaced safely (no temporary file can be made beside it)"
-                                      : "Output file can't be opened for writing",
-                     output_name, errno);
-    return 2;
-  }
+  if (!opened(output, t.output, output_name)) return 2;
   decode_context* ctx = OrvexDecode_context_new();
   if (ctx == nullptr) {
     print_file_error("Out of memory");
@@ -80,14 +98,7 @@ int write_export(const export_target& t) {
     print_file_error((t.prefix + "Airports can't be read").c_str(), result.message);
     return 2;
   }
-  if (!output.finish() || status != ORVEX_DOCUMENT_WRITTEN) {
-    print_file_error("Output can't be written", output_name);
-    return 2;
-  }
-  if (!output.commit()) {
-    print_file_error("Output file can't be replaced", output_name, errno);
-    return 2;
-  }
+  if (!committed(output, status == ORVEX_DOCUMENT_WRITTEN, output_name)) return 2;
   for_each_warning(result, [&t](const std::string& w) {
     std::fprintf(stderr, "warning: %s\n", terminal_text(t.prefix + w).c_str());
   });
@@ -99,12 +110,7 @@ int write_flights_export(const export_format& format, const export_request& requ
                          const char* output_name_or_null) {
   const char* const output_name = output_name_or_null != nullptr ? output_name_or_null : "standard output";
   output_file output;
-  if (!output.open(output_name_or_null)) {
-    print_file_error(output.refused() ? "Output file can't be replaced safely (no temporary file can be made beside it)"
-                                      : "Output file can't be opened for writing",
-                     output_name, errno);
-    return 2;
-  }
+  if (!opened(output, output_name_or_null, output_name)) return 2;
   decode_context* ctx = OrvexDecode_context_new();
   if (ctx == nullptr) {
     print_file_error("Out of memory");
@@ -124,14 +130,7 @@ int write_flights_export(const export_format& format, const export_request& requ
     print_file_error(result.error.c_str());
     return 2;
   }
-  if (!output.finish() || result.write_failed) {
-    print_file_error("Output can't be written", output_name);
-    return 2;
-  }
-  if (!output.commit()) {
-    print_file_error("Output file can't be replaced", output_name, errno);
-    return 2;
-  }
+  if (!committed(output, !result.write_failed, output_name)) return 2;
   for (const std::string& w : result.warnings) std::fprintf(stderr, "warning: %s\n", terminal_text(w).c_str());
   return 0;
 }
