@@ -146,5 +146,21 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* payload);
 // message whatever the type byte says (a slot that never received a record reads as zeros).
 ahrs_values decode_ahrs_high_rate(const std::uint8_t* payload);
 
+// What the flight path samples from a high-rate message, read alone: the path takes a sample
+// after nearly every record and needs a few of the message's fields.
+struct ahrs_hr_attitude {
+  ahrs_hr_values::angle roll;
+  ahrs_hr_values::angle pitch;
+  ahrs_hr_values::angle yaw;
+  int pressure_alt_ft;
+  std::int16_t asi_raw;
+};
+
+inline ahrs_hr_attitude decode_ahrs_hr_attitude(const std::uint8_t* p) {
+  namespace hr = ahrs_hr_layout;
+  return {scaled_number_of<hr::roll_angle>(p), scaled_number_of<hr::pitch_angle>(p), scaled_number_of<hr::yaw_angle>(p),
+          whole_value<hr::pressure_alt>(p), static_cast<std::int16_t>(raw_value<hr::asi>(p))};
+}
+
 // The name of an AHRS type ("AHRS_High_Rate", ..., "Unknown").
 std::string_view enum_value_ahrs_type(std::uint32_t ahrs_type);

@@ -76,3 +76,8 @@ struct eis_values {
 
 // Decodes a payload of eis_layout::size bytes (a shorter record zero-padded to that size).
 eis_values decode_eis(const std::uint8_t* payload);
+
+// The engine speed alone, for the flight path.
+inline std::uint16_t eis_rpm_of(const std::uint8_t* payload) {
+  return static_cast<std::uint16_t>(raw_value<eis_layout::tachometer>(payload));
+}

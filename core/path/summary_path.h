@@ -75,7 +75,8 @@ inline void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis
     point->ground_speed = gps.ground_speed_whole;
   }
 
-  const ahrs_hr_values& ahrs = ahrs_hr.values().high_rate;
+  // Only the fields the point takes are read from the record, not its whole message.
+  const ahrs_hr_attitude ahrs = decode_ahrs_hr_attitude(ahrs_hr.image());
   point->roll_angle = static_cast<float>(ahrs.roll.value());
   point->pitch_angle = static_cast<float>(ahrs.pitch.value());
   point->yaw_angle = static_cast<float>(ahrs.yaw.value());
@@ -84,7 +85,7 @@ inline void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis
   point->asi = ahrs.asi_raw;
   point->timestamp = ahrs_hr.timestamp();
 
-  point->tachometer = eis.values().rpm;
+  point->tachometer = eis_rpm_of(eis.image());
 }
 
 // True when candidate counts as no change from the last stored point.
