@@ -70,23 +70,23 @@ u128 scaled_and_rounded(double value, int precision) {
   return shifted_half_even(static_cast<u128>(mantissa) * powers_of_ten[precision], shift);
 }
 
-// The same, most often without the exact arithmetic: the double product |value| * 10^precision
-// lies within half an ulp of the exact product, so when it is further than an ulp from a tie
-// its nearest whole number is the exact product's.
-u128 scaled_quickly_or_exactly(double value, int precision) {
-  static constexpr double scales[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-  if (precision <= 8) {
-    const double x = std::fabs(value) * scales[precision];
+// value * 10^precision rounded half to even, most often without the exact arithmetic: the
+// double product |value| * 10^precision lies within half an ulp of the exact product, so when it
+// is further than an ulp from a tie its nearest whole number is the exact product's.
+template <int Precision>
+u128 scaled_quickly_or_exactly(double value) {
+  if constexpr (Precision <= 8) {
+    const double x = std::fabs(value) * static_cast<double>(powers_of_ten[Precision]);
     if (x < 0x1p50) {
-      const double n = std::nearbyint(x);
-      if (std::fabs(x - n) < 0.5 - x * 0x1p-51) return static_cast<u128>(static_cast<std::uint64_t>(n));
+      // Below 2^50 the whole part converts exactly and the fraction is exact.
+      const auto whole = static_cast<std::uint64_t>(x);
+      const double beyond_half = (x - static_cast<double>(whole)) - 0.5;
+      if (std::fabs(beyond_half) > x * 0x1p-51) return whole + (beyond_half > 0 ? 1 : 0);
     }
   }
-  return scaled_and_rounded(value, precision);
+  return scaled_and_rounded(value, Precision);
 }
 
-// Writes sign, whole part, point and Precision decimals of scaled / 10^Precision, left-padded
-// to width; scaled fits 64 bits. The divisor is a constant, so the division is a multiplication.
 template <int Precision>
 char* write_scaled(char* out, std::uint64_t scaled, char sign, int width) {
   constexpr std::uint64_t divisor = powers_of_ten[Precision];
@@ -99,7 +99,7 @@ char* write_scaled(char* out, std::uint64_t scaled, char sign, int width) {
   out = decimal_digits::write(out, whole);
   if constexpr (Precision > 0) {
     *out++ = '.';
-    const std::uint64_t fraction = scaled % divisor;
+    const std::uint64_t fraction = scaled - whole * divisor;
     if constexpr (Precision == 1) {
       *out = static_cast<char>('0' + fraction);
     } else if constexpr (Precision == 2) {
@@ -112,39 +112,8 @@ char* write_scaled(char* out, std::uint64_t scaled, char sign, int width) {
   return out;
 }
 
-using scaled_writer = char* (*)(char*, std::uint64_t, char, int);
-
-template <int... P>
-constexpr std::array<scaled_writer, sizeof...(P)> scaled_writers(std::integer_sequence<int, P...>) {
-  return {write_scaled<P>...};
-}
-
-char* write_scaled(char* out, std::uint64_t scaled, int precision, char sign, int width) {
-  static constexpr auto writers = scaled_writers(std::make_integer_sequence<int, 18>{});
-  return writers[static_cast<std::size_t>(precision)](out, scaled, sign, width);
-}
-
-}  // namespace
-
-char* format_fixed(char* out, double value, int precision, bool show_plus, int width) {
-  precision = std::clamp(precision, 0, 17);
-  if (!std::isfinite(value) || std::fabs(value) >= 0x1p53) {
-    // Huge values and nan/inf are rare enough for the general formatter.
-    char printf_format[16];
-    char* s = printf_format;
-    *s++ = '%';
-    if (show_plus) *s++ = '+';
-    s = decimal_digits::write(s, static_cast<std::uint64_t>(std::max(width, 0)));
-    *s++ = '.';
-    s = decimal_digits::write(s, static_cast<std::uint64_t>(precision));
-    *s++ = 'f';
-    *s = '\0';
-    const int n = std::snprintf(out, fixed_format_max + 32, printf_format, value);
-    return out + std::max(n, 0);
-  }
-  const u128 scaled = scaled_quickly_or_exactly(value, precision);
-  const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
-  if (scaled <= UINT64_MAX) return write_scaled(out, static_cast<std::uint64_t>(scaled), precision, sign, width);
+// The text of a value too large for 64 bits once scaled.
+char* write_wide(char* out, u128 scaled, int precision, char sign, int width) {
   const std::uint64_t divisor = powers_of_ten[precision];
   char text[64];
   char* const end = text + sizeof text;
@@ -165,15 +134,99 @@ char* format_fixed(char* out, double value, int precision, bool show_plus, int w
   return out + length;
 }
 
+// Huge values and nan/inf are rare enough for the general formatter.
+char* write_with_printf(char* out, double value, int precision, bool show_plus, int width) {
+  char printf_format[16];
+  char* s = printf_format;
+  *s++ = '%';
+  if (show_plus) *s++ = '+';
+  s = decimal_digits::write(s, static_cast<std::uint64_t>(std::max(width, 0)));
+  *s++ = '.';
+  s = decimal_digits::write(s, static_cast<std::uint64_t>(precision));
+  *s++ = 'f';
+  *s = '\0';
+  const int n = std::snprintf(out, fixed_format_max + 32, printf_format, value);
+  return out + std::max(n, 0);
+}
+
+}  // namespace
+
+template <int Precision>
+char* format_scaled_to(char* out, std::uint64_t scaled, char sign, int width) {
+  return write_scaled<Precision>(out, scaled, sign, width);
+}
+
+template <int Precision>
+char* format_fixed_to(char* out, double value, bool show_plus, int width) {
+  if (!std::isfinite(value) || std::fabs(value) >= 0x1p53) {
+    return write_with_printf(out, value, Precision, show_plus, width);
+  }
+  const u128 scaled = scaled_quickly_or_exactly<Precision>(value);
+  const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
+  if (scaled <= UINT64_MAX) return write_scaled<Precision>(out, static_cast<std::uint64_t>(scaled), sign, width);
+  return write_wide(out, scaled, Precision, sign, width);
+}
+
+template <int Precision>
+char* format_ratio_to(char* out, std::uint64_t magnitude, std::uint32_t denominator, char sign, int width) {
+  // |numerator| < 2^40 keeps magnitude * 10^6 within 64 bits.
+  const std::uint64_t product = magnitude * powers_of_ten[Precision];
+  std::uint64_t quotient;
+  std::uint64_t remainder;
+  if ((denominator & (denominator - 1)) == 0) {
+    // A power of two (the half-turn fractions of the angles): a shift.
+    const int shift = std::countr_zero(denominator);
+    quotient = product >> shift;
+    remainder = product & (denominator - 1);
+  } else {
+    quotient = product / denominator;
+    remainder = product % denominator;
+  }
+  const std::uint64_t twice_remainder = remainder * 2;
+  if (twice_remainder > denominator || (twice_remainder == denominator && (quotient & 1) != 0)) ++quotient;
+  return write_scaled<Precision>(out, quotient, sign, width);
+}
+
+#define ORVEX_FIXED_PRECISION(P)                                                                   \
+  template char* format_scaled_to<P>(char*, std::uint64_t, char, int);                           \
+  template char* format_fixed_to<P>(char*, double, bool, int);                                   \
+  template char* format_ratio_to<P>(char*, std::uint64_t, std::uint32_t, char, int);
+ORVEX_FIXED_PRECISION(0)
+ORVEX_FIXED_PRECISION(1)
+ORVEX_FIXED_PRECISION(2)
+ORVEX_FIXED_PRECISION(3)
+ORVEX_FIXED_PRECISION(4)
+ORVEX_FIXED_PRECISION(5)
+ORVEX_FIXED_PRECISION(6)
+#undef ORVEX_FIXED_PRECISION
+
+namespace {
+
+using fixed_writer = char* (*)(char*, double, bool, int);
+
+template <int... P>
+constexpr std::array<fixed_writer, sizeof...(P)> fixed_writers(std::integer_sequence<int, P...>) {
+  return {format_fixed_to<P>...};
+}
+
+}  // namespace
+
+char* format_fixed(char* out, double value, int precision, bool show_plus, int width) {
+  static constexpr auto writers = fixed_writers(std::make_integer_sequence<int, 18>{});
+  return writers[static_cast<std::size_t>(std::clamp(precision, 0, 17))](out, value, show_plus, width);
+}
+
 char* format_ratio(char* out, const ratio_value& r) {
-  const int precision = std::clamp(r.precision, 0, 6);
   const std::uint64_t magnitude = r.numerator < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(r.numerator)
                                                   : static_cast<std::uint64_t>(r.numerator);
-  // |numerator| < 2^40 keeps magnitude * 10^6 within 64 bits.
-  const std::uint64_t product = magnitude * powers_of_ten[precision];
-  std::uint64_t quotient = product / r.denominator;
-  const std::uint64_t twice_remainder = (product % r.denominator) * 2;
-  if (twice_remainder > r.denominator || (twice_remainder == r.denominator && (quotient & 1) != 0)) ++quotient;
   const char sign = r.numerator < 0 ? '-' : (r.show_plus ? '+' : '\0');
-  return write_scaled(out, quotient, precision, sign, r.width);
+  switch (std::clamp(r.precision, 0, 6)) {
+    case 0: return format_ratio_to<0>(out, magnitude, r.denominator, sign, r.width);
+    case 1: return format_ratio_to<1>(out, magnitude, r.denominator, sign, r.width);
+    case 2: return format_ratio_to<2>(out, magnitude, r.denominator, sign, r.width);
+    case 3: return format_ratio_to<3>(out, magnitude, r.denominator, sign, r.width);
+    case 4: return format_ratio_to<4>(out, magnitude, r.denominator, sign, r.width);
+    case 5: return format_ratio_to<5>(out, magnitude, r.denominator, sign, r.width);
+    default: return format_ratio_to<6>(out, magnitude, r.denominator, sign, r.width);
+  }
 }

@@ -55,3 +55,54 @@ constexpr ratio_value signed_fixed_ratio(std::int64_t numerator, std::uint32_t d
 constexpr std::size_t ratio_format_max = 1 + 20 + 1 + 6;
 
 char* format_ratio(char* out, const ratio_value& r);
+
+// The same formatters with the precision fixed at compile time (0 to 8 for a double, 0 to 6 for
+// a ratio): one call that divides by constants. The line formats reach them through
+// put_fixed() and put_ratio() below, which pick them by the precision a call site writes.
+template <int Precision>
+char* format_fixed_to(char* out, double value, bool show_plus, int width);
+template <int Precision>
+char* format_ratio_to(char* out, std::uint64_t magnitude, std::uint32_t denominator, char sign, int width);
+// Sign, whole part, point and Precision decimals of scaled / 10^Precision, left-padded to width.
+template <int Precision>
+char* format_scaled_to(char* out, std::uint64_t scaled, char sign, int width);
+
+inline char* put_fixed(char* out, const fixed_value& f) {
+  switch (f.precision) {
+    case 0: return format_fixed_to<0>(out, f.value, f.show_plus, f.width);
+    case 1: return format_fixed_to<1>(out, f.value, f.show_plus, f.width);
+    case 2: return format_fixed_to<2>(out, f.value, f.show_plus, f.width);
+    case 3: return format_fixed_to<3>(out, f.value, f.show_plus, f.width);
+    case 6: return format_fixed_to<6>(out, f.value, f.show_plus, f.width);
+    default: return format_fixed(out, f.value, f.precision, f.show_plus, f.width);
+  }
+}
+
+namespace fixed_detail {
+inline constexpr std::uint32_t powers_of_ten_32[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+template <int Precision>
+inline char* put_ratio(char* out, const ratio_value& r) {
+  const bool negative = r.numerator < 0;
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(r.numerator) : static_cast<std::uint64_t>(r.numerator);
+  const char sign = negative ? '-' : (r.show_plus ? '+' : '\0');
+  constexpr std::uint32_t scale = powers_of_ten_32[Precision];
+  // A denominator the call site fixes, which divides 10^Precision (tenths shown with one or two
+  // decimals): the quotient is exact, a multiplication.
+  if (__builtin_constant_p(r.denominator) && r.denominator != 0 && scale % r.denominator == 0) {
+    return format_scaled_to<Precision>(out, magnitude * (scale / r.denominator), sign, r.width);
+  }
+  return format_ratio_to<Precision>(out, magnitude, r.denominator, sign, r.width);
+}
+}  // namespace fixed_detail
+
+inline char* put_ratio(char* out, const ratio_value& r) {
+  switch (r.precision) {
+    case 0: return fixed_detail::put_ratio<0>(out, r);
+    case 1: return fixed_detail::put_ratio<1>(out, r);
+    case 2: return fixed_detail::put_ratio<2>(out, r);
+    case 6: return fixed_detail::put_ratio<6>(out, r);
+    default: return format_ratio(out, r);
+  }
+}

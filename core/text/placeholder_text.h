@@ -85,13 +85,13 @@ inline char* put(char* out, char c) {
 template <placeholder_kind Kind>
 inline char* put(char* out, const fixed_value& f) {
   static_assert(Kind == placeholder_kind::plain, "fixed() carries its own format");
-  return format_fixed(out, f.value, f.precision, f.show_plus, f.width);
+  return put_fixed(out, f);
 }
 
 template <placeholder_kind Kind>
 inline char* put(char* out, const ratio_value& r) {
   static_assert(Kind == placeholder_kind::plain, "fixed_ratio() carries its own format");
-  return format_ratio(out, r);
+  return put_ratio(out, r);
 }
 
 template <placeholder_kind Kind>
