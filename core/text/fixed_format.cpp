@@ -187,9 +187,9 @@ char* format_ratio_to(char* out, std::uint64_t magnitude, std::uint32_t denomina
   return write_scaled<Precision>(out, quotient, sign, width);
 }
 
-#define ORVEX_FIXED_PRECISION(P)                                                                   \
-  template char* format_scaled_to<P>(char*, std::uint64_t, char, int);                           \
-  template char* format_fixed_to<P>(char*, double, bool, int);                                   \
+#define ORVEX_FIXED_PRECISION(P)                                       \
+  template char* format_scaled_to<P>(char*, std::uint64_t, char, int); \
+  template char* format_fixed_to<P>(char*, double, bool, int);         \
   template char* format_ratio_to<P>(char*, std::uint64_t, std::uint32_t, char, int);
 ORVEX_FIXED_PRECISION(0)
 ORVEX_FIXED_PRECISION(1)

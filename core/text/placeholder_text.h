@@ -2,6 +2,8 @@
 // for the compile-time line formats. Each returns the end of what it wrote.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -17,15 +19,30 @@
 namespace placeholder_text {
 
 inline char* hexadecimal(char* out, std::uint64_t n) {
-  char digits[16];
-  char* p = digits + sizeof digits;
+  // The digit count from the highest set bit, then the digits backwards in place.
+  const int digits = (static_cast<int>(std::bit_width(n | 1)) + 3) / 4;
+  char* p = out + digits;
   do {
     *--p = "0123456789abcdef"[n & 0xF];
     n >>= 4;
   } while (n != 0);
-  const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
-  std::memcpy(out, p, length);
-  return out + length;
+  return out + digits;
+}
+
+// Copies a text of a few bytes (a port number, a short name) without a call: two fixed-size
+// copies that overlap in the middle, each of exactly the n bytes.
+inline void copy_text(char* out, const char* text, std::size_t n) {
+  if (n > 16) {
+    std::memcpy(out, text, n);
+  } else if (n >= 8) {
+    std::memcpy(out, text, 8);
+    std::memcpy(out + n - 8, text + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(out, text, 4);
+    std::memcpy(out + n - 4, text + n - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) out[i] = text[i];
+  }
 }
 
 template <placeholder_kind Kind, typename T>
@@ -61,7 +78,7 @@ requires std::is_integral_v<T> &&
 template <placeholder_kind Kind>
 inline char* put_text(char* out, std::string_view text) {
   static_assert(Kind == placeholder_kind::plain, "texts take a plain placeholder; use right_aligned()");
-  std::memcpy(out, text.data(), text.size());
+  copy_text(out, text.data(), text.size());
   return out + text.size();
 }
 

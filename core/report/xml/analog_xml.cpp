@@ -24,18 +24,28 @@ void print_valid_flag(output_writer& out, std::string_view element, analog_flag 
 }  // namespace
 
 int print_xml_analog_entry(output_writer& out, const analog_values& v, bool verbose) {
-  out.text("\t<analog_input>\n");
-  out.line(OUT_FORMAT("\t\t<voltage_1>{}</voltage_1>\n"), fixed(v.voltage[0], 2));
-  out.line(OUT_FORMAT("\t\t<voltage_2>{}</voltage_2>\n"), fixed(v.voltage[1], 2));
-  out.line(OUT_FORMAT("\t\t<voltage_3>{}</voltage_3>\n"), fixed(v.voltage[2], 2));
-  out.line(OUT_FORMAT("\t\t<localiser_deviation>{}</localiser_deviation>\n"), signed_fixed(v.localiser_deviation, 2));
+  out.line(OUT_FORMAT("\t<analog_input>\n"
+                      "\t\t<voltage_1>{}</voltage_1>\n"
+                      "\t\t<voltage_2>{}</voltage_2>\n"
+                      "\t\t<voltage_3>{}</voltage_3>\n"
+                      "\t\t<localiser_deviation>{}</localiser_deviation>\n"),
+           fixed(v.voltage[0], 2), fixed(v.voltage[1], 2), fixed(v.voltage[2], 2),
+           signed_fixed(v.localiser_deviation, 2));
   print_valid_flag(out, "localiser", v.localiser_flag, v.reading[4]);
   out.line(OUT_FORMAT("\t\t<glide_deviation>{}</glide_deviation>\n"), signed_fixed(v.glide_deviation, 2));
   print_valid_flag(out, "glide", v.glide_flag, v.reading[6]);
-  out.line(OUT_FORMAT("\t\t<internaltemp>{}</internaltemp>\n"), fixed(v.internal_temp, 2));
-  for (std::size_t i = 1; i <= 8; ++i) {
-    out.line(OUT_FORMAT("\t\t<scaledvalue{}>{}</scaledvalue{}>\n"), i, fixed(v.general[i - 1], 2), i);
-  }
+  out.line(OUT_FORMAT("\t\t<internaltemp>{}</internaltemp>\n"
+                      "\t\t<scaledvalue1>{}</scaledvalue1>\n"
+                      "\t\t<scaledvalue2>{}</scaledvalue2>\n"
+                      "\t\t<scaledvalue3>{}</scaledvalue3>\n"
+                      "\t\t<scaledvalue4>{}</scaledvalue4>\n"
+                      "\t\t<scaledvalue5>{}</scaledvalue5>\n"
+                      "\t\t<scaledvalue6>{}</scaledvalue6>\n"
+                      "\t\t<scaledvalue7>{}</scaledvalue7>\n"
+                      "\t\t<scaledvalue8>{}</scaledvalue8>\n"),
+           fixed(v.internal_temp, 2), fixed(v.general[0], 2), fixed(v.general[1], 2), fixed(v.general[2], 2),
+           fixed(v.general[3], 2), fixed(v.general[4], 2), fixed(v.general[5], 2), fixed(v.general[6], 2),
+           fixed(v.general[7], 2));
   if (verbose) {
     for (std::size_t n = 1; n <= analog_layout::reading_count; ++n) {
       out.line(OUT_FORMAT("\t\t<value{}_raw>{}</value{}_raw>\n"), n, v.reading[n - 1], n);
