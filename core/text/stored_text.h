@@ -18,5 +18,12 @@ constexpr std::string_view stored_text(const char* text, std::size_t size) {
 
 template <std::size_t N>
 constexpr std::string_view stored_text(const char (&buffer)[N]) {
-  return stored_text(buffer, N);
+  if constexpr (N <= 16) {
+    // A field of a few characters: a plain loop costs less than the call of a search.
+    std::size_t n = 0;
+    while (n < N && buffer[n] != '\0') ++n;
+    return {buffer, n};
+  } else {
+    return stored_text(buffer, N);
+  }
 }

@@ -125,6 +125,13 @@ double decimal_number(const char* text) {
 }
 
 int whole_number(const char* text) {
+  // The usual item, a few digits and nothing before them: no sign, no saturation to mind.
+  if (is_digit(text[0])) {
+    int v = text[0] - '0';
+    const char* p = text + 1;
+    for (int digits = 1; digits < 9 && is_digit(*p); ++digits) v = v * 10 + (*p++ - '0');
+    if (!is_digit(*p)) return v;
+  }
   const char* p = skip_white_space(text);
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
