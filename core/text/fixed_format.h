@@ -67,7 +67,9 @@ char* format_ratio_to(char* out, std::uint64_t magnitude, std::uint32_t denomina
 template <int Precision>
 char* format_scaled_to(char* out, std::uint64_t scaled, char sign, int width);
 
-inline char* put_fixed(char* out, const fixed_value& f) {
+// By value: a copy whose address never leaves the call site, so its constant fields stay known
+// there.
+[[gnu::always_inline]] inline char* put_fixed(char* out, fixed_value f) {
   switch (f.precision) {
     case 0: return format_fixed_to<0>(out, f.value, f.show_plus, f.width);
     case 1: return format_fixed_to<1>(out, f.value, f.show_plus, f.width);
@@ -82,27 +84,34 @@ namespace fixed_detail {
 inline constexpr std::uint32_t powers_of_ten_32[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
 
 template <int Precision>
-inline char* put_ratio(char* out, const ratio_value& r) {
+[[gnu::always_inline]] inline char* put_ratio(char* out, ratio_value r) {
   const bool negative = r.numerator < 0;
   const std::uint64_t magnitude =
       negative ? std::uint64_t{0} - static_cast<std::uint64_t>(r.numerator) : static_cast<std::uint64_t>(r.numerator);
   const char sign = negative ? '-' : (r.show_plus ? '+' : '\0');
   constexpr std::uint32_t scale = powers_of_ten_32[Precision];
-  // A denominator the call site fixes, which divides 10^Precision (tenths shown with one or two
-  // decimals): the quotient is exact, a multiplication.
-  if (__builtin_constant_p(r.denominator) && r.denominator != 0 && scale % r.denominator == 0) {
-    return format_scaled_to<Precision>(out, magnitude * (scale / r.denominator), sign, r.width);
+  // A denominator the call site fixes: the quotient is a multiplication when it divides
+  // 10^Precision (tenths shown with one or two decimals), else a division by a constant.
+  if (__builtin_constant_p(r.denominator) && r.denominator != 0) {
+    if (scale % r.denominator == 0) {
+      return format_scaled_to<Precision>(out, magnitude * (scale / r.denominator), sign, r.width);
+    }
+    const std::uint64_t product = magnitude * scale;
+    std::uint64_t quotient = product / r.denominator;
+    const std::uint64_t twice_remainder = (product % r.denominator) * 2;
+    if (twice_remainder > r.denominator || (twice_remainder == r.denominator && (quotient & 1) != 0)) ++quotient;
+    return format_scaled_to<Precision>(out, quotient, sign, r.width);
   }
   return format_ratio_to<Precision>(out, magnitude, r.denominator, sign, r.width);
 }
 }  // namespace fixed_detail
 
-inline char* put_ratio(char* out, const ratio_value& r) {
+[[gnu::always_inline]] inline char* put_ratio(char* out, ratio_value r) {
   switch (r.precision) {
     case 0: return fixed_detail::put_ratio<0>(out, r);
     case 1: return fixed_detail::put_ratio<1>(out, r);
     case 2: return fixed_detail::put_ratio<2>(out, r);
     case 6: return fixed_detail::put_ratio<6>(out, r);
-    default: return format_ratio(out, r);
+    default: return format_ratio(out, ratio_value{r});
   }
 }

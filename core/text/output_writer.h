@@ -30,7 +30,7 @@ class output_writer {
   // Writes one line of a compile-time line format (OUT_FORMAT); returns the number of
   // characters, or -1 after a failure.
   template <format_text F, typename... Args>
-  int line(line_format<F>, const Args&... args) {
+  [[gnu::always_inline]] int line(line_format<F>, const Args&... args) {
     static_assert(sizeof...(Args) == line_format<F>::placeholder_count,
                   "a line format needs one argument per placeholder");
     const std::size_t bound = F.length + (std::size_t{0} + ... + bound_of(args));
@@ -79,7 +79,9 @@ class output_writer {
   }
 
   template <format_text F, std::size_t... I, typename... Args>
-  static char* put_line(char* out, std::index_sequence<I...>, const Args&... args) {
+  // Inlined where the line is written, so a value's format fixed there (the decimals of a
+  // fixed() or a ratio) picks its formatter at compile time.
+  [[gnu::always_inline]] static char* put_line(char* out, std::index_sequence<I...>, const Args&... args) {
     ((out = put_literal<F, I>(out), out = placeholder_text::put<line_format<F>::pieces[I].kind>(out, args)), ...);
     return put_literal<F, sizeof...(Args)>(out);
   }

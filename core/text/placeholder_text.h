@@ -100,13 +100,13 @@ inline char* put(char* out, char c) {
 }
 
 template <placeholder_kind Kind>
-inline char* put(char* out, const fixed_value& f) {
+[[gnu::always_inline]] inline char* put(char* out, fixed_value f) {
   static_assert(Kind == placeholder_kind::plain, "fixed() carries its own format");
   return put_fixed(out, f);
 }
 
 template <placeholder_kind Kind>
-inline char* put(char* out, const ratio_value& r) {
+[[gnu::always_inline]] inline char* put(char* out, ratio_value r) {
   static_assert(Kind == placeholder_kind::plain, "fixed_ratio() carries its own format");
   return put_ratio(out, r);
 }
