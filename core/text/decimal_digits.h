@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace decimal_digits {
 
@@ -29,20 +30,35 @@ inline constexpr char pairs[] =
 
 // The two digits of n (below 100) at out.
 inline void write_pair(char* out, std::uint64_t n) {
-  out[0] = pairs[2 * n];
-  out[1] = pairs[2 * n + 1];
+  // One two-byte copy: a load and a store.
+  std::memcpy(out, pairs + 2 * n, 2);
 }
 
 // Writes exactly `digits` decimal digits of n (leading zeros) so that they end at `end`.
 inline void write_ending_at(char* end, std::uint64_t n, int digits) {
   while (digits >= 2) {
-    const auto pair = static_cast<unsigned>(n % 100) * 2;
+    end -= 2;
+    write_pair(end, n % 100);
     n /= 100;
-    *--end = pairs[pair + 1];
-    *--end = pairs[pair];
     digits -= 2;
   }
   if (digits == 1) *--end = static_cast<char>('0' + n % 10);
+}
+
+// Exactly Digits decimal digits of n (below 10^Digits) at out, the leading pair first: each
+// step a division by a constant, no loop.
+template <int Digits>
+inline void write_exactly(char* out, std::uint64_t n) {
+  if constexpr (Digits == 1) {
+    *out = static_cast<char>('0' + n);
+  } else if constexpr (Digits == 2) {
+    write_pair(out, n);
+  } else if constexpr (Digits > 2) {
+    constexpr std::uint64_t rest = powers_of_ten[Digits - 2];
+    const std::uint64_t lead = n / rest;
+    write_pair(out, lead);
+    write_exactly<Digits - 2>(out + 2, n - lead * rest);
+  }
 }
 
 // The digits of n, at least min_digits of them; returns the end.

@@ -88,28 +88,35 @@ u128 scaled_quickly_or_exactly(double value) {
 }
 
 template <int Precision>
+char* write_scaled_padded(char* out, std::uint64_t scaled, char sign, int width);
+
+template <int Precision>
 char* write_scaled(char* out, std::uint64_t scaled, char sign, int width) {
+  // A width is rare: its own function keeps this one small.
+  if (width > 0) return write_scaled_padded<Precision>(out, scaled, sign, width);
+  // The sign's byte is written whatever it is and kept only when there is a sign.
+  *out = sign;
+  out += sign != '\0' ? 1 : 0;
   constexpr std::uint64_t divisor = powers_of_ten[Precision];
   const std::uint64_t whole = scaled / divisor;
-  if (width > 0) {
-    const int length = (sign != '\0' ? 1 : 0) + decimal_digits::count(whole) + (Precision > 0 ? Precision + 1 : 0);
-    for (int i = length; i < width; ++i) *out++ = ' ';
-  }
-  if (sign != '\0') *out++ = sign;
   out = decimal_digits::write(out, whole);
   if constexpr (Precision > 0) {
     *out++ = '.';
     const std::uint64_t fraction = scaled - whole * divisor;
-    if constexpr (Precision == 1) {
-      *out = static_cast<char>('0' + fraction);
-    } else if constexpr (Precision == 2) {
-      decimal_digits::write_pair(out, fraction);
-    } else {
-      decimal_digits::write_ending_at(out + Precision, fraction, Precision);
-    }
+    decimal_digits::write_exactly<Precision>(out, fraction);
     out += Precision;
   }
   return out;
+}
+
+// The same left-padded with blanks to width.
+template <int Precision>
+[[gnu::noinline]] char* write_scaled_padded(char* out, std::uint64_t scaled, char sign, int width) {
+  char text[48];
+  const auto length = static_cast<int>(write_scaled<Precision>(text, scaled, sign, 0) - text);
+  for (int i = length; i < width; ++i) *out++ = ' ';
+  std::memcpy(out, text, static_cast<std::size_t>(length));
+  return out + length;
 }
 
 // The text of a value too large for 64 bits once scaled.
