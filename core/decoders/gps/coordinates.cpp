@@ -19,8 +19,9 @@ const char* skip_white_space(const char* p) {
 }
 
 // A %Nd conversion: optional sign and digits, at most width characters together. Leaves
-// value alone and returns nullptr when no digit can be read.
-const char* read_int(const char* p, int width, int* value) {
+// value alone and returns nullptr when no digit can be read. Inline: the coordinates read it
+// with constant widths.
+inline const char* read_int(const char* p, int width, int* value) {
   p = skip_white_space(p);
   bool negative = false;
   int used = 0;
@@ -54,7 +55,8 @@ void read_float(const char* p, float* value) {
 }
 
 // "%c %Nd %2d%2d": hemisphere letter, degrees, minutes, hundredths of a minute.
-float aviation_decimal(const char* text, int degree_width, char negative_upper) {
+template <int degree_width, char negative_upper>
+float aviation_decimal(const char* text) {
   if (*text == '\0') return 0.0f;
   const char hemisphere = *text;
   int degrees = 0;
@@ -83,9 +85,9 @@ float nmea_decimal(const char* text, const char* hemisphere, int degree_width, c
 
 }  // namespace
 
-float aviation_latitude_decimal(const char* latitude) { return aviation_decimal(latitude, 2, 'S'); }
+float aviation_latitude_decimal(const char* latitude) { return aviation_decimal<2, 'S'>(latitude); }
 
-float aviation_longitude_decimal(const char* longitude) { return aviation_decimal(longitude, 3, 'W'); }
+float aviation_longitude_decimal(const char* longitude) { return aviation_decimal<3, 'W'>(longitude); }
 
 float nmea_latitude_decimal(const char* latitude, const char* hemisphere) {
   return nmea_decimal(latitude, hemisphere, 2, 'S');
