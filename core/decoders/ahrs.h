@@ -156,6 +156,13 @@ struct ahrs_hr_attitude {
   std::int16_t asi_raw;
 };
 
+// An angle's degrees as a float, the float of value(): stored * 180 / 32768 is stored * 45 /
+// 8192, which a float holds exactly (|stored * 45| < 2^24), so no double is needed on the way.
+inline float degrees_as_float(ahrs_hr_values::angle a) {
+  static_assert(ahrs_hr_layout::half_turns.multiply == 180.0 && ahrs_hr_layout::half_turns.divide == 32768.0);
+  return static_cast<float>(a.stored * 45) * 0x1p-13f;
+}
+
 inline ahrs_hr_attitude decode_ahrs_hr_attitude(const std::uint8_t* p) {
   namespace hr = ahrs_hr_layout;
   return {scaled_number_of<hr::roll_angle>(p), scaled_number_of<hr::pitch_angle>(p), scaled_number_of<hr::yaw_angle>(p),

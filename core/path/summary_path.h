@@ -77,9 +77,9 @@ inline void process_summary_to_summary_path(ahrs_hr_slot& ahrs_hr, eis_slot& eis
 
   // Only the fields the point takes are read from the record, not its whole message.
   const ahrs_hr_attitude ahrs = decode_ahrs_hr_attitude(ahrs_hr.image());
-  point->roll_angle = static_cast<float>(ahrs.roll.value());
-  point->pitch_angle = static_cast<float>(ahrs.pitch.value());
-  point->yaw_angle = static_cast<float>(ahrs.yaw.value());
+  point->roll_angle = degrees_as_float(ahrs.roll);
+  point->pitch_angle = degrees_as_float(ahrs.pitch);
+  point->yaw_angle = degrees_as_float(ahrs.yaw);
   // Kept to the field's 16 bits (modular, as its width says).
   point->pressure_alt = static_cast<std::int16_t>(static_cast<std::uint16_t>(ahrs.pressure_alt_ft));
   point->asi = ahrs.asi_raw;

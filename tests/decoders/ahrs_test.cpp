@@ -277,3 +277,10 @@ TEST(AhrsRecord, ReportWithEveryAhrsTypeParsesAsXml) {
     EXPECT_TRUE(is_well_formed_xml(decode_xml(log, o))) << "verbose " << verbose;
   }
 }
+
+TEST(AhrsRecord, PathAngleIsTheFloatOfTheDoubleAngleForEveryStoredValue) {
+  for (int stored = -32768; stored <= 32767; ++stored) {
+    const ahrs_hr_values::angle a{stored};
+    ASSERT_EQ(degrees_as_float(a), static_cast<float>(a.value())) << stored;
+  }
+}
