@@ -70,23 +70,6 @@ u128 scaled_and_rounded(double value, int precision) {
   return shifted_half_even(static_cast<u128>(mantissa) * powers_of_ten[precision], shift);
 }
 
-// value * 10^precision rounded half to even, most often without the exact arithmetic: the
-// double product |value| * 10^precision lies within half an ulp of the exact product, so when it
-// is further than an ulp from a tie its nearest whole number is the exact product's.
-template <int Precision>
-u128 scaled_quickly_or_exactly(double value) {
-  if constexpr (Precision <= 8) {
-    const double x = std::fabs(value) * static_cast<double>(powers_of_ten[Precision]);
-    if (x < 0x1p50) {
-      // Below 2^50 the whole part converts exactly and the fraction is exact.
-      const auto whole = static_cast<std::uint64_t>(x);
-      const double beyond_half = (x - static_cast<double>(whole)) - 0.5;
-      if (std::fabs(beyond_half) > x * 0x1p-51) return whole + (beyond_half > 0 ? 1 : 0);
-    }
-  }
-  return scaled_and_rounded(value, Precision);
-}
-
 template <int Precision>
 char* write_scaled_padded(char* out, std::uint64_t scaled, char sign, int width);
 
@@ -165,11 +148,26 @@ char* format_scaled_to(char* out, std::uint64_t scaled, char sign, int width) {
 
 template <int Precision>
 char* format_fixed_to(char* out, double value, bool show_plus, int width) {
-  if (!std::isfinite(value) || std::fabs(value) >= 0x1p53) {
-    return write_with_printf(out, value, Precision, show_plus, width);
-  }
-  const u128 scaled = scaled_quickly_or_exactly<Precision>(value);
+  const double magnitude = std::fabs(value);
+  // Huge values, nan and inf (which fail every comparison) go to the general formatter.
+  if (!(magnitude < 0x1p53)) return write_with_printf(out, value, Precision, show_plus, width);
   const char sign = std::signbit(value) ? '-' : (show_plus ? '+' : '\0');
+  if constexpr (Precision <= 8) {
+    // Most often without the exact arithmetic: the double product |value| * 10^precision lies
+    // within half an ulp of the exact product, so when it is further than an ulp from a tie its
+    // nearest whole number is the exact product's. Below 2^50 the whole part converts exactly
+    // and the fraction is exact.
+    const double x = magnitude * static_cast<double>(powers_of_ten[Precision]);
+    if (x < 0x1p50) {
+      const auto whole = static_cast<std::int64_t>(x);
+      const double beyond_half = (x - static_cast<double>(whole)) - 0.5;
+      if (std::fabs(beyond_half) > x * 0x1p-51) {
+        const auto scaled = static_cast<std::uint64_t>(whole) + (beyond_half > 0 ? 1 : 0);
+        return write_scaled<Precision>(out, scaled, sign, width);
+      }
+    }
+  }
+  const u128 scaled = scaled_and_rounded(value, Precision);
   if (scaled <= UINT64_MAX) return write_scaled<Precision>(out, static_cast<std::uint64_t>(scaled), sign, width);
   return write_wide(out, scaled, Precision, sign, width);
 }

@@ -17,6 +17,7 @@
 #include "decoders/gps/fix.h"
 #include "decoders/gps/rmc.h"
 #include "decoders/gps/sentence_scan.h"
+#include "records/short_copy.h"
 #include "text/stored_text.h"
 
 namespace {
@@ -36,6 +37,16 @@ constexpr scan_pattern aviation_from_stx(
 
 // Conversions that must succeed for a sentence to count: the leading byte and four items.
 constexpr int aviation_least_count = 5;
+
+// A record's few bytes into the sentence buffer: most records are a couple of dozen bytes,
+// copied without a call.
+void store_bytes(char* to, const std::uint8_t* from, std::size_t n) {
+  if (n <= 128) {
+    copy_short(reinterpret_cast<std::uint8_t*>(to), from, n);
+  } else {
+    std::memcpy(to, from, n);
+  }
+}
 
 bool accept_aviation(int count, const gps_aviation_fields& f) {
   return count >= aviation_least_count && f.latitude[0] != '\0' && f.longitude[0] != '\0';
@@ -67,7 +78,7 @@ bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     const void* end_mark = std::memchr(bytes, etx, take);
     if (end_mark == nullptr) {
       // No ETX within what fits: store it all; a full buffer drops the rest of the record.
-      std::memcpy(state->sentence + position, bytes, take);
+      store_bytes(state->sentence + position, bytes, take);
       state->write_position += static_cast<std::int32_t>(take);
       if (state->write_position == gps_sentence_size) state->buffer_full = true;
       bytes += take;
@@ -76,7 +87,7 @@ bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     }
     // The ETX is stored with its sentence and parsed with it.
     const auto through_etx = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end_mark) - bytes) + 1;
-    std::memcpy(state->sentence + position, bytes, through_etx);
+    store_bytes(state->sentence + position, bytes, through_etx);
     if (process_gps_composite_aviation_entry(state)) accepted = true;
     // Past the stored bytes the buffer is still zero: clearing those bytes clears it all.
     std::memset(state->sentence, 0, position + through_etx);
