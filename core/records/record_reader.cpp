@@ -11,6 +11,7 @@ void record_reader::reset(FILE* input) {
   block_ = blocks_[0];
   may_read_ahead_ = read_ahead::suits(input);
   pos_ = end_ = 0;
+  whole_records_below_ = 0;
   block_offset_ = 0;
   exhausted_ = false;
   stats_ = reader_stats{};
@@ -19,6 +20,7 @@ void record_reader::reset(FILE* input) {
 bool record_reader::seek(std::uint64_t offset) {
   ahead_.stop();
   pos_ = end_ = 0;
+  whole_records_below_ = 0;
   block_offset_ = offset;
   exhausted_ = true;
   if (input_ == nullptr || start_ < 0 || offset > static_cast<std::uint64_t>(LONG_MAX - start_) ||
@@ -34,6 +36,7 @@ void record_reader::stop_reading() {
   ahead_.stop();
   exhausted_ = true;
   pos_ = end_;
+  whole_records_below_ = 0;
 }
 
 bool record_reader::refill() {
@@ -52,6 +55,8 @@ bool record_reader::refill() {
       ahead_.start(input_, block_ == blocks_[0] ? blocks_[1] : blocks_[0], block_size);
     }
   }
+  constexpr std::size_t longest_record = record_header_size + max_payload_size;
+  whole_records_below_ = end_ > longest_record ? end_ - longest_record : 0;
   if (end_ == 0) {
     // End of file or a read error: either way nothing more will come.
     exhausted_ = true;

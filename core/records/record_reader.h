@@ -56,20 +56,19 @@ class record_reader {
   // The next record. For a dropped record the header fields are set (its payload is not);
   // at the end nothing is.
   read_outcome next(efis_record& rec) {
+    if (pos_ < whole_records_below_) {
+      // The longest record there can be fits in the block from here: only its length to check.
+      const std::uint8_t* header = block_ + pos_;
+      const std::uint32_t length = be_u32_at(header, 5);
+      if (length - 1 < max_payload_size) return take_in_place(rec, header, length);
+    }
     const std::size_t available = end_ - pos_;
     if (available >= record_header_size) {
       const std::uint8_t* header = block_ + pos_;
       const std::uint32_t length = be_u32_at(header, 5);
       // length - 1 < 255 is 1 <= length <= 255.
       if (length - 1 < max_payload_size && available - record_header_size >= length) {
-        rec.source_type = header[0];
-        rec.timestamp = be_u32_at(header, 1);
-        rec.length = length;
-        rec.payload = header + record_header_size;
-        rec.offset = block_offset_ + pos_;
-        pos_ += record_header_size + length;
-        ++stats_.by_type[header[0]];
-        return read_outcome::record;
+        return take_in_place(rec, header, length);
       }
     }
     return next_across_blocks(rec);
@@ -91,6 +90,18 @@ class record_reader {
   std::uint64_t bytes_read() const { return block_offset_ + end_; }
 
  private:
+  // A record whose header and payload lie whole in the block at pos_.
+  read_outcome take_in_place(efis_record& rec, const std::uint8_t* header, std::uint32_t length) {
+    rec.source_type = header[0];
+    rec.timestamp = be_u32_at(header, 1);
+    rec.length = length;
+    rec.payload = header + record_header_size;
+    rec.offset = block_offset_ + pos_;
+    pos_ += record_header_size + length;
+    ++stats_.by_type[header[0]];
+    return read_outcome::record;
+  }
+
   read_outcome next_across_blocks(efis_record& rec);
   bool take(std::uint8_t* dest, std::size_t n);
   bool skip(std::uint64_t n);
@@ -101,6 +112,9 @@ class record_reader {
   long start_ = -1;  // where reset() found the input; -1 when it can't tell
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
+  // Below this position a record of the longest length fits whole before end_ (0 when the
+  // block is too short for one, or no block is read).
+  std::size_t whole_records_below_ = 0;
   std::uint64_t block_offset_ = 0;  // input offset of block_[0]
   bool exhausted_ = false;
   bool may_read_ahead_ = false;  // a regular file whose first block is not read yet
