@@ -172,3 +172,34 @@ TEST(RecordReader, StoppingEarlyHandsTheInputBack) {
   EXPECT_EQ(reader.bytes_read(), log.str().size());
   std::fclose(in);
 }
+
+TEST(RecordReader, LongestRecordsAndDropsNearEveryBlockEndReadWhole) {
+  // Lengths around the longest payload, with zero and oversized ones between, so that records
+  // of every kind lie just before, across and just after each block's end.
+  const std::uint32_t lengths[] = {255, 1, 254, 0, 300, 17, 255, 255, 9};
+  log_writer log;
+  std::vector<std::uint32_t> expected;  // timestamps of the records read whole
+  std::uint32_t t = 0;
+  for (std::size_t bytes = 0; bytes < 3 * record_reader::block_size + 1000;) {
+    for (const std::uint32_t n : lengths) {
+      ++t;
+      bytes += record_header_size + n;
+      if (n == 0) {
+        log.header(2, t, 0);
+      } else {
+        log.record(static_cast<std::uint8_t>(1 + t % 12), t, std::string(n, static_cast<char>('a' + t % 26)));
+        if (n <= 255) expected.push_back(t);
+      }
+    }
+  }
+  std::vector<std::uint32_t> timestamps;
+  const auto seen = read_all(log.str(), &timestamps);
+  std::vector<std::uint32_t> whole;
+  for (const read_record& r : seen) {
+    if (r.outcome != read_outcome::record) continue;
+    whole.push_back(r.timestamp);
+    ASSERT_EQ(r.payload, std::string(r.length, static_cast<char>('a' + r.timestamp % 26))) << r.timestamp;
+  }
+  EXPECT_EQ(whole, expected);
+  EXPECT_EQ(timestamps.size(), static_cast<std::size_t>(t));
+}

@@ -105,3 +105,26 @@ TEST(FixedFormat, RatiosOfStoredNumbersMatchPrintfOfTheirDoubles) {
     }
   }
 }
+
+// A denominator and decimals a line format fixes at its call site take another path (a
+// multiplication or a division by a constant) than format_ratio: the same text for each.
+TEST(FixedFormat, RatiosFixedAtTheCallSiteMatchTheGeneralFormatter) {
+  const std::int64_t numerators[] = {0, 1, -1, 5, -5, 15, 25, -25, 49, 50, 51, 99, 125, 16384, -32768, 32767, 1000001};
+  for (const std::int64_t n : numerators) {
+    const auto general = [](ratio_value r) {
+      char text[64];
+      return std::string(text, format_ratio(text, r));
+    };
+    const std::string expected = general(fixed_ratio(n, 10, 1)) + "|" + general(signed_fixed_ratio(n, 10, 2)) + "|" +
+                                 general(fixed_ratio(n, 100, 2)) + "|" + general(signed_fixed_ratio(n, 50, 2)) + "|" +
+                                 general(signed_fixed_ratio(n * 180, 32768, 2)) + "|" +
+                                 general(fixed_ratio(n, 1, 6)) + "|" + general(fixed_ratio(n, 10, 1, 6));
+    EXPECT_EQ(capture_output([n](output_writer& out) {
+                out.line(OUT_FORMAT("{}|{}|{}|{}|{}|{}|{}"), fixed_ratio(n, 10, 1), signed_fixed_ratio(n, 10, 2),
+                         fixed_ratio(n, 100, 2), signed_fixed_ratio(n, 50, 2), signed_fixed_ratio(n * 180, 32768, 2),
+                         fixed_ratio(n, 1, 6), fixed_ratio(n, 10, 1, 6));
+              }),
+              expected)
+        << n;
+  }
+}
