@@ -116,10 +116,14 @@ struct gathering_ahead::state {
   }
 
   void run() {
-    assumed.profile = request->analysis.profile;
-    if (!scan_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
-    data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input);
-    gathered = std::ferror(input) == 0;
+    try {
+      assumed.profile = request->analysis.profile;
+      if (!scan_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
+      data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input);
+      gathered = std::ferror(input) == 0;
+    } catch (...) {
+      gathered = false;  // no memory: the report gathers after the time line
+    }
   }
 };
 
