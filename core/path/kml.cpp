@@ -3,6 +3,8 @@
 
 #include <math.h>
 
+#include <memory>
+#include <new>
 #include <string_view>
 
 #include "text/utf8_text.h"
@@ -51,6 +53,14 @@ constexpr std::string_view right_wingtip_head =
     "\t\t<tessellate>0</tessellate>\n\t\t<altitudeMode>absolute</altitudeMode>\n"
     "\t\t<coordinates>\n";
 
+// The calling thread's own array for the right wingtips of a path, kept between documents like
+// the path's own array; null when memory is short.
+kml_coordinate* own_right_wingtips() {
+  static thread_local const std::unique_ptr<kml_coordinate[]> tips(new (std::nothrow)
+                                                                       kml_coordinate[summary_path_capacity]);
+  return tips.get();
+}
+
 }  // namespace
 
 double metres_of_feet(std::int16_t feet) { return feet / feet_per_metre; }
@@ -92,12 +102,23 @@ int print_kml_document(output_writer& out, const path_point* points, std::int32_
   });
   out.text(line_string_end);
 
+  // Each point's wingtips are worked out once: the right ones are kept from the left line for
+  // the right line (in the thread's own array of the path's size; without it, worked out again).
+  kml_coordinate* const right_tips = count <= summary_path_capacity ? own_right_wingtips() : nullptr;
   out.text(left_wingtip_head);
-  print_coordinates(out, points, count, [](const path_point& p) { return wingtips_of(p).left; });
+  print_coordinates(out, points, count, [&](const path_point& p) {
+    const wingtip_coordinates tips = wingtips_of(p);
+    if (right_tips != nullptr) right_tips[&p - points] = tips.right;
+    return tips.left;
+  });
   out.text(line_string_end);
 
   out.text(right_wingtip_head);
-  print_coordinates(out, points, count, [](const path_point& p) { return wingtips_of(p).right; });
+  if (right_tips != nullptr) {
+    for (std::int32_t pos = 1; pos < count - 1; ++pos) print_coordinate(out, right_tips[pos]);
+  } else {
+    print_coordinates(out, points, count, [](const path_point& p) { return wingtips_of(p).right; });
+  }
   out.text(line_string_end);
 
   return out.text("</Document></kml>\n");
