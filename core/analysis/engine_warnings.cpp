@@ -69,6 +69,16 @@ bool warning_detector::holds(const limit_condition& c, const phase_sample& s) co
   return false;
 }
 
+// The probes' readings in Fahrenheit, NaN where the sample holds none.
+void warning_detector::convert_probes(const phase_sample& s, double (&f)[probe_count]) const {
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const float cht = s.value[measure_cht_1 + c];
+    const float egt = s.value[measure_egt_1 + c];
+    f[c] = cht == cht ? to_fahrenheit(cht, units_.cht, false) : std::nan("");
+    f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
+  }
+}
+
 void warning_detector::take(const phase_sample& s, const engine_units& units) {
   const stamp now{s.log_ms, s.segment, s.label};
   if (has_last_ && (s.segment != last_.segment || s.log_ms < last_.ms)) break_run();
@@ -84,11 +94,11 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
     }
   }
   double f[probe_count];
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
-    const float cht = s.value[measure_cht_1 + c];
-    const float egt = s.value[measure_egt_1 + c];
-    f[c] = cht == cht ? to_fahrenheit(cht, units_.cht, false) : std::nan("");
-    f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
+  static_assert(measure_cht_1 == 0 && measure_egt_1 == cylinder_count, "the probes lead the sample's values");
+  if (units_.cht == temperature_unit::fahrenheit && units_.other_temperatures == temperature_unit::fahrenheit) {
+    for (std::size_t p = 0; p < probe_count; ++p) f[p] = s.value[p];
+  } else {
+    convert_probes(s, f);
   }
   check_probes(s, now, f);
   // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
@@ -101,7 +111,46 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
   last_ = now;
 }
 
+// The common case: no probe under suspicion or in a warning, every reading within the range
+// and none moved as far as a jump. Then only the readings and the probes that read are kept.
+bool warning_detector::probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]) {
+  const std::size_t low = rule_of(lp::probe_low);
+  const std::size_t jump = rule_of(lp::probe_jump);
+  const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
+  if (any_suspect_ || active_in_rule_[low] != 0 || active_in_rule_[jump] != 0 || active_in_rule_[high[0]] != 0 ||
+      active_in_rule_[high[1]] != 0) {
+    return false;
+  }
+  const bool running = !(s.rpm() < running_rpm);
+  const bool recent = has_last_ && now.ms - previous_ms_ <= jump_within_ms_;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const double low_f = threshold_f_[low][k];
+    const double high_f = threshold_f_[high[k]][k];
+    const double jump_f = threshold_f_[jump][k];
+    for (std::size_t p = k * cylinder_count; p < (k + 1) * cylinder_count; ++p) {
+      const double v = f[p];
+      if (v != v) continue;
+      if (v > high_f) return false;
+      if (!(v > low_f) && running && has_read_[p]) return false;
+      if (recent && previous_held_[p] && std::fabs(v - previous_f_[p]) > jump_f) return false;
+    }
+  }
+  for (std::size_t k = 0; k < 2; ++k) {
+    const double low_f = threshold_f_[low][k];
+    for (std::size_t p = k * cylinder_count; p < (k + 1) * cylinder_count; ++p) {
+      const double v = f[p];
+      has_read_[p] = has_read_[p] || v > low_f;
+      previous_held_[p] = v == v;
+      previous_faulty_[p] = false;
+      previous_f_[p] = v;
+    }
+  }
+  previous_ms_ = now.ms;
+  return true;
+}
+
 void warning_detector::check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]) {
+  if (probes_quiet(s, now, f)) return;
   const std::size_t low = rule_of(lp::probe_low);
   const std::size_t jump = rule_of(lp::probe_jump);
   const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
@@ -144,9 +193,11 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
       feed(jump, p, jumped[p], moved[p], now, now, 0);
     }
   }
+  any_suspect_ = false;
   for (std::size_t p = 0; p < probe_count; ++p) {
     if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
     suspect_[p] = faulty[p] || jumped[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
+    any_suspect_ = any_suspect_ || suspect_[p];
     previous_held_[p] = !std::isnan(f[p]);
     previous_faulty_[p] = faulty[p];
     previous_f_[p] = f[p];
@@ -298,6 +349,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
     if (!s.active) {
       s = slot{};
       s.active = true;
+      ++active_in_rule_[rule];
       s.start = start;
       s.peak = value;
       s.peak_at = now;
@@ -321,6 +373,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
 
 void warning_detector::close(std::size_t rule, slot& s) {
   s.active = false;
+  --active_in_rule_[rule];
   const aircraft_limit& l = rules_[rule].limit;
   const lp p = l.parameter;
   // A warning that holds for its time; a jump and a cooling window are their own time.
@@ -382,6 +435,7 @@ void warning_detector::break_run() {
   for (std::size_t p = 0; p < probe_count; ++p) {
     previous_held_[p] = previous_faulty_[p] = suspect_[p] = false;
   }
+  any_suspect_ = false;
 }
 
 std::vector<engine_warning> warning_detector::take_listed() {

@@ -93,6 +93,8 @@ class warning_detector {
   void close(std::size_t rule, slot& s);
   void close_all();
   void break_run();
+  void convert_probes(const phase_sample& s, double (&f)[probe_count]) const;
+  bool probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]);
   void check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_cooling(const stamp& now, const double (&f)[probe_count]);
@@ -109,6 +111,7 @@ class warning_detector {
   std::uint32_t jump_within_ms_ = 0;
   std::size_t max_listed_;
   std::vector<slot> slots_;
+  std::uint32_t active_in_rule_[warning_rule_count] = {};  // the slots of each rule in a warning
   std::vector<engine_warning> listed_;
   std::size_t total_listed_ = 0;
   std::uint64_t not_listed_ = 0;
@@ -120,6 +123,7 @@ class warning_detector {
   bool previous_faulty_[probe_count] = {};
   std::uint32_t previous_ms_ = 0;
   bool suspect_[probe_count] = {};
+  bool any_suspect_ = false;
   bool has_read_[probe_count] = {};  // it read above the low threshold in this flight
   std::uint32_t suspect_until_ms_[probe_count] = {};
   // The cooling window.
