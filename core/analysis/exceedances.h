@@ -38,7 +38,10 @@ class exceedance_tracker {
   // not say: the cylinders whose EGT reads above 0 count for the span).
   void take_engine(const engine_sample& s, const engine_units& units, int cylinders, const condition_values& now,
                    const log_instant& at);
-  void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at);
+  // For every AHRS high-rate record: nothing to do without an airspeed limit.
+  void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at) {
+    if (checks_airspeed_) take_airspeed_limits(ias_kt, now, at);
+  }
   // At the end of a segment of the LOG (a break the flight does not go on across) and at the end
   // of the LOG: exceedances still going on end at their last sample.
   void end_segment();
@@ -56,6 +59,7 @@ class exceedance_tracker {
     exceedance current{};
   };
 
+  void take_airspeed_limits(double ias_kt, const condition_values& now, const log_instant& at);
   void take(std::size_t limit_index, std::size_t cylinder, double value, const condition_values& now,
             const log_instant& at);
   void close(slot& s, const log_instant& end);
@@ -64,6 +68,7 @@ class exceedance_tracker {
   }
 
   std::vector<aircraft_limit> limits_;
+  bool checks_airspeed_ = false;  // a limit is on the airspeed
   std::uint32_t release_ms_;
   std::size_t max_listed_;
   std::vector<slot> slots_;

@@ -16,6 +16,24 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units) {
   namespace f = eis_layout;
   const eis_values& v = eis.values();
   engine_sample s;
+  const engine_units& now = units.current();
+  const engine_units& report = units.report();
+  if (eis.length() >= f::size && now.cht == report.cht && now.other_temperatures == report.other_temperatures &&
+      now.fuel == report.fuel) {
+    // The common case, once per EIS record: a whole record already in the reporting units.
+    s.rpm = v.rpm;
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      s.cht[i] = v.cht[i];
+      s.egt[i] = v.egt[i];
+    }
+    s.oil_temperature = v.oil_temp;
+    s.oil_pressure_psi = v.oil_pressure_psi;
+    s.bus_voltage = v.volts.value();
+    s.fuel_flow = v.fuel_flow.value();
+    s.fuel_quantity = v.fuel_qty.value();
+    s.engine_hours = v.elapsed_time.value();
+    return s;
+  }
   s.rpm = held(eis, f::tachometer, v.rpm);
   for (std::size_t i = 0; i < cylinder_count; ++i) {
     s.cht[i] = held(eis, f::chttemp[i], units.cht(v.cht[i]));
