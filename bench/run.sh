@@ -11,7 +11,8 @@
 #   I  orvexdecode-info --json                           MB/s of LOG input
 #   R  orvexdecode-report (the HTML flight report)       MB/s of LOG input
 #   D  peak resident memory of each run                  MB, for both sizes
-#   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2)   aggregate MB/s of LOG input
+#   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2 of A; orvexdecode-info -j 2)
+#      aggregate MB/s of LOG input, beside one at a time
 #   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
 #
 # A second table gives the ratios the targets are set in, each measured in this one run (so
@@ -231,6 +232,16 @@ rows+=("$(row "E1 fleet: one at a time" "$fleet_one_seconds" "$fleet_mb" "input"
 fleet_seconds=$(fleet_of "$decoder")
 rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$fleet_seconds" "$fleet_mb" "input" "")")
 [ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_bin/orvexdecode")" "$fleet_mb" "input" "" "$fleet_seconds")")
+# The same ten LOGs summarised by one orvexdecode-info, one LOG at a time and two at a time.
+info_fleet_of() {
+  hyperfine -N --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
+    -- "$bin/orvexdecode-info --json -j $1 ${fleet[*]}" >/dev/null
+  awk -F, 'NR == 2 { print $4 }' "$csv"
+}
+info_fleet_one_seconds=$(info_fleet_of 1)
+rows+=("$(row "E1 info fleet: -j 1" "$info_fleet_one_seconds" "$fleet_mb" "input" "")")
+info_fleet_seconds=$(info_fleet_of 2)
+rows+=("$(row "E info fleet: -j 2" "$info_fleet_seconds" "$fleet_mb" "input" "")")
 
 echo
 echo "OrvexDecode benchmark: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
@@ -274,6 +285,7 @@ if [ -n "$baseline_bin" ]; then
   done
 fi
 ratio_row "fleet xargs -P2 / one at a time" "$(quotient "$fleet_one_seconds" "$fleet_seconds")" 1.8
+ratio_row "fleet info -j 2 / -j 1" "$(quotient "$info_fleet_one_seconds" "$info_fleet_seconds")" 1.8
 set -- $sizes
 if [ $# -ge 2 ]; then
   for key in a b c t f_csv f_avionics-csv f_gpx f_kml i r; do

@@ -36,6 +36,7 @@ struct log_job {
   std::string error;  // set instead of the report when the LOG cannot be read
   std::string report;
   bool done = false;
+  FILE* direct = nullptr;  // when set, the report is written there as it is made instead of held
 };
 
 bool is_log_name(const fs::path& p) {
@@ -141,8 +142,9 @@ void run_job(log_job& job, decode_context& ctx, const info_request& request) {
   const std::string told = terminal_text(shown);
   options.log_name = request.json ? job.name.c_str() : told.c_str();
   const orvex_log_input in{input, nullptr, 0};
-  // The report waits in memory for its turn (the reports keep the order of the LOGs).
-  orvex_document_output out{nullptr, nullptr, 0};
+  // The report waits in memory for its turn (the reports keep the order of the LOGs), unless it
+  // is the only one.
+  orvex_document_output out{job.direct, nullptr, 0};
   orvex_document_result result;
   const int status = request.json ? OrvexDecode_context_summary_json(&ctx, &options, &in, &out, &result)
                                   : OrvexDecode_context_summary_text(&ctx, &options, &in, &out, &result);
@@ -169,6 +171,8 @@ int main(int argc, char** argv) {
   const info_request request = parse_info_arguments(argc, argv);
   std::vector<log_job> jobs = jobs_of(request.logs);
   check_standard_output(jobs, request.force);
+  // A lone LOG's report has no turn to wait for: written as it is made, a long LOG's is not held.
+  if (jobs.size() == 1) jobs.front().direct = stdout;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t workers = std::min<std::size_t>(request.jobs != 0 ? request.jobs : cores, jobs.size());
 

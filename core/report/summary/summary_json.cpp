@@ -20,7 +20,8 @@ std::string_view gps_format_name(std::int32_t format) {
 
 class summary_json {
  public:
-  explicit summary_json(std::string& text) : json_(text) {}
+  // Writes to out as it goes: the text of the flights of a long LOG need not all be held at once.
+  summary_json(std::string& text, output_writer& out) : text_(text), out_(out), json_(text) {}
 
   void log(std::string_view file, const log_summary& s, const analysis_options& options);
 
@@ -134,6 +135,17 @@ class summary_json {
   void time(const log_summary& s);
   void segments(const log_summary& s);
 
+  // Hands the text written so far to the output (the JSON writer keeps its place without it). A
+  // failed write is remembered by the output and told by the last one.
+  void spill() {
+    if (text_.size() < spill_size) return;
+    out_.text(text_);
+    text_.clear();
+  }
+  static constexpr std::size_t spill_size = 1 << 16;
+
+  std::string& text_;
+  output_writer& out_;
   json_writer json_;
 };
 
@@ -175,11 +187,17 @@ void summary_json::log(std::string_view file, const log_summary& s, const analys
   window(s.log, 0, s);
   json_.key("flights").begin_array();
   int number = 0;
-  for (const flight_record& w : s.flights) window(w, ++number, s, &options.logbook);
+  for (const flight_record& w : s.flights) {
+    window(w, ++number, s, &options.logbook);
+    spill();
+  }
   json_.end_array();
   json_.key("ground_runs").begin_array();
   number = 0;
-  for (const flight_record& w : s.ground_runs) window(w, ++number, s);
+  for (const flight_record& w : s.ground_runs) {
+    window(w, ++number, s);
+    spill();
+  }
   json_.end_array();
   json_.key("windows_not_listed").unsigned_integer(s.windows_not_listed);
   json_.key("limits_checked").unsigned_integer(s.limits.size());
@@ -554,7 +572,8 @@ void summary_json::warning_rules_checked(const log_summary& s) {
 int write_summary_json(output_writer& out, std::string_view file, const log_summary& summary,
                        const analysis_options& options) {
   std::string text;
-  summary_json(text).log(file, summary, options);
+  summary_json json(text, out);
+  json.log(file, summary, options);
   text += '\n';
   return out.text(text);
 }
