@@ -205,7 +205,49 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
   previous_ms_ = now.ms;
 }
 
+// The common case of the engine rules: no probe under suspicion, none of them in a warning, and no
+// value beyond its threshold. The cylinder furthest above the others is the hottest (the mean of
+// the others falls as a cylinder's own value rises), so it alone is checked.
+bool warning_detector::engine_quiet(const phase_sample& s, const double (&f)[probe_count]) const {
+  const std::size_t high = rule_of(lp::cht_high);
+  const std::size_t others = rule_of(lp::cht_above_others);
+  const std::size_t spread = rule_of(lp::egt_spread_cruise);
+  const std::size_t oil = rule_of(lp::oil_pressure_low);
+  if (any_suspect_ || active_in_rule_[high] != 0 || active_in_rule_[others] != 0 || active_in_rule_[spread] != 0 ||
+      active_in_rule_[oil] != 0) {
+    return false;
+  }
+  double sum = 0.0;
+  double hottest = 0.0;
+  int counted = 0;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if (f[c] != f[c]) continue;
+    sum += f[c];
+    hottest = counted == 0 || f[c] > hottest ? f[c] : hottest;
+    ++counted;
+  }
+  if (counted > 0 && hottest > threshold_f_[high][0] && holds(rules_[high].limit.when, s)) return false;
+  if (counted >= 2 && hottest - (sum - hottest) / (counted - 1) > threshold_f_[others][0] &&
+      holds(rules_[others].limit.when, s)) {
+    return false;
+  }
+  if (s.label == cruise_label) {
+    double hot = 0.0, cool = 0.0;
+    int held = 0;
+    for (std::size_t c = cylinder_count; c < probe_count; ++c) {
+      if (f[c] != f[c]) continue;
+      hot = held == 0 || f[c] > hot ? f[c] : hot;
+      cool = held == 0 || f[c] < cool ? f[c] : cool;
+      ++held;
+    }
+    if (held >= 2 && hot - cool > threshold_f_[spread][1] && holds(rules_[spread].limit.when, s)) return false;
+  }
+  const float pressure = s.value[measure_oil_pressure];
+  return !(pressure < rules_[oil].limit.value && holds(rules_[oil].limit.when, s));
+}
+
 void warning_detector::check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]) {
+  if (engine_quiet(s, f)) return;
   const std::size_t high = rule_of(lp::cht_high);
   const std::size_t others = rule_of(lp::cht_above_others);
   const std::size_t spread = rule_of(lp::egt_spread_cruise);

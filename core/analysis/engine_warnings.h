@@ -96,6 +96,7 @@ class warning_detector {
   void convert_probes(const phase_sample& s, double (&f)[probe_count]) const;
   bool probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]);
+  bool engine_quiet(const phase_sample& s, const double (&f)[probe_count]) const;
   void check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_cooling(const stamp& now, const double (&f)[probe_count]);
   void move_cooling(const cooling_entry& e, double sign);

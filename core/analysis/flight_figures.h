@@ -19,10 +19,11 @@ struct extreme {
   double value = 0.0;
   log_instant when;
 
-  // A NaN value (a field the record does not hold) is skipped.
+  // A NaN value (a field the record does not hold) is skipped. Taken for every record, so the
+  // common case (a value no further out) is one comparison: NaN compares false, and the first
+  // value is taken whatever it is.
   void take(double v, const log_instant& at) {
-    if (std::isnan(v)) return;
-    if (!has || (Highest ? v > value : v < value)) {
+    if ((Highest ? v > value : v < value) || (!has && v == v)) {
       has = true;
       value = v;
       when = at;
