@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -128,23 +129,21 @@ bool warning_detector::probes_quiet(const phase_sample& s, const stamp& now, con
     const double high_f = threshold_f_[high[k]][k];
     const double jump_f = threshold_f_[jump][k];
     for (std::size_t p = k * cylinder_count; p < (k + 1) * cylinder_count; ++p) {
+      // A probe that read is noted as check_probes notes it first, so that nothing need be
+      // undone when the sample turns out not quiet.
       const double v = f[p];
       if (v != v) continue;
       if (v > high_f) return false;
-      if (!(v > low_f) && running && has_read_[p]) return false;
-      if (recent && previous_held_[p] && std::fabs(v - previous_f_[p]) > jump_f) return false;
+      if (v > low_f) {
+        has_read_[p] = true;
+      } else if (running && has_read_[p]) {
+        return false;
+      }
+      if (recent && std::fabs(v - previous_f_[p]) > jump_f) return false;  // NaN before: not held
     }
   }
-  for (std::size_t k = 0; k < 2; ++k) {
-    const double low_f = threshold_f_[low][k];
-    for (std::size_t p = k * cylinder_count; p < (k + 1) * cylinder_count; ++p) {
-      const double v = f[p];
-      has_read_[p] = has_read_[p] || v > low_f;
-      previous_held_[p] = v == v;
-      previous_faulty_[p] = false;
-      previous_f_[p] = v;
-    }
-  }
+  // Nothing at fault before this sample either (none suspect), and nothing now.
+  std::copy(std::begin(f), std::end(f), previous_f_);
   previous_ms_ = now.ms;
   return true;
 }
@@ -176,13 +175,13 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
     feed(low, p, is_low, v, now, now, 0);
     feed(high[k], p, is_high, v, now, now, 0);
     faulty[p] = is_low || is_high;
-    if (recent && previous_held_[p]) moved[p] = std::fabs(v - previous_f_[p]);
+    if (recent && held_before(p)) moved[p] = std::fabs(v - previous_f_[p]);
   }
   // A jump: this probe moved by more than the threshold since the last sample, neither reading
   // beyond the range, while no other probe of its kind moved by half as much.
   if (recent) {
     for (std::size_t p = 0; p < probe_count; ++p) {
-      if (std::isnan(f[p]) || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
+      if (std::isnan(f[p]) || !held_before(p) || previous_faulty_[p] || faulty[p]) continue;
       const std::size_t k = p / cylinder_count;
       if (moved[p] > jump_f[k]) {
         jumped[p] = true;
@@ -198,7 +197,6 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
     if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
     suspect_[p] = faulty[p] || jumped[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
     any_suspect_ = any_suspect_ || suspect_[p];
-    previous_held_[p] = !std::isnan(f[p]);
     previous_faulty_[p] = faulty[p];
     previous_f_[p] = f[p];
   }
@@ -475,7 +473,8 @@ void warning_detector::break_run() {
   dropped_ = 0;
   for (line_sums& l : sums_) l = {};
   for (std::size_t p = 0; p < probe_count; ++p) {
-    previous_held_[p] = previous_faulty_[p] = suspect_[p] = false;
+    previous_f_[p] = std::nan("");
+    previous_faulty_[p] = suspect_[p] = false;
   }
   any_suspect_ = false;
 }

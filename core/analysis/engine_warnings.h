@@ -119,8 +119,8 @@ class warning_detector {
   bool has_last_ = false;
   stamp last_;
   // The probes: the last reading, whether it was beyond the range, and the end of suspicion.
-  double previous_f_[probe_count] = {};
-  bool previous_held_[probe_count] = {};
+  double previous_f_[probe_count] = {};  // NaN: the probe read nothing then
+  bool held_before(std::size_t p) const { return previous_f_[p] == previous_f_[p]; }
   bool previous_faulty_[probe_count] = {};
   std::uint32_t previous_ms_ = 0;
   bool suspect_[probe_count] = {};
