@@ -15,6 +15,7 @@ struct bin_layout {
   float bias;
   int bins;
   std::size_t offset;  // of its first bin in the shared store
+  float last;          // bins - 1
 };
 
 constexpr std::size_t measure_count = phase_measure_count;
@@ -25,18 +26,19 @@ constexpr std::size_t measure_count = phase_measure_count;
 constexpr std::array<bin_layout, measure_count> layouts = [] {
   std::array<bin_layout, measure_count> l{};
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    l[measure_cht_1 + c] = {-100.0f, 1.0f, 0.0f, 1200, 0};
-    l[measure_egt_1 + c] = {-100.0f, 1.0f, 0.0f, 2500, 0};
+    l[measure_cht_1 + c] = {-100.0f, 1.0f, 0.0f, 1200, 0, 0.0f};
+    l[measure_egt_1 + c] = {-100.0f, 1.0f, 0.0f, 2500, 0, 0.0f};
   }
-  l[measure_oil_temperature] = {-100.0f, 1.0f, 0.0f, 500, 0};
-  l[measure_oil_pressure] = {0.0f, 1.0f, 0.0f, 200, 0};
-  l[measure_fuel_flow] = {0.0f, 10.0f, 0.0f, 1000, 0};
-  l[measure_manifold_pressure] = {0.0f, 10.0f, 0.0f, 600, 0};
-  l[measure_fuel_pressure] = {0.0f, 10.0f, 0.0f, 1000, 0};
-  l[measure_rpm] = {0.0f, 1.0f, 0.0f, 4000, 0};
+  l[measure_oil_temperature] = {-100.0f, 1.0f, 0.0f, 500, 0, 0.0f};
+  l[measure_oil_pressure] = {0.0f, 1.0f, 0.0f, 200, 0, 0.0f};
+  l[measure_fuel_flow] = {0.0f, 10.0f, 0.0f, 1000, 0, 0.0f};
+  l[measure_manifold_pressure] = {0.0f, 10.0f, 0.0f, 600, 0, 0.0f};
+  l[measure_fuel_pressure] = {0.0f, 10.0f, 0.0f, 1000, 0, 0.0f};
+  l[measure_rpm] = {0.0f, 1.0f, 0.0f, 4000, 0, 0.0f};
   std::size_t offset = 0;
   for (bin_layout& b : l) {
     b.bias = 0.5f - b.low * b.per_unit;
+    b.last = static_cast<float>(b.bins - 1);
     b.offset = offset;
     offset += static_cast<std::size_t>(b.bins);
   }
@@ -46,7 +48,7 @@ constexpr std::size_t total_bins = layouts.back().offset + static_cast<std::size
 
 // The nearest bin (the end bins take what lies beyond them) of a value that is not NaN.
 inline std::size_t bin_of(const bin_layout& b, float v) {
-  return static_cast<std::size_t>(std::clamp(v * b.per_unit + b.bias, 0.0f, static_cast<float>(b.bins - 1)));
+  return static_cast<std::size_t>(static_cast<int>(std::clamp(v * b.per_unit + b.bias, 0.0f, b.last)));
 }
 inline double value_of_bin(const bin_layout& b, std::size_t i) {
   return static_cast<double>(b.low) + static_cast<double>(i) / b.per_unit;
