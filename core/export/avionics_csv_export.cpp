@@ -25,6 +25,8 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "decoders/gps/position_rules.h"
 #include "export/export_columns.h"
@@ -39,72 +41,72 @@ namespace {
 using row = sampled_row;
 using writer = output_writer;
 
-#define CELL(body) [](writer& out, const row& r) { body; }
+#define CELL(body) [](char* at, const row& r) -> char* { body; return at; }
 #define NONE nullptr
 
 constexpr column_unit F = column_unit::fixed;
 
-void put_cht(writer& out, const row& r, std::uint16_t v) {
-  out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->cht(v))));
+char* put_cht(char* at, const row& r, std::uint16_t v) {
+  return put_cell(at, static_cast<long long>(std::llround(r.units->cht(v))));
 }
-void put_temperature(writer& out, const row& r, double v) {
-  out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.units->temperature(v))));
+char* put_temperature(char* at, const row& r, double v) {
+  return put_cell(at, static_cast<long long>(std::llround(r.units->temperature(v))));
 }
-void put_position(writer& out, float degrees) { out.line(OUT_FORMAT("{}"), fixed(static_cast<double>(degrees), 7)); }
+char* put_position(char* at, float degrees) { return put_cell(at, fixed(static_cast<double>(degrees), 7)); }
 // A deviation in thousandths of the scale as full-scale deflections.
-void put_deviation(writer& out, double thousandths, analog_flag flag) {
-  if (flag == analog_flag::valid) out.line(OUT_FORMAT("{}"), fixed(thousandths / 1000.0, 3));
+char* put_deviation(char* at, double thousandths, analog_flag flag) {
+  return flag == analog_flag::valid ? put_cell(at, fixed(thousandths / 1000.0, 3)) : at;
 }
 
-const std::array columns = {
+constexpr std::array columns = {
     export_column{"Lcl Date", "yyy-mm-dd", F, NONE},  // written by the row itself
     export_column{"Lcl Time", "hh:mm:ss", F, NONE},
     export_column{"UTCOfst", "hh:mm", F, NONE},
     export_column{"AtvWpt", "ident", F, NONE},
-    export_column{"Latitude", "degrees", F, CELL(put_position(out, r.gps_1->latitude_deg))},
-    export_column{"Longitude", "degrees", F, CELL(put_position(out, r.gps_1->longitude_deg))},
-    export_column{"AltB", "ft Baro", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->pressure_alt_ft))},
-    export_column{"BaroA", "inch", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), decimals(r.eis->baroset, 2)))},
-    export_column{"AltMSL", "ft msl", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->altitude.whole()))},
-    export_column{"OAT", "deg C", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->outside_temp.whole()))},
-    export_column{"IAS", "kt", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->ias_kt(), 2)))},
+    export_column{"Latitude", "degrees", F, CELL(at = put_position(at, r.gps_1->latitude_deg))},
+    export_column{"Longitude", "degrees", F, CELL(at = put_position(at, r.gps_1->longitude_deg))},
+    export_column{"AltB", "ft Baro", F, CELL(if (r.ahrs) at = put_cell(at, r.ahrs->pressure_alt_ft))},
+    export_column{"BaroA", "inch", F, CELL(if (r.eis) at = put_cell(at, decimals(r.eis->baroset, 2)))},
+    export_column{"AltMSL", "ft msl", F, CELL(if (r.eis) at = put_cell(at, r.eis->altitude.whole()))},
+    export_column{"OAT", "deg C", F, CELL(if (r.eis) at = put_cell(at, r.eis->outside_temp.whole()))},
+    export_column{"IAS", "kt", F, CELL(if (r.ahrs) at = put_cell(at, fixed(r.ahrs->ias_kt(), 2)))},
     export_column{"GndSpd", "kt", F,
-                  CELL(if (r.gps_1->has_ground_speed) row_values::write_gps_number(out, r.gps_1->ground_speed_kt))},
-    export_column{"VSpd", "fpm", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), r.ahrs->vsi_fpm))},
-    export_column{"Pitch", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->pitch, 2)))},
-    export_column{"Roll", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->roll, 2)))},
+                  CELL(if (r.gps_1->has_ground_speed) at = row_values::write_gps_number(at, r.gps_1->ground_speed_kt))},
+    export_column{"VSpd", "fpm", F, CELL(if (r.ahrs) at = put_cell(at, r.ahrs->vsi_fpm))},
+    export_column{"Pitch", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->pitch, 2)))},
+    export_column{"Roll", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->roll, 2)))},
     export_column{"LatAc", "G", F, NONE},
-    export_column{"NormAc", "G", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), fixed(r.ahrs->acceleration_g(), 2)))},
-    export_column{"HDG", "deg", F, CELL(if (r.ahrs) out.line(OUT_FORMAT("{}"), decimals(r.ahrs->heading(), 2)))},
-    export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) row_values::write_gps_number(out, r.gps_1->track_deg))},
-    export_column{"volt1", "volts", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), decimals(r.eis->volts, 1)))},
+    export_column{"NormAc", "G", F, CELL(if (r.ahrs) at = put_cell(at, fixed(r.ahrs->acceleration_g(), 2)))},
+    export_column{"HDG", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->heading(), 2)))},
+    export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) at = row_values::write_gps_number(at, r.gps_1->track_deg))},
+    export_column{"volt1", "volts", F, CELL(if (r.eis) at = put_cell(at, decimals(r.eis->volts, 1)))},
     export_column{"volt2", "volts", F, NONE},
     export_column{"amp1", "amps", F, NONE},
     export_column{"amp2", "amps", F, NONE},
     export_column{"FQtyL", "", column_unit::fuel,
-                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_qty.value()), 1)))},
+                  CELL(if (r.eis) at = put_cell(at, fixed(r.units->fluid(r.eis->fuel_qty.value()), 1)))},
     export_column{"FQtyR", "", column_unit::fuel, NONE},
     export_column{"E1 FFlow", "", column_unit::fuel_flow,
-                  CELL(if (r.eis) out.line(OUT_FORMAT("{}"), fixed(r.units->fluid(r.eis->fuel_flow.value()), 1)))},
-    export_column{"E1 OilT", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->oil_temp))},
-    export_column{"E1 OilP", "psi", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), int{r.eis->oil_pressure_psi}))},
+                  CELL(if (r.eis) at = put_cell(at, fixed(r.units->fluid(r.eis->fuel_flow.value()), 1)))},
+    export_column{"E1 OilT", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->oil_temp))},
+    export_column{"E1 OilP", "psi", F, CELL(if (r.eis) at = put_cell(at, int{r.eis->oil_pressure_psi}))},
     export_column{"E1 MAP", "Hg", F, NONE},
-    export_column{"E1 RPM", "rpm", F, CELL(if (r.eis) out.line(OUT_FORMAT("{}"), r.eis->rpm))},
-    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[0])), 1},
-    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[1])), 2},
-    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[2])), 3},
-    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[3])), 4},
-    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[4])), 5},
-    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) put_cht(out, r, r.eis->cht[5])), 6},
-    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[0])), 1},
-    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[1])), 2},
-    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[2])), 3},
-    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[3])), 4},
-    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[4])), 5},
-    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) put_temperature(out, r, r.eis->egt[5])), 6},
+    export_column{"E1 RPM", "rpm", F, CELL(if (r.eis) at = put_cell(at, r.eis->rpm))},
+    export_column{"E1 CHT1", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[0])), 1},
+    export_column{"E1 CHT2", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[1])), 2},
+    export_column{"E1 CHT3", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[2])), 3},
+    export_column{"E1 CHT4", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[3])), 4},
+    export_column{"E1 CHT5", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[4])), 5},
+    export_column{"E1 CHT6", "", column_unit::cht, CELL(if (r.eis) at = put_cht(at, r, r.eis->cht[5])), 6},
+    export_column{"E1 EGT1", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[0])), 1},
+    export_column{"E1 EGT2", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[1])), 2},
+    export_column{"E1 EGT3", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[2])), 3},
+    export_column{"E1 EGT4", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[3])), 4},
+    export_column{"E1 EGT5", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[4])), 5},
+    export_column{"E1 EGT6", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->egt[5])), 6},
     export_column{"AltGPS", "ft msl", F,
                   CELL(if (r.gps_1->has_altitude)
-                           out.line(OUT_FORMAT("{}"), static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
+                           at = put_cell(at, static_cast<long long>(std::llround(r.gps_1->altitude_ft))))},
     export_column{"TAS", "kt", F, NONE},
     export_column{"HSIS", "enum", F, NONE},
     export_column{"CRS", "deg", F, NONE},
@@ -113,9 +115,9 @@ const std::array columns = {
     export_column{"COM1", "MHz", F, NONE},
     export_column{"COM2", "MHz", F, NONE},
     export_column{"HCDI", "fsd", F,
-                  CELL(if (r.analog) put_deviation(out, r.analog->localiser_deviation, r.analog->localiser_flag))},
+                  CELL(if (r.analog) at = put_deviation(at, r.analog->localiser_deviation, r.analog->localiser_flag))},
     export_column{"VCDI", "fsd", F,
-                  CELL(if (r.analog) put_deviation(out, r.analog->glide_deviation, r.analog->glide_flag))},
+                  CELL(if (r.analog) at = put_deviation(at, r.analog->glide_deviation, r.analog->glide_flag))},
     export_column{"WndSpd", "kt", F, NONE},
     export_column{"WndDr", "deg", F, NONE},
 };
@@ -181,7 +183,7 @@ void write_header(writer& out, const engine_units& units, const std::string& tai
   out.text("\r\n");
 }
 
-const std::size_t map_column = [] {
+constexpr std::size_t map_column = [] {
   std::size_t i = 0;
   while (columns[i].name != "E1 MAP") ++i;
   return i;
@@ -207,16 +209,40 @@ void write_time(writer& out, const row& r, const time_zone* zone) {
   }
 }
 
-// A row; map: the aux input carrying the manifold pressure, if the profile maps one.
-void write_row(writer& out, const row& r, const time_zone* zone, std::size_t cylinders,
+// Cell I of a row with its separator; the table is a constant, so the cell's writer is inlined.
+template <std::size_t I>
+char* write_cell(char* at, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map) {
+  constexpr export_column column = columns[I];
+  *at++ = ',';
+  *at++ = ' ';
+  if constexpr (column.write != nullptr) {
+    if (column.holds_data(cylinders)) at = column.write(at, r);
+  }
+  if constexpr (I == map_column) {
+    if (map && r.eis) at = put_cell(at, fixed(r.eis->aux[map->input] * map->scale, 2));
+  }
+  return at;
+}
+
+template <std::size_t... I>
+char* write_cells(char* at, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map,
+                  std::index_sequence<I...>) {
+  ((at = write_cell<I + 3>(at, r, cylinders, map)), ...);
+  return at;
+}
+
+// The room a row's cells need, with their separators and the line end.
+constexpr std::size_t row_room = columns.size() * (cell_text_max + 2) + 2;
+
+// A row (the time through the writer, the cells through `text`, room for row_room); map: the
+// aux input carrying the manifold pressure, if the profile maps one.
+void write_row(writer& out, char* text, const row& r, const time_zone* zone, std::size_t cylinders,
                const std::optional<aux_reading>& map) {
   write_time(out, r, zone);
-  for (std::size_t i = 3; i < columns.size(); ++i) {
-    out.text(", ");
-    if (columns[i].write != nullptr && columns[i].holds_data(cylinders)) columns[i].write(out, r);
-    if (i == map_column && map && r.eis) out.line(OUT_FORMAT("{}"), fixed(r.eis->aux[map->input] * map->scale, 2));
-  }
-  out.text("\r\n");
+  char* end = write_cells(text, r, cylinders, map, std::make_index_sequence<columns.size() - 3>{});
+  *end++ = '\r';
+  *end++ = '\n';
+  out.text(std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 }  // namespace
@@ -235,6 +261,7 @@ void write_avionics_csv(export_pass& pass) {
   std::size_t next = 0;  // the first departure whose flight has not begun
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
+  std::vector<char> text(row_room);  // one row's cells
   for_each_row(pass, [&](const sampled_row& r) {
     if (r.gps_1 == nullptr || !has_position(*r.gps_1)) return;
     // A row takes the zone of the last flight begun by then (the first flight's before it).
@@ -242,7 +269,7 @@ void write_avionics_csv(export_pass& pass) {
       while (next < departures.size() && departures[next].first <= log_order(r.segment, r.log_ms)) ++next;
       zone = departures[next == 0 ? 0 : next - 1].second;
     }
-    write_row(out, r, zone, cylinders, request.manifold_pressure);
+    write_row(out, text.data(), r, zone, cylinders, request.manifold_pressure);
     ++result.items;
   });
 }

@@ -3,6 +3,8 @@
 //
 //   time_utc,log_time_s,latitude_deg,longitude_deg,...,cht1_f,...
 //   2026-03-11T22:22:46Z,754.000,47.390835,-122.205666,...,352,...
+#include <vector>
+
 #include "export/export_columns.h"
 #include "export/export_run.h"
 
@@ -26,14 +28,13 @@ void write_csv(export_pass& pass) {
   export_result& result = pass.result;
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units);
-  for_each_row(pass, [&out, &result, cylinders](const sampled_row& r) {
-    bool first = true;
-    for (const export_column& c : csv_columns()) {
-      if (!first) out.text(",");
-      first = false;
-      if (c.holds_data(cylinders)) c.write(out, r);
-    }
-    out.text("\r\n");
+  std::vector<char> text(csv_row_room());  // one row's text
+  char* const start = text.data();
+  for_each_row(pass, [&out, &result, cylinders, start](const sampled_row& r) {
+    char* end = write_csv_cells(start, r, cylinders);
+    *end++ = '\r';
+    *end++ = '\n';
+    out.text(std::string_view(start, static_cast<std::size_t>(end - start)));
     ++result.items;
   });
 }

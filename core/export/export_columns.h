@@ -4,6 +4,10 @@
 //
 // The engine values are reported in the units the LOG's settings give (engine_units): their
 // unit is a kind here, and the name or units line says the unit in force.
+//
+// A row is written into a buffer of its own and handed to the writer whole: each cell writes its
+// text straight at the row's end, and a format whose table is in reach writes its cells in one
+// unrolled sequence (write_csv_cells), so no cell costs a call through the table.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +17,17 @@
 #include "decode/engine_units.h"
 #include "sampling/sampled_rows.h"
 #include "text/output_writer.h"
+#include "text/placeholder_text.h"
+
+// The room one cell's text may need: a double of 309 integer digits, with the margin the C
+// library's formatter is given for such a value.
+constexpr std::size_t cell_text_max = fixed_format_max + 32;
+
+// A value's text at `at`, as the line format "{}" writes it.
+template <typename T>
+char* put_cell(char* at, const T& value) {
+  return placeholder_text::put<placeholder_kind::plain>(at, value);
+}
 
 enum class column_unit : std::uint8_t {
   fixed,        // the unit text says it
@@ -26,8 +41,9 @@ struct export_column {
   std::string_view name;  // the plain CSV gives the engine units as a suffix ("cht1" -> "cht1_f")
   std::string_view unit;  // for column_unit::fixed
   column_unit kind;
-  // Writes the cell's text, or nothing when the row does not hold the value.
-  void (*write)(output_writer& out, const sampled_row& row);
+  // Writes the cell's text at `at` (room for cell_text_max characters) and returns its end;
+  // writes nothing when the row does not hold the value.
+  char* (*write)(char* at, const sampled_row& row);
   // The cylinder of a CHT or EGT column, 1 to 6 (0 for the others): the cell stays empty for a
   // cylinder beyond those the LOG's setting says are fitted.
   std::size_t cylinder = 0;
@@ -38,6 +54,13 @@ struct export_column {
 // The columns of the plain CSV, every decoded value, in order.
 std::span<const export_column> csv_columns();
 
+// The room a plain CSV row needs: every cell, its comma and the line end.
+std::size_t csv_row_room();
+
+// Writes the cells of a plain CSV row at `at` (room for csv_row_room()), comma-separated, those
+// of the cylinders beyond `cylinders` empty; returns the end. No line end.
+char* write_csv_cells(char* at, const sampled_row& row, std::size_t cylinders);
+
 // The unit suffix of a plain CSV column ("_f", "_gal", "_gph"), empty for a fixed column (whose
 // name carries its unit).
 std::string_view csv_unit_suffix(column_unit kind, const engine_units& units);
@@ -45,6 +68,7 @@ std::string_view csv_unit_suffix(column_unit kind, const engine_units& units);
 // Values several exports share, read from a row the same way everywhere.
 namespace row_values {
 // A GPS number: whole for the aviation format, up to two decimals for NMEA.
+char* write_gps_number(char* at, double value);
 void write_gps_number(output_writer& out, double value);
 }  // namespace row_values
 

@@ -48,6 +48,7 @@ struct kml_sample {
   std::uint32_t log_ms;
   bool has_utc;
   std::int64_t utc_ms;
+  utc_text when;  // its UTC's text, which the track and both wingtips give (written once)
   double longitude;
   double latitude;
   double height;  // metres
@@ -67,6 +68,7 @@ kml_sample sample_of(const sampled_row& r) {
   s.log_ms = r.log_ms;
   s.has_utc = r.has_utc;
   s.utc_ms = r.utc_ms;
+  if (r.has_utc) s.when = iso8601_utc_ms(r.utc_ms);
   s.longitude = r.gps_1->longitude_deg;
   s.latitude = r.gps_1->latitude_deg;
   if (r.gps_1->has_altitude) {
@@ -143,7 +145,7 @@ class kml_track_writer {
         "  <Placemark>\n    <name>Flight path</name>\n    <styleUrl>#path</styleUrl>\n    <gx:Track>\n"
         "      <altitudeMode>absolute</altitudeMode>\n");
     for (const kml_sample& s : samples_)
-      out_.line(OUT_FORMAT("      <when>{}</when>\n"), iso8601_utc_ms(s.utc_ms).view());
+      out_.line(OUT_FORMAT("      <when>{}</when>\n"), s.when.view());
     for (const kml_sample& s : samples_) {
       out_.line(OUT_FORMAT("      <gx:coord>{} {} {}</gx:coord>\n"), fixed(s.longitude, 7), fixed(s.latitude, 7),
                 fixed(s.height, 1));
@@ -188,7 +190,7 @@ class kml_track_writer {
       if (previous != nullptr) {
         out_.line(OUT_FORMAT("    <Placemark><name>{}</name><TimeSpan><begin>{}</begin><end>{}</end></TimeSpan>"
                              "<styleUrl>{}</styleUrl><LineString><altitudeMode>absolute</altitudeMode><coordinates>"),
-                  name, iso8601_utc_ms(previous->utc_ms).view(), iso8601_utc_ms(s.utc_ms).view(), style);
+                  name, previous->when.view(), s.when.view(), style);
         write_coordinate(tip(*previous));
         out_.text(" ");
         write_coordinate(tip(s));

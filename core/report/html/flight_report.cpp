@@ -3,9 +3,13 @@
 #include <sys/types.h>
 
 #include <cerrno>
+#include <climits>
+#include <cmath>
+#include <optional>
 
 #include "analysis/flight_places.h"
 #include "analysis/flight_local_times.h"
+#include "report/html/gathering_ahead.h"
 #include "report/html/html_report.h"
 #include "report/html/report_data.h"
 
@@ -14,12 +18,12 @@ namespace {
 constexpr std::size_t default_buckets = 1500;
 constexpr std::size_t most_buckets = 20000;  // with a time step: the finest a chart gets (about 12 MB of page)
 
-// The charts' buckets and the track's instants over the stretch.
-report_gathering gathering_of(const flight_report_request& request, const log_window& window,
-                              const log_summary& summary) {
+// The charts' buckets and the track's instants over the stretch; a source silent longer than
+// gap_ms leaves a gap.
+report_gathering gathering_of(const flight_report_request& request, const row_window& bounds, std::uint32_t gap_ms) {
   report_gathering gathering;
-  gathering.bounds = window.bounds;
-  gathering.gap_ms = summary.health.gap_limit_ms;
+  gathering.bounds = bounds;
+  gathering.gap_ms = gap_ms;
   if (request.every_ms != 0) {
     gathering.buckets = most_buckets;
     gathering.min_bucket_ms = request.every_ms;
@@ -28,6 +32,12 @@ report_gathering gathering_of(const flight_report_request& request, const log_wi
     gathering.buckets = default_buckets;
   }
   return gathering;
+}
+
+// The gap limit the flight time line's health takes from the options.
+std::uint32_t gap_limit_of(const analysis_options& options) {
+  if (!(options.gap_s > 0.0)) return 0;
+  return options.gap_s >= 4.0e6 ? 4'000'000'000u : static_cast<std::uint32_t>(std::llround(options.gap_s * 1000.0));
 }
 
 }  // namespace
@@ -41,6 +51,9 @@ flight_report_result write_flight_report(decode_context& ctx, const flight_repor
     return result;
   };
   const off_t start = ftello(input);
+  // The charts' data is gathered beside the time line where what it needs can be known first.
+  gathering_ahead ahead(request, gathering_of(request, row_window{}, gap_limit_of(request.analysis)), input,
+                        start >= 0 && start <= LONG_MAX ? static_cast<long>(start) : -1);
   errno = 0;
   log_summary summary = analyse_log(ctx, request.analysis, input);
   if (std::ferror(input)) return read_failed(flight_report_status::read_failed);
@@ -62,12 +75,16 @@ flight_report_result write_flight_report(decode_context& ctx, const flight_repor
   }
   result.warning = window.warning;
 
-  std::clearerr(input);
-  if (start < 0 || fseeko(input, start, SEEK_SET) != 0) return read_failed(flight_report_status::rewind_failed);
-  errno = 0;
-  const report_data data = gather_report_data(ctx, request.analysis.decode, request.analysis.constants, summary,
-                                              gathering_of(request, window, summary), input);
-  if (std::ferror(input)) return read_failed(flight_report_status::read_failed);
+  const report_gathering gathering = gathering_of(request, window.bounds, summary.health.gap_limit_ms);
+  std::optional<report_data> gathered = ahead.take(summary, gathering);
+  if (!gathered) {
+    std::clearerr(input);
+    if (start < 0 || fseeko(input, start, SEEK_SET) != 0) return read_failed(flight_report_status::rewind_failed);
+    errno = 0;
+    gathered = gather_report_data(ctx, request.analysis.decode, request.analysis.constants, summary, gathering, input);
+    if (std::ferror(input)) return read_failed(flight_report_status::read_failed);
+  }
+  const report_data& data = *gathered;
 
   html_report_input page;
   page.log_name = request.log_name;

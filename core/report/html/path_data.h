@@ -9,7 +9,27 @@
 // pixel row.
 #pragma once
 
+#include <cstdint>
+
 #include "text/output_writer.h"
+#include "text/readable_text.h"
+
+// The text shortest(ms / 1000.0, decimals) gives for a time of the charts' axis in seconds,
+// worked out from the whole milliseconds: the decimal nearest the quotient, trailing zeros and
+// point dropped. A tie at the decimals asked (1.25 s to one decimal) lies between two decimals
+// only in the exact quotient; the double of it lies on one side, so it takes the double's text.
+inline char* put_axis_seconds(char* out, std::uint32_t ms, int decimals) {
+  constexpr std::uint32_t half_unit[] = {500, 50, 5};  // of the last decimal, by decimals
+  if (decimals < 0 || decimals > 3 || (decimals < 3 && ms % (2 * half_unit[decimals]) == half_unit[decimals])) {
+    return put_shortest(out, shortest(ms / 1000.0, decimals));
+  }
+  char* end = format_ratio(out, fixed_ratio(ms, 1000, decimals));
+  if (decimals > 0) {
+    while (end[-1] == '0') --end;
+    if (end[-1] == '.') --end;
+  }
+  return end;
+}
 
 class path_data_writer {
  public:
@@ -23,8 +43,17 @@ class path_data_writer {
   }
 
   void point(double x, double y) {
-    const char* lead = points_ <= 0 ? "M" : points_ == 1 ? "L" : " ";
-    out_.line(OUT_FORMAT("{}{} {}"), lead, shortest(x, x_decimals_), shortest(y, y_decimals_));
+    out_.line(OUT_FORMAT("{}{} {}"), lead(), shortest(x, x_decimals_), shortest(y, y_decimals_));
+    ++points_;
+  }
+
+  // A point whose x is a time of the charts' axis: the same text as point(ms / 1000.0, y).
+  void point_at_ms(std::uint32_t ms, double y) {
+    char x[ratio_format_max + shortest_text_max + 1];
+    char* const end = put_axis_seconds(x + 1, ms, x_decimals_);
+    x[0] = *lead();  // with the lead ("M", "L" or a blank) before it
+    out_.text(std::string_view(x, static_cast<std::size_t>(end - x)));
+    out_.line(OUT_FORMAT(" {}"), shortest(y, y_decimals_));
     ++points_;
   }
 
@@ -35,6 +64,8 @@ class path_data_writer {
   }
 
  private:
+  const char* lead() const { return points_ <= 0 ? "M" : points_ == 1 ? "L" : " "; }
+
   void end_run() {
     if (dots_ && points_ == 1) out_.text("h0");
   }

@@ -58,7 +58,7 @@ class series_folder {
     const std::optional<std::uint32_t> at = place_.of(record.timestamp);
     const bool inside = at.has_value();
     const std::uint32_t t = inside ? *at : 0;
-    bucket_ = data_.buckets.index_of(t);
+    if (inside) bucket_ = bucket_of(t);
     if (effect.slot == cache_slot::ahrs_high_rate) ahrs_.note(record.timestamp);
     switch (effect.slot) {
       case cache_slot::eis:
@@ -78,6 +78,20 @@ class series_folder {
   const last_heard& ahrs() const { return ahrs_; }
 
  private:
+  // The bucket of an axis position. Records come in time order, dozens to a bucket: the last
+  // bucket found is kept with its stretch, so a division is made only when a record leaves it.
+  std::size_t bucket_of(std::uint32_t t) {
+    if (t - last_bucket_from_ < last_bucket_width_) return last_bucket_;  // t before from wraps round
+    const time_buckets& b = data_.buckets;
+    const std::size_t i = b.index_of(t);
+    if (i < b.count) {
+      last_bucket_ = i;
+      last_bucket_from_ = static_cast<std::uint32_t>(b.origin_ms + std::uint64_t{b.width_ms} * i);
+      last_bucket_width_ = b.width_ms;
+    }
+    return i;
+  }
+
   // Every series has the report's buckets: the record's bucket is found once for all of them.
   void put(series_id id, std::uint32_t t, double v) { data_.series[static_cast<std::size_t>(id)].take_in(bucket_, t, v); }
 
@@ -123,6 +137,9 @@ class series_folder {
   axis_place place_;
   last_heard ahrs_;  // the latest AHRS high-rate record
   std::size_t bucket_ = 0;  // of the record being folded
+  std::size_t last_bucket_ = 0;  // the bucket found last, from its first position over its width
+  std::uint32_t last_bucket_from_ = 0;
+  std::uint32_t last_bucket_width_ = 0;  // 0 until one is found
   int map_input_ = -1;  // the aux input carrying the manifold pressure, and its scale
   double map_scale_ = 1.0;
 };

@@ -34,7 +34,7 @@ void write_path_data(output_writer& out, const chart_series& series, const time_
   path_data_writer path(out, axis.x_decimals, decimals, true);
   for (const chart_run& run : series.runs()) {
     path.start_run();
-    for (const chart_point& p : run) path.point(axis.x_of(p.log_ms), -p.value);
+    for (const chart_point& p : run) path.point_at_ms(p.log_ms, -p.value);
   }
   path.finish();
 }
