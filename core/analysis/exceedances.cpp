@@ -87,7 +87,7 @@ void exceedance_tracker::take_engine(const engine_sample& s, const engine_units&
   }
 }
 
-void exceedance_tracker::take_airspeed_limits(double ias_kt, const condition_values& now, const log_instant& at) {
+void exceedance_tracker::take_airspeed(double ias_kt, const condition_values& now, const log_instant& at) {
   for (std::size_t i = 0; i < limits_.size(); ++i) {
     if (limits_[i].parameter == limit_parameter::ias_max) take(i, 0, ias_kt, now, at);
   }

@@ -38,10 +38,9 @@ class exceedance_tracker {
   // not say: the cylinders whose EGT reads above 0 count for the span).
   void take_engine(const engine_sample& s, const engine_units& units, int cylinders, const condition_values& now,
                    const log_instant& at);
-  // For every AHRS high-rate record: nothing to do without an airspeed limit.
-  void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at) {
-    if (checks_airspeed_) take_airspeed_limits(ias_kt, now, at);
-  }
+  // Whether a limit is on the airspeed: take_airspeed has nothing to do without one.
+  bool checks_airspeed() const { return checks_airspeed_; }
+  void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at);
   // At the end of a segment of the LOG (a break the flight does not go on across) and at the end
   // of the LOG: exceedances still going on end at their last sample.
   void end_segment();
@@ -59,7 +58,6 @@ class exceedance_tracker {
     exceedance current{};
   };
 
-  void take_airspeed_limits(double ias_kt, const condition_values& now, const log_instant& at);
   void take(std::size_t limit_index, std::size_t cylinder, double value, const condition_values& now,
             const log_instant& at);
   void close(slot& s, const log_instant& end);

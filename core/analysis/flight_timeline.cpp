@@ -456,10 +456,11 @@ void flight_timeline::take_air_data(std::uint32_t t) {
     now_.ias_kt = s.ias_kt;
     take_speed(t, s.ias_kt);
   }
-  const log_instant at = instant_at(t);
+  // The record's moment is worked out only when a figure moves or a limit is checked.
+  const auto at = [this, t] { return instant_at(t); };
   log_figures_.take_air_data(s, at);
   if (flight_figures* fig = group_window_.target()) fig->take_air_data(s, at);
-  exceedances_.take_airspeed(s.ias_kt, now_, at);
+  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(s.ias_kt, now_, at());
 }
 
 // A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
