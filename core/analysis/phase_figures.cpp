@@ -44,6 +44,21 @@ constexpr std::array<bin_layout, measure_count> layouts = [] {
   }
   return l;
 }();
+// The cylinders' measures lie side by side in the store, each with the layout of the first.
+constexpr const bin_layout& cht_layout = layouts[measure_cht_1];
+constexpr const bin_layout& egt_layout = layouts[measure_egt_1];
+constexpr bool side_by_side(std::size_t first) {
+  const bin_layout& a = layouts[first];
+  for (std::size_t c = 1; c < cylinder_count; ++c) {
+    const bin_layout& b = layouts[first + c];
+    if (b.low != a.low || b.per_unit != a.per_unit || b.bins != a.bins ||
+        b.offset != a.offset + c * static_cast<std::size_t>(a.bins)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(side_by_side(measure_cht_1) && side_by_side(measure_egt_1));
 constexpr std::size_t total_bins = layouts.back().offset + static_cast<std::size_t>(layouts.back().bins);
 
 // The nearest bin (the end bins take what lies beyond them) of a value that is not NaN.
@@ -103,16 +118,22 @@ void phase_accumulator::move_window(const phase_sample& s, double sign) {
 void phase_accumulator::take(const phase_sample& s) {
   if (samples_ == 0) base_ms_ = s.log_ms;
   ++samples_;
+  // Measures [from, to) that share the layout of the first (the cylinders), then one by one.
   std::uint32_t* const bins = bins_.get();
-  for (std::size_t m = 0; m < measure_count; ++m) {
-    const float v = s.value[m];
-    if (v != v) continue;
-    min_[m] = v < min_[m] ? v : min_[m];
-    max_[m] = v > max_[m] ? v : max_[m];
-    sum_[m] += static_cast<double>(v);
-    ++count_[m];
-    ++bins[layouts[m].offset + bin_of(layouts[m], v)];
-  }
+  const auto take_measures = [&](std::size_t from, std::size_t to, const bin_layout& b) {
+    for (std::size_t m = from; m < to; ++m) {
+      const float v = s.value[m];
+      if (v != v) continue;
+      min_[m] = v < min_[m] ? v : min_[m];
+      max_[m] = v > max_[m] ? v : max_[m];
+      sum_[m] += static_cast<double>(v);
+      ++count_[m];
+      ++bins[b.offset + (m - from) * static_cast<std::size_t>(b.bins) + bin_of(b, v)];
+    }
+  };
+  take_measures(measure_cht_1, measure_cht_1 + cylinder_count, cht_layout);
+  take_measures(measure_egt_1, measure_egt_1 + cylinder_count, egt_layout);
+  for (std::size_t m = measure_egt_1 + cylinder_count; m < measure_count; ++m) take_measures(m, m + 1, layouts[m]);
   // The spread of a sample whose fitted cylinders hold two values or more.
   const auto spread = [](const float* v, spread_sums& sums) {
     constexpr float infinity = std::numeric_limits<float>::infinity();
