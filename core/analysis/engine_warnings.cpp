@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -69,6 +70,16 @@ bool warning_detector::holds(const limit_condition& c, const phase_sample& s) co
   return false;
 }
 
+// The probes' readings in Fahrenheit, NaN where the sample holds none.
+void warning_detector::convert_probes(const phase_sample& s, double (&f)[probe_count]) const {
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    const float cht = s.value[measure_cht_1 + c];
+    const float egt = s.value[measure_egt_1 + c];
+    f[c] = cht == cht ? to_fahrenheit(cht, units_.cht, false) : std::nan("");
+    f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
+  }
+}
+
 void warning_detector::take(const phase_sample& s, const engine_units& units) {
   const stamp now{s.log_ms, s.segment, s.label};
   if (has_last_ && (s.segment != last_.segment || s.log_ms < last_.ms)) break_run();
@@ -84,11 +95,11 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
     }
   }
   double f[probe_count];
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
-    const float cht = s.value[measure_cht_1 + c];
-    const float egt = s.value[measure_egt_1 + c];
-    f[c] = cht == cht ? to_fahrenheit(cht, units_.cht, false) : std::nan("");
-    f[cylinder_count + c] = egt == egt ? to_fahrenheit(egt, units_.other_temperatures, false) : std::nan("");
+  static_assert(measure_cht_1 == 0 && measure_egt_1 == cylinder_count, "the probes lead the sample's values");
+  if (units_.cht == temperature_unit::fahrenheit && units_.other_temperatures == temperature_unit::fahrenheit) {
+    for (std::size_t p = 0; p < probe_count; ++p) f[p] = s.value[p];
+  } else {
+    convert_probes(s, f);
   }
   check_probes(s, now, f);
   // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
@@ -101,7 +112,44 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
   last_ = now;
 }
 
+// The common case: no probe under suspicion or in a warning, every reading within the range
+// and none moved as far as a jump. Then only the readings and the probes that read are kept.
+bool warning_detector::probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]) {
+  const std::size_t low = rule_of(lp::probe_low);
+  const std::size_t jump = rule_of(lp::probe_jump);
+  const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
+  if (any_suspect_ || active_in_rule_[low] != 0 || active_in_rule_[jump] != 0 || active_in_rule_[high[0]] != 0 ||
+      active_in_rule_[high[1]] != 0) {
+    return false;
+  }
+  const bool running = !(s.rpm() < running_rpm);
+  const bool recent = has_last_ && now.ms - previous_ms_ <= jump_within_ms_;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const double low_f = threshold_f_[low][k];
+    const double high_f = threshold_f_[high[k]][k];
+    const double jump_f = threshold_f_[jump][k];
+    for (std::size_t p = k * cylinder_count; p < (k + 1) * cylinder_count; ++p) {
+      // A probe that read is noted as check_probes notes it first, so that nothing need be
+      // undone when the sample turns out not quiet.
+      const double v = f[p];
+      if (v != v) continue;
+      if (v > high_f) return false;
+      if (v > low_f) {
+        has_read_[p] = true;
+      } else if (running && has_read_[p]) {
+        return false;
+      }
+      if (recent && std::fabs(v - previous_f_[p]) > jump_f) return false;  // NaN before: not held
+    }
+  }
+  // Nothing at fault before this sample either (none suspect), and nothing now.
+  std::copy(std::begin(f), std::end(f), previous_f_);
+  previous_ms_ = now.ms;
+  return true;
+}
+
 void warning_detector::check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]) {
+  if (probes_quiet(s, now, f)) return;
   const std::size_t low = rule_of(lp::probe_low);
   const std::size_t jump = rule_of(lp::probe_jump);
   const std::size_t high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
@@ -127,13 +175,13 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
     feed(low, p, is_low, v, now, now, 0);
     feed(high[k], p, is_high, v, now, now, 0);
     faulty[p] = is_low || is_high;
-    if (recent && previous_held_[p]) moved[p] = std::fabs(v - previous_f_[p]);
+    if (recent && held_before(p)) moved[p] = std::fabs(v - previous_f_[p]);
   }
   // A jump: this probe moved by more than the threshold since the last sample, neither reading
   // beyond the range, while no other probe of its kind moved by half as much.
   if (recent) {
     for (std::size_t p = 0; p < probe_count; ++p) {
-      if (std::isnan(f[p]) || !previous_held_[p] || previous_faulty_[p] || faulty[p]) continue;
+      if (std::isnan(f[p]) || !held_before(p) || previous_faulty_[p] || faulty[p]) continue;
       const std::size_t k = p / cylinder_count;
       if (moved[p] > jump_f[k]) {
         jumped[p] = true;
@@ -144,17 +192,60 @@ void warning_detector::check_probes(const phase_sample& s, const stamp& now, dou
       feed(jump, p, jumped[p], moved[p], now, now, 0);
     }
   }
+  any_suspect_ = false;
   for (std::size_t p = 0; p < probe_count; ++p) {
     if (faulty[p] || jumped[p]) suspect_until_ms_[p] = now.ms + probe_release_ms;
     suspect_[p] = faulty[p] || jumped[p] || (has_last_ && now.ms <= suspect_until_ms_[p] && suspect_[p]);
-    previous_held_[p] = !std::isnan(f[p]);
+    any_suspect_ = any_suspect_ || suspect_[p];
     previous_faulty_[p] = faulty[p];
     previous_f_[p] = f[p];
   }
   previous_ms_ = now.ms;
 }
 
+// The common case of the engine rules: no probe under suspicion, none of them in a warning, and no
+// value beyond its threshold. The cylinder furthest above the others is the hottest (the mean of
+// the others falls as a cylinder's own value rises), so it alone is checked.
+bool warning_detector::engine_quiet(const phase_sample& s, const double (&f)[probe_count]) const {
+  const std::size_t high = rule_of(lp::cht_high);
+  const std::size_t others = rule_of(lp::cht_above_others);
+  const std::size_t spread = rule_of(lp::egt_spread_cruise);
+  const std::size_t oil = rule_of(lp::oil_pressure_low);
+  if (any_suspect_ || active_in_rule_[high] != 0 || active_in_rule_[others] != 0 || active_in_rule_[spread] != 0 ||
+      active_in_rule_[oil] != 0) {
+    return false;
+  }
+  double sum = 0.0;
+  double hottest = 0.0;
+  int counted = 0;
+  for (std::size_t c = 0; c < cylinder_count; ++c) {
+    if (f[c] != f[c]) continue;
+    sum += f[c];
+    hottest = counted == 0 || f[c] > hottest ? f[c] : hottest;
+    ++counted;
+  }
+  if (counted > 0 && hottest > threshold_f_[high][0] && holds(rules_[high].limit.when, s)) return false;
+  if (counted >= 2 && hottest - (sum - hottest) / (counted - 1) > threshold_f_[others][0] &&
+      holds(rules_[others].limit.when, s)) {
+    return false;
+  }
+  if (s.label == cruise_label) {
+    double hot = 0.0, cool = 0.0;
+    int held = 0;
+    for (std::size_t c = cylinder_count; c < probe_count; ++c) {
+      if (f[c] != f[c]) continue;
+      hot = held == 0 || f[c] > hot ? f[c] : hot;
+      cool = held == 0 || f[c] < cool ? f[c] : cool;
+      ++held;
+    }
+    if (held >= 2 && hot - cool > threshold_f_[spread][1] && holds(rules_[spread].limit.when, s)) return false;
+  }
+  const float pressure = s.value[measure_oil_pressure];
+  return !(pressure < rules_[oil].limit.value && holds(rules_[oil].limit.when, s));
+}
+
 void warning_detector::check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]) {
+  if (engine_quiet(s, f)) return;
   const std::size_t high = rule_of(lp::cht_high);
   const std::size_t others = rule_of(lp::cht_above_others);
   const std::size_t spread = rule_of(lp::egt_spread_cruise);
@@ -298,6 +389,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
     if (!s.active) {
       s = slot{};
       s.active = true;
+      ++active_in_rule_[rule];
       s.start = start;
       s.peak = value;
       s.peak_at = now;
@@ -321,6 +413,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
 
 void warning_detector::close(std::size_t rule, slot& s) {
   s.active = false;
+  --active_in_rule_[rule];
   const aircraft_limit& l = rules_[rule].limit;
   const lp p = l.parameter;
   // A warning that holds for its time; a jump and a cooling window are their own time.
@@ -380,8 +473,10 @@ void warning_detector::break_run() {
   dropped_ = 0;
   for (line_sums& l : sums_) l = {};
   for (std::size_t p = 0; p < probe_count; ++p) {
-    previous_held_[p] = previous_faulty_[p] = suspect_[p] = false;
+    previous_f_[p] = std::nan("");
+    previous_faulty_[p] = suspect_[p] = false;
   }
+  any_suspect_ = false;
 }
 
 std::vector<engine_warning> warning_detector::take_listed() {

@@ -93,7 +93,10 @@ class warning_detector {
   void close(std::size_t rule, slot& s);
   void close_all();
   void break_run();
+  void convert_probes(const phase_sample& s, double (&f)[probe_count]) const;
+  bool probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]);
+  bool engine_quiet(const phase_sample& s, const double (&f)[probe_count]) const;
   void check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_cooling(const stamp& now, const double (&f)[probe_count]);
   void move_cooling(const cooling_entry& e, double sign);
@@ -109,17 +112,19 @@ class warning_detector {
   std::uint32_t jump_within_ms_ = 0;
   std::size_t max_listed_;
   std::vector<slot> slots_;
+  std::uint32_t active_in_rule_[warning_rule_count] = {};  // the slots of each rule in a warning
   std::vector<engine_warning> listed_;
   std::size_t total_listed_ = 0;
   std::uint64_t not_listed_ = 0;
   bool has_last_ = false;
   stamp last_;
   // The probes: the last reading, whether it was beyond the range, and the end of suspicion.
-  double previous_f_[probe_count] = {};
-  bool previous_held_[probe_count] = {};
+  double previous_f_[probe_count] = {};  // NaN: the probe read nothing then
+  bool held_before(std::size_t p) const { return previous_f_[p] == previous_f_[p]; }
   bool previous_faulty_[probe_count] = {};
   std::uint32_t previous_ms_ = 0;
   bool suspect_[probe_count] = {};
+  bool any_suspect_ = false;
   bool has_read_[probe_count] = {};  // it read above the low threshold in this flight
   std::uint32_t suspect_until_ms_[probe_count] = {};
   // The cooling window.

@@ -41,6 +41,7 @@ exceedance_tracker::exceedance_tracker(const std::vector<aircraft_limit>& limits
                                        std::size_t max_listed)
     : limits_(limits), release_ms_(release_ms), max_listed_(max_listed), slots_(limits.size() * cylinder_count) {
   listed_.reserve(max_listed);
+  for (const aircraft_limit& l : limits_) checks_airspeed_ = checks_airspeed_ || l.parameter == limit_parameter::ias_max;
 }
 
 void exceedance_tracker::take_engine(const engine_sample& s, const engine_units& units, int cylinders,

@@ -38,6 +38,8 @@ class exceedance_tracker {
   // not say: the cylinders whose EGT reads above 0 count for the span).
   void take_engine(const engine_sample& s, const engine_units& units, int cylinders, const condition_values& now,
                    const log_instant& at);
+  // Whether a limit is on the airspeed: take_airspeed has nothing to do without one.
+  bool checks_airspeed() const { return checks_airspeed_; }
   void take_airspeed(double ias_kt, const condition_values& now, const log_instant& at);
   // At the end of a segment of the LOG (a break the flight does not go on across) and at the end
   // of the LOG: exceedances still going on end at their last sample.
@@ -64,6 +66,7 @@ class exceedance_tracker {
   }
 
   std::vector<aircraft_limit> limits_;
+  bool checks_airspeed_ = false;  // a limit is on the airspeed
   std::uint32_t release_ms_;
   std::size_t max_listed_;
   std::vector<slot> slots_;

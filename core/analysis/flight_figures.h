@@ -19,13 +19,19 @@ struct extreme {
   double value = 0.0;
   log_instant when;
 
-  // A NaN value (a field the record does not hold) is skipped.
+  // A NaN value (a field the record does not hold) is skipped. Taken for every record, so the
+  // common case (a value no further out) is one comparison: NaN compares false, and the first
+  // value is taken whatever it is.
   void take(double v, const log_instant& at) {
-    if (std::isnan(v)) return;
-    if (!has || (Highest ? v > value : v < value)) {
+    take_at(v, [&at] { return at; });
+  }
+  // The same, the moment asked of at() only when the value is taken.
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_at(double v, InstantAt&& at) {
+    if ((Highest ? v > value : v < value) || (!has && v == v)) {
       has = true;
       value = v;
-      when = at;
+      when = at();
     }
   }
   // An equal value keeps the earlier moment.
@@ -80,15 +86,17 @@ struct flight_figures {
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
   void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
-  // Inline: the LOG's figures and the flight's take every AHRS high-rate record.
-  void take_air_data(const air_data_sample& s, const log_instant& at) {
-    pressure_altitude_ft.take(s.pressure_altitude_ft, at);
-    ias_kt.take(s.ias_kt, at);
-    vertical_speed_fpm.take(s.vertical_speed_fpm, at);
-    lowest_vertical_speed_fpm.take(s.vertical_speed_fpm, at);
-    bank_deg.take(std::fabs(s.bank_deg), at);
-    pitch_deg.take(s.pitch_deg, at);
-    lowest_pitch_deg.take(s.pitch_deg, at);
+  // Inline: the LOG's figures and the flight's take every AHRS high-rate record; at() gives the
+  // record's moment, worked out only when a figure moves.
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
+    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
+    ias_kt.take_at(s.ias_kt, at);
+    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    bank_deg.take_at(std::fabs(s.bank_deg), at);
+    pitch_deg.take_at(s.pitch_deg, at);
+    lowest_pitch_deg.take_at(s.pitch_deg, at);
   }
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);

@@ -407,6 +407,7 @@ void flight_timeline::take_eis(std::uint32_t t) {
   const double burned = has_flow_ ? fuel_burned_total_ : std::nan("");
   if (pending_.active) try_decide_restart(t);
   if (!std::isnan(s.rpm)) update_engine(t, s.rpm);
+  if (options_.windows_only) return;
 
   const log_instant at = instant_at(t);
   log_figures_.take_engine(s, at, burned);
@@ -456,10 +457,12 @@ void flight_timeline::take_air_data(std::uint32_t t) {
     now_.ias_kt = s.ias_kt;
     take_speed(t, s.ias_kt);
   }
-  const log_instant at = instant_at(t);
+  if (options_.windows_only) return;
+  // The record's moment is worked out only when a figure moves or a limit is checked.
+  const auto at = [this, t] { return instant_at(t); };
   log_figures_.take_air_data(s, at);
   if (flight_figures* fig = group_window_.target()) fig->take_air_data(s, at);
-  exceedances_.take_airspeed(s.ias_kt, now_, at);
+  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(s.ias_kt, now_, at());
 }
 
 // A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
@@ -483,12 +486,13 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!fix.has_ground_speed) return;
   logbook_.take_fix(event_at(t), fix.ground_speed_kt, fix.has_track ? fix.track_deg : std::nan(""),
                     is_on_or_turning_off(engine_.state()));
-  phases_.note_ground_speed(t, fix.ground_speed_kt);
+  if (!options_.windows_only) phases_.note_ground_speed(t, fix.ground_speed_kt);
   if (fix.has_track && fix.ground_speed_kt >= min_track_speed_kt) {
     track_.note(t);
     track_deg_ = fix.track_deg;
   }
   if (!ahrs_airspeed_.fresh_at(t)) take_speed(t, fix.ground_speed_kt);
+  if (options_.windows_only) return;
   const log_instant at = instant_at(t);
   log_figures_.take_ground_speed(fix.ground_speed_kt, at);
   if (flight_figures* f = group_window_.target()) f->take_ground_speed(fix.ground_speed_kt, at);

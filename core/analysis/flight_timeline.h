@@ -49,6 +49,9 @@ struct analysis_options {
   std::vector<aircraft_limit> limits;
   logbook_options logbook;  // the cross-country distance
   aircraft_profile profile;  // the fitted cylinders, the aux inputs and the phases' thresholds
+  // Only the windows: their events, landings and runway contacts, without the figures, phases,
+  // engine warnings and limits of the engine and air data (for a pass that draws on no more).
+  bool windows_only = false;
 };
 
 constexpr std::size_t max_listed_windows = 1000;

@@ -15,6 +15,7 @@ struct bin_layout {
   float bias;
   int bins;
   std::size_t offset;  // of its first bin in the shared store
+  float last;          // bins - 1
 };
 
 constexpr std::size_t measure_count = phase_measure_count;
@@ -25,28 +26,44 @@ constexpr std::size_t measure_count = phase_measure_count;
 constexpr std::array<bin_layout, measure_count> layouts = [] {
   std::array<bin_layout, measure_count> l{};
   for (std::size_t c = 0; c < cylinder_count; ++c) {
-    l[measure_cht_1 + c] = {-100.0f, 1.0f, 0.0f, 1200, 0};
-    l[measure_egt_1 + c] = {-100.0f, 1.0f, 0.0f, 2500, 0};
+    l[measure_cht_1 + c] = {-100.0f, 1.0f, 0.0f, 1200, 0, 0.0f};
+    l[measure_egt_1 + c] = {-100.0f, 1.0f, 0.0f, 2500, 0, 0.0f};
   }
-  l[measure_oil_temperature] = {-100.0f, 1.0f, 0.0f, 500, 0};
-  l[measure_oil_pressure] = {0.0f, 1.0f, 0.0f, 200, 0};
-  l[measure_fuel_flow] = {0.0f, 10.0f, 0.0f, 1000, 0};
-  l[measure_manifold_pressure] = {0.0f, 10.0f, 0.0f, 600, 0};
-  l[measure_fuel_pressure] = {0.0f, 10.0f, 0.0f, 1000, 0};
-  l[measure_rpm] = {0.0f, 1.0f, 0.0f, 4000, 0};
+  l[measure_oil_temperature] = {-100.0f, 1.0f, 0.0f, 500, 0, 0.0f};
+  l[measure_oil_pressure] = {0.0f, 1.0f, 0.0f, 200, 0, 0.0f};
+  l[measure_fuel_flow] = {0.0f, 10.0f, 0.0f, 1000, 0, 0.0f};
+  l[measure_manifold_pressure] = {0.0f, 10.0f, 0.0f, 600, 0, 0.0f};
+  l[measure_fuel_pressure] = {0.0f, 10.0f, 0.0f, 1000, 0, 0.0f};
+  l[measure_rpm] = {0.0f, 1.0f, 0.0f, 4000, 0, 0.0f};
   std::size_t offset = 0;
   for (bin_layout& b : l) {
     b.bias = 0.5f - b.low * b.per_unit;
+    b.last = static_cast<float>(b.bins - 1);
     b.offset = offset;
     offset += static_cast<std::size_t>(b.bins);
   }
   return l;
 }();
+// The cylinders' measures lie side by side in the store, each with the layout of the first.
+constexpr const bin_layout& cht_layout = layouts[measure_cht_1];
+constexpr const bin_layout& egt_layout = layouts[measure_egt_1];
+constexpr bool side_by_side(std::size_t first) {
+  const bin_layout& a = layouts[first];
+  for (std::size_t c = 1; c < cylinder_count; ++c) {
+    const bin_layout& b = layouts[first + c];
+    if (b.low != a.low || b.per_unit != a.per_unit || b.bins != a.bins ||
+        b.offset != a.offset + c * static_cast<std::size_t>(a.bins)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(side_by_side(measure_cht_1) && side_by_side(measure_egt_1));
 constexpr std::size_t total_bins = layouts.back().offset + static_cast<std::size_t>(layouts.back().bins);
 
 // The nearest bin (the end bins take what lies beyond them) of a value that is not NaN.
 inline std::size_t bin_of(const bin_layout& b, float v) {
-  return static_cast<std::size_t>(std::clamp(v * b.per_unit + b.bias, 0.0f, static_cast<float>(b.bins - 1)));
+  return static_cast<std::size_t>(static_cast<int>(std::clamp(v * b.per_unit + b.bias, 0.0f, b.last)));
 }
 inline double value_of_bin(const bin_layout& b, std::size_t i) {
   return static_cast<double>(b.low) + static_cast<double>(i) / b.per_unit;
@@ -101,16 +118,22 @@ void phase_accumulator::move_window(const phase_sample& s, double sign) {
 void phase_accumulator::take(const phase_sample& s) {
   if (samples_ == 0) base_ms_ = s.log_ms;
   ++samples_;
+  // Measures [from, to) that share the layout of the first (the cylinders), then one by one.
   std::uint32_t* const bins = bins_.get();
-  for (std::size_t m = 0; m < measure_count; ++m) {
-    const float v = s.value[m];
-    if (v != v) continue;
-    min_[m] = v < min_[m] ? v : min_[m];
-    max_[m] = v > max_[m] ? v : max_[m];
-    sum_[m] += static_cast<double>(v);
-    ++count_[m];
-    ++bins[layouts[m].offset + bin_of(layouts[m], v)];
-  }
+  const auto take_measures = [&](std::size_t from, std::size_t to, const bin_layout& b) {
+    for (std::size_t m = from; m < to; ++m) {
+      const float v = s.value[m];
+      if (v != v) continue;
+      min_[m] = v < min_[m] ? v : min_[m];
+      max_[m] = v > max_[m] ? v : max_[m];
+      sum_[m] += static_cast<double>(v);
+      ++count_[m];
+      ++bins[b.offset + (m - from) * static_cast<std::size_t>(b.bins) + bin_of(b, v)];
+    }
+  };
+  take_measures(measure_cht_1, measure_cht_1 + cylinder_count, cht_layout);
+  take_measures(measure_egt_1, measure_egt_1 + cylinder_count, egt_layout);
+  for (std::size_t m = measure_egt_1 + cylinder_count; m < measure_count; ++m) take_measures(m, m + 1, layouts[m]);
   // The spread of a sample whose fitted cylinders hold two values or more.
   const auto spread = [](const float* v, spread_sums& sums) {
     constexpr float infinity = std::numeric_limits<float>::infinity();

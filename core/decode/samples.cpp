@@ -10,12 +10,41 @@ double held(const Slot& slot, const layout_field& field, double value) {
   return slot.holds(field) ? value : std::nan("");
 }
 
+// Six fields of an array of the layout, each as a number.
+template <const layout_field (&Fields)[6]>
+void read_six(const std::uint8_t* p, double (&out)[6]) {
+  out[0] = raw_value<Fields, 0>(p);
+  out[1] = raw_value<Fields, 1>(p);
+  out[2] = raw_value<Fields, 2>(p);
+  out[3] = raw_value<Fields, 3>(p);
+  out[4] = raw_value<Fields, 4>(p);
+  out[5] = raw_value<Fields, 5>(p);
+}
+
 }  // namespace
 
 engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units) {
   namespace f = eis_layout;
-  const eis_values& v = eis.values();
   engine_sample s;
+  const engine_units& now = units.current();
+  const engine_units& report = units.report();
+  if (eis.length() >= f::size && now.cht == report.cht && now.other_temperatures == report.other_temperatures &&
+      now.fuel == report.fuel) {
+    // The common case, once per EIS record: a whole record already in the reporting units, its
+    // fields read from the image rather than through the slot's decode of every field.
+    const std::uint8_t* p = eis.image();
+    s.rpm = raw_value<f::tachometer>(p);
+    read_six<f::chttemp>(p, s.cht);
+    read_six<f::egttemp>(p, s.egt);
+    s.oil_temperature = raw_value<f::oiltemp>(p);
+    s.oil_pressure_psi = raw_value<f::oilpressure>(p);
+    s.bus_voltage = scaled_number_of<f::primaryvoltage>(p).value();
+    s.fuel_flow = scaled_number_of<f::fuelflow>(p).value();
+    s.fuel_quantity = scaled_number_of<f::fuelqty>(p).value();
+    s.engine_hours = scaled_number_of<f::elapsed_time>(p).value();
+    return s;
+  }
+  const eis_values& v = eis.values();
   s.rpm = held(eis, f::tachometer, v.rpm);
   for (std::size_t i = 0; i < cylinder_count; ++i) {
     s.cht[i] = held(eis, f::chttemp[i], units.cht(v.cht[i]));
@@ -40,9 +69,20 @@ aux_inputs aux_inputs_of(eis_slot& eis) {
   return a;
 }
 
-air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs) {
+air_data_sample air_data_sample_of(const ahrs_hr_slot& ahrs) {
+  // Called for every high-rate record: the five fields are read from the image directly rather
+  // than through the slot's whole decode of the message.
   namespace f = ahrs_hr_layout;
-  const ahrs_hr_values& v = ahrs.values().high_rate;
-  return {held(ahrs, f::pressure_alt, v.pressure_alt_ft), held(ahrs, f::asi, v.ias_kt()), held(ahrs, f::vsi, v.vsi_fpm),
-          held(ahrs, f::roll_angle, v.roll.value()), held(ahrs, f::pitch_angle, v.pitch.value())};
+  const std::uint8_t* p = ahrs.image();
+  air_data_sample s{static_cast<double>(whole_value<f::pressure_alt>(p)),
+                    static_cast<std::int16_t>(raw_value<f::asi>(p)) / f::tenths_fps_per_knot,
+                    static_cast<double>(static_cast<std::int16_t>(raw_value<f::vsi>(p))),
+                    scaled_number_of<f::roll_angle>(p).value(), scaled_number_of<f::pitch_angle>(p).value()};
+  if (ahrs.length() >= f::size) return s;  // a whole message holds every field
+  s.pressure_altitude_ft = held(ahrs, f::pressure_alt, s.pressure_altitude_ft);
+  s.ias_kt = held(ahrs, f::asi, s.ias_kt);
+  s.vertical_speed_fpm = held(ahrs, f::vsi, s.vertical_speed_fpm);
+  s.bank_deg = held(ahrs, f::roll_angle, s.bank_deg);
+  s.pitch_deg = held(ahrs, f::pitch_angle, s.pitch_deg);
+  return s;
 }

@@ -52,4 +52,4 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
 aux_inputs aux_inputs_of(eis_slot& eis);
 
 // The slot's AHRS high-rate message.
-air_data_sample air_data_sample_of(ahrs_hr_slot& ahrs);
+air_data_sample air_data_sample_of(const ahrs_hr_slot& ahrs);

@@ -104,8 +104,9 @@ std::string plan_export(decode_context& ctx, const export_request& request, FILE
   const long start = std::ftell(input);
   if (start < 0) return "the LOG can't be read twice (it is not a regular file)";
   const bool time_line = need_flights || request.window.flight.has_value();
-  log_summary summary =
-      time_line ? analyse_log(ctx, analysis_of(request), input) : summary_of_scan(ctx, request, input);
+  analysis_options windows = analysis_of(request);
+  windows.windows_only = true;  // the exports draw on the flights' windows and places, no figure
+  log_summary summary = time_line ? analyse_log(ctx, windows, input) : summary_of_scan(ctx, request, input);
   if (std::fseek(input, start, SEEK_SET) != 0) return "the LOG can't be rewound for the second pass";
   if (time_line && request.airports != nullptr && request.airports->enabled()) {
     const std::string error = locate_flights(summary, *request.airports, request.lookup_options);

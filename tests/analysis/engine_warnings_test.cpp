@@ -135,3 +135,35 @@ TEST(EngineWarnings, ProbesThatNeverReadAreNotFitted) {
   ASSERT_EQ(s.flights.size(), 1u);
   EXPECT_TRUE(warnings_of(s).empty()) << limit_name(warnings_of(s).front().parameter);
 }
+
+// Faults that come and go in one flight: each is told once, however the checks between them
+// stand (nothing wrong, a probe still under suspicion, another probe's warning going on).
+TEST(EngineWarnings, EachFaultOfAFlightIsToldOnce) {
+  using lp = limit_parameter;
+  const std::string route =
+      "start 2026-05-09T17:00:00Z\nvariation 15.5\ncylinders 4\n"
+      "depart 47.4866 -122.2147 32 354\nfly-to 47.5600 -122.2400 3000 115\n"
+      "fly-to 47.6800 -122.3000 3000 115\nfly-to 47.6200 -122.4200 3000 115\n"
+      "fly-to 47.5200 -122.3000 1500 110\nland 47.4866 -122.2147 32 354\nstop-engine\n";
+  const struct {
+    const char* events;
+    std::vector<std::pair<lp, int>> told;  // rule and cylinder, in the order they began
+  } rows[] = {
+      {"cylinder 4 cht probe-fail at 8:00 to 9:00 jumping\ncylinder 4 cht probe-fail at 12:00 to 13:00 jumping\n",
+       {{lp::probe_jump, 4}, {lp::probe_jump, 4}}},
+      {"cylinder 2 cht probe-fail at 8:00 to 11:00 jumping\ncylinder 3 egt probe-fail at 9:00 reads 0\n",
+       {{lp::probe_jump, 2}, {lp::probe_low, 3}}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.events);
+    scenario planned;
+    scenario_error error;
+    ASSERT_TRUE(read_scenario(route + r.events, planned, error)) << error_text(error);
+    const std::vector<engine_warning> found = warnings_of(analyse_bytes(scenario_log(planned)));
+    ASSERT_EQ(found.size(), r.told.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      EXPECT_EQ(found[i].parameter, r.told[i].first) << i;
+      EXPECT_EQ(found[i].cylinder, r.told[i].second) << i;
+    }
+  }
+}

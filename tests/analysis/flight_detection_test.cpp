@@ -2,12 +2,15 @@
 // speed source and the clock.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "support/flight_profile.h"
 #include "text/utc_text.h"
+// after: the simulator's header has a function named as the text type above
+#include "support/flown_scenario.h"
 
 namespace {
 
@@ -135,4 +138,33 @@ TEST(FlightDetection, TheLogEndingInFlightLeavesTheLandingAndEngineStopOpen) {
   EXPECT_FALSE(f.landing.has_value());
   EXPECT_FALSE(f.engine_stop.has_value());
   EXPECT_NEAR(f.flight_time_s, 300.0, 1.0);
+}
+
+// The exports' windows-only pass must find the very windows and runway contacts the whole
+// analysis finds, on every shipped scenario.
+TEST(FlightDetection, TheWindowsOnlyPassFindsTheSameWindowsAndContacts) {
+  const auto key = [](const flight_record& w) {
+    std::vector<std::uint64_t> k{w.start_order(), w.end_order(), w.engine_runs, w.airborne_periods};
+    for (const runway_contact& c : w.contacts) {
+      k.push_back(static_cast<std::uint64_t>(c.kind));
+      k.push_back(log_order(c.event.when.segment, c.event.when.log_ms));
+    }
+    return k;
+  };
+  for (const auto& entry : std::filesystem::directory_iterator(scenario_dir)) {
+    if (entry.path().extension() != ".scenario") continue;
+    const std::string name = entry.path().stem().string();
+    SCOPED_TRACE(name);
+    analysis_options windows = default_analysis_options();
+    windows.windows_only = true;
+    const std::string& log = fly(name).log;
+    const log_summary full = analyse_bytes(log);
+    const log_summary quick = analyse_bytes(log, windows);
+    ASSERT_EQ(full.flights.size(), quick.flights.size());
+    ASSERT_EQ(full.ground_runs.size(), quick.ground_runs.size());
+    for (std::size_t i = 0; i < full.flights.size(); ++i) EXPECT_EQ(key(full.flights[i]), key(quick.flights[i]));
+    for (std::size_t i = 0; i < full.ground_runs.size(); ++i) {
+      EXPECT_EQ(key(full.ground_runs[i]), key(quick.ground_runs[i]));
+    }
+  }
 }

@@ -116,3 +116,39 @@ TEST(SimulatedFlight, AShortRecordGivesTheFieldsItHolds) {
   EXPECT_NEAR(s.log.figures.ias_kt.value, 59.2, 0.1);
   EXPECT_EQ(s.ground_runs.size(), 1u);  // 2400 rpm: the engine ran
 }
+
+TEST(SimulatedFlight, EachCutOfTheHighRateMessageGivesTheAirDataItHolds) {
+  // Bank 4-5, pitch 6-7, pressure altitude 10-11, vertical speed 12-13, airspeed 14-15; 23
+  // bytes are the whole message.
+  const std::vector<std::uint8_t> ahrs = ahrs_hr_payload(
+      {.roll_angle = ahrs_angle(-20.0), .pitch_angle = ahrs_angle(5.0), .pressure_alt = 8000, .vsi = -500, .asi = 1000});
+  const struct {
+    std::size_t length;
+    bool bank, pitch, altitude, vertical_speed, ias;
+  } rows[] = {
+      {5, false, false, false, false, false},  {6, true, false, false, false, false},
+      {8, true, true, false, false, false},    {12, true, true, true, false, false},
+      {14, true, true, true, true, false},     {16, true, true, true, true, true},
+      {23, true, true, true, true, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.length);
+    log_writer log;
+    log.record(1, 1000, std::span(ahrs).first(r.length));
+    const flight_figures f = analyse_bytes(log.str()).log.figures;
+    EXPECT_EQ(f.bank_deg.has, r.bank);
+    EXPECT_EQ(f.pitch_deg.has, r.pitch);
+    EXPECT_EQ(f.pressure_altitude_ft.has, r.altitude);
+    EXPECT_EQ(f.lowest_vertical_speed_fpm.has, r.vertical_speed);
+    EXPECT_EQ(f.ias_kt.has, r.ias);
+    if (r.bank) {
+      EXPECT_NEAR(f.bank_deg.value, 20.0, 0.01);
+    }
+    if (r.altitude) {
+      EXPECT_EQ(f.pressure_altitude_ft.value, 3000.0);
+    }
+    if (r.vertical_speed) {
+      EXPECT_EQ(f.lowest_vertical_speed_fpm.value, -500.0);
+    }
+  }
+}
