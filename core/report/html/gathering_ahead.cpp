@@ -115,15 +115,23 @@ struct gathering_ahead::state {
     return std::ferror(input) == 0;
   }
 
+  void gather() {
+    assumed.profile = request->analysis.profile;
+    if (!scan_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
+    data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input);
+    gathered = std::ferror(input) == 0;
+  }
+
   void run() {
+#if defined(__cpp_exceptions)
     try {
-      assumed.profile = request->analysis.profile;
-      if (!scan_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
-      data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input);
-      gathered = std::ferror(input) == 0;
+      gather();
     } catch (...) {
       gathered = false;  // no memory: the report gathers after the time line
     }
+#else
+    gather();  // a build without exceptions (WebAssembly) runs no thread, so never this
+#endif
   }
 };
 
