@@ -12,24 +12,12 @@
 #include "export/export_run.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/run_program.h"
 
 namespace {
 
 const std::string built_table = std::string(ORVEX_BINARY_DIR) + "/share/orvexdecode/airports.idx";
-
-const std::string& flown_log(const std::string& name) {
-  static std::map<std::string, std::string> cache;
-  if (const auto found = cache.find(name); found != cache.end()) return found->second;
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/" + name + ".scenario"),
-                            planned, error));
-  std::string& log = cache[name];
-  log = scenario_log(planned, nullptr, &error);
-  EXPECT_FALSE(log.empty()) << name;
-  return log;
-}
 
 struct exported {
   export_result result;
@@ -106,7 +94,7 @@ TEST(ExportPlaces, FlightsNameTheirAirportsWhereTheFormatHasAPlace) {
     export_request request = default_export_request();
     if (row.lookups) request.airports = &table.lookup;
     request.local_time = row.local_time;
-    const exported e = run_export(row.format, flown_log(row.scenario), request);
+    const exported e = run_export(row.format, fly(row.scenario).log, request);
     ASSERT_EQ(e.result.error, "");
     for (const char* text : row.present) EXPECT_NE(e.document.find(text), std::string::npos) << text;
     for (const char* text : row.absent) EXPECT_EQ(e.document.find(text), std::string::npos) << text;

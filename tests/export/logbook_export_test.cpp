@@ -12,21 +12,12 @@
 #include "export/export_run.h"
 #include "scenario_simulator.h"
 #include "support/capture.h"
+#include "support/flown_scenario.h"
 #include "support/flight_profile.h"
 
 namespace {
 
 const std::string expected_dir = std::string(ORVEX_SOURCE_DIR) + "/tests/export/expected/";
-
-const std::string& scenario_bytes(const std::string& name) {
-  static std::map<std::string, std::string> cache;
-  if (const auto found = cache.find(name); found != cache.end()) return found->second;
-  scenario planned;
-  scenario_error error;
-  EXPECT_TRUE(read_scenario(read_file(std::string(ORVEX_SOURCE_DIR) + "/samples/scenarios/" + name + ".scenario"),
-                            planned, error));
-  return cache[name] = scenario_log(planned, nullptr, &error);
-}
 
 const airport_lookup& airports() {
   static const airport_lookup lookup = [] {
@@ -84,10 +75,10 @@ std::vector<std::string> lines_of(const std::string& document) {
 // A day with two flights, a pattern session and a night cross-country, given out of order and
 // one of them twice.
 std::vector<named_log> three_days() {
-  return {{"night.LOG", scenario_bytes("night_cross_country")},
-          {"pattern.LOG", scenario_bytes("pattern_krnt")},
-          {"two.LOG", scenario_bytes("two_flights_power_off")},
-          {"pattern-again.LOG", scenario_bytes("pattern_krnt")}};
+  return {{"night.LOG", fly("night_cross_country").log},
+          {"pattern.LOG", fly("pattern_krnt").log},
+          {"two.LOG", fly("two_flights_power_off").log},
+          {"pattern-again.LOG", fly("pattern_krnt").log}};
 }
 
 }  // namespace
@@ -130,7 +121,7 @@ TEST(LogbookExport, HeadersHoldTheLogbooksNamesInTheirOrder) {
         "HobbsStart", "HobbsEnd", "TachStart", "TachEnd"}},
   };
   for (const auto& c : cases) {
-    const std::vector<std::string> lines = lines_of(logbook_of({{"two.LOG", scenario_bytes("two_flights_power_off")}}, c.layout));
+    const std::vector<std::string> lines = lines_of(logbook_of({{"two.LOG", fly("two_flights_power_off").log}}, c.layout));
     ASSERT_GT(lines.size(), c.header_line + 2);
     const std::vector<std::string> header = cells_of(lines[c.header_line]);
     if (c.every_column) {
@@ -156,7 +147,7 @@ TEST(LogbookExport, HeadersHoldTheLogbooksNamesInTheirOrder) {
 // The EFIS restarting in cruise, its LOG timer too, with the LOG cut at the restart as two LOGs:
 // given in either order, the logbook has the one row of the unbroken LOG.
 TEST(LogbookExport, AFlightRestartedIntoASecondLogIsOneRow) {
-  const std::string& whole = scenario_bytes("in_flight_clock_restart");
+  const std::string& whole = fly("in_flight_clock_restart").log;
   const log_summary s = analyse_bytes(whole);
   ASSERT_EQ(s.segments.size(), 2u);
   ASSERT_EQ(s.flights.size(), 1u);
