@@ -7,6 +7,7 @@
 #include "analysis/figure_window.h"
 #include "analysis/logbook_tracker.h"
 #include "analysis/resolve_utc.h"
+#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
 #include "decoders/gps/gps_state.h"
 
@@ -802,8 +803,12 @@ analysis_options default_analysis_options() {
 }
 
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
+  const long start = options.gps_on_thread && input != nullptr ? std::ftell(input) : -1;
   begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
+  gps_ahead gps;
+  if (start >= 0 && gps.start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) ctx.gps = &gps;
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
+  ctx.gps = nullptr;
   return timeline.finish();
 }

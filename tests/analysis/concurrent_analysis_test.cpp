@@ -27,8 +27,9 @@ std::string digest(const log_summary& s) {
   return d;
 }
 
-// The phases and engine warnings of every window, with their instants and figures.
-std::string phases_digest(const log_summary& s) {
+// The phases and engine warnings of every window, with their instants and figures, and what
+// the GPS fixes gave: the takeoffs' and landings' places, the distance, the ports' counts.
+std::string threads_digest(const log_summary& s) {
   std::string d;
   const auto add = [&d](double v) {
     d += std::to_string(v);
@@ -49,6 +50,10 @@ std::string phases_digest(const log_summary& s) {
         for (const measure_figures& m : p.figures.cht) add(m.mean + m.median + m.max);
         add(p.figures.cht_cooling[0].per_minute);
       }
+      for (const std::optional<log_event>* e : {&w.takeoff, &w.landing}) {
+        if (*e) add((*e)->position.latitude_deg + 1000.0 * (*e)->position.longitude_deg);
+      }
+      add(w.distance_nm.value_or(-1.0));
       for (const engine_warning& x : w.warnings) {
         add(static_cast<double>(x.parameter));
         add(x.cylinder);
@@ -61,22 +66,23 @@ std::string phases_digest(const log_summary& s) {
   }
   add(static_cast<double>(s.phases_not_listed));
   add(static_cast<double>(s.warnings_not_listed));
+  for (const auto& port : s.health.gps) add(static_cast<double>(port.sentences_accepted * 7 + port.sentences_rejected));
   return d;
 }
 
 }  // namespace
 
-// The phases and engine warnings worked out on a thread of their own are those worked out on
-// the pass's thread, on LOGs with power cycles, restarts in flight, several flights and warnings.
-TEST(ConcurrentDecode, PhasesOnTheirOwnThreadAreThoseOfThePass) {
+// The phases and engine warnings worked out, and the GPS sentences put together, on threads of
+// their own are those of the pass's thread, on LOGs with power cycles, restarts in flight,
+// several flights, warnings and GPS delays.
+TEST(ConcurrentDecode, PhasesAndGpsOnTheirOwnThreadsAreThoseOfThePass) {
   for (const char* name : {"hot_cylinder", "two_flights_power_off", "in_flight_restart", "pattern_krnt",
-                           "fast_cooling_descent", "joined_logs"}) {
+                           "fast_cooling_descent", "joined_logs", "gps_delay_fraction_port2"}) {
     SCOPED_TRACE(name);
     analysis_options options = default_analysis_options();
-    options.phases_on_thread = false;
-    const std::string inline_digest = phases_digest(analyse_bytes(fly(name).log, options));
-    options.phases_on_thread = true;
-    const std::string thread_digest = phases_digest(analyse_bytes(fly(name).log, options));
+    const std::string inline_digest = threads_digest(analyse_bytes(fly(name).log, options));
+    options.phases_on_thread = options.gps_on_thread = true;
+    const std::string thread_digest = threads_digest(analyse_bytes(fly(name).log, options));
     EXPECT_GT(inline_digest.size(), 40u);
     EXPECT_EQ(thread_digest, inline_digest);
   }
