@@ -67,6 +67,32 @@ struct first_last {
   std::optional<double> growth() const { return has ? std::optional<double>(last - first) : std::nullopt; }
 };
 
+// The air data's figures alone, for a stretch whose samples all go to the same figures: the
+// AHRS high-rate records (most of a LOG's records) are taken once here, and the stretch is
+// merged into the LOG's figures and a window's when the window moves, rather than each record
+// taken into both.
+struct air_data_figures {
+  highest pressure_altitude_ft;
+  highest ias_kt;
+  highest vertical_speed_fpm;
+  lowest lowest_vertical_speed_fpm;
+  highest bank_deg;  // either wing down
+  highest pitch_deg;
+  lowest lowest_pitch_deg;
+
+  // at() gives the record's moment, worked out only when a figure moves.
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
+    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
+    ias_kt.take_at(s.ias_kt, at);
+    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    bank_deg.take_at(std::fabs(s.bank_deg), at);
+    pitch_deg.take_at(s.pitch_deg, at);
+    lowest_pitch_deg.take_at(s.pitch_deg, at);
+  }
+};
+
 struct flight_figures {
   highest pressure_altitude_ft;
   highest ias_kt;
@@ -86,20 +112,11 @@ struct flight_figures {
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
   void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
-  // Inline: the LOG's figures and the flight's take every AHRS high-rate record; at() gives the
-  // record's moment, worked out only when a figure moves.
-  template <typename InstantAt>
-  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
-    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
-    ias_kt.take_at(s.ias_kt, at);
-    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    bank_deg.take_at(std::fabs(s.bank_deg), at);
-    pitch_deg.take_at(s.pitch_deg, at);
-    lowest_pitch_deg.take_at(s.pitch_deg, at);
-  }
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);
+  // The air data of a later stretch (merging stretch by stretch in their order gives what
+  // taking their samples one by one gives).
+  void merge(const air_data_figures& later);
 
   // Fuel used over the stretch: from the quantity on board, and from the fuel flow.
   std::optional<double> fuel_used_from_quantity() const {
