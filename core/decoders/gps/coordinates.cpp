@@ -40,11 +40,38 @@ inline const char* read_int(const char* p, int width, int* value) {
   return p;
 }
 
+// The usual minutes text, digits with at most one point and no exponent, whose digits make at
+// most 2^24 with at most 10 of them after the point: the digits and the power of ten are then
+// both exact floats, so one division rounds once, to the value the full reading gives. False
+// (value untouched) for anything else.
+bool read_short_decimal(const char* p, float* value) {
+  static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  constexpr std::uint32_t exact_below = std::uint32_t{1} << 24;
+  std::uint32_t digits = 0;
+  int count = 0;
+  int decimals = -1;  // -1 until the point
+  for (;; ++p) {
+    if (is_digit(*p)) {
+      if (++count > 9) return false;
+      digits = digits * 10 + static_cast<std::uint32_t>(*p - '0');
+      if (decimals >= 0) ++decimals;
+    } else if (*p == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      break;
+    }
+  }
+  if (count == 0 || *p == 'e' || *p == 'E' || digits > exact_below || decimals > 10) return false;
+  *value = static_cast<float>(digits) / powers[decimals > 0 ? decimals : 0];
+  return true;
+}
+
 // A %f conversion into a 32-bit float, rounded once from the decimal text as the C library
 // does; value is left alone when no number can be read. The NMEA fields hold only digits and
 // '.', for which this is exactly the C library's reading.
 void read_float(const char* p, float* value) {
   p = skip_white_space(p);
+  if (read_short_decimal(p, value)) return;
   const char* end = p;
   while (*end != '\0') ++end;
   const bool plus = *p == '+';
