@@ -8,10 +8,31 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
 
 #include "analysis/log_instant.h"
 #include "decode/samples.h"
+
+// An extreme of values that are never infinite (the AHRS air data, read from 16-bit numbers):
+// it starts at the infinity beyond every value, so the first value is taken by the same one
+// comparison as any later one (a NaN, a field the record does not hold, never is).
+template <bool Highest>
+struct finite_extreme {
+  static constexpr double none = Highest ? -std::numeric_limits<double>::infinity()
+                                         : std::numeric_limits<double>::infinity();
+  double value = none;
+  log_instant when;
+
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_at(double v, InstantAt&& at) {
+    if (Highest ? v > value : v < value) {
+      value = v;
+      when = at();
+    }
+  }
+  bool has() const { return value != none; }
+};
 
 template <bool Highest>
 struct extreme {
@@ -37,6 +58,9 @@ struct extreme {
   // An equal value keeps the earlier moment.
   void merge(const extreme& later) {
     if (later.has) take(later.value, later.when);
+  }
+  void merge(const finite_extreme<Highest>& later) {
+    if (later.has()) take(later.value, later.when);
   }
   std::optional<double> get() const { return has ? std::optional<double>(value) : std::nullopt; }
 };
@@ -72,13 +96,13 @@ struct first_last {
 // merged into the LOG's figures and a window's when the window moves, rather than each record
 // taken into both.
 struct air_data_figures {
-  highest pressure_altitude_ft;
-  highest ias_kt;
-  highest vertical_speed_fpm;
-  lowest lowest_vertical_speed_fpm;
-  highest bank_deg;  // either wing down
-  highest pitch_deg;
-  lowest lowest_pitch_deg;
+  finite_extreme<true> pressure_altitude_ft;
+  finite_extreme<true> ias_kt;
+  finite_extreme<true> vertical_speed_fpm;
+  finite_extreme<false> lowest_vertical_speed_fpm;
+  finite_extreme<true> bank_deg;  // either wing down
+  finite_extreme<true> pitch_deg;
+  finite_extreme<false> lowest_pitch_deg;
 
   // at() gives the record's moment, worked out only when a figure moves.
   template <typename InstantAt>
