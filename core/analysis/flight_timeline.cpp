@@ -811,9 +811,8 @@ log_summary analyse_log(decode_context& ctx, const analysis_options& options, FI
   const long start = options.gps_on_thread && input != nullptr ? std::ftell(input) : -1;
   begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
   gps_ahead gps;
-  if (start >= 0 && gps.start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) ctx.gps = &gps;
+  if (start >= 0) gps.follow(ctx, input, start);
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
-  ctx.gps = nullptr;
   return timeline.finish();
 }

@@ -23,16 +23,22 @@
 #include "decoders/gps/gps_state.h"
 #include "records/efis_record.h"
 
+struct decode_context;
+
 class gps_ahead {
  public:
   gps_ahead();
-  ~gps_ahead();  // stops the thread
+  ~gps_ahead();  // stops the thread, and the context it follows takes its ports itself again
   gps_ahead(const gps_ahead&) = delete;
   gps_ahead& operator=(const gps_ahead&) = delete;
 
   // Starts the thread on a second stream of input (a regular file) from start, the pass's own
   // position, with the ports reset to these formats. False when it can't.
   bool start(FILE* input, long start, std::int32_t gps_1_format, std::int32_t gps_2_format);
+
+  // For a pass begun on ctx from start on input: the thread is started and ctx's GPS records
+  // take from it, when it can be (else the pass goes on as without it).
+  void follow(decode_context& ctx, FILE* input, long start);
 
   // The GPS record the pass is at, of port (0 or 1): port_state takes the thread's fix and
   // counts for it; true when it gave a new fix.
@@ -41,4 +47,5 @@ class gps_ahead {
  private:
   struct state;
   std::unique_ptr<state> state_;
+  decode_context* followed_ = nullptr;
 };
