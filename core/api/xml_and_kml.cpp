@@ -6,9 +6,7 @@
 #include <new>
 
 #include "api/public_call.h"
-#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
-#include "decode/spare_processor.h"
 #include "path/kml.h"
 #include "path/summary_path.h"
 #include "report/xml/xml_report.h"
@@ -37,14 +35,7 @@ int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, co
   path_point* const points = own_summary_path();
   const std::unique_ptr<output_writer> kml(new (std::nothrow) output_writer);
   if (points == nullptr || kml == nullptr) return -1;
-  // Without summaries or a GPS port selected the XML shows no GPS sentence, and the path takes
-  // only the fixes and counts: the sentences may then be put together beside the pass.
-  const spare_processor processor;
-  const bool gps_beside = processor.spare() && options->summary == 0 && options->gps_1 == 0 && options->gps_2 == 0;
-  const long start = gps_beside ? std::ftell(input) : -1;
   begin_pass(ctx, constants, options, input, xml_output);
-  gps_ahead gps;
-  if (start >= 0) gps.follow(ctx, input, start);
   xml_report_steps report = begin_xml_report(ctx, description, now);
   path_steps path(ctx, points, summary_path_capacity);
   report_and_path_steps steps{report, path};

@@ -10,9 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
-#include "decode/spare_processor.h"
 
 namespace {
 
@@ -69,12 +67,7 @@ summary_path_result end_summary_path(const path_steps& steps) {
 summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_const* constants,
                                         const library_options* options, FILE* input, FILE* output, path_point* points,
                                         std::int32_t capacity) {
-  // The path takes only the GPS fixes and counts: the sentences may be put together beside.
-  const spare_processor processor;
-  const long start = processor.spare() && input != nullptr ? std::ftell(input) : -1;
   begin_pass(ctx, constants, options, input, output);
-  gps_ahead gps;
-  if (start >= 0) gps.follow(ctx, input, start);
   path_steps steps(ctx, points, capacity);
   run_record_loop(ctx, steps);
   return end_summary_path(steps);
