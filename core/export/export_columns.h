@@ -64,6 +64,15 @@ template <typename Put>
   return put_kept(at, kept, std::bit_cast<std::uint64_t>(f.value), [f](char* to) { return put_cell(to, f); });
 }
 
+// The same for an exact decimal: a column's field keeps its scale, so the numerator says the text.
+[[gnu::always_inline]] inline char* put_kept(char* at, kept_cell& kept, ratio_value r) {
+  return put_kept(at, kept, static_cast<std::uint64_t>(r.numerator), [r](char* to) { return put_cell(to, r); });
+}
+
+// "YYYY-MM-DDThh:mm:ss.fffZ" as iso8601_utc_ms writes it; the date's text is kept for its day,
+// so the rows of a day only write their time of day.
+char* put_kept_utc(char* at, kept_cell& kept, std::int64_t utc_ms);
+
 enum class column_unit : std::uint8_t {
   fixed,        // the unit text says it
   cht,          // cylinder-head temperatures

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/export_columns.h"
+#include "text/utc_text.h"
 
 namespace {
 
@@ -40,5 +41,22 @@ TEST(KeptCell, EveryRowReadsAsIfFormattedAfresh) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       EXPECT_EQ(text_of(c.kept, rows[i]), text_of(c.fresh, rows[i])) << c.name << ", row " << i;
     }
+  }
+}
+
+// The rows of a day share the date's text: each must still read as the whole text does, across
+// midnight, before 1970, with and without milliseconds, and where the years clamp.
+TEST(KeptCell, UtcTimeReadsAsTheWholeText) {
+  constexpr std::int64_t day = 86400000;
+  const std::int64_t rows[] = {
+      1715950801000, 1715950802000, 1715990399999, 1715990400000, 1715990400001, 1715990400000 + day,
+      0, -1, -day, -day - 1, 1715950801000, -62167219200000, -62167219200001, 253402300799999,
+      253402300800000, 951782400000 - 1, 951782400000,  // 2000-02-29
+  };
+  kept_cell kept;
+  for (const std::int64_t utc_ms : rows) {
+    char text[cell_text_max];
+    EXPECT_EQ(std::string(text, put_kept_utc(text, kept, utc_ms)), std::string(iso8601_utc_ms(utc_ms).view()))
+        << utc_ms;
   }
 }
