@@ -253,10 +253,6 @@ char* write_gps_number(char* at, double value) {
   return put_cell(at, fixed(value, 2));
 }
 
-char* write_gps_number(char* at, kept_cell& kept, double value) {
-  return put_kept(at, kept, std::bit_cast<std::uint64_t>(value), [value](char* to) { return write_gps_number(to, value); });
-}
-
 void write_gps_number(output_writer& out, double value) {
   char text[cell_text_max];
   out.text(std::string_view(text, static_cast<std::size_t>(write_gps_number(text, value) - text)));

@@ -37,7 +37,7 @@ char* put_cell(char* at, const T& value) {
 // A cell's last text and the bits of the value it shows. Each column of a document's rows has
 // one, kept from row to row while the document is written.
 struct kept_cell {
-  static constexpr std::size_t room = 24;  // a longer text is not kept (formatted every time)
+  static constexpr std::size_t room = 16;  // a longer text is not kept (formatted every time)
   std::uint64_t value_bits = 0;
   std::uint8_t length = 0;  // 0: nothing kept (a number's text is never empty)
   char text[room];
@@ -115,7 +115,10 @@ std::string_view csv_unit_suffix(column_unit kind, const engine_units& units);
 namespace row_values {
 // A GPS number: whole for the aviation format, up to two decimals for NMEA.
 char* write_gps_number(char* at, double value);
-char* write_gps_number(char* at, kept_cell& kept, double value);  // through the cell's kept text
+// The same through the cell's kept text.
+inline char* write_gps_number(char* at, kept_cell& kept, double value) {
+  return put_kept(at, kept, std::bit_cast<std::uint64_t>(value), [value](char* to) { return write_gps_number(to, value); });
+}
 void write_gps_number(output_writer& out, double value);
 }  // namespace row_values
 
