@@ -12,7 +12,9 @@
 #   R  orvexdecode-report (the HTML flight report)       MB/s of LOG input
 #   D  peak resident memory of each run                  MB, for both sizes
 #   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2 of A; orvexdecode-info -j 2)
-#      aggregate MB/s of LOG input, beside one at a time
+#      aggregate MB/s of LOG input, beside one at a time on one core (taskset -c 0: a pass also
+#      reads ahead, and the info pass works out the engine phases, on threads of their own, so
+#      one at a time unpinned would already use part of the second core)
 #   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
 #
 # A second table gives the ratios the targets are set in, each measured in this one run (so
@@ -219,27 +221,30 @@ cat "${fleet[@]}" >/dev/null
 fleet_bytes=$(cat "${fleet[@]}" | wc -c)
 fleet_mb=$(awk -v b="$fleet_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
 printf "%s\n" "${fleet[@]}" > "$work/fleet.txt"
+# One core's rate: the command under "taskset -c 0" (util-linux) when it is there.
+one_core=
+command -v taskset >/dev/null 2>&1 && one_core="taskset -c 0 "
 fleet_of() {
   hyperfine --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
-    -- "xargs -P${2:-2} -I{} $1 -o /dev/null {} < $work/fleet.txt" >/dev/null
+    -- "${3:-}xargs -P${2:-2} -I{} $1 -o /dev/null {} < $work/fleet.txt" >/dev/null
   awk -F, 'NR == 2 { print $4 }' "$csv"
 }
 ref=$(median_of "cat ${fleet[*]}")
 in_mb=$fleet_mb
 rows+=("$(row "cat of the ten LOGs" "$ref" "$fleet_mb" "input" "")")
-fleet_one_seconds=$(fleet_of "$decoder" 1)
-rows+=("$(row "E1 fleet: one at a time" "$fleet_one_seconds" "$fleet_mb" "input" "")")
+fleet_one_seconds=$(fleet_of "$decoder" 1 "$one_core")
+rows+=("$(row "E1 fleet: one at a time${one_core:+, 1 core}" "$fleet_one_seconds" "$fleet_mb" "input" "")")
 fleet_seconds=$(fleet_of "$decoder")
 rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$fleet_seconds" "$fleet_mb" "input" "")")
 [ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_bin/orvexdecode")" "$fleet_mb" "input" "" "$fleet_seconds")")
 # The same ten LOGs summarised by one orvexdecode-info, one LOG at a time and two at a time.
 info_fleet_of() {
   hyperfine -N --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
-    -- "$bin/orvexdecode-info --json -j $1 ${fleet[*]}" >/dev/null
+    -- "${2:-}$bin/orvexdecode-info --json -j $1 ${fleet[*]}" >/dev/null
   awk -F, 'NR == 2 { print $4 }' "$csv"
 }
-info_fleet_one_seconds=$(info_fleet_of 1)
-rows+=("$(row "E1 info fleet: -j 1" "$info_fleet_one_seconds" "$fleet_mb" "input" "")")
+info_fleet_one_seconds=$(info_fleet_of 1 "$one_core")
+rows+=("$(row "E1 info fleet: -j 1${one_core:+, 1 core}" "$info_fleet_one_seconds" "$fleet_mb" "input" "")")
 info_fleet_seconds=$(info_fleet_of 2)
 rows+=("$(row "E info fleet: -j 2" "$info_fleet_seconds" "$fleet_mb" "input" "")")
 
@@ -284,8 +289,8 @@ if [ -n "$baseline_bin" ]; then
     ratio_row "pass $key throughput / $BASELINE's" "$(quotient "${base_seconds[$key$large]}" "${seconds[$key$large]}")" 1.3
   done
 fi
-ratio_row "fleet xargs -P2 / one at a time" "$(quotient "$fleet_one_seconds" "$fleet_seconds")" 1.8
-ratio_row "fleet info -j 2 / -j 1" "$(quotient "$info_fleet_one_seconds" "$info_fleet_seconds")" 1.8
+ratio_row "fleet xargs -P2 / one at a time, one core" "$(quotient "$fleet_one_seconds" "$fleet_seconds")" 1.8
+ratio_row "fleet info -j 2 / -j 1 on one core" "$(quotient "$info_fleet_one_seconds" "$info_fleet_seconds")" 1.8
 set -- $sizes
 if [ $# -ge 2 ]; then
   for key in a b c t f_csv f_avionics-csv f_gpx f_kml i r; do

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "analysis/work_ahead.h"
+
 namespace {
 
 constexpr std::uint8_t no_phase = 0xFF;  // warming up, standing after the taxi in, past the window
@@ -29,10 +31,8 @@ std::string_view flight_phase_display(flight_phase_kind k) { return phase_displa
 
 class flight_phases::machine {
  public:
-  machine(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules,
-          std::uint64_t& not_listed)
+  machine(const aircraft_profile& profile, const warning_rules& rules, std::uint64_t& not_listed)
       : t_(profile.phases),
-        clock_(clock),
         not_listed_(not_listed),
         ring_(new phase_sample[ring_size]),
         warnings_(rules, max_listed_warnings) {
@@ -59,15 +59,13 @@ class flight_phases::machine {
     phases_.clear();
   }
 
-  void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& e, const engine_units& units,
-                   std::size_t fitted, const aux_inputs* aux, const air_data_sample* air,
-                   const latest_value& ground_speed) {
-    units_ = units;
-    if (head_ - window_ == ring_size) make_room();
-    phase_sample& s = at(head_);
+  // The sample the phases take: the engine values in the reporting units, the aircraft as it
+  // stands. Reads only what the constructor set, so any thread may call it.
+  phase_sample sample_of(std::uint32_t t, std::uint32_t segment, const engine_sample& e, std::size_t fitted,
+                         const aux_inputs* aux, const air_data_sample* air, const latest_value& ground_speed) const {
+    phase_sample s;
     s.log_ms = t;
     s.segment = segment;
-    segment_ = segment;
     const float nan = std::nanf("");
     bool every_cht = true;
     for (std::size_t c = 0; c < cylinder_count; ++c) {
@@ -91,6 +89,17 @@ class flight_phases::machine {
     s.speed_kt = ias == ias ? ias : s.ground_speed_kt;
     s.altitude_ft = air != nullptr ? static_cast<float>(air->pressure_altitude_ft) : nan;
     s.vertical_speed_fpm = air != nullptr ? static_cast<float>(air->vertical_speed_fpm) : nan;
+    s.label = 0;
+    s.airborne = false;
+    return s;
+  }
+
+  void take(const phase_sample& sample, const engine_units& units) {
+    units_ = units;
+    if (head_ - window_ == ring_size) make_room();
+    phase_sample& s = at(head_);
+    s = sample;
+    segment_ = sample.segment;
     const std::uint64_t i = head_++;
     if (airborne_) {
       in_the_air(i);
@@ -369,7 +378,6 @@ class flight_phases::machine {
   }
 
   const phase_thresholds t_;
-  const utc_clock& clock_;
   std::uint64_t& not_listed_;
   std::size_t listed_ = 0;
   int map_input_ = -1;
@@ -405,25 +413,98 @@ class flight_phases::machine {
   std::vector<phase_record> phases_;
 
  public:
+  clock_mapping clock_;  // as it stood at the latest call
   engine_units units_{};  // of the latest sample
   warning_detector warnings_;
   std::vector<engine_warning> window_warnings_;  // the last window's
 };
 
-flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules)
-    : machine_(std::make_unique<machine>(profile, clock, rules, not_listed_)),
+struct phase_command {
+  enum class kind : std::uint8_t { begin, engine, finish };
+  kind what = kind::begin;
+  bool keep = false;  // finish: the window's results are wanted
+  std::uint32_t t = 0;  // finish: the window's end
+  std::uint32_t segment = 0;
+  clock_mapping clock;
+  engine_units units{};
+  phase_sample sample{};
+};
+
+struct flight_phases::ahead {
+  work_ahead<phase_command> work;
+};
+
+flight_phases::flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules,
+                             bool on_thread)
+    : machine_(std::make_unique<machine>(profile, rules, not_listed_)),
+      clock_(clock),
       reads_aux_(aux_input_of(profile, aux_quantity::manifold_pressure_inhg) ||
-                 aux_input_of(profile, aux_quantity::fuel_pressure_psi)) {}
+                 aux_input_of(profile, aux_quantity::fuel_pressure_psi)) {
+  if (on_thread) {
+    ahead_ = std::make_unique<ahead>();
+    if (!ahead_->work.start([this](const phase_command& c) { run(c); })) ahead_.reset();
+  }
+  if (!ahead_) command_ = std::make_unique<phase_command>();
+}
 flight_phases::~flight_phases() = default;
 
-void flight_phases::begin() { machine_->begin(); }
+// Runs one call on the machine, on the phases' thread when they have one.
+void flight_phases::run(const phase_command& c) {
+  machine& m = *machine_;
+  m.clock_ = c.clock;
+  switch (c.what) {
+    case phase_command::kind::begin: m.begin(); break;
+    case phase_command::kind::engine: m.take(c.sample, c.units); break;
+    case phase_command::kind::finish: {
+      window_phases done{m.finish(c.t, c.segment), std::move(m.window_warnings_)};
+      m.window_warnings_.clear();
+      if (c.keep) results_.push_back(std::move(done));
+      break;
+    }
+  }
+}
+
+phase_command& flight_phases::next_command() {
+  phase_command& c = ahead_ ? ahead_->work.next() : *command_;
+  c.clock = clock_.mapping();
+  return c;
+}
+
+void flight_phases::commit_command() {
+  if (ahead_) {
+    ahead_->work.commit();
+  } else {
+    run(*command_);
+  }
+}
+
+void flight_phases::begin() {
+  next_command().what = phase_command::kind::begin;
+  commit_command();
+}
+
 void flight_phases::take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s,
                                 const engine_units& units, std::size_t fitted, const aux_inputs* aux,
                                 const air_data_sample* air) {
-  machine_->take_engine(t, segment, s, units, fitted, aux, air, ground_speed_);
+  phase_command& c = next_command();
+  c.what = phase_command::kind::engine;
+  c.units = units;
+  c.sample = machine_->sample_of(t, segment, s, fitted, aux, air, ground_speed_);
+  commit_command();
 }
-std::vector<engine_warning> flight_phases::take_warnings() { return std::move(machine_->window_warnings_); }
+
+void flight_phases::finish(std::uint32_t end_ms, std::uint32_t end_segment, bool keep) {
+  phase_command& c = next_command();
+  c.what = phase_command::kind::finish;
+  c.t = end_ms;
+  c.segment = end_segment;
+  c.keep = keep;
+  commit_command();
+}
+
+std::vector<window_phases> flight_phases::results() {
+  if (ahead_) ahead_->work.finish();
+  return std::move(results_);
+}
+
 std::uint64_t flight_phases::warnings_not_listed() const { return machine_->warnings_.not_listed(); }
-std::vector<phase_record> flight_phases::finish(std::uint32_t end_ms, std::uint32_t end_segment) {
-  return machine_->finish(end_ms, end_segment);
-}

@@ -81,11 +81,23 @@ struct latest_value {
   }
 };
 
+// The phases and engine warnings of one flight or ground run.
+struct window_phases {
+  std::vector<phase_record> phases;
+  std::vector<engine_warning> warnings;  // in the order they began
+};
+
+// One call of the phases, as it is handed to the thread that works them out.
+struct phase_command;
+
 class flight_phases {
  public:
-  // clock gives the phases' instants UTC; profile the thresholds and the aux inputs; rules the
-  // engine warnings, checked on the samples of the phases as they are settled.
-  flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules);
+  // clock gives the phases' instants UTC (as it stands at each call); profile the thresholds and
+  // the aux inputs; rules the engine warnings, checked on the samples of the phases as they are
+  // settled. on_thread: the phases are worked out on a thread of their own where one can be
+  // started, the calls below handing their samples over; the results are the same.
+  flight_phases(const aircraft_profile& profile, const utc_clock& clock, const warning_rules& rules,
+                bool on_thread = false);
   ~flight_phases();
   flight_phases(const flight_phases&) = delete;
   flight_phases& operator=(const flight_phases&) = delete;
@@ -103,18 +115,29 @@ class flight_phases {
   // high-rate message, when one came in the last 5 s.
   void take_engine(std::uint32_t t, std::uint32_t segment, const engine_sample& s, const engine_units& units,
                    std::size_t fitted, const aux_inputs* aux, const air_data_sample* air);
-  // The window ended at end_ms of end_segment: its phases, each with its figures.
-  std::vector<phase_record> finish(std::uint32_t end_ms, std::uint32_t end_segment);
-  // The engine warnings of the window finish() ended, in the order they began.
-  std::vector<engine_warning> take_warnings();
+  // The window ended at end_ms of end_segment. keep: its phases and warnings are wanted.
+  void finish(std::uint32_t end_ms, std::uint32_t end_segment, bool keep);
+  // The phases and warnings of each window finished with keep, in the order they were
+  // finished. The last call: it waits for the phases' thread.
+  std::vector<window_phases> results();
 
+  // Once results() has returned.
   std::uint64_t not_listed() const { return not_listed_; }
   std::uint64_t warnings_not_listed() const;
 
  private:
   class machine;
+  void run(const phase_command& c);
+  phase_command& next_command();
+  void commit_command();
+
   std::unique_ptr<machine> machine_;
+  const utc_clock& clock_;
   latest_value ground_speed_;
   bool reads_aux_ = false;
   std::uint64_t not_listed_ = 0;
+  std::vector<window_phases> results_;
+  struct ahead;
+  std::unique_ptr<ahead> ahead_;  // the thread, when the phases run on one
+  std::unique_ptr<phase_command> command_;  // the command being made, when they do not
 };

@@ -7,6 +7,7 @@
 #include "analysis/figure_window.h"
 #include "analysis/logbook_tracker.h"
 #include "analysis/resolve_utc.h"
+#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
 #include "decoders/gps/gps_state.h"
 
@@ -83,7 +84,7 @@ class flight_timeline {
         airborne_(milliseconds(options.detection.takeoff_s), milliseconds(options.detection.landing_s)),
         exceedances_(limits_only(options.limits), exceedance_release_ms, max_listed_exceedances),
         logbook_(options.detection.takeoff_kt, options.logbook),
-        phases_(options.profile, ctx.follow.clock, warning_rules_of(options)) {}
+        phases_(options.profile, ctx.follow.clock, warning_rules_of(options), options.phases_on_thread) {}
 
   // ---- the steps around the dispatch ----
 
@@ -173,6 +174,12 @@ class flight_timeline {
   exceedance_tracker exceedances_;
   logbook_tracker logbook_;
   flight_phases phases_;
+  // The listed windows in the order they ended: where each one's phases go once they are known.
+  struct listed_window {
+    bool flight = false;
+    std::size_t index = 0;  // in the flights or the ground runs
+  };
+  std::vector<listed_window> phases_of_;
   condition_values now_;
 
   timed_event engine_on_event_, engine_off_event_, airborne_on_event_, airborne_off_event_;
@@ -622,8 +629,8 @@ void flight_timeline::finish_window(const flight_figures& figures) {
     w.end_segment = end->segment;
   }
   w.logbook = logbook_.finish(w.engine_stop);
-  w.phases = phases_.finish(w.end_ms, w.end_segment);
-  w.warnings = phases_.take_warnings();
+  const bool listed = summary_.flights.size() + summary_.ground_runs.size() < max_listed_windows;
+  phases_.finish(w.end_ms, w.end_segment, listed);
 
   flight_record& log = summary_.log;
   if (!log.engine_start) log.engine_start = w.engine_start;
@@ -645,7 +652,8 @@ void flight_timeline::finish_window(const flight_figures& figures) {
   log.airborne.merge(w.airborne);
 
   std::vector<flight_record>& list = w.is_flight() ? summary_.flights : summary_.ground_runs;
-  if (summary_.flights.size() + summary_.ground_runs.size() < max_listed_windows) {
+  if (listed) {
+    phases_of_.push_back({w.is_flight(), list.size()});
     list.push_back(w);
   } else {
     ++summary_.windows_not_listed;
@@ -678,6 +686,12 @@ log_summary flight_timeline::finish() {
   engine_ = debounced_switch{};
   move_group();
   exceedances_.finish();
+  std::vector<window_phases> phases = phases_.results();
+  for (std::size_t k = 0; k < phases.size() && k < phases_of_.size(); ++k) {
+    flight_record& w = (phases_of_[k].flight ? summary_.flights : summary_.ground_runs)[phases_of_[k].index];
+    w.phases = std::move(phases[k].phases);
+    w.warnings = std::move(phases[k].warnings);
+  }
 
   log_health& health = health_.health();
   const reader_stats& reader = ctx_.reader.stats();
@@ -789,8 +803,12 @@ analysis_options default_analysis_options() {
 }
 
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
+  const long start = options.gps_on_thread && input != nullptr ? std::ftell(input) : -1;
   begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
+  gps_ahead gps;
+  if (start >= 0 && gps.start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) ctx.gps = &gps;
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
+  ctx.gps = nullptr;
   return timeline.finish();
 }

@@ -52,6 +52,12 @@ struct analysis_options {
   // Only the windows: their events, landings and runway contacts, without the figures, phases,
   // engine warnings and limits of the engine and air data (for a pass that draws on no more).
   bool windows_only = false;
+  // The flight phases and engine warnings worked out on a thread of their own, beside the pass
+  // (where a thread can be started); the summary is the same.
+  bool phases_on_thread = false;
+  // The GPS ports' sentences put together on a thread of their own from a second reading of the
+  // input, when it is a regular file (decode/gps_ahead.h); the summary is the same.
+  bool gps_on_thread = false;
 };
 
 constexpr std::size_t max_listed_windows = 1000;

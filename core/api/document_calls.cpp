@@ -251,6 +251,8 @@ template <bool json>
 int write_summary(decode_context& ctx, const orvex_document_options& o, call_streams& s, orvex_document_result& r) {
   analysis_options analysis;
   if (!analysis_of(o, analysis, r)) return ORVEX_DOCUMENT_REFUSED;
+  analysis.phases_on_thread = true;  // the engine side and the GPS sentences beside the reading
+  analysis.gps_on_thread = true;
   places_request places;
   if (const int status = places_of(o, places, r); status != ORVEX_DOCUMENT_WRITTEN) return status;
   errno = 0;

@@ -21,10 +21,12 @@ void begin_pass(decode_context& ctx, const analog_input_const* constants, const 
   clear_decode_state(ctx);
   ctx.reader.reset(input);
   ctx.out.attach(output);
+  ctx.gps = nullptr;
 }
 
 bool resume_pass_at(decode_context& ctx, std::uint64_t offset, std::uint32_t index, segment_cause cause) {
   clock_hints* hints = ctx.follow.hints;
+  ctx.gps = nullptr;  // the ports start again here, on this thread
   clear_decode_state(ctx);
   ctx.follow.hints = hints;
   ctx.follow.segments.resume_at(index, cause);

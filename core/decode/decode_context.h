@@ -11,6 +11,8 @@
 #include "records/record_reader.h"
 #include "text/output_writer.h"
 
+class gps_ahead;
+
 struct decode_context {
   library_options options;
   analog_input_const constants;
@@ -18,6 +20,8 @@ struct decode_context {
   followers follow;      // the clock, the engine units and the position, moved after every record
   record_reader reader;  // reads the input stream
   output_writer out;     // the one writer for the output stream
+  // When set, the GPS records take the ports' fixes from it (gps_ahead.h); begin_pass clears it.
+  gps_ahead* gps = nullptr;
 
  protected:
   // Contexts are made by OrvexDecode_context_new (api/context.cpp), with what the C API reports

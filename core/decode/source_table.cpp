@@ -1,5 +1,6 @@
 #include "decode/source_table.h"
 
+#include "decode/gps_ahead.h"
 #include "decoders/gps/assembly.h"
 
 namespace {
@@ -38,13 +39,17 @@ record_effect dispatch_analog(decode_context& ctx, const efis_record& record) {
 
 record_effect dispatch_gps_1(decode_context& ctx, const efis_record& record) {
   record_effect effect;
-  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_1)) effect.new_fix_port = 0;
+  const bool new_fix = ctx.gps != nullptr ? ctx.gps->take(0, record, ctx.summary.gps_1, ctx.summary.gps_2)
+                                          : process_gps_entry(record.payload, record.length, &ctx.summary.gps_1);
+  if (new_fix) effect.new_fix_port = 0;
   return effect;
 }
 
 record_effect dispatch_gps_2(decode_context& ctx, const efis_record& record) {
   record_effect effect;
-  if (process_gps_entry(record.payload, record.length, &ctx.summary.gps_2)) effect.new_fix_port = 1;
+  const bool new_fix = ctx.gps != nullptr ? ctx.gps->take(1, record, ctx.summary.gps_2, ctx.summary.gps_1)
+                                          : process_gps_entry(record.payload, record.length, &ctx.summary.gps_2);
+  if (new_fix) effect.new_fix_port = 1;
   return effect;
 }
 

@@ -6,6 +6,13 @@
 
 #include <system_error>
 
+FILE* open_again(FILE* input) {
+  if (!read_ahead::suits(input)) return nullptr;
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fileno(input));
+  return std::fopen(path, "rb");
+}
+
 bool read_ahead::suits(FILE* input) {
   if (input == nullptr) return false;
   const int fd = fileno(input);
@@ -78,5 +85,9 @@ void read_ahead::stop() {
   changed_.notify_all();
   thread_.join();
 }
+
+#else
+
+FILE* open_again(FILE*) { return nullptr; }
 
 #endif

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <cstdio>
 
+// A second stream on the same regular file as input, read-only, for a reading of its own (its
+// position is its own); nullptr where there is none (not a regular file, no /proc, WASI).
+FILE* open_again(FILE* input);
+
 #if defined(__wasi__)
 
 class read_ahead {

@@ -139,12 +139,9 @@ gathering_ahead::gathering_ahead(const flight_report_request& request, const rep
                                  long start) {
 #if !defined(__wasi__)
   if (!whole_log(request.window) || start < 0 || !read_ahead::suits(input)) return;
-  // A reading of its own: the time line moves the input's position as it reads.
-  char path[64];
-  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fileno(input));
   std::unique_ptr<state> s(new (std::nothrow) state);
   if (s == nullptr) return;
-  s->input = std::fopen(path, "rb");
+  s->input = open_again(input);  // a reading of its own: the time line moves the input's position
   if (s->input == nullptr) return;
   s->request = &request;
   s->gathering = gathering;

@@ -1,0 +1,113 @@
+// Items handed from one thread to another in blocks, in order: the producer fills an item in
+// place (next(), then commit()) and the consumer reads them in the order they were committed
+// (peek(), then pop()). A block goes over when it is full, and the last one when the producer
+// closes the channel. The blocks are fixed (block_items items each, four of them), so memory
+// does not grow with the work: the producer waits while the consumer is four blocks behind, and
+// the consumer waits for the next block.
+//
+// Either side may give up: the consumer's cancel() makes the producer's next() give nullptr,
+// the producer's close() makes the consumer's peek() give nullptr once it has read every item.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+template <typename T>
+class block_channel {
+ public:
+  static constexpr std::size_t block_items = 1024;
+  static constexpr std::size_t blocks = 4;
+
+  block_channel() : storage_(std::make_unique<T[]>(blocks * block_items)) {}
+  block_channel(const block_channel&) = delete;
+  block_channel& operator=(const block_channel&) = delete;
+
+  // ---- the producer ----
+
+  // The next item's place, to be filled and then committed; nullptr once the consumer cancelled.
+  T* next() {
+    if (filled_ == 0) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return cancelled_ || handed_ - read_ < blocks; });
+      if (cancelled_) return nullptr;
+    }
+    return &storage_[(handed_ % blocks) * block_items + filled_];
+  }
+  void commit() {
+    if (++filled_ == block_items) hand_over(false);
+  }
+  // No more items: what is filled goes over.
+  void close() { hand_over(true); }
+
+  // ---- the consumer ----
+
+  // The next item, once it is handed over; nullptr when the channel is closed and every item
+  // has been read (or the consumer cancelled).
+  const T* peek() {
+    if (taken_ == taken_count_) {
+      if (taken_count_ > 0) release();
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return cancelled_ || handed_ > read_ || closed_; });
+      if (cancelled_ || handed_ == read_) return nullptr;
+      taken_block_ = read_ % blocks;
+      taken_count_ = counts_[taken_block_];
+      taken_ = 0;
+      if (taken_count_ == 0) {  // an empty last block
+        lock.unlock();
+        release();
+        return peek();
+      }
+    }
+    return &storage_[taken_block_ * block_items + taken_];
+  }
+  void pop() { ++taken_; }
+  // The consumer wants no more: the producer stops at its next next().
+  void cancel() {
+    {
+      std::lock_guard lock(mutex_);
+      cancelled_ = true;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  void hand_over(bool last) {
+    {
+      std::lock_guard lock(mutex_);
+      if (filled_ > 0 || last) {
+        counts_[handed_ % blocks] = filled_;
+        ++handed_;
+      }
+      closed_ = closed_ || last;
+    }
+    filled_ = 0;
+    changed_.notify_all();
+  }
+
+  void release() {
+    {
+      std::lock_guard lock(mutex_);
+      ++read_;
+    }
+    taken_count_ = taken_ = 0;
+    changed_.notify_all();
+  }
+
+  std::unique_ptr<T[]> storage_;
+  std::size_t counts_[blocks] = {};
+  std::uint64_t handed_ = 0;  // blocks handed over
+  std::uint64_t read_ = 0;    // ... and read to the end
+  bool closed_ = false;
+  bool cancelled_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  // The producer's: items in the block being filled.
+  std::size_t filled_ = 0;
+  // The consumer's: the block being read, its items, and how many are read.
+  std::size_t taken_block_ = 0;
+  std::size_t taken_count_ = 0;
+  std::size_t taken_ = 0;
+};
