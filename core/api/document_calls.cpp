@@ -1,6 +1,11 @@
 // OrvexDecode_context_report_html, _summary_json, _summary_text and _export: the documents of the
 // newer front ends on a caller's context, the LOG from a stream or from memory, the document to
 // a stream or to a growing buffer.
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +25,32 @@
 #include "report/summary/summary_text.h"
 
 namespace {
+
+// The processors this process may run on.
+int usable_processors() {
+#if defined(__linux__)
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
+#endif
+  return 1;
+}
+
+// The summaries running in the process. Threads beside a summary's reading pay only where a
+// processor would otherwise be idle: a summary starts them while fewer summaries run than
+// there are processors (one LOG at a time, not a fleet read as many at once as there are).
+std::atomic<int> summaries_running{0};
+
+class running_summary {
+ public:
+  running_summary() : spare_processor_(summaries_running.fetch_add(1) + 1 < usable_processors()) {}
+  ~running_summary() { summaries_running.fetch_sub(1); }
+  running_summary(const running_summary&) = delete;
+  running_summary& operator=(const running_summary&) = delete;
+  bool spare_processor() const { return spare_processor_; }
+
+ private:
+  bool spare_processor_;
+};
 
 void put_text(char (&field)[ORVEX_DOCUMENT_MESSAGE_SIZE], std::string_view text) {
   const std::size_t n = std::min(text.size(), sizeof field - 1);
@@ -251,8 +282,8 @@ template <bool json>
 int write_summary(decode_context& ctx, const orvex_document_options& o, call_streams& s, orvex_document_result& r) {
   analysis_options analysis;
   if (!analysis_of(o, analysis, r)) return ORVEX_DOCUMENT_REFUSED;
-  analysis.phases_on_thread = true;  // the engine side and the GPS sentences beside the reading
-  analysis.gps_on_thread = true;
+  const running_summary running;
+  analysis.phases_on_thread = analysis.gps_on_thread = running.spare_processor();
   places_request places;
   if (const int status = places_of(o, places, r); status != ORVEX_DOCUMENT_WRITTEN) return status;
   errno = 0;
