@@ -17,7 +17,9 @@ std::string document_of(const char* format, const std::string& log, bool regular
   const context_ptr ctx = make_context();
   FILE* in = regular_file ? stream_with(log) : fmemopen(const_cast<char*>(log.data()), log.size(), "rb");
   FILE* out = std::tmpfile();
-  export_log(*find_export_format(format), *ctx, default_export_request(), in, out);
+  export_request request = default_export_request();
+  request.gps_on_thread = true;
+  export_log(*find_export_format(format), *ctx, request, in, out);
   std::fclose(in);
   return drain_stream(out);
 }
