@@ -458,7 +458,11 @@ void flight_phases::run(const phase_command& c) {
     case phase_command::kind::finish: {
       window_phases done{m.finish(c.t, c.segment), std::move(m.window_warnings_)};
       m.window_warnings_.clear();
-      if (c.keep) results_.push_back(std::move(done));
+      if (!c.keep) break;
+      // Kept to the end of the LOG with the flight: no room to spare in them.
+      done.phases.shrink_to_fit();
+      done.warnings.shrink_to_fit();
+      results_.push_back(std::move(done));
       break;
     }
   }
