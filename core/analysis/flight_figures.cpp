@@ -35,3 +35,13 @@ void flight_figures::merge(const flight_figures& later) {
   fuel_burned.merge(later.fuel_burned);
   engine_hours.merge(later.engine_hours);
 }
+
+void flight_figures::merge(const air_data_figures& later) {
+  pressure_altitude_ft.merge(later.pressure_altitude_ft);
+  ias_kt.merge(later.ias_kt);
+  vertical_speed_fpm.merge(later.vertical_speed_fpm);
+  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed_fpm);
+  bank_deg.merge(later.bank_deg);
+  pitch_deg.merge(later.pitch_deg);
+  lowest_pitch_deg.merge(later.lowest_pitch_deg);
+}

@@ -8,10 +8,31 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
 
 #include "analysis/log_instant.h"
 #include "decode/samples.h"
+
+// An extreme of values that are never infinite (the AHRS air data, read from 16-bit numbers):
+// it starts at the infinity beyond every value, so the first value is taken by the same one
+// comparison as any later one (a NaN, a field the record does not hold, never is).
+template <bool Highest>
+struct finite_extreme {
+  static constexpr double none = Highest ? -std::numeric_limits<double>::infinity()
+                                         : std::numeric_limits<double>::infinity();
+  double value = none;
+  log_instant when;
+
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_at(double v, InstantAt&& at) {
+    if (Highest ? v > value : v < value) {
+      value = v;
+      when = at();
+    }
+  }
+  bool has() const { return value != none; }
+};
 
 template <bool Highest>
 struct extreme {
@@ -37,6 +58,9 @@ struct extreme {
   // An equal value keeps the earlier moment.
   void merge(const extreme& later) {
     if (later.has) take(later.value, later.when);
+  }
+  void merge(const finite_extreme<Highest>& later) {
+    if (later.has()) take(later.value, later.when);
   }
   std::optional<double> get() const { return has ? std::optional<double>(value) : std::nullopt; }
 };
@@ -67,6 +91,32 @@ struct first_last {
   std::optional<double> growth() const { return has ? std::optional<double>(last - first) : std::nullopt; }
 };
 
+// The air data's figures alone, for a stretch whose samples all go to the same figures: the
+// AHRS high-rate records (most of a LOG's records) are taken once here, and the stretch is
+// merged into the LOG's figures and a window's when the window moves, rather than each record
+// taken into both.
+struct air_data_figures {
+  finite_extreme<true> pressure_altitude_ft;
+  finite_extreme<true> ias_kt;
+  finite_extreme<true> vertical_speed_fpm;
+  finite_extreme<false> lowest_vertical_speed_fpm;
+  finite_extreme<true> bank_deg;  // either wing down
+  finite_extreme<true> pitch_deg;
+  finite_extreme<false> lowest_pitch_deg;
+
+  // at() gives the record's moment, worked out only when a figure moves.
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
+    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
+    ias_kt.take_at(s.ias_kt, at);
+    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
+    bank_deg.take_at(std::fabs(s.bank_deg), at);
+    pitch_deg.take_at(s.pitch_deg, at);
+    lowest_pitch_deg.take_at(s.pitch_deg, at);
+  }
+};
+
 struct flight_figures {
   highest pressure_altitude_ft;
   highest ias_kt;
@@ -86,20 +136,11 @@ struct flight_figures {
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
   void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
-  // Inline: the LOG's figures and the flight's take every AHRS high-rate record; at() gives the
-  // record's moment, worked out only when a figure moves.
-  template <typename InstantAt>
-  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
-    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
-    ias_kt.take_at(s.ias_kt, at);
-    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    bank_deg.take_at(std::fabs(s.bank_deg), at);
-    pitch_deg.take_at(s.pitch_deg, at);
-    lowest_pitch_deg.take_at(s.pitch_deg, at);
-  }
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);
+  // The air data of a later stretch (merging stretch by stretch in their order gives what
+  // taking their samples one by one gives).
+  void merge(const air_data_figures& later);
 
   // Fuel used over the stretch: from the quantity on board, and from the fuel flow.
   std::optional<double> fuel_used_from_quantity() const {

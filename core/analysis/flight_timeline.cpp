@@ -171,6 +171,9 @@ class flight_timeline {
   figure_window<airborne_figures> airborne_window_;
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
+  // The air data since the group window last moved: they join the LOG's figures and the
+  // window's (where its samples go now) as it moves.
+  air_data_figures air_data_stretch_;
   exceedance_tracker exceedances_;
   logbook_tracker logbook_;
   flight_phases phases_;
@@ -467,8 +470,7 @@ void flight_timeline::take_air_data(std::uint32_t t) {
   if (options_.windows_only) return;
   // The record's moment is worked out only when a figure moves or a limit is checked.
   const auto at = [this, t] { return instant_at(t); };
-  log_figures_.take_air_data(s, at);
-  if (flight_figures* fig = group_window_.target()) fig->take_air_data(s, at);
+  air_data_stretch_.take_air_data(s, at);
   if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(s.ias_kt, now_, at());
 }
 
@@ -589,6 +591,9 @@ window_state flight_timeline::group_state() const {
 }
 
 void flight_timeline::move_group() {
+  log_figures_.merge(air_data_stretch_);
+  if (flight_figures* fig = group_window_.target()) fig->merge(air_data_stretch_);
+  air_data_stretch_ = air_data_figures{};
   group_window_.move_to(
       group_state(),
       [this] {

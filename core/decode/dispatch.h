@@ -10,7 +10,7 @@
 // the GPS assembly or the settings, whether it is selected or not. Returns what it did.
 inline record_effect process_efis_record(decode_context& ctx, const efis_record& record) {
   const source_row& row = source_row_of(record.source_type);
-  record_effect effect = row.dispatch(ctx, record);
+  record_effect effect = record.source_type == source_ahrs ? dispatch_ahrs(ctx, record) : row.dispatch(ctx, record);
   if (ctx.options.*row.option != 0) effect.selected = true;
   return effect;
 }

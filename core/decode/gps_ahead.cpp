@@ -87,10 +87,11 @@ bool gps_ahead::start(FILE* input, long start, std::int32_t gps_1_format, std::i
   if (start < 0) return false;
   FILE* again = open_again(input);
   if (again == nullptr) return false;
-  auto s = std::make_unique<state>();
+  std::unique_ptr<state> s(new state);  // the reader's blocks need no zeros first
   s->input = again;
   if (std::fseek(again, start, SEEK_SET) != 0) return false;
   s->reader.reset(again);
+  s->ports[0] = s->ports[1] = gps_composite_state{};  // as a pass's ports start
   reset_gps_port(&s->ports[0], gps_1_format);
   reset_gps_port(&s->ports[1], gps_2_format);
   try {

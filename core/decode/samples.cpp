@@ -68,21 +68,3 @@ aux_inputs aux_inputs_of(eis_slot& eis) {
   a.value[5] = held(eis, f::aux6, v.aux[5]);
   return a;
 }
-
-air_data_sample air_data_sample_of(const ahrs_hr_slot& ahrs) {
-  // Called for every high-rate record: the five fields are read from the image directly rather
-  // than through the slot's whole decode of the message.
-  namespace f = ahrs_hr_layout;
-  const std::uint8_t* p = ahrs.image();
-  air_data_sample s{static_cast<double>(whole_value<f::pressure_alt>(p)),
-                    static_cast<std::int16_t>(raw_value<f::asi>(p)) / f::tenths_fps_per_knot,
-                    static_cast<double>(static_cast<std::int16_t>(raw_value<f::vsi>(p))),
-                    scaled_number_of<f::roll_angle>(p).value(), scaled_number_of<f::pitch_angle>(p).value()};
-  if (ahrs.length() >= f::size) return s;  // a whole message holds every field
-  s.pressure_altitude_ft = held(ahrs, f::pressure_alt, s.pressure_altitude_ft);
-  s.ias_kt = held(ahrs, f::asi, s.ias_kt);
-  s.vertical_speed_fpm = held(ahrs, f::vsi, s.vertical_speed_fpm);
-  s.bank_deg = held(ahrs, f::roll_angle, s.bank_deg);
-  s.pitch_deg = held(ahrs, f::pitch_angle, s.pitch_deg);
-  return s;
-}

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 #include "decode/engine_units.h"
 #include "decode/summary_record.h"
@@ -51,5 +52,22 @@ engine_sample engine_sample_of(eis_slot& eis, const unit_tracker& units);
 // The slot's EIS record's aux inputs.
 aux_inputs aux_inputs_of(eis_slot& eis);
 
-// The slot's AHRS high-rate message.
-air_data_sample air_data_sample_of(const ahrs_hr_slot& ahrs);
+// The slot's AHRS high-rate message. Inline: taken for every high-rate record, its five fields
+// read from the image directly rather than through the slot's whole decode of the message.
+inline air_data_sample air_data_sample_of(const ahrs_hr_slot& ahrs) {
+  namespace f = ahrs_hr_layout;
+  const std::uint8_t* p = ahrs.image();
+  air_data_sample s{static_cast<double>(whole_value<f::pressure_alt>(p)),
+                    static_cast<std::int16_t>(raw_value<f::asi>(p)) / f::tenths_fps_per_knot,
+                    static_cast<double>(static_cast<std::int16_t>(raw_value<f::vsi>(p))),
+                    scaled_number_of<f::roll_angle>(p).value(), scaled_number_of<f::pitch_angle>(p).value()};
+  if (ahrs.length() >= f::size) [[likely]] return s;  // a whole message holds every field
+  // A short one holds the fields it reaches; the others are NaN.
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  if (!ahrs.holds(f::pressure_alt)) s.pressure_altitude_ft = none;
+  if (!ahrs.holds(f::asi)) s.ias_kt = none;
+  if (!ahrs.holds(f::vsi)) s.vertical_speed_fpm = none;
+  if (!ahrs.holds(f::roll_angle)) s.bank_deg = none;
+  if (!ahrs.holds(f::pitch_angle)) s.pitch_deg = none;
+  return s;
+}

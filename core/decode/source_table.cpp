@@ -10,22 +10,8 @@ namespace {
 // The bytes a cache slot takes from a record: its own, zeros past its length.
 payload_image_source own_bytes(const efis_record& record) { return {record.payload, record.length}; }
 
-// The AHRS type byte decides which slot a record goes to; the other AHRS messages are not kept.
 // Sources that are only logged: nothing to feed, nothing done.
 record_effect dispatch_logged_only(decode_context&, const efis_record&) { return {}; }
-
-record_effect dispatch_ahrs(decode_context& ctx, const efis_record& record) {
-  const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
-  if (ahrs_type == ahrs_type_low_rate) {
-    ctx.summary.ahrs_lr.store(record.timestamp, record.length, own_bytes(record));
-    return {ctx.options.ahrs_lr != 0, cache_slot::ahrs_low_rate, -1, record.length < ahrs_lr_layout::size};
-  }
-  if (ahrs_type == ahrs_type_high_rate) {
-    ctx.summary.ahrs_hr.store(record.timestamp, record.length, own_bytes(record));
-    return {ctx.options.ahrs_hr != 0, cache_slot::ahrs_high_rate, -1, record.length < ahrs_hr_layout::size};
-  }
-  return {};
-}
 
 record_effect dispatch_eis(decode_context& ctx, const efis_record& record) {
   ctx.summary.eis.store(record.timestamp, record.length, own_bytes(record));

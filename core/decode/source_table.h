@@ -24,6 +24,23 @@ struct source_row {
 
 extern const std::array<source_row, last_source_type> source_table;
 
+// The AHRS row's dispatch, inline: most of a LOG's records are AHRS messages, and the read loop
+// dispatches them without the call through the table. The AHRS type byte decides which slot a
+// record goes to; the other AHRS messages are not kept. A slot takes the record's own bytes,
+// zeros past its length.
+inline record_effect dispatch_ahrs(decode_context& ctx, const efis_record& record) {
+  const std::uint8_t ahrs_type = record.length > ahrs_layout::ahrs_type.offset ? ahrs_type_of(record.payload) : 0;
+  if (ahrs_type == ahrs_type_high_rate) {
+    ctx.summary.ahrs_hr.store(record.timestamp, record.length, {record.payload, record.length});
+    return {ctx.options.ahrs_hr != 0, cache_slot::ahrs_high_rate, -1, record.length < ahrs_hr_layout::size};
+  }
+  if (ahrs_type == ahrs_type_low_rate) {
+    ctx.summary.ahrs_lr.store(record.timestamp, record.length, {record.payload, record.length});
+    return {ctx.options.ahrs_lr != 0, cache_slot::ahrs_low_rate, -1, record.length < ahrs_lr_layout::size};
+  }
+  return {};
+}
+
 // The row of a known source type (1 to 12).
 inline const source_row& source_row_of(std::uint32_t type) { return source_table[type - 1]; }
 

@@ -7,7 +7,8 @@ constexpr bool is_xdigit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') 
 
 // Space, tab, newline, vertical tab, form feed and carriage return.
 constexpr bool is_white_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  static_assert('\t' == 9 && '\n' == 10 && '\v' == 11 && '\f' == 12 && '\r' == 13);
+  return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';  // the five from tab to carriage return
 }
 
 constexpr char to_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -3,6 +3,7 @@
 // and a damaged LOG read as far as it goes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "flight_simulator.h"
@@ -150,5 +151,34 @@ TEST(SimulatedFlight, EachCutOfTheHighRateMessageGivesTheAirDataItHolds) {
     if (r.vertical_speed) {
       EXPECT_EQ(f.lowest_vertical_speed_fpm.value, -500.0);
     }
+  }
+}
+
+TEST(SimulatedFlight, AnAirspeedPeakReachedAgainKeepsItsFirstMoment) {
+  // 1 Hz airspeeds: 30 kt on the ground, 60 kt from 10 s (airborne from there once it has
+  // lasted 10 s), 20 kt from 101 s. The peak of 90 kt comes first at 12 s, while the flight is
+  // still being confirmed, and again later: the LOG's figure and the flight's keep 12 s,
+  // wherever the second one falls.
+  const struct {
+    std::uint32_t again_s;
+    const char* where;
+  } rows[] = {{14, "still confirming"}, {50, "airborne"}, {110, "landing"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.where);
+    log_writer log;
+    for (std::uint32_t s = 1; s <= 150; ++s) {
+      const double kt = s == 12 || s == r.again_s ? 90.0 : s < 10 ? 30.0 : s <= 100 ? 60.0 : 20.0;
+      const auto asi = static_cast<std::int16_t>(std::lround(kt * ahrs_hr_layout::tenths_fps_per_knot));
+      log.record(1, s * 1000, ahrs_hr_payload({.pressure_alt = 8000, .asi = asi}));
+    }
+    const log_summary summary = analyse_bytes(log.str());
+    ASSERT_EQ(summary.flights.size(), 1u);
+    for (const flight_figures* f : {&summary.log.figures, &summary.flights[0].figures}) {
+      EXPECT_NEAR(f->ias_kt.value, 90.0, 0.1);
+      EXPECT_EQ(f->ias_kt.when.log_ms, 12000u);
+    }
+    // A steady altitude: first reached at the LOG's start, and at the flight's (its first 50 kt).
+    EXPECT_EQ(summary.log.figures.pressure_altitude_ft.when.log_ms, 1000u);
+    EXPECT_EQ(summary.flights[0].figures.pressure_altitude_ft.when.log_ms, 10000u);
   }
 }

@@ -159,9 +159,13 @@ bool process_gps_entry_nmea(const std::uint8_t* payload, std::uint32_t length, g
   state->fields.nmea = parsed;
   state->fix = fix_of(state->format, state->fields);
   ++state->sentences_accepted;
-  // The buffer then holds exactly the last accepted sentence, for the debug element.
-  std::memset(state->sentence, 0, sizeof state->sentence);
-  std::memcpy(state->sentence, payload, std::min<std::size_t>(length, gps_sentence_size));
+  // The buffer then holds exactly the last accepted sentence, for the debug element: zeros
+  // past it, so only what the sentence before reached beyond it is cleared.
+  const std::size_t kept = std::min<std::size_t>(length, gps_sentence_size);
+  const auto before = static_cast<std::size_t>(state->sentence_length);
+  if (before > kept) std::memset(state->sentence + kept, 0, before - kept);
+  std::memcpy(state->sentence, payload, kept);
+  state->sentence_length = static_cast<std::int32_t>(kept);
   return true;
 }
 

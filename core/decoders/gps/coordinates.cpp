@@ -5,6 +5,7 @@
 #include "decoders/gps/coordinates.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -40,11 +41,38 @@ inline const char* read_int(const char* p, int width, int* value) {
   return p;
 }
 
+// The usual minutes text, digits with at most one point and no exponent, whose digits make at
+// most 2^24 with at most 10 of them after the point: the digits and the power of ten are then
+// both exact floats, so one division rounds once, to the value the full reading gives. False
+// (value untouched) for anything else.
+bool read_short_decimal(const char* p, float* value) {
+  static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f};
+  constexpr std::uint64_t exact_below = std::uint64_t{1} << 24;
+  constexpr std::ptrdiff_t most_digits = 9;
+  // Every digit is gathered; a text of more than nine (whose number may have wrapped) is not
+  // read here.
+  const char* whole = p;
+  std::uint64_t digits = 0;
+  for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  std::ptrdiff_t count = p - whole;
+  std::ptrdiff_t decimals = 0;
+  if (*p == '.') {
+    const char* fraction = ++p;
+    for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    decimals = p - fraction;
+    count += decimals;
+  }
+  if (count == 0 || count > most_digits || *p == 'e' || *p == 'E' || digits > exact_below) return false;
+  *value = static_cast<float>(digits) / powers[decimals];
+  return true;
+}
+
 // A %f conversion into a 32-bit float, rounded once from the decimal text as the C library
 // does; value is left alone when no number can be read. The NMEA fields hold only digits and
 // '.', for which this is exactly the C library's reading.
 void read_float(const char* p, float* value) {
   p = skip_white_space(p);
+  if (read_short_decimal(p, value)) return;
   const char* end = p;
   while (*end != '\0') ++end;
   const bool plus = *p == '+';
@@ -72,7 +100,8 @@ float aviation_decimal(const char* text) {
 }
 
 // "%Nd%f": whole degrees, then minutes with their fraction.
-float nmea_decimal(const char* text, const char* hemisphere, int degree_width, char negative_upper) {
+template <int degree_width, char negative_upper>
+float nmea_decimal(const char* text, const char* hemisphere) {
   int degrees = 0;
   float minutes = 0.0f;
   const char* p = read_int(text, degree_width, &degrees);
@@ -90,11 +119,11 @@ float aviation_latitude_decimal(const char* latitude) { return aviation_decimal<
 float aviation_longitude_decimal(const char* longitude) { return aviation_decimal<3, 'W'>(longitude); }
 
 float nmea_latitude_decimal(const char* latitude, const char* hemisphere) {
-  return nmea_decimal(latitude, hemisphere, 2, 'S');
+  return nmea_decimal<2, 'S'>(latitude, hemisphere);
 }
 
 float nmea_longitude_decimal(const char* longitude, const char* hemisphere) {
-  return nmea_decimal(longitude, hemisphere, 3, 'W');
+  return nmea_decimal<3, 'W'>(longitude, hemisphere);
 }
 
 double decimal_number(const char* text) {
@@ -107,22 +136,21 @@ double decimal_number(const char* text) {
   const char* p = text;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
+  // Every digit is gathered; a text of more than fifteen (whose number may have wrapped) goes
+  // to strtod.
+  const char* whole = p;
   std::uint64_t digits = 0;
-  int count = 0;
-  int decimals = -1;  // -1 until the point
-  for (;; ++p) {
-    if (is_digit(*p)) {
-      if (++count > 15) return std::strtod(text, nullptr);
-      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-      if (decimals >= 0) ++decimals;
-    } else if (*p == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      break;
-    }
+  for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  std::ptrdiff_t count = p - whole;
+  std::ptrdiff_t decimals = 0;
+  if (*p == '.') {
+    const char* fraction = ++p;
+    for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    decimals = p - fraction;
+    count += decimals;
   }
-  if (count == 0 || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X') return std::strtod(text, nullptr);
-  const double magnitude = static_cast<double>(digits) / powers[decimals > 0 ? decimals : 0];
+  if (count == 0 || count > 15 || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X') return std::strtod(text, nullptr);
+  const double magnitude = static_cast<double>(digits) / powers[decimals];
   return negative ? -magnitude : magnitude;
 }
 

@@ -89,6 +89,8 @@ struct gps_fix {
 struct gps_composite_state {
   char sentence[gps_sentence_size];
   std::int32_t write_position;
+  // NMEA: the length of the sentence the buffer holds; zeros follow it.
+  std::int32_t sentence_length;
   gps_fields fields;
   std::int32_t format;  // 1 aviation, 2 NMEA, 3 aviation framed by STX; other: ignored
   gps_fix fix;          // the numbers of the last accepted sentence

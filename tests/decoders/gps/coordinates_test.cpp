@@ -44,6 +44,9 @@ TEST(GpsCoordinates, DecimalDegreesShowSinglePrecisionRounding) {
       {"NMEA degrees only", nmea_latitude_decimal("48", "N"), "48.000000"},
       {"NMEA no number", nmea_longitude_decimal(".", "W"), "-0.000000"},
       {"NMEA minutes end at a second dot", nmea_latitude_decimal("4807.0.38", "N"), "48.116665"},
+      {"NMEA minutes with an exponent", nmea_latitude_decimal("48071.3e1", "N"), "59.883335"},
+      {"NMEA minutes of many digits", nmea_latitude_decimal("4807.03800000001", "N"), "48.117298"},
+      {"NMEA minutes past 2^24 digits", nmea_latitude_decimal("4816.777217", "N"), "48.279621"},
   };
   for (const row& r : rows) EXPECT_EQ(six_decimals(r.value), r.printed) << r.what;
 }
