@@ -41,7 +41,7 @@ namespace {
 using row = sampled_row;
 using writer = output_writer;
 
-#define CELL(body) [](char* at, const row& r) -> char* { body; return at; }
+#define CELL(body) [](char* at, const row& r, [[maybe_unused]] kept_cell& kept) -> char* { body; return at; }
 #define NONE nullptr
 
 constexpr column_unit F = column_unit::fixed;
@@ -52,10 +52,12 @@ char* put_cht(char* at, const row& r, std::uint16_t v) {
 char* put_temperature(char* at, const row& r, double v) {
   return put_cell(at, static_cast<long long>(std::llround(r.units->temperature(v))));
 }
-char* put_position(char* at, float degrees) { return put_cell(at, fixed(static_cast<double>(degrees), 7)); }
+char* put_position(char* at, kept_cell& kept, float degrees) {
+  return put_kept(at, kept, fixed(static_cast<double>(degrees), 7));
+}
 // A deviation in thousandths of the scale as full-scale deflections.
-char* put_deviation(char* at, double thousandths, analog_flag flag) {
-  return flag == analog_flag::valid ? put_cell(at, fixed(thousandths / 1000.0, 3)) : at;
+char* put_deviation(char* at, kept_cell& kept, double thousandths, analog_flag flag) {
+  return flag == analog_flag::valid ? put_kept(at, kept, fixed(thousandths / 1000.0, 3)) : at;
 }
 
 constexpr std::array columns = {
@@ -63,31 +65,31 @@ constexpr std::array columns = {
     export_column{"Lcl Time", "hh:mm:ss", F, NONE},
     export_column{"UTCOfst", "hh:mm", F, NONE},
     export_column{"AtvWpt", "ident", F, NONE},
-    export_column{"Latitude", "degrees", F, CELL(at = put_position(at, r.gps_1->latitude_deg))},
-    export_column{"Longitude", "degrees", F, CELL(at = put_position(at, r.gps_1->longitude_deg))},
+    export_column{"Latitude", "degrees", F, CELL(at = put_position(at, kept, r.gps_1->latitude_deg))},
+    export_column{"Longitude", "degrees", F, CELL(at = put_position(at, kept, r.gps_1->longitude_deg))},
     export_column{"AltB", "ft Baro", F, CELL(if (r.ahrs) at = put_cell(at, r.ahrs->pressure_alt_ft))},
     export_column{"BaroA", "inch", F, CELL(if (r.eis) at = put_cell(at, decimals(r.eis->baroset, 2)))},
     export_column{"AltMSL", "ft msl", F, CELL(if (r.eis) at = put_cell(at, r.eis->altitude.whole()))},
     export_column{"OAT", "deg C", F, CELL(if (r.eis) at = put_cell(at, r.eis->outside_temp.whole()))},
-    export_column{"IAS", "kt", F, CELL(if (r.ahrs) at = put_cell(at, fixed(r.ahrs->ias_kt(), 2)))},
+    export_column{"IAS", "kt", F, CELL(if (r.ahrs) at = put_kept(at, kept, fixed(r.ahrs->ias_kt(), 2)))},
     export_column{"GndSpd", "kt", F,
-                  CELL(if (r.gps_1->has_ground_speed) at = row_values::write_gps_number(at, r.gps_1->ground_speed_kt))},
+                  CELL(if (r.gps_1->has_ground_speed) at = row_values::write_gps_number(at, kept, r.gps_1->ground_speed_kt))},
     export_column{"VSpd", "fpm", F, CELL(if (r.ahrs) at = put_cell(at, r.ahrs->vsi_fpm))},
     export_column{"Pitch", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->pitch, 2)))},
     export_column{"Roll", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->roll, 2)))},
     export_column{"LatAc", "G", F, NONE},
-    export_column{"NormAc", "G", F, CELL(if (r.ahrs) at = put_cell(at, fixed(r.ahrs->acceleration_g(), 2)))},
+    export_column{"NormAc", "G", F, CELL(if (r.ahrs) at = put_kept(at, kept, fixed(r.ahrs->acceleration_g(), 2)))},
     export_column{"HDG", "deg", F, CELL(if (r.ahrs) at = put_cell(at, decimals(r.ahrs->heading(), 2)))},
-    export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) at = row_values::write_gps_number(at, r.gps_1->track_deg))},
+    export_column{"TRK", "deg", F, CELL(if (r.gps_1->has_track) at = row_values::write_gps_number(at, kept, r.gps_1->track_deg))},
     export_column{"volt1", "volts", F, CELL(if (r.eis) at = put_cell(at, decimals(r.eis->volts, 1)))},
     export_column{"volt2", "volts", F, NONE},
     export_column{"amp1", "amps", F, NONE},
     export_column{"amp2", "amps", F, NONE},
     export_column{"FQtyL", "", column_unit::fuel,
-                  CELL(if (r.eis) at = put_cell(at, fixed(r.units->fluid(r.eis->fuel_qty.value()), 1)))},
+                  CELL(if (r.eis) at = put_kept(at, kept, fixed(r.units->fluid(r.eis->fuel_qty.value()), 1)))},
     export_column{"FQtyR", "", column_unit::fuel, NONE},
     export_column{"E1 FFlow", "", column_unit::fuel_flow,
-                  CELL(if (r.eis) at = put_cell(at, fixed(r.units->fluid(r.eis->fuel_flow.value()), 1)))},
+                  CELL(if (r.eis) at = put_kept(at, kept, fixed(r.units->fluid(r.eis->fuel_flow.value()), 1)))},
     export_column{"E1 OilT", "", column_unit::temperature, CELL(if (r.eis) at = put_temperature(at, r, r.eis->oil_temp))},
     export_column{"E1 OilP", "psi", F, CELL(if (r.eis) at = put_cell(at, int{r.eis->oil_pressure_psi}))},
     export_column{"E1 MAP", "Hg", F, NONE},
@@ -115,9 +117,9 @@ constexpr std::array columns = {
     export_column{"COM1", "MHz", F, NONE},
     export_column{"COM2", "MHz", F, NONE},
     export_column{"HCDI", "fsd", F,
-                  CELL(if (r.analog) at = put_deviation(at, r.analog->localiser_deviation, r.analog->localiser_flag))},
+                  CELL(if (r.analog) at = put_deviation(at, kept, r.analog->localiser_deviation, r.analog->localiser_flag))},
     export_column{"VCDI", "fsd", F,
-                  CELL(if (r.analog) at = put_deviation(at, r.analog->glide_deviation, r.analog->glide_flag))},
+                  CELL(if (r.analog) at = put_deviation(at, kept, r.analog->glide_deviation, r.analog->glide_flag))},
     export_column{"WndSpd", "kt", F, NONE},
     export_column{"WndDr", "deg", F, NONE},
 };
@@ -211,23 +213,24 @@ void write_time(writer& out, const row& r, const time_zone* zone) {
 
 // Cell I of a row with its separator; the table is a constant, so the cell's writer is inlined.
 template <std::size_t I>
-char* write_cell(char* at, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map) {
+char* write_cell(char* at, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map,
+                 kept_cell* kept) {
   constexpr export_column column = columns[I];
   *at++ = ',';
   *at++ = ' ';
   if constexpr (column.write != nullptr) {
-    if (column.holds_data(cylinders)) at = column.write(at, r);
+    if (column.holds_data(cylinders)) at = column.write(at, r, kept[I]);
   }
   if constexpr (I == map_column) {
-    if (map && r.eis) at = put_cell(at, fixed(r.eis->aux[map->input] * map->scale, 2));
+    if (map && r.eis) at = put_kept(at, kept[I], fixed(r.eis->aux[map->input] * map->scale, 2));
   }
   return at;
 }
 
 template <std::size_t... I>
 char* write_cells(char* at, const row& r, std::size_t cylinders, const std::optional<aux_reading>& map,
-                  std::index_sequence<I...>) {
-  ((at = write_cell<I + 3>(at, r, cylinders, map)), ...);
+                  kept_cell* kept, std::index_sequence<I...>) {
+  ((at = write_cell<I + 3>(at, r, cylinders, map, kept)), ...);
   return at;
 }
 
@@ -235,11 +238,11 @@ char* write_cells(char* at, const row& r, std::size_t cylinders, const std::opti
 constexpr std::size_t row_room = columns.size() * (cell_text_max + 2) + 2;
 
 // A row (the time through the writer, the cells through `text`, room for row_room); map: the
-// aux input carrying the manifold pressure, if the profile maps one.
+// aux input carrying the manifold pressure, if the profile maps one; kept: a kept_cell per column.
 void write_row(writer& out, char* text, const row& r, const time_zone* zone, std::size_t cylinders,
-               const std::optional<aux_reading>& map) {
+               const std::optional<aux_reading>& map, kept_cell* kept) {
   write_time(out, r, zone);
-  char* end = write_cells(text, r, cylinders, map, std::make_index_sequence<columns.size() - 3>{});
+  char* end = write_cells(text, r, cylinders, map, kept, std::make_index_sequence<columns.size() - 3>{});
   *end++ = '\r';
   *end++ = '\n';
   out.text(std::string_view(text, static_cast<std::size_t>(end - text)));
@@ -262,6 +265,7 @@ void write_avionics_csv(export_pass& pass) {
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units, request.tail);
   std::vector<char> text(row_room);  // one row's cells
+  std::vector<kept_cell> kept(columns.size());
   for_each_row(pass, [&](const sampled_row& r) {
     if (r.gps_1 == nullptr || !has_position(*r.gps_1)) return;
     // A row takes the zone of the last flight begun by then (the first flight's before it).
@@ -269,7 +273,7 @@ void write_avionics_csv(export_pass& pass) {
       while (next < departures.size() && departures[next].first <= log_order(r.segment, r.log_ms)) ++next;
       zone = departures[next == 0 ? 0 : next - 1].second;
     }
-    write_row(out, text.data(), r, zone, cylinders, request.manifold_pressure);
+    write_row(out, text.data(), r, zone, cylinders, request.manifold_pressure, kept.data());
     ++result.items;
   });
 }

@@ -29,9 +29,11 @@ void write_csv(export_pass& pass) {
   const std::size_t cylinders = pass.plan.cylinders;
   write_header(out, pass.plan.units);
   std::vector<char> text(csv_row_room());  // one row's text
+  std::vector<kept_cell> kept(csv_columns().size());
   char* const start = text.data();
-  for_each_row(pass, [&out, &result, cylinders, start](const sampled_row& r) {
-    char* end = write_csv_cells(start, r, cylinders);
+  kept_cell* const kept_cells = kept.data();
+  for_each_row(pass, [&out, &result, cylinders, start, kept_cells](const sampled_row& r) {
+    char* end = write_csv_cells(start, r, cylinders, kept_cells);
     *end++ = '\r';
     *end++ = '\n';
     out.text(std::string_view(start, static_cast<std::size_t>(end - start)));

@@ -40,6 +40,7 @@ analysis_options analysis_of(const export_request& request) {
   o.decode = request.decode;
   o.constants = request.constants;
   o.utc_start_ms = request.utc_start_ms;
+  o.gps_on_thread = request.gps_on_thread;
   return o;
 }
 

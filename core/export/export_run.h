@@ -20,6 +20,7 @@
 
 #include "analysis/log_summary.h"
 #include "analysis/logbook_local.h"
+#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
 #include "export/export_formats.h"
 #include "export/export_request.h"
@@ -77,11 +78,20 @@ struct export_input {
 export_result export_flights(const export_format& format, decode_context& ctx, const export_request& request,
                              std::span<const export_input> logs, FILE* output);
 
-// Runs the format's pass with emit(const sampled_row&) taking each row, in LOG order.
+// Runs the format's pass with emit(const sampled_row&) taking each row, in LOG order. When the
+// request asks for it, the GPS ports' sentences are put together on a thread of their own where
+// one can be started (the rows read only the ports' fixes and counts); the rows are the same.
 template <typename Emit>
 void for_each_row(export_pass& pass, Emit emit) {
   row_sampler sampler(pass.ctx, pass.plan.sampling, emit);
+  gps_ahead gps;
+  const summary_record& ports = pass.ctx.summary;
+  if (pass.request.gps_on_thread &&
+      gps.start(pass.plan.hints.input, pass.plan.hints.start, ports.gps_1.format, ports.gps_2.format)) {
+    pass.ctx.gps = &gps;
+  }
   run_record_loop(pass.ctx, sampler);
+  pass.ctx.gps = nullptr;
 }
 
 // Runs the first pass from the input's current position and rewinds the input to it. With
