@@ -350,8 +350,8 @@ int OrvexDecode_context_export(decode_context* context, const char* format, cons
           }
           if (lookup.enabled()) request.airports = &lookup;
         }
-        const running_summary running;  // a document per LOG counts as one running
-        request.gps_on_thread = running.spare_processor();
+        const spare_processor processor;  // a document per LOG counts as one pass
+        request.gps_on_thread = f->per_log.gps_beside && processor.spare();
         errno = 0;
         const export_result e = export_log(*f, ctx, request, s.input, s.output);
         r.read_errno = errno;

@@ -18,11 +18,11 @@ namespace {
 // clang-format off
 constexpr std::array formats = {
     export_format{"csv", "one row per period of every decoded value (RFC 4180)", ".csv",
-                  {false, "time_utc is empty", write_csv}, {}},
+                  {false, "time_utc is empty", write_csv, false, true}, {}},
     export_format{"avionics-csv", "the avionics datalog CSV layout", ".csv",
-                  {false, "Lcl Date and Lcl Time are empty", write_avionics_csv}, {}},
+                  {false, "Lcl Date and Lcl Time are empty", write_avionics_csv, false, true}, {}},
     export_format{"gpx", "GPX 1.1, a track per flight, a point per GPS 1 fix", ".gpx",
-                  {true, "the track points have no time", write_gpx, true}, {}},
+                  {true, "the track points have no time", write_gpx, true, true}, {}},
     export_format{"kml", "KML 2.2 with time, to replay the flight", ".kml",
                   {false, "the path has no times to replay", write_kml_time, true}, {}},
     export_format{"logbook", "a row per flight of all the LOGs, for a logbook to import (--layout)", ".csv",

@@ -85,13 +85,8 @@ template <typename Emit>
 void for_each_row(export_pass& pass, Emit emit) {
   row_sampler sampler(pass.ctx, pass.plan.sampling, emit);
   gps_ahead gps;
-  const summary_record& ports = pass.ctx.summary;
-  if (pass.request.gps_on_thread &&
-      gps.start(pass.plan.hints.input, pass.plan.hints.start, ports.gps_1.format, ports.gps_2.format)) {
-    pass.ctx.gps = &gps;
-  }
+  if (pass.request.gps_on_thread) gps.follow(pass.ctx, pass.plan.hints.input, pass.plan.hints.start);
   run_record_loop(pass.ctx, sampler);
-  pass.ctx.gps = nullptr;
 }
 
 // Runs the first pass from the input's current position and rewinds the input to it. With
