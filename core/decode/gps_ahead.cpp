@@ -81,15 +81,6 @@ struct gps_ahead::state {
 };
 
 gps_ahead::gps_ahead() = default;
-gps_ahead::~gps_ahead() {
-  if (followed_ != nullptr && followed_->gps == this) followed_->gps = nullptr;
-}
-
-void gps_ahead::follow(decode_context& ctx, FILE* input, long start) {
-  if (!this->start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) return;
-  followed_ = &ctx;
-  ctx.gps = this;
-}
 
 bool gps_ahead::start(FILE* input, long start, std::int32_t gps_1_format, std::int32_t gps_2_format) {
   state_.reset();
@@ -139,11 +130,19 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
 
 struct gps_ahead::state {};
 gps_ahead::gps_ahead() = default;
-gps_ahead::~gps_ahead() = default;
 bool gps_ahead::start(FILE*, long, std::int32_t, std::int32_t) { return false; }
-void gps_ahead::follow(decode_context&, FILE*, long) {}
 bool gps_ahead::take(int, const efis_record& record, gps_composite_state& port_state, gps_composite_state&) {
   return process_gps_entry(record.payload, record.length, &port_state);
 }
 
 #endif
+
+gps_ahead::~gps_ahead() {
+  if (followed_ != nullptr && followed_->gps == this) followed_->gps = nullptr;
+}
+
+void gps_ahead::follow(decode_context& ctx, FILE* input, long start) {
+  if (!this->start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) return;
+  followed_ = &ctx;
+  ctx.gps = this;
+}
