@@ -91,6 +91,7 @@ bool gps_ahead::start(FILE* input, long start, std::int32_t gps_1_format, std::i
   s->input = again;
   if (std::fseek(again, start, SEEK_SET) != 0) return false;
   s->reader.reset(again);
+  s->reader.read_on_this_thread();
   s->ports[0] = s->ports[1] = gps_composite_state{};  // as a pass's ports start
   reset_gps_port(&s->ports[0], gps_1_format);
   reset_gps_port(&s->ports[1], gps_2_format);

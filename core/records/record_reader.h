@@ -43,6 +43,10 @@ class record_reader {
   // Starts reading input from its current position, with an empty block and clean counts.
   void reset(FILE* input);
 
+  // After reset(): every block is read on the caller's thread, never ahead (for a caller that is
+  // itself a thread beside another reading).
+  void read_on_this_thread() { may_read_ahead_ = false; }
+
   // Ends the reading early (or after the end): any read-ahead stops, so the caller may use the
   // input again, and next() gives the end from here on. reset() starts again.
   void stop_reading();
