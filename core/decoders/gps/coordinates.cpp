@@ -41,6 +41,31 @@ inline const char* read_int(const char* p, int width, int* value) {
   return p;
 }
 
+// The digits of a decimal text from p, the point's dropped, as one number (it may wrap past 19
+// digits: the callers read at most 15), how many there are, how many follow the point, and
+// where the text goes on.
+struct decimal_digits {
+  std::uint64_t digits = 0;
+  std::ptrdiff_t count = 0;
+  std::ptrdiff_t decimals = 0;
+  const char* end = nullptr;
+};
+
+inline decimal_digits gather_digits(const char* p) {
+  decimal_digits d;
+  const char* whole = p;
+  for (; is_digit(*p); ++p) d.digits = d.digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  d.count = p - whole;
+  if (*p == '.') {
+    const char* fraction = ++p;
+    for (; is_digit(*p); ++p) d.digits = d.digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    d.decimals = p - fraction;
+    d.count += d.decimals;
+  }
+  d.end = p;
+  return d;
+}
+
 // The usual minutes text, digits with at most one point and no exponent, whose digits make at
 // most 2^24 with at most 10 of them after the point: the digits and the power of ten are then
 // both exact floats, so one division rounds once, to the value the full reading gives. False
@@ -51,17 +76,11 @@ bool read_short_decimal(const char* p, float* value) {
   constexpr std::ptrdiff_t most_digits = 9;
   // Every digit is gathered; a text of more than nine (whose number may have wrapped) is not
   // read here.
-  const char* whole = p;
-  std::uint64_t digits = 0;
-  for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-  std::ptrdiff_t count = p - whole;
-  std::ptrdiff_t decimals = 0;
-  if (*p == '.') {
-    const char* fraction = ++p;
-    for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-    decimals = p - fraction;
-    count += decimals;
-  }
+  const decimal_digits d = gather_digits(p);
+  const std::uint64_t digits = d.digits;
+  const std::ptrdiff_t count = d.count;
+  const std::ptrdiff_t decimals = d.decimals;
+  p = d.end;
   if (count == 0 || count > most_digits || *p == 'e' || *p == 'E' || digits > exact_below) return false;
   *value = static_cast<float>(digits) / powers[decimals];
   return true;
@@ -138,17 +157,11 @@ double decimal_number(const char* text) {
   if (*p == '-' || *p == '+') ++p;
   // Every digit is gathered; a text of more than fifteen (whose number may have wrapped) goes
   // to strtod.
-  const char* whole = p;
-  std::uint64_t digits = 0;
-  for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-  std::ptrdiff_t count = p - whole;
-  std::ptrdiff_t decimals = 0;
-  if (*p == '.') {
-    const char* fraction = ++p;
-    for (; is_digit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-    decimals = p - fraction;
-    count += decimals;
-  }
+  const decimal_digits d = gather_digits(p);
+  const std::uint64_t digits = d.digits;
+  const std::ptrdiff_t count = d.count;
+  const std::ptrdiff_t decimals = d.decimals;
+  p = d.end;
   if (count == 0 || count > 15 || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X') return std::strtod(text, nullptr);
   const double magnitude = static_cast<double>(digits) / powers[decimals];
   return negative ? -magnitude : magnitude;
