@@ -82,11 +82,6 @@ class alignas(64) block_channel {
       taken_block_ = read_ % blocks;
       taken_count_ = counts_[taken_block_];
       taken_ = 0;
-      if (taken_count_ == 0) {  // an empty last block
-        lock.unlock();
-        release();
-        return peek();
-      }
     }
     return &storage_[taken_block_ * block_items + taken_];
   }
@@ -101,10 +96,12 @@ class alignas(64) block_channel {
   }
 
  private:
+  // Only a block with items goes over: closing a channel whose blocks are all handed and unread
+  // must not take one of theirs for an empty last block.
   void hand_over(bool last) {
     {
       std::lock_guard lock(mutex_);
-      if (filled_ > 0 || last) {
+      if (filled_ > 0) {
         counts_[handed_ % blocks] = filled_;
         ++handed_;
       }
