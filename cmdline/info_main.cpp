@@ -199,18 +199,22 @@ int main(int argc, char** argv) {
     }
     ready.notify_all();
   };
-  const auto work = [&] {
-    decode_context* ctx = OrvexDecode_context_new();
+  const auto work = [&](decode_context* ctx) {
     for (std::size_t i = 0; take(i);) run(ctx, jobs[i]);
     OrvexDecode_context_free(ctx);
   };
+  // Every worker's context is made before the first starts: the library gives a LOG threads
+  // of its own only while fewer contexts are held than there are processors.
+  std::vector<decode_context*> contexts;
+  for (std::size_t w = 0; w < workers; ++w) contexts.push_back(OrvexDecode_context_new());
   // Threads the system won't give (a process limit, too little memory for their stacks) leave
   // the work to those it gave, or to this thread.
   std::vector<std::thread> threads;
   for (std::size_t w = 0; w < workers; ++w) {
     try {
-      threads.emplace_back(work);
+      threads.emplace_back(work, contexts[w]);
     } catch (const std::system_error&) {
+      for (std::size_t rest = w; rest < workers; ++rest) OrvexDecode_context_free(contexts[rest]);
       break;
     }
   }

@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <new>
 
+#include "decode/spare_processor.h"
+
 namespace {
 
 // The context the C API hands out: the decode state and what its conversions report beside
 // it. Every decode_context is one (its constructor is for this alone).
 struct api_context final : decode_context {
   bool path_point_limit_reached = false;  // the last conversion wrote a flight path that filled its points
+  held_context held;                      // a pass may run on it at any time (decode/spare_processor.h)
 };
 
 api_context& api_part(decode_context& ctx) { return static_cast<api_context&>(ctx); }

@@ -9,6 +9,7 @@
 namespace {
 
 std::atomic<int> passes_running{0};
+std::atomic<int> contexts_held{0};
 
 int usable_processors() {
 #if defined(__linux__)
@@ -20,5 +21,12 @@ int usable_processors() {
 
 }  // namespace
 
-spare_processor::spare_processor() : spare_(passes_running.fetch_add(1) + 1 < usable_processors()) {}
+spare_processor::spare_processor() {
+  const int passes = passes_running.fetch_add(1) + 1;
+  const int usable = usable_processors();
+  spare_ = passes < usable && contexts_held.load() < usable;
+}
 spare_processor::~spare_processor() { passes_running.fetch_sub(1); }
+
+held_context::held_context() { contexts_held.fetch_add(1); }
+held_context::~held_context() { contexts_held.fetch_sub(1); }
