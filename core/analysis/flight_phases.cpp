@@ -1,5 +1,6 @@
 #include "analysis/flight_phases.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -75,6 +76,7 @@ class flight_phases::machine {
       every_cht = every_cht && (!is_fitted || e.cht[c] == e.cht[c]);
     }
     s.every_cht = every_cht;
+    s.cylinders = static_cast<std::uint8_t>(std::min(fitted, cylinder_count));
     s.value[measure_oil_temperature] = static_cast<float>(e.oil_temperature);
     s.value[measure_oil_pressure] = static_cast<float>(e.oil_pressure_psi);
     s.value[measure_fuel_flow] = static_cast<float>(e.fuel_flow);
