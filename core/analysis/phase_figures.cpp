@@ -99,16 +99,17 @@ void phase_accumulator::begin() {
   for (steepest& c : cooling_) c = {};
 }
 
-// A sample holding every fitted CHT enters (sign 1) or leaves (-1) the cooling window.
-void phase_accumulator::move_window(const phase_sample& s, double sign) {
+// A sample holding every fitted CHT enters the cooling window or leaves it.
+template <bool enters>
+void phase_accumulator::move_window(const phase_sample& s) {
   if (!s.every_cht) return;
   const double t = (static_cast<double>(s.log_ms) - base_ms_) / 1000.0;
-  window_.n += sign;
-  window_.st += sign * t;
-  window_.stt += sign * t * t;
+  window_.n += enters ? 1.0 : -1.0;
+  window_.st += enters ? t : -t;
+  window_.stt += enters ? t * t : -(t * t);
   for (std::size_t c = 0; c < s.cylinders; ++c) {
     const float v = s.value[measure_cht_1 + c];
-    const double y = v == v ? sign * v : 0.0;
+    const double y = v == v ? (enters ? static_cast<double>(v) : -static_cast<double>(v)) : 0.0;
     window_.sy[c] += y;
     window_.sty[c] += t * y;
   }
@@ -164,10 +165,10 @@ void phase_accumulator::take(const phase_sample& s) {
     const float v = s.value[m];
     if (v == v) take_one(m, layouts[m], layouts[m].offset, v);
   }
-  move_window(s, 1.0);
+  move_window<true>(s);
 }
 
-void phase_accumulator::leave_window(const phase_sample& s) { move_window(s, -1.0); }
+void phase_accumulator::leave_window(const phase_sample& s) { move_window<false>(s); }
 
 void phase_accumulator::note_cooling(const phase_sample& first, const phase_sample& last) {
   if (last.log_ms < first.log_ms || last.log_ms - first.log_ms < min_window_span_ms) return;

@@ -142,7 +142,8 @@ class phase_accumulator {
     std::uint32_t from_segment = 0;
     std::uint32_t to_segment = 0;
   };
-  void move_window(const phase_sample& s, double sign);
+  template <bool enters>
+  void move_window(const phase_sample& s);
   measure_figures summary(std::size_t measure) const;
   phase_figures figures_without_instants() const;
 
