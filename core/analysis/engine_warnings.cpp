@@ -409,9 +409,11 @@ void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_c
     e.held = static_cast<std::uint8_t>(e.held | 1u << c);
     e.cht_f[c] = static_cast<float>(f[c]);
   }
-  // A cylinder whose probe falls under suspicion leaves the window whole.
+  // A cylinder whose probe falls under suspicion leaves the window whole (none is suspect in
+  // the common case).
   bool dropped = false;
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
+  if (!any_suspect_) dropped_ = 0;
+  for (std::size_t c = 0; c < cylinder_count && any_suspect_; ++c) {
     const auto bit = static_cast<std::uint8_t>(1u << c);
     if (!suspect_[c]) {
       dropped_ = static_cast<std::uint8_t>(dropped_ & ~bit);
