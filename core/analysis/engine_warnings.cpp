@@ -50,6 +50,7 @@ warning_detector::warning_detector(const warning_rules& rules, std::size_t max_l
   }
   // A jump is told between samples up to half as far apart again as the rule's time.
   jump_within_ms_ = milliseconds(rules_[rule_of(lp::probe_jump)].limit.seconds) * 3 / 2;
+  cooling_window_ms_ = milliseconds(rules_[rule_of(lp::cht_cooling)].limit.seconds);
 }
 
 bool warning_detector::holds(const limit_condition& c, const phase_sample& s) const {
@@ -96,20 +97,96 @@ void warning_detector::take(const phase_sample& s, const engine_units& units) {
   }
   double f[probe_count];
   static_assert(measure_cht_1 == 0 && measure_egt_1 == cylinder_count, "the probes lead the sample's values");
-  if (units_.cht == temperature_unit::fahrenheit && units_.other_temperatures == temperature_unit::fahrenheit) {
-    for (std::size_t p = 0; p < probe_count; ++p) f[p] = s.value[p];
+  const bool fahrenheit =
+      units_.cht == temperature_unit::fahrenheit && units_.other_temperatures == temperature_unit::fahrenheit;
+  if (fahrenheit && all_quiet(s, now)) {
+    if (cooling_due(now)) {
+      for (std::size_t p = 0; p < cylinder_count; ++p) f[p] = has_read_[p] ? s.value[p] : std::nan("");
+      check_cooling(now, f);
+    }
   } else {
-    convert_probes(s, f);
+    if (fahrenheit) {
+      for (std::size_t p = 0; p < probe_count; ++p) f[p] = s.value[p];
+    } else {
+      convert_probes(s, f);
+    }
+    check_probes(s, now, f);
+    // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
+    for (std::size_t p = 0; p < probe_count; ++p) {
+      if (!has_read_[p]) f[p] = std::nan("");
+    }
+    check_engine(s, now, f);
+    if (cooling_due(now)) check_cooling(now, f);
   }
-  check_probes(s, now, f);
-  // A probe that has read nothing yet is not fitted: it is no cylinder for the engine warnings.
-  for (std::size_t p = 0; p < probe_count; ++p) {
-    if (!has_read_[p]) f[p] = std::nan("");
-  }
-  check_engine(s, now, f);
-  check_cooling(now, f);
   has_last_ = true;
   last_ = now;
+}
+
+// The common case of the probes and the engine rules at once, for readings in Fahrenheit, in one
+// pass over the fitted cylinders' probes: as probes_quiet and then engine_quiet find it. When
+// the sample is not quiet the probes that read are noted all the same, as check_probes notes
+// them, and the whole check runs.
+bool warning_detector::all_quiet(const phase_sample& s, const stamp& now) {
+  const std::size_t low = rule_of(lp::probe_low);
+  const std::size_t jump = rule_of(lp::probe_jump);
+  const std::size_t probe_high[2] = {rule_of(lp::cht_probe_high), rule_of(lp::egt_probe_high)};
+  const std::size_t high = rule_of(lp::cht_high);
+  const std::size_t others = rule_of(lp::cht_above_others);
+  const std::size_t spread = rule_of(lp::egt_spread_cruise);
+  const std::size_t oil = rule_of(lp::oil_pressure_low);
+  if (any_suspect_ || active_any_ != 0) return false;
+  const bool running = !(s.rpm() < running_rpm);
+  const bool recent = has_last_ && now.ms - previous_ms_ <= jump_within_ms_;
+  // Per kind of probe: the fitted probes that read in this flight, their sum, least and greatest.
+  struct readings {
+    double sum, least, greatest;
+    int counted;
+  };
+  const auto look = [&](std::size_t k, readings& r) {
+    const double low_f = threshold_f_[low][k];
+    const double high_f = threshold_f_[probe_high[k]][k];
+    // No jump between samples too far apart: no move is beyond infinity (nor a NaN one).
+    const double jump_f = recent ? threshold_f_[jump][k] : std::numeric_limits<double>::infinity();
+    double sum = 0.0, least = std::numeric_limits<double>::infinity(), greatest = -least;
+    int counted = 0;
+    for (std::size_t p = k * cylinder_count, end = p + s.cylinders; p < end; ++p) {
+      const double v = s.value[p];
+      if (v != v) continue;
+      if (v > high_f) return false;
+      bool read = has_read_[p];
+      if (v > low_f) {
+        read = has_read_[p] = true;
+      } else if (running && read) {
+        return false;
+      }
+      if (std::fabs(v - previous_f_[p]) > jump_f) return false;  // NaN before: not held
+      if (!read) continue;
+      sum += v;
+      least = v < least ? v : least;
+      greatest = v > greatest ? v : greatest;
+      ++counted;
+    }
+    r = {sum, least, greatest, counted};
+    return true;
+  };
+  readings cht, egt;
+  if (!look(0, cht) || !look(1, egt)) return false;
+  // The engine rules, as engine_quiet checks them.
+  if (cht.counted > 0 && cht.greatest > threshold_f_[high][0] && holds(rules_[high].limit.when, s)) return false;
+  if (cht.counted >= 2 && cht.greatest - (cht.sum - cht.greatest) / (cht.counted - 1) > threshold_f_[others][0] &&
+      holds(rules_[others].limit.when, s)) {
+    return false;
+  }
+  if (s.label == cruise_label && egt.counted >= 2 && egt.greatest - egt.least > threshold_f_[spread][1] &&
+      holds(rules_[spread].limit.when, s)) {
+    return false;
+  }
+  const float pressure = s.value[measure_oil_pressure];
+  if (pressure < rules_[oil].limit.value && holds(rules_[oil].limit.when, s)) return false;
+  // Quiet: what probes_quiet keeps.
+  for (std::size_t p = 0; p < probe_count; ++p) previous_f_[p] = s.value[p];
+  previous_ms_ = now.ms;
+  return true;
 }
 
 // The common case: no probe under suspicion or in a warning, every reading within the range
@@ -318,19 +395,25 @@ void warning_detector::rebase_cooling() {
   moves_since_rebase_ = 0;
 }
 
+bool warning_detector::cooling_due(const stamp& now) const {
+  return ring_count_ == 0 || now.ms - ring_[(ring_first_ + ring_count_ - 1) % ring_size].ms >= cooling_step_ms;
+}
+
+// A sample for the cooling window, when cooling_due().
 void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_count]) {
-  if (ring_count_ > 0 && now.ms - ring_[(ring_first_ + ring_count_ - 1) % ring_size].ms < cooling_step_ms) return;
   const std::size_t rule = rule_of(lp::cht_cooling);
-  const std::uint32_t window_ms = milliseconds(rules_[rule].limit.seconds);
+  const std::uint32_t window_ms = cooling_window_ms_;
   cooling_entry e{now.ms, now.label, 0, {}};
   for (std::size_t c = 0; c < cylinder_count; ++c) {
     if (std::isnan(f[c]) || suspect_[c]) continue;
     e.held = static_cast<std::uint8_t>(e.held | 1u << c);
     e.cht_f[c] = static_cast<float>(f[c]);
   }
-  // A cylinder whose probe falls under suspicion leaves the window whole.
+  // A cylinder whose probe falls under suspicion leaves the window whole (none is suspect in
+  // the common case).
   bool dropped = false;
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
+  if (!any_suspect_) dropped_ = 0;
+  for (std::size_t c = 0; c < cylinder_count && any_suspect_; ++c) {
     const auto bit = static_cast<std::uint8_t>(1u << c);
     if (!suspect_[c]) {
       dropped_ = static_cast<std::uint8_t>(dropped_ & ~bit);
@@ -348,6 +431,7 @@ void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_c
     move_cooling(ring_[ring_first_], -1.0);
     ring_first_ = (ring_first_ + 1) % ring_size;
     --ring_count_;
+    middle_ -= middle_ > 0;
   }
   if (ring_count_ == 0) base_ms_ = now.ms;
   ring_[(ring_first_ + ring_count_) % ring_size] = e;
@@ -359,17 +443,10 @@ void warning_detector::check_cooling(const stamp& now, const double (&f)[probe_c
   if (static_cast<double>(now.ms - first.ms) < 0.95 * window_ms) return;
   // A window's slope is the cooling at its middle: the warning runs between the middles of its
   // first and last windows, in the phase of the first middle.
-  std::size_t low = 0, high = ring_count_ - 1;
+  // The first sample at or after the middle time; as both ends only move on, so does it.
   const std::uint32_t middle_ms = first.ms + (now.ms - first.ms) / 2;
-  while (low < high) {
-    const std::size_t mid = (low + high) / 2;
-    if (ring_[(ring_first_ + mid) % ring_size].ms < middle_ms) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
-  const cooling_entry& middle = ring_[(ring_first_ + low) % ring_size];
+  while (middle_ < ring_count_ - 1 && ring_[(ring_first_ + middle_) % ring_size].ms < middle_ms) ++middle_;
+  const cooling_entry& middle = ring_[(ring_first_ + middle_) % ring_size];
   const stamp at{middle.ms, now.segment, middle.label};
   for (std::size_t c = 0; c < cylinder_count; ++c) {
     if ((e.held >> c & 1) == 0) continue;
@@ -390,6 +467,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
       s = slot{};
       s.active = true;
       ++active_in_rule_[rule];
+      ++active_any_;
       s.start = start;
       s.peak = value;
       s.peak_at = now;
@@ -414,6 +492,7 @@ void warning_detector::feed_slow(std::size_t rule, std::size_t index, bool beyon
 void warning_detector::close(std::size_t rule, slot& s) {
   s.active = false;
   --active_in_rule_[rule];
+  --active_any_;
   const aircraft_limit& l = rules_[rule].limit;
   const lp p = l.parameter;
   // A warning that holds for its time; a jump and a cooling window are their own time.
@@ -469,7 +548,7 @@ void warning_detector::end_window() {
 void warning_detector::break_run() {
   close_all();
   has_last_ = false;
-  ring_first_ = ring_count_ = 0;
+  ring_first_ = ring_count_ = middle_ = 0;
   dropped_ = 0;
   for (line_sums& l : sums_) l = {};
   for (std::size_t p = 0; p < probe_count; ++p) {

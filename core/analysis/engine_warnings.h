@@ -97,6 +97,8 @@ class warning_detector {
   bool probes_quiet(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_probes(const phase_sample& s, const stamp& now, double (&f)[probe_count]);
   bool engine_quiet(const phase_sample& s, const double (&f)[probe_count]) const;
+  bool all_quiet(const phase_sample& s, const stamp& now);
+  bool cooling_due(const stamp& now) const;
   void check_engine(const phase_sample& s, const stamp& now, const double (&f)[probe_count]);
   void check_cooling(const stamp& now, const double (&f)[probe_count]);
   void move_cooling(const cooling_entry& e, double sign);
@@ -110,9 +112,11 @@ class warning_detector {
   bool maximum_[warning_rule_count] = {};
   std::uint32_t release_ms_[warning_rule_count] = {};
   std::uint32_t jump_within_ms_ = 0;
+  std::uint32_t cooling_window_ms_ = 0;  // the cooling rule's time
   std::size_t max_listed_;
   std::vector<slot> slots_;
   std::uint32_t active_in_rule_[warning_rule_count] = {};  // the slots of each rule in a warning
+  std::uint32_t active_any_ = 0;  // of every rule
   std::vector<engine_warning> listed_;
   std::size_t total_listed_ = 0;
   std::uint64_t not_listed_ = 0;
@@ -130,6 +134,7 @@ class warning_detector {
   // The cooling window.
   cooling_entry ring_[ring_size] = {};
   std::size_t ring_first_ = 0, ring_count_ = 0;
+  std::size_t middle_ = 0;  // the window's middle sample, from ring_first_
   std::uint32_t base_ms_ = 0;
   std::uint32_t moves_since_rebase_ = 0;
   std::uint8_t dropped_ = 0;  // a bit per cylinder taken out of the window while its probe is suspect

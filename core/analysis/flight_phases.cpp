@@ -1,5 +1,6 @@
 #include "analysis/flight_phases.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -59,11 +60,10 @@ class flight_phases::machine {
     phases_.clear();
   }
 
-  // The sample the phases take: the engine values in the reporting units, the aircraft as it
-  // stands. Reads only what the constructor set, so any thread may call it.
-  phase_sample sample_of(std::uint32_t t, std::uint32_t segment, const engine_sample& e, std::size_t fitted,
-                         const aux_inputs* aux, const air_data_sample* air, const latest_value& ground_speed) const {
-    phase_sample s;
+  // The sample the phases take, into s: the engine values in the reporting units, the aircraft
+  // as it stands. Reads only what the constructor set, so any thread may call it.
+  void sample_of(phase_sample& s, std::uint32_t t, std::uint32_t segment, const engine_sample& e, std::size_t fitted,
+                 const aux_inputs* aux, const air_data_sample* air, const latest_value& ground_speed) const {
     s.log_ms = t;
     s.segment = segment;
     const float nan = std::nanf("");
@@ -75,6 +75,7 @@ class flight_phases::machine {
       every_cht = every_cht && (!is_fitted || e.cht[c] == e.cht[c]);
     }
     s.every_cht = every_cht;
+    s.cylinders = static_cast<std::uint8_t>(std::min(fitted, cylinder_count));
     s.value[measure_oil_temperature] = static_cast<float>(e.oil_temperature);
     s.value[measure_oil_pressure] = static_cast<float>(e.oil_pressure_psi);
     s.value[measure_fuel_flow] = static_cast<float>(e.fuel_flow);
@@ -91,7 +92,6 @@ class flight_phases::machine {
     s.vertical_speed_fpm = air != nullptr ? static_cast<float>(air->vertical_speed_fpm) : nan;
     s.label = 0;
     s.airborne = false;
-    return s;
   }
 
   void take(const phase_sample& sample, const engine_units& units) {
@@ -493,7 +493,7 @@ void flight_phases::take_engine(std::uint32_t t, std::uint32_t segment, const en
   phase_command& c = next_command();
   c.what = phase_command::kind::engine;
   c.units = units;
-  c.sample = machine_->sample_of(t, segment, s, fitted, aux, air, ground_speed_);
+  machine_->sample_of(c.sample, t, segment, s, fitted, aux, air, ground_speed_);
   commit_command();
 }
 

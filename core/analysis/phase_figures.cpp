@@ -74,7 +74,7 @@ constexpr std::size_t min_window_samples = 3;
 
 }  // namespace
 
-phase_accumulator::phase_accumulator() : bins_(new std::uint32_t[total_bins]()) {}
+phase_accumulator::phase_accumulator() : bins_(new std::uint32_t[total_bins]()) { begin(); }
 phase_accumulator::~phase_accumulator() = default;
 
 void phase_accumulator::begin() {
@@ -90,6 +90,7 @@ void phase_accumulator::begin() {
     max_[m] = -std::numeric_limits<float>::infinity();
     sum_[m] = 0.0;
     count_[m] = 0;
+    last_[m] = std::numeric_limits<float>::quiet_NaN();  // equal to no reading
   }
   cht_spread_ = {};
   egt_spread_ = {};
@@ -98,51 +99,59 @@ void phase_accumulator::begin() {
   for (steepest& c : cooling_) c = {};
 }
 
-// A sample holding every fitted CHT enters (sign 1) or leaves (-1) the cooling window.
-void phase_accumulator::move_window(const phase_sample& s, double sign) {
+// A sample holding every fitted CHT enters the cooling window or leaves it.
+template <bool enters>
+void phase_accumulator::move_window(const phase_sample& s) {
   if (!s.every_cht) return;
   const double t = (static_cast<double>(s.log_ms) - base_ms_) / 1000.0;
-  window_.n += sign;
-  window_.st += sign * t;
-  window_.stt += sign * t * t;
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
+  window_.n += enters ? 1.0 : -1.0;
+  window_.st += enters ? t : -t;
+  window_.stt += enters ? t * t : -(t * t);
+  for (std::size_t c = 0; c < s.cylinders; ++c) {
     const float v = s.value[measure_cht_1 + c];
-    const double y = v == v ? sign * v : 0.0;
+    const double y = v == v ? (enters ? static_cast<double>(v) : -static_cast<double>(v)) : 0.0;
     window_.sy[c] += y;
     window_.sty[c] += t * y;
   }
 }
 
-// Every value of the sample. A measure the sample does not hold (NaN: an unfitted cylinder, an
-// unmapped input) is passed by at the cost of one comparison.
+// Every value of the sample. A measure the sample does not hold (NaN: an unmapped input, a
+// cylinder that did not read) is passed by at the cost of one comparison; the cylinders not
+// fitted are not looked at.
 void phase_accumulator::take(const phase_sample& s) {
   if (samples_ == 0) base_ms_ = s.log_ms;
   ++samples_;
-  // Measures [from, to) that share the layout of the first (the cylinders), then one by one.
   std::uint32_t* const bins = bins_.get();
-  const auto take_measures = [&](std::size_t from, std::size_t to, const bin_layout& b) {
-    for (std::size_t m = from; m < to; ++m) {
-      const float v = s.value[m];
-      if (v != v) continue;
-      min_[m] = v < min_[m] ? v : min_[m];
-      max_[m] = v > max_[m] ? v : max_[m];
-      sum_[m] += static_cast<double>(v);
-      ++count_[m];
-      ++bins[b.offset + (m - from) * static_cast<std::size_t>(b.bins) + bin_of(b, v)];
+  const auto take_one = [&](std::size_t m, const bin_layout& b, std::size_t bins_from, float v) {
+    sum_[m] += static_cast<double>(v);
+    ++count_[m];
+    // The reading of the sample before again (most of them, for the slow measures): the same
+    // least, greatest and bin.
+    if (v == last_[m]) {
+      ++*last_bin_[m];
+      return;
     }
+    last_[m] = v;
+    min_[m] = v < min_[m] ? v : min_[m];
+    max_[m] = v > max_[m] ? v : max_[m];
+    last_bin_[m] = bins + bins_from + bin_of(b, v);
+    ++*last_bin_[m];
   };
-  take_measures(measure_cht_1, measure_cht_1 + cylinder_count, cht_layout);
-  take_measures(measure_egt_1, measure_egt_1 + cylinder_count, egt_layout);
-  for (std::size_t m = measure_egt_1 + cylinder_count; m < measure_count; ++m) take_measures(m, m + 1, layouts[m]);
-  // The spread of a sample whose fitted cylinders hold two values or more.
-  const auto spread = [](const float* v, spread_sums& sums) {
+  // The cylinders of one kind (sharing the layout of the first), and their spread when two
+  // or more hold a value: hottest minus coolest.
+  const std::size_t fitted = s.cylinders;
+  const auto cylinders = [&](std::size_t first, const bin_layout& b, spread_sums& sums) {
     constexpr float infinity = std::numeric_limits<float>::infinity();
     float low = infinity, high = -infinity;
     int held = 0;
-    for (std::size_t c = 0; c < cylinder_count; ++c) {
-      low = v[c] < low ? v[c] : low;
-      high = v[c] > high ? v[c] : high;
-      held += v[c] == v[c];
+    const std::size_t width = static_cast<std::size_t>(b.bins);
+    for (std::size_t c = 0; c < fitted; ++c) {
+      const float v = s.value[first + c];
+      if (v != v) continue;
+      low = v < low ? v : low;
+      high = v > high ? v : high;
+      ++held;
+      take_one(first + c, b, b.offset + c * width, v);
     }
     if (held < 2) return;
     const float d = high - low;
@@ -150,12 +159,16 @@ void phase_accumulator::take(const phase_sample& s) {
     ++sums.count;
     sums.sum += d;
   };
-  spread(s.value + measure_cht_1, cht_spread_);
-  spread(s.value + measure_egt_1, egt_spread_);
-  move_window(s, 1.0);
+  cylinders(measure_cht_1, cht_layout, cht_spread_);
+  cylinders(measure_egt_1, egt_layout, egt_spread_);
+  for (std::size_t m = measure_egt_1 + cylinder_count; m < measure_count; ++m) {
+    const float v = s.value[m];
+    if (v == v) take_one(m, layouts[m], layouts[m].offset, v);
+  }
+  move_window<true>(s);
 }
 
-void phase_accumulator::leave_window(const phase_sample& s) { move_window(s, -1.0); }
+void phase_accumulator::leave_window(const phase_sample& s) { move_window<false>(s); }
 
 void phase_accumulator::note_cooling(const phase_sample& first, const phase_sample& last) {
   if (last.log_ms < first.log_ms || last.log_ms - first.log_ms < min_window_span_ms) return;
@@ -164,8 +177,8 @@ void phase_accumulator::note_cooling(const phase_sample& first, const phase_samp
   const double d = w.n * w.stt - w.st * w.st;
   if (!(d > 1e-9 * w.n * w.n)) return;
   const double per_minute = -60.0 / d;  // times the slope's numerator
-  for (std::size_t c = 0; c < cylinder_count; ++c) {
-    if (last.value[measure_cht_1 + c] != last.value[measure_cht_1 + c]) continue;  // not fitted
+  for (std::size_t c = 0; c < last.cylinders; ++c) {
+    if (last.value[measure_cht_1 + c] != last.value[measure_cht_1 + c]) continue;  // no reading
     const double cooling = per_minute * (w.n * w.sty[c] - w.st * w.sy[c]);
     steepest& s = cooling_[c];
     if (s.has && cooling <= s.per_minute) continue;

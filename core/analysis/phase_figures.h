@@ -83,6 +83,7 @@ struct phase_sample {
   std::uint8_t label;  // the phase it belongs to (flight_phases.cpp)
   bool airborne;
   bool every_cht;  // it holds the CHT of every fitted cylinder: it counts for the cooling
+  std::uint8_t cylinders;  // fitted (1-6): the values of the others are NaN
 
   float rpm() const { return value[measure_rpm]; }
 };
@@ -141,7 +142,8 @@ class phase_accumulator {
     std::uint32_t from_segment = 0;
     std::uint32_t to_segment = 0;
   };
-  void move_window(const phase_sample& s, double sign);
+  template <bool enters>
+  void move_window(const phase_sample& s);
   measure_figures summary(std::size_t measure) const;
   phase_figures figures_without_instants() const;
 
@@ -151,6 +153,9 @@ class phase_accumulator {
   float max_[phase_measure_count] = {};
   double sum_[phase_measure_count] = {};
   std::uint64_t count_[phase_measure_count] = {};
+  // Per measure: the reading it took last in the phase (NaN before the first) and its bin.
+  float last_[phase_measure_count] = {};
+  std::uint32_t* last_bin_[phase_measure_count] = {};
   spread_sums cht_spread_, egt_spread_;
   std::uint64_t samples_ = 0;
   std::uint32_t base_ms_ = 0;  // the phase's first sample: the origin of the windows' times

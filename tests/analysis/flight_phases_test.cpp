@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scenario_simulator.h"
@@ -127,7 +128,7 @@ TEST(FlightPhases, FiguresAreThoseOfTheRecordsInsideThem) {
     for (std::size_t i = 0; i < found.size(); ++i) {
       const phase_record& p = found[i];
       SCOPED_TRACE(flight_phase_name(p.kind));
-      record_stats cht[6], egt[6], map;
+      record_stats cht[6], egt[6], map, oil_temperature, oil_pressure, rpm;
       for (const log_entry& e : records) {
         if (e.type != 2 || e.timestamp < p.start.log_ms || e.timestamp >= p.end.log_ms) continue;
         for (std::size_t c = 0; c < fitted; ++c) {
@@ -135,8 +136,19 @@ TEST(FlightPhases, FiguresAreThoseOfTheRecordsInsideThem) {
           egt[c].add(u16(e.payload, 17 + 2 * c));
         }
         map.add(static_cast<std::int16_t>(u16(e.payload, 48)) / 10.0);
+        oil_temperature.add(u16(e.payload, 45));
+        oil_pressure.add(static_cast<std::uint8_t>(e.payload[47]));
+        rpm.add(u16(e.payload, 3));
       }
       EXPECT_EQ(p.figures.eis_samples, cht[0].count);
+      // The measures that keep their reading from one sample to the next, as the cylinders.
+      for (const auto& [m, r] : {std::pair{&p.figures.oil_temperature, &oil_temperature},
+                                 std::pair{&p.figures.oil_pressure_psi, &oil_pressure}, std::pair{&p.figures.rpm, &rpm}}) {
+        EXPECT_EQ(m->count, r->count);
+        EXPECT_EQ(m->min, r->min);
+        EXPECT_EQ(m->max, r->max);
+        EXPECT_EQ(m->median, r->median());
+      }
       for (std::size_t c = 0; c < 6; ++c) {
         if (c >= fitted) {
           EXPECT_EQ(p.figures.cht[c].count, 0u);
