@@ -37,11 +37,12 @@ void flight_figures::merge(const flight_figures& later) {
 }
 
 void flight_figures::merge(const air_data_figures& later) {
-  pressure_altitude_ft.merge(later.pressure_altitude_ft);
-  ias_kt.merge(later.ias_kt);
-  vertical_speed_fpm.merge(later.vertical_speed_fpm);
-  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed_fpm);
-  bank_deg.merge(later.bank_deg);
-  pitch_deg.merge(later.pitch_deg);
-  lowest_pitch_deg.merge(later.lowest_pitch_deg);
+  using n = air_data_numbers;
+  pressure_altitude_ft.merge(later.pressure_altitude, n::pressure_altitude_ft);
+  ias_kt.merge(later.ias, n::ias_kt);
+  vertical_speed_fpm.merge(later.vertical_speed, n::vertical_speed_fpm);
+  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed, n::vertical_speed_fpm);
+  bank_deg.merge(later.bank, n::angle_deg);
+  pitch_deg.merge(later.pitch, n::angle_deg);
+  lowest_pitch_deg.merge(later.lowest_pitch, n::angle_deg);
 }

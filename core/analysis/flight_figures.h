@@ -14,18 +14,16 @@
 #include "analysis/log_instant.h"
 #include "decode/samples.h"
 
-// An extreme of values that are never infinite (the AHRS air data, read from 16-bit numbers):
-// it starts at the infinity beyond every value, so the first value is taken by the same one
-// comparison as any later one (a NaN, a field the record does not hold, never is).
+// An extreme of the stored numbers of a field (air_data_numbers): it starts beyond every number,
+// so the first number is taken by the same one comparison as any later one.
 template <bool Highest>
-struct finite_extreme {
-  static constexpr double none = Highest ? -std::numeric_limits<double>::infinity()
-                                         : std::numeric_limits<double>::infinity();
-  double value = none;
+struct number_extreme {
+  static constexpr int none = Highest ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+  int value = none;
   log_instant when;
 
   template <typename InstantAt>
-  [[gnu::always_inline]] void take_at(double v, InstantAt&& at) {
+  [[gnu::always_inline]] void take_at(int v, InstantAt&& at) {
     if (Highest ? v > value : v < value) {
       value = v;
       when = at();
@@ -59,8 +57,10 @@ struct extreme {
   void merge(const extreme& later) {
     if (later.has) take(later.value, later.when);
   }
-  void merge(const finite_extreme<Highest>& later) {
-    if (later.has()) take(later.value, later.when);
+  // A number extreme, its number turned into a value.
+  template <typename Value>
+  void merge(const number_extreme<Highest>& later, Value&& value_of) {
+    if (later.has()) take(value_of(later.value), later.when);
   }
   std::optional<double> get() const { return has ? std::optional<double>(value) : std::nullopt; }
 };
@@ -94,26 +94,42 @@ struct first_last {
 // The air data's figures alone, for a stretch whose samples all go to the same figures: the
 // AHRS high-rate records (most of a LOG's records) are taken once here, and the stretch is
 // merged into the LOG's figures and a window's when the window moves, rather than each record
-// taken into both.
+// taken into both. It keeps the stored numbers; the merge turns them into values.
 struct air_data_figures {
-  finite_extreme<true> pressure_altitude_ft;
-  finite_extreme<true> ias_kt;
-  finite_extreme<true> vertical_speed_fpm;
-  finite_extreme<false> lowest_vertical_speed_fpm;
-  finite_extreme<true> bank_deg;  // either wing down
-  finite_extreme<true> pitch_deg;
-  finite_extreme<false> lowest_pitch_deg;
+  number_extreme<true> pressure_altitude;
+  number_extreme<true> ias;
+  number_extreme<true> vertical_speed;
+  number_extreme<false> lowest_vertical_speed;
+  number_extreme<true> bank;  // the roll's magnitude: either wing down
+  number_extreme<true> pitch;
+  number_extreme<false> lowest_pitch;
 
-  // at() gives the record's moment, worked out only when a figure moves.
+  // A whole message; at() gives the record's moment, worked out only when a figure moves.
   template <typename InstantAt>
-  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
-    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
-    ias_kt.take_at(s.ias_kt, at);
-    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    bank_deg.take_at(std::fabs(s.bank_deg), at);
-    pitch_deg.take_at(s.pitch_deg, at);
-    lowest_pitch_deg.take_at(s.pitch_deg, at);
+  [[gnu::always_inline]] void take_air_data(const air_data_numbers& n, InstantAt&& at) {
+    pressure_altitude.take_at(n.pressure_altitude, at);
+    ias.take_at(n.ias, at);
+    vertical_speed.take_at(n.vertical_speed, at);
+    lowest_vertical_speed.take_at(n.vertical_speed, at);
+    bank.take_at(n.roll < 0 ? -n.roll : n.roll, at);
+    pitch.take_at(n.pitch, at);
+    lowest_pitch.take_at(n.pitch, at);
+  }
+  // A short message: the fields it holds.
+  template <typename InstantAt>
+  void take_held(const air_data_numbers& n, const ahrs_hr_slot& ahrs, InstantAt&& at) {
+    namespace f = ahrs_hr_layout;
+    if (ahrs.holds(f::pressure_alt)) pressure_altitude.take_at(n.pressure_altitude, at);
+    if (ahrs.holds(f::asi)) ias.take_at(n.ias, at);
+    if (ahrs.holds(f::vsi)) {
+      vertical_speed.take_at(n.vertical_speed, at);
+      lowest_vertical_speed.take_at(n.vertical_speed, at);
+    }
+    if (ahrs.holds(f::roll_angle)) bank.take_at(n.roll < 0 ? -n.roll : n.roll, at);
+    if (ahrs.holds(f::pitch_angle)) {
+      pitch.take_at(n.pitch, at);
+      lowest_pitch.take_at(n.pitch, at);
+    }
   }
 };
 

@@ -128,7 +128,7 @@ class flight_timeline {
     }
     if (track_.has && t >= track_.log_ms && t - track_.log_ms <= position_max_age_ms) e.track_true_deg = track_deg_;
     if (altitude_.has && t >= altitude_.log_ms && t - altitude_.log_ms <= position_max_age_ms) {
-      e.altitude_ft = altitude_ft_;
+      e.altitude_ft = air_data_numbers::pressure_altitude_ft(altitude_number_);
     }
     return e;
   }
@@ -234,7 +234,7 @@ class flight_timeline {
   last_heard track_;
   double track_deg_ = 0.0;
   last_heard altitude_;
-  double altitude_ft_ = 0.0;
+  int altitude_number_ = 0;  // as the AHRS stores it (air_data_numbers)
 };
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
@@ -456,22 +456,31 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 }
 
 void flight_timeline::take_air_data(std::uint32_t t) {
-  const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
-  if (!std::isnan(s.pressure_altitude_ft)) {
+  namespace f = ahrs_hr_layout;
+  const ahrs_hr_slot& ahrs = ctx_.summary.ahrs_hr;
+  const air_data_numbers n = air_data_numbers_of(ahrs.image());
+  const bool whole = ahrs.length() >= f::size;  // a whole message holds every field
+  if (whole || ahrs.holds(f::pressure_alt)) {
     altitude_.note(t);
-    altitude_ft_ = s.pressure_altitude_ft;
+    altitude_number_ = n.pressure_altitude;
   }
-  if (!std::isnan(s.ias_kt)) {
+  double ias_kt = std::nan("");
+  if (whole || ahrs.holds(f::asi)) {
+    ias_kt = air_data_numbers::ias_kt(n.ias);
     ahrs_airspeed_.note(t);
     now_.has_ias = true;
-    now_.ias_kt = s.ias_kt;
-    take_speed(t, s.ias_kt);
+    now_.ias_kt = ias_kt;
+    take_speed(t, ias_kt);
   }
   if (options_.windows_only) return;
   // The record's moment is worked out only when a figure moves or a limit is checked.
   const auto at = [this, t] { return instant_at(t); };
-  air_data_stretch_.take_air_data(s, at);
-  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(s.ias_kt, now_, at());
+  if (whole) [[likely]] {
+    air_data_stretch_.take_air_data(n, at);
+  } else {
+    air_data_stretch_.take_held(n, ahrs, at);
+  }
+  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(ias_kt, now_, at());
 }
 
 // A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
