@@ -118,7 +118,7 @@ class flight_timeline {
     }
     return at;
   }
-  log_event event_at(std::uint32_t t) const {
+  [[gnu::noinline]] log_event event_at(std::uint32_t t) const {
     log_event e;
     e.when = instant_at(t);
     const timed_position& here = ctx_.follow.position.current();
@@ -149,7 +149,28 @@ class flight_timeline {
   void take_air_data(std::uint32_t t);
   void take_fix(int port, std::uint32_t t);
   void update_engine(std::uint32_t t, double rpm);
-  void take_speed(std::uint32_t t, double kt);
+  // A sample of the speed that detects flight. Most leave the airborne switch as it is (off and
+  // slow, or on and fast) while no break is pending: those take the few steps inline.
+  [[gnu::always_inline]] void take_speed(std::uint32_t t, double kt) {
+    const switch_state air = airborne_.state();
+    const bool unmoved = air == switch_state::off ? !(kt >= options_.detection.takeoff_kt)
+                         : air == switch_state::on ? !(kt < options_.detection.landing_kt)
+                                                   : false;
+    if (!unmoved || pending_.active) [[unlikely]] {
+      take_speed_moving(t, kt);
+      return;
+    }
+    last_speed_sample_ms_ = t;
+    last_speed_sample_flow_ = flow(t);
+    now_.airborne = air == switch_state::on;
+    take_logbook_speed(t, kt);
+  }
+  void take_speed_moving(std::uint32_t t, double kt);
+  [[gnu::always_inline]] void take_logbook_speed(std::uint32_t t, double kt) {
+    logbook_.take_speed(t, kt, [this, t] { return event_at(t); });
+    if (logbook_.has_landing_left()) [[unlikely]] take_landing_left();
+  }
+  void take_landing_left();
 
   window_state group_state() const;
   void move_group();
@@ -516,7 +537,8 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (flight_figures* f = group_window_.target()) f->take_ground_speed(fix.ground_speed_kt, at);
 }
 
-void flight_timeline::take_speed(std::uint32_t t, double kt) {
+// A speed sample that may move the airborne switch, or comes while a break is pending.
+void flight_timeline::take_speed_moving(std::uint32_t t, double kt) {
   if (pending_.active) {
     if (!pending_.airborne_after) pending_.airborne_after = kt >= options_.detection.landing_kt;
     try_decide_restart(t);
@@ -534,14 +556,15 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         add_contact(current_.contacts, current_.contacts_not_listed, {contact_kind::takeoff, e.event, std::nullopt});
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
-  logbook_.take_speed(t, kt, [&] { return event_at(t); });
-  // A landing lifted off from within this airborne period is one of its contacts; one before
-  // the period's takeoff ended the period before (airborne_stopped).
-  if (logbook_.has_landing_left()) {
-    std::optional<runway_contact> left = logbook_.take_landing_left();
-    if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
-      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
-    }
+  take_logbook_speed(t, kt);
+}
+
+// A landing lifted off from within this airborne period is one of its contacts; one before
+// the period's takeoff ended the period before (airborne_stopped).
+void flight_timeline::take_landing_left() {
+  std::optional<runway_contact> left = logbook_.take_landing_left();
+  if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
+    add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
   }
 }
 
