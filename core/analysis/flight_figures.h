@@ -32,6 +32,25 @@ struct number_extreme {
   bool has() const { return value != none; }
 };
 
+// An extreme of values that are never infinite (the engine's, worked out from 16-bit numbers):
+// it starts at the infinity beyond every value, so the first value is taken by the same one
+// comparison as any later one (a NaN, a field the record does not hold, never is).
+template <bool Highest>
+struct finite_extreme {
+  static constexpr double none = Highest ? -std::numeric_limits<double>::infinity()
+                                         : std::numeric_limits<double>::infinity();
+  double value = none;
+  log_instant when;
+
+  [[gnu::always_inline]] void take(double v, const log_instant& at) {
+    if (Highest ? v > value : v < value) {
+      value = v;
+      when = at;
+    }
+  }
+  bool has() const { return value != none; }
+};
+
 template <bool Highest>
 struct extreme {
   bool has = false;
@@ -56,6 +75,9 @@ struct extreme {
   // An equal value keeps the earlier moment.
   void merge(const extreme& later) {
     if (later.has) take(later.value, later.when);
+  }
+  void merge(const finite_extreme<Highest>& later) {
+    if (later.has()) take(later.value, later.when);
   }
   // A number extreme, its number turned into a value.
   template <typename Value>
@@ -133,6 +155,33 @@ struct air_data_figures {
   }
 };
 
+// The engine's figures alone, for a stretch whose samples all go to the same figures (as the
+// air data's): each EIS record is taken once here, and the stretch is merged into the LOG's
+// figures and a window's when the window moves.
+struct engine_figures {
+  finite_extreme<true> cht[cylinder_count];
+  finite_extreme<true> egt[cylinder_count];
+  finite_extreme<true> oil_temperature;
+  finite_extreme<false> bus_voltage_low;
+  finite_extreme<true> bus_voltage_high;
+  first_last fuel_quantity;
+  first_last fuel_burned;
+  first_last engine_hours;
+
+  void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total) {
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      cht[i].take(s.cht[i], at);
+      egt[i].take(s.egt[i], at);
+    }
+    oil_temperature.take(s.oil_temperature, at);
+    bus_voltage_low.take(s.bus_voltage, at);
+    bus_voltage_high.take(s.bus_voltage, at);
+    fuel_quantity.take(s.fuel_quantity);
+    fuel_burned.take(fuel_burned_total);
+    engine_hours.take(s.engine_hours);
+  }
+};
+
 struct flight_figures {
   highest pressure_altitude_ft;
   highest ias_kt;
@@ -151,12 +200,12 @@ struct flight_figures {
   first_last fuel_burned;    // the running total of the integrated fuel flow
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
-  void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);
   // The air data of a later stretch (merging stretch by stretch in their order gives what
   // taking their samples one by one gives).
   void merge(const air_data_figures& later);
+  void merge(const engine_figures& later);
 
   // Fuel used over the stretch: from the quantity on board, and from the fuel flow.
   std::optional<double> fuel_used_from_quantity() const {

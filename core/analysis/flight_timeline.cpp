@@ -192,9 +192,10 @@ class flight_timeline {
   figure_window<airborne_figures> airborne_window_;
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
-  // The air data since the group window last moved: they join the LOG's figures and the
-  // window's (where its samples go now) as it moves.
+  // The air data and the engine's figures since the group window last moved: they join the
+  // LOG's figures and the window's (where its samples go now) as it moves.
   air_data_figures air_data_stretch_;
+  engine_figures engine_stretch_;
   exceedance_tracker exceedances_;
   logbook_tracker logbook_;
   flight_phases phases_;
@@ -441,8 +442,7 @@ void flight_timeline::take_eis(std::uint32_t t) {
   if (options_.windows_only) return;
 
   const log_instant at = instant_at(t);
-  log_figures_.take_engine(s, at, burned);
-  if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
+  engine_stretch_.take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
   if (group_window_.state() != window_state::closed) {
     // The air data as they stand: the latest AHRS high-rate message of the last 5 s.
@@ -624,8 +624,13 @@ window_state flight_timeline::group_state() const {
 
 void flight_timeline::move_group() {
   log_figures_.merge(air_data_stretch_);
-  if (flight_figures* fig = group_window_.target()) fig->merge(air_data_stretch_);
+  log_figures_.merge(engine_stretch_);
+  if (flight_figures* fig = group_window_.target()) {
+    fig->merge(air_data_stretch_);
+    fig->merge(engine_stretch_);
+  }
   air_data_stretch_ = air_data_figures{};
+  engine_stretch_ = engine_figures{};
   group_window_.move_to(
       group_state(),
       [this] {
