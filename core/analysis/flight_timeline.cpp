@@ -26,14 +26,23 @@ std::uint32_t milliseconds(double seconds) {
   return seconds >= 4.0e6 ? 4'000'000'000u : static_cast<std::uint32_t>(std::llround(seconds * 1000.0));
 }
 
-double great_circle_nm(const geo_point& a, const geo_point& b) {
-  const double to_rad = pi / 180.0;
-  const double lat1 = a.latitude_deg * to_rad;
-  const double lat2 = b.latitude_deg * to_rad;
+constexpr double to_rad = pi / 180.0;
+
+// A point with the cosine of its latitude, which each distance from or to it takes.
+struct distance_point {
+  geo_point at;
+  double cos_latitude = 1.0;
+
+  static distance_point of(const geo_point& p) { return {p, std::cos(p.latitude_deg * to_rad)}; }
+};
+
+double great_circle_nm(const distance_point& a, const distance_point& b) {
+  const double lat1 = a.at.latitude_deg * to_rad;
+  const double lat2 = b.at.latitude_deg * to_rad;
   const double dlat = lat2 - lat1;
-  const double dlon = (b.longitude_deg - a.longitude_deg) * to_rad;
-  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
-                   std::cos(lat1) * std::cos(lat2) * std::sin(dlon / 2) * std::sin(dlon / 2);
+  const double dlon = (b.at.longitude_deg - a.at.longitude_deg) * to_rad;
+  const double h =
+      std::sin(dlat / 2) * std::sin(dlat / 2) + a.cos_latitude * b.cos_latitude * std::sin(dlon / 2) * std::sin(dlon / 2);
   return 2.0 * earth_radius_nm * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
@@ -250,6 +259,7 @@ class flight_timeline {
   std::uint32_t last_flow_ms_ = 0;
 
   timed_position distance_from_;  // the GPS 1 position the distance flown was last added up to
+  distance_point distance_from_point_;
   double distance_total_nm_ = 0.0;
 
   // For the runway contacts: the latest true track while moving, the latest pressure altitude.
@@ -512,12 +522,13 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.gave_position()) return;
   if (port == 0) {
     const timed_position& here = where.latest(0);
+    const distance_point to = distance_point::of({here.latitude_deg, here.longitude_deg});
     if (distance_from_.has && t > distance_from_.log_ms) {
-      const double nm = great_circle_nm({distance_from_.latitude_deg, distance_from_.longitude_deg},
-                                        {here.latitude_deg, here.longitude_deg});
+      const double nm = great_circle_nm(distance_from_point_, to);
       if (nm / ((t - distance_from_.log_ms) / 3'600'000.0) <= glitch_speed_kt) distance_total_nm_ += nm;
     }
     distance_from_ = here;
+    distance_from_point_ = to;
     if (airborne_figures* a = airborne_window_.target()) a->take_distance(distance_total_nm_);
   }
   if (!where.moved()) return;
