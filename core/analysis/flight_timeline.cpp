@@ -272,6 +272,12 @@ class flight_timeline {
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
   const std::uint32_t t = record.timestamp;
   if (ctx_.follow.segments.began() && segment_listed_) summary_.segments.back().start = ctx_.follow.clock.mapping();
+  if (effect.slot == cache_slot::ahrs_high_rate) [[likely]] {  // most of a LOG's records
+    health_.note_periodic(periodic_source::ahrs_high_rate, t, segment_);
+    if (effect.short_record) health_.note_short_ahrs();
+    take_air_data(t);
+    return;
+  }
   switch (effect.slot) {
     case cache_slot::eis:
       health_.note_periodic(periodic_source::eis, t, segment_);
@@ -279,11 +285,6 @@ void flight_timeline::after_dispatch(const efis_record& record, const record_eff
       take_eis(t);
       break;
     case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t, segment_); break;
-    case cache_slot::ahrs_high_rate:
-      health_.note_periodic(periodic_source::ahrs_high_rate, t, segment_);
-      if (effect.short_record) health_.note_short_ahrs();
-      take_air_data(t);
-      break;
     case cache_slot::analog: health_.note_periodic(periodic_source::analog, t, segment_); break;
     default: break;
   }
