@@ -857,10 +857,9 @@ analysis_options default_analysis_options() {
 }
 
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
-  const long start = options.gps_on_thread && input != nullptr ? std::ftell(input) : -1;
   begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
   gps_ahead gps;
-  if (start >= 0) gps.follow(ctx, input, start);
+  if (options.gps_on_thread) gps.follow(ctx);
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
   return timeline.finish();

@@ -55,8 +55,8 @@ struct analysis_options {
   // The flight phases and engine warnings worked out on a thread of their own, beside the pass
   // (where a thread can be started); the summary is the same.
   bool phases_on_thread = false;
-  // The GPS ports' sentences put together on a thread of their own from a second reading of the
-  // input, when it is a regular file (decode/gps_ahead.h); the summary is the same.
+  // The GPS ports' sentences put together on the thread that reads the input ahead, when it is
+  // a regular file (decode/gps_ahead.h); the summary is the same.
   bool gps_on_thread = false;
 };
 

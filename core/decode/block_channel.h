@@ -5,6 +5,7 @@
 // does not grow with the work: the producer waits while the consumer is four blocks behind, and
 // the consumer waits for the next block.
 //
+// flush() hands over what is filled so far, for a consumer that needs it before the block fills.
 // Either side may give up: the consumer's cancel() makes the producer's next() give nullptr,
 // the producer's close() makes the consumer's peek() give nullptr once it has read every item.
 #pragma once
@@ -27,20 +28,45 @@ class block_channel {
 
   // ---- the producer ----
 
-  // The next item's place, to be filled and then committed; nullptr once the consumer cancelled.
+  // The next item's place, to be filled and then committed; nullptr once the consumer cancelled
+  // or the producer is told to stop.
   T* next() {
     if (filled_ == 0) {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return cancelled_ || handed_ - read_ < blocks; });
-      if (cancelled_) return nullptr;
+      changed_.wait(lock, [&] { return cancelled_ || stop_producing_ || handed_ - read_ < blocks; });
+      if (cancelled_ || stop_producing_) return nullptr;
     }
     return &storage_[(handed_ % blocks) * block_items + filled_];
+  }
+  // As next(), but nullptr at once where next() would wait for the consumer.
+  T* next_without_waiting() {
+    if (filled_ == 0) {
+      std::lock_guard lock(mutex_);
+      if (cancelled_ || stop_producing_ || handed_ - read_ >= blocks) return nullptr;
+    }
+    return &storage_[(handed_ % blocks) * block_items + filled_];
+  }
+  // From any thread: the producer's next() gives nullptr from now on (also where it waits); what
+  // it committed stays for the consumer, once the producer (or its owner, after it) closes.
+  void stop_producing() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_producing_ = true;
+    }
+    changed_.notify_all();
   }
   void commit() {
     if (++filled_ == block_items) hand_over(false);
   }
-  // No more items: what is filled goes over.
-  void close() { hand_over(true); }
+  // What is filled goes over now, before its block is full (nothing when nothing is filled).
+  void flush() {
+    if (filled_ > 0) hand_over(false);
+  }
+  // No more items: what is filled goes over. Once only.
+  void close() {
+    if (!closed_by_producer_) hand_over(true);
+    closed_by_producer_ = true;
+  }
 
   // ---- the consumer ----
 
@@ -102,10 +128,12 @@ class block_channel {
   std::uint64_t read_ = 0;    // ... and read to the end
   bool closed_ = false;
   bool cancelled_ = false;
+  bool stop_producing_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
-  // The producer's: items in the block being filled.
+  // The producer's: items in the block being filled, and whether it closed the channel.
   std::size_t filled_ = 0;
+  bool closed_by_producer_ = false;
   // The consumer's: the block being read, its items, and how many are read.
   std::size_t taken_block_ = 0;
   std::size_t taken_count_ = 0;

@@ -6,10 +6,8 @@
 
 #if !defined(__wasi__)
 
-#include <thread>
-
 #include "decode/block_channel.h"
-#include "records/record_reader.h"
+#include "records/record_framer.h"
 #include "records/source_type.h"
 
 namespace {
@@ -24,9 +22,11 @@ struct gps_outcome {
   std::uint64_t accepted = 0;
   std::uint64_t rejected = 0;
   gps_fix fix{};
+  gps_fields fields;  // with a new fix, where the pass asked for them
 };
 
-void apply(const gps_outcome& o, gps_composite_state& port) {
+void apply(const gps_outcome& o, gps_composite_state& port, bool with_fields) {
+  if (with_fields && o.new_fix) port.fields = o.fields;
   port.fix = o.fix;
   port.format = o.format;
   port.sentences_accepted = o.accepted;
@@ -36,72 +36,77 @@ void apply(const gps_outcome& o, gps_composite_state& port) {
 
 }  // namespace
 
-struct gps_ahead::state {
-  FILE* input = nullptr;
-  record_reader reader;
+struct gps_ahead::state final : block_worker {
+  record_framer framer;
   gps_composite_state ports[2];  // the thread's, and once it has ended, the pass's to go on from
   block_channel<gps_outcome> outcomes;
-  std::thread thread;
-  bool ended = false;       // the pass has read every outcome
-  bool abandoned = false;   // ... or gave up the thread
+  bool with_fields = false;
+  bool given_up = false;   // the thread's: it makes no more outcomes
+  bool ended = false;      // the pass has read every outcome
+  bool abandoned = false;  // ... or gave up the thread's
 
-  ~state() {
-    if (thread.joinable()) {
-      outcomes.cancel();
-      thread.join();
+  void take_block(const std::uint8_t* block, std::size_t size, read_ahead& reading) override {
+    if (given_up) return;
+    if (size == 0) {
+      outcomes.close();
+      return;
     }
-    if (input != nullptr) std::fclose(input);
-  }
-
-  void run() {
-    efis_record record;
-    for (;;) {
-      const read_outcome r = reader.next(record);
-      if (r == read_outcome::end) break;
-      if (r != read_outcome::record) continue;
+    framer.take(block, size, [&](const efis_record& record) {
       const int port = record.source_type == source_gps_1 ? 0 : record.source_type == source_gps_2 ? 1 : -1;
-      if (port < 0) continue;
+      if (port < 0 || given_up) return;
+      // The outcome's place first: a record the thread gives no outcome leaves the ports as they
+      // were, so the pass can go on from them after the last outcome.
+      gps_outcome* o = outcomes.next_without_waiting();
+      if (o == nullptr) {
+        // The pass is behind: it gets this block now, so that waiting for it here can't keep
+        // it waiting for the block.
+        reading.hand_over();
+        o = outcomes.next();
+      }
+      if (o == nullptr) {
+        given_up = true;
+        return;
+      }
       gps_composite_state& p = ports[port];
-      const bool new_fix = process_gps_entry(record.payload, record.length, &p);
-      gps_outcome* o = outcomes.next();
-      if (o == nullptr) break;  // the pass gave up
+      o->new_fix = process_gps_entry(record.payload, record.length, &p);
       o->offset = record.offset;
       o->port = static_cast<std::uint8_t>(port);
-      o->new_fix = new_fix;
       o->buffer_full = p.buffer_full;
       o->format = p.format;
       o->accepted = p.sentences_accepted;
       o->rejected = p.sentences_rejected;
       o->fix = p.fix;
+      if (with_fields && o->new_fix) o->fields = p.fields;
       outcomes.commit();
-    }
-    reader.stop_reading();
-    outcomes.close();
+    });
+    outcomes.flush();  // the pass needs this block's outcomes before the thread reads on
   }
+
+  // A reading stopped before its end (the pass moved its reader): the pass takes what the thread
+  // made up to there, then the ports as the thread left them.
+  void stop_waiting() override { outcomes.stop_producing(); }
+  void stopped() override { outcomes.close(); }
 };
 
 gps_ahead::gps_ahead() = default;
 
-bool gps_ahead::start(FILE* input, long start, std::int32_t gps_1_format, std::int32_t gps_2_format) {
-  state_.reset();
-  if (start < 0) return false;
-  FILE* again = open_again(input);
-  if (again == nullptr) return false;
-  std::unique_ptr<state> s(new state);  // the reader's blocks need no zeros first
-  s->input = again;
-  if (std::fseek(again, start, SEEK_SET) != 0) return false;
-  s->reader.reset(again);
-  s->reader.read_on_this_thread();
+gps_ahead::~gps_ahead() {
+  if (followed_ == nullptr) return;
+  // The reading thread uses state_ until it stops.
+  if (followed_->reader.reads_with(state_.get())) followed_->reader.stop_reading();
+  if (followed_->gps == this) followed_->gps = nullptr;
+}
+
+void gps_ahead::follow(decode_context& ctx, bool with_fields) {
+  std::unique_ptr<state> s(new state);  // the outcomes need no zeros first
+  s->with_fields = with_fields;
   s->ports[0] = s->ports[1] = gps_composite_state{};  // as a pass's ports start
-  reset_gps_port(&s->ports[0], gps_1_format);
-  reset_gps_port(&s->ports[1], gps_2_format);
-  try {
-    s->thread = std::thread([p = s.get()] { p->run(); });
-  } catch (const std::system_error&) {
-    return false;
-  }
+  reset_gps_port(&s->ports[0], ctx.summary.gps_1.format);
+  reset_gps_port(&s->ports[1], ctx.summary.gps_2.format);
+  if (!ctx.reader.read_with(s.get())) return;
   state_ = std::move(s);
-  return true;
+  followed_ = &ctx;
+  ctx.gps = this;
 }
 
 bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& port_state, gps_composite_state& other) {
@@ -109,19 +114,20 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
   if (!s.ended && !s.abandoned) {
     const gps_outcome* o = s.outcomes.peek();
     if (o != nullptr && o->offset == record.offset && o->port == port) {
-      apply(*o, port_state);
+      apply(*o, port_state, s.with_fields);
       const bool new_fix = o->new_fix;
       s.outcomes.pop();
       return new_fix;
     }
     if (o == nullptr) {
-      // The thread's reading ended before this record: on from the ports as it left them.
-      s.thread.join();
+      // The thread's outcomes ended before this record (its reading stopped there): on from the
+      // ports as it left them, after the last record it made an outcome of.
       s.ended = true;
       port_state = s.ports[port];
       other = s.ports[1 - port];
     } else {
       s.abandoned = true;
+      s.outcomes.cancel();
     }
   }
   return process_gps_entry(record.payload, record.length, &port_state);
@@ -131,19 +137,10 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
 
 struct gps_ahead::state {};
 gps_ahead::gps_ahead() = default;
-bool gps_ahead::start(FILE*, long, std::int32_t, std::int32_t) { return false; }
+gps_ahead::~gps_ahead() = default;
+void gps_ahead::follow(decode_context&, bool) {}
 bool gps_ahead::take(int, const efis_record& record, gps_composite_state& port_state, gps_composite_state&) {
   return process_gps_entry(record.payload, record.length, &port_state);
 }
 
 #endif
-
-gps_ahead::~gps_ahead() {
-  if (followed_ != nullptr && followed_->gps == this) followed_->gps = nullptr;
-}
-
-void gps_ahead::follow(decode_context& ctx, FILE* input, long start) {
-  if (!this->start(input, start, ctx.summary.gps_1.format, ctx.summary.gps_2.format)) return;
-  followed_ = &ctx;
-  ctx.gps = this;
-}

@@ -1,23 +1,22 @@
-// The GPS ports' sentences put together on a thread of their own, from a second reading of the
-// LOG, while the pass reads on: the pass's GPS records then only take what the thread made of
-// them (the fix, the counts) instead of assembling their sentences themselves.
+// The GPS ports' sentences put together on the reading thread (records/read_ahead.h), block by
+// block before the pass gets each block: the pass's GPS records then only take what that thread
+// made of them (the fix, the counts) instead of assembling their sentences themselves.
 //
-// The thread reads the same bytes from the same place with the same framing, and assembles every
-// GPS record read whole as the dispatch does, so each of its outcomes is the one the pass would
-// have had; the pass checks that each outcome is of the record it is at (its offset and port).
-// When the thread's reading ended before the pass's (a LOG still being written), the pass goes
-// on from the ports as the thread left them, assembling the rest itself. When an outcome is not
-// of the record (the file changed under the readings), the pass gives up the thread and
-// assembles the rest itself from where it stands.
+// The thread frames the very blocks the pass reads, as the pass frames them, and assembles
+// every GPS record read whole as the dispatch does, so each of its outcomes is the one the pass
+// would have had; the pass checks that each outcome is of the record it is at (its offset and
+// port). When an outcome is not (which the shared framing rules out), the pass gives up the
+// thread's outcomes and assembles the rest itself from where it stands.
 //
-// Only a pass that reads the ports' fixes and counts may take this: the ports' sentence buffers
-// and fields stay as they were. A pass that repositions the reader does not.
+// A pass takes the ports' fixes and counts this way, and their fields where it asks for them;
+// their sentence buffers stay as they were (so no pass that shows them may take this). A pass
+// that repositions its reader takes what the thread made up to there, then assembles the rest
+// itself.
 //
-// WebAssembly under WASI has no threads: there start() is always false.
+// WebAssembly under WASI has no threads: there follow() never takes effect.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 #include "decoders/gps/gps_state.h"
@@ -28,17 +27,14 @@ struct decode_context;
 class gps_ahead {
  public:
   gps_ahead();
-  ~gps_ahead();  // stops the thread, and the context it follows takes its ports itself again
+  ~gps_ahead();  // stops the reading it follows, and its context takes its ports itself again
   gps_ahead(const gps_ahead&) = delete;
   gps_ahead& operator=(const gps_ahead&) = delete;
 
-  // Starts the thread on a second stream of input (a regular file) from start, the pass's own
-  // position, with the ports reset to these formats. False when it can't.
-  bool start(FILE* input, long start, std::int32_t gps_1_format, std::int32_t gps_2_format);
-
-  // For a pass begun on ctx from start on input: the thread is started and ctx's GPS records
-  // take from it, when it can be (else the pass goes on as without it).
-  void follow(decode_context& ctx, FILE* input, long start);
+  // For a pass just begun on ctx (no record read yet): ctx's GPS records take from the reading
+  // thread from now on, when the input is read on one (else the pass goes on as without it).
+  // with_fields: the ports' fields of each new fix too.
+  void follow(decode_context& ctx, bool with_fields = false);
 
   // The GPS record the pass is at, of port (0 or 1): port_state takes the thread's fix and
   // counts for it; true when it gave a new fix.

@@ -35,9 +35,8 @@ struct log_document {
   // The document names the flights' airports: with a lookup, the first pass finds the flights
   // and their airports, whatever the window.
   bool names_places = false;
-  // Its passes do enough with each record that the GPS sentences pay on a thread of their own
-  // beside them, from a second reading of the LOG (decode/gps_ahead.h), while a processor is
-  // spare. Measured: the CSVs and the GPX gain; the KML's light rows lose by the second reading.
+  // Its passes read only the ports' fixes and counts, so the GPS sentences may be put together
+  // on the reading thread (decode/gps_ahead.h) while a processor is spare.
   bool gps_beside = false;
 };
 

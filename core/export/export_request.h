@@ -41,9 +41,9 @@ struct export_request {
   // caller keeps it open.
   const airport_lookup* airports = nullptr;
   airport_options lookup_options;  // the capture radius, heliports
-  // The GPS ports' sentences put together on a thread of their own, from a second reading of the
-  // LOG where it is a regular file (decode/gps_ahead.h), while the passes read on; the document
-  // is the same. For a processor that would otherwise be idle.
+  // The GPS ports' sentences put together on the thread that reads the LOG ahead, where it is a
+  // regular file (decode/gps_ahead.h); the document is the same. For a processor that would
+  // otherwise be idle.
   bool gps_on_thread = false;
 };
 

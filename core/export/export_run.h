@@ -79,13 +79,13 @@ export_result export_flights(const export_format& format, decode_context& ctx, c
                              std::span<const export_input> logs, FILE* output);
 
 // Runs the format's pass with emit(const sampled_row&) taking each row, in LOG order. When the
-// request asks for it, the GPS ports' sentences are put together on a thread of their own where
-// one can be started (the rows read only the ports' fixes and counts); the rows are the same.
+// request asks for it, the GPS ports' sentences are put together on the reading thread where the
+// LOG is read on one (the rows read only the ports' fixes and counts); the rows are the same.
 template <typename Emit>
 void for_each_row(export_pass& pass, Emit emit) {
   row_sampler sampler(pass.ctx, pass.plan.sampling, emit);
   gps_ahead gps;
-  if (pass.request.gps_on_thread) gps.follow(pass.ctx, pass.plan.hints.input, pass.plan.hints.start);
+  if (pass.request.gps_on_thread) gps.follow(pass.ctx);
   run_record_loop(pass.ctx, sampler);
 }
 

@@ -20,9 +20,10 @@ bool read_ahead::suits(FILE* input) {
   return fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool read_ahead::start(FILE* input, std::uint8_t* spare, std::size_t block_size) {
+bool read_ahead::start(FILE* input, std::uint8_t* spare, std::size_t block_size, block_worker* worker) {
   stop();
   input_ = input;
+  worker_ = worker;
   block_size_ = block_size;
   to_fill_ = spare;
   filled_ = nullptr;
@@ -49,16 +50,25 @@ void read_ahead::run() {
       to_fill_ = nullptr;
     }
     const std::size_t size = std::fread(buffer, 1, block_size_, input_);
-    const bool failed = size == 0 && std::ferror(input_) != 0;
-    {
-      std::lock_guard lock(mutex_);
-      filled_ = buffer;
-      filled_size_ = size;
-      read_error_ = failed;
-    }
-    changed_.notify_all();
+    unhanded_ = buffer;
+    unhanded_size_ = size;
+    unhanded_error_ = size == 0 && std::ferror(input_) != 0;
+    if (worker_ != nullptr) worker_->take_block(buffer, size, *this);
+    hand_over();
     if (size == 0) return;  // the end of the input or a read error: nothing more will come
   }
+}
+
+void read_ahead::hand_over() {
+  if (unhanded_ == nullptr) return;
+  {
+    std::lock_guard lock(mutex_);
+    filled_ = unhanded_;
+    filled_size_ = unhanded_size_;
+    read_error_ = unhanded_error_;
+  }
+  unhanded_ = nullptr;
+  changed_.notify_all();
 }
 
 std::uint8_t* read_ahead::exchange(std::uint8_t* done, std::size_t& size, bool& read_error) {
@@ -83,7 +93,10 @@ void read_ahead::stop() {
     stopping_ = true;
   }
   changed_.notify_all();
+  if (worker_ != nullptr) worker_->stop_waiting();
   thread_.join();
+  if (worker_ != nullptr) worker_->stopped();
+  worker_ = nullptr;
 }
 
 #else

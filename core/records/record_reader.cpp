@@ -32,6 +32,12 @@ bool record_reader::seek(std::uint64_t offset) {
   return true;
 }
 
+bool record_reader::read_with(block_worker* worker) {
+  if (!may_read_ahead_ || end_ != 0 || exhausted_) return false;
+  may_read_ahead_ = false;
+  return ahead_.start(input_, blocks_[1], block_size, worker);
+}
+
 void record_reader::stop_reading() {
   ahead_.stop();
   exhausted_ = true;

@@ -47,6 +47,13 @@ class record_reader {
   // itself a thread beside another reading).
   void read_on_this_thread() { may_read_ahead_ = false; }
 
+  // After reset(), before the first record: every block, the first included, is read ahead and
+  // goes through worker on the reading thread before it is framed here (read_ahead.h). False
+  // when the input is not read ahead (not a regular file, or no thread): the worker gets nothing.
+  // The worker stays in use until the reading stops (stop_reading(), seek(), reset(), the end).
+  bool read_with(block_worker* worker);
+  bool reads_with(const block_worker* worker) const { return ahead_.working_with(worker); }
+
   // Ends the reading early (or after the end): any read-ahead stops, so the caller may use the
   // input again, and next() gives the end from here on. reset() starts again.
   void stop_reading();
