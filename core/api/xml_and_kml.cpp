@@ -39,7 +39,6 @@ int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, co
   xml_report_steps report = begin_xml_report(ctx, description, now);
   path_steps path(ctx, points, summary_path_capacity);
   report_and_path_steps steps{report, path};
-  gps_beside_xml_report gps(ctx);
   run_record_loop(ctx, steps);
   const int xml_result = end_xml_report(ctx);
   const summary_path_result result = end_summary_path(path);

@@ -10,7 +10,6 @@ int run_xml(decode_context& ctx, const analog_input_const* constants, const libr
             FILE* output, const char* description) {
   begin_pass(ctx, constants, options, input, output);
   xml_report_steps steps = begin_xml_report(ctx, description, current_decode_time());
-  gps_beside_xml_report gps(ctx);
   run_record_loop(ctx, steps);
   return end_xml_report(ctx);
 }

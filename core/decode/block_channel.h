@@ -1,9 +1,9 @@
 // Items handed from one thread to another in blocks, in order: the producer fills an item in
 // place (next(), then commit()) and the consumer reads them in the order they were committed
 // (peek(), then pop()). A block goes over when it is full, and the last one when the producer
-// closes the channel. The blocks are fixed (block_items items each, four of them), so memory
-// does not grow with the work: the producer waits while the consumer is four blocks behind, and
-// the consumer waits for the next block.
+// closes the channel. The blocks are fixed (block_items items each, blocks of them: 1024 and four
+// unless said), so memory does not grow with the work: the producer waits while the consumer is
+// every block behind, and the consumer waits for the next block.
 //
 // flush() hands over what is filled so far, for a consumer that needs it before the block fills.
 // Either side may give up: the consumer's cancel() makes the producer's next() give nullptr,
@@ -16,11 +16,12 @@
 #include <memory>
 #include <mutex>
 
-template <typename T>
-class block_channel {
+template <typename T, std::size_t BlockItems = 1024, std::size_t Blocks = 4>
+class alignas(64) block_channel {
  public:
-  static constexpr std::size_t block_items = 1024;
-  static constexpr std::size_t blocks = 4;
+  static constexpr std::size_t block_items = BlockItems;
+  static constexpr std::size_t blocks = Blocks;
+  static constexpr std::size_t cache_line = 64;
 
   block_channel() : storage_(std::make_unique<T[]>(blocks * block_items)) {}
   block_channel(const block_channel&) = delete;
@@ -131,11 +132,13 @@ class block_channel {
   bool stop_producing_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
-  // The producer's: items in the block being filled, and whether it closed the channel.
-  std::size_t filled_ = 0;
+  // The producer's: items in the block being filled, and whether it closed the channel. Each
+  // side's own counts lie on cache lines of their own: they change with every item, and a line
+  // both sides write would go back and forth between their processors every time.
+  alignas(cache_line) std::size_t filled_ = 0;
   bool closed_by_producer_ = false;
   // The consumer's: the block being read, its items, and how many are read.
-  std::size_t taken_block_ = 0;
+  alignas(cache_line) std::size_t taken_block_ = 0;
   std::size_t taken_count_ = 0;
   std::size_t taken_ = 0;
 };

@@ -22,11 +22,9 @@ struct gps_outcome {
   std::uint64_t accepted = 0;
   std::uint64_t rejected = 0;
   gps_fix fix{};
-  gps_fields fields;  // with a new fix, where the pass asked for them
 };
 
-void apply(const gps_outcome& o, gps_composite_state& port, bool with_fields) {
-  if (with_fields && o.new_fix) port.fields = o.fields;
+void apply(const gps_outcome& o, gps_composite_state& port) {
   port.fix = o.fix;
   port.format = o.format;
   port.sentences_accepted = o.accepted;
@@ -37,13 +35,17 @@ void apply(const gps_outcome& o, gps_composite_state& port, bool with_fields) {
 }  // namespace
 
 struct gps_ahead::state final : block_worker {
+  bool given_up = false;  // the thread's: it makes no more outcomes
   record_framer framer;
   gps_composite_state ports[2];  // the thread's, and once it has ended, the pass's to go on from
-  block_channel<gps_outcome> outcomes;
-  bool with_fields = false;
-  bool given_up = false;   // the thread's: it makes no more outcomes
-  bool ended = false;      // the pass has read every outcome
-  bool abandoned = false;  // ... or gave up the thread's
+  // A block of the LOG holds about a thousand GPS records, and each block's outcomes go over
+  // when the block is done: blocks of outcomes as large as that, so that the outcomes of a
+  // block of the LOG seldom take more than one (measured: smaller blocks of outcomes, or more
+  // of them, cost the pass time in waking the threads and in the cache).
+  block_channel<gps_outcome, 2048> outcomes;
+  // The pass's own, on a cache line the thread does not write.
+  alignas(64) bool ended = false;  // the pass has read every outcome
+  bool abandoned = false;          // ... or gave up the thread's
 
   void take_block(const std::uint8_t* block, std::size_t size, read_ahead& reading) override {
     if (given_up) return;
@@ -51,9 +53,10 @@ struct gps_ahead::state final : block_worker {
       outcomes.close();
       return;
     }
-    framer.take(block, size, [&](const efis_record& record) {
-      const int port = record.source_type == source_gps_1 ? 0 : record.source_type == source_gps_2 ? 1 : -1;
-      if (port < 0 || given_up) return;
+    const auto gps = [](std::uint32_t type) { return type == source_gps_1 || type == source_gps_2; };
+    framer.take(block, size, gps, [&](const efis_record& record) {
+      const int port = record.source_type == source_gps_1 ? 0 : 1;
+      if (given_up) return;
       // The outcome's place first: a record the thread gives no outcome leaves the ports as they
       // were, so the pass can go on from them after the last outcome.
       gps_outcome* o = outcomes.next_without_waiting();
@@ -76,7 +79,6 @@ struct gps_ahead::state final : block_worker {
       o->accepted = p.sentences_accepted;
       o->rejected = p.sentences_rejected;
       o->fix = p.fix;
-      if (with_fields && o->new_fix) o->fields = p.fields;
       outcomes.commit();
     });
     outcomes.flush();  // the pass needs this block's outcomes before the thread reads on
@@ -97,9 +99,8 @@ gps_ahead::~gps_ahead() {
   if (followed_->gps == this) followed_->gps = nullptr;
 }
 
-void gps_ahead::follow(decode_context& ctx, bool with_fields) {
+void gps_ahead::follow(decode_context& ctx) {
   std::unique_ptr<state> s(new state);  // the outcomes need no zeros first
-  s->with_fields = with_fields;
   s->ports[0] = s->ports[1] = gps_composite_state{};  // as a pass's ports start
   reset_gps_port(&s->ports[0], ctx.summary.gps_1.format);
   reset_gps_port(&s->ports[1], ctx.summary.gps_2.format);
@@ -114,7 +115,7 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
   if (!s.ended && !s.abandoned) {
     const gps_outcome* o = s.outcomes.peek();
     if (o != nullptr && o->offset == record.offset && o->port == port) {
-      apply(*o, port_state, s.with_fields);
+      apply(*o, port_state);
       const bool new_fix = o->new_fix;
       s.outcomes.pop();
       return new_fix;
@@ -138,7 +139,7 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
 struct gps_ahead::state {};
 gps_ahead::gps_ahead() = default;
 gps_ahead::~gps_ahead() = default;
-void gps_ahead::follow(decode_context&, bool) {}
+void gps_ahead::follow(decode_context&) {}
 bool gps_ahead::take(int, const efis_record& record, gps_composite_state& port_state, gps_composite_state&) {
   return process_gps_entry(record.payload, record.length, &port_state);
 }

@@ -8,10 +8,14 @@
 // port). When an outcome is not (which the shared framing rules out), the pass gives up the
 // thread's outcomes and assembles the rest itself from where it stands.
 //
-// A pass takes the ports' fixes and counts this way, and their fields where it asks for them;
-// their sentence buffers stay as they were (so no pass that shows them may take this). A pass
-// that repositions its reader takes what the thread made up to there, then assembles the rest
-// itself.
+// Only a pass that reads the ports' fixes and counts may take this: the ports' sentence buffers
+// and fields stay as they were. A pass that repositions its reader takes what the thread made up
+// to there, then assembles the rest itself.
+//
+// It pays where the pass does enough with each record for the reading thread, which also copies
+// the blocks from the kernel, to keep ahead: the summaries and the row exports. The light passes
+// (the KML pass, the tracks, the KML export) measured slower with it: the reading thread then
+// paces them.
 //
 // WebAssembly under WASI has no threads: there follow() never takes effect.
 #pragma once
@@ -33,8 +37,7 @@ class gps_ahead {
 
   // For a pass just begun on ctx (no record read yet): ctx's GPS records take from the reading
   // thread from now on, when the input is read on one (else the pass goes on as without it).
-  // with_fields: the ports' fields of each new fix too.
-  void follow(decode_context& ctx, bool with_fields = false);
+  void follow(decode_context& ctx);
 
   // The GPS record the pass is at, of port (0 or 1): port_state takes the thread's fix and
   // counts for it; true when it gave a new fix.

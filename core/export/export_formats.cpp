@@ -24,7 +24,7 @@ constexpr std::array formats = {
     export_format{"gpx", "GPX 1.1, a track per flight, a point per GPS 1 fix", ".gpx",
                   {true, "the track points have no time", write_gpx, true, true}, {}},
     export_format{"kml", "KML 2.2 with time, to replay the flight", ".kml",
-                  {false, "the path has no times to replay", write_kml_time, true, true}, {}},
+                  {false, "the path has no times to replay", write_kml_time, true}, {}},
     export_format{"logbook", "a row per flight of all the LOGs, for a logbook to import (--layout)", ".csv",
                   {}, {begin_logbook, write_logbook_row, end_logbook}},
 };

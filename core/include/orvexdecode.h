@@ -8,8 +8,8 @@
  * stream is the conversion's until it returns. The summaries, the exports and the flight report
  * also work on threads they start and end: while fewer of these documents are made at once in
  * the process than there are processors it may run on, a summary puts the flight phases and
- * engine warnings together on one, and a summary, a CSV or a GPX export reads a regular file a
- * second time (opened anew, read-only) to assemble the GPS sentences on another. The four classic entry points
+ * engine warnings together on one, and a summary, a CSV or a GPX export reads any regular file
+ * ahead on a thread that also assembles the GPS sentences. The four classic entry points
  * (OrvexDecode_LOG_to_XML, ..._KML, ..._FRC, ..._FRC_binary) each run on a decode context of
  * their own; the OrvexDecode_context_* forms run the same conversions on a context that the
  * caller owns, so several decodes can run at once in one process (one context per thread) and

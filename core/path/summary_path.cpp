@@ -10,9 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "decode/gps_ahead.h"
 #include "decode/record_loop.h"
-#include "decode/spare_processor.h"
 
 namespace {
 
@@ -71,11 +69,6 @@ summary_path_result LOG_to_summary_path(decode_context& ctx, const analog_input_
                                         std::int32_t capacity) {
   begin_pass(ctx, constants, options, input, output);
   path_steps steps(ctx, points, capacity);
-  // The path reads only the ports' fixes: their sentences are put together on the reading
-  // thread while a processor is spare.
-  const spare_processor processor;
-  gps_ahead gps;
-  if (processor.spare()) gps.follow(ctx);
   run_record_loop(ctx, steps);
   return end_summary_path(steps);
 }

@@ -17,11 +17,33 @@
 
 class record_framer {
  public:
-  // sink(const efis_record&) for every record read whole in block (size bytes).
-  template <typename Sink>
-  void take(const std::uint8_t* block, std::size_t size, Sink&& sink) {
+  // sink(const efis_record&) for every record read whole in block (size bytes) whose type
+  // wanted(type) takes.
+  template <typename Wanted, typename Sink>
+  void take(const std::uint8_t* block, std::size_t size, Wanted&& wanted, Sink&& sink) {
     std::size_t pos = 0;
     while (pos < size) {
+      if (skip_ == 0 && !staging_payload_ && header_staged_ == 0) {
+        // Records that lie whole in the block, one after another: only their lengths and types
+        // are read until a wanted one comes. Below whole_below the longest record fits.
+        constexpr std::size_t longest = record_header_size + max_payload_size;
+        const std::size_t whole_below = size > longest ? size - longest : 0;
+        for (;;) {
+          const std::uint8_t* header = block + pos;
+          if (pos >= whole_below && size - pos < record_header_size) break;
+          const std::uint32_t length = be_u32_at(header, 5);
+          if (length - 1 >= max_payload_size) break;
+          if (pos >= whole_below && size - pos - record_header_size < length) break;
+          if (wanted(header[0])) {
+            record_.offset = offset_ + pos;
+            take_header(header);
+            record_.payload = header + record_header_size;
+            sink(static_cast<const efis_record&>(record_));
+          }
+          pos += record_header_size + length;
+        }
+        if (pos == size) break;
+      }
       const std::size_t left = size - pos;
       if (skip_ > 0) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(skip_, left));
@@ -35,21 +57,13 @@ class record_framer {
         if (staged_ == record_.length) {
           staging_payload_ = false;
           record_.payload = payload_;
-          sink(static_cast<const efis_record&>(record_));
+          if (wanted(record_.source_type)) sink(static_cast<const efis_record&>(record_));
         }
       } else if (header_staged_ == 0 && left >= record_header_size) {
-        const std::uint8_t* header = block + pos;
-        const std::uint32_t length = be_u32_at(header, 5);
+        // A record whose payload does not lie whole in the block, or whose length drops it.
         record_.offset = offset_ + pos;
-        if (length - 1 < max_payload_size && left - record_header_size >= length) {
-          take_header(header);
-          record_.payload = header + record_header_size;
-          pos += record_header_size + length;
-          sink(static_cast<const efis_record&>(record_));
-        } else {
-          pos += record_header_size;
-          begin_payload(header);
-        }
+        pos += record_header_size;
+        begin_payload(block + pos - record_header_size);
       } else {
         if (header_staged_ == 0) record_.offset = offset_ + pos;
         const std::size_t n = std::min(record_header_size - header_staged_, left);

@@ -4,9 +4,7 @@
 #include <cstdint>
 
 #include "decode/decode_context.h"
-#include "decode/gps_ahead.h"
 #include "decode/record_effect.h"
-#include "decode/spare_processor.h"
 #include "records/efis_record.h"
 #include "text/decode_time.h"
 
@@ -50,17 +48,6 @@ struct xml_report_steps {
 
   // Writes one summary_log_entry element from the latest-value cache.
   int print_summary();
-};
-
-// For a report's pass, from just after it began to its end: the GPS sentences put together on
-// the reading thread while a processor is spare (decode/gps_ahead.h), with the fields the
-// elements show; not with debug, whose elements show the sentence buffers themselves.
-struct gps_beside_xml_report {
-  spare_processor processor;
-  gps_ahead gps;
-  explicit gps_beside_xml_report(decode_context& ctx) {
-    if (!is_debug(ctx) && processor.spare()) gps.follow(ctx, true);
-  }
 };
 
 // Writes the prologue, the options block and (when asked for) the constants of a pass that has
