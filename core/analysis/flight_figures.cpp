@@ -2,19 +2,6 @@
 
 #include <cmath>
 
-void flight_figures::take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total) {
-  for (std::size_t i = 0; i < cylinder_count; ++i) {
-    cht[i].take(s.cht[i], at);
-    egt[i].take(s.egt[i], at);
-  }
-  oil_temperature.take(s.oil_temperature, at);
-  bus_voltage_low.take(s.bus_voltage, at);
-  bus_voltage_high.take(s.bus_voltage, at);
-  fuel_quantity.take(s.fuel_quantity);
-  fuel_burned.take(fuel_burned_total);
-  engine_hours.take(s.engine_hours);
-}
-
 void flight_figures::merge(const flight_figures& later) {
   pressure_altitude_ft.merge(later.pressure_altitude_ft);
   ias_kt.merge(later.ias_kt);
@@ -37,11 +24,25 @@ void flight_figures::merge(const flight_figures& later) {
 }
 
 void flight_figures::merge(const air_data_figures& later) {
-  pressure_altitude_ft.merge(later.pressure_altitude_ft);
-  ias_kt.merge(later.ias_kt);
-  vertical_speed_fpm.merge(later.vertical_speed_fpm);
-  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed_fpm);
-  bank_deg.merge(later.bank_deg);
-  pitch_deg.merge(later.pitch_deg);
-  lowest_pitch_deg.merge(later.lowest_pitch_deg);
+  using n = air_data_numbers;
+  pressure_altitude_ft.merge(later.pressure_altitude, n::pressure_altitude_ft);
+  ias_kt.merge(later.ias, n::ias_kt);
+  vertical_speed_fpm.merge(later.vertical_speed, n::vertical_speed_fpm);
+  lowest_vertical_speed_fpm.merge(later.lowest_vertical_speed, n::vertical_speed_fpm);
+  bank_deg.merge(later.bank, n::angle_deg);
+  pitch_deg.merge(later.pitch, n::angle_deg);
+  lowest_pitch_deg.merge(later.lowest_pitch, n::angle_deg);
+}
+
+void flight_figures::merge(const engine_figures& later) {
+  for (std::size_t i = 0; i < cylinder_count; ++i) {
+    cht[i].merge(later.cht[i]);
+    egt[i].merge(later.egt[i]);
+  }
+  oil_temperature.merge(later.oil_temperature);
+  bus_voltage_low.merge(later.bus_voltage_low);
+  bus_voltage_high.merge(later.bus_voltage_high);
+  fuel_quantity.merge(later.fuel_quantity);
+  fuel_burned.merge(later.fuel_burned);
+  engine_hours.merge(later.engine_hours);
 }

@@ -14,7 +14,25 @@
 #include "analysis/log_instant.h"
 #include "decode/samples.h"
 
-// An extreme of values that are never infinite (the AHRS air data, read from 16-bit numbers):
+// An extreme of the stored numbers of a field (air_data_numbers): it starts beyond every number,
+// so the first number is taken by the same one comparison as any later one.
+template <bool Highest>
+struct number_extreme {
+  static constexpr int none = Highest ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+  int value = none;
+  log_instant when;
+
+  template <typename InstantAt>
+  [[gnu::always_inline]] void take_at(int v, InstantAt&& at) {
+    if (Highest ? v > value : v < value) {
+      value = v;
+      when = at();
+    }
+  }
+  bool has() const { return value != none; }
+};
+
+// An extreme of values that are never infinite (the engine's, worked out from 16-bit numbers):
 // it starts at the infinity beyond every value, so the first value is taken by the same one
 // comparison as any later one (a NaN, a field the record does not hold, never is).
 template <bool Highest>
@@ -24,11 +42,10 @@ struct finite_extreme {
   double value = none;
   log_instant when;
 
-  template <typename InstantAt>
-  [[gnu::always_inline]] void take_at(double v, InstantAt&& at) {
+  [[gnu::always_inline]] void take(double v, const log_instant& at) {
     if (Highest ? v > value : v < value) {
       value = v;
-      when = at();
+      when = at;
     }
   }
   bool has() const { return value != none; }
@@ -62,6 +79,11 @@ struct extreme {
   void merge(const finite_extreme<Highest>& later) {
     if (later.has()) take(later.value, later.when);
   }
+  // A number extreme, its number turned into a value.
+  template <typename Value>
+  void merge(const number_extreme<Highest>& later, Value&& value_of) {
+    if (later.has()) take(value_of(later.value), later.when);
+  }
   std::optional<double> get() const { return has ? std::optional<double>(value) : std::nullopt; }
 };
 
@@ -94,26 +116,69 @@ struct first_last {
 // The air data's figures alone, for a stretch whose samples all go to the same figures: the
 // AHRS high-rate records (most of a LOG's records) are taken once here, and the stretch is
 // merged into the LOG's figures and a window's when the window moves, rather than each record
-// taken into both.
+// taken into both. It keeps the stored numbers; the merge turns them into values.
 struct air_data_figures {
-  finite_extreme<true> pressure_altitude_ft;
-  finite_extreme<true> ias_kt;
-  finite_extreme<true> vertical_speed_fpm;
-  finite_extreme<false> lowest_vertical_speed_fpm;
-  finite_extreme<true> bank_deg;  // either wing down
-  finite_extreme<true> pitch_deg;
-  finite_extreme<false> lowest_pitch_deg;
+  number_extreme<true> pressure_altitude;
+  number_extreme<true> ias;
+  number_extreme<true> vertical_speed;
+  number_extreme<false> lowest_vertical_speed;
+  number_extreme<true> bank;  // the roll's magnitude: either wing down
+  number_extreme<true> pitch;
+  number_extreme<false> lowest_pitch;
 
-  // at() gives the record's moment, worked out only when a figure moves.
+  // A whole message; at() gives the record's moment, worked out only when a figure moves.
   template <typename InstantAt>
-  [[gnu::always_inline]] void take_air_data(const air_data_sample& s, InstantAt&& at) {
-    pressure_altitude_ft.take_at(s.pressure_altitude_ft, at);
-    ias_kt.take_at(s.ias_kt, at);
-    vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    lowest_vertical_speed_fpm.take_at(s.vertical_speed_fpm, at);
-    bank_deg.take_at(std::fabs(s.bank_deg), at);
-    pitch_deg.take_at(s.pitch_deg, at);
-    lowest_pitch_deg.take_at(s.pitch_deg, at);
+  [[gnu::always_inline]] void take_air_data(const air_data_numbers& n, InstantAt&& at) {
+    pressure_altitude.take_at(n.pressure_altitude, at);
+    ias.take_at(n.ias, at);
+    vertical_speed.take_at(n.vertical_speed, at);
+    lowest_vertical_speed.take_at(n.vertical_speed, at);
+    bank.take_at(n.roll < 0 ? -n.roll : n.roll, at);
+    pitch.take_at(n.pitch, at);
+    lowest_pitch.take_at(n.pitch, at);
+  }
+  // A short message: the fields it holds.
+  template <typename InstantAt>
+  void take_held(const air_data_numbers& n, const ahrs_hr_slot& ahrs, InstantAt&& at) {
+    namespace f = ahrs_hr_layout;
+    if (ahrs.holds(f::pressure_alt)) pressure_altitude.take_at(n.pressure_altitude, at);
+    if (ahrs.holds(f::asi)) ias.take_at(n.ias, at);
+    if (ahrs.holds(f::vsi)) {
+      vertical_speed.take_at(n.vertical_speed, at);
+      lowest_vertical_speed.take_at(n.vertical_speed, at);
+    }
+    if (ahrs.holds(f::roll_angle)) bank.take_at(n.roll < 0 ? -n.roll : n.roll, at);
+    if (ahrs.holds(f::pitch_angle)) {
+      pitch.take_at(n.pitch, at);
+      lowest_pitch.take_at(n.pitch, at);
+    }
+  }
+};
+
+// The engine's figures alone, for a stretch whose samples all go to the same figures (as the
+// air data's): each EIS record is taken once here, and the stretch is merged into the LOG's
+// figures and a window's when the window moves.
+struct engine_figures {
+  finite_extreme<true> cht[cylinder_count];
+  finite_extreme<true> egt[cylinder_count];
+  finite_extreme<true> oil_temperature;
+  finite_extreme<false> bus_voltage_low;
+  finite_extreme<true> bus_voltage_high;
+  first_last fuel_quantity;
+  first_last fuel_burned;
+  first_last engine_hours;
+
+  void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total) {
+    for (std::size_t i = 0; i < cylinder_count; ++i) {
+      cht[i].take(s.cht[i], at);
+      egt[i].take(s.egt[i], at);
+    }
+    oil_temperature.take(s.oil_temperature, at);
+    bus_voltage_low.take(s.bus_voltage, at);
+    bus_voltage_high.take(s.bus_voltage, at);
+    fuel_quantity.take(s.fuel_quantity);
+    fuel_burned.take(fuel_burned_total);
+    engine_hours.take(s.engine_hours);
   }
 };
 
@@ -135,12 +200,12 @@ struct flight_figures {
   first_last fuel_burned;    // the running total of the integrated fuel flow
   first_last engine_hours;   // the engine timer (Hobbs): at the start and the end of the stretch
 
-  void take_engine(const engine_sample& s, const log_instant& at, double fuel_burned_total);
   void take_ground_speed(double kt, const log_instant& at) { ground_speed_kt.take(kt, at); }
   void merge(const flight_figures& later);
   // The air data of a later stretch (merging stretch by stretch in their order gives what
   // taking their samples one by one gives).
   void merge(const air_data_figures& later);
+  void merge(const engine_figures& later);
 
   // Fuel used over the stretch: from the quantity on board, and from the fuel flow.
   std::optional<double> fuel_used_from_quantity() const {

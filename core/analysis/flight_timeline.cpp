@@ -26,14 +26,23 @@ std::uint32_t milliseconds(double seconds) {
   return seconds >= 4.0e6 ? 4'000'000'000u : static_cast<std::uint32_t>(std::llround(seconds * 1000.0));
 }
 
-double great_circle_nm(const geo_point& a, const geo_point& b) {
-  const double to_rad = pi / 180.0;
-  const double lat1 = a.latitude_deg * to_rad;
-  const double lat2 = b.latitude_deg * to_rad;
+constexpr double to_rad = pi / 180.0;
+
+// A point with the cosine of its latitude, which each distance from or to it takes.
+struct distance_point {
+  geo_point at;
+  double cos_latitude = 1.0;
+
+  static distance_point of(const geo_point& p) { return {p, std::cos(p.latitude_deg * to_rad)}; }
+};
+
+double great_circle_nm(const distance_point& a, const distance_point& b) {
+  const double lat1 = a.at.latitude_deg * to_rad;
+  const double lat2 = b.at.latitude_deg * to_rad;
   const double dlat = lat2 - lat1;
-  const double dlon = (b.longitude_deg - a.longitude_deg) * to_rad;
-  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
-                   std::cos(lat1) * std::cos(lat2) * std::sin(dlon / 2) * std::sin(dlon / 2);
+  const double dlon = (b.at.longitude_deg - a.at.longitude_deg) * to_rad;
+  const double h =
+      std::sin(dlat / 2) * std::sin(dlat / 2) + a.cos_latitude * b.cos_latitude * std::sin(dlon / 2) * std::sin(dlon / 2);
   return 2.0 * earth_radius_nm * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
@@ -118,7 +127,7 @@ class flight_timeline {
     }
     return at;
   }
-  log_event event_at(std::uint32_t t) const {
+  [[gnu::noinline]] log_event event_at(std::uint32_t t) const {
     log_event e;
     e.when = instant_at(t);
     const timed_position& here = ctx_.follow.position.current();
@@ -128,7 +137,7 @@ class flight_timeline {
     }
     if (track_.has && t >= track_.log_ms && t - track_.log_ms <= position_max_age_ms) e.track_true_deg = track_deg_;
     if (altitude_.has && t >= altitude_.log_ms && t - altitude_.log_ms <= position_max_age_ms) {
-      e.altitude_ft = altitude_ft_;
+      e.altitude_ft = air_data_numbers::pressure_altitude_ft(altitude_number_);
     }
     return e;
   }
@@ -149,7 +158,28 @@ class flight_timeline {
   void take_air_data(std::uint32_t t);
   void take_fix(int port, std::uint32_t t);
   void update_engine(std::uint32_t t, double rpm);
-  void take_speed(std::uint32_t t, double kt);
+  // A sample of the speed that detects flight. Most leave the airborne switch as it is (off and
+  // slow, or on and fast) while no break is pending: those take the few steps inline.
+  [[gnu::always_inline]] void take_speed(std::uint32_t t, double kt) {
+    const switch_state air = airborne_.state();
+    const bool unmoved = air == switch_state::off ? !(kt >= options_.detection.takeoff_kt)
+                         : air == switch_state::on ? !(kt < options_.detection.landing_kt)
+                                                   : false;
+    if (!unmoved || pending_.active) [[unlikely]] {
+      take_speed_moving(t, kt);
+      return;
+    }
+    last_speed_sample_ms_ = t;
+    last_speed_sample_flow_ = flow(t);
+    now_.airborne = air == switch_state::on;
+    take_logbook_speed(t, kt);
+  }
+  void take_speed_moving(std::uint32_t t, double kt);
+  [[gnu::always_inline]] void take_logbook_speed(std::uint32_t t, double kt) {
+    logbook_.take_speed(t, kt, [this, t] { return event_at(t); });
+    if (logbook_.has_landing_left()) [[unlikely]] take_landing_left();
+  }
+  void take_landing_left();
 
   window_state group_state() const;
   void move_group();
@@ -171,9 +201,10 @@ class flight_timeline {
   figure_window<airborne_figures> airborne_window_;
   flight_record current_;  // the flight or ground run being gathered
   flight_figures log_figures_;
-  // The air data since the group window last moved: they join the LOG's figures and the
-  // window's (where its samples go now) as it moves.
+  // The air data and the engine's figures since the group window last moved: they join the
+  // LOG's figures and the window's (where its samples go now) as it moves.
   air_data_figures air_data_stretch_;
+  engine_figures engine_stretch_;
   exceedance_tracker exceedances_;
   logbook_tracker logbook_;
   flight_phases phases_;
@@ -228,18 +259,25 @@ class flight_timeline {
   std::uint32_t last_flow_ms_ = 0;
 
   timed_position distance_from_;  // the GPS 1 position the distance flown was last added up to
+  distance_point distance_from_point_;
   double distance_total_nm_ = 0.0;
 
   // For the runway contacts: the latest true track while moving, the latest pressure altitude.
   last_heard track_;
   double track_deg_ = 0.0;
   last_heard altitude_;
-  double altitude_ft_ = 0.0;
+  int altitude_number_ = 0;  // as the AHRS stores it (air_data_numbers)
 };
 
 void flight_timeline::after_dispatch(const efis_record& record, const record_effect& effect) {
   const std::uint32_t t = record.timestamp;
   if (ctx_.follow.segments.began() && segment_listed_) summary_.segments.back().start = ctx_.follow.clock.mapping();
+  if (effect.slot == cache_slot::ahrs_high_rate) [[likely]] {  // most of a LOG's records
+    health_.note_periodic(periodic_source::ahrs_high_rate, t, segment_);
+    if (effect.short_record) health_.note_short_ahrs();
+    take_air_data(t);
+    return;
+  }
   switch (effect.slot) {
     case cache_slot::eis:
       health_.note_periodic(periodic_source::eis, t, segment_);
@@ -247,11 +285,6 @@ void flight_timeline::after_dispatch(const efis_record& record, const record_eff
       take_eis(t);
       break;
     case cache_slot::ahrs_low_rate: health_.note_periodic(periodic_source::ahrs_low_rate, t, segment_); break;
-    case cache_slot::ahrs_high_rate:
-      health_.note_periodic(periodic_source::ahrs_high_rate, t, segment_);
-      if (effect.short_record) health_.note_short_ahrs();
-      take_air_data(t);
-      break;
     case cache_slot::analog: health_.note_periodic(periodic_source::analog, t, segment_); break;
     default: break;
   }
@@ -420,8 +453,7 @@ void flight_timeline::take_eis(std::uint32_t t) {
   if (options_.windows_only) return;
 
   const log_instant at = instant_at(t);
-  log_figures_.take_engine(s, at, burned);
-  if (flight_figures* fig = group_window_.target()) fig->take_engine(s, at, burned);
+  engine_stretch_.take_engine(s, at, burned);
   if (airborne_figures* a = airborne_window_.target()) a->take_engine(s, at);
   if (group_window_.state() != window_state::closed) {
     // The air data as they stand: the latest AHRS high-rate message of the last 5 s.
@@ -456,22 +488,31 @@ void flight_timeline::update_engine(std::uint32_t t, double rpm) {
 }
 
 void flight_timeline::take_air_data(std::uint32_t t) {
-  const air_data_sample s = air_data_sample_of(ctx_.summary.ahrs_hr);
-  if (!std::isnan(s.pressure_altitude_ft)) {
+  namespace f = ahrs_hr_layout;
+  const ahrs_hr_slot& ahrs = ctx_.summary.ahrs_hr;
+  const air_data_numbers n = air_data_numbers_of(ahrs.image());
+  const bool whole = ahrs.length() >= f::size;  // a whole message holds every field
+  if (whole || ahrs.holds(f::pressure_alt)) {
     altitude_.note(t);
-    altitude_ft_ = s.pressure_altitude_ft;
+    altitude_number_ = n.pressure_altitude;
   }
-  if (!std::isnan(s.ias_kt)) {
+  double ias_kt = std::nan("");
+  if (whole || ahrs.holds(f::asi)) {
+    ias_kt = air_data_numbers::ias_kt(n.ias);
     ahrs_airspeed_.note(t);
     now_.has_ias = true;
-    now_.ias_kt = s.ias_kt;
-    take_speed(t, s.ias_kt);
+    now_.ias_kt = ias_kt;
+    take_speed(t, ias_kt);
   }
   if (options_.windows_only) return;
   // The record's moment is worked out only when a figure moves or a limit is checked.
   const auto at = [this, t] { return instant_at(t); };
-  air_data_stretch_.take_air_data(s, at);
-  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(s.ias_kt, now_, at());
+  if (whole) [[likely]] {
+    air_data_stretch_.take_air_data(n, at);
+  } else {
+    air_data_stretch_.take_held(n, ahrs, at);
+  }
+  if (exceedances_.checks_airspeed()) exceedances_.take_airspeed(ias_kt, now_, at());
 }
 
 // A fix with a position: GPS 1's adds to the distance flown; the position source's gives the
@@ -482,12 +523,13 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (!where.gave_position()) return;
   if (port == 0) {
     const timed_position& here = where.latest(0);
+    const distance_point to = distance_point::of({here.latitude_deg, here.longitude_deg});
     if (distance_from_.has && t > distance_from_.log_ms) {
-      const double nm = great_circle_nm({distance_from_.latitude_deg, distance_from_.longitude_deg},
-                                        {here.latitude_deg, here.longitude_deg});
+      const double nm = great_circle_nm(distance_from_point_, to);
       if (nm / ((t - distance_from_.log_ms) / 3'600'000.0) <= glitch_speed_kt) distance_total_nm_ += nm;
     }
     distance_from_ = here;
+    distance_from_point_ = to;
     if (airborne_figures* a = airborne_window_.target()) a->take_distance(distance_total_nm_);
   }
   if (!where.moved()) return;
@@ -507,7 +549,8 @@ void flight_timeline::take_fix(int port, std::uint32_t t) {
   if (flight_figures* f = group_window_.target()) f->take_ground_speed(fix.ground_speed_kt, at);
 }
 
-void flight_timeline::take_speed(std::uint32_t t, double kt) {
+// A speed sample that may move the airborne switch, or comes while a break is pending.
+void flight_timeline::take_speed_moving(std::uint32_t t, double kt) {
   if (pending_.active) {
     if (!pending_.airborne_after) pending_.airborne_after = kt >= options_.detection.landing_kt;
     try_decide_restart(t);
@@ -525,14 +568,15 @@ void flight_timeline::take_speed(std::uint32_t t, double kt) {
         add_contact(current_.contacts, current_.contacts_not_listed, {contact_kind::takeoff, e.event, std::nullopt});
       });
   now_.airborne = is_on_or_turning_off(airborne_.state());
-  logbook_.take_speed(t, kt, [&] { return event_at(t); });
-  // A landing lifted off from within this airborne period is one of its contacts; one before
-  // the period's takeoff ended the period before (airborne_stopped).
-  if (logbook_.has_landing_left()) {
-    std::optional<runway_contact> left = logbook_.take_landing_left();
-    if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
-      add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
-    }
+  take_logbook_speed(t, kt);
+}
+
+// A landing lifted off from within this airborne period is one of its contacts; one before
+// the period's takeoff ended the period before (airborne_stopped).
+void flight_timeline::take_landing_left() {
+  std::optional<runway_contact> left = logbook_.take_landing_left();
+  if (now_.airborne && log_order(left->event.when) > log_order(airborne_on_event_.event.when)) {
+    add_contact(current_.contacts, current_.contacts_not_listed, std::move(*left));
   }
 }
 
@@ -592,8 +636,13 @@ window_state flight_timeline::group_state() const {
 
 void flight_timeline::move_group() {
   log_figures_.merge(air_data_stretch_);
-  if (flight_figures* fig = group_window_.target()) fig->merge(air_data_stretch_);
+  log_figures_.merge(engine_stretch_);
+  if (flight_figures* fig = group_window_.target()) {
+    fig->merge(air_data_stretch_);
+    fig->merge(engine_stretch_);
+  }
   air_data_stretch_ = air_data_figures{};
+  engine_stretch_ = engine_figures{};
   group_window_.move_to(
       group_state(),
       [this] {

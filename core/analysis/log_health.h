@@ -55,7 +55,10 @@ const char* not_a_log_reason(const log_health& health);
 // instructions inline, what is rare (a step back, a gap) out of line.
 class health_tracker {
  public:
-  explicit health_tracker(std::uint32_t gap_limit_ms) { health_.gap_limit_ms = gap_limit_ms; }
+  explicit health_tracker(std::uint32_t gap_limit_ms) {
+    health_.gap_limit_ms = gap_limit_ms;
+    begin_segment();
+  }
 
   // A record stamped step_ms before the one read before it, within its segment.
   void note_step_back(std::uint32_t step_ms) {
@@ -63,13 +66,13 @@ class health_tracker {
     if (step_ms > health_.largest_step_back_ms) health_.largest_step_back_ms = step_ms;
   }
   // A new segment of the LOG begins: the break before it is no gap of any source.
-  void begin_segment() { last_ = {}; }
+  void begin_segment() { gap_after_.fill(not_heard); }
   // A record of a periodic source, in the given segment. A record stamped before the one
   // before it is no gap; time going backwards says that.
   void note_periodic(periodic_source s, std::uint32_t timestamp, std::uint32_t segment) {
-    heard& h = last_[static_cast<std::size_t>(s)];
-    if (timestamp > h.ms && timestamp - h.ms > health_.gap_limit_ms && h.seen) note_gap(s, h.ms, timestamp, segment);
-    h = {true, timestamp};
+    std::int64_t& gap_after = gap_after_[static_cast<std::size_t>(s)];
+    if (timestamp > gap_after) note_gap(s, gap_after - health_.gap_limit_ms, timestamp, segment);
+    gap_after = std::int64_t{timestamp} + health_.gap_limit_ms;
   }
   void note_short_eis() { ++health_.short_eis_records; }
   void note_short_ahrs() { ++health_.short_ahrs_records; }
@@ -77,12 +80,11 @@ class health_tracker {
   log_health& health() { return health_; }
 
  private:
-  struct heard {
-    bool seen = false;
-    std::uint32_t ms = 0;
-  };
+  static constexpr std::int64_t not_heard = INT64_MAX;
   void note_gap(periodic_source s, std::uint32_t from_ms, std::uint32_t to_ms, std::uint32_t segment);
 
   log_health health_;
-  std::array<heard, periodic_source_count> last_{};  // each source's latest record in this segment
+  // For each source: a record of it later than this is one after a gap (its latest record in
+  // this segment, plus the limit; not_heard before the first), one comparison per record.
+  std::array<std::int64_t, periodic_source_count> gap_after_;
 };

@@ -92,8 +92,9 @@ struct analog_decoder {
 
 using eis_slot = cached_payload<eis_layout::size, decoded_by<decode_eis>>;
 // The high-rate slot reads its record as a high-rate message whatever the type byte says (a
-// slot that never received a record reads as zeros); the low-rate slot by its type byte.
-using ahrs_hr_slot = cached_payload<ahrs_payload_size, decoded_by<decode_ahrs_high_rate>>;
+// slot that never received a record reads as zeros), so it keeps the message's bytes alone: a
+// whole message is then one fixed-size copy. The low-rate slot reads by its type byte.
+using ahrs_hr_slot = cached_payload<ahrs_hr_layout::size, decoded_by<decode_ahrs_high_rate>>;
 using ahrs_lr_slot = cached_payload<ahrs_payload_size, decoded_by<decode_ahrs>>;
 using analog_slot = cached_payload<analog_layout::size, analog_decoder>;
 

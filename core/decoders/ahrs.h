@@ -144,6 +144,7 @@ ahrs_hr_values decode_ahrs_hr(const std::uint8_t* payload);
 
 // The values of a high-rate cache slot: the header, and the message read as a high-rate
 // message whatever the type byte says (a slot that never received a record reads as zeros).
+// Reads ahrs_hr_layout::size bytes.
 ahrs_values decode_ahrs_high_rate(const std::uint8_t* payload);
 
 // What the flight path samples from a high-rate message, read alone: the path takes a sample

@@ -182,3 +182,73 @@ TEST(SimulatedFlight, AnAirspeedPeakReachedAgainKeepsItsFirstMoment) {
     EXPECT_EQ(summary.flights[0].figures.pressure_altitude_ft.when.log_ms, 10000u);
   }
 }
+
+TEST(SimulatedFlight, TheAttitudeAndClimbExtremesKeepTheirSignAndFirstMoment) {
+  // 1 Hz high-rate messages: each extreme is reached first at one second and again later.
+  const struct {
+    std::int16_t roll, pitch, vsi;
+  } samples[] = {
+      {ahrs_angle(10.0), ahrs_angle(-5.0), 200},    {ahrs_angle(-30.0), ahrs_angle(8.0), -700},
+      {ahrs_angle(30.0), ahrs_angle(-12.0), 500},   {-32768, ahrs_angle(8.0), -700},  // a half turn left
+      {32767, ahrs_angle(-12.0), 500},
+  };
+  log_writer log;
+  for (std::uint32_t i = 0; i < std::size(samples); ++i) {
+    log.record(1, (i + 1) * 1000, ahrs_hr_payload({.roll_angle = samples[i].roll, .pitch_angle = samples[i].pitch,
+                                                   .pressure_alt = 8000, .vsi = samples[i].vsi}));
+  }
+  const flight_figures f = analyse_bytes(log.str()).log.figures;
+  const struct {
+    const char* figure;
+    bool has;
+    double value;
+    std::uint32_t when_ms;
+    double expected;
+    std::uint32_t expected_ms;
+  } rows[] = {
+      {"bank", f.bank_deg.has, f.bank_deg.value, f.bank_deg.when.log_ms, 180.0, 4000},
+      {"pitch", f.pitch_deg.has, f.pitch_deg.value, f.pitch_deg.when.log_ms, 8.0, 2000},
+      {"lowest pitch", f.lowest_pitch_deg.has, f.lowest_pitch_deg.value, f.lowest_pitch_deg.when.log_ms, -12.0, 3000},
+      {"vertical speed", f.vertical_speed_fpm.has, f.vertical_speed_fpm.value, f.vertical_speed_fpm.when.log_ms, 500.0,
+       3000},
+      {"lowest vertical speed", f.lowest_vertical_speed_fpm.has, f.lowest_vertical_speed_fpm.value,
+       f.lowest_vertical_speed_fpm.when.log_ms, -700.0, 2000},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.figure);
+    ASSERT_TRUE(r.has);
+    EXPECT_NEAR(r.value, r.expected, 0.01);
+    EXPECT_EQ(r.when_ms, r.expected_ms);
+  }
+}
+
+TEST(SimulatedFlight, AGroundRunsEngineFiguresLeaveOutTheSamplesAroundIt) {
+  // 1 Hz EIS records: the engine runs from 10 s to 100 s (a ground run; it is off from 101 s
+  // once that has lasted). CHT 1 peaks at 400 before the run, 350 within it (at 50 s and again
+  // at 60 s) and 380 while it stops; the fuel on board falls 0.1 gal a second in the run.
+  log_writer log;
+  for (std::uint32_t s = 1; s <= 150; ++s) {
+    const bool running = s >= 10 && s <= 100;
+    const std::uint16_t cht = s == 5 ? 400 : s == 50 || s == 60 ? 350 : s == 120 ? 380 : running ? 300 : 200;
+    const std::uint16_t fuel = s < 10 ? 400 : running ? static_cast<std::uint16_t>(400 - (s - 10)) : s <= 140 ? 310 : 300;
+    log.record(2, s * 1000,
+               eis_payload({.tachometer = static_cast<std::uint16_t>(running ? 2400 : 0), .cht = {cht}, .fuelqty = fuel}));
+  }
+  const log_summary s = analyse_bytes(log.str());
+  ASSERT_EQ(s.ground_runs.size(), 1u);
+  const struct {
+    const char* stretch;
+    const flight_record& w;
+    double cht;
+    std::uint32_t cht_ms;
+    double fuel_first, fuel_last;
+  } rows[] = {{"LOG", s.log, 400.0, 5000, 40.0, 30.0}, {"ground run", s.ground_runs[0], 350.0, 50000, 40.0, 31.0}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.stretch);
+    EXPECT_EQ(r.w.figures.cht[0].value, r.cht);
+    EXPECT_EQ(r.w.figures.cht[0].when.log_ms, r.cht_ms);
+    ASSERT_TRUE(r.w.figures.fuel_quantity.has);
+    EXPECT_DOUBLE_EQ(r.w.figures.fuel_quantity.first, r.fuel_first);
+    EXPECT_DOUBLE_EQ(r.w.figures.fuel_quantity.last, r.fuel_last);
+  }
+}

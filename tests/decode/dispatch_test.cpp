@@ -81,7 +81,7 @@ TEST(RecordDispatch, CacheHoldsEachRecordZeroPaddedToItsLayout) {
       const std::uint8_t* image = type == 1 ? ctx.summary.ahrs_hr.image()
                                   : type == 2 ? ctx.summary.eis.image()
                                               : ctx.summary.analog.image();
-      const std::size_t size = type == 1 ? ahrs_payload_size : type == 2 ? eis_layout::size : analog_layout::size;
+      const std::size_t size = type == 1 ? ahrs_hr_slot::size : type == 2 ? eis_slot::size : analog_slot::size;
       std::vector<std::uint8_t> expected(r.bytes.begin(), r.bytes.begin() + static_cast<long>(std::min(length, size)));
       expected.resize(size, 0);
       EXPECT_EQ(std::vector<std::uint8_t>(image, image + size), expected) << type << "/" << length;
