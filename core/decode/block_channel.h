@@ -23,7 +23,8 @@ class alignas(64) block_channel {
   static constexpr std::size_t blocks = Blocks;
   static constexpr std::size_t cache_line = 64;
 
-  block_channel() : storage_(std::make_unique<T[]>(blocks * block_items)) {}
+  // The items are the producer's to fill: a trivial T is left as it is, not zeroed first.
+  block_channel() : storage_(std::make_unique_for_overwrite<T[]>(blocks * block_items)) {}
   block_channel(const block_channel&) = delete;
   block_channel& operator=(const block_channel&) = delete;
 

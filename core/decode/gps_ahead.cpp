@@ -12,16 +12,16 @@
 
 namespace {
 
-// What one GPS record did to its port.
+// What one GPS record did to its port (trivial: the channel does not zero its places first).
 struct gps_outcome {
-  std::uint64_t offset = 0;
-  std::uint8_t port = 0;
-  bool new_fix = false;
-  bool buffer_full = false;
-  std::int32_t format = 0;
-  std::uint64_t accepted = 0;
-  std::uint64_t rejected = 0;
-  gps_fix fix{};
+  std::uint64_t offset;
+  std::uint8_t port;
+  bool new_fix;
+  bool buffer_full;
+  std::int32_t format;
+  std::uint64_t accepted;
+  std::uint64_t rejected;
+  gps_fix fix;
 };
 
 void apply(const gps_outcome& o, gps_composite_state& port) {
