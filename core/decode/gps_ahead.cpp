@@ -92,11 +92,9 @@ struct gps_ahead::state final : block_worker {
 
 gps_ahead::gps_ahead() = default;
 
-gps_ahead::~gps_ahead() {
-  if (followed_ == nullptr) return;
+void gps_ahead::stop_reading() {
   // The reading thread uses state_ until it stops.
   if (followed_->reader.reads_with(state_.get())) followed_->reader.stop_reading();
-  if (followed_->gps == this) followed_->gps = nullptr;
 }
 
 void gps_ahead::follow(decode_context& ctx) {
@@ -138,10 +136,16 @@ bool gps_ahead::take(int port, const efis_record& record, gps_composite_state& p
 
 struct gps_ahead::state {};
 gps_ahead::gps_ahead() = default;
-gps_ahead::~gps_ahead() = default;
+void gps_ahead::stop_reading() {}
 void gps_ahead::follow(decode_context&) {}
 bool gps_ahead::take(int, const efis_record& record, gps_composite_state& port_state, gps_composite_state&) {
   return process_gps_entry(record.payload, record.length, &port_state);
 }
 
 #endif
+
+gps_ahead::~gps_ahead() {
+  if (followed_ == nullptr) return;
+  stop_reading();
+  if (followed_->gps == this) followed_->gps = nullptr;
+}

@@ -44,6 +44,8 @@ class gps_ahead {
   bool take(int port, const efis_record& record, gps_composite_state& port_state, gps_composite_state& other);
 
  private:
+  void stop_reading();  // the followed context's, where the reading thread works for this
+
   struct state;
   std::unique_ptr<state> state_;
   decode_context* followed_ = nullptr;
