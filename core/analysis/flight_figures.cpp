@@ -2,6 +2,25 @@
 
 #include <cmath>
 
+namespace {
+
+// The engine's figures, which a window's figures and an engine stretch hold under the same names.
+template <typename Later>
+void merge_engine(flight_figures& f, const Later& later) {
+  for (std::size_t i = 0; i < cylinder_count; ++i) {
+    f.cht[i].merge(later.cht[i]);
+    f.egt[i].merge(later.egt[i]);
+  }
+  f.oil_temperature.merge(later.oil_temperature);
+  f.bus_voltage_low.merge(later.bus_voltage_low);
+  f.bus_voltage_high.merge(later.bus_voltage_high);
+  f.fuel_quantity.merge(later.fuel_quantity);
+  f.fuel_burned.merge(later.fuel_burned);
+  f.engine_hours.merge(later.engine_hours);
+}
+
+}  // namespace
+
 void flight_figures::merge(const flight_figures& later) {
   pressure_altitude_ft.merge(later.pressure_altitude_ft);
   ias_kt.merge(later.ias_kt);
@@ -11,16 +30,7 @@ void flight_figures::merge(const flight_figures& later) {
   bank_deg.merge(later.bank_deg);
   pitch_deg.merge(later.pitch_deg);
   lowest_pitch_deg.merge(later.lowest_pitch_deg);
-  for (std::size_t i = 0; i < cylinder_count; ++i) {
-    cht[i].merge(later.cht[i]);
-    egt[i].merge(later.egt[i]);
-  }
-  oil_temperature.merge(later.oil_temperature);
-  bus_voltage_low.merge(later.bus_voltage_low);
-  bus_voltage_high.merge(later.bus_voltage_high);
-  fuel_quantity.merge(later.fuel_quantity);
-  fuel_burned.merge(later.fuel_burned);
-  engine_hours.merge(later.engine_hours);
+  merge_engine(*this, later);
 }
 
 void flight_figures::merge(const air_data_figures& later) {
@@ -34,15 +44,4 @@ void flight_figures::merge(const air_data_figures& later) {
   lowest_pitch_deg.merge(later.lowest_pitch, n::angle_deg);
 }
 
-void flight_figures::merge(const engine_figures& later) {
-  for (std::size_t i = 0; i < cylinder_count; ++i) {
-    cht[i].merge(later.cht[i]);
-    egt[i].merge(later.egt[i]);
-  }
-  oil_temperature.merge(later.oil_temperature);
-  bus_voltage_low.merge(later.bus_voltage_low);
-  bus_voltage_high.merge(later.bus_voltage_high);
-  fuel_quantity.merge(later.fuel_quantity);
-  fuel_burned.merge(later.fuel_burned);
-  engine_hours.merge(later.engine_hours);
-}
+void flight_figures::merge(const engine_figures& later) { merge_engine(*this, later); }
