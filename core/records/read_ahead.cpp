@@ -20,20 +20,21 @@ bool read_ahead::suits(FILE* input) {
   return fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool read_ahead::start(FILE* input, std::uint8_t* spare, std::size_t block_size, block_worker* worker) {
+bool read_ahead::start(FILE* input, std::uint8_t* const (&spare)[spares], std::size_t block_size,
+                       block_worker* worker) {
   stop();
   input_ = input;
   worker_ = worker;
   block_size_ = block_size;
-  to_fill_ = spare;
-  filled_ = nullptr;
-  filled_size_ = 0;
-  read_error_ = false;
+  // Filled from the last: the first spare is read first.
+  for (int i = 0; i < spares; ++i) to_fill_[i] = spare[spares - 1 - i];
+  to_fill_count_ = spares;
+  filled_count_ = 0;
   stopping_ = false;
   try {
     thread_ = std::thread(&read_ahead::run, this);
   } catch (const std::system_error&) {
-    to_fill_ = nullptr;
+    to_fill_count_ = 0;
     return false;
   }
   return true;
@@ -44,10 +45,9 @@ void read_ahead::run() {
     std::uint8_t* buffer;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || to_fill_ != nullptr; });
+      changed_.wait(lock, [&] { return stopping_ || to_fill_count_ > 0; });
       if (stopping_) return;
-      buffer = to_fill_;
-      to_fill_ = nullptr;
+      buffer = to_fill_[--to_fill_count_];
     }
     const std::size_t size = std::fread(buffer, 1, block_size_, input_);
     unhanded_ = buffer;
@@ -63,9 +63,7 @@ void read_ahead::hand_over() {
   if (unhanded_ == nullptr) return;
   {
     std::lock_guard lock(mutex_);
-    filled_ = unhanded_;
-    filled_size_ = unhanded_size_;
-    read_error_ = unhanded_error_;
+    filled_[filled_count_++] = {unhanded_, unhanded_size_, unhanded_error_};
   }
   unhanded_ = nullptr;
   changed_.notify_all();
@@ -75,12 +73,13 @@ std::uint8_t* read_ahead::exchange(std::uint8_t* done, std::size_t& size, bool& 
   std::uint8_t* block;
   {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return filled_ != nullptr; });
-    block = filled_;
-    size = filled_size_;
-    read_error = read_error_;
-    filled_ = nullptr;
-    to_fill_ = done;
+    changed_.wait(lock, [&] { return filled_count_ > 0; });
+    block = filled_[0].data;
+    size = filled_[0].size;
+    read_error = filled_[0].read_error;
+    for (int i = 1; i < filled_count_; ++i) filled_[i - 1] = filled_[i];
+    --filled_count_;
+    to_fill_[to_fill_count_++] = done;
   }
   changed_.notify_all();
   return block;

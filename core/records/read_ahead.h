@@ -1,9 +1,12 @@
 // Reads the next block of a regular file on a thread of its own while the caller decodes the
 // current one, so the read system call's copy runs beside the decoding instead of before it.
 //
-// Two buffers change hands: the thread fills one while the caller reads the other. The thread
-// makes exactly the reads the caller would have made, in the same order, so what is read (and
-// where a read error or the end falls) does not change; it is at most one block ahead.
+// Three buffers change hands: the caller reads one while the thread fills another, and the
+// third waits, read, for the caller or, free, for the thread. So a caller that frames faster than
+// the file is read finds each block ready or nearly so, and the thread never waits for the
+// caller to wake up. The thread makes exactly the reads the caller would have made, in the same
+// order, so what is read (and where a read error or the end falls) does not change; it is at
+// most two blocks ahead.
 //
 // A block_worker may go through each block on the thread before the caller gets it (see below).
 //
@@ -45,7 +48,8 @@ FILE* open_again(FILE* input);
 class read_ahead {
  public:
   static bool suits(FILE*) { return false; }
-  bool start(FILE*, std::uint8_t*, std::size_t, block_worker* = nullptr) { return false; }
+  static constexpr int spares = 2;
+  bool start(FILE*, std::uint8_t* const (&)[spares], std::size_t, block_worker* = nullptr) { return false; }
   void hand_over() {}
   bool running() const { return false; }
   bool working_with(const block_worker*) const { return false; }
@@ -73,10 +77,14 @@ class read_ahead {
   // Whether input is worth reading ahead: a regular file (reads that never wait on a writer).
   static bool suits(FILE* input);
 
-  // Starts the thread reading input into spare (block_size bytes, the thread's until stop), and
-  // giving each block to worker first when there is one. False if no thread could be started;
-  // the caller then reads on its own.
-  bool start(FILE* input, std::uint8_t* spare, std::size_t block_size, block_worker* worker = nullptr);
+  // Buffers beside the caller's own.
+  static constexpr int spares = 2;
+
+  // Starts the thread reading input into the spare buffers (block_size bytes each, the thread's
+  // until stop), and giving each block to worker first when there is one. False if no thread
+  // could be started; the caller then reads on its own.
+  bool start(FILE* input, std::uint8_t* const (&spare)[spares], std::size_t block_size,
+             block_worker* worker = nullptr);
 
   bool running() const { return thread_.joinable(); }
   // Whether the thread runs and gives its blocks to worker.
@@ -100,10 +108,17 @@ class read_ahead {
   std::condition_variable changed_;
   FILE* input_ = nullptr;
   std::size_t block_size_ = 0;
-  std::uint8_t* to_fill_ = nullptr;  // the thread's next buffer, once the caller gave it back
-  std::uint8_t* filled_ = nullptr;   // read, not yet taken
-  std::size_t filled_size_ = 0;
-  bool read_error_ = false;
+  // Buffers for the thread to fill: given at the start or given back by the caller.
+  std::uint8_t* to_fill_[spares] = {};
+  int to_fill_count_ = 0;
+  // Blocks read and not yet taken, oldest first: each with its size and whether the read failed.
+  struct filled_block {
+    std::uint8_t* data;
+    std::size_t size;
+    bool read_error;
+  };
+  filled_block filled_[spares] = {};
+  int filled_count_ = 0;
   block_worker* worker_ = nullptr;
   // The thread's: the block the worker has, not handed over yet (nullptr once it is).
   std::uint8_t* unhanded_ = nullptr;

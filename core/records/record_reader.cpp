@@ -35,7 +35,16 @@ bool record_reader::seek(std::uint64_t offset) {
 bool record_reader::read_with(block_worker* worker) {
   if (!may_read_ahead_ || end_ != 0 || exhausted_) return false;
   may_read_ahead_ = false;
-  return ahead_.start(input_, blocks_[1], block_size, worker);
+  return start_reading_ahead(worker);
+}
+
+bool record_reader::start_reading_ahead(block_worker* worker) {
+  std::uint8_t* spare[read_ahead::spares];
+  int n = 0;
+  for (std::uint8_t* block : blocks_) {
+    if (block != block_ && n < read_ahead::spares) spare[n++] = block;
+  }
+  return ahead_.start(input_, spare, block_size, worker);
 }
 
 void record_reader::stop_reading() {
@@ -58,7 +67,7 @@ bool record_reader::refill() {
     if (end_ == block_size && may_read_ahead_) {
       // A file longer than one block: read its next blocks ahead from here on.
       may_read_ahead_ = false;
-      ahead_.start(input_, block_ == blocks_[0] ? blocks_[1] : blocks_[0], block_size);
+      start_reading_ahead(nullptr);
     }
   }
   constexpr std::size_t longest_record = record_header_size + max_payload_size;

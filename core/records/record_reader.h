@@ -114,6 +114,8 @@ class record_reader {
   }
 
   read_outcome next_across_blocks(efis_record& rec);
+  // Starts reading ahead into every block but the current one.
+  bool start_reading_ahead(block_worker* worker);
   bool take(std::uint8_t* dest, std::size_t n);
   bool skip(std::uint64_t n);
   bool refill();
@@ -132,6 +134,7 @@ class record_reader {
   mutable reader_stats stats_;  // records: see stats()
   std::uint8_t* block_ = blocks_[0];  // the block records are read from
   std::uint8_t staged_[max_payload_size];
-  std::uint8_t blocks_[2][block_size];  // the current block and the one being read ahead
-  read_ahead ahead_;                    // declared last: its thread stops before the blocks go
+  // The current block and those read ahead (read_ahead.h).
+  std::uint8_t blocks_[1 + read_ahead::spares][block_size];
+  read_ahead ahead_;  // declared last: its thread stops before the blocks go
 };
