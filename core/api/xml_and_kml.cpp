@@ -27,6 +27,7 @@ struct report_and_path_steps {
     report.after_dispatch(record, effect);
     path.after_dispatch(record, effect);
   }
+  bool only_health_left() const { return report.only_health_left() && path.only_health_left(); }
 };
 
 int run_xml_and_kml(decode_context& ctx, const analog_input_const* constants, const library_options* options,

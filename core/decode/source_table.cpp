@@ -72,6 +72,14 @@ const std::array<source_row, last_source_type> source_table = {{
     {source_sl40, "SL40_Input", &o::sl40, dispatch_logged_only},
 }};
 
+bool options_select_records(const library_options& options) {
+  if (options.ahrs_hr != 0 || options.ahrs_lr != 0) return true;
+  for (const source_row& row : source_table) {
+    if (options.*row.option != 0) return true;
+  }
+  return false;
+}
+
 std::string_view enum_value_source_type(std::uint32_t type) {
   if (is_known_source_type(type)) return source_row_of(type).name;
   return type == source_summary ? "Summary Record" : "Unknown";

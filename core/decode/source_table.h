@@ -41,6 +41,9 @@ inline record_effect dispatch_ahrs(decode_context& ctx, const efis_record& recor
   return {};
 }
 
+// True when the options select the records of some source (a row's option or an AHRS rate's).
+bool options_select_records(const library_options& options);
+
 // The row of a known source type (1 to 12).
 inline const source_row& source_row_of(std::uint32_t type) { return source_table[type - 1]; }
 

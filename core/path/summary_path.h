@@ -116,7 +116,7 @@ struct path_steps {
   std::int32_t candidate_slot = 0;
 
   void before_dispatch(const efis_record& record) {
-    // Once the array is full no candidate is built; the rest is still read and dispatched.
+    // Once the array is full no candidate is built.
     if (count < capacity) {
       if (candidate_due) {
         path_point& candidate = points[count];
@@ -139,6 +139,8 @@ struct path_steps {
   void after_dispatch(const efis_record& record, const record_effect& effect) {
     if (sources.store(record) || effect.new_fix_port == 0) candidate_due = true;
   }
+  // A full array takes no more points.
+  bool only_health_left() const { return count >= capacity; }
 };
 
 // After the loop: straightens the path and tells its count and whether the array filled.

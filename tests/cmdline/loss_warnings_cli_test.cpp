@@ -60,3 +60,35 @@ TEST(LossWarnings, EachLossIsToldOnceAndTheRunSucceeds) {
     }
   }
 }
+
+// Once the path is full the KML pass and the track only frame the rest of the LOG: what is lost
+// there is still told, and the XML report still writes the unknown records.
+TEST(LossWarnings, LossesAfterTheFullPathAreStillTold) {
+  log_writer log;
+  for (int n = 0; n < 8300; ++n) log.gps1(static_cast<std::uint32_t>(10 + n * 10), moving_fix(n));
+  for (std::uint32_t t = 0; t < 3; ++t) log.header(200, 90'000 + t, 4).bytes("abcd");
+  log.header(2, 90'010, 1'500'000).bytes(std::string(1'500'000, 'x'));
+  for (std::uint32_t t = 1; t <= 12; ++t) log.gps1(90'100 + t, std::string(200, 'A'));
+  struct row {
+    const char* what;
+    std::string program;
+    std::string options;
+    std::size_t unknown_entries;  // in the XML on standard output
+  };
+  const row rows[] = {
+      {"XML and KML, no summaries", ORVEX_CMDLINE_PATH, "--nosummary -k /dev/null", 3},
+      {"XML and KML", ORVEX_CMDLINE_PATH, "-k /dev/null", 3},
+      {"track", ORVEX_TRACK_PATH, "", 0},
+  };
+  const temp_files files;
+  const std::string path = files.write("flight.LOG", log.str());
+  for (const row& r : rows) {
+    const program_result run = run_program(r.program, r.options + " " + shell_quote(path));
+    EXPECT_EQ(run.status, 0) << r.what << "\n" << run.err;
+    EXPECT_EQ(count_of(run.out, "<unknown_entry_type/>"), r.unknown_entries) << r.what;
+    for (const char* warning : {"made the reader skip 1500000 bytes", "GPS 1 filled its 2048-byte sentence buffer",
+                                "the flight path reached its limit of 8192 points"}) {
+      EXPECT_EQ(count_of(run.err, warning), 1u) << r.what << ": " << warning << "\n" << run.err;
+    }
+  }
+}

@@ -63,7 +63,12 @@ bool process_gps_entry(const std::uint8_t* payload, std::uint32_t length, gps_co
   }
 }
 
-bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+namespace {
+
+// The aviation byte stream into the port's buffer. Assemble false follows only where the
+// buffer stands (its fill and whether it filled): nothing is stored and no sentence is read.
+template <bool Assemble>
+bool take_aviation_bytes(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
   const std::uint8_t* bytes = payload;
   std::size_t left = length;
   bool accepted = false;
@@ -78,7 +83,7 @@ bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     const void* end_mark = std::memchr(bytes, etx, take);
     if (end_mark == nullptr) {
       // No ETX within what fits: store it all; a full buffer drops the rest of the record.
-      store_bytes(state->sentence + position, bytes, take);
+      if constexpr (Assemble) store_bytes(state->sentence + position, bytes, take);
       state->write_position += static_cast<std::int32_t>(take);
       if (state->write_position == gps_sentence_size) state->buffer_full = true;
       bytes += take;
@@ -87,15 +92,29 @@ bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t lengt
     }
     // The ETX is stored with its sentence and parsed with it.
     const auto through_etx = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end_mark) - bytes) + 1;
-    store_bytes(state->sentence + position, bytes, through_etx);
-    if (process_gps_composite_aviation_entry(state)) accepted = true;
-    // Past the stored bytes the buffer is still zero: clearing those bytes clears it all.
-    std::memset(state->sentence, 0, position + through_etx);
+    if constexpr (Assemble) {
+      store_bytes(state->sentence + position, bytes, through_etx);
+      if (process_gps_composite_aviation_entry(state)) accepted = true;
+      // Past the stored bytes the buffer is still zero: clearing those bytes clears it all.
+      std::memset(state->sentence, 0, position + through_etx);
+    }
     state->write_position = 0;
     bytes += through_etx;
     left -= through_etx;
   }
   return accepted;
+}
+
+}  // namespace
+
+bool process_gps_entry_aviation(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+  return take_aviation_bytes<true>(payload, length, state);
+}
+
+void follow_gps_buffer_fill(const std::uint8_t* payload, std::uint32_t length, gps_composite_state* state) {
+  if (state->format == gps_format_aviation || state->format == gps_format_aviation_stx) {
+    take_aviation_bytes<false>(payload, length, state);
+  }
 }
 
 bool process_gps_composite_aviation_entry(gps_composite_state* state) {

@@ -38,7 +38,9 @@ xml_report_steps begin_xml_report(decode_context& ctx, const char* description, 
   print_xml_header(ctx);
   if (ctx.options.constants != 0) print_xml_analog_constants(ctx.out, ctx.constants);
   const auto period = static_cast<std::uint32_t>(ctx.options.summary_deciseconds) * summary_units_per_decisecond;
-  return {ctx, ctx.options.summary != 0, period, 0};
+  xml_report_steps steps{ctx, ctx.options.summary != 0, period, 0};
+  steps.records_selected = options_select_records(ctx.options);
+  return steps;
 }
 
 int end_xml_report(decode_context& ctx) {

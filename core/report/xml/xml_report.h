@@ -21,6 +21,7 @@ struct xml_report_steps {
   std::uint32_t summary_period;
   std::uint32_t summary_reference;
   bool gps_fix_to_show[2] = {false, false};  // GPS 1, GPS 2: a fix the next summary writes
+  bool records_selected = true;              // the options select some source's records
 
   // A record stamped later needs a look (0 until the first reference is taken, then the time a
   // summary falls due; never with summaries off), so the usual record costs one comparison.
@@ -44,6 +45,8 @@ struct xml_report_steps {
     }
   }
   void unknown(const efis_record& record);
+  // Without summaries or selected records the report writes only the unknown entries.
+  bool only_health_left() const { return !summaries && !records_selected; }
   void after_dispatch(const efis_record& record, const record_effect& effect);
 
   // Writes one summary_log_entry element from the latest-value cache.
