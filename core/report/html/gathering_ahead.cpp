@@ -6,6 +6,7 @@
 
 #include "decode/record_loop.h"
 #include "records/read_ahead.h"
+#include "records/tail_records.h"
 #include "report/html/flight_report.h"
 #include "sampling/segment_clocks.h"
 
@@ -69,35 +70,38 @@ struct gathering_ahead::state {
 
   bool rewind() { return std::fseek(input, start, SEEK_SET) == 0; }
 
-  // The record headers: the LOG's segment and its extent. False for a LOG of more segments
-  // (or none), or one that can't be read.
-  bool scan_extent() {
+  // The LOG's extent as its two ends tell it, taken for a LOG of one segment: from its first
+  // record's time to the latest time among its last records. The time line tells later whether
+  // that was so: take() compares the axes. False for a LOG without records or without an end
+  // that frames, or one that can't be read.
+  bool guess_extent() {
     begin_pass(ctx, &request->analysis.constants, &request->analysis.decode, input, nullptr);
-    log_segment& segment = assumed.segments.emplace_back();
-    bool any = false;
-    bool one = true;
+    ctx.reader.read_on_this_thread();  // one block, not worth a thread
     efis_record record;
-    for (;;) {
-      const read_outcome outcome = ctx.reader.next(record);
-      if (outcome == read_outcome::end) break;
-      if (outcome == read_outcome::dropped) continue;
-      if (cancelled.load(std::memory_order_relaxed)) {
-        one = false;
-        break;
-      }
-      ctx.follow.segments.note(record.timestamp, record.offset);
-      if (ctx.follow.segments.index() != 0) {
-        one = false;
-        break;
-      }
-      if (!any) segment.first.log_ms = record.timestamp;
-      segment.lowest_ms = any ? std::min(segment.lowest_ms, record.timestamp) : record.timestamp;
-      segment.highest_ms = any ? std::max(segment.highest_ms, record.timestamp) : record.timestamp;
-      any = true;
-    }
+    read_outcome outcome;
+    do {
+      outcome = ctx.reader.next(record);
+    } while (outcome == read_outcome::dropped);
     ctx.reader.stop_reading();
-    assumed.time.has_records = any;
-    return one && any && std::ferror(input) == 0;
+    assumed.time.has_records = outcome == read_outcome::record;
+    if (!assumed.time.has_records) return false;
+
+    constexpr long tail_size = 4096;
+    std::uint8_t tail[tail_size];
+    if (std::fseek(input, 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(input);
+    if (end < start) return false;
+    const long from = std::max(start, end - tail_size);
+    if (std::fseek(input, from, SEEK_SET) != 0) return false;
+    const std::size_t size = std::fread(tail, 1, static_cast<std::size_t>(end - from), input);
+    const std::optional<std::uint32_t> latest = latest_time_at_end(tail, size, from == start);
+    if (!latest || std::ferror(input) != 0) return false;
+
+    log_segment& segment = assumed.segments.emplace_back();
+    segment.first.log_ms = record.timestamp;
+    segment.lowest_ms = record.timestamp;
+    segment.highest_ms = std::max(record.timestamp, *latest);
+    return true;
   }
 
   // The segment's first anchor, as a short scan finds it.
@@ -117,9 +121,12 @@ struct gathering_ahead::state {
 
   void gather() {
     assumed.profile = request->analysis.profile;
-    if (!scan_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
-    data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input);
-    gathered = std::ferror(input) == 0;
+    if (!guess_extent() || !scan_clock() || cancelled.load() || !rewind()) return;
+    // A second segment, or the end of the report, ends the gathering: its data is then not used.
+    const gathering_stop stop{true, &cancelled};
+    data = gather_report_data(ctx, request->analysis.decode, request->analysis.constants, assumed, gathering, input,
+                              stop);
+    gathered = std::ferror(input) == 0 && ctx.follow.segments.index() == 0 && !cancelled.load();
   }
 
   void run() {

@@ -194,18 +194,25 @@ struct track_sampler {
 struct report_steps {
   row_sampler<track_sampler&>& rows;
   series_folder& folder;
+  const decode_context& ctx;
+  const gathering_stop& stop;
 
   void before_dispatch(const efis_record& record) {
     rows.before_dispatch(record);
     folder.before_dispatch(record);
   }
   void after_dispatch(const efis_record& record, const record_effect& effect) { folder.after_dispatch(record, effect); }
+  bool finished() const {
+    return (stop.at_second_segment && ctx.follow.segments.index() != 0) ||
+           (stop.cancelled != nullptr && stop.cancelled->load(std::memory_order_relaxed));
+  }
 };
 
 }  // namespace
 
 report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
-                               const log_summary& summary, const report_gathering& request, FILE* input) {
+                               const log_summary& summary, const report_gathering& request, FILE* input,
+                               const gathering_stop& stop) {
   report_data data;
   data.axis = lay_report_axis(summary, request.bounds);
   const std::uint32_t span = data.axis.span_ms;
@@ -226,7 +233,7 @@ report_data gather_report_data(decode_context& ctx, const library_options& optio
   sampling.window = request.bounds;
   sampling.hints = &hints;
   row_sampler<track_sampler&> rows(ctx, sampling, track);
-  report_steps steps{rows, folder};
+  report_steps steps{rows, folder, ctx, stop};
   run_record_loop(ctx, steps);
   // The rows end with the LOG's last full period: the fixes after it join the track here.
   if (summary.time.has_records && ctx.follow.segments.any()) track.take_at(ctx.follow.segments.last_ms());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -65,6 +66,13 @@ struct report_gathering {
   std::uint32_t gap_ms = 5000;        // a source silent longer than this leaves a gap
 };
 
+// What ends a gathering before the LOG's end (its data is then not whole): a second segment,
+// or the caller's flag, looked at after each record.
+struct gathering_stop {
+  bool at_second_segment = false;
+  const std::atomic<bool>* cancelled = nullptr;
+};
+
 struct report_data {
   report_axis axis;  // the stretch drawn, within the LOG's records; the buckets lie along it
   time_buckets buckets;
@@ -79,4 +87,5 @@ struct report_data {
 // as the flight time line read it), and gathers the series and the track of the stretch. The
 // summary gives the segments and their clocks.
 report_data gather_report_data(decode_context& ctx, const library_options& options, const analog_input_const& constants,
-                               const log_summary& summary, const report_gathering& request, FILE* input);
+                               const log_summary& summary, const report_gathering& request, FILE* input,
+                               const gathering_stop& stop = {});

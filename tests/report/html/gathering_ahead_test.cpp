@@ -33,6 +33,34 @@ void expect_same(const report_data& a, const report_data& b) {
   }
 }
 
+// Gathers ahead beside the time line, and checks whether the data is taken and then equal to a
+// gathering after it.
+void check_gathering(const std::string& log, const window_request& window, bool taken) {
+  flight_report_request request;
+  request.window = window;
+  FILE* in = stream_with(log);
+  const context_ptr ctx = make_context();
+  report_gathering gathering;
+  gathering.gap_ms = 5000;
+  std::optional<report_data> early;
+  log_summary summary;
+  {
+    gathering_ahead ahead(request, gathering, in, 0);
+    summary = analyse_log(*ctx, request.analysis, in);
+    gathering.gap_ms = summary.health.gap_limit_ms;
+    gathering.bounds = resolve_window(request.window, summary).bounds;
+    early = ahead.take(summary, gathering);
+  }
+  EXPECT_EQ(early.has_value(), taken);
+  if (early) {
+    std::rewind(in);
+    const report_data after =
+        gather_report_data(*ctx, request.analysis.decode, request.analysis.constants, summary, gathering, in);
+    expect_same(*early, after);
+  }
+  std::fclose(in);
+}
+
 TEST(GatheringAhead, TakenForOneSegmentDrawnWholeAndThenTheSameAsGatheredAfter) {
   const struct {
     const char* name;
@@ -49,30 +77,27 @@ TEST(GatheringAhead, TakenForOneSegmentDrawnWholeAndThenTheSameAsGatheredAfter) 
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    flight_report_request request;
-    request.window = r.window;
-    FILE* in = stream_with(r.log);
-    const context_ptr ctx = make_context();
-    report_gathering gathering;
-    gathering.gap_ms = 5000;
-    std::optional<report_data> early;
-    log_summary summary;
-    {
-      gathering_ahead ahead(request, gathering, in, 0);
-      summary = analyse_log(*ctx, request.analysis, in);
-      gathering.gap_ms = summary.health.gap_limit_ms;
-      gathering.bounds = resolve_window(request.window, summary).bounds;
-      early = ahead.take(summary, gathering);
-    }
-    EXPECT_EQ(early.has_value(), r.taken);
-    if (early) {
-      std::rewind(in);
-      const report_data after =
-          gather_report_data(*ctx, request.analysis.decode, request.analysis.constants, summary, gathering, in);
-      expect_same(*early, after);
-    }
-    std::fclose(in);
+    check_gathering(r.log, r.window, r.taken);
+  }
+}
+
+// The LOG's extent is told by its first record and the records framed from its last bytes.
+TEST(GatheringAhead, TakenWhenTheLastBytesFrameAsRecords) {
+  const std::string log = simulated_log({.seed = 5, .minutes = 2.0});
+  const struct {
+    const char* name;
+    std::string log;
+    bool taken;
+  } rows[] = {
+      {"cut 5 bytes short", log.substr(0, log.size() - 5), true},
+      {"cut 40 bytes short", log.substr(0, log.size() - 40), true},
+      {"ending in bytes that are no records", log + std::string(300, '\xff'), false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    check_gathering(r.log, {}, r.taken);
   }
 }
 
 }  // namespace
+
