@@ -859,7 +859,11 @@ analysis_options default_analysis_options() {
 log_summary analyse_log(decode_context& ctx, const analysis_options& options, FILE* input) {
   begin_pass(ctx, &options.constants, &options.decode, input, nullptr);
   gps_ahead gps;
-  if (options.gps_on_thread) gps.follow(ctx);
+  if (options.gps_on_thread) {
+    gps.follow(ctx);
+  } else if (options.read_on_this_thread) {
+    ctx.reader.read_on_this_thread();
+  }
   flight_timeline timeline(ctx, options);
   run_record_loop(ctx, timeline);
   return timeline.finish();

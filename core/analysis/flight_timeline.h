@@ -58,6 +58,10 @@ struct analysis_options {
   // The GPS ports' sentences put together on the thread that reads the input ahead, when it is
   // a regular file (decode/gps_ahead.h); the summary is the same.
   bool gps_on_thread = false;
+  // The input read on the pass's own thread, never ahead: for a pass with no processor to spare,
+  // where a reading thread would only take turns with the other passes (ignored with the GPS
+  // on the reading thread).
+  bool read_on_this_thread = false;
 };
 
 constexpr std::size_t max_listed_windows = 1000;

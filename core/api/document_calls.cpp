@@ -254,6 +254,7 @@ int write_summary(decode_context& ctx, const orvex_document_options& o, call_str
   if (!analysis_of(o, analysis, r)) return ORVEX_DOCUMENT_REFUSED;
   const spare_processor processor;
   analysis.phases_on_thread = analysis.gps_on_thread = processor.spare();
+  analysis.read_on_this_thread = !processor.spare();
   places_request places;
   if (const int status = places_of(o, places, r); status != ORVEX_DOCUMENT_WRITTEN) return status;
   errno = 0;
