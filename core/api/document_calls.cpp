@@ -233,6 +233,10 @@ int write_report(decode_context& ctx, const orvex_document_options& o, call_stre
   request.window_label = text_or_empty(o.window_label);
   request.every_ms = o.every_ms;
   request.log_name = text_or_empty(o.log_name);
+  // The time line is the report's longest path: its phases and warnings go beside it where a
+  // processor is spare (the gathering beside the time line takes no spare one).
+  const spare_processor processor;
+  request.analysis.phases_on_thread = processor.spare();
   const flight_report_result report = write_flight_report(ctx, request, s.input, s.output);
   r.read_errno = report.read_errno;
   add_warning(r.warnings, report.warning);

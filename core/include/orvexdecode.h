@@ -8,9 +8,9 @@
  * ends; the stream is the conversion's until it returns. The summaries, the exports and the
  * flight report also work on threads they start and end: while fewer of these documents are
  * made at once in the process, and fewer decode contexts are held, than there are processors it
- * may run on, a summary puts the flight phases and engine warnings together on one, and a
- * summary, a CSV or a GPX export reads any regular file ahead on a thread that also assembles
- * the GPS sentences.
+ * may run on, a summary or the flight report puts the flight phases and engine warnings
+ * together on one, and a summary, a CSV or a GPX export reads any regular file ahead on a
+ * thread that also assembles the GPS sentences.
  * The four classic entry points
  * (OrvexDecode_LOG_to_XML, ..._KML, ..._FRC, ..._FRC_binary) each run on a decode context of
  * their own; the OrvexDecode_context_* forms run the same conversions on a context that the
