@@ -5,11 +5,11 @@
 // whole LOG drawn (no window asked), the LOG one segment. The axis is then the segment's span,
 // which the LOG's first record and the records framed from its last bytes tell, and the pass's
 // clock starts from the segment's first anchor, which a short scan finds as an export's first
-// pass does. The data is taken only where
-// the time line's summary gives exactly the axis, the clock hints and the buckets it was gathered
-// with: the gathering is a function of those and of the LOG's bytes, so its data is then the data
-// a gathering after the time line would give. Otherwise the report gathers after the time line,
-// as without this.
+// pass does. The data is taken only where the time line's summary gives exactly the axis, the
+// clock hints and the buckets it was gathered with: the gathering is a function of those and of
+// the LOG's bytes, so its data is then the data a gathering after the time line would give.
+// Otherwise (a second segment, which also ends the gathering early, or a span the two ends
+// told wrong) the report gathers after the time line, as without this.
 //
 // Memory: one more decode context and one more set of chart buffers while both passes run.
 #pragma once
