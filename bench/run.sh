@@ -12,15 +12,19 @@
 #   R  orvexdecode-report (the HTML flight report)       MB/s of LOG input
 #   D  peak resident memory of each run                  MB, for both sizes
 #   E  fleet: ten 20 MB LOGs, two at a time (xargs -P2 of A; orvexdecode-info -j 2)
-#      aggregate MB/s of LOG input, beside one at a time on one core (taskset -c 0: a pass also
-#      reads ahead, and the info pass works out the engine phases, on threads of their own, so
-#      one at a time unpinned would already use part of the second core)
+#      aggregate MB/s of LOG input, beside one at a time on one core, the two taking turns run
+#      by run (taskset -c 0: a pass also reads ahead, and the info pass works out the engine
+#      phases, on threads of their own, so one at a time unpinned would already use part of the
+#      second core)
 #   cat LOG > /dev/null, the reference: every time also shows as a multiple of it
 #
 # A second table gives the ratios the targets are set in, each measured in this one run (so
 # they hold from one machine to another where absolute rates do not): info, CSV and report
 # against the XML report A on the same LOG, each classic pass against BASELINE, the fleet's
 # two-at-a-time rate against one at a time, and each command's peak memory over the sizes.
+# Info, CSV and report are measured against A with the two commands taking turns run by run, on
+# the largest LOG (as a build against its baseline below): on a machine whose speed moves from
+# one minute to the next, A measured in another minute would move their ratios with it.
 #
 # With BASELINE=<git revision>, that revision is built beside this tree (in a temporary git
 # worktree) and measured in the same run: every figure from A to R is then the median of at
@@ -73,8 +77,8 @@ if [ -n "${BASELINE:-}" ]; then
   cmake -S "$baseline_tree" -B "$baseline_tree/build" -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_TESTS=OFF >/dev/null
   cmake --build "$baseline_tree/build" -j"$(nproc)" --target "${front_ends[@]}" >/dev/null
   baseline_bin=$baseline_tree/build/cmdline
-  paired_runs=$((runs > 15 ? runs : 15))
 fi
+paired_runs=$((runs > 15 ? runs : 15))
 
 mkdir -p "$work"
 csv=$work/hyperfine.csv
@@ -97,8 +101,8 @@ seconds_of_run() {
 
 median_of_list() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Median seconds of this build's command line and of the baseline's, "this baseline": one
-# warm-up run of each, then paired_runs runs of each, the builds taking turns.
+# Median seconds of two command lines (this build's and the baseline's, or a command and A),
+# "first second": one warm-up run of each, then paired_runs runs of each, taking turns.
 paired_medians_of() {
   local ours=$1 theirs=$2 i
   local ours_file=$work/paired_ours.txt theirs_file=$work/paired_theirs.txt
@@ -164,7 +168,8 @@ figure() {
 }
 
 rows=()
-declare -A seconds base_seconds peak
+declare -A seconds base_seconds peak beside_a a_beside
+largest=$(awk '{ print $NF }' <<<"$sizes")
 for size in $sizes; do
   log=$work/flight_${size}mb_seed${seed}.LOG
   if [ ! -s "$log" ] || [ "$simulator" -nt "$log" ]; then
@@ -204,6 +209,18 @@ for size in $sizes; do
   figure "I info --json" "$cmd_i" "$in_mb" "input" "$(peak_mb_of "$cmd_i")" i
   cmd_r="$bin/orvexdecode-report $log -o /dev/null"
   figure "R report" "$cmd_r" "$in_mb" "input" "$(peak_mb_of "$cmd_r")" r
+  if [ "$size" = "$largest" ]; then
+    for key in i f_csv r; do
+      case $key in
+        i) cmd=$cmd_i ;;
+        f_csv) cmd="$bin/orvexdecode-export csv $log /dev/null" ;;
+        r) cmd=$cmd_r ;;
+      esac
+      both=$(paired_medians_of "$cmd" "$cmd_a")
+      beside_a[$key]=${both% *}
+      a_beside[$key]=${both#* }
+    done
+  fi
   peak=$(printf "%s\n%s\n%s\n" "$rss_a" "$rss_b" "$rss_c" | sort -g | tail -1)
   rows+=("$(printf "%-30s %8s MB %10s %9s %-13s %8s %9s" "D peak memory (A, B, C)" "$in_mb" "" "" "" "" "$peak")")
 done
@@ -224,28 +241,25 @@ printf "%s\n" "${fleet[@]}" > "$work/fleet.txt"
 # One core's rate: the command under "taskset -c 0" (util-linux) when it is there.
 one_core=
 command -v taskset >/dev/null 2>&1 && one_core="taskset -c 0 "
-fleet_of() {
-  hyperfine --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
-    -- "${3:-}xargs -P${2:-2} -I{} $1 -o /dev/null {} < $work/fleet.txt" >/dev/null
-  awk -F, 'NR == 2 { print $4 }' "$csv"
-}
+# The command line of the ten LOGs decoded by decoder, at most $2 at a time (2 unless told),
+# run under $3 (one core).
+fleet_cmd() { echo "${3:-}xargs -a $work/fleet.txt -P${2:-2} -I{} $1 -o /dev/null {}"; }
 ref=$(median_of "cat ${fleet[*]}")
 in_mb=$fleet_mb
 rows+=("$(row "cat of the ten LOGs" "$ref" "$fleet_mb" "input" "")")
-fleet_one_seconds=$(fleet_of "$decoder" 1 "$one_core")
+# One at a time on one core and two at a time, taking turns as the ratios to A do.
+both=$(paired_medians_of "$(fleet_cmd "$decoder" 1 "$one_core")" "$(fleet_cmd "$decoder")")
+fleet_one_seconds=${both% *}
+fleet_seconds=${both#* }
 rows+=("$(row "E1 fleet: one at a time${one_core:+, 1 core}" "$fleet_one_seconds" "$fleet_mb" "input" "")")
-fleet_seconds=$(fleet_of "$decoder")
 rows+=("$(row "E fleet: ten LOGs, xargs -P2" "$fleet_seconds" "$fleet_mb" "input" "")")
-[ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(fleet_of "$baseline_bin/orvexdecode")" "$fleet_mb" "input" "" "$fleet_seconds")")
+[ -n "$baseline_bin" ] && rows+=("$(row "  E of $BASELINE" "$(median_of "$(fleet_cmd "$baseline_bin/orvexdecode")")" "$fleet_mb" "input" "" "$fleet_seconds")")
 # The same ten LOGs summarised by one orvexdecode-info, one LOG at a time and two at a time.
-info_fleet_of() {
-  hyperfine -N --warmup 1 --runs "$runs" --style none --export-csv "$csv" \
-    -- "${2:-}$bin/orvexdecode-info --json -j $1 ${fleet[*]}" >/dev/null
-  awk -F, 'NR == 2 { print $4 }' "$csv"
-}
-info_fleet_one_seconds=$(info_fleet_of 1 "$one_core")
+info_fleet_cmd() { echo "${2:-}$bin/orvexdecode-info --json -j $1 ${fleet[*]}"; }
+both=$(paired_medians_of "$(info_fleet_cmd 1 "$one_core")" "$(info_fleet_cmd 2)")
+info_fleet_one_seconds=${both% *}
+info_fleet_seconds=${both#* }
 rows+=("$(row "E1 info fleet: -j 1${one_core:+, 1 core}" "$info_fleet_one_seconds" "$fleet_mb" "input" "")")
-info_fleet_seconds=$(info_fleet_of 2)
 rows+=("$(row "E info fleet: -j 2" "$info_fleet_seconds" "$fleet_mb" "input" "")")
 
 echo
@@ -281,9 +295,13 @@ ratio_row() {
 set -- $sizes
 large=${!#}
 quotient() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", a / b }'; }
-ratio_row "info --json throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[i$large]}")" 1.5
-ratio_row "CSV export throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[f_csv$large]}")" 1.0
-ratio_row "HTML report throughput / XML report A" "$(quotient "${seconds[a$large]}" "${seconds[r$large]}")" 0.6
+echo "(info, CSV and report: medians of $paired_runs runs of each beside A, the two taking turns)"
+ratio_row "info --json throughput / XML report A" "$(quotient "${a_beside[i]}" "${beside_a[i]}")" 1.5
+ratio_row "CSV export throughput / XML report A" "$(quotient "${a_beside[f_csv]}" "${beside_a[f_csv]}")" 1.0
+ratio_row "HTML report throughput / XML report A" "$(quotient "${a_beside[r]}" "${beside_a[r]}")" 0.6
+awk -v i="${beside_a[i]}" -v ai="${a_beside[i]}" -v c="${beside_a[f_csv]}" -v ac="${a_beside[f_csv]}" \
+  -v r="${beside_a[r]}" -v ar="${a_beside[r]}" \
+  'BEGIN { printf "  seconds beside A: info %.4f, A %.4f; CSV %.4f, A %.4f; report %.4f, A %.4f\n", i, ai, c, ac, r, ar }'
 if [ -n "$baseline_bin" ]; then
   for key in a b c t; do
     ratio_row "pass $key throughput / $BASELINE's" "$(quotient "${base_seconds[$key$large]}" "${seconds[$key$large]}")" 1.3
