@@ -145,10 +145,14 @@ row() {
 # measured in turns and the baseline's row under it. Arguments: label, command line (of this
 # build: its programs under $bin), megabytes the rate counts, what they are, peak MB. Leaves
 # this build's median in figure_seconds; with a key (argument 6), keeps its seconds, the
-# baseline's and the peak memory in seconds[key<size>], base_seconds[...] and peak[...].
+# baseline's and the peak memory in seconds[key<size>], base_seconds[...] and peak[...], and
+# the command line in command_of[key].
 figure() {
   local label=$1 cmd=$2 mb=$3 of=$4 rss=$5 key=${6:-}
-  if [ -n "$key" ]; then peak[$key$size]=$rss; fi
+  if [ -n "$key" ]; then
+    peak[$key$size]=$rss
+    command_of[$key]=$cmd
+  fi
   if [ -z "$baseline_bin" ]; then
     figure_seconds=$(median_of "$cmd")
     rows+=("$(row "$label" "$figure_seconds" "$mb" "$of" "$rss")")
@@ -168,7 +172,7 @@ figure() {
 }
 
 rows=()
-declare -A seconds base_seconds peak beside_a a_beside
+declare -A seconds base_seconds peak command_of beside_a a_beside
 largest=$(awk '{ print $NF }' <<<"$sizes")
 for size in $sizes; do
   log=$work/flight_${size}mb_seed${seed}.LOG
@@ -211,12 +215,7 @@ for size in $sizes; do
   figure "R report" "$cmd_r" "$in_mb" "input" "$(peak_mb_of "$cmd_r")" r
   if [ "$size" = "$largest" ]; then
     for key in i f_csv r; do
-      case $key in
-        i) cmd=$cmd_i ;;
-        f_csv) cmd="$bin/orvexdecode-export csv $log /dev/null" ;;
-        r) cmd=$cmd_r ;;
-      esac
-      both=$(paired_medians_of "$cmd" "$cmd_a")
+      both=$(paired_medians_of "${command_of[$key]}" "$cmd_a")
       beside_a[$key]=${both% *}
       a_beside[$key]=${both#* }
     done
